@@ -1,0 +1,10 @@
+#pragma once
+// The public classes the add-in library serves, with their program identifiers.
+
+#include "platform/com/activation.h"
+
+namespace tavro::addin {
+
+std::vector<com::PublicClass> publicClasses();
+
+} // namespace tavro::addin

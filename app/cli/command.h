@@ -1,0 +1,37 @@
+#pragma once
+// The command line tool's subcommands. Each lives in its own file and registers itself with a
+// static Registrar; main() builds the parser from the registered commands in their order.
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace tavro::cli {
+
+/// Exit statuses: success, a failure the user caused (bad input, missing file ...), bad usage.
+enum ExitCode : int { exitOk = 0, exitFailure = 1, exitUsage = 2 };
+
+/// A failure the user caused; main() prints "tavro: <message>" and exits with 1.
+class UserError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Sets up one subcommand on the application. The subcommand's callback stores its exit
+/// status in *exitCode.
+using CommandSetup = std::function<void(CLI::App& app, int* exitCode)>;
+
+struct Registrar {
+  /// order sorts the commands in --help.
+  Registrar(int order, CommandSetup setup);
+};
+
+/// The registered commands, sorted by order.
+std::vector<CommandSetup> registeredCommands();
+
+/// True when standard error is a terminal (progress lines are shown then).
+bool stderrIsTerminal();
+
+} // namespace tavro::cli

@@ -1,0 +1,69 @@
+// tavro: the command line tool. Runs the add-in's engines in batch, without a window.
+
+#include "app/cli/command.h"
+
+#include "platform/com/comerror.h"
+#include "platform/ui/consoleui.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+namespace tavro::cli {
+
+namespace {
+std::vector<std::pair<int, CommandSetup>>& registry() {
+  static std::vector<std::pair<int, CommandSetup>> commands;
+  return commands;
+}
+} // namespace
+
+Registrar::Registrar(int order, CommandSetup setup) { registry().emplace_back(order, std::move(setup)); }
+
+std::vector<CommandSetup> registeredCommands() {
+  auto commands = registry();
+  std::stable_sort(commands.begin(), commands.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<CommandSetup> out;
+  for (auto& [order, setup] : commands)
+    out.push_back(std::move(setup));
+  return out;
+}
+
+bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+} // namespace tavro::cli
+
+int main(int argc, char** argv) {
+  using namespace tavro;
+  CLI::App app{"Tavro: imports HTML pages as WML decks, exports WML to HTML, converts pictures to WBMP.", "tavro"};
+  app.set_version_flag("--version", std::string("tavro ") + TAVRO_VERSION);
+  app.require_subcommand(1);
+  app.fallthrough(false);
+
+  int exitCode = cli::exitOk;
+  for (const auto& setup : cli::registeredCommands())
+    setup(app, &exitCode);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return cli::exitUsage;
+  } catch (const cli::UserError& e) {
+    std::fprintf(stderr, "tavro: %s\n", e.what());
+    return cli::exitFailure;
+  } catch (const com::ComError& e) {
+    std::fprintf(stderr, "tavro: %s\n", e.what());
+    return cli::exitFailure;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tavro: %s\n", e.what());
+    return cli::exitFailure;
+  }
+  return exitCode;
+}

@@ -1,0 +1,264 @@
+#include "platform/fs/filesystem.h"
+
+#include "platform/com/comerror.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavro::fs {
+
+namespace stdfs = std::filesystem;
+using com::ComError;
+
+namespace {
+
+std::string_view stripTrailingSlashes(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/')
+    path.remove_suffix(1);
+  return path;
+}
+
+int errnoToNumber(int err) {
+  switch (err) {
+  case ENOENT:
+  case ENOTDIR: return com::errPathNotFound;
+  case EACCES:
+  case EPERM:
+  case EROFS: return com::errPermission;
+  case EEXIST: return com::errFileExists;
+  case ENAMETOOLONG:
+  case EINVAL:
+  case EILSEQ: return com::errBadFileName;
+  case ENOSPC:
+  case EDQUOT:
+  case EFBIG: return com::errDiskFull;
+  case EIO: return com::errDeviceIo;
+  default: return com::errPathFileAccess;
+  }
+}
+
+mode_t currentUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) == 0)
+      return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+  }
+  return 022;
+}
+
+// A path with a NUL cannot name a file; the C calls would silently cut it.
+void checkName(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos)
+    throw ComError(com::errBadFileName, "bad file name '" + std::string(path.substr(0, path.find('\0'))) + "'");
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    bytes.remove_prefix(std::size_t(n));
+  }
+  return true;
+}
+
+void syncFolder(const std::string& folder) {
+  int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+}
+
+} // namespace
+
+void throwErrno(int err, std::string_view action, std::string_view path) {
+  throw ComError(errnoToNumber(err),
+                 "cannot " + std::string(action) + " '" + std::string(path) + "': " + std::strerror(err));
+}
+
+std::string getFileName(std::string_view path) {
+  path = stripTrailingSlashes(path);
+  if (path == "/")
+    return {};
+  auto slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string getBaseName(std::string_view path) {
+  std::string name = getFileName(path);
+  auto dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string getExtensionName(std::string_view path) {
+  std::string name = getFileName(path);
+  auto dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+std::string getParentFolderName(std::string_view path) {
+  path = stripTrailingSlashes(path);
+  auto slash = path.rfind('/');
+  if (slash == std::string_view::npos || path == "/")
+    return {};
+  std::string_view parent = stripTrailingSlashes(path.substr(0, slash + 1));
+  return std::string(parent);
+}
+
+std::string getAbsolutePathName(std::string_view path) {
+  stdfs::path p = stdfs::absolute(stdfs::path(std::string(path))).lexically_normal();
+  std::string s = p.string();
+  return std::string(stripTrailingSlashes(s));
+}
+
+std::string joinPath(std::string_view folder, std::string_view name) {
+  std::string out(stripTrailingSlashes(folder));
+  if (out.empty() || out.back() != '/')
+    out += '/';
+  while (!name.empty() && name.front() == '/')
+    name.remove_prefix(1);
+  out += name;
+  return out;
+}
+
+bool fileExists(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos)
+    return false;
+  struct stat st{};
+  return ::stat(std::string(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool folderExists(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos)
+    return false;
+  struct stat st{};
+  return ::stat(std::string(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::uintmax_t fileSize(std::string_view path) {
+  checkName(path);
+  struct stat st{};
+  if (::stat(std::string(path).c_str(), &st) != 0) {
+    if (errno == ENOENT)
+      throw ComError(com::errFileNotFound, "file not found: '" + std::string(path) + "'");
+    throwErrno(errno, "read", path);
+  }
+  return std::uintmax_t(st.st_size);
+}
+
+void createFolder(std::string_view path) {
+  checkName(path);
+  if (::mkdir(std::string(path).c_str(), 0777) != 0)
+    throwErrno(errno, "create folder", path);
+}
+
+std::string readFile(std::string_view path, std::uintmax_t maxBytes) {
+  checkName(path);
+  int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT)
+      throw ComError(com::errFileNotFound, "file not found: '" + std::string(path) + "'");
+    throwErrno(errno, "open", path);
+  }
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw ComError(com::errPathFileAccess, "not a regular file: '" + std::string(path) + "'");
+  }
+  if (std::uintmax_t(st.st_size) > maxBytes) {
+    ::close(fd);
+    throw ComError(7, "file too large: '" + std::string(path) + "'");
+  }
+  std::string data;
+  data.reserve(std::size_t(st.st_size));
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0) {
+      int err = errno;
+      ::close(fd);
+      throwErrno(err, "read", path);
+    }
+    if (n == 0)
+      break;
+    data.append(buf, std::size_t(n));
+    if (data.size() > maxBytes) {
+      ::close(fd);
+      throw ComError(7, "file too large: '" + std::string(path) + "'");
+    }
+  }
+  ::close(fd);
+  return data;
+}
+
+void writeFileAtomic(std::string_view path, std::string_view bytes, bool overwrite) {
+  checkName(path);
+  const std::string target(path);
+  if (getFileName(target).empty())
+    throw ComError(com::errBadFileName, "bad file name '" + target + "'");
+
+  mode_t mode = 0666 & ~currentUmask();
+  struct stat st{};
+  if (::stat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode))
+      throwErrno(EISDIR, "write", target);
+    if (!overwrite)
+      throw ComError(com::errFileExists, "file already exists: '" + target + "'");
+    mode = st.st_mode & 07777;
+  }
+
+  const std::string folder = getParentFolderName(target);
+  // A short temporary name, so that a target name near the length limit still works.
+  std::string temp = joinPath(folder.empty() ? "." : folder, ".tavro.tmp.XXXXXX");
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0)
+    throwErrno(errno, "write", target);
+
+  auto fail = [&](int err) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    throwErrno(err, "write", target);
+  };
+  if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
+    fail(errno);
+  if (::close(fd) != 0) {
+    int err = errno;
+    ::unlink(temp.c_str());
+    throwErrno(err, "write", target);
+  }
+  if (!overwrite) {
+    // link() refuses an existing target, so a file that appeared meanwhile is not replaced.
+    if (::link(temp.c_str(), target.c_str()) != 0) {
+      int err = errno;
+      ::unlink(temp.c_str());
+      if (err == EEXIST)
+        throw ComError(com::errFileExists, "file already exists: '" + target + "'");
+      throwErrno(err, "write", target);
+    }
+    ::unlink(temp.c_str());
+  } else if (::rename(temp.c_str(), target.c_str()) != 0) {
+    int err = errno;
+    ::unlink(temp.c_str());
+    throwErrno(err, "write", target);
+  }
+  syncFolder(folder);
+}
+
+void copyFile(std::string_view source, std::string_view target, bool overwrite) {
+  std::string bytes = readFile(source);
+  writeFileAtomic(target, bytes, overwrite);
+}
+
+} // namespace tavro::fs

@@ -1,0 +1,50 @@
+#pragma once
+// File system operations by path, as the dialogs and engines use them: name parts, existence
+// tests, folder creation, copying and atomic writes. Paths use "/". Failures raise
+// com::ComError with the run-time number of their cause (53 file not found, 58 file exists,
+// 70 permission denied, 76 path not found, 52 bad file name, 61 disk full, 75 otherwise).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tavro::fs {
+
+/// The last component of a path, trailing separators ignored: "/a/b.txt" -> "b.txt".
+std::string getFileName(std::string_view path);
+/// The last component without its extension: "/a/b.c.txt" -> "b.c".
+std::string getBaseName(std::string_view path);
+/// The extension of the last component, without the dot: "/a/b.TXT" -> "TXT"; "" when none.
+std::string getExtensionName(std::string_view path);
+/// The folder part, trailing separators trimmed: "/a/b.txt" -> "/a", "/a" -> "/", "b" -> "".
+std::string getParentFolderName(std::string_view path);
+/// The absolute, lexically normal form of a path, without a trailing "/" (but for "/").
+std::string getAbsolutePathName(std::string_view path);
+/// Joins a folder and a name with exactly one "/".
+std::string joinPath(std::string_view folder, std::string_view name);
+
+bool fileExists(std::string_view path);
+bool folderExists(std::string_view path);
+/// Size of a regular file in bytes.
+std::uintmax_t fileSize(std::string_view path);
+
+/// Creates one folder; its parent must exist (76), and the folder must not (58).
+void createFolder(std::string_view path);
+/// Copies a regular file; the target is replaced atomically when overwrite is set, else an
+/// existing target raises 58.
+void copyFile(std::string_view source, std::string_view target, bool overwrite = true);
+
+/// Reads a whole file (53 when it does not exist). Files over maxBytes raise 7 ("Out of memory")
+/// rather than being read.
+std::string readFile(std::string_view path, std::uintmax_t maxBytes = std::uintmax_t(256) << 20);
+
+/// Writes bytes to a file atomically: a temporary file beside the target, flushed to disk and
+/// renamed over it. On any failure the old file is left as it was and no temporary remains.
+/// When overwrite is false an existing target raises 58. A new file gets the usual permissions
+/// (0666 less the umask); a replaced file keeps its mode.
+void writeFileAtomic(std::string_view path, std::string_view bytes, bool overwrite = true);
+
+/// Raises the error that errno value err means for an operation on path.
+[[noreturn]] void throwErrno(int err, std::string_view action, std::string_view path);
+
+} // namespace tavro::fs

@@ -1,0 +1,120 @@
+#include "platform/ui/uiservices.h"
+
+#include "platform/ui/consoleui.h"
+#include "platform/ui/scriptedui.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tavro::ui {
+
+namespace {
+std::mutex g_mutex;
+std::shared_ptr<UiServices>& current() {
+  static std::shared_ptr<UiServices> s = std::make_shared<ConsoleUi>();
+  return s;
+}
+} // namespace
+
+UiServices& services() {
+  std::lock_guard lock(g_mutex);
+  return *current();
+}
+
+std::shared_ptr<UiServices> installServices(std::shared_ptr<UiServices> services) {
+  std::lock_guard lock(g_mutex);
+  auto previous = current();
+  current() = services ? std::move(services) : std::make_shared<ConsoleUi>();
+  return previous;
+}
+
+bool spawnDetached(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos)
+    return false;
+  // A pipe tells the parent whether the grandchild started. The intermediate child spawns the
+  // program and exits at once; the parent reaps it, and the program is adopted by init, so
+  // no zombie is left and nobody waits for the program.
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0)
+    return false;
+  pid_t child = ::fork();
+  if (child < 0) {
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return false;
+  }
+  if (child == 0) {
+    ::close(fds[0]);
+    char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    pid_t grandchild = 0;
+    int rc = ::posix_spawn(&grandchild, path.c_str(), nullptr, nullptr, argv, environ);
+    char ok = rc == 0 ? 1 : 0;
+    (void)!::write(fds[1], &ok, 1);
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  char ok = 0;
+  ssize_t n;
+  do {
+    n = ::read(fds[0], &ok, 1);
+  } while (n < 0 && errno == EINTR);
+  ::close(fds[0]);
+  while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  return n == 1 && ok == 1;
+}
+
+int ConsoleUi::msgBox(const std::string& text, int style, const std::string& title) {
+  std::fprintf(m_out, "%s%s%s\n", title.c_str(), title.empty() ? "" : ": ", text.c_str());
+  switch (buttonsOf(style)) {
+  case vbYesNo:
+  case vbYesNoCancel: return m_answer;
+  case vbOKCancel: return m_answer == vbYes ? vbOK : vbCancel;
+  case vbRetryCancel: return vbCancel;
+  case vbAbortRetryIgnore: return vbAbort;
+  default: return vbOK;
+  }
+}
+
+int ScriptedUi::msgBox(const std::string& text, int style, const std::string& title) {
+  int answer = vbOK;
+  if (!answers.empty()) {
+    answer = answers.front();
+    answers.pop_front();
+  } else if (buttonsOf(style) != vbOKOnly) {
+    throw std::logic_error("unanswered question: " + title + ": " + text);
+  }
+  messages.push_back({text, style, title, answer});
+  return answer;
+}
+
+std::optional<std::string> ScriptedUi::openFile(const FileDialogRequest& request) {
+  fileDialogs.push_back({false, request});
+  if (fileAnswers.empty())
+    throw std::logic_error("unanswered file dialog: " + request.title);
+  auto a = fileAnswers.front();
+  fileAnswers.pop_front();
+  return a;
+}
+
+std::optional<std::string> ScriptedUi::saveFile(const FileDialogRequest& request) {
+  fileDialogs.push_back({true, request});
+  if (fileAnswers.empty())
+    throw std::logic_error("unanswered file dialog: " + request.title);
+  auto a = fileAnswers.front();
+  fileAnswers.pop_front();
+  return a;
+}
+
+ScopedScriptedUi::ScopedScriptedUi()
+    : m_ui(std::make_shared<ScriptedUi>()), m_previous(installServices(m_ui)) {}
+ScopedScriptedUi::~ScopedScriptedUi() { installServices(m_previous); }
+
+} // namespace tavro::ui

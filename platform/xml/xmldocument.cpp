@@ -1,0 +1,285 @@
+#include "platform/xml/xmldocument.h"
+
+#include "platform/com/comerror.h"
+#include "platform/fs/filesystem.h"
+#include "util/text.h"
+
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/xmlsave.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+#include <libxslt/security.h>
+#include <libxslt/xsltutils.h>
+
+#include <cstdarg>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+namespace tavro::xml {
+
+namespace {
+
+// WML 1.1 declares these character entities in its DTD; decks rely on them.
+const char kWmlEntities[] = "<!ENTITY nbsp \"&#160;\">\n<!ENTITY shy \"&#173;\">\n";
+
+bool isWmlDtd(const char* url, const char* publicId) {
+  if (publicId && std::strncmp(publicId, "-//WAPFORUM//DTD WML 1.", 23) == 0)
+    return true;
+  if (!url)
+    return false;
+  std::string_view u(url);
+  return u.ends_with("/wml_1.1.xml") || u.ends_with("/wml12.dtd") || u.ends_with("/wml13.dtd");
+}
+
+// Serves our WML DTD from memory and refuses everything else: no file, no network.
+xmlParserInputPtr safeEntityLoader(const char* url, const char* publicId, xmlParserCtxtPtr ctxt) {
+  if (ctxt && isWmlDtd(url, publicId))
+    return xmlNewStringInputStream(ctxt, reinterpret_cast<const xmlChar*>(kWmlEntities));
+  return nullptr;
+}
+
+struct ErrorSink {
+  bool has = false;
+  int code = 0;
+  int line = 0;
+  int column = 0;
+  std::string message;
+};
+thread_local ErrorSink t_errors;
+
+void structuredError(void*, xmlErrorPtr error) {
+  if (!error || error->level < XML_ERR_ERROR || t_errors.has)
+    return;
+  t_errors.has = true;
+  t_errors.code = error->code;
+  t_errors.line = error->line;
+  t_errors.column = error->int2;
+  t_errors.message = error->message ? std::string(util::trim(error->message)) : "unknown error";
+}
+
+void genericError(void*, const char* format, ...) {
+  if (t_errors.has)
+    return;
+  char buf[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buf, sizeof buf, format, args);
+  va_end(args);
+  std::string text(util::trim(buf));
+  if (text.empty())
+    return;
+  t_errors.has = true;
+  t_errors.code = XML_ERR_INTERNAL_ERROR;
+  t_errors.message = text;
+}
+
+xsltSecurityPrefsPtr forbidAll() {
+  xsltSecurityPrefsPtr prefs = xsltNewSecurityPrefs();
+  for (auto option : {XSLT_SECPREF_READ_FILE, XSLT_SECPREF_WRITE_FILE, XSLT_SECPREF_CREATE_DIRECTORY,
+                      XSLT_SECPREF_READ_NETWORK, XSLT_SECPREF_WRITE_NETWORK})
+    xsltSetSecurityPrefs(prefs, option, xsltSecurityForbid);
+  return prefs;
+}
+
+// Removes white-space-only text nodes, as a document that does not preserve white space
+// loads; xml:space="preserve" keeps them. Iterative, so depth costs no stack.
+void stripBlankText(xmlNodePtr root) {
+  xmlNodePtr node = root;
+  while (node) {
+    xmlNodePtr next = nullptr;
+    if (node->type == XML_ELEMENT_NODE && node->children) {
+      next = node->children;
+    } else {
+      xmlNodePtr n = node;
+      while (n && n != root && !n->next)
+        n = n->parent;
+      next = (n && n != root) ? n->next : nullptr;
+    }
+    if (node->type == XML_TEXT_NODE && xmlIsBlankNode(node) && xmlNodeGetSpacePreserve(node->parent) != 1) {
+      xmlUnlinkNode(node);
+      xmlFreeNode(node);
+    }
+    node = next;
+  }
+}
+
+} // namespace
+
+void initialise() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    xmlInitParser();
+    xmlSetExternalEntityLoader(safeEntityLoader);
+    xsltSetGenericErrorFunc(nullptr, genericError);
+    xsltSetDefaultSecurityPrefs(forbidAll());
+  });
+  // libxml2 keeps its error handlers per thread.
+  xmlSetStructuredErrorFunc(nullptr, structuredError);
+  xmlSetGenericErrorFunc(nullptr, genericError);
+}
+
+namespace detail {
+
+int safeParseOptions() {
+  // NOENT with the loader above: entities are substituted at parse time, where libxml2 bounds
+  // their expansion; DTDLOAD lets the WML DTD be served from memory. Never HUGE.
+  return XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_DTDLOAD | XML_PARSE_NOWARNING;
+}
+
+void resetErrors() {
+  initialise();
+  t_errors = ErrorSink{};
+}
+
+std::string firstErrorMessage() { return t_errors.has ? t_errors.message : std::string(); }
+
+} // namespace detail
+
+XmlDocument::XmlDocument() { initialise(); }
+XmlDocument::XmlDocument(xmlDocPtr doc) : m_doc(doc) { initialise(); }
+XmlDocument::~XmlDocument() {
+  if (m_doc)
+    xmlFreeDoc(m_doc);
+}
+XmlDocument::XmlDocument(XmlDocument&& other) noexcept
+    : m_doc(std::exchange(other.m_doc, nullptr)), m_error(std::move(other.m_error)),
+      m_preserveWhiteSpace(other.m_preserveWhiteSpace) {}
+XmlDocument& XmlDocument::operator=(XmlDocument&& other) noexcept {
+  if (this != &other) {
+    if (m_doc)
+      xmlFreeDoc(m_doc);
+    m_doc = std::exchange(other.m_doc, nullptr);
+    m_error = std::move(other.m_error);
+    m_preserveWhiteSpace = other.m_preserveWhiteSpace;
+  }
+  return *this;
+}
+
+bool XmlDocument::loadXML(std::string_view text) {
+  if (m_doc) {
+    xmlFreeDoc(m_doc);
+    m_doc = nullptr;
+  }
+  m_error = ParseError{};
+  if (text.size() > maxDocumentBytes) {
+    m_error = {XML_ERR_INTERNAL_ERROR, "the document is larger than 16 MiB", 0, 0};
+    return false;
+  }
+  detail::resetErrors();
+  std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> ctxt(xmlNewParserCtxt(), xmlFreeParserCtxt);
+  if (!ctxt) {
+    m_error = {XML_ERR_NO_MEMORY, "out of memory", 0, 0};
+    return false;
+  }
+  xmlDocPtr doc = xmlCtxtReadMemory(ctxt.get(), text.data(), int(text.size()), nullptr, nullptr,
+                                    detail::safeParseOptions());
+  if (!doc || !ctxt->wellFormed || t_errors.has || !xmlDocGetRootElement(doc)) {
+    if (doc)
+      xmlFreeDoc(doc);
+    m_error.errorCode = t_errors.has ? t_errors.code : XML_ERR_DOCUMENT_EMPTY;
+    m_error.reason = t_errors.has ? t_errors.message : "the document is empty";
+    m_error.line = t_errors.line;
+    m_error.linepos = t_errors.column;
+    return false;
+  }
+  if (!m_preserveWhiteSpace)
+    stripBlankText(xmlDocGetRootElement(doc));
+  m_doc = doc;
+  return true;
+}
+
+bool XmlDocument::load(const std::string& path) {
+  std::string text;
+  try {
+    text = fs::readFile(path, maxDocumentBytes);
+  } catch (const com::ComError& e) {
+    if (m_doc) {
+      xmlFreeDoc(m_doc);
+      m_doc = nullptr;
+    }
+    m_error = {e.number(), e.what(), 0, 0};
+    return false;
+  }
+  return loadXML(text);
+}
+
+std::string XmlDocument::xml() const {
+  if (!m_doc)
+    return {};
+  std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
+  xmlSaveCtxtPtr save = xmlSaveToBuffer(buffer.get(), "UTF-8", XML_SAVE_NO_DECL);
+  if (!save)
+    return {};
+  xmlSaveDoc(save, m_doc);
+  xmlSaveClose(save);
+  std::string out(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
+  while (!out.empty() && out.back() == '\n')
+    out.pop_back();
+  return out;
+}
+
+void XmlDocument::setProperty(std::string_view name, std::string_view value) {
+  if (util::equalsNoCase(name, "SelectionLanguage") && value != "XPath")
+    throw com::ComError(com::errInvalidCall, "unsupported selection language '" + std::string(value) + "'");
+}
+
+std::vector<xmlNodePtr> XmlDocument::selectNodes(std::string_view xpath) const {
+  std::vector<xmlNodePtr> nodes;
+  if (!m_doc)
+    return nodes;
+  std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> ctx(xmlXPathNewContext(m_doc),
+                                                                        xmlXPathFreeContext);
+  detail::resetErrors();
+  std::string expr(xpath);
+  std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(
+      xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expr.c_str()), ctx.get()), xmlXPathFreeObject);
+  if (!result)
+    throw com::ComError(com::errInvalidCall, "invalid XPath expression '" + expr + "'");
+  if (result->type == XPATH_NODESET && result->nodesetval) {
+    for (int i = 0; i < result->nodesetval->nodeNr; ++i)
+      nodes.push_back(result->nodesetval->nodeTab[i]);
+  }
+  return nodes;
+}
+
+xmlNodePtr XmlDocument::selectSingleNode(std::string_view xpath) const {
+  auto nodes = selectNodes(xpath);
+  return nodes.empty() ? nullptr : nodes.front();
+}
+
+xmlNodePtr XmlDocument::documentElement() const { return m_doc ? xmlDocGetRootElement(m_doc) : nullptr; }
+
+XmlDocument XmlDocument::clone() const { return XmlDocument(m_doc ? xmlCopyDoc(m_doc, 1) : nullptr); }
+
+xmlDocPtr XmlDocument::release() { return std::exchange(m_doc, nullptr); }
+
+std::string nodeXml(xmlNodePtr node) {
+  if (!node)
+    return {};
+  std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
+  xmlNodeDump(buffer.get(), node->doc, node, 0, 0);
+  return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
+}
+
+std::string nodeText(xmlNodePtr node) {
+  if (!node)
+    return {};
+  xmlChar* content = xmlNodeGetContent(node);
+  std::string out = content ? reinterpret_cast<const char*>(content) : "";
+  xmlFree(content);
+  return out;
+}
+
+std::string attribute(xmlNodePtr element, const char* name) {
+  if (!element)
+    return {};
+  xmlChar* value = xmlGetProp(element, reinterpret_cast<const xmlChar*>(name));
+  std::string out = value ? reinterpret_cast<const char*>(value) : "";
+  xmlFree(value);
+  return out;
+}
+
+} // namespace tavro::xml

@@ -1,0 +1,44 @@
+#pragma once
+// A compiled XSLT 1.0 stylesheet over libxslt. Transformations run with every security
+// preference set to forbid: a stylesheet cannot read or write files, create folders or reach
+// the network, and documents it loads never have external entities expanded.
+
+#include "platform/xml/xmldocument.h"
+
+#include <libxslt/xsltInternals.h>
+
+#include <optional>
+#include <string>
+
+namespace tavro::xml {
+
+class XslTemplate {
+public:
+  XslTemplate() = default;
+  ~XslTemplate();
+  XslTemplate(XslTemplate&& other) noexcept;
+  XslTemplate& operator=(XslTemplate&& other) noexcept;
+  XslTemplate(const XslTemplate&) = delete;
+  XslTemplate& operator=(const XslTemplate&) = delete;
+
+  /// Compiles a stylesheet from a document (which is copied). Raises error 5 with libxslt's
+  /// first message when it is not a valid stylesheet.
+  void setStylesheet(const XmlDocument& stylesheet);
+  bool compiled() const { return m_sheet != nullptr; }
+
+  /// The result tree, or nothing when the transformation failed (lastError() says why).
+  std::optional<XmlDocument> transform(const XmlDocument& input) const;
+  /// The result serialised with the stylesheet's own output settings (method, declaration,
+  /// encoding, indentation), or nothing on failure.
+  std::optional<std::string> transformToString(const XmlDocument& input) const;
+
+  const std::string& lastError() const { return m_lastError; }
+
+private:
+  xmlDocPtr apply(const XmlDocument& input) const;
+
+  xsltStylesheetPtr m_sheet = nullptr;
+  mutable std::string m_lastError;
+};
+
+} // namespace tavro::xml

@@ -1,0 +1,36 @@
+#pragma once
+// Helpers shared by the tests: temporary folders, where the sources and the shared corpus are.
+
+#include <filesystem>
+#include <string>
+
+namespace tavro::test {
+
+/// A fresh folder under the system's temporary folder, removed with everything in it when the
+/// object goes.
+class TempDir {
+public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return m_path; }
+  std::string str() const { return m_path.string(); }
+  /// path() / name as a string.
+  std::string file(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+  std::filesystem::path m_path;
+};
+
+/// The source tree (for samples/ and resources/).
+std::filesystem::path sourceDir();
+/// The build tree (for the built tools and library).
+std::filesystem::path buildDir();
+/// The shared corpus folder, or an empty path when it is absent.
+std::filesystem::path corpusDir();
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+} // namespace tavro::test

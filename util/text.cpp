@@ -1,0 +1,38 @@
+#include "util/text.h"
+
+#include <algorithm>
+
+namespace tavro::util {
+
+namespace {
+char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+} // namespace
+
+std::string toUpper(std::string_view s) {
+  std::string r(s);
+  std::transform(r.begin(), r.end(), r.begin(), upper);
+  return r;
+}
+
+std::string toLower(std::string_view s) {
+  std::string r(s);
+  std::transform(r.begin(), r.end(), r.begin(), lower);
+  return r;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::string_view trim(std::string_view s) {
+  constexpr std::string_view blanks = " \t\r\n";
+  auto first = s.find_first_not_of(blanks);
+  if (first == std::string_view::npos)
+    return {};
+  auto last = s.find_last_not_of(blanks);
+  return s.substr(first, last - first + 1);
+}
+
+} // namespace tavro::util

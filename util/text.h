@@ -1,0 +1,15 @@
+#pragma once
+// Small text helpers shared by the engine: ASCII case folding and comparison.
+
+#include <string>
+#include <string_view>
+
+namespace tavro::util {
+
+std::string toUpper(std::string_view s);
+std::string toLower(std::string_view s);
+bool equalsNoCase(std::string_view a, std::string_view b);
+/// Text without leading and trailing spaces, tabs, CR and LF.
+std::string_view trim(std::string_view s);
+
+} // namespace tavro::util
