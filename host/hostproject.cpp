@@ -14,7 +14,7 @@ int HostDocumentsRef::Count() const { return getProperty(m_object, "Count").toLo
 
 ObjectPtr HostDocumentsRef::Item(const std::string& name) const {
   Variant item = getProperty(m_object, "Item", {Variant(name)});
-  return item.isObject() ? item.toObject() : nullptr;
+  return item.isEmpty() ? nullptr : item.toObject();
 }
 
 std::vector<HostDocumentRef> HostDocumentsRef::all() const {

@@ -1,0 +1,227 @@
+#include "host/hosttools.h"
+
+#include "platform/com/comerror.h"
+#include "util/text.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+namespace tavro::host {
+
+namespace {
+
+// Visits every node below root in document order without recursion. The visitor may unlink
+// the node it is given: the walk has already chosen the next node.
+template <class Visit>
+void walk(xmlNodePtr root, Visit visit) {
+  if (!root)
+    return;
+  std::vector<xmlNodePtr> stack{root};
+  while (!stack.empty()) {
+    xmlNodePtr node = stack.back();
+    stack.pop_back();
+    // Push children in reverse so the first child is visited first.
+    std::vector<xmlNodePtr> children;
+    for (xmlNodePtr c = node->children; c; c = c->next)
+      children.push_back(c);
+    bool descend = visit(node);
+    if (descend)
+      stack.insert(stack.end(), children.rbegin(), children.rend());
+  }
+}
+
+std::string content(xmlNodePtr node) {
+  return node->content ? reinterpret_cast<const char*>(node->content) : std::string();
+}
+
+void setAttr(xmlNodePtr element, const char* name, const std::string& value) {
+  xmlSetProp(element, reinterpret_cast<const xmlChar*>(name), reinterpret_cast<const xmlChar*>(value.c_str()));
+}
+
+bool isElement(xmlNodePtr node, const char* name) {
+  return node->type == XML_ELEMENT_NODE && util::equalsNoCase(reinterpret_cast<const char*>(node->name), name);
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
+} // namespace
+
+std::string fileUrlToPath(const std::string& url) {
+  if (url.size() < 5 || !util::equalsNoCase(url.substr(0, 5), "file:"))
+    return url;
+  std::string rest = url.substr(5);
+  // file:///path and file://localhost/path name a local path; file:/path too.
+  if (rest.rfind("//", 0) == 0) {
+    rest = rest.substr(2);
+    auto slash = rest.find('/');
+    std::string host = rest.substr(0, slash);
+    if (!host.empty() && !util::equalsNoCase(host, "localhost"))
+      return url; // another machine's file: not a local path
+    rest = slash == std::string::npos ? "/" : rest.substr(slash);
+  }
+  std::string out;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
+      char c = char(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
+      if (c == '\0')
+        return url; // a NUL cannot be part of a path
+      out += c;
+      i += 2;
+    } else {
+      out += rest[i];
+    }
+  }
+  return out;
+}
+
+std::string pathToFileUrl(const std::string& path) {
+  static const std::string keep = "/-._~!$&'()*+,;=:@";
+  std::string out = "file://";
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || keep.find(char(c)) != std::string::npos) {
+      out += char(c);
+    } else {
+      static const char* hex = "0123456789ABCDEF";
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string HostXmlTools::ResourceToString(std::span<const std::uint8_t> bytes) const {
+  auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+  return std::string(bytes.begin(), end);
+}
+
+xml::XmlDocument HostXmlTools::LoadXmlString(const std::string& text) const {
+  xml::XmlDocument doc;
+  if (!doc.loadXML(text)) {
+    const auto& e = doc.parseError();
+    throw com::ComError(com::errInvalidCall,
+                        "cannot load XML: " + e.reason + (e.line ? " (line " + std::to_string(e.line) + ")" : ""));
+  }
+  return doc;
+}
+
+void HostXmlTools::ConvertDocument(xml::XmlDocument& doc, std::int32_t mode, bool, const com::Variant&) const {
+  walk(doc.documentElement(), [&](xmlNodePtr node) {
+    if (mode == 0 && (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE)) {
+      std::string text = content(node);
+      if (text.find('\r') != std::string::npos) {
+        std::string folded;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+          if (text[i] == '\r') {
+            folded += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+              ++i;
+          } else {
+            folded += text[i];
+          }
+        }
+        xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar*>(folded.data()), int(folded.size()));
+      }
+    } else if (mode == 1 && node->type == XML_ELEMENT_NODE) {
+      for (const char* name : {"src", "href"}) {
+        if (xmlHasProp(node, reinterpret_cast<const xmlChar*>(name))) {
+          std::string value = xml::attribute(node, name);
+          std::string trimmed(util::trim(value));
+          if (trimmed != value)
+            setAttr(node, name, trimmed);
+        }
+      }
+    }
+    return true;
+  });
+}
+
+void HostXmlTools::ConvertReferences(xml::XmlDocument& doc, std::int32_t mode, const com::Variant&) const {
+  walk(doc.documentElement(), [&](xmlNodePtr node) {
+    if (!isElement(node, "img") || !xmlHasProp(node, reinterpret_cast<const xmlChar*>("src")))
+      return true;
+    std::string src = xml::attribute(node, "src");
+    if (mode == 0) {
+      std::string path = fileUrlToPath(src);
+      if (path != src)
+        setAttr(node, "src", path);
+    } else if (mode == 1) {
+      if (src.rfind("/", 0) == 0) {
+        setAttr(node, "src", pathToFileUrl(src));
+      } else if (!m_projectFolder.empty() && !src.empty() && src.find(':') == std::string::npos) {
+        setAttr(node, "src", pathToFileUrl(m_projectFolder + "/" + src));
+      }
+    }
+    return true;
+  });
+}
+
+std::string HostXmlTools::TransformToString(const xml::XmlDocument& doc, const xml::XslTemplate& xslt) const {
+  return xslt.transformToString(doc).value_or(std::string());
+}
+
+bool HostXmlTools::TryTransform(xml::XmlDocument& doc, const xml::XslTemplate& xslt) const {
+  auto result = xslt.transform(doc);
+  if (!result)
+    return false;
+  doc = std::move(*result);
+  return true;
+}
+
+void HostXmlTools::PrepareHtml(const std::string&, com::Variant&, com::Variant&) const {}
+
+void HostDomTools::RemoveElements(const std::string& names, xml::XmlDocument& doc, bool flag,
+                                  const com::Variant&) const {
+  std::set<std::string> wanted;
+  std::string_view rest = names;
+  while (!rest.empty()) {
+    auto comma = rest.find(',');
+    std::string_view name = util::trim(rest.substr(0, comma));
+    if (!name.empty())
+      wanted.insert(util::toLower(name));
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+  }
+  if (wanted.empty() || doc.empty())
+    return;
+
+  // Collect first, then change the tree: removing while walking would skip nodes.
+  std::vector<xmlNodePtr> matches;
+  walk(doc.documentElement(), [&](xmlNodePtr node) {
+    if (node->type == XML_ELEMENT_NODE && wanted.count(util::toLower(reinterpret_cast<const char*>(node->name)))) {
+      matches.push_back(node);
+      return !flag; // removed whole: nothing inside needs a visit
+    }
+    return true;
+  });
+  // Innermost first, so an unwrapped element's children are already final when it goes.
+  for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
+    xmlNodePtr node = *it;
+    if (node == xmlDocGetRootElement(doc.get())) {
+      // A document needs its root: unwrapping keeps it; removing it whole empties the document.
+      if (flag) {
+        xmlUnlinkNode(node);
+        xmlFreeNode(node);
+      }
+      continue;
+    }
+    if (!flag) {
+      while (xmlNodePtr child = node->children) {
+        xmlUnlinkNode(child);
+        xmlAddPrevSibling(node, child);
+      }
+    }
+    xmlUnlinkNode(node);
+    xmlFreeNode(node);
+  }
+}
+
+} // namespace tavro::host
