@@ -1,0 +1,81 @@
+// tavro project new|list|add: make a project folder, list its documents, add a WML deck.
+
+#include "app/cli/command.h"
+
+#include "host/folderproject.h"
+#include "platform/fs/filesystem.h"
+#include "platform/xml/xmldocument.h"
+
+#include <cstdio>
+
+namespace tavro::cli {
+namespace {
+
+struct ProjectOptions {
+  std::string folder;
+  std::string name;
+  std::string file;
+};
+
+int projectNew(const ProjectOptions& o) {
+  auto project = host::FolderProject::create(o.folder, o.name, host::FolderProject::defaultApplicationPath());
+  std::printf("%s\n", project->manifestPath().c_str());
+  return exitOk;
+}
+
+int projectList(const ProjectOptions& o) {
+  auto project = host::FolderProject::open(o.folder, host::FolderProject::defaultApplicationPath());
+  for (const auto& d : project->documents())
+    std::printf("%s\t%s\n", d.name.c_str(), d.type.c_str());
+  return exitOk;
+}
+
+int projectAdd(const ProjectOptions& o) {
+  auto project = host::FolderProject::open(o.folder, host::FolderProject::defaultApplicationPath());
+  if (!fs::fileExists(o.file))
+    throw UserError("no such file: '" + o.file + "'");
+  if (fs::getExtensionName(o.file) != "wml")
+    throw UserError("not a WML deck (the name must end in .wml): '" + o.file + "'");
+
+  // Check the deck before anything is copied, so a bad file leaves the project as it was.
+  xml::XmlDocument deck;
+  if (!deck.load(o.file)) {
+    const auto& e = deck.parseError();
+    throw UserError("'" + o.file + "' is not well-formed XML" +
+                    (e.line ? " (line " + std::to_string(e.line) + ")" : std::string()) + ": " + e.reason);
+  }
+  const std::string name = fs::getBaseName(o.file);
+  const std::string target = fs::joinPath(project->ProjectFolder(), name + ".wml");
+  if (fs::getAbsolutePathName(o.file) != target) {
+    if (fs::fileExists(target))
+      throw UserError("the project folder already holds '" + target + "'; it is not overwritten");
+    fs::copyFile(o.file, target, false);
+  }
+  if (!project->AddDocument(name))
+    throw UserError("cannot add '" + name + "' to the project in '" + project->ProjectFolder() + "'");
+  std::printf("%s\twml\n", name.c_str());
+  return exitOk;
+}
+
+Registrar project(40, [](CLI::App& app, int* exitCode) {
+  auto options = std::make_shared<ProjectOptions>();
+  auto* cmd = app.add_subcommand("project", "Make a project folder, list its documents, add a WML deck");
+  cmd->require_subcommand(1);
+
+  auto* create = cmd->add_subcommand("new", "Make a new, empty project in DIR named NAME");
+  create->add_option("DIR", options->folder, "project folder (made when missing)")->required();
+  create->add_option("NAME", options->name, "project name")->required();
+  create->callback([options, exitCode] { *exitCode = projectNew(*options); });
+
+  auto* list = cmd->add_subcommand("list", "List the documents of the project in DIR: name and type");
+  list->add_option("DIR", options->folder, "project folder")->required();
+  list->callback([options, exitCode] { *exitCode = projectList(*options); });
+
+  auto* add = cmd->add_subcommand("add", "Copy a WML deck into the project in DIR (unless it is there) and add it");
+  add->add_option("DIR", options->folder, "project folder")->required();
+  add->add_option("FILE", options->file, "the deck, NAME.wml")->required();
+  add->callback([options, exitCode] { *exitCode = projectAdd(*options); });
+});
+
+} // namespace
+} // namespace tavro::cli
