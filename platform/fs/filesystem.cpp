@@ -206,7 +206,8 @@ std::string readFile(std::string_view path, std::uintmax_t maxBytes) {
 void writeFileAtomic(std::string_view path, std::string_view bytes, bool overwrite) {
   checkName(path);
   const std::string target(path);
-  if (getFileName(target).empty())
+  // A path ending in "/" has an empty last component: it names no file.
+  if (target.back() == '/' || getFileName(target).empty())
     throw ComError(com::errBadFileName, "bad file name '" + target + "'");
 
   mode_t mode = 0666 & ~currentUmask();

@@ -1,0 +1,86 @@
+#include "platform/com/enumerator.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavro::com;
+
+namespace {
+
+class Counter : public Automation<Counter> {
+public:
+  static std::string className() { return "Counter"; }
+  static const std::vector<Member<Counter>>& members() {
+    static const std::vector<Member<Counter>> table{
+        {"Value", CallKind::Get, [](Counter& c, Args&) { return Variant(c.value); }, dispidValue},
+        {"Value", CallKind::Put, [](Counter& c, Args& a) { c.value = argument(a, 0).toLong(); return Variant(); }},
+        {"Add", CallKind::Method,
+         [](Counter& c, Args& a) {
+           c.value += argument(a, 0).toLong();
+           if (a.size() > 1)
+             a[1] = Variant(c.value); // a by-reference result
+           return Variant(c.value);
+         }},
+    };
+    return table;
+  }
+  int value = 0;
+};
+
+} // namespace
+
+TEST(Dispatch, CallsMembersByNameWithoutRegardToCase) {
+  auto c = std::make_shared<Counter>();
+  putProperty(c, "value", Variant(5));
+  EXPECT_EQ(getProperty(c, "VALUE").toLong(), 5);
+  EXPECT_EQ(callMethod(c, "add", {Variant(3)}).toLong(), 8);
+  EXPECT_EQ(getProperty(c, "").toLong(), 8); // the default member
+  Args args{Variant(1), Variant()};
+  invoke(c, "Add", CallKind::Method, args);
+  EXPECT_EQ(args[1].toLong(), 9);
+}
+
+TEST(Dispatch, UnknownMembersAndMissingArgumentsRaiseTheirErrors) {
+  auto c = std::make_shared<Counter>();
+  try {
+    getProperty(c, "Colour");
+    FAIL() << "no error";
+  } catch (const ComError& e) {
+    EXPECT_EQ(e.number(), 438);
+    EXPECT_STREQ(e.what(), "Object doesn't support this property or method");
+  }
+  // A property that can only be read cannot be written.
+  EXPECT_THROW(putProperty(c, "Add", Variant(1)), ComError);
+  try {
+    callMethod(c, "Add");
+    FAIL() << "no error";
+  } catch (const ComError& e) {
+    EXPECT_EQ(e.number(), 450);
+  }
+  try {
+    getProperty(nullptr, "Value");
+    FAIL() << "no error";
+  } catch (const ComError& e) {
+    EXPECT_EQ(e.number(), 91);
+  }
+}
+
+TEST(Dispatch, LiveObjectsAreCounted) {
+  long before = liveObjectCount();
+  {
+    auto c = std::make_shared<Counter>();
+    EXPECT_EQ(liveObjectCount(), before + 1);
+  }
+  EXPECT_EQ(liveObjectCount(), before);
+}
+
+TEST(Enumerator, WalksSkipsResetsAndClones) {
+  auto e = std::make_shared<Enumerator>(std::vector<Variant>{Variant(1), Variant(2), Variant(3)});
+  EXPECT_EQ(e->next(2), (std::vector<Variant>{Variant(1), Variant(2)}));
+  auto copy = e->clone();
+  EXPECT_EQ(e->next(5), (std::vector<Variant>{Variant(3)}));
+  EXPECT_TRUE(e->next(1).empty());
+  EXPECT_EQ(copy->next(1), (std::vector<Variant>{Variant(3)})); // the clone kept its own place
+  e->reset();
+  EXPECT_TRUE(e->skip(2));
+  EXPECT_FALSE(e->skip(2));
+}

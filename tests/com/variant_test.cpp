@@ -1,0 +1,42 @@
+#include "platform/com/comerror.h"
+#include "platform/com/variant.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavro::com;
+
+namespace {
+int errorOf(auto&& f) {
+  try {
+    f();
+  } catch (const ComError& e) {
+    return e.number();
+  }
+  return 0;
+}
+} // namespace
+
+TEST(Variant, BooleansAreSixteenBitMinusOne) {
+  EXPECT_EQ(Variant(true).toLong(), -1);
+  EXPECT_EQ(Variant(true).toVBool(), -1);
+  EXPECT_EQ(Variant(false).toLong(), 0);
+  EXPECT_EQ(Variant(true).toString(), "True");
+  EXPECT_TRUE(Variant::boolean(1).toBool());
+  EXPECT_EQ(Variant::boolean(1).toVBool(), vbTrue);
+}
+
+TEST(Variant, ConvertsLikeLateBoundCode) {
+  EXPECT_EQ(Variant().toString(), "");
+  EXPECT_EQ(Variant().toLong(), 0);
+  EXPECT_EQ(Variant(" 42 ").toLong(), 42);
+  EXPECT_EQ(Variant(2.5).toLong(), 2); // halves go to the even neighbour
+  EXPECT_EQ(Variant(3.5).toLong(), 4);
+  EXPECT_EQ(Variant(-2.5).toLong(), -2);
+  EXPECT_EQ(Variant(1.25).toString(), "1.25");
+  EXPECT_TRUE(Variant("True").toBool());
+  EXPECT_EQ(errorOf([] { Variant("abc").toLong(); }), errTypeMismatch);
+  EXPECT_EQ(errorOf([] { Variant(1e12).toLong(); }), errOverflow);
+  EXPECT_EQ(errorOf([] { Variant().toObject(); }), errObjectNotSet);
+  EXPECT_EQ(errorOf([] { Variant(ObjectPtr()).toObject(); }), errObjectNotSet);
+  EXPECT_EQ(errorOf([] { Variant(5).toObject(); }), errObjectRequired);
+}

@@ -1,0 +1,117 @@
+#include "entry/picture.h"
+#include "entry/wizard.h"
+#include "platform/com/enumerator.h"
+#include "resources/resources.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavro;
+using com::ComError;
+using com::Variant;
+
+namespace {
+
+int errorOf(auto&& f) {
+  try {
+    f();
+  } catch (const ComError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+struct Row {
+  std::string key, id, caption, tooltip;
+  int icon;
+};
+
+const std::vector<Row> kCatalogue{
+    {"101", "Import", "Import Document ...", "Import document into current project", 101},
+    {"102", "Export", "Export Document ...", "Export document from current project", 102},
+    {"103", "Ftp", "Trell Ftp ...", "Ftp Client Utility", 103},
+    {"104", "Image", "Image Converter ...", "Convert Images", 104},
+};
+
+} // namespace
+
+TEST(Catalogue, HoldsTheFourEntriesInOrderReachableByPositionKeyAndEnumeration) {
+  auto w = std::make_shared<wizard>();
+  com::ObjectPtr entries = com::getProperty(w, "WizardsCollection").toObject();
+  EXPECT_EQ(entries, com::getProperty(w, "WizardsCollection").toObject()); // the same object every time
+  ASSERT_EQ(com::getProperty(entries, "Count").toLong(), 4);
+
+  std::vector<std::string> walked;
+  com::forEach(entries, [&](const Variant& v) { walked.push_back(com::getProperty(v.toObject(), "strID").toString()); });
+  EXPECT_EQ(walked, (std::vector<std::string>{"Import", "Export", "Ftp", "Image"}));
+
+  for (int i = 0; i < 4; ++i) {
+    const Row& row = kCatalogue[i];
+    for (Variant index : {Variant(i + 1), Variant(row.key), Variant(double(i + 1))}) {
+      com::ObjectPtr item = com::getProperty(entries, "", {index}).toObject(); // Item is the default member
+      EXPECT_EQ(com::getProperty(item, "strID").toString(), row.id);
+      EXPECT_EQ(com::getProperty(item, "Caption").toString(), row.caption);
+      EXPECT_EQ(com::getProperty(item, "TooltipText").toString(), row.tooltip);
+      EXPECT_EQ(com::getProperty(item, "IconId").toLong(), row.icon);
+    }
+  }
+}
+
+TEST(Catalogue, WrongKeysAndPositionsRaiseTheCollectionErrors) {
+  wizard w;
+  auto entries = w.WizardsCollection();
+  EXPECT_EQ(errorOf([&] { entries->Item(Variant("Import")); }), 5); // a wizard key is not a collection key
+  EXPECT_EQ(errorOf([&] { entries->Item(Variant(0)); }), 9);
+  EXPECT_EQ(errorOf([&] { entries->Item(Variant(5)); }), 9);
+  EXPECT_EQ(errorOf([&] { entries->Remove(Variant("999")); }), 5);
+  EXPECT_EQ(errorOf([&] { entries->Add("x", 1, "t", "X", "101"); }), 457);
+  EXPECT_EQ(errorOf([&] { entries->Add("x", 1, "t", "X", "101"); }), 457);
+  EXPECT_EQ(entries->Count(), 4); // nothing changed by the failures
+}
+
+TEST(Catalogue, AddRemoveAndKeysWithoutRegardToCase) {
+  auto entries = std::make_shared<colWizards>();
+  auto a = entries->Add("A", 1, "tip a", "a", "Key");
+  auto b = entries->Add("B", 2, "tip b", "b"); // no key: reachable by position and enumeration only
+  EXPECT_EQ(entries->Item(Variant("KEY")), a);
+  EXPECT_EQ(errorOf([&] { entries->Add("C", 3, "", "c", "kEy"); }), 457);
+  EXPECT_EQ(entries->Item(Variant(2)), b);
+  entries->Remove(Variant("key"));
+  EXPECT_EQ(entries->Count(), 1);
+  EXPECT_EQ(entries->Item(Variant(1)), b);
+  // A new item starts empty, and its properties take any value.
+  auto item = std::make_shared<clWizardItem>();
+  EXPECT_EQ(com::getProperty(item, "Caption").toString(), "");
+  EXPECT_EQ(com::getProperty(item, "IconId").toLong(), 0);
+  com::putProperty(item, "IconId", Variant("17"));
+  EXPECT_EQ(item->IconId, 17);
+}
+
+TEST(Catalogue, IconsAreSixteenBySixteenTwentyFourBitBitmaps) {
+  for (int id : {101, 102, 103, 104}) {
+    auto dib = resources::find("BITMAP", id);
+    ASSERT_EQ(dib.size(), 40u + 768u) << id;
+    EXPECT_EQ(dib[0], 40); // header size
+    EXPECT_EQ(dib[4], 16); // width
+    EXPECT_EQ(dib[8], 16); // height
+    EXPECT_EQ(dib[14], 24); // bits per pixel
+    EXPECT_EQ(dib[16], 0); // no compression
+  }
+  EXPECT_EQ(resources::find("bitmap", "OPTIONS").size(), 808u);
+  // The four drawings differ from each other.
+  EXPECT_FALSE(std::equal(resources::find("BITMAP", 101).begin(), resources::find("BITMAP", 101).end(),
+                          resources::find("BITMAP", 102).begin()));
+}
+
+TEST(Catalogue, GetIconTakesCollectionKeysNotWizardKeys) {
+  auto w = std::make_shared<wizard>();
+  com::ObjectPtr icon = com::callMethod(w, "getIcon", {Variant("103")}).toObject();
+  EXPECT_EQ(com::getProperty(icon, "Type").toLong(), 1);
+  EXPECT_EQ(com::getProperty(icon, "Width").toLong(), 423); // 16 pixels in HIMETRIC
+  auto file = com::getProperty(icon, "Data").toBytes();
+  ASSERT_EQ(file.size(), 14u + 808u);
+  EXPECT_EQ(file[0], 'B');
+  EXPECT_EQ(file[10], 54); // pixels start after the two headers
+  auto dib = resources::find("BITMAP", 103);
+  EXPECT_TRUE(std::equal(dib.begin(), dib.end(), file.begin() + 14));
+  EXPECT_EQ(errorOf([&] { w->getIcon("Ftp"); }), 5);
+}

@@ -1,0 +1,208 @@
+#include "entry/wizard.h"
+#include "entry/wizarddialogs.h"
+#include "host/folderproject.h"
+#include "platform/ui/scriptedui.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace tavro;
+using com::Variant;
+
+namespace {
+
+// Records every call the launcher makes on the dialogs, in order.
+struct DialogLog {
+  std::vector<std::string> calls;
+  std::map<DialogKind, int> created;
+};
+
+class FakeDialog : public WizardDialog {
+public:
+  FakeDialog(DialogKind kind, DialogLog& log) : m_kind(kind), m_log(log) {}
+  void setHelpFile(const std::string& path) override { m_log.calls.push_back(name() + ".HelpFile=" + path); }
+  void setProject(const com::ObjectPtr& project) override {
+    m_log.calls.push_back(name() + ".Project=" + (project ? com::getProperty(project, "ProjectName").toString() : "none"));
+  }
+  void setPreviewLocation(const std::string& path) override {
+    m_log.calls.push_back(name() + ".PreviewLocation=" + path);
+  }
+  void showModal() override { m_log.calls.push_back(name() + ".Show"); }
+
+private:
+  std::string name() const {
+    return m_kind == DialogKind::Import ? "Import" : m_kind == DialogKind::Export ? "Export" : "Image";
+  }
+  DialogKind m_kind;
+  DialogLog& m_log;
+};
+
+class FakeProvider : public DialogProvider {
+public:
+  explicit FakeProvider(DialogLog& log) : m_log(log) {}
+  std::unique_ptr<WizardDialog> create(DialogKind kind) override {
+    ++m_log.created[kind];
+    return std::make_unique<FakeDialog>(kind, m_log);
+  }
+
+private:
+  DialogLog& m_log;
+};
+
+class Launcher : public ::testing::Test {
+protected:
+  void SetUp() override {
+    installDialogProvider(std::make_shared<FakeProvider>(log));
+    project = host::FolderProject::create(dir.file("proj"), "Demo", "/opt/velmor");
+  }
+  void TearDown() override { installDialogProvider(nullptr); }
+
+  void addDocument(const std::string& name) {
+    test::writeFile(dir.path() / "proj" / (name + ".wml"), "<wml><card/></wml>");
+    ASSERT_TRUE(project->AddDocument(name));
+  }
+
+  test::TempDir dir;
+  DialogLog log;
+  ui::ScopedScriptedUi ui;
+  std::shared_ptr<host::FolderProject> project;
+};
+
+} // namespace
+
+TEST_F(Launcher, WithoutAProjectTheDialogsShowTheNoProjectMessage) {
+  auto w = std::make_shared<wizard>();
+  for (const char* key : {"Import", "Export", "Image"}) {
+    EXPECT_FALSE(com::callMethod(w, "launchWizard", {Variant(key)}).toBool());
+  }
+  ASSERT_EQ(ui->messages.size(), 3u);
+  for (const auto& m : ui->messages) {
+    EXPECT_EQ(m.text, "You need to have a project open in order to run the wizard");
+    EXPECT_EQ(m.title, "No Project Open");
+    EXPECT_EQ(m.style, ui::vbInformation | ui::vbOKOnly);
+  }
+  EXPECT_TRUE(log.calls.empty());
+}
+
+TEST_F(Launcher, FtpWithoutAProjectRaisesObjectNotSetAndStartsNothing) {
+  wizard w;
+  try {
+    w.launchWizard("Ftp");
+    FAIL() << "no error";
+  } catch (const com::ComError& e) {
+    EXPECT_EQ(e.number(), 91);
+  }
+  EXPECT_TRUE(ui->startedPrograms.empty());
+  EXPECT_TRUE(ui->messages.empty());
+}
+
+TEST_F(Launcher, ImportGetsHelpFileThenProjectThenShowsOnOneInstance) {
+  auto w = std::make_shared<wizard>();
+  com::putRefProperty(w, "Project", Variant(project));
+  EXPECT_FALSE(w->launchWizard("Import"));
+  EXPECT_FALSE(w->launchWizard("Import"));
+  EXPECT_EQ(log.calls, (std::vector<std::string>{
+                           "Import.HelpFile=/opt/velmor/help/prohelp.chm", "Import.Project=Demo", "Import.Show",
+                           "Import.HelpFile=/opt/velmor/help/prohelp.chm", "Import.Project=Demo", "Import.Show"}));
+  EXPECT_EQ(log.created[DialogKind::Import], 1);
+  // A second wizard object shares the dialog: one instance while the library is loaded.
+  wizard other;
+  other.Project(project);
+  other.launchWizard("Import");
+  EXPECT_EQ(log.created[DialogKind::Import], 1);
+}
+
+TEST_F(Launcher, ExportShowsNothingForAnEmptyProjectAndTheDialogOtherwise) {
+  wizard w;
+  w.Project(project);
+  EXPECT_FALSE(w.launchWizard("Export"));
+  EXPECT_TRUE(log.calls.empty());
+  EXPECT_TRUE(ui->messages.empty());
+  addDocument("index");
+  w.launchWizard("Export");
+  EXPECT_EQ(log.calls, (std::vector<std::string>{"Export.HelpFile=/opt/velmor/help/prohelp.chm",
+                                                 "Export.Project=Demo", "Export.Show"}));
+}
+
+TEST_F(Launcher, ImageGetsHelpFileThenPreviewLocationAndNoProject) {
+  wizard w;
+  w.Project(project);
+  w.launchWizard("Image");
+  EXPECT_EQ(log.calls, (std::vector<std::string>{"Image.HelpFile=/opt/velmor/help/prohelp.chm",
+                                                 "Image.PreviewLocation=/opt/velmor/tmp.bmp", "Image.Show"}));
+}
+
+TEST_F(Launcher, FtpStartsTheClientFromTheApplicationFolder) {
+  wizard w;
+  w.Project(project);
+  w.AppPath("/somewhere/else"); // stored, never read
+  ui->startResult = false;      // a client that does not start is not reported
+  EXPECT_FALSE(w.launchWizard("Ftp"));
+  EXPECT_EQ(ui->startedPrograms, (std::vector<std::string>{"/opt/velmor/BraskFTP.exe"}));
+  EXPECT_TRUE(log.calls.empty());
+}
+
+TEST_F(Launcher, KeysAreComparedExactly) {
+  wizard w;
+  w.Project(project);
+  for (const char* key : {"export", "IMPORT", "Import ", "", "Options"})
+    EXPECT_FALSE(w.launchWizard(key));
+  EXPECT_TRUE(log.calls.empty());
+  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_TRUE(ui->startedPrograms.empty());
+}
+
+namespace {
+// A host project whose application path cannot be read.
+class BrokenProject : public com::Automation<BrokenProject> {
+public:
+  static std::string className() { return "HostProject"; }
+  static const std::vector<com::Member<BrokenProject>>& members() {
+    static const std::vector<com::Member<BrokenProject>> table{
+        {"ApplicationPath", com::CallKind::Get,
+         [](BrokenProject&, com::Args&) -> Variant { throw com::ComError(70, "host: access denied"); }},
+    };
+    return table;
+  }
+};
+} // namespace
+
+TEST_F(Launcher, HostErrorsReachTheCallerUnchanged) {
+  wizard w;
+  w.Project(std::make_shared<BrokenProject>());
+  for (const char* key : {"Import", "Ftp", "Image"}) {
+    try {
+      w.launchWizard(key);
+      ADD_FAILURE() << key << ": no error";
+    } catch (const com::ComError& e) {
+      EXPECT_EQ(e.number(), 70) << key;
+      EXPECT_STREQ(e.what(), "host: access denied");
+    }
+  }
+  // Export asks for the documents first, which this project does not have.
+  try {
+    w.launchWizard("Export");
+    ADD_FAILURE() << "no error";
+  } catch (const com::ComError& e) {
+    EXPECT_EQ(e.number(), 438);
+  }
+  EXPECT_TRUE(ui->startedPrograms.empty());
+  EXPECT_EQ(log.calls, std::vector<std::string>{}); // nothing was shown
+}
+
+TEST(LauncherWithoutDialogs, SaysWhichDialogIsMissing) {
+  installDialogProvider(nullptr);
+  test::TempDir dir;
+  ui::ScopedScriptedUi ui;
+  wizard w;
+  w.Project(host::FolderProject::create(dir.file("p"), "P", "/app"));
+  try {
+    w.launchWizard("Import");
+    FAIL() << "no error";
+  } catch (const com::ComError& e) {
+    EXPECT_EQ(e.number(), 429);
+    EXPECT_NE(std::string(e.what()).find("HTML import wizard"), std::string::npos);
+  }
+}

@@ -1,0 +1,95 @@
+#include "platform/com/comerror.h"
+#include "platform/fs/filesystem.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace tavro;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+int errorOf(auto&& f) {
+  try {
+    f();
+  } catch (const com::ComError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+int entriesIn(const stdfs::path& dir) {
+  int n = 0;
+  for ([[maybe_unused]] auto& e : stdfs::directory_iterator(dir))
+    ++n;
+  return n;
+}
+
+} // namespace
+
+TEST(FileSystem, NameParts) {
+  EXPECT_EQ(fs::getFileName("/pages/index.HTML"), "index.HTML");
+  EXPECT_EQ(fs::getFileName("/pages/folder/"), "folder");
+  EXPECT_EQ(fs::getFileName("/"), "");
+  EXPECT_EQ(fs::getBaseName("/pages/my.page.htm"), "my.page");
+  EXPECT_EQ(fs::getBaseName("/pages.old/readme"), "readme");
+  EXPECT_EQ(fs::getExtensionName("/pages.old/readme"), "");
+  EXPECT_EQ(fs::getExtensionName("a/b.Html"), "Html");
+  EXPECT_EQ(fs::getParentFolderName("/out/page.html"), "/out");
+  EXPECT_EQ(fs::getParentFolderName("/out//"), "/");
+  EXPECT_EQ(fs::getParentFolderName("/page.html"), "/");
+  EXPECT_EQ(fs::getParentFolderName("page.html"), "");
+  EXPECT_EQ(fs::joinPath("/a/", "/b.wml"), "/a/b.wml");
+  EXPECT_EQ(fs::getAbsolutePathName("/a/./b/../c/"), "/a/c");
+}
+
+TEST(FileSystem, AtomicWritesReplaceWholeFilesAndKeepTheirMode) {
+  test::TempDir dir;
+  const std::string file = dir.file("page.html");
+  fs::writeFileAtomic(file, "first");
+  EXPECT_EQ(test::readFile(file), "first");
+  ::chmod(file.c_str(), 0640);
+  fs::writeFileAtomic(file, "second, longer");
+  EXPECT_EQ(test::readFile(file), "second, longer");
+  struct stat st{};
+  ::stat(file.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(entriesIn(dir.path()), 1); // no temporary left behind
+
+  EXPECT_EQ(errorOf([&] { fs::writeFileAtomic(file, "third", false); }), 58);
+  EXPECT_EQ(test::readFile(file), "second, longer");
+}
+
+TEST(FileSystem, FailedWritesLeaveNothingAndSayWhy) {
+  test::TempDir dir;
+  EXPECT_EQ(errorOf([&] { fs::writeFileAtomic(dir.file("missing/page.html"), "x"); }), 76);
+  EXPECT_EQ(errorOf([&] { fs::writeFileAtomic(dir.file(std::string(300, 'n')), "x"); }), 52);
+  EXPECT_EQ(errorOf([&] { fs::writeFileAtomic(dir.str() + "/", "x"); }), 52);
+  EXPECT_EQ(errorOf([&] { fs::writeFileAtomic(dir.file("a") + std::string(1, '\0') + "b", "x"); }), 52);
+  stdfs::create_directory(dir.path() / "taken");
+  EXPECT_NE(errorOf([&] { fs::writeFileAtomic(dir.file("taken"), "x"); }), 0);
+  EXPECT_EQ(entriesIn(dir.path()), 1);
+  // A place that refuses even root.
+  EXPECT_NE(errorOf([&] { fs::writeFileAtomic("/proc/tavro-test.html", "x"); }), 0);
+}
+
+TEST(FileSystem, CopyReadAndFolders) {
+  test::TempDir dir;
+  test::writeFile(dir.path() / "a.bin", std::string("a\0b", 3));
+  fs::copyFile(dir.file("a.bin"), dir.file("b.bin"));
+  EXPECT_EQ(test::readFile(dir.path() / "b.bin"), std::string("a\0b", 3));
+  EXPECT_EQ(errorOf([&] { fs::copyFile(dir.file("a.bin"), dir.file("b.bin"), false); }), 58);
+  EXPECT_EQ(errorOf([&] { fs::copyFile(dir.file("none"), dir.file("c.bin")); }), 53);
+  EXPECT_EQ(fs::fileSize(dir.file("a.bin")), 3u);
+  EXPECT_EQ(errorOf([&] { fs::readFile(dir.file("a.bin"), 2); }), 7);
+  EXPECT_NE(errorOf([&] { fs::readFile(dir.str()); }), 0); // a folder is not a file
+
+  fs::createFolder(dir.file("images"));
+  EXPECT_TRUE(fs::folderExists(dir.file("images")));
+  EXPECT_FALSE(fs::fileExists(dir.file("images")));
+  EXPECT_EQ(errorOf([&] { fs::createFolder(dir.file("images")); }), 58);
+  EXPECT_EQ(errorOf([&] { fs::createFolder(dir.file("no/such")); }), 76);
+}

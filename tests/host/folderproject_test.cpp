@@ -1,0 +1,116 @@
+#include "host/folderproject.h"
+#include "host/hostproject.h"
+#include "platform/com/comerror.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace tavro;
+using host::FolderProject;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+int errorOf(auto&& f, std::string* message = nullptr) {
+  try {
+    f();
+  } catch (const com::ComError& e) {
+    if (message)
+      *message = e.what();
+    return e.number();
+  }
+  return 0;
+}
+
+} // namespace
+
+TEST(FolderProject, OpensTheSampleProjectThroughTheHostInterface) {
+  auto project = FolderProject::open((test::sourceDir() / "samples" / "project").string(), "/opt/app");
+  host::HostProjectRef ref(project);
+  EXPECT_EQ(ref.ProjectName(), "Harbour");
+  EXPECT_EQ(ref.ApplicationPath(), "/opt/app");
+  EXPECT_EQ(ref.ProjectFolder().back() == '/', false);
+  EXPECT_TRUE(stdfs::equivalent(ref.ProjectFolder(), test::sourceDir() / "samples" / "project"));
+
+  auto docs = ref.Documents();
+  EXPECT_EQ(docs.Count(), 3);
+  std::vector<std::string> names;
+  for (const auto& d : docs.all())
+    names.push_back(d.Name() + "." + d.DocumentType());
+  EXPECT_EQ(names, (std::vector<std::string>{"index.wml", "timetable.wml", "contact.wml"}));
+  EXPECT_EQ(host::HostDocumentRef(docs.Item("timetable")).Content(),
+            test::readFile(test::sourceDir() / "samples" / "project" / "timetable.wml"));
+  EXPECT_EQ(docs.Item("nothing"), nullptr);
+  EXPECT_EQ(docs.Item("Index"), nullptr); // names are file names: case matters here
+}
+
+TEST(FolderProject, ManifestRoundTripWithAddDocument) {
+  test::TempDir dir;
+  auto project = FolderProject::create(dir.file("site"), "My Site", "/app");
+  EXPECT_EQ(project->ProjectName(), "My Site");
+  EXPECT_FALSE(project->AddDocument("missing")); // the file must be there first
+  test::writeFile(dir.path() / "site" / "home.wml", "<wml/>");
+  test::writeFile(dir.path() / "site" / "about.wml", "<wml/>");
+  EXPECT_TRUE(project->AddDocument("home"));
+  EXPECT_TRUE(project->AddDocument("about"));
+  EXPECT_TRUE(project->AddDocument("home")); // again: still one entry
+  EXPECT_FALSE(project->AddDocument("../site/home"));
+
+  auto reopened = FolderProject::open(dir.file("site"), "/app");
+  EXPECT_EQ(reopened->ProjectName(), "My Site");
+  ASSERT_EQ(reopened->documents().size(), 2u);
+  EXPECT_EQ(reopened->documents()[0].name, "home");
+  EXPECT_EQ(reopened->documents()[1].name, "about");
+  // No temporary file is left beside the manifest.
+  int files = 0;
+  for (auto& e : stdfs::directory_iterator(dir.path() / "site"))
+    files += e.path().filename().string().find(".tmp") != std::string::npos;
+  EXPECT_EQ(files, 0);
+}
+
+TEST(FolderProject, ClearErrorsForFoldersWithoutAGoodManifest) {
+  test::TempDir dir;
+  std::string message;
+  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.file("none"), "/app"); }, &message), 76);
+  EXPECT_NE(message.find("none"), std::string::npos);
+
+  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 53);
+  EXPECT_NE(message.find("*.wmlproj"), std::string::npos);
+
+  test::writeFile(dir.path() / "broken.wmlproj", "<Project Name=\"x\"><Document Name=\"a\"</Project>");
+  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
+  EXPECT_NE(message.find("broken.wmlproj"), std::string::npos) << message;
+  EXPECT_NE(message.find("line 1"), std::string::npos) << message;
+
+  test::writeFile(dir.path() / "broken.wmlproj",
+                  "<Project Name=\"x\"><Document Name=\"../../etc/passwd\" DocumentType=\"wml\"/></Project>");
+  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
+  EXPECT_NE(message.find("plain file name"), std::string::npos) << message;
+
+  test::writeFile(dir.path() / "broken.wmlproj", "<Other/>");
+  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.str(), "/app"); }), 5);
+
+  test::writeFile(dir.path() / "second.wmlproj", "<Project/>");
+  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
+  EXPECT_NE(message.find("more than one"), std::string::npos);
+
+  EXPECT_EQ(errorOf([&] { FolderProject::create(dir.str(), "Again", "/app"); }), 58);
+  EXPECT_EQ(errorOf([&] { FolderProject::create(dir.file("x"), "a/b", "/app"); }), 52);
+}
+
+TEST(FolderProject, AManifestThatCannotBeWrittenLeavesTheProjectAsItWas) {
+  test::TempDir dir;
+  auto project = FolderProject::create(dir.file("p"), "P", "/app");
+  test::writeFile(dir.path() / "p" / "a.wml", "<wml/>");
+  const std::string before = test::readFile(project->manifestPath());
+  // The manifest's place is taken by a folder of the same name: the write must fail.
+  stdfs::remove(project->manifestPath());
+  stdfs::create_directory(project->manifestPath());
+  EXPECT_THROW(project->AddDocument("a"), com::ComError);
+  EXPECT_TRUE(project->documents().empty());
+  stdfs::remove(project->manifestPath());
+  test::writeFile(project->manifestPath(), before);
+  EXPECT_TRUE(project->AddDocument("a"));
+}

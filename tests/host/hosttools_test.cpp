@@ -1,0 +1,106 @@
+#include "host/hosttools.h"
+#include "platform/com/comerror.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavro;
+
+namespace {
+
+xml::XmlDocument load(const std::string& text) {
+  xml::XmlDocument doc;
+  doc.setPreserveWhiteSpace(true);
+  EXPECT_TRUE(doc.loadXML(text)) << doc.parseError().reason;
+  return doc;
+}
+
+} // namespace
+
+TEST(HostXmlTools, ResourceTextEndsAtTheFirstNul) {
+  host::HostXmlTools tools;
+  const std::uint8_t bytes[] = {'<', 'a', '/', '>', 0, 'x', 'y'};
+  EXPECT_EQ(tools.ResourceToString(bytes), "<a/>");
+  EXPECT_EQ(tools.ResourceToString({}), "");
+}
+
+TEST(HostXmlTools, LoadXmlStringRaisesWithTheLine) {
+  host::HostXmlTools tools;
+  EXPECT_EQ(tools.LoadXmlString("<a><b/></a>").xml(), "<a><b/></a>");
+  try {
+    tools.LoadXmlString("<a>\n<b></a>");
+    FAIL() << "no error";
+  } catch (const com::ComError& e) {
+    EXPECT_NE(std::string(e.what()).find("line 2"), std::string::npos) << e.what();
+  }
+}
+
+TEST(HostXmlTools, ConvertDocumentFoldsLineEndsOrTrimsReferences) {
+  host::HostXmlTools tools;
+  auto doc = load("<body><p>a&#13;&#10;b&#13;c</p><a href=\"  x.html \">l</a><img src=\" p.png\"/></body>");
+  tools.ConvertDocument(doc, 0, false);
+  EXPECT_EQ(doc.xml(), "<body><p>a\nb\nc</p><a href=\"  x.html \">l</a><img src=\" p.png\"/></body>");
+  tools.ConvertDocument(doc, 1, false);
+  EXPECT_EQ(doc.xml(), "<body><p>a\nb\nc</p><a href=\"x.html\">l</a><img src=\"p.png\"/></body>");
+}
+
+TEST(HostXmlTools, ConvertReferencesTurnsPictureUrlsIntoPathsAndBack) {
+  host::HostXmlTools tools;
+  auto doc = load("<body><img src=\"file:///home/a/my%20pic.png\"/><img src=\"file://localhost/b.gif\"/>"
+                  "<img src=\"file://server/share/c.gif\"/><img src=\"http://x/y.png\"/>"
+                  "<a href=\"file:///not/a/picture\">x</a></body>");
+  tools.ConvertReferences(doc, 0);
+  EXPECT_EQ(doc.xml(), "<body><img src=\"/home/a/my pic.png\"/><img src=\"/b.gif\"/>"
+                       "<img src=\"file://server/share/c.gif\"/><img src=\"http://x/y.png\"/>"
+                       "<a href=\"file:///not/a/picture\">x</a></body>");
+  tools.setProjectFolder("/projects/site");
+  auto back = load("<body><img src=\"/home/a/my pic.png\"/><img src=\"images/logo.wbmp\"/>"
+                   "<img src=\"http://x/y.png\"/></body>");
+  tools.ConvertReferences(back, 1);
+  EXPECT_EQ(back.xml(), "<body><img src=\"file:///home/a/my%20pic.png\"/>"
+                        "<img src=\"file:///projects/site/images/logo.wbmp\"/><img src=\"http://x/y.png\"/></body>");
+}
+
+TEST(HostXmlTools, TransformsReportFailureWithoutTouchingTheDocument) {
+  host::HostXmlTools tools;
+  xml::XslTemplate upper;
+  upper.setStylesheet(load("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                           "<xsl:output method=\"xml\" omit-xml-declaration=\"yes\"/>"
+                           "<xsl:template match=\"/\"><out><xsl:value-of select=\"count(//p)\"/></out></xsl:template>"
+                           "</xsl:stylesheet>"));
+  auto doc = load("<body><p/><p/></body>");
+  EXPECT_EQ(tools.TransformToString(doc, upper), "<out>2</out>\n");
+  EXPECT_TRUE(tools.TryTransform(doc, upper));
+  EXPECT_EQ(doc.xml(), "<out>2</out>");
+
+  xml::XslTemplate failing;
+  failing.setStylesheet(load("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                             "<xsl:template match=\"/\"><xsl:message terminate=\"yes\">stop</xsl:message>"
+                             "</xsl:template></xsl:stylesheet>"));
+  EXPECT_EQ(tools.TransformToString(doc, failing), "");
+  EXPECT_FALSE(tools.TryTransform(doc, failing));
+  EXPECT_EQ(doc.xml(), "<out>2</out>");
+}
+
+TEST(HostDomTools, RemoveElementsKeepsOrDropsTheirContent) {
+  host::HostDomTools dom;
+  const std::string source = "<body><p>a<b>bold <i>it</i></b> <font>f</font></p><b>x</b><table><tr/></table></body>";
+  auto unwrap = load(source);
+  dom.RemoveElements("b, FONT", unwrap, false);
+  EXPECT_EQ(unwrap.xml(), "<body><p>abold <i>it</i> f</p>x<table><tr/></table></body>");
+
+  auto drop = load(source);
+  dom.RemoveElements("b,font,table", drop, true);
+  EXPECT_EQ(drop.xml(), "<body><p>a </p></body>");
+
+  auto nested = load("<body><b>1<b>2<b>3</b></b></b></body>");
+  dom.RemoveElements("b", nested, false);
+  EXPECT_EQ(nested.xml(), "<body>123</body>");
+
+  auto unchanged = load(source);
+  dom.RemoveElements(" , ", unchanged, true);
+  EXPECT_EQ(unchanged.xml(), load(source).xml());
+
+  auto root = load("<body><p>x</p></body>");
+  dom.RemoveElements("body", root, false); // a document keeps its root when unwrapping
+  EXPECT_EQ(root.xml(), "<body><p>x</p></body>");
+}

@@ -1,0 +1,128 @@
+#include "platform/com/comerror.h"
+#include "platform/xml/xsltemplate.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace tavro;
+
+namespace {
+
+const char* kWmlDoctype = "<!DOCTYPE wml PUBLIC \"-//WAPFORUM//DTD WML 1.1//EN\" "
+                          "\"http://www.wapforum.org/DTD/wml_1.1.xml\">";
+
+xml::XslTemplate compile(const std::string& body, const std::string& extraNamespaces = "") {
+  xml::XmlDocument doc;
+  EXPECT_TRUE(doc.loadXML("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\" " +
+                          extraNamespaces + ">" + body + "</xsl:stylesheet>"))
+      << doc.parseError().reason;
+  xml::XslTemplate t;
+  t.setStylesheet(doc);
+  return t;
+}
+
+} // namespace
+
+TEST(XmlDocument, LoadsSerialisesAndReportsErrorsWithTheirPlace) {
+  xml::XmlDocument doc;
+  EXPECT_EQ(doc.readyState(), 4);
+  ASSERT_TRUE(doc.loadXML("<?xml version=\"1.0\"?>\n<a x=\"1\">\n  <b>t</b>\n</a>"));
+  EXPECT_EQ(doc.parseError().errorCode, 0);
+  EXPECT_EQ(doc.xml(), "<a x=\"1\"><b>t</b></a>"); // white space between elements is not kept
+  EXPECT_EQ(doc.selectNodes("//b").size(), 1u);
+  EXPECT_EQ(xml::nodeText(doc.selectSingleNode("/a/b")), "t");
+  doc.setProperty("SelectionLanguage", "XPath");
+  EXPECT_THROW(doc.setProperty("SelectionLanguage", "XSLPattern"), com::ComError);
+  EXPECT_THROW(doc.selectNodes("//["), com::ComError);
+
+  EXPECT_FALSE(doc.loadXML("<a>\n<b>\n</a>"));
+  EXPECT_TRUE(doc.empty());
+  EXPECT_NE(doc.parseError().errorCode, 0);
+  EXPECT_EQ(doc.parseError().line, 3);
+  EXPECT_FALSE(doc.parseError().reason.empty());
+  EXPECT_FALSE(doc.loadXML(""));
+  EXPECT_FALSE(doc.loadXML("just text"));
+
+  xml::XmlDocument kept;
+  kept.setPreserveWhiteSpace(true);
+  ASSERT_TRUE(kept.loadXML("<a> <b/> </a>"));
+  EXPECT_EQ(kept.xml(), "<a> <b/> </a>");
+}
+
+TEST(XmlDocument, WmlCharacterEntitiesWorkWithoutTheNetwork) {
+  xml::XmlDocument doc;
+  ASSERT_TRUE(doc.loadXML(std::string("<?xml version=\"1.0\"?>") + kWmlDoctype +
+                          "<wml><card><p>a&nbsp;b&shy;c</p></card></wml>"))
+      << doc.parseError().reason;
+  EXPECT_EQ(xml::nodeText(doc.selectSingleNode("//p")), "a\u00A0b\u00ADc");
+}
+
+TEST(XmlDocument, NeverReadsExternalEntitiesOrExpandsBombs) {
+  test::TempDir dir;
+  test::writeFile(dir.path() / "secret.txt", "TOPSECRET");
+  const std::string secret = (dir.path() / "secret.txt").string();
+  for (std::string doctype : {"<!DOCTYPE a [<!ENTITY x SYSTEM \"file://" + secret + "\">]>",
+                              "<!DOCTYPE a [<!ENTITY x SYSTEM \"" + secret + "\">]>",
+                              "<!DOCTYPE a SYSTEM \"" + secret + "\">"}) {
+    xml::XmlDocument doc;
+    bool loaded = doc.loadXML(doctype + "<a>&x;</a>");
+    EXPECT_EQ(doc.xml().find("TOPSECRET"), std::string::npos) << doctype;
+    if (loaded) {
+      EXPECT_EQ(xml::nodeText(doc.documentElement()).find("TOPSECRET"), std::string::npos);
+    }
+  }
+  std::string lol = "<!DOCTYPE a [<!ENTITY l0 \"lollollollollollollollollol\">";
+  for (int i = 1; i <= 9; ++i)
+    lol += "<!ENTITY l" + std::to_string(i) + " \"" + [&] {
+      std::string s;
+      for (int k = 0; k < 10; ++k)
+        s += "&l" + std::to_string(i - 1) + ";";
+      return s;
+    }() + "\">";
+  lol += "]><a>&l9;</a>";
+  xml::XmlDocument bomb;
+  EXPECT_FALSE(bomb.loadXML(lol));
+
+  xml::XmlDocument big;
+  EXPECT_FALSE(big.loadXML(std::string(xml::maxDocumentBytes + 1, ' ')));
+  EXPECT_NE(big.parseError().reason.find("16 MiB"), std::string::npos);
+}
+
+TEST(XslTemplate, StylesheetsCannotReadOrWriteFiles) {
+  test::TempDir dir;
+  test::writeFile(dir.path() / "secret.xml", "<s>TOPSECRET</s>");
+  xml::XmlDocument input;
+  ASSERT_TRUE(input.loadXML("<doc href=\"" + (dir.path() / "secret.xml").string() + "\"/>"));
+
+  auto reader = compile("<xsl:template match=\"/\"><r><xsl:copy-of select=\"document(/doc/@href)\"/></r></xsl:template>");
+  auto read = reader.transformToString(input);
+  EXPECT_TRUE(!read || read->find("TOPSECRET") == std::string::npos);
+
+  const auto target = dir.path() / "pwned.txt";
+  auto writer = compile("<xsl:template match=\"/\"><exsl:document href=\"" + target.string() +
+                            "\" method=\"text\">x</exsl:document><r/></xsl:template>",
+                        "xmlns:exsl=\"http://exslt.org/common\" extension-element-prefixes=\"exsl\"");
+  auto wrote = writer.transformToString(input);
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_FALSE(wrote.has_value());
+  EXPECT_FALSE(writer.lastError().empty());
+}
+
+TEST(XslTemplate, HonoursTheStylesheetsOutputSettings) {
+  xml::XmlDocument input;
+  ASSERT_TRUE(input.loadXML("<a><b>x</b></a>"));
+  auto indented = compile("<xsl:output method=\"xml\" indent=\"yes\" encoding=\"utf-8\"/>"
+                          "<xsl:template match=\"/\"><r><s><xsl:value-of select=\"a/b\"/></s></r></xsl:template>");
+  EXPECT_EQ(indented.transformToString(input), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<r>\n  <s>x</s>\n</r>\n");
+  auto html = compile("<xsl:output method=\"html\"/>"
+                      "<xsl:template match=\"/\"><html><body><br/><p>x</p></body></html></xsl:template>");
+  EXPECT_EQ(html.transformToString(input), "<html><body>\n<br><p>x</p>\n</body></html>\n");
+
+  xml::XmlDocument notXsl;
+  ASSERT_TRUE(notXsl.loadXML("<a/>"));
+  xml::XslTemplate t;
+  EXPECT_THROW(t.setStylesheet(notXsl), com::ComError);
+  EXPECT_FALSE(t.compiled());
+}
