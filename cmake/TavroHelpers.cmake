@@ -1,11 +1,15 @@
-# tavro_add_test(NAME src...): one test executable for one area, linked with GoogleTest and the
-# engine, its cases found by gtest_discover_tests. Tests find the shared corpus through
-# TAVRO_SHARED_DIR and the samples through TAVRO_SOURCE_DIR.
+# tavro_add_test(NAME src... [LIBS lib...]): one test executable for one area, linked with
+# GoogleTest and the engine (or only the libraries named after LIBS), its cases found by
+# gtest_discover_tests. Tests find the shared corpus through
+# tests/support (the source, build and shared folders are built into it).
 function(tavro_add_test name)
-  add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE tavro_engine tavro_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "TAVRO_SOURCE_DIR=${PROJECT_SOURCE_DIR};TAVRO_SHARED_DIR=${PROJECT_SOURCE_DIR}/../shared;TAVRO_BUILD_DIR=${PROJECT_BINARY_DIR};QT_QPA_PLATFORM=offscreen")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LIBS")
+  if(NOT arg_LIBS)
+    set(arg_LIBS tavro_engine)
+  endif()
+  add_executable(${name} ${arg_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${arg_LIBS} tavro_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endfunction()
 
 # tavro_embed_resources(TARGET OUT_CPP TYPE1 NUMBER1 FILE1 TYPE2 NUMBER2 FILE2 ...): turns files

@@ -4,6 +4,7 @@
 
 #include "platform/com/comerror.h"
 #include "platform/ui/consoleui.h"
+#include "util/version.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -36,7 +37,7 @@ bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 int main(int argc, char** argv) {
   using namespace tavro;
   CLI::App app{"Tavro: imports HTML pages as WML decks, exports WML to HTML, converts pictures to WBMP.", "tavro"};
-  app.set_version_flag("--version", std::string("tavro ") + TAVRO_VERSION);
+  app.set_version_flag("--version", std::string("tavro ") + tavro::version());
   app.require_subcommand(1);
   app.fallthrough(false);
 

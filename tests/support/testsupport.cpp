@@ -33,11 +33,11 @@ stdfs::path fromEnv(const char* name, const char* fallback) {
 }
 } // namespace
 
-stdfs::path sourceDir() { return fromEnv("TAVRO_SOURCE_DIR", "."); }
-stdfs::path buildDir() { return fromEnv("TAVRO_BUILD_DIR", "."); }
+stdfs::path sourceDir() { return fromEnv("TAVRO_SOURCE_DIR", TAVRO_DEFAULT_SOURCE_DIR); }
+stdfs::path buildDir() { return fromEnv("TAVRO_BUILD_DIR", TAVRO_DEFAULT_BUILD_DIR); }
 
 stdfs::path corpusDir() {
-  stdfs::path shared = fromEnv("TAVRO_SHARED_DIR", "../shared");
+  stdfs::path shared = fromEnv("TAVRO_SHARED_DIR", TAVRO_DEFAULT_SHARED_DIR);
   stdfs::path corpus = shared / "corpus";
   return stdfs::is_directory(corpus) ? corpus : stdfs::path();
 }

@@ -1,0 +1,112 @@
+// The add-in as a host meets it: the built libtavro.so, registered and created by name.
+
+#include "platform/com/activation.h"
+#include "platform/com/enumerator.h"
+#include "platform/ui/uiservices.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+
+using namespace tavro;
+using namespace tavro::com;
+
+namespace {
+
+using ExportFn = HResult (*)();
+
+class Addin : public ::testing::Test {
+protected:
+  void SetUp() override {
+    library = (test::buildDir() / "libtavro.so").string();
+    ASSERT_TRUE(std::filesystem::exists(library)) << library;
+    registryFile = dir.file("registry");
+    ::setenv("TAVRO_REGISTRY", registryFile.c_str(), 1);
+    handle = loadLibrary(library);
+  }
+  void TearDown() override { ::unsetenv("TAVRO_REGISTRY"); }
+
+  HResult callExport(const char* name) {
+    auto fn = reinterpret_cast<ExportFn>(librarySymbol(handle, name));
+    EXPECT_NE(fn, nullptr) << name;
+    return fn ? fn() : hrFail;
+  }
+
+  test::TempDir dir;
+  std::string library;
+  std::string registryFile;
+  void* handle = nullptr;
+};
+
+} // namespace
+
+TEST_F(Addin, RegistersItsClassesAndUnregistersExactlyThose) {
+  {
+    Registry other(registryFile);
+    other.add("Other.widget", "/opt/other/libother.so");
+    other.save();
+  }
+  ASSERT_EQ(callExport("DllRegisterServer"), hrOk);
+  Registry registry(registryFile);
+  for (const char* id : {"Tavro.wizard", "Tavro.colWizards", "Tavro.clWizardItem"})
+    EXPECT_TRUE(std::filesystem::equivalent(registry.lookup(id).value_or("/nonexistent"), library)) << id;
+
+  ASSERT_EQ(callExport("DllUnregisterServer"), hrOk);
+  Registry after(registryFile);
+  EXPECT_EQ(after.entries().size(), 1u);
+  EXPECT_EQ(after.lookup("Other.widget"), "/opt/other/libother.so");
+}
+
+TEST_F(Addin, AHostCreatesTheWizardByNameAndReadsTheCatalogue) {
+  ASSERT_EQ(callExport("DllRegisterServer"), hrOk);
+  {
+    ObjectPtr wizard = createObject("Tavro.wizard", Registry(registryFile));
+    EXPECT_EQ(wizard->typeName(), "wizard");
+    ObjectPtr entries = getProperty(wizard, "WizardsCollection").toObject();
+    std::vector<std::string> captions;
+    forEach(entries, [&](const Variant& v) { captions.push_back(getProperty(v.toObject(), "Caption").toString()); });
+    EXPECT_EQ(captions, (std::vector<std::string>{"Import Document ...", "Export Document ...", "Trell Ftp ...",
+                                                  "Image Converter ..."}));
+    ObjectPtr icon = callMethod(wizard, "getIcon", {Variant("101")}).toObject();
+    EXPECT_EQ(getProperty(icon, "Data").toBytes().size(), 822u);
+    EXPECT_EQ(callMethod(wizard, "launchWizard", {Variant("export")}).toBool(), false);
+    try {
+      callMethod(wizard, "Fly");
+      FAIL() << "no error";
+    } catch (const ComError& e) {
+      EXPECT_EQ(e.number(), 438);
+    }
+    // While a host holds an object the library must stay.
+    EXPECT_EQ(callExport("DllCanUnloadNow"), hrFalse);
+    ObjectPtr item = createObject("Tavro.clWizardItem", Registry(registryFile));
+    putProperty(item, "Caption", Variant("x"));
+    EXPECT_EQ(getProperty(item, "caption").toString(), "x");
+  }
+  EXPECT_EQ(callExport("DllCanUnloadNow"), hrOk);
+  EXPECT_THROW(createObject("Tavro.nothing", Registry(registryFile)), ComError);
+}
+
+TEST(SpawnDetached, StartsTheProgramWithoutWaitingAndLeavesNoZombie) {
+  test::TempDir dir;
+  const auto marker = dir.path() / "started";
+  const auto program = dir.path() / "BraskFTP.exe";
+  test::writeFile(program, "#!/bin/sh\nsleep 0.2\necho started > '" + marker.string() + "'\n");
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+
+  auto begin = std::chrono::steady_clock::now();
+  EXPECT_TRUE(ui::spawnDetached(program.string()));
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(200)); // not waited for
+  // No child of ours is left to reap: the program belongs to init.
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+  for (int i = 0; i < 100 && !std::filesystem::exists(marker); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(std::filesystem::exists(marker));
+
+  EXPECT_FALSE(ui::spawnDetached((dir.path() / "missing.exe").string()));
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+}

@@ -1,0 +1,7 @@
+#include "util/version.h"
+
+namespace tavro {
+
+const char* version() { return TAVRO_VERSION; }
+
+} // namespace tavro
