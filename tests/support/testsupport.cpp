@@ -4,6 +4,11 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace tavro::test {
 
@@ -40,6 +45,46 @@ stdfs::path corpusDir() {
   stdfs::path shared = fromEnv("TAVRO_SHARED_DIR", TAVRO_DEFAULT_SHARED_DIR);
   stdfs::path corpus = shared / "corpus";
   return stdfs::is_directory(corpus) ? corpus : stdfs::path();
+}
+
+ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+  TempDir capture;
+  const std::string outPath = capture.file("out"), errPath = capture.file("err");
+  const std::string tool = (buildDir() / "tavro").string();
+
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e)
+    env.emplace_back(*e);
+  env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+
+  pid_t pid = ::fork();
+  if (pid < 0)
+    throw std::runtime_error("cannot start tavro");
+  if (pid == 0) {
+    int in = ::open("/dev/null", O_RDONLY);
+    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    std::vector<char*> argv{const_cast<char*>(tool.c_str())};
+    for (const auto& a : args)
+      argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (auto& e : env)
+      envp.push_back(e.data());
+    envp.push_back(nullptr);
+    ::execve(tool.c_str(), argv.data(), envp.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ToolResult r;
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.out = readFile(outPath);
+  r.err = readFile(errPath);
+  return r;
 }
 
 std::string readFile(const stdfs::path& path) {

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tavro::test {
 
@@ -29,6 +30,18 @@ std::filesystem::path sourceDir();
 std::filesystem::path buildDir();
 /// The shared corpus folder, or an empty path when it is absent.
 std::filesystem::path corpusDir();
+
+/// What a run of the command line tool gave.
+struct ToolResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+/// Runs the built `tavro` tool with the arguments (no shell), standard input empty, and
+/// returns its exit status and output. extraEnv holds "NAME=value" entries added to the
+/// environment of the run.
+ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {});
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
