@@ -1,0 +1,99 @@
+#pragma once
+// The work behind the export dialog: each ticked document's WML source is taken from the
+// project, its pictures kept or dropped, turned into HTML with the WMLEXPORT stylesheet, and
+// written to the row's target after the path checks and the overwrite question. Everything the
+// user must be told goes through the ui services, so the dialog and the command line show the
+// same messages.
+
+#include "export/exportlist.h"
+#include "host/hostproject.h"
+#include "host/hosttools.h"
+#include "platform/xml/xsltemplate.h"
+#include "resources/resources.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tavro {
+
+/// What became of one row in an export pass.
+enum class ExportOutcome {
+  Skipped,      ///< not ticked
+  NotConverted, ///< not held by the project, not well-formed, or the stylesheet gave nothing
+  Declined,     ///< the target exists and the user chose not to overwrite it
+  NotWritten,   ///< no path, or the write failed
+  Written,
+};
+
+struct ExportRowResult {
+  ExportOutcome outcome = ExportOutcome::Skipped;
+  /// For a write that failed without a message to the user: the error's own text.
+  std::string error;
+};
+
+struct ExportPassResult {
+  /// The result of the pass's last write: the dialog closes when it is true.
+  bool close = false;
+  /// One entry per row, in row order.
+  std::vector<ExportRowResult> rows;
+
+  /// True when every ticked row was written.
+  bool allWritten() const;
+};
+
+/// Called before each ticked row is exported: the row, its position among the ticked rows
+/// (from 1) and their number.
+using ExportProgress = std::function<void(const ExportRow& row, int position, int count)>;
+
+class ExportEngine {
+public:
+  ExportEngine() = default;
+  explicit ExportEngine(host::HostProjectRef project) : m_project(std::move(project)) {}
+
+  void setProject(host::HostProjectRef project) { m_project = std::move(project); }
+  const host::HostProjectRef& project() const { return m_project; }
+
+  /// Keep pictures (their references made into file: URLs) rather than drop img elements.
+  void setConvertImages(bool convert) { m_convertImages = convert; }
+  bool convertImages() const { return m_convertImages; }
+
+  /// Compiles the embedded WMLEXPORT stylesheet into the export template. Errors pass through.
+  void LoadExportStylesheet();
+  /// Compiles the stylesheet held in bytes (a resource's bytes, NUL-terminated or not).
+  void loadExportStylesheet(resources::Bytes bytes);
+
+  /// The HTML for the project's document of that name. False when the project does not hold
+  /// it, its source cannot be read or is not well-formed XML, or the stylesheet gives nothing.
+  bool Transform(const std::string& StrDocName, std::string& StrHtml);
+
+  /// Writes html to path after the checks: an empty path is refused, an existing file is only
+  /// replaced when the user says Yes, and a failed write is explained by its cause. True when
+  /// the file was written.
+  bool WriteExportFile(const std::string& path, const std::string& html);
+
+  /// Writes the text to strPath unchanged (UTF-8, the system's code page here), replacing an
+  /// existing file atomically. Failures raise com::ComError with the cause's number.
+  void SaveFile(const std::string& strPath, const std::string& strContent);
+
+  /// Asks for a target file with the save dialog, opened in the project folder, and stores the
+  /// exportTargetFor rule's path in strFileName. False, strFileName unchanged, when the user
+  /// cancels or the choice names no file.
+  bool BrowseFile(std::string& strFileName);
+
+  /// The OK pass over the rows in order: each ticked row is transformed and written; a row that
+  /// cannot be transformed gets the unable-to-export message and the pass goes on.
+  ExportPassResult exportRows(const std::vector<ExportRow>& rows, const ExportProgress& progress = {});
+
+private:
+  ExportRowResult writeExport(const std::string& path, const std::string& html);
+  void save(const std::string& path, const std::string& content, bool overwrite);
+
+  host::HostProjectRef m_project;
+  host::HostXmlTools m_xmlTools;
+  host::HostDomTools m_domTools;
+  xml::XslTemplate m_template;
+  bool m_convertImages = false;
+};
+
+} // namespace tavro

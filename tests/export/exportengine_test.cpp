@@ -1,0 +1,232 @@
+#include "export/exportengine.h"
+#include "platform/com/comerror.h"
+#include "platform/ui/scriptedui.h"
+#include "tests/export/exporttestsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace tavro;
+using test::TempDir;
+
+namespace {
+
+resources::Bytes bytesOf(const std::string& text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+constexpr int exclamationOk = ui::vbExclamation | ui::vbOKOnly;
+
+class ExportEngineTest : public ::testing::Test {
+protected:
+  void open(const std::vector<std::pair<std::string, std::string>>& documents) {
+    project = test::makeProject(dir.str(), documents);
+    engine.setProject(project);
+    engine.loadExportStylesheet(bytesOf(test::tinyStylesheet()));
+  }
+  std::string html(const std::string& name) {
+    std::string out;
+    EXPECT_TRUE(engine.Transform(name, out)) << name;
+    return out;
+  }
+  // Expects exactly one message, an exclamation with OK, and returns its title.
+  std::string onlyWarningTitle() {
+    if (ui->messages.size() != 1)
+      return "<" + std::to_string(ui->messages.size()) + " messages>";
+    EXPECT_EQ(ui->messages[0].style, exclamationOk);
+    return ui->messages[0].title;
+  }
+
+  TempDir dir;
+  TempDir out;
+  host::HostProjectRef project;
+  ExportEngine engine;
+  ui::ScopedScriptedUi ui;
+};
+
+const std::string pictureDeck = test::deck("A", "<p>Logo <img src=\" images/logo.wbmp \" alt=\"logo\"/></p>");
+
+} // namespace
+
+TEST_F(ExportEngineTest, ImagesAreDroppedUnlessConverted) {
+  open({{"index", pictureDeck}});
+  EXPECT_EQ(html("index"), "<?xml version=\"1.0\"?>\n<body><div title=\"A\"><p>Logo </p></div></body>");
+
+  // Converted, the reference is trimmed and made a file: URL into the project folder.
+  engine.setConvertImages(true);
+  EXPECT_EQ(html("index"), "<?xml version=\"1.0\"?>\n<body><div title=\"A\"><p>Logo <img src=\"file://" +
+                               dir.str() + "/images/logo.wbmp\"/></p></div></body>");
+  EXPECT_TRUE(ui->messages.empty());
+}
+
+TEST_F(ExportEngineTest, TransformFailsForMissingBrokenAndUnreadableSources) {
+  open({{"broken", "<wml><card><p>open</card></wml>"}, {"gone", test::deck("G", "")}, {"halt", "<halt/>"}});
+  std::filesystem::remove(dir.file("gone.wml"));
+  std::string out = "untouched";
+  EXPECT_FALSE(engine.Transform("nosuch", out));
+  EXPECT_FALSE(engine.Transform("broken", out));
+  EXPECT_FALSE(engine.Transform("gone", out));
+  EXPECT_EQ(out, "untouched");
+  // A transformation that stops gives nothing.
+  EXPECT_FALSE(engine.Transform("halt", out));
+  EXPECT_EQ(out, "");
+}
+
+TEST_F(ExportEngineTest, FirstWriteFailsSecondSucceedsOneMessageThenClose) {
+  open({{"one", test::deck("One", "")}, {"two", test::deck("Two", "")}});
+  auto rows = populateFileList(project);
+  rows[0].htmlFile = out.file("missing/one.html");
+  rows[1].htmlFile = out.file("two.html");
+
+  ExportPassResult result = engine.exportRows(rows);
+  EXPECT_TRUE(result.close);
+  EXPECT_FALSE(result.allWritten());
+  EXPECT_EQ(result.rows[0].outcome, ExportOutcome::NotWritten);
+  EXPECT_EQ(result.rows[1].outcome, ExportOutcome::Written);
+  EXPECT_EQ(onlyWarningTitle(), "Invalid Path!");
+  EXPECT_EQ(ui->messages[0].text, "The file path is invalid. Please enter a different path");
+  EXPECT_EQ(test::readFile(out.file("two.html")),
+            "<?xml version=\"1.0\"?>\n<body><div title=\"Two\"/></body>");
+  EXPECT_FALSE(std::filesystem::exists(out.file("missing")));
+}
+
+TEST_F(ExportEngineTest, DeclinedOverwriteLastKeepsDialogOpenAndFileUntouched) {
+  open({{"one", test::deck("One", "")}, {"two", test::deck("Two", "")}});
+  auto rows = populateFileList(project);
+  rows[0].htmlFile = out.file("one.html");
+  rows[1].htmlFile = out.file("two.html");
+  test::writeFile(out.file("two.html"), "keep me");
+  ui->answers = {ui::vbNo};
+
+  ExportPassResult result = engine.exportRows(rows);
+  EXPECT_FALSE(result.close);
+  EXPECT_EQ(result.rows[0].outcome, ExportOutcome::Written);
+  EXPECT_EQ(result.rows[1].outcome, ExportOutcome::Declined);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "The file two.html already exists. Overwrite this file ?");
+  EXPECT_EQ(ui->messages[0].style, ui::vbYesNo);
+  EXPECT_EQ(ui->messages[0].title, "");
+  EXPECT_EQ(test::readFile(out.file("two.html")), "keep me");
+  EXPECT_TRUE(std::filesystem::exists(out.file("one.html")));
+}
+
+TEST_F(ExportEngineTest, AcceptedOverwriteReplacesTheFile) {
+  open({{"one", test::deck("One", "")}});
+  test::writeFile(out.file("one.html"), "old text that is longer than the new one, by quite a bit........");
+  ui->answers = {ui::vbYes};
+  EXPECT_TRUE(engine.WriteExportFile(out.file("one.html"), "new"));
+  EXPECT_EQ(test::readFile(out.file("one.html")), "new");
+}
+
+TEST_F(ExportEngineTest, UnconvertibleDocumentsAreReportedAndThePassGoesOn) {
+  open({{"first", test::deck("F", "")}, {"broken", "<wml>"}, {"skipped", test::deck("S", "")}});
+  auto rows = populateFileList(project);
+  for (auto& row : rows)
+    row.htmlFile = out.file(row.name + ".html");
+  rows[2].ticked = false;
+  rows.push_back(ExportRow{"", "gone", "wml Document", out.file("gone.html"), true});
+
+  std::vector<std::string> progress;
+  ExportPassResult result = engine.exportRows(rows, [&](const ExportRow& row, int position, int count) {
+    progress.push_back(row.name + " " + std::to_string(position) + "/" + std::to_string(count));
+  });
+  EXPECT_EQ(progress, (std::vector<std::string>{"first 1/3", "broken 2/3", "gone 3/3"}));
+  // The close flag is the last write's result; failed conversions leave it as it was.
+  EXPECT_TRUE(result.close);
+  EXPECT_EQ(result.rows[1].outcome, ExportOutcome::NotConverted);
+  EXPECT_EQ(result.rows[2].outcome, ExportOutcome::Skipped);
+  EXPECT_EQ(result.rows[3].outcome, ExportOutcome::NotConverted);
+  ASSERT_EQ(ui->messages.size(), 2u);
+  EXPECT_EQ(ui->messages[0].text, "Unable to export document broken.\nPlease ensure the content is valid.");
+  EXPECT_EQ(ui->messages[1].text, "Unable to export document gone.\nPlease ensure the content is valid.");
+  for (const auto& m : ui->messages) {
+    EXPECT_EQ(m.title, "Velmor Professional");
+    EXPECT_EQ(m.style, exclamationOk);
+  }
+  EXPECT_TRUE(std::filesystem::exists(out.file("first.html")));
+  EXPECT_FALSE(std::filesystem::exists(out.file("skipped.html")));
+  EXPECT_FALSE(std::filesystem::exists(out.file("broken.html")));
+}
+
+TEST_F(ExportEngineTest, NothingWrittenLeavesTheDialogOpen) {
+  open({{"broken", "not xml"}});
+  auto rows = populateFileList(project);
+  ExportPassResult result = engine.exportRows(rows);
+  EXPECT_FALSE(result.close);
+  EXPECT_FALSE(result.allWritten());
+}
+
+TEST_F(ExportEngineTest, EmptyPathIsRefusedWithoutWriting) {
+  EXPECT_FALSE(engine.WriteExportFile("", "<body/>"));
+  EXPECT_EQ(onlyWarningTitle(), "Invalid File name!");
+  EXPECT_EQ(ui->messages[0].text, "Please enter a valid file name");
+}
+
+TEST_F(ExportEngineTest, MissingFolderIsAnInvalidPath) {
+  EXPECT_FALSE(engine.WriteExportFile(out.file("no/such/page.html"), "<body/>"));
+  EXPECT_EQ(onlyWarningTitle(), "Invalid Path!");
+}
+
+TEST_F(ExportEngineTest, UnusableNamesAreInvalidFileNames) {
+  const std::string tooLong = out.file(std::string(300, 'n') + ".html");
+  const std::string withNul = out.file(std::string("pa\0ge.html", 10));
+  const std::string folderOnly = out.str() + "/";
+  for (const std::string& path : {tooLong, withNul, folderOnly}) {
+    ui::ScopedScriptedUi local;
+    EXPECT_FALSE(engine.WriteExportFile(path, "<body/>"));
+    ASSERT_EQ(local->messages.size(), 1u);
+    EXPECT_EQ(local->messages[0].title, "Invalid File name!");
+    EXPECT_EQ(local->messages[0].text, "The file name is invalid. Please enter a different file name");
+    EXPECT_EQ(local->messages[0].style, exclamationOk);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(out.path()));
+}
+
+TEST_F(ExportEngineTest, RefusedFolderMeansTheDriveIsUnavailable) {
+  std::string folder = test::refusingFolder(out.str());
+  if (folder.empty())
+    GTEST_SKIP() << "no folder on this machine refuses creating files (not even /sys)";
+  EXPECT_FALSE(engine.WriteExportFile(folder + "/page.html", "<body/>"));
+  EXPECT_EQ(onlyWarningTitle(), "Drive Unavailable!");
+  EXPECT_EQ(ui->messages[0].text, "The drive is not available to save to. Please choose another drive.");
+  EXPECT_FALSE(std::filesystem::exists(folder + "/page.html"));
+}
+
+TEST_F(ExportEngineTest, ReadOnlyMountKeepsTheExistingFileWhole) {
+  test::ReadOnlyMount mount(out.file("ro"), {{"page.html", "existing page"}});
+  if (!mount.mounted())
+    GTEST_SKIP() << "mounting a read-only file system is not allowed here";
+  ui->answers = {ui::vbYes};
+  EXPECT_FALSE(engine.WriteExportFile(out.file("ro/page.html"), "<body>new</body>"));
+  ASSERT_EQ(ui->messages.size(), 2u);
+  EXPECT_EQ(ui->messages[1].title, "Drive Unavailable!");
+  EXPECT_EQ(test::readFile(out.file("ro/page.html")), "existing page");
+}
+
+TEST_F(ExportEngineTest, OtherWriteErrorsFailWithoutAMessage) {
+  // A folder where the file should be: not a permission, path or name problem.
+  std::filesystem::create_directory(out.file("page.html"));
+  EXPECT_FALSE(engine.WriteExportFile(out.file("page.html"), "<body/>"));
+  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(out.file("page.html")));
+}
+
+TEST_F(ExportEngineTest, SaveFileWritesTheTextUnchanged) {
+  const std::string text = "<?xml version=\"1.0\"?>\n<body>caf\xC3\xA9 \xE2\x82\xAC</body>";
+  engine.SaveFile(out.file("page.html"), text);
+  EXPECT_EQ(test::readFile(out.file("page.html")), text);
+  engine.SaveFile(out.file("page.html"), "short");
+  EXPECT_EQ(test::readFile(out.file("page.html")), "short");
+  try {
+    engine.SaveFile(out.file("none/page.html"), text);
+    ADD_FAILURE() << "no error";
+  } catch (const com::ComError& e) {
+    EXPECT_EQ(e.number(), com::errPathNotFound);
+  }
+}
+
+TEST_F(ExportEngineTest, BadStylesheetRaises) {
+  EXPECT_THROW(engine.loadExportStylesheet(bytesOf("<xsl:stylesheet")), com::ComError);
+  EXPECT_THROW(engine.loadExportStylesheet(bytesOf("<notxsl/>")), com::ComError);
+}

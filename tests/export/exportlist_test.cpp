@@ -1,0 +1,72 @@
+#include "export/exportengine.h"
+#include "export/exportlist.h"
+#include "platform/ui/scriptedui.h"
+#include "tests/export/exporttestsupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavro;
+using test::TempDir;
+
+TEST(ExportList, OneTickedRowPerDocumentInProjectOrder) {
+  TempDir dir;
+  auto project = test::makeProject(dir.str(), {{"index", test::deck("A", "")}, {"about", test::deck("B", "")}});
+  std::vector<ExportRow> rows = populateFileList(project);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0], (ExportRow{dir.file("index.wml"), "index", "wml Document", dir.file("index.html"), true}));
+  EXPECT_EQ(rows[1], (ExportRow{dir.file("about.wml"), "about", "wml Document", dir.file("about.html"), true}));
+  // Filling the list again rebuilds it: still one row per document.
+  EXPECT_EQ(populateFileList(project), rows);
+}
+
+TEST(ExportList, EmptyProjectHasNoRows) {
+  TempDir dir;
+  auto project = test::makeProject(dir.str(), {});
+  EXPECT_TRUE(populateFileList(project).empty());
+}
+
+TEST(ExportList, TargetKeepsFolderAndBaseNameWithHtmExtension) {
+  EXPECT_EQ(exportTargetFor("/out/page.html", "/site"), "/out/page.htm");
+  EXPECT_EQ(exportTargetFor("/out/page", "/site"), "/out/page.htm");
+  EXPECT_EQ(exportTargetFor("/out/my.page.HTML", "/site"), "/out/my.page.htm");
+  // A file in the root folder: the root's separator is trimmed, then put back by the join.
+  EXPECT_EQ(exportTargetFor("/page.html", "/site"), "/page.htm");
+  // Separators doubled before the name are trimmed from the folder.
+  EXPECT_EQ(exportTargetFor("/out///page.html", "/site"), "/out/page.htm");
+  EXPECT_EQ(exportTargetFor("//page.html", "/site"), "/page.htm");
+  // A relative choice is taken from the folder the dialog opened in.
+  EXPECT_EQ(exportTargetFor("sub/page.txt", "/site"), "/site/sub/page.htm");
+}
+
+TEST(ExportList, TargetNeedsAFileName) {
+  EXPECT_EQ(exportTargetFor("/", "/site"), std::nullopt);
+  EXPECT_EQ(exportTargetFor("/out/", "/site"), std::nullopt);
+  EXPECT_EQ(exportTargetFor("/out/.html", "/site"), std::nullopt);
+  EXPECT_EQ(exportTargetFor("", "/site"), std::nullopt);
+  EXPECT_EQ(exportTargetFor("page.html", ""), std::nullopt);
+}
+
+TEST(ExportList, BrowseFileAsksInTheProjectFolderAndStoresTheRule) {
+  TempDir dir;
+  auto project = test::makeProject(dir.str(), {});
+  ExportEngine engine(project);
+  ui::ScopedScriptedUi ui;
+  ui->fileAnswers = {std::string("/out/page.html"), std::nullopt, std::string("/")};
+
+  std::string path = "/site/index.html";
+  EXPECT_TRUE(engine.BrowseFile(path));
+  EXPECT_EQ(path, "/out/page.htm");
+  ASSERT_EQ(ui->fileDialogs.size(), 1u);
+  const auto& request = ui->fileDialogs[0];
+  EXPECT_TRUE(request.save);
+  EXPECT_EQ(request.request.flags, 4);
+  EXPECT_EQ(request.request.filter, "Html Files (*.htm)|*.htm|All Files (*.*)|*.*");
+  EXPECT_EQ(request.request.defaultExtension, "htm");
+  EXPECT_EQ(request.request.initialFolder, dir.str());
+
+  // Cancelled, or a choice that names no file: the path stays as it was.
+  EXPECT_FALSE(engine.BrowseFile(path));
+  EXPECT_FALSE(engine.BrowseFile(path));
+  EXPECT_EQ(path, "/out/page.htm");
+  EXPECT_TRUE(ui->messages.empty());
+}
