@@ -164,7 +164,8 @@ void createFolder(std::string_view path) {
 
 std::string readFile(std::string_view path, std::uintmax_t maxBytes) {
   checkName(path);
-  int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
+  int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT)
       throw ComError(com::errFileNotFound, "file not found: '" + std::string(path) + "'");

@@ -86,6 +86,9 @@ TEST(FileSystem, CopyReadAndFolders) {
   EXPECT_EQ(fs::fileSize(dir.file("a.bin")), 3u);
   EXPECT_EQ(errorOf([&] { fs::readFile(dir.file("a.bin"), 2); }), 7);
   EXPECT_NE(errorOf([&] { fs::readFile(dir.str()); }), 0); // a folder is not a file
+  ::mkfifo(dir.file("fifo").c_str(), 0600);
+  EXPECT_EQ(errorOf([&] { fs::readFile(dir.file("fifo")); }), 75); // refused at once, not waited on
+  EXPECT_NE(errorOf([&] { fs::copyFile("/dev/zero", dir.file("zero.bin")); }), 0);
 
   fs::createFolder(dir.file("images"));
   EXPECT_TRUE(fs::folderExists(dir.file("images")));
