@@ -230,3 +230,52 @@ TEST_F(ExportEngineTest, BadStylesheetRaises) {
   EXPECT_THROW(engine.loadExportStylesheet(bytesOf("<xsl:stylesheet")), com::ComError);
   EXPECT_THROW(engine.loadExportStylesheet(bytesOf("<notxsl/>")), com::ComError);
 }
+
+TEST(ExportCorpus, EveryWellFormedDeckIsWrittenAndTheOthersReported) {
+  std::filesystem::path corpus = test::corpusDir();
+  if (corpus.empty() || !std::filesystem::is_directory(corpus / "wml"))
+    GTEST_SKIP() << "the shared corpus is not here";
+  TempDir dir, out;
+  std::vector<std::pair<std::string, std::string>> documents;
+  for (const auto& folder : {corpus / "wml", corpus / "wml" / "invalid"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      if (entry.path().extension() == ".wml")
+        documents.emplace_back(entry.path().stem().string(), test::readFile(entry.path()));
+    }
+  }
+  ASSERT_GT(documents.size(), 20u);
+  auto project = test::makeProject(dir.str(), documents);
+
+  for (bool images : {false, true}) {
+    ExportEngine engine(project);
+    if (resources::contains("WMLEXPORT", "101"))
+      engine.LoadExportStylesheet();
+    else
+      engine.loadExportStylesheet(bytesOf(test::tinyStylesheet()));
+    engine.setConvertImages(images);
+    auto rows = populateFileList(project);
+    for (auto& row : rows)
+      row.htmlFile = out.file(row.name + (images ? ".images.html" : ".html"));
+    ui::ScopedScriptedUi ui;
+    ExportPassResult result = engine.exportRows(rows);
+    std::size_t unable = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      bool wellFormed = rows[i].name.find("NOT-WELL-FORMED") == std::string::npos;
+      EXPECT_EQ(result.rows[i].outcome, wellFormed ? ExportOutcome::Written : ExportOutcome::NotConverted)
+          << rows[i].name;
+      if (wellFormed) {
+        // A deck in a namespace matches none of the WML rules and comes out as its text.
+        const std::string source = test::readFile(dir.file(rows[i].name + ".wml"));
+        const std::string html = test::readFile(rows[i].htmlFile);
+        if (source.find("xmlns=") == std::string::npos)
+          EXPECT_NE(html.find("<body"), std::string::npos) << rows[i].name;
+        bool hasPicture = source.find("<img") != std::string::npos;
+        EXPECT_EQ(html.find("<img") != std::string::npos, images && hasPicture) << rows[i].name;
+      } else {
+        ++unable;
+      }
+    }
+    EXPECT_EQ(ui->messages.size(), unable);
+    EXPECT_EQ(unable, 2u);
+  }
+}
