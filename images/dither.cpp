@@ -1,0 +1,145 @@
+#include "images/dither.h"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace tavro::images {
+namespace {
+
+// Bayer's recursive ordering: each level of the 8 x 8 matrix spreads the levels as evenly as
+// it can, which makes the finest pattern a screen can show.
+constexpr std::array<std::uint8_t, 64> bayer = {
+     0, 32,  8, 40,  2, 34, 10, 42,
+    48, 16, 56, 24, 50, 18, 58, 26,
+    12, 44,  4, 36, 14, 46,  6, 38,
+    60, 28, 52, 20, 62, 30, 54, 22,
+     3, 35, 11, 43,  1, 33,  9, 41,
+    51, 19, 59, 27, 49, 17, 57, 25,
+    15, 47,  7, 39, 13, 45,  5, 37,
+    63, 31, 55, 23, 61, 29, 53, 21,
+};
+
+// Pixels ranked by the spot function cos(2 pi x) + cos(2 pi y): black dots grow from the cell
+// corners and white ones from the centres, a 45-degree screen that prints without smearing.
+constexpr std::array<std::uint8_t, 64> clustered = {
+    63, 59, 47, 39, 38, 46, 58, 62,
+    57, 51, 37, 23, 22, 36, 50, 56,
+    45, 35, 15, 11, 10, 14, 34, 44,
+    33, 21,  9,  3,  2,  8, 20, 32,
+    31, 19,  7,  1,  0,  6, 18, 30,
+    43, 29, 13,  5,  4, 12, 28, 42,
+    55, 49, 27, 17, 16, 26, 48, 54,
+    61, 53, 41, 25, 24, 40, 52, 60,
+};
+
+// The tone curve of the dithered modes: grey g becomes 255 (g/255)^gamma, where gamma puts
+// the half-black point at threshold/256 of white; 128 leaves every level as it is.
+std::array<std::uint8_t, 256> toneCurve(int threshold) {
+  std::array<std::uint8_t, 256> lut{};
+  if (threshold <= 0) {
+    lut.fill(255);
+    return lut;
+  }
+  if (threshold == 128) {
+    for (int g = 0; g < 256; ++g)
+      lut[std::size_t(g)] = std::uint8_t(g);
+    return lut;
+  }
+  double gamma = std::log(0.5) / std::log(threshold / 256.0);
+  for (int g = 0; g < 256; ++g)
+    lut[std::size_t(g)] = std::uint8_t(std::lround(255.0 * std::pow(g / 255.0, gamma)));
+  return lut;
+}
+
+void plainThreshold(Picture& p, int threshold) {
+  for (auto& v : p.pixels)
+    v = v >= threshold ? 255 : 0;
+}
+
+// An ordered dither: a level v is white where v exceeds the matrix cell's share of the
+// range, (m + 1/2) * 255 / 64, so a flat field gets the nearest sixty-fourth of white.
+void orderedDither(Picture& p, const std::array<std::uint8_t, 256>& lut, const std::array<std::uint8_t, 64>& matrix) {
+  std::array<std::uint8_t, 256 * 64> table{};
+  for (int m = 0; m < 64; ++m)
+    for (int v = 0; v < 256; ++v)
+      table[std::size_t(m * 256 + v)] = 128 * lut[std::size_t(v)] > (2 * m + 1) * 255 ? 255 : 0;
+  for (std::int32_t y = 0; y < p.height; ++y) {
+    std::uint8_t* row = p.row(y);
+    const std::uint8_t* cells = &matrix[std::size_t((y & 7) * 8)];
+    for (std::int32_t x = 0; x < p.width; ++x)
+      row[x] = table[std::size_t(cells[x & 7]) * 256 + row[x]];
+  }
+}
+
+// Uniform noise from a fixed seed, so the same picture always gives the same bits. A level v
+// is white with probability v/255.
+void randomDither(Picture& p, const std::array<std::uint8_t, 256>& lut) {
+  std::uint64_t state = 0x9e3779b97f4a7c15ull;
+  auto next = [&state] {
+    // splitmix64
+    std::uint64_t z = (state += 0x9e3779b97f4a7c15ull);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return z ^ (z >> 31);
+  };
+  std::array<std::uint32_t, 256> scaled{};
+  for (int v = 0; v < 256; ++v)
+    scaled[std::size_t(v)] = std::uint32_t(lut[std::size_t(v)]) * 65536u;
+  std::size_t n = p.pixels.size();
+  std::uint8_t* px = p.pixels.data();
+  std::size_t i = 0;
+  while (i < n) {
+    std::uint64_t bits = next();
+    for (int k = 0; k < 4 && i < n; ++k, ++i, bits >>= 16)
+      px[i] = std::uint32_t(bits & 0xffff) * 255u < scaled[px[i]] ? 255 : 0;
+  }
+}
+
+// Floyd-Steinberg, left to right on even rows and right to left on odd ones. Errors are kept
+// in sixteenths and split so that none is lost to rounding, which keeps the tone exact.
+void floydSteinberg(Picture& p, const std::array<std::uint8_t, 256>& lut) {
+  const std::int32_t w = p.width;
+  std::vector<std::int32_t> current(std::size_t(w) + 2, 0), next(std::size_t(w) + 2, 0);
+  for (std::int32_t y = 0; y < p.height; ++y) {
+    std::uint8_t* row = p.row(y);
+    const bool forward = (y & 1) == 0;
+    const std::int32_t dir = forward ? 1 : -1;
+    std::int32_t* cur = current.data() + 1; // cur[-1] and cur[w] absorb the edges
+    std::int32_t* nxt = next.data() + 1;
+    for (std::int32_t i = 0; i < w; ++i) {
+      const std::int32_t x = forward ? i : w - 1 - i;
+      std::int32_t value = 16 * std::int32_t(lut[row[x]]) + cur[x];
+      std::int32_t out = value >= 16 * 128 ? 255 : 0;
+      row[x] = std::uint8_t(out);
+      std::int32_t err = value - 16 * out;
+      std::int32_t ahead = err * 7 / 16, behindBelow = err * 3 / 16, below = err * 5 / 16;
+      cur[x + dir] += ahead;
+      nxt[x - dir] += behindBelow;
+      nxt[x] += below;
+      nxt[x + dir] += err - ahead - behindBelow - below;
+    }
+    std::swap(current, next);
+    std::fill(next.begin(), next.end(), 0);
+  }
+}
+
+} // namespace
+
+void reduceToMonochrome(Picture& picture, Dither dither, int threshold) {
+  if (dither == Dither::None) {
+    plainThreshold(picture, threshold);
+  } else {
+    auto lut = toneCurve(threshold);
+    switch (dither) {
+    case Dither::Random: randomDither(picture, lut); break;
+    case Dither::MatrixDisplay: orderedDither(picture, lut, bayer); break;
+    case Dither::MatrixPrinting: orderedDither(picture, lut, clustered); break;
+    default: floydSteinberg(picture, lut); break;
+    }
+  }
+  picture.monochrome = true;
+}
+
+} // namespace tavro::images

@@ -1,0 +1,29 @@
+#pragma once
+// Reading picture files and writing WBMP and BMP files.
+
+#include "images/picture.h"
+
+#include <string>
+
+namespace tavro::images {
+
+enum class SaveFormat { Wbmp, Bmp };
+
+/// Reads a PNG, JPEG, GIF, BMP or WBMP file into grey, recognising the format by its content
+/// whatever the file is called. Throws ImageFailure: 15 when the file cannot be read or the
+/// picture is over the limits, 21 when the content is no format we read, 3 to 5 when it is
+/// one but broken (3 header, 4 pixel data, 5 an unsupported variant).
+Picture readPicture(const std::string& path);
+
+/// WBMP type 0: multi-byte width and height, rows padded to whole bytes, 1 = white. Grey
+/// levels from 128 up are white.
+std::string encodeWbmp(const Picture& picture);
+/// A BMP for display: 1 bit a pixel when the picture is black and white, else 8-bit grey.
+std::string encodeBmp(const Picture& picture);
+
+/// Writes the picture atomically. Throws ImageFailure: 1 when the file cannot be created
+/// (missing folder, no permission, bad name), 9 on a device error, 10 when the disk is full,
+/// 20 for any other write failure.
+void writePicture(const Picture& picture, const std::string& path, SaveFormat format);
+
+} // namespace tavro::images
