@@ -2,6 +2,7 @@
 
 #include "entry/colwizards.h"
 #include "entry/wizard.h"
+#include "htmlimport/ceventhandler.h"
 
 namespace tavro::addin {
 
@@ -10,6 +11,7 @@ std::vector<com::PublicClass> publicClasses() {
       {"Tavro.wizard", [] { return com::ObjectPtr(std::make_shared<wizard>()); }},
       {"Tavro.colWizards", [] { return com::ObjectPtr(std::make_shared<colWizards>()); }},
       {"Tavro.clWizardItem", [] { return com::ObjectPtr(std::make_shared<clWizardItem>()); }},
+      {"Tavro.cEventHandler", [] { return com::ObjectPtr(std::make_shared<cEventHandler>()); }},
   };
 }
 

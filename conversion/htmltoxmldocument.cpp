@@ -1,0 +1,28 @@
+#include "conversion/htmltoxmldocument.h"
+
+#include "platform/html/htmltoxml.h"
+
+namespace tavro::conversion {
+
+std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools,
+                                                  const host::HostDomTools& domTools) {
+  // markup is already this function's own copy.
+  com::Variant first(0);
+  com::Variant second(false);
+  xmlTools.PrepareHtml(markup, first, second);
+  if (markup.empty())
+    return std::nullopt;
+  (void)domTools;
+  xml::XmlDocument doc = html::htmlToXml(markup);
+  if (doc.empty())
+    return std::nullopt;
+  return doc;
+}
+
+std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup) {
+  host::HostXmlTools xmlTools;
+  host::HostDomTools domTools;
+  return HtmlToXmlDocument(std::move(markup), xmlTools, domTools);
+}
+
+} // namespace tavro::conversion

@@ -1,0 +1,32 @@
+#pragma once
+// Decoding a page's bytes to UTF-8. The encoding comes from a byte-order mark, else from a
+// meta charset near the start of the page; when neither says, bytes that are valid UTF-8 are
+// read as UTF-8 and anything else as windows-1252. Bytes the encoding cannot map become
+// U+FFFD; decoding never fails.
+
+#include <string>
+#include <string_view>
+
+namespace tavro::html {
+
+struct DecodedPage {
+  std::string text;     // UTF-8, without a byte-order mark
+  std::string encoding; // the encoding used: "UTF-8", "UTF-16LE", "windows-1252", "ISO-8859-7" ...
+};
+
+DecodedPage decodePage(std::string_view bytes);
+
+/// The charset a meta element declares within the first bytes of a page, as written ("" when
+/// none does).
+std::string findMetaCharset(std::string_view bytes);
+
+/// The name an encoding label stands for, as browsers read labels ("latin1" and "iso-8859-1"
+/// mean windows-1252, "utf8" means UTF-8); "" for a label no decoder here knows.
+std::string canonicalEncoding(std::string_view label);
+
+/// Bytes in the given encoding (a canonical name) as UTF-8.
+std::string decodeAs(std::string_view bytes, std::string_view encoding);
+
+bool isValidUtf8(std::string_view bytes);
+
+} // namespace tavro::html

@@ -1,0 +1,178 @@
+#include "platform/html/htmltoxml.h"
+
+#include "platform/html/document.h"
+#include "platform/html/markup.h"
+#include "platform/html/url.h"
+#include "util/text.h"
+
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <new>
+
+namespace tavro::html {
+
+namespace {
+
+const xmlChar* X(const std::string& s) { return reinterpret_cast<const xmlChar*>(s.c_str()); }
+
+bool isBlank(std::string_view text) {
+  return text.find_first_not_of(" \t\r\n\f") == std::string_view::npos;
+}
+
+// Text as XML 1.0 allows it: valid UTF-8, without C0 controls other than tab, LF and CR, and
+// without U+FFFE and U+FFFF.
+std::string xmlText(std::string_view text) {
+  std::string valid = detail::validUtf8(text);
+  std::string out;
+  out.reserve(valid.size());
+  for (std::size_t i = 0; i < valid.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(valid[i]);
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+      continue;
+    if (c == 0xEF && i + 2 < valid.size() && valid[i + 1] == '\xBF' &&
+        (valid[i + 2] == '\xBE' || valid[i + 2] == '\xBF')) {
+      i += 2;
+      continue;
+    }
+    out += char(c);
+  }
+  return out;
+}
+
+bool keepsWhiteSpace(std::string_view name) {
+  return name == "pre" || name == "textarea" || name == "listing" || name == "plaintext" || name == "xmp";
+}
+
+bool isInlineElement(std::string_view n) {
+  static constexpr std::string_view names[] = {
+      "a",    "abbr", "acronym", "b",    "bdo",    "big",   "button", "cite",   "code", "del", "dfn",
+      "em",   "font", "i",       "img",  "input",  "ins",   "kbd",    "label",  "nobr", "q",   "s",
+      "samp", "select", "small", "span", "strike", "strong", "sub",   "sup",    "textarea", "tt", "u",
+      "var",  "mark", "time"};
+  return std::find(std::begin(names), std::end(names), n) != std::end(names);
+}
+
+bool isInlineContent(const Node* node) {
+  if (!node)
+    return false;
+  if (node->nodeType() == NodeType::Text)
+    return !isBlank(node->data());
+  if (node->isElement())
+    return isInlineElement(static_cast<const Element*>(node)->localName());
+  return false;
+}
+
+xmlNodePtr checked(xmlNodePtr node) {
+  if (!node)
+    throw std::bad_alloc();
+  return node;
+}
+
+void copyAttributes(const Element& e, xmlNodePtr node, const std::string& baseUrl) {
+  for (const auto& a : e.attributes()) {
+    if (!isXmlName(a.name))
+      continue;
+    std::string value;
+    if (a.name == "style") {
+      value = formatStyle(parseStyle(a.value));
+      if (value.empty())
+        continue;
+    } else if (a.name == "src" && e.is("img") && !baseUrl.empty()) {
+      value = resolveUrl(baseUrl, a.value);
+    } else {
+      value = a.value;
+    }
+    // xmlNewProp takes the value as text: an "&" in it stays an "&".
+    if (!xmlNewProp(node, X(a.name), X(xmlText(value))))
+      throw std::bad_alloc();
+  }
+}
+
+} // namespace
+
+bool isXmlName(std::string_view name) {
+  if (name.empty() || util::equalsNoCase(name.substr(0, 5), "xmlns"))
+    return false;
+  auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+  if (!letter(name[0]))
+    return false;
+  return std::all_of(name.begin() + 1, name.end(), [&](char c) {
+    return letter(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+  });
+}
+
+xml::XmlDocument contentToXml(const Element& container) {
+  std::string baseUrl;
+  if (auto doc = container.ownerDocument()) {
+    std::string scheme = urlScheme(doc->url());
+    if (!scheme.empty() && std::string_view(doc->url()).substr(scheme.size() + 1).starts_with("//"))
+      baseUrl = doc->url();
+  }
+  xmlDocPtr raw = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+  if (!raw)
+    throw std::bad_alloc();
+  xml::XmlDocument result(raw);
+  xmlNodePtr body = checked(xmlNewDocNode(raw, nullptr, reinterpret_cast<const xmlChar*>("body"), nullptr));
+  xmlDocSetRootElement(raw, body);
+
+  struct Frame {
+    const Element* element;
+    std::size_t next;
+    xmlNodePtr into;
+    int depth;
+    bool preserve;
+  };
+  std::vector<Frame> stack{{&container, 0, body, 1, keepsWhiteSpace(container.localName())}};
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    const auto& kids = top.element->childNodes();
+    if (top.next >= kids.size()) {
+      stack.pop_back();
+      continue;
+    }
+    std::size_t index = top.next++;
+    const Node& child = *kids[index];
+    if (child.nodeType() == NodeType::Text) {
+      if (!top.preserve && isBlank(child.data())) {
+        const Node* before = index > 0 ? kids[index - 1].get() : nullptr;
+        const Node* after = index + 1 < kids.size() ? kids[index + 1].get() : nullptr;
+        if (!isInlineContent(before) || !isInlineContent(after))
+          continue;
+      }
+      std::string text = xmlText(child.data());
+      if (!text.empty())
+        xmlAddChild(top.into, checked(xmlNewDocText(raw, X(text))));
+      continue;
+    }
+    if (!child.isElement())
+      continue;
+    const auto& e = static_cast<const Element&>(child);
+    bool preserve = top.preserve || keepsWhiteSpace(e.localName());
+    if (!isXmlName(e.localName()) || top.depth >= maxXmlDepth) {
+      // No tag of its own: the content goes where the element stood.
+      if (!e.childNodes().empty())
+        stack.push_back({&e, 0, top.into, top.depth, preserve});
+      continue;
+    }
+    xmlNodePtr node = checked(xmlNewDocNode(raw, nullptr, X(e.localName()), nullptr));
+    xmlAddChild(top.into, node);
+    copyAttributes(e, node, baseUrl);
+    int depth = top.depth + 1;
+    xmlNodePtr into = node;
+    if (!e.childNodes().empty())
+      stack.push_back({&e, 0, into, depth, preserve});
+  }
+  return result;
+}
+
+xml::XmlDocument htmlToXml(std::string_view markup, std::string_view baseUrl) {
+  if (markup.empty())
+    return xml::XmlDocument();
+  auto doc = Document::createBlank(baseUrl.empty() ? std::string("about:blank") : std::string(baseUrl));
+  auto body = doc->body();
+  body->setInnerHTML(markup);
+  return contentToXml(*body);
+}
+
+} // namespace tavro::html

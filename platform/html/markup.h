@@ -1,0 +1,55 @@
+#pragma once
+// Between markup text and the document model: parsing with gumbo (whole pages and fragments)
+// and serialising nodes back to HTML. Internal to the document model.
+
+#include "platform/html/node.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavro::html {
+
+/// Tree surgery for the parser and the model's own members: no checks, no change reports.
+struct TreeAccess {
+  static void attach(Element& parent, NodePtr node, std::size_t index);
+  static NodePtr detach(Node& node);
+  /// Makes root and everything inside it belong to owner.
+  static void adopt(Node& root, const std::weak_ptr<Document>& owner);
+  static NodePtr makeNode(NodeType type, const std::weak_ptr<Document>& owner, std::string data);
+  /// Takes all children out of parent.
+  static std::vector<NodePtr> takeChildren(Element& parent);
+  static std::vector<Attribute>& attributes(Element& element) { return element.m_attributes; }
+};
+
+} // namespace tavro::html
+
+namespace tavro::html::detail {
+
+/// Bounds applied to markup before gumbo sees it; gumbo's time grows with the square of the
+/// nesting depth and of the attributes on one tag.
+inline constexpr std::size_t maxOpenElements = 1000;
+inline constexpr std::size_t maxAttributesPerTag = 400;
+
+/// The markup with start tags that would nest deeper than maxOpenElements taken out (their
+/// content stays, one level up) and attributes past maxAttributesPerTag dropped. Markup within
+/// the bounds comes back unchanged. The nesting count follows the tags as written: elements
+/// whose end tag may be left out, void elements and elements that cannot nest in themselves
+/// do not count.
+std::string limitMarkup(std::string_view markup);
+
+/// Parses a whole page; returns its HTML element.
+ElementPtr parseDocument(std::string_view utf8, const std::weak_ptr<Document>& owner);
+/// Parses markup as the content of an element named context (lower case).
+std::vector<NodePtr> parseFragment(std::string_view utf8, std::string_view context,
+                                   const std::weak_ptr<Document>& owner);
+
+/// Appends node's markup (or only its content) to out.
+void serialize(const Node& node, bool includeSelf, std::string& out);
+
+/// Text with invalid UTF-8 sequences replaced by U+FFFD.
+std::string validUtf8(std::string_view text);
+
+} // namespace tavro::html::detail

@@ -1,0 +1,228 @@
+#pragma once
+// The nodes of the HTML document model: elements, text and comments. A parent owns its
+// children; a node handed out to a caller stays valid after it leaves the tree. Element names
+// are kept in lower case and shown upper-case through tagName(); attribute names compare
+// without regard to case. Every walk over the tree is iterative, so a deep tree costs no stack.
+
+#include "platform/html/event.h"
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavro::html {
+
+class Document;
+class Element;
+class Node;
+class Style;
+using NodePtr = std::shared_ptr<Node>;
+using ElementPtr = std::shared_ptr<Element>;
+using DocumentPtr = std::shared_ptr<Document>;
+
+enum class NodeType { Element, Text, Comment };
+
+class Node : public std::enable_shared_from_this<Node> {
+public:
+  virtual ~Node();
+  Node(const Node&) = delete;
+  Node& operator=(const Node&) = delete;
+
+  NodeType nodeType() const { return m_type; }
+  bool isElement() const { return m_type == NodeType::Element; }
+
+  /// The element holding this node, or none for a detached node or the root.
+  ElementPtr parentNode() const;
+  Element* parent() const { return m_parent; }
+  /// The document that made this node (none once that document is gone).
+  DocumentPtr ownerDocument() const { return m_ownerDocument.lock(); }
+
+  const std::vector<NodePtr>& childNodes() const { return m_children; }
+  NodePtr firstChild() const { return m_children.empty() ? nullptr : m_children.front(); }
+  NodePtr lastChild() const { return m_children.empty() ? nullptr : m_children.back(); }
+  NodePtr nextSibling() const;
+  NodePtr previousSibling() const;
+
+  /// The text of a text or comment node.
+  const std::string& data() const { return m_data; }
+  void setData(std::string text);
+
+  /// The text of this node and every text node inside it, in document order.
+  std::string textContent() const;
+
+  /// Whether node is this node or lies inside it.
+  bool contains(const Node* node) const;
+  /// Whether the node is part of its document's tree (rather than detached).
+  bool isConnected() const;
+  /// Takes the node out of its parent; nothing happens to a detached node.
+  void remove();
+
+protected:
+  Node(NodeType type, std::weak_ptr<Document> owner);
+  friend class Element;
+  friend class Document;
+  friend struct TreeAccess;
+
+  /// Tells the document that this node or its content changed (only for connected nodes).
+  void notifyChanged();
+
+  NodeType m_type;
+  Element* m_parent = nullptr;
+  std::weak_ptr<Document> m_ownerDocument;
+  std::vector<NodePtr> m_children;
+  std::string m_data;
+};
+
+struct Attribute {
+  std::string name; // lower case
+  std::string value;
+};
+
+class Element : public Node, public EventTarget {
+public:
+  /// An element named tag (any case), belonging to owner. Documents make elements through
+  /// Document::createElement; this is for the parser and tests.
+  Element(std::string_view tag, std::weak_ptr<Document> owner);
+  ~Element() override;
+
+  /// The element name in lower case ("table").
+  const std::string& localName() const { return m_name; }
+  /// The element name in upper case ("TABLE").
+  std::string tagName() const;
+  bool is(std::string_view lowerName) const { return m_name == lowerName; }
+
+  // Attributes. Names are compared without regard to case and stored in lower case.
+  std::optional<std::string> getAttribute(std::string_view name) const;
+  /// The attribute's value, or "" when the element has none.
+  std::string attribute(std::string_view name) const { return getAttribute(name).value_or(std::string()); }
+  bool hasAttribute(std::string_view name) const { return getAttribute(name).has_value(); }
+  /// Sets an attribute; a name that cannot be an attribute name (empty, or holding white
+  /// space, quotes, "/", "=", ">" or control characters) raises error 5.
+  void setAttribute(std::string_view name, std::string_view value);
+  bool removeAttribute(std::string_view name);
+  const std::vector<Attribute>& attributes() const { return m_attributes; }
+  /// Removes every attribute but id and style.
+  void clearAttributes();
+  std::string id() const { return attribute("id"); }
+
+  // The tree. Inserting a node takes it out of its old place first; inserting an element into
+  // itself or its own descendant raises error 5.
+  NodePtr appendChild(NodePtr node);
+  /// Inserts node before ref (at the end when ref is empty); a ref that is not a child of this
+  /// element raises error 5.
+  NodePtr insertBefore(NodePtr node, const NodePtr& ref);
+  /// Takes a child out; a node that is not a child raises error 5.
+  NodePtr removeChild(const NodePtr& child);
+  NodePtr replaceChild(NodePtr node, const NodePtr& old);
+  /// Child elements only.
+  std::vector<ElementPtr> children() const;
+  /// Elements inside this one with that name ("*" for all), in document order.
+  std::vector<ElementPtr> getElementsByTagName(std::string_view name) const;
+
+  // Markup.
+  /// The content as HTML: void elements without end tags, text and attribute values escaped,
+  /// the src of an IMG resolved against the document's address, style attributes written
+  /// "NAME: value; NAME: value".
+  std::string innerHTML() const;
+  /// Replaces the content with the markup parsed in this element's context.
+  void setInnerHTML(std::string_view markup);
+  std::string outerHTML() const;
+  /// Replaces the element in its parent by the parsed markup; a detached element raises error 5.
+  void setOuterHTML(std::string_view markup);
+  /// The text inside the element; a BR counts as a line break.
+  std::string innerText() const;
+  /// Replaces the content with one text node holding text (none for "").
+  void setInnerText(std::string_view text);
+
+  // Properties.
+  Style style();
+  bool disabled() const { return hasAttribute("disabled"); }
+  void setDisabled(bool value);
+  /// Whether a check box or radio button is checked.
+  bool checked() const { return hasAttribute("checked"); }
+  /// Checking a radio button unchecks the others of its group (same name, same form).
+  void setChecked(bool value);
+  /// The src of an IMG (or any element) resolved against the document's address.
+  std::string src() const;
+
+  // Tables.
+  /// Inserts a row at index (-1: at the end) into a TABLE (inside its last section, made when
+  /// there is none) or a THEAD, TBODY or TFOOT. An index past the end raises error 5, as does
+  /// an element that holds no rows.
+  ElementPtr insertRow(int index = -1);
+  /// Inserts a TD at index (-1: at the end) of a TR.
+  ElementPtr insertCell(int index = -1);
+  /// The rows of a TABLE (in its sections and directly in it) or of a section.
+  std::vector<ElementPtr> rows() const;
+  /// The TD and TH cells of a TR.
+  std::vector<ElementPtr> cells() const;
+
+private:
+  friend class Document;
+  friend class Style;
+  friend struct TreeAccess;
+  void uncheckRadioGroup();
+  void replaceChildren(std::vector<NodePtr> nodes);
+  std::vector<NodePtr> parseFragment(std::string_view markup) const;
+
+  std::string m_name;
+  std::vector<Attribute> m_attributes;
+};
+
+/// An element's inline style: the declarations of its style attribute. Reading parses the
+/// attribute; writing rewrites it in the form "NAME: value; NAME: value".
+class Style {
+public:
+  explicit Style(Element& element) : m_element(element) {}
+
+  std::string fontFamily() const { return getPropertyValue("font-family"); }
+  void setFontFamily(std::string_view value) { setProperty("font-family", value); }
+  std::string fontSize() const { return getPropertyValue("font-size"); }
+  void setFontSize(std::string_view value) { setProperty("font-size", value); }
+
+  /// A property's value by its CSS name ("font-family", any case), "" when unset.
+  std::string getPropertyValue(std::string_view name) const;
+  /// Sets a property; an empty value removes it.
+  void setProperty(std::string_view name, std::string_view value);
+  std::string cssText() const;
+  void setCssText(std::string_view text);
+
+private:
+  Element& m_element;
+};
+
+// Helpers the parser, the serialiser and the XML bridge share.
+
+/// Walks the nodes inside root (not root itself) in document order without recursion. visit
+/// returns false to skip the node's content.
+template <class Visit>
+void walkDescendants(const Node& root, Visit visit) {
+  struct Frame {
+    const Node* node;
+    std::size_t next;
+  };
+  std::vector<Frame> stack{{&root, 0}};
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.next >= top.node->childNodes().size()) {
+      stack.pop_back();
+      continue;
+    }
+    const Node* child = top.node->childNodes()[top.next++].get();
+    if (visit(*child) && !child->childNodes().empty())
+      stack.push_back({child, 0});
+  }
+}
+
+/// The declarations of a style attribute as (lower-case name, value) pairs, later duplicates
+/// replacing earlier values.
+std::vector<std::pair<std::string, std::string>> parseStyle(std::string_view text);
+/// Declarations written "NAME: value; NAME: value".
+std::string formatStyle(const std::vector<std::pair<std::string, std::string>>& declarations);
+
+bool isVoidElement(std::string_view lowerName);
+
+} // namespace tavro::html

@@ -1,0 +1,181 @@
+#include "platform/html/url.h"
+
+#include "util/text.h"
+
+#include <vector>
+
+namespace tavro::html {
+
+namespace {
+
+bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+int hexValue(char c) {
+  if (isDigit(c))
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
+// Keeps the URL syntax characters and existing escapes; encodes the rest.
+std::string encode(std::string_view text, bool encodePercent) {
+  static const std::string_view keep = "/-._~!$&'()*+,;=:@?#[]";
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    bool escape = c == '%' && !encodePercent && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+                  hexValue(text[i + 2]) >= 0;
+    if (isAlpha(char(c)) || isDigit(char(c)) || keep.find(char(c)) != std::string_view::npos || escape) {
+      out += char(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+// Removes "." and ".." segments from an absolute path; ".." never climbs above the root.
+std::string removeDotSegments(std::string_view path) {
+  std::vector<std::string_view> segments;
+  std::size_t pos = 1; // path starts with "/"
+  bool trailingSlash = false;
+  while (pos <= path.size()) {
+    auto slash = path.find('/', pos);
+    std::string_view seg = path.substr(pos, slash == std::string_view::npos ? std::string_view::npos : slash - pos);
+    bool last = slash == std::string_view::npos;
+    if (seg == ".") {
+      trailingSlash = last;
+    } else if (seg == "..") {
+      if (!segments.empty())
+        segments.pop_back();
+      trailingSlash = last;
+    } else {
+      segments.push_back(seg);
+      trailingSlash = false;
+    }
+    if (last)
+      break;
+    pos = slash + 1;
+  }
+  std::string out;
+  for (auto seg : segments) {
+    out += '/';
+    out += seg;
+  }
+  if (trailingSlash || out.empty())
+    out += '/';
+  return out;
+}
+
+} // namespace
+
+std::string urlScheme(std::string_view address) {
+  address = util::trim(address);
+  if (address.empty() || !isAlpha(address[0]))
+    return {};
+  for (std::size_t i = 1; i < address.size(); ++i) {
+    char c = address[i];
+    if (c == ':')
+      return util::toLower(address.substr(0, i));
+    if (!isAlpha(c) && !isDigit(c) && c != '+' && c != '-' && c != '.')
+      return {};
+  }
+  return {};
+}
+
+std::string pathToFileUrl(std::string_view path) { return "file://" + encode(path, true); }
+
+std::string fileUrlToPath(std::string_view url) {
+  url = util::trim(url);
+  if (urlScheme(url) != "file")
+    return {};
+  std::string_view rest = url.substr(5);
+  if (rest.starts_with("//")) {
+    rest.remove_prefix(2);
+    auto slash = rest.find('/');
+    std::string_view host = rest.substr(0, slash);
+    if (!host.empty() && !util::equalsNoCase(host, "localhost"))
+      return {};
+    rest = slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash);
+  }
+  // The query and fragment are not part of the file's name.
+  rest = rest.substr(0, rest.find_first_of("?#"));
+  std::string out;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
+      char c = char(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
+      if (c == '\0')
+        return {};
+      out += c;
+      i += 2;
+    } else {
+      out += rest[i];
+    }
+  }
+  if (out.empty() || out[0] != '/')
+    return {};
+  return out;
+}
+
+std::string resolveUrl(std::string_view base, std::string_view reference) {
+  std::string ref(util::trim(reference));
+  if (!urlScheme(ref).empty())
+    return ref;
+  base = util::trim(base);
+  std::string scheme = urlScheme(base);
+  if (scheme.empty())
+    return ref;
+  std::string_view afterScheme = base.substr(scheme.size() + 1);
+  if (!afterScheme.starts_with("//"))
+    return ref;
+  if (scheme == "file") {
+    for (char& c : ref) {
+      if (c == '\\')
+        c = '/';
+    }
+  }
+  // Split the base into authority, path and the rest.
+  std::string_view rest = afterScheme.substr(2);
+  auto pathStart = rest.find_first_of("/?#");
+  std::string_view authority = rest.substr(0, pathStart);
+  std::string_view pathAndMore = pathStart == std::string_view::npos ? std::string_view() : rest.substr(pathStart);
+  std::string_view basePath = pathAndMore.substr(0, pathAndMore.find_first_of("?#"));
+  std::string_view baseQuery;
+  if (auto q = pathAndMore.find('?'); q != std::string_view::npos)
+    baseQuery = pathAndMore.substr(q, pathAndMore.find('#', q) - q);
+
+  std::string prefix = scheme + "://";
+  std::string path;
+  std::string tail; // query and fragment of the reference
+  if (ref.starts_with("//"))
+    return encode(scheme + ":" + ref, false);
+  if (ref.empty())
+    return std::string(base.substr(0, base.find('#')));
+  auto tailStart = ref.find_first_of("?#");
+  std::string refPath = ref.substr(0, tailStart);
+  if (tailStart != std::string::npos)
+    tail = ref.substr(tailStart);
+  if (refPath.empty()) {
+    path = basePath.empty() ? "/" : std::string(basePath);
+    if (!tail.empty() && tail[0] == '#')
+      tail = std::string(baseQuery) + tail;
+  } else if (refPath[0] == '/') {
+    path = removeDotSegments(refPath);
+  } else {
+    std::string dir(basePath.substr(0, basePath.rfind('/') == std::string_view::npos ? 0 : basePath.rfind('/') + 1));
+    if (dir.empty())
+      dir = "/";
+    path = removeDotSegments(dir + refPath);
+  }
+  return encode(prefix + std::string(authority) + path + tail, false);
+}
+
+} // namespace tavro::html
