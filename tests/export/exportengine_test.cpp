@@ -279,3 +279,55 @@ TEST(ExportCorpus, EveryWellFormedDeckIsWrittenAndTheOthersReported) {
     EXPECT_EQ(unable, 2u);
   }
 }
+
+TEST(ExportStylesheet, WritesTheExactHtmlOfASmallDeck) {
+  if (!resources::contains("WMLEXPORT", "101"))
+    GTEST_SKIP() << "the WMLEXPORT stylesheet is not embedded in this build";
+  TempDir dir;
+  auto project = test::makeProject(dir.str(), {{"index", R"(<?xml version="1.0"?>
+<!DOCTYPE wml PUBLIC "-//WAPFORUM//DTD WML 1.1//EN" "http://www.wapforum.org/DTD/wml_1.1.xml">
+<wml>
+  <head><meta name="author" content="Ann"/></head>
+  <card id="home" title="Home" newcontext="true">
+    <do type="accept"><go href="#next"/></do>
+    <p align="center">Caf&#233;&nbsp;<b>bold</b> <img src="images/logo.wbmp" alt="logo"/><br/>
+      <a href="#next" title="Go">Next</a></p>
+  </card>
+  <card id="next" title="Next">
+    <p><anchor>Back<prev/></anchor></p>
+  </card>
+</wml>
+)"}});
+  auto expected = [](const std::string& picture) {
+    return "<?xml version=\"1.0\"?>\n"
+           "<body>\n"
+           "  <whead>\n"
+           "    <wmeta name=\"author\" content=\"Ann\"/>\n"
+           "  </whead>\n"
+           "  <div title=\"Home\" id=\"home\">\n"
+           "    <p>Caf\xC3\xA9\xC2\xA0<b>bold</b>" +
+           picture +
+           "<br/><a href=\"#next\" title=\"Go\">Next</a></p>\n"
+           "  </div>\n"
+           "  <div title=\"Next\" id=\"next\">\n"
+           "    <p>\n"
+           "      <anchor>Back</anchor>\n"
+           "    </p>\n"
+           "  </div>\n"
+           "</body>\n";
+  };
+
+  ui::ScopedScriptedUi ui;
+  ExportEngine engine(project);
+  engine.LoadExportStylesheet();
+  auto rows = populateFileList(project);
+  EXPECT_TRUE(engine.exportRows(rows).close);
+  EXPECT_EQ(test::readFile(dir.file("index.html")), expected(""));
+
+  engine.setConvertImages(true);
+  ui->answers = {ui::vbYes};
+  EXPECT_TRUE(engine.exportRows(rows).close);
+  EXPECT_EQ(test::readFile(dir.file("index.html")),
+            expected("<img src=\"file://" + dir.str() + "/images/logo.wbmp\" alt=\"logo\"/>"));
+  EXPECT_EQ(ui->messages.size(), 1u); // the overwrite question only
+}
