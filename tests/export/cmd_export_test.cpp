@@ -157,18 +157,6 @@ TEST(ExportCommand, ReplacesExistingFilesOnlyWithOverwrite) {
   EXPECT_EQ(test::readFile(dir.file("about.html")), about);
 }
 
-TEST(ExportCommand, RefusedOutputFolderIsReported) {
-  NEED_EXPORT_STYLESHEET();
-  TempDir scratch, dir;
-  std::string refusing = test::refusingFolder(scratch.str());
-  if (refusing.empty())
-    GTEST_SKIP() << "no folder on this machine refuses creating files (not even /sys)";
-  test::makeProject(dir.str(), {{"index", test::deck("Home", "")}});
-  ToolRun run = runTool({"export", "--project", dir.str(), "--out", refusing}, scratch);
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Drive Unavailable!: The drive is not available to save to. Please choose another drive.\n");
-}
-
 TEST(ExportCommand, ShowsProgressWhenStandardErrorIsATerminal) {
   NEED_EXPORT_STYLESHEET();
   int master = ::posix_openpt(O_RDWR | O_NOCTTY);

@@ -25,10 +25,9 @@ TEST(ExportList, EmptyProjectHasNoRows) {
   EXPECT_TRUE(populateFileList(project).empty());
 }
 
-TEST(ExportList, TargetKeepsFolderAndBaseNameWithHtmExtension) {
+TEST(ExportList, TargetIsFolderBaseNameAndHtm) {
   EXPECT_EQ(exportTargetFor("/out/page.html", "/site"), "/out/page.htm");
-  EXPECT_EQ(exportTargetFor("/out/page", "/site"), "/out/page.htm");
-  EXPECT_EQ(exportTargetFor("/out/my.page.HTML", "/site"), "/out/my.page.htm");
+  EXPECT_EQ(exportTargetFor("/out/my.page", "/site"), "/out/my.htm");
   // A file in the root folder: the root's separator is trimmed, then put back by the join.
   EXPECT_EQ(exportTargetFor("/page.html", "/site"), "/page.htm");
   // Separators doubled before the name are trimmed from the folder.
@@ -36,13 +35,9 @@ TEST(ExportList, TargetKeepsFolderAndBaseNameWithHtmExtension) {
   EXPECT_EQ(exportTargetFor("//page.html", "/site"), "/page.htm");
   // A relative choice is taken from the folder the dialog opened in.
   EXPECT_EQ(exportTargetFor("sub/page.txt", "/site"), "/site/sub/page.htm");
-}
-
-TEST(ExportList, TargetNeedsAFileName) {
-  EXPECT_EQ(exportTargetFor("/", "/site"), std::nullopt);
-  EXPECT_EQ(exportTargetFor("/out/", "/site"), std::nullopt);
-  EXPECT_EQ(exportTargetFor("/out/.html", "/site"), std::nullopt);
-  EXPECT_EQ(exportTargetFor("", "/site"), std::nullopt);
+  // No file named: nothing.
+  for (const char* chosen : {"/", "/out/", "/out/.html", ""})
+    EXPECT_EQ(exportTargetFor(chosen, "/site"), std::nullopt) << chosen;
   EXPECT_EQ(exportTargetFor("page.html", ""), std::nullopt);
 }
 
