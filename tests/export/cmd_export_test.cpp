@@ -111,7 +111,8 @@ TEST(ExportCommand, ExportsNamedDocumentsAndReportsTheRest) {
   NEED_EXPORT_STYLESHEET();
   TempDir scratch, dir, out;
   sampleProject(dir);
-  ToolRun run = runTool({"export", "--project", dir.str(), "--out", out.str(), "index", "broken", "gone", "index"}, scratch);
+  ToolRun run =
+      runTool({"export", "--project", dir.str(), "--out", out.str(), "index", "broken", "gone", "index"}, scratch);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, unableMessage("broken") + unableMessage("gone"));
   EXPECT_EQ(run.out, "");
@@ -160,8 +161,11 @@ TEST(ExportCommand, ReplacesExistingFilesOnlyWithOverwrite) {
 TEST(ExportCommand, ShowsProgressWhenStandardErrorIsATerminal) {
   NEED_EXPORT_STYLESHEET();
   int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+    if (master >= 0)
+      ::close(master);
     GTEST_SKIP() << "no pseudo-terminal available";
+  }
   std::string terminal = ::ptsname(master);
   TempDir scratch, dir;
   test::makeProject(dir.str(), {{"index", test::deck("Home", "")}, {"about", test::deck("About", "")}});
@@ -174,5 +178,6 @@ TEST(ExportCommand, ShowsProgressWhenStandardErrorIsATerminal) {
   for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
     shown.append(buffer, std::size_t(n));
   ::close(master);
-  EXPECT_EQ(shown, "[1/2] index -> " + dir.file("index.html") + "\r\n[2/2] about -> " + dir.file("about.html") + "\r\n");
+  EXPECT_EQ(shown, "[1/2] index -> " + dir.file("index.html") + "\r\n" + //
+                       "[2/2] about -> " + dir.file("about.html") + "\r\n");
 }
