@@ -1,0 +1,485 @@
+// Each reader on small pictures the test builds itself, and on broken and hostile ones.
+
+#include "images/imagecodecs.h"
+#include "tests/images/picturefiles.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <chrono>
+
+using namespace tavro;
+using namespace tavro::images;
+using namespace tavro::test;
+
+namespace {
+
+// Writes the bytes to a file and reads it back as a picture.
+Picture load(const std::string& bytes, const std::string& name = "picture.bin") {
+  TempDir dir;
+  writeFile(dir.path() / name, bytes);
+  return readPicture(dir.file(name));
+}
+
+// The failure code reading the bytes gives, or 0 when they read.
+int failureCode(const std::string& bytes) {
+  try {
+    load(bytes);
+    return 0;
+  } catch (const ImageFailure& e) {
+    return e.code();
+  }
+}
+
+bool badFormat(int code) { return code >= 3 && code <= 6; }
+
+// Black where (x + 2y) % 3 == 0, white elsewhere: no two rows alike, so row order shows.
+bool patternBlack(int x, int y) { return (x + 2 * y) % 3 == 0; }
+Rgba patternPixel(int x, int y) { return patternBlack(x, y) ? Rgba{0, 0, 0} : Rgba{255, 255, 255}; }
+
+void expectPattern(const Picture& p, int width, int height, const std::string& what) {
+  ASSERT_EQ(p.width, width) << what;
+  ASSERT_EQ(p.height, height) << what;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      ASSERT_EQ(p.at(x, y), patternBlack(x, y) ? 0 : 255) << what << " at " << x << "," << y;
+}
+
+} // namespace
+
+TEST(PngReader, ReadsEveryColourTypeAndBitDepthPlainAndInterlaced) {
+  struct Layout {
+    int colorType;
+    std::vector<int> depths;
+  };
+  const Layout layouts[] = {{PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}},
+                            {PNG_COLOR_TYPE_RGB, {8, 16}},
+                            {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},
+                            {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
+                            {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}}};
+  for (const auto& layout : layouts)
+    for (int depth : layout.depths)
+      for (bool interlaced : {false, true}) {
+        PngSpec spec{13, 11, layout.colorType, depth, interlaced};
+        std::string what = "type " + std::to_string(layout.colorType) + " depth " + std::to_string(depth) +
+                           (interlaced ? " interlaced" : "");
+        expectPattern(load(makePng(spec, patternPixel)), 13, 11, what);
+      }
+}
+
+TEST(PngReader, GreyIsLumaAndTransparencyIsWhite) {
+  // Pure red, green and blue give their BT.601 weights; alpha blends towards white.
+  auto pixel = [](int x, int) {
+    switch (x) {
+    case 0: return Rgba{255, 0, 0};
+    case 1: return Rgba{0, 255, 0};
+    case 2: return Rgba{0, 0, 255};
+    case 3: return Rgba{0, 0, 0, 0};
+    case 4: return Rgba{0, 0, 0, 128};
+    default: return Rgba{128, 128, 128};
+    }
+  };
+  Picture p = load(makePng({6, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8}, pixel));
+  EXPECT_EQ(p.at(0, 0), 77);
+  EXPECT_EQ(p.at(1, 0), 149);
+  EXPECT_EQ(p.at(2, 0), 29);
+  EXPECT_EQ(p.at(3, 0), 255);
+  EXPECT_NEAR(p.at(4, 0), 127, 1);
+  EXPECT_EQ(p.at(5, 0), 128);
+
+  // A palette whose transparent entry is black still shows white there.
+  Picture pal = load(makePng({4, 1, PNG_COLOR_TYPE_PALETTE, 8, false, true}, [](int x, int) {
+    return x == 0 ? Rgba{0, 0, 0, 0} : Rgba{0, 0, 0, 255};
+  }));
+  EXPECT_EQ(pal.at(0, 0), 255);
+  EXPECT_EQ(pal.at(1, 0), 0);
+
+  // 16-bit samples round to the nearest 8-bit level.
+  Picture wide = load(makePng({2, 1, PNG_COLOR_TYPE_GRAY, 16}, [](int x, int) {
+    return x == 0 ? Rgba{128, 128, 128} : Rgba{200, 200, 200};
+  }));
+  EXPECT_EQ(wide.at(0, 0), 128);
+  EXPECT_EQ(wide.at(1, 0), 200);
+}
+
+TEST(JpegReader, BaselineProgressiveAndGreyKeepTheirTone) {
+  // Left half black, right half a 75% grey.
+  auto pixel = [](int x, int) { return x < 16 ? Rgba{0, 0, 0} : Rgba{191, 191, 191}; };
+  for (bool grey : {false, true})
+    for (bool progressive : {false, true}) {
+      JpegSpec spec;
+      spec.width = 32;
+      spec.height = 16;
+      spec.grey = grey;
+      spec.progressive = progressive;
+      Picture p = load(makeJpeg(spec, pixel));
+      ASSERT_EQ(p.width, 32);
+      ASSERT_EQ(p.height, 16);
+      EXPECT_NEAR(p.at(2, 8), 0, 4) << grey << progressive;
+      EXPECT_NEAR(p.at(29, 8), 191, 4) << grey << progressive;
+    }
+  // Colour goes through luma.
+  JpegSpec colour;
+  Picture red = load(makeJpeg(colour, [](int, int) { return Rgba{255, 0, 0}; }));
+  EXPECT_NEAR(red.at(8, 8), 77, 4);
+}
+
+TEST(JpegReader, AdobeCmykComesOutWithTheRightTone) {
+  JpegSpec spec;
+  spec.cmyk = true;
+  spec.width = 32;
+  // Inks: no ink (white), 25% black, full cyan, full black.
+  Picture p = load(makeJpeg(spec, [](int x, int) {
+    switch (x / 8) {
+    case 0: return Rgba{0, 0, 0, 0};
+    case 1: return Rgba{0, 0, 0, 64};
+    case 2: return Rgba{255, 0, 0, 0};
+    default: return Rgba{0, 0, 0, 255};
+    }
+  }));
+  EXPECT_NEAR(p.at(4, 8), 255, 3);
+  EXPECT_NEAR(p.at(12, 8), 191, 3);
+  EXPECT_NEAR(p.at(20, 8), 178, 4); // cyan is red-less: green and blue left
+  EXPECT_NEAR(p.at(28, 8), 0, 3);
+}
+
+TEST(GifReader, ReadsInterlacedRowsInTheirPlaceAndTransparencyAsWhite) {
+  GifSpec spec;
+  spec.screenWidth = spec.width = 7;
+  spec.screenHeight = spec.height = 13;
+  spec.interlaced = true;
+  expectPattern(load(makeGif(spec, [](int x, int y) { return patternBlack(x, y) ? 0 : 1; })), 7, 13, "interlaced");
+
+  GifSpec clear;
+  clear.palette = {{0, 0, 0}, {255, 0, 0}};
+  clear.transparent = 0;
+  Picture p = load(makeGif(clear, [](int x, int) { return x < 4 ? 0 : 1; }));
+  EXPECT_EQ(p.at(0, 0), 255);
+  EXPECT_EQ(p.at(7, 0), 77);
+}
+
+TEST(GifReader, PlacesTheFrameOnTheScreenAndClipsWhatLiesOutside) {
+  auto black = [](int, int) { return 0; };
+  GifSpec inside;
+  inside.screenWidth = inside.screenHeight = 6;
+  inside.left = inside.top = 2;
+  inside.width = inside.height = 2;
+  Picture p = load(makeGif(inside, black));
+  ASSERT_EQ(p.width, 6);
+  EXPECT_EQ(p.at(0, 0), 255);
+  EXPECT_EQ(p.at(2, 2), 0);
+  EXPECT_EQ(p.at(3, 3), 0);
+  EXPECT_EQ(p.at(4, 4), 255);
+
+  GifSpec over;
+  over.screenWidth = over.screenHeight = 4;
+  over.left = 2;
+  over.width = over.height = 4;
+  Picture clipped = load(makeGif(over, black));
+  ASSERT_EQ(clipped.width, 4);
+  ASSERT_EQ(clipped.height, 4);
+  EXPECT_EQ(clipped.at(1, 0), 255);
+  EXPECT_EQ(clipped.at(3, 3), 0);
+
+  GifSpec outside;
+  outside.screenWidth = 4;
+  outside.screenHeight = 1;
+  outside.left = 4;
+  outside.width = outside.height = 1;
+  Picture none = load(makeGif(outside, black));
+  EXPECT_EQ(none.width, 4);
+  EXPECT_EQ(none.at(0, 0), 255);
+}
+
+namespace {
+const std::string blackWhite = std::string("\0\0\0\0", 4) + std::string("\xff\xff\xff\0", 4);
+
+// The pattern as rows of palette indexes packed at the given depth, bottom row first,
+// each row padded to 4 bytes.
+std::string packedRows(int width, int height, int bits, bool topDown = false) {
+  std::string out;
+  for (int r = 0; r < height; ++r) {
+    int y = topDown ? r : height - 1 - r;
+    std::string row((std::size_t(width) * std::size_t(bits) + 31) / 32 * 4, '\0');
+    for (int x = 0; x < width; ++x) {
+      unsigned v = patternBlack(x, y) ? 0 : 1;
+      std::size_t bit = std::size_t(x) * std::size_t(bits);
+      row[bit / 8] = char(row[bit / 8] | (v << (8 - bits - bit % 8)));
+    }
+    out += row;
+  }
+  return out;
+}
+
+// The pattern in direct colour: bytes per pixel from a function of black/white.
+std::string directRows(int width, int height, int bytes, const std::function<std::string(bool)>& px) {
+  std::string out;
+  for (int r = 0; r < height; ++r) {
+    int y = height - 1 - r;
+    std::string row;
+    for (int x = 0; x < width; ++x)
+      row += px(patternBlack(x, y));
+    row.resize((std::size_t(width) * std::size_t(bytes) + 3) / 4 * 4, '\0');
+    out += row;
+  }
+  return out;
+}
+} // namespace
+
+TEST(BmpReader, ReadsEveryBitDepthAndRowOrder) {
+  const int w = 11, h = 5;
+  expectPattern(load(makeBmp(bmpInfo(w, h, 1), blackWhite, packedRows(w, h, 1))), w, h, "1 bit");
+  expectPattern(load(makeBmp(bmpInfo(w, h, 4, 0, 2), blackWhite, packedRows(w, h, 4))), w, h, "4 bits");
+  expectPattern(load(makeBmp(bmpInfo(w, h, 8, 0, 2), blackWhite, packedRows(w, h, 8))), w, h, "8 bits");
+  expectPattern(load(makeBmp(bmpInfo(w, -h, 8, 0, 2), blackWhite, packedRows(w, h, 8, true))), w, h, "top-down");
+  expectPattern(load(makeBmp(bmpInfo(w, h, 24), "", directRows(w, h, 3, [](bool b) {
+                  return b ? std::string(3, '\0') : std::string(3, '\xff');
+                }))), w, h, "24 bits");
+  expectPattern(load(makeBmp(bmpInfo(w, h, 32), "", directRows(w, h, 4, [](bool b) {
+                  return b ? std::string(4, '\0') : std::string("\xff\xff\xff\0", 4);
+                }))), w, h, "32 bits, alpha byte ignored");
+  expectPattern(load(makeBmp(bmpInfo(w, h, 16), "", directRows(w, h, 2, [](bool b) {
+                  return b ? le16(0) : le16(0x7fff);
+                }))), w, h, "16 bits 5-5-5");
+  // 5-6-5 bit fields after a 40-byte header.
+  expectPattern(load(makeBmp(bmpInfo(w, h, 16, 3) + le32(0xf800) + le32(0x07e0) + le32(0x001f), "",
+                             directRows(w, h, 2, [](bool b) { return b ? le16(0) : le16(0xffff); }))),
+                w, h, "16 bits 5-6-5");
+  // A V5 header whose alpha mask makes the black pixels transparent: all white.
+  std::string v5 = bmpInfo(w, h, 32, 3, 0, 124);
+  std::string masks = le32(0x00ff0000) + le32(0x0000ff00) + le32(0x000000ff) + le32(0xff000000);
+  v5.replace(40, 16, masks);
+  Picture clear = load(makeBmp(v5, "", directRows(w, h, 4, [](bool b) {
+    return b ? std::string(4, '\0') : std::string(4, '\xff');
+  })));
+  for (auto v : clear.pixels)
+    ASSERT_EQ(v, 255);
+  // OS/2 1.x: 12-byte header, 16-bit sizes, 3-byte palette entries.
+  std::string core = le32(12) + le16(w) + le16(h) + le16(1) + le16(8);
+  expectPattern(load(makeBmp(core, std::string("\0\0\0\xff\xff\xff", 6), packedRows(w, h, 8))), w, h, "OS/2");
+}
+
+TEST(BmpReader, DecodesRunLengthDataWithMovesAndLiterals) {
+  // 6 x 3, bottom row first. Unset pixels (skipped by a move or an early end of line) are white.
+  std::string rle8 = std::string("\x03\x00\x03\x01", 4)             // row 2: 3 black, 3 white
+                     + std::string("\x00\x00", 2)                     // end of line
+                     + std::string("\x00\x03\x01\x00\x01\x00", 6)     // row 1: literal w b w (+pad)
+                     + std::string("\x00\x00", 2)                     // end of line
+                     + std::string("\x00\x02\x02\x00", 4)             // move right 2
+                     + std::string("\x02\x00", 2)                     // row 0: x 2..3 black
+                     + std::string("\x00\x01", 2);                    // end of picture
+  Picture p = load(makeBmp(bmpInfo(6, 3, 8, 1, 2), blackWhite, rle8));
+  const char* expected[] = {"WWBBWW", "WBWWWW", "BBBWWW"};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 6; ++x)
+      EXPECT_EQ(p.at(x, y), expected[y][x] == 'B' ? 0 : 255) << x << "," << y;
+
+  // RLE4: a run alternates its two nibbles; a literal takes nibbles in order.
+  std::string rle4 = std::string("\x05\x01", 2) + std::string("\x00\x00", 2) + std::string("\x00\x04\x10\x01\x00\x00", 6) +
+                     std::string("\x00\x01", 2);
+  Picture q = load(makeBmp(bmpInfo(5, 2, 4, 2, 2), blackWhite, rle4));
+  const char* expected4[] = {"WBBWW", "BWBWB"};
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(q.at(x, y), expected4[y][x] == 'B' ? 0 : 255) << x << "," << y;
+}
+
+TEST(WbmpCodec, WritesTypeZeroAndReadsBackTheSameBits) {
+  for (int width : {1, 7, 8, 9, 130}) {
+    Picture p;
+    p.width = width;
+    p.height = 3;
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < width; ++x)
+        p.pixels.push_back(patternBlack(x, y) ? 0 : 255);
+    std::string bytes = encodeWbmp(p);
+    std::string header = std::string("\0\0", 2) + multiByte(std::uint32_t(width)) + multiByte(3);
+    EXPECT_EQ(bytes.substr(0, header.size()), header);
+    EXPECT_EQ(bytes.size(), header.size() + std::size_t((width + 7) / 8) * 3);
+    expectPattern(load(bytes), width, 3, "width " + std::to_string(width));
+  }
+  // 1 is white, the first pixel is the high bit, and padding bits are zero.
+  Picture q;
+  q.width = 3;
+  q.height = 1;
+  q.pixels = {255, 0, 255};
+  EXPECT_EQ(encodeWbmp(q), std::string("\0\0\x03\x01\xa0", 5));
+}
+
+TEST(BmpWriter, WritesOneBitWhenBlackAndWhiteAndGreyOtherwise) {
+  Picture p;
+  p.width = 9;
+  p.height = 2;
+  for (int i = 0; i < 18; ++i)
+    p.pixels.push_back(i % 2 ? 0 : 255);
+  p.monochrome = true;
+  std::string mono = encodeBmp(p);
+  EXPECT_EQ(mono[28], 1); // bits a pixel
+  Picture back = load(mono);
+  EXPECT_EQ(back.pixels, p.pixels);
+
+  p.pixels[0] = 100;
+  p.monochrome = false;
+  std::string grey = encodeBmp(p);
+  EXPECT_EQ(grey[28], 8);
+  EXPECT_EQ(load(grey).pixels, p.pixels);
+}
+
+TEST(PictureReader, RecognisesTheFormatByContentNotName) {
+  std::string png = makePng({4, 4, PNG_COLOR_TYPE_GRAY, 8}, patternPixel);
+  EXPECT_EQ(load(png, "looks-like.jpg").width, 4);
+  EXPECT_EQ(failureCode("<html><body>not a picture</body></html>"), codeUnrecognised);
+  EXPECT_EQ(failureCode(""), codeUnrecognised);
+  TempDir dir;
+  try {
+    readPicture(dir.file("missing.png"));
+    FAIL() << "a missing file read";
+  } catch (const ImageFailure& e) {
+    EXPECT_EQ(e.code(), codeCannotLoad);
+  }
+  try {
+    readPicture(dir.str()); // a folder
+    FAIL() << "a folder read";
+  } catch (const ImageFailure& e) {
+    EXPECT_EQ(e.code(), codeCannotLoad);
+  }
+}
+
+TEST(PictureReader, TruncatedAndCorruptFilesGiveBadFormatCodes) {
+  std::string png = makePng({64, 64, PNG_COLOR_TYPE_RGB, 8}, [](int x, int y) {
+    return Rgba{std::uint8_t(x * 4), std::uint8_t(y * 4), std::uint8_t(x ^ y)};
+  });
+  EXPECT_TRUE(badFormat(failureCode(png.substr(0, png.size() / 2))));
+  EXPECT_TRUE(badFormat(failureCode(png.substr(0, 60))));
+  std::string badCrc = png;
+  badCrc[29] = char(badCrc[29] ^ 0xff);
+  EXPECT_TRUE(badFormat(failureCode(badCrc)));
+
+  std::string jpeg = makeJpeg({}, patternPixel);
+  EXPECT_TRUE(badFormat(failureCode(jpeg.substr(0, jpeg.size() - 40)))) << "a JPEG cut short is refused, not padded";
+  EXPECT_TRUE(badFormat(failureCode(jpeg.substr(0, 30))));
+
+  std::string gif = makeGif({}, [](int x, int y) { return patternBlack(x, y) ? 0 : 1; });
+  EXPECT_TRUE(badFormat(failureCode(gif.substr(0, gif.size() - 6))));
+
+  std::string bmp = makeBmp(bmpInfo(64, 64, 24), "", std::string(100, '\0'));
+  EXPECT_EQ(failureCode(bmp), codeBadData);
+  EXPECT_EQ(failureCode(std::string("\0\0", 2) + multiByte(64) + multiByte(64) + std::string(10, '\xff')), codeBadData);
+}
+
+TEST(PictureReader, OversizedPicturesAreRefusedBeforeTheyAreAllocated) {
+  const auto start = std::chrono::steady_clock::now();
+  // Over 16384 on a side, and over 64 megapixels with both sides allowed.
+  EXPECT_EQ(failureCode(pngOfZeros(100000, 100000, 4)), codeCannotLoad);
+  EXPECT_EQ(failureCode(pngOfZeros(16385, 1, 1)), codeCannotLoad);
+  EXPECT_EQ(failureCode(pngOfZeros(9000, 9000, 1)), codeCannotLoad);
+
+  std::string jpeg = makeJpeg({}, patternPixel);
+  std::size_t sof = jpeg.find("\xff\xc0");
+  ASSERT_NE(sof, std::string::npos);
+  jpeg[sof + 5] = jpeg[sof + 7] = char(0xff);
+  jpeg[sof + 6] = jpeg[sof + 8] = char(0xdc); // 65500 x 65500
+  EXPECT_EQ(failureCode(jpeg), codeCannotLoad);
+
+  std::string gif = std::string("GIF89a") + le16(65535) + le16(65535) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) + "," +
+                    le16(0) + le16(0) + le16(65535) + le16(65535) + std::string("\0\x02\x02\x4c\x01\0;", 7);
+  int gifCode = failureCode(gif);
+  EXPECT_TRUE(gifCode == codeCannotLoad || badFormat(gifCode)) << gifCode;
+
+  EXPECT_EQ(failureCode(makeBmp(bmpInfo(30000, 30000, 24), "", "")), codeCannotLoad);
+  EXPECT_EQ(failureCode(makeBmp(bmpInfo(0x7fffffff, 1, 24), "", std::string(16, '\0'))), codeCannotLoad);
+  EXPECT_EQ(failureCode(std::string("\0\0", 2) + multiByte(0x0fffffff) + multiByte(0x0fffffff) + "\xff"),
+            codeCannotLoad);
+  // An RLE8 file of 2 MB that would fill 256 megapixels.
+  std::string row = "";
+  for (int i = 0; i < 62; ++i)
+    row += std::string("\xff\x00", 2);
+  row += std::string(1, char(16000 - 62 * 255)) + std::string("\0\0\0", 3);
+  EXPECT_EQ(failureCode(makeBmp(bmpInfo(16000, 16000, 8, 1, 2), blackWhite, row + std::string("\0\x01", 2))),
+            codeCannotLoad);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(PictureReader, HostileHeadersGiveACodeNeverACrash) {
+  auto pal = blackWhite;
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  std::vector<Case> cases = {
+      {"png width 2^31-1", pngOfZeros(0x7fffffff, 1, 1, "", 16)},
+      {"bmp height INT_MIN", makeBmp(bmpInfo(1, INT32_MIN, 24), "", std::string(16, '\0'))},
+      {"bmp 65536^2 x 32", makeBmp(bmpInfo(65536, 65536, 32), "", std::string(16, '\0'))},
+      {"bmp offbits past eof", makeBmp(bmpInfo(8, 2, 1), pal, std::string(8, '\0'), 0x7ffffff0)},
+      {"bmp 7 bits", makeBmp(bmpInfo(8, 2, 7), "", std::string(16, '\0'))},
+      {"bmp rle top-down", makeBmp(bmpInfo(4, -2, 8, 1, 2), pal, std::string("\x04\x01\0\0\x04\x01\0\x01", 8))},
+      {"bmp masks zero", makeBmp(bmpInfo(2, 1, 16, 3) + le32(0) + le32(0) + le32(0), "", std::string(4, '\0'))},
+      {"bmp masks full", makeBmp(bmpInfo(2, 1, 32, 3) + le32(0xffffffff) + le32(0xffffffff) + le32(0xffffffff), "", std::string(8, '\0'))},
+      {"bmp header size 2^32-1", makeBmp(bmpInfo(8, 2, 1, 0, 0, 40).replace(0, 4, le32(0xffffffff)), pal, std::string(8, '\0'))},
+      {"bmp OS/2 65535^2", std::string("BM") + le32(36) + le32(0) + le32(32) + le32(12) + le16(0xffff) + le16(0xffff) + le16(1) + le16(1) + std::string("\0\0\0\xff\xff\xff", 6) + std::string(4, '\0')},
+      {"wbmp endless continuation", std::string("\0\0", 2) + std::string(100000, '\xff')},
+      {"wbmp value overflow", std::string("\0\0", 2) + std::string(12, '\x81') + std::string("\0", 1) + multiByte(2) + "\xff"},
+      {"wbmp zero size", std::string(4, '\0')},
+      {"wbmp extension header", std::string("\0\x80", 2) + std::string(50, '\xff') + multiByte(8) + multiByte(2) + std::string("\xff\0", 2)},
+      {"gif zero height", std::string("GIF89a") + le16(10) + le16(10) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) + "," + le16(0) + le16(0) + le16(10) + le16(0) + std::string("\0\x02\x02\x4c\x01\0;", 7)},
+      {"gif code size 12", std::string("GIF89a") + le16(8) + le16(8) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) + "," + le16(0) + le16(0) + le16(8) + le16(8) + std::string("\0\x0c\x02\x4c\x01\0;", 7)},
+  };
+  for (const auto& c : cases) {
+    int code = failureCode(c.bytes);
+    EXPECT_TRUE(badFormat(code) || code == codeCannotLoad || code == codeUnrecognised) << c.name << ": " << code;
+  }
+  // Runs and moves that leave the picture are cut at its edge.
+  Picture literal = load(makeBmp(bmpInfo(4, 1, 8, 1, 2), pal,
+                                 std::string("\0\xff", 2) + std::string(256, '\x01') + std::string("\0\x01", 2)));
+  EXPECT_EQ(literal.at(3, 0), 255);
+  Picture moved = load(makeBmp(bmpInfo(4, 2, 8, 1, 2), pal, std::string("\0\x02\xff\xff\x01\x01\0\x01", 8)));
+  EXPECT_EQ(moved.at(0, 0), 255);
+  // A 4-pixel row with an 8-pixel run and an out-of-row RLE4 run are cut at the row's end.
+  Picture run = load(makeBmp(bmpInfo(4, 2, 8, 1, 2), pal, std::string("\x08\x01\0\0\x04\x00\0\x01", 8)));
+  EXPECT_EQ(run.at(3, 1), 255);
+  EXPECT_EQ(run.at(0, 0), 0);
+  Picture rle4 = load(makeBmp(bmpInfo(3, 1, 4, 2, 2), pal, std::string("\xff\x11\0\x01", 4)));
+  EXPECT_EQ(rle4.width, 3);
+  // A palette index past the palette is black.
+  Picture past = load(makeBmp(bmpInfo(4, 1, 8, 0, 2), pal, std::string("\xff\xfe\x01\0", 4)));
+  EXPECT_EQ(past.at(0, 0), 0);
+  EXPECT_EQ(past.at(2, 0), 255);
+}
+
+TEST(PictureReader, BombsInsideGoodFilesStayBounded) {
+  const auto start = std::chrono::steady_clock::now();
+  // Text chunks are skipped: a 100 MB compressed comment and many chunks leave the picture readable.
+  std::string zeds(20'000'000, 'Z');
+  uLongf size = compressBound(uLong(zeds.size()));
+  std::string packed(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(zeds.data()), uLong(zeds.size()), 9);
+  packed.resize(size);
+  EXPECT_EQ(load(pngOfZeros(16, 16, 16, pngChunk("zTXt", std::string("Comment\0\0", 9) + packed))).width, 16);
+  std::string many;
+  for (int i = 0; i < 20000; ++i)
+    many += pngChunk("tEXt", std::string("k\0v", 3));
+  EXPECT_EQ(load(pngOfZeros(16, 16, 16, many)).width, 16);
+
+  // A progressive JPEG with hundreds of repeated scans stops at the scan limit.
+  JpegSpec spec;
+  spec.width = spec.height = 256;
+  spec.progressive = true;
+  std::string prog = makeJpeg(spec, [](int, int) { return Rgba{128, 64, 32}; });
+  std::size_t lastScan = prog.rfind("\xff\xda");
+  std::string scan = prog.substr(lastScan, prog.size() - 2 - lastScan);
+  std::string bomb = prog.substr(0, prog.size() - 2);
+  for (int i = 0; i < 300; ++i)
+    bomb += scan;
+  bomb += "\xff\xd9";
+  EXPECT_TRUE(badFormat(failureCode(bomb)));
+
+  // Only the first of many frames is read.
+  std::string frames = std::string("GIF89a") + le16(1) + le16(1) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9);
+  for (int i = 0; i < 20000; ++i)
+    frames += "," + le16(0) + le16(0) + le16(1) + le16(1) + std::string("\0\x02\x02\x4c\x01\0", 6);
+  frames += ";";
+  EXPECT_EQ(load(frames).width, 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}

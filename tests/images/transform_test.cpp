@@ -1,0 +1,228 @@
+// Reduction to black and white and resizing, by the properties a user sees.
+
+#include "images/dither.h"
+#include "images/resize.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+
+using namespace tavro::images;
+
+namespace {
+
+Picture flat(int width, int height, std::uint8_t grey) {
+  Picture p;
+  p.width = width;
+  p.height = height;
+  p.pixels.assign(std::size_t(width) * std::size_t(height), grey);
+  return p;
+}
+
+double blackShare(const Picture& p) {
+  auto black = std::count(p.pixels.begin(), p.pixels.end(), 0);
+  return double(black) / double(p.pixels.size());
+}
+
+// A smooth left-to-right ramp with some vertical variation.
+Picture ramp(int width, int height) {
+  Picture p = flat(width, height, 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      p.pixels[std::size_t(y * width + x)] = std::uint8_t((x * 255 / (width - 1) + y) % 256);
+  return p;
+}
+
+const Dither dithered[] = {Dither::Random, Dither::MatrixDisplay, Dither::MatrixPrinting, Dither::FloydSteinberg};
+
+} // namespace
+
+TEST(Monochrome, PlainThresholdMakesLevelsFromTheThresholdUpWhite) {
+  Picture p = flat(4, 1, 0);
+  p.pixels = {99, 100, 101, 255};
+  reduceToMonochrome(p, Dither::None, 100);
+  EXPECT_EQ(p.pixels, (std::vector<std::uint8_t>{0, 255, 255, 255}));
+  EXPECT_TRUE(p.monochrome);
+
+  Picture black = flat(3, 3, 0);
+  reduceToMonochrome(black, Dither::None, 0);
+  EXPECT_EQ(blackShare(black), 0.0);
+}
+
+TEST(Monochrome, EveryDitherKeepsTheToneOfFlatGreys) {
+  // 25%, 50% and 75% grey come out 75%, 50% and 25% black, within 2 points.
+  const std::pair<std::uint8_t, double> levels[] = {{64, 0.75}, {128, 0.5}, {191, 0.25}};
+  for (Dither d : dithered)
+    for (auto [grey, black] : levels) {
+      Picture p = flat(256, 256, grey);
+      reduceToMonochrome(p, d, 128);
+      EXPECT_NEAR(blackShare(p), black, 0.02) << "dither " << int(d) << " grey " << int(grey);
+    }
+}
+
+TEST(Monochrome, ThresholdZeroIsAllWhiteAndTopIsAlmostAllBlack) {
+  for (Dither d : dithered) {
+    Picture white = ramp(64, 64);
+    reduceToMonochrome(white, d, 0);
+    EXPECT_EQ(blackShare(white), 0.0) << int(d);
+
+    Picture dark = flat(64, 64, 200);
+    reduceToMonochrome(dark, d, 255);
+    EXPECT_GT(blackShare(dark), 0.95) << int(d);
+
+    // A higher threshold never gives fewer black pixels.
+    Picture lower = ramp(64, 64), higher = ramp(64, 64);
+    reduceToMonochrome(lower, d, 100);
+    reduceToMonochrome(higher, d, 160);
+    EXPECT_LT(blackShare(lower), blackShare(higher)) << int(d);
+  }
+}
+
+TEST(Monochrome, PureBlackAndWhiteStayAsTheyAre) {
+  for (Dither d : dithered) {
+    Picture p = flat(16, 16, 255);
+    std::fill(p.pixels.begin(), p.pixels.begin() + 128, 0);
+    Picture q = p;
+    reduceToMonochrome(q, d, 128);
+    EXPECT_EQ(q.pixels, p.pixels) << int(d);
+  }
+}
+
+TEST(Monochrome, SameInputGivesTheSameBits) {
+  for (Dither d : dithered) {
+    Picture a = ramp(97, 31), b = ramp(97, 31);
+    reduceToMonochrome(a, d, 140);
+    reduceToMonochrome(b, d, 140);
+    EXPECT_EQ(a.pixels, b.pixels) << int(d);
+  }
+}
+
+TEST(Monochrome, OrderedDithersRepeatWithTheMatrixPeriod) {
+  for (Dither d : {Dither::MatrixDisplay, Dither::MatrixPrinting}) {
+    Picture p = flat(40, 24, 100);
+    reduceToMonochrome(p, d, 128);
+    for (int y = 0; y < 24; ++y)
+      for (int x = 0; x < 40; ++x)
+        ASSERT_EQ(p.at(x, y), p.at(x % 8, y % 8)) << int(d) << " " << x << "," << y;
+    // Not a plain threshold: the field is neither all black nor all white.
+    EXPECT_GT(blackShare(p), 0.3);
+    EXPECT_LT(blackShare(p), 0.8);
+  }
+}
+
+TEST(Monochrome, DispersedAndClusteredMatricesDiffer) {
+  // At 50% the Bayer matrix gives a checkerboard; the clustered dot gives larger dots, so far
+  // fewer black pixels have a white right-hand neighbour.
+  auto edges = [](const Picture& p) {
+    int n = 0;
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x + 1 < p.width; ++x)
+        n += p.at(x, y) != p.at(x + 1, y);
+    return n;
+  };
+  Picture bayer = flat(64, 64, 128), clustered = flat(64, 64, 128);
+  reduceToMonochrome(bayer, Dither::MatrixDisplay, 128);
+  reduceToMonochrome(clustered, Dither::MatrixPrinting, 128);
+  EXPECT_GT(edges(bayer), 3 * edges(clustered));
+}
+
+TEST(Monochrome, FloydSteinbergFollowsTheLocalTone) {
+  // Each 32-column band of a ramp keeps its own mean, which a threshold would not.
+  Picture p = ramp(256, 64);
+  Picture original = p;
+  reduceToMonochrome(p, Dither::FloydSteinberg, 128);
+  for (int band = 0; band < 8; ++band) {
+    double sumIn = 0, sumOut = 0;
+    for (int y = 0; y < 64; ++y)
+      for (int x = band * 32; x < band * 32 + 32; ++x) {
+        sumIn += original.at(x, y);
+        sumOut += p.at(x, y);
+      }
+    EXPECT_NEAR(sumOut / sumIn, 1.0, 0.08) << band;
+  }
+}
+
+TEST(ResizeSize, ExactModeGivesThatSizeAndZeroKeepsASide) {
+  EXPECT_EQ(resizedSize(200, 100, 100, 50, ResizeMode::Exact), std::make_pair(100, 50));
+  EXPECT_EQ(resizedSize(200, 100, 30, 90, ResizeMode::Exact), std::make_pair(30, 90));
+  EXPECT_EQ(resizedSize(200, 100, 0, 0, ResizeMode::Exact), std::make_pair(200, 100));
+  EXPECT_EQ(resizedSize(200, 100, 0, 40, ResizeMode::Exact), std::make_pair(200, 40));
+}
+
+TEST(ResizeSize, KeepRatioFitsTheLargestSizeWithin) {
+  EXPECT_EQ(resizedSize(200, 100, 100, 100, ResizeMode::KeepRatio), std::make_pair(100, 50));
+  EXPECT_EQ(resizedSize(200, 100, 300, 60, ResizeMode::KeepRatio), std::make_pair(120, 60));
+  EXPECT_EQ(resizedSize(200, 100, 50, 0, ResizeMode::KeepRatio), std::make_pair(50, 25));
+  EXPECT_EQ(resizedSize(200, 100, 0, 10, ResizeMode::KeepRatio), std::make_pair(20, 10));
+  EXPECT_EQ(resizedSize(200, 100, 0, 0, ResizeMode::KeepRatio), std::make_pair(200, 100));
+  EXPECT_EQ(resizedSize(3, 2, 400, 400, ResizeMode::KeepRatio), std::make_pair(400, 267));
+  // A thin picture keeps at least one pixel across.
+  EXPECT_EQ(resizedSize(1, 16000, 100, 100, ResizeMode::KeepRatio), std::make_pair(1, 100));
+}
+
+TEST(ResizeSize, NegativeAndOversizedRequestsFailWithTheTransformCode) {
+  for (auto [w, h] : {std::pair{-5, 10}, std::pair{10, -1}, std::pair{20000, 10}, std::pair{16384, 16384}}) {
+    try {
+      resizedSize(100, 100, w, h, ResizeMode::Exact);
+      ADD_FAILURE() << w << "x" << h;
+    } catch (const ImageFailure& e) {
+      EXPECT_EQ(e.code(), codeTransform);
+    }
+  }
+}
+
+TEST(ResizeSize, PercentRoundsHalvesToEven) {
+  EXPECT_EQ(percentOf(200, 50), 100);
+  EXPECT_EQ(percentOf(5, 50), 2);
+  EXPECT_EQ(percentOf(3, 25), 1);
+  EXPECT_EQ(percentOf(7, 50), 4);  // 3.5
+  EXPECT_EQ(percentOf(9, 50), 4);  // 4.5
+  EXPECT_EQ(percentOf(101, 1), 1); // 1.01
+  EXPECT_EQ(percentOf(1, 50), 0);
+  EXPECT_EQ(percentOf(640, 100), 640);
+}
+
+TEST(Resample, ShrinkingAveragesTheAreaEachPixelCovers) {
+  // A 1-pixel checkerboard halves to even grey, where nearest neighbour would give black or white.
+  Picture checker = flat(64, 64, 0);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x)
+      checker.pixels[std::size_t(y * 64 + x)] = (x + y) % 2 ? 255 : 0;
+  Picture half = resample(checker, 32, 32);
+  for (auto v : half.pixels)
+    ASSERT_EQ(v, 128);
+  // By a third: a black column in three weighs a third of each new pixel.
+  Picture stripes = flat(9, 3, 255);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 9; x += 3)
+      stripes.pixels[std::size_t(y * 9 + x)] = 0;
+  Picture third = resample(stripes, 3, 1);
+  for (auto v : third.pixels)
+    EXPECT_EQ(v, 170);
+  // Uneven ratios keep the mean.
+  Picture r = ramp(101, 37);
+  Picture small = resample(r, 33, 10);
+  double meanIn = std::accumulate(r.pixels.begin(), r.pixels.end(), 0.0) / double(r.pixels.size());
+  double meanOut = std::accumulate(small.pixels.begin(), small.pixels.end(), 0.0) / double(small.pixels.size());
+  EXPECT_NEAR(meanIn, meanOut, 1.0);
+}
+
+TEST(Resample, EnlargingInterpolatesAndKeepsFlatAreasFlat) {
+  Picture grey = flat(3, 2, 77);
+  Picture big = resample(grey, 17, 9);
+  ASSERT_EQ(big.width, 17);
+  ASSERT_EQ(big.height, 9);
+  for (auto v : big.pixels)
+    ASSERT_EQ(v, 77);
+  Picture edge = flat(2, 1, 0);
+  edge.pixels[1] = 255;
+  Picture wide = resample(edge, 8, 1);
+  EXPECT_EQ(wide.at(0, 0), 0);
+  EXPECT_EQ(wide.at(7, 0), 255);
+  for (int x = 1; x < 8; ++x)
+    EXPECT_GE(wide.at(x, 0), wide.at(x - 1, 0));
+  // One pixel to many and back.
+  Picture dot = flat(1, 1, 90);
+  EXPECT_EQ(resample(resample(dot, 5, 300), 1, 1).pixels, dot.pixels);
+}
