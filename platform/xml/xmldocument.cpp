@@ -210,7 +210,8 @@ std::string XmlDocument::xml() const {
   if (!m_doc)
     return {};
   std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
-  xmlSaveCtxtPtr save = xmlSaveToBuffer(buffer.get(), "UTF-8", XML_SAVE_NO_DECL);
+  // AS_XML: a result tree made by an html-method stylesheet is still written as XML.
+  xmlSaveCtxtPtr save = xmlSaveToBuffer(buffer.get(), "UTF-8", XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
   if (!save)
     return {};
   xmlSaveDoc(save, m_doc);

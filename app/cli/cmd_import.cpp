@@ -1,0 +1,106 @@
+// tavro import PAGE.html --project DIR ...: the whole import wizard's road without a window.
+
+#include "app/cli/command.h"
+#include "app/cli/pagesession.h"
+
+#include "host/folderproject.h"
+#include "platform/fs/filesystem.h"
+#include "platform/ui/consoleui.h"
+#include "util/text.h"
+
+#include <cstdio>
+
+namespace tavro::cli {
+namespace {
+
+struct ImportOptions {
+  std::string page;
+  std::string project;
+  std::string name;
+  std::string frame;
+  std::string strip;
+  bool images = false;
+  bool overwrite = false;
+  int threshold = 128;
+  std::string dither = "none";
+};
+
+int ditherMode(const std::string& name) {
+  const char* modes[] = {"none", "random", "matrix-display", "matrix-printing", "floyd"};
+  for (int i = 0; i < 5; ++i) {
+    if (name == modes[i])
+      return i;
+  }
+  throw UserError("unknown dither '" + name + "' (none, random, matrix-display, matrix-printing, floyd)");
+}
+
+int runImport(const ImportOptions& o) {
+  const int dither = ditherMode(o.dither);
+  auto project = host::FolderProject::open(o.project, host::FolderProject::defaultApplicationPath());
+
+  // Questions are answered as the options say; every message goes to standard error.
+  auto previous = ui::installServices(std::make_shared<ui::ConsoleUi>(o.overwrite ? ui::vbYes : ui::vbNo));
+  struct Restore {
+    std::shared_ptr<ui::UiServices> services;
+    ~Restore() { ui::installServices(services); }
+  } restore{previous};
+
+  PageSession session(o.page, o.frame, host::HostProjectRef(project));
+  auto& engine = session.engine();
+  session.convert();
+  if (engine.BuildPreview() != conversion::StepResult::Done)
+    throw UserError("the preview of '" + session.address() + "' could not be built");
+
+  // Element kinds to strip, as the fine-tune page moves them from Allowed to Removed.
+  std::string_view rest = o.strip;
+  while (!rest.empty()) {
+    auto comma = rest.find(',');
+    std::string name = util::toLower(util::trim(rest.substr(0, comma)));
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    if (name.empty())
+      continue;
+    auto& allowed = engine.lstKnownElements;
+    int index = -1;
+    for (int i = 0; i < allowed.ListCount(); ++i)
+      index = allowed.List(i) == name ? i : index;
+    if (index < 0) {
+      std::fprintf(stderr, "tavro: '%s' is not among the element kinds this page lets you strip; ignored\n",
+                   name.c_str());
+      continue;
+    }
+    allowed.setListIndex(index);
+    conversion::ImportEngine::MoveListItems(allowed, engine.lstRemovedElements, true);
+    engine.StripRemovedElements(engine.m_html.Preview);
+  }
+
+  engine.imagesOption = o.images;
+  engine.imageThreshold = o.threshold;
+  engine.imageDither = dither;
+  const std::string name = o.name.empty() ? fs::getBaseName(session.address()) : o.name;
+  const bool imported = engine.ValidateTargetFile(name);
+  for (const auto& warning : engine.pictureWarnings)
+    std::fprintf(stderr, "tavro: %s\n", warning.c_str());
+  if (!imported)
+    return exitFailure;
+  std::printf("%s\n", (project->ProjectFolder() + "/" + fs::getBaseName(name) + ".wml").c_str());
+  return exitOk;
+}
+
+Registrar import(60, [](CLI::App& app, int* exitCode) {
+  auto o = std::make_shared<ImportOptions>();
+  auto* cmd = app.add_subcommand("import", "Import an HTML page into a project as a WML deck, as the wizard does");
+  cmd->add_option("PAGE", o->page, "the page, a .htm or .html file")->required();
+  cmd->add_option("--project", o->project, "the project folder")->required();
+  cmd->add_option("--name", o->name, "the document's name (default: the page's base name)");
+  cmd->add_option("--frame", o->frame, "import this frame (its src) of a frameset page");
+  cmd->add_option("--strip", o->strip, "element kinds to leave out, separated by commas (e.g. table,img)");
+  cmd->add_flag("--images", o->images, "put the pictures, as WBMP, in the project's images folder");
+  cmd->add_flag("--overwrite", o->overwrite, "replace a .wml file of that name in the project folder");
+  cmd->add_option("--threshold", o->threshold, "grey level from which pictures turn white (0-255)")
+      ->check(CLI::Range(0, 255));
+  cmd->add_option("--dither", o->dither, "none, random, matrix-display, matrix-printing or floyd");
+  cmd->callback([o, exitCode] { *exitCode = runImport(*o); });
+});
+
+} // namespace
+} // namespace tavro::cli

@@ -1,0 +1,80 @@
+#include "app/cli/pagesession.h"
+
+#include "app/cli/command.h"
+#include "conversion/frames.h"
+#include "htmlimport/browsertaming.h"
+#include "htmlimport/modhtmlimport.h"
+#include "platform/fs/filesystem.h"
+
+#include <cstdio>
+
+namespace tavro::cli {
+
+struct PageSession::Taming {
+  explicit Taming(html::Browser& browser) : taming(browser) {}
+  htmlimport::BrowserTaming taming;
+};
+
+PageSession::PageSession(const std::string& page, const std::string& frame, host::HostProjectRef project)
+    : m_taming(std::make_unique<Taming>(m_browser)),
+      m_engine(std::make_unique<conversion::ImportEngine>(m_browser, std::move(project))) {
+  m_engine->LoadConversionResources();
+  load(page);
+
+  auto frames = m_browser.Document()->getElementsByTagName("FRAME");
+  if (frames.empty()) {
+    if (!frame.empty())
+      throw UserError("'" + page + "' has no frames, so --frame " + frame + " names nothing");
+    return;
+  }
+  std::string list;
+  for (const auto& f : frames)
+    list += (list.empty() ? "" : ", ") + f->attribute("src");
+  if (frame.empty())
+    throw UserError("'" + page + "' is a frameset; choose a frame with --frame: " + list);
+  bool known = false;
+  for (const auto& f : frames)
+    known = known || f->attribute("src") == frame;
+  if (!known)
+    throw UserError("'" + page + "' has no frame '" + frame + "'; its frames: " + list);
+  load(conversion::frameAddress(m_address, frame));
+}
+
+PageSession::~PageSession() = default;
+
+void PageSession::load(const std::string& path) {
+  if (!fs::fileExists(path))
+    throw UserError("no such file: '" + path + "'");
+  if (!htmlimport::IsHtmlFile(path))
+    throw UserError("not an HTML page (the name must end in .htm or .html): '" + path + "'");
+  if (!htmlimport::LoadHtmlFile(path, m_browser))
+    throw UserError("cannot open '" + path + "': " + m_browser.LastError());
+  m_address = path;
+  // As the wizard does before converting: the body's own attributes play no part.
+  if (auto body = m_browser.Document()->body())
+    body->clearAttributes();
+}
+
+void PageSession::convert() {
+  switch (m_engine->ConvertSource()) {
+  case conversion::StepResult::Done: return;
+  case conversion::StepResult::ErrorPage:
+    throw UserError("'" + m_address + "' could not be turned into XML, so it cannot be converted");
+  case conversion::StepResult::Closed:
+    throw UserError("the conversion of '" + m_address + "' failed in its final stage");
+  }
+}
+
+void PageSession::printAnalysis() const {
+  auto line = [](const char* title, const std::vector<std::string>& names) {
+    std::string joined;
+    for (const auto& n : names)
+      joined += (joined.empty() ? "" : ", ") + n;
+    std::fprintf(stderr, "%s: %s\n", title, joined.empty() ? "(none)" : joined.c_str());
+  };
+  line("Transformed Elements", m_engine->m_colTransformed);
+  line("Mapped Elements", m_engine->m_colMapped);
+  line("Removed Elements", m_engine->m_colRemoved);
+}
+
+} // namespace tavro::cli

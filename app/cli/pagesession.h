@@ -1,0 +1,39 @@
+#pragma once
+// One page opened the way the import wizard opens it: in a browser of its own, tamed, and
+// converted by the import engine. Shared by `tavro convert` and `tavro import`.
+
+#include "conversion/importengine.h"
+#include "platform/html/browser.h"
+
+#include <memory>
+#include <string>
+
+namespace tavro::cli {
+
+class PageSession {
+public:
+  /// Opens page (a .htm or .html file), or the frame whose source is frame when the page is a
+  /// frameset. Raises UserError with a one-line message when the page cannot be opened, or is
+  /// a frameset and no frame (or an unknown one) was named: the message lists its frames.
+  PageSession(const std::string& page, const std::string& frame, host::HostProjectRef project = {});
+  ~PageSession();
+
+  conversion::ImportEngine& engine() { return *m_engine; }
+  const std::string& address() const { return m_address; }
+
+  /// Converts the page; raises UserError when it cannot be converted.
+  void convert();
+  /// Prints the analysis (transformed, mapped, removed names) to standard error.
+  void printAnalysis() const;
+
+private:
+  void load(const std::string& path);
+
+  html::Browser m_browser;
+  struct Taming;
+  std::unique_ptr<Taming> m_taming;
+  std::unique_ptr<conversion::ImportEngine> m_engine;
+  std::string m_address;
+};
+
+} // namespace tavro::cli

@@ -1,0 +1,57 @@
+// Taking unwanted parts out of documents: the fine-tune filter of the preview, and the empty
+// table rows and tables the conversion leaves.
+
+#include "conversion/htmltoxmldocument.h"
+#include "conversion/importengine.h"
+
+#include "platform/ui/uiservices.h"
+
+namespace tavro::conversion {
+
+void ImportEngine::StripRemovedElements(std::string& strPreview) {
+  ui::BusyPointer busy;
+  // Always start again from the unfiltered preview, so names moved back reappear.
+  setBodyHtml(strPreview);
+
+  std::string removal;
+  for (const auto& name : lstRemovedElements.items())
+    removal += (removal.empty() ? "" : ",") + name;
+  if (removal.empty())
+    return;
+
+  strPreview = bodyHtml();
+  if (strPreview.empty())
+    return;
+  auto doc = HtmlToXmlDocument(strPreview, m_xmlTools, m_domTools);
+  if (!doc)
+    return;
+  doc->setProperty("SelectionLanguage", "XPath");
+  m_domTools.RemoveElements(removal, *doc, false);
+  // Tables taken out leave their row groups behind; those go with everything in them.
+  if (removal.find("table") != std::string::npos && !doc->selectNodes("//tbody").empty())
+    m_domTools.RemoveElements("tbody", *doc, true);
+  setBodyHtml(doc->xml());
+}
+
+void ImportEngine::NormaliseTables(xml::XmlDocument& doc) {
+  // Each test looks only at direct children, so going backwards gives the same result and
+  // never touches a node freed with an ancestor removed earlier.
+  auto removeWhere = [&](const char* path, const char* required) {
+    auto nodes = doc.selectNodes(path);
+    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+      xmlNodePtr node = *it;
+      bool has = false;
+      for (xmlNodePtr c = node->children; c && !has; c = c->next)
+        has = c->type == XML_ELEMENT_NODE && xmlStrcmp(c->name, BAD_CAST required) == 0;
+      if (!has) {
+        xmlUnlinkNode(node);
+        xmlFreeNode(node);
+      }
+    }
+  };
+  // Rows first, so a table whose rows all lacked cells goes in the same pass.
+  removeWhere("//tr", "td");
+  removeWhere("//table", "tr");
+}
+
+} // namespace tavro::conversion

@@ -1,0 +1,146 @@
+#pragma once
+// The import engine: everything one HTML import does without a window. The page is shown in
+// a Browser; the engine reads its body, classifies its elements against the catalogue,
+// converts it to WML with the three stylesheets, writes its report pages back into the
+// browser, builds the preview the user fine-tunes, and finally writes the .wml (and its
+// pictures) into the project. The wizard form maps its controls onto this object; the command
+// line tool drives the same object with a browser of its own.
+
+#include "conversion/namelist.h"
+#include "host/hostproject.h"
+#include "host/hosttools.h"
+#include "platform/xml/xsltemplate.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tavro::html {
+class Browser;
+class Element;
+class Document;
+} // namespace tavro::html
+
+namespace tavro::conversion {
+
+/// How a step of the import ended.
+enum class StepResult {
+  Done,      // the step did its work
+  ErrorPage, // an error log page is showing; the user may go back and try another page
+  Closed,    // a fatal error: the user was told, and the wizard must close
+};
+
+class ImportEngine {
+public:
+  /// The engine works on the document browser shows, for project.
+  ImportEngine(html::Browser& browser, host::HostProjectRef project);
+  ~ImportEngine();
+
+  // Resources.
+  /// Loads the element catalogue and the three stylesheets (again on every call).
+  void LoadConversionResources();
+  void LoadStylesheets();
+
+  // The conversion.
+  /// Converts the page the browser shows: the WML text, the classification lists and the
+  /// analysis log page, or the transformation error page.
+  StepResult ConvertSource();
+  /// Tidies WML text in place: well-formedness check, empty tables pruned, paragraphs
+  /// wrapped. False (after the "Import Error" message) when the text is not well-formed.
+  bool TransformDocument(std::string& strWml);
+  /// Saves the analysis page, renders the WML as the HTML preview and shows it (filtered by
+  /// the removed list), then fills the allowed list.
+  StepResult BuildPreview();
+
+  // Clean-up.
+  /// Shows the preview in the browser with every element kind of the removed list taken out.
+  void StripRemovedElements(std::string& strPreview);
+  /// Removes table rows without cells, then tables without rows.
+  static void NormaliseTables(xml::XmlDocument& doc);
+
+  // Classification.
+  void ClassifySource(const xml::XmlDocument& doc);
+  void ClassifyResult(const xml::XmlDocument& doc);
+  /// Adds to list each catalogue name present in the browser's document and not yet listed.
+  void AnalyseElements(NameList& list);
+  /// Moves the selected names of source to destination (removing them from source when
+  /// removeFromSource), then selects destination's last item.
+  static void MoveListItems(NameList& source, NameList& destination, bool removeFromSource);
+
+  // Report pages written into the browser.
+  void ShowAnalysisPage();
+  void ShowTransformErrorPage();
+  void ShowFileNotFoundPage();
+  /// Lists the frames with one radio button each; the chosen frame's source is read back by
+  /// the document's click handling.
+  void ShowFramesPage(const std::vector<std::shared_ptr<html::Element>>& frames);
+  /// A table of the names, four to a row.
+  std::shared_ptr<html::Element> BuildElementTable(const std::vector<std::string>& names);
+
+  // The import.
+  /// Checks the target name (empty, forbidden characters, a clash with a project document,
+  /// an existing file: asks before overwriting) and imports. True when the document joined
+  /// the project.
+  bool ValidateTargetFile(const std::string& fileName);
+  /// Writes the fine-tuned result as targetPath and adds it to the project as documentName.
+  bool ImportIntoProject(const std::string& targetPath, const std::string& documentName, bool overwrite);
+
+  /// True once a fatal error told the user the wizard must close.
+  bool closeRequested() const { return m_bClose; }
+
+  // The two lists of the fine-tune page and the images option.
+  NameList lstKnownElements;
+  NameList lstRemovedElements;
+  bool imagesOption = false;
+  /// The picture conversion used with the images option: threshold (0..255) and dither mode.
+  int imageThreshold = 128;
+  int imageDither = 0;
+  /// Messages about pictures that could not be put into the images folder.
+  std::vector<std::string> pictureWarnings;
+
+  // Working state, readable by the form and tests.
+  xml::XmlDocument m_xmlElements;
+  xml::XmlDocument m_xmlDoc;
+  std::string m_strWml;
+  struct {
+    std::string AnalysisPage;
+    std::string Preview;
+  } m_html;
+  std::vector<std::string> m_colRemoved;
+  std::vector<std::string> m_colTransformed;
+  std::vector<std::string> m_colMapped;
+  bool m_bConvertError = false;
+  std::string m_strLogText;
+  xml::XslTemplate m_xslImport;
+  xml::XslTemplate m_xslExport;
+  xml::XslTemplate m_xslTidy;
+
+  /// The "Import Error" message shown when the conversion cannot go on.
+  static std::string importErrorText();
+
+  html::Browser& browser() { return m_browser; }
+  /// Waits until the browser and its document are complete.
+  void WaitForBrowser();
+
+  /// The method the frame radio buttons call by name; it does nothing itself.
+  com::ObjectPtr eventTarget() const { return m_evtTarget; }
+
+private:
+  std::shared_ptr<html::Document> document() const;
+  /// Puts the markup into the body of the browser's document.
+  void setBodyHtml(const std::string& markup);
+  std::string bodyHtml() const;
+  void showLogPage(const std::shared_ptr<html::Element>& container);
+  std::shared_ptr<html::Element> logHead(const std::string& text);
+  void fail();
+
+  html::Browser& m_browser;
+  host::HostProjectRef m_project;
+  host::HostXmlTools m_xmlTools;
+  host::HostDomTools m_domTools;
+  com::ObjectPtr m_evtHandler;
+  com::ObjectPtr m_evtTarget;
+  bool m_bClose = false;
+};
+
+} // namespace tavro::conversion

@@ -1,0 +1,161 @@
+// The last step of an import: checking the target name, then writing the fine-tuned result
+// (and its pictures) into the project folder and adding it to the project.
+
+#include "conversion/htmltoxmldocument.h"
+#include "conversion/importengine.h"
+
+#include "images/wbmpconversion.h"
+#include "platform/fs/filesystem.h"
+#include "platform/html/browser.h"
+#include "platform/ui/uiservices.h"
+#include "util/clstringex.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+namespace tavro::conversion {
+
+namespace {
+
+constexpr std::uintmax_t kLargeFileBytes = 10000;
+
+std::string sizeMessage(std::uintmax_t size) {
+  return "The HTML file being imported is: " + std::to_string(size) + "bytes.\r\n"
+         "Due to the size of this file it may take a few moments to add to the project.\r\n"
+         "Please be patient during this process.";
+}
+
+// A folder of our own for the converted pictures until the document is known to convert:
+// a failed import must leave the project as it was.
+class StagingFolder {
+public:
+  StagingFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tavro-import-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+      fs::throwErrno(errno, "create a temporary folder in", std::filesystem::temp_directory_path().string());
+    m_path = pattern;
+  }
+  ~StagingFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+  }
+  std::string file(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+  std::filesystem::path m_path;
+};
+
+struct PlannedPicture {
+  std::string staged; // the converted WBMP waiting in the staging folder
+  std::string target; // its place in the project's images folder
+};
+
+} // namespace
+
+bool ImportEngine::ValidateTargetFile(const std::string& fileName) {
+  if (fileName.empty()) {
+    ui::services().msgBox("A file name must be entered before importing the document",
+                          ui::vbCritical | ui::vbOKOnly, "Enter a file name");
+    return false;
+  }
+  if (!clStringEx().validFileName(fileName))
+    return false;
+
+  const std::string name = fs::getBaseName(fileName);
+  const std::string path = m_project.ProjectFolder() + "/" + name + ".wml";
+  for (const auto& document : m_project.Documents().all()) {
+    if (document.Name() == name) {
+      ui::services().msgBox("The file " + name + " already belongs to the project " + m_project.ProjectName(),
+                            ui::vbExclamation | ui::vbOKOnly, "File already a member of project");
+      return false;
+    }
+  }
+  if (fs::fileExists(path)) {
+    int answer = ui::services().msgBox("The file " + path + " already exists. Overwrite this file ?",
+                                       ui::vbCritical | ui::vbYesNo, "File already exits");
+    if (answer != ui::vbYes)
+      return false;
+  }
+  return ImportIntoProject(path, name, true);
+}
+
+bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::string& documentName,
+                                     bool overwrite) {
+  ui::BusyPointer busy;
+  pictureWarnings.clear();
+
+  // The result of the fine-tuning, as XML.
+  std::optional<xml::XmlDocument> doc;
+  if (lstRemovedElements.ListCount() > 0) {
+    StripRemovedElements(m_html.Preview);
+    doc = HtmlToXmlDocument(bodyHtml(), m_xmlTools, m_domTools);
+  } else {
+    doc = HtmlToXmlDocument(m_html.Preview, m_xmlTools, m_domTools);
+  }
+  if (!doc)
+    return false;
+  m_xmlDoc = std::move(*doc);
+  m_xmlTools.ConvertReferences(m_xmlDoc, 0);
+
+  // Pictures: each becomes a real WBMP named after its source's base name, referenced
+  // relative to the document. They are converted into a staging folder first and only copied
+  // into the project once the document itself has converted.
+  std::unique_ptr<StagingFolder> staging;
+  std::map<std::string, PlannedPicture> planned;   // by target name
+  std::map<std::string, std::string> sourceOf;     // target name -> source path
+  if (imagesOption) {
+    staging = std::make_unique<StagingFolder>();
+    const std::string imagesFolder = m_project.ProjectFolder() + "/images";
+    for (xmlNodePtr img : m_xmlDoc.selectNodes("//img")) {
+      if (!xmlHasProp(img, BAD_CAST "src"))
+        continue; // nothing to copy; the picture stays as it is
+      std::string source = xml::attribute(img, "src");
+      if (source.rfind("file:", 0) != 0)
+        source = fs::getAbsolutePathName(source);
+      if (source.rfind("file:", 0) == 0 || !fs::fileExists(source))
+        continue;
+
+      // Two different pictures with one base name must not end up as one file: the second
+      // gets a number. The same picture referenced twice keeps one file.
+      const std::string base = fs::getBaseName(source);
+      std::string name = base + ".wbmp";
+      for (int n = 2; sourceOf.count(name) && sourceOf[name] != source; ++n)
+        name = base + "-" + std::to_string(n) + ".wbmp";
+
+      if (!planned.count(name)) {
+        const std::string staged = staging->file(std::to_string(planned.size()) + ".wbmp");
+        auto converted = images::convertToWbmpFile(source, staged, imageThreshold, imageDither);
+        if (!converted.ok) {
+          pictureWarnings.push_back("The picture " + source + " was not put into the images folder: " +
+                                    converted.message);
+          continue;
+        }
+        planned[name] = {staged, imagesFolder + "/" + name};
+        sourceOf[name] = source;
+      }
+      xmlSetProp(img, BAD_CAST "src", BAD_CAST("images/" + name).c_str());
+    }
+  }
+
+  m_strWml = m_xmlTools.TransformToString(m_xmlDoc, m_xslImport);
+  if (!TransformDocument(m_strWml))
+    return false;
+
+  if (imagesOption) {
+    const std::string imagesFolder = m_project.ProjectFolder() + "/images";
+    if (!fs::folderExists(imagesFolder))
+      fs::createFolder(imagesFolder);
+    for (const auto& [name, picture] : planned)
+      fs::copyFile(picture.staged, picture.target, true);
+  }
+
+  fs::writeFileAtomic(targetPath, m_strWml, overwrite);
+  const std::uintmax_t size = fs::fileExists(targetPath) ? fs::fileSize(targetPath) : 0;
+  if (size > kLargeFileBytes)
+    ui::services().msgBox(sizeMessage(size), ui::vbInformation | ui::vbOKOnly, "Velmor professional");
+
+  return m_project.AddDocument(documentName, com::Variant(true));
+}
+
+} // namespace tavro::conversion
