@@ -1,0 +1,71 @@
+// tavro image as a user runs it: one picture or a batch, options, messages and exit statuses.
+
+#include "images/imagecodecs.h"
+#include "tests/images/picturefiles.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+
+using namespace tavro;
+using namespace tavro::test;
+namespace stdfs = std::filesystem;
+
+namespace {
+std::string greyPng(const TempDir& dir, const std::string& name, int width, int height) {
+  writeFile(dir.path() / name, makePng({width, height, PNG_COLOR_TYPE_GRAY, 8}, [](int x, int) {
+    auto v = std::uint8_t(x * 255 / 99);
+    return Rgba{v, v, v};
+  }));
+  return dir.file(name);
+}
+} // namespace
+
+TEST(CliImage, ConvertsOnePictureBesideItOrWhereTold) {
+  TempDir dir;
+  std::string in = greyPng(dir, "photo.png", 100, 60);
+  auto r = runTavro({"image", in});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(images::readPicture(dir.file("photo.wbmp")).width, 100);
+
+  auto sized = runTavro({"image", in, "-o", dir.file("small.wbmp"), "--width", "50%", "--height", "30",
+                         "--dither", "floyd", "--threshold", "100", "--preview", dir.file("small.bmp")});
+  ASSERT_EQ(sized.exitCode, 0) << sized.err;
+  auto small = images::readPicture(dir.file("small.wbmp"));
+  EXPECT_EQ(small.width, 50);
+  EXPECT_EQ(small.height, 30);
+  EXPECT_EQ(images::readPicture(dir.file("small.bmp")).pixels, small.pixels);
+
+  auto kept = runTavro({"image", in, "-o", dir.file("fit.wbmp"), "--width", "40", "--height", "40", "--keep-ratio"});
+  ASSERT_EQ(kept.exitCode, 0) << kept.err;
+  EXPECT_EQ(images::readPicture(dir.file("fit.wbmp")).height, 24);
+}
+
+TEST(CliImage, ABatchGoesOnPastFailuresAndExitsWithOne) {
+  TempDir dir;
+  stdfs::create_directory(dir.path() / "out");
+  std::string a = greyPng(dir, "a.png", 10, 10);
+  writeFile(dir.path() / "b.gif", "not a picture");
+  std::string c = greyPng(dir, "c.png", 20, 10);
+  auto r = runTavro({"image", a, dir.file("b.gif"), dir.file("missing.jpg"), c, "-d", dir.file("out")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find(dir.file("b.gif") + ": Unrecognized file format."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(dir.file("missing.jpg") + ": Unable to load image."), std::string::npos) << r.err;
+  EXPECT_TRUE(stdfs::exists(dir.path() / "out" / "a.wbmp"));
+  EXPECT_TRUE(stdfs::exists(dir.path() / "out" / "c.wbmp"));
+  EXPECT_FALSE(stdfs::exists(dir.path() / "out" / "b.wbmp"));
+  EXPECT_EQ(r.out.find("missing"), std::string::npos);
+}
+
+TEST(CliImage, BadUsageExitsWithTwo) {
+  TempDir dir;
+  std::string a = greyPng(dir, "a.png", 10, 10);
+  EXPECT_EQ(runTavro({"image"}).exitCode, 2);
+  EXPECT_EQ(runTavro({"image", a, "--dither", "sideways"}).exitCode, 2);
+  EXPECT_EQ(runTavro({"image", a, "--threshold", "300"}).exitCode, 2);
+  EXPECT_EQ(runTavro({"image", a, "--width", "abc"}).exitCode, 2);
+  EXPECT_EQ(runTavro({"image", a, a, "-o", dir.file("x.wbmp")}).exitCode, 2);
+  EXPECT_EQ(runTavro({"image", a, "-d", dir.file("nowhere")}).exitCode, 1);
+}

@@ -1,0 +1,483 @@
+// The imaging component, the conversion pipeline and the image dialog's state, driven as the
+// dialog drives them, with a scripted user.
+
+#include "images/imagecodecs.h"
+#include "images/imagedialogmodel.h"
+#include "images/imageerrormsgs.h"
+#include "images/imagingcomponent.h"
+#include "images/wbmpconversion.h"
+#include "platform/ui/scriptedui.h"
+#include "tests/images/picturefiles.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+
+using namespace tavro;
+using namespace tavro::images;
+using namespace tavro::test;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+Rgba greyPixel(int x, int y) {
+  auto v = std::uint8_t((x * 7 + y * 3) % 256);
+  return Rgba{v, v, v};
+}
+
+// A grey PNG of that size in the folder.
+std::string pictureFile(const TempDir& dir, const std::string& name, int width, int height) {
+  std::string path = dir.file(name);
+  writeFile(path, makePng({width, height, PNG_COLOR_TYPE_GRAY, 8}, greyPixel));
+  return path;
+}
+
+} // namespace
+
+TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
+  TempDir dir;
+  ImagingComponent img;
+  EXPECT_EQ(img.ImageWidth(), 0);
+  EXPECT_FALSE(img.ConvertToMonochrome(0, 128));
+  EXPECT_EQ(img.LastError(), 7);
+  EXPECT_FALSE(img.Resize(10, 10, 0));
+  EXPECT_EQ(img.LastError(), 7);
+  EXPECT_FALSE(img.Refresh());
+  EXPECT_EQ(img.LastError(), 7);
+  EXPECT_FALSE(img.SaveImage(dir.file("x.wbmp"), "wbmp", 0));
+  EXPECT_EQ(img.LastError(), 8);
+
+  ASSERT_TRUE(img.LoadImage(pictureFile(dir, "p.png", 40, 20), ""));
+  EXPECT_EQ(img.LastError(), 0);
+  EXPECT_EQ(img.ImageWidth(), 40);
+  EXPECT_EQ(img.ImageHeight(), 20);
+
+  EXPECT_FALSE(img.ConvertToMonochrome(5, 128));
+  EXPECT_EQ(img.LastError(), 12);
+  EXPECT_FALSE(img.ConvertToMonochrome(0, 256));
+  EXPECT_EQ(img.LastError(), 12);
+  EXPECT_FALSE(img.Resize(-1, 10, 1));
+  EXPECT_EQ(img.LastError(), 13);
+  EXPECT_FALSE(img.Resize(10, 10, 2));
+  EXPECT_EQ(img.LastError(), 13);
+  EXPECT_EQ(img.ImageWidth(), 40) << "a failed resize leaves the picture";
+
+  EXPECT_TRUE(img.Resize(10, 10, 0));
+  EXPECT_EQ(img.LastError(), 0) << "success clears the code";
+  EXPECT_EQ(img.ImageWidth(), 10);
+  EXPECT_EQ(img.ImageHeight(), 5);
+  EXPECT_TRUE(img.ConvertToMonochrome(4, 128));
+  EXPECT_TRUE(img.Refresh());
+
+  EXPECT_FALSE(img.SaveImage(dir.file("x.gif"), "gif", 0));
+  EXPECT_EQ(img.LastError(), 24);
+  EXPECT_FALSE(img.SaveImage(dir.file("no/such/folder/x.wbmp"), "wbmp", 0));
+  EXPECT_EQ(img.LastError(), 1);
+  ASSERT_TRUE(img.SaveImage(dir.file("x.wbmp"), "WBMP", 0));
+
+  // What was saved reads back as the same bits.
+  ImagingComponent back;
+  ASSERT_TRUE(back.LoadImage(dir.file("x.wbmp")));
+  EXPECT_EQ(back.picture().pixels, img.picture().pixels);
+  ASSERT_TRUE(img.SaveImage(dir.file("x.bmp"), "bmp", 0));
+  ASSERT_TRUE(back.LoadImage(dir.file("x.bmp")));
+  EXPECT_EQ(back.picture().pixels, img.picture().pixels);
+}
+
+TEST(ImagingComponent, FailedLoadsGiveTheirCodesAndDropThePicture) {
+  TempDir dir;
+  ImagingComponent img;
+  ASSERT_TRUE(img.LoadImage(pictureFile(dir, "p.png", 8, 8)));
+  EXPECT_FALSE(img.LoadImage(dir.file("missing.png")));
+  EXPECT_EQ(img.LastError(), 15);
+  EXPECT_EQ(img.ImageWidth(), 0);
+  writeFile(dir.path() / "page.png", "<html></html>");
+  EXPECT_FALSE(img.LoadImage(dir.file("page.png")));
+  EXPECT_EQ(img.LastError(), 21);
+  std::string png = readFile(dir.path() / "p.png");
+  writeFile(dir.path() / "cut.png", png.substr(0, png.size() - 20));
+  EXPECT_FALSE(img.LoadImage(dir.file("cut.png")));
+  EXPECT_GE(img.LastError(), 3);
+  EXPECT_LE(img.LastError(), 6);
+}
+
+TEST(ImagingComponent, FailedSavesGiveDiskCodesAndLeaveWhatWasThere) {
+  TempDir dir;
+  ImagingComponent img;
+  ASSERT_TRUE(img.LoadImage(pictureFile(dir, "p.png", 8, 8)));
+  // A folder in the way of the target cannot be replaced by the file.
+  stdfs::create_directory(dir.path() / "taken.wbmp");
+  writeFile(dir.path() / "taken.wbmp" / "inside", "old");
+  EXPECT_FALSE(img.SaveImage(dir.file("taken.wbmp"), "wbmp", 0));
+  EXPECT_EQ(img.LastError(), 20);
+  EXPECT_EQ(readFile(dir.path() / "taken.wbmp" / "inside"), "old");
+  // A file where the folder should be: the file cannot be created.
+  writeFile(dir.path() / "plain", "old");
+  EXPECT_FALSE(img.SaveImage(dir.file("plain/x.wbmp"), "wbmp", 0));
+  EXPECT_EQ(img.LastError(), 1);
+  EXPECT_EQ(readFile(dir.path() / "plain"), "old");
+  EXPECT_EQ(std::distance(stdfs::directory_iterator(dir.path()), stdfs::directory_iterator()), 3)
+      << "no temporary file is left behind";
+}
+
+TEST(ImageErrorMsgs, GivesTheTableTextsAndLeavesOtherCodesAlone) {
+  std::string msg = "untouched";
+  EXPECT_TRUE(ImageErrorMsgs(21, msg));
+  EXPECT_EQ(msg, "Unrecognized file format.");
+  for (int code : {3, 4, 5, 6}) {
+    ASSERT_TRUE(ImageErrorMsgs(code, msg));
+    EXPECT_EQ(msg, "Unable to read file. Bad file format.");
+  }
+  ASSERT_TRUE(ImageErrorMsgs(20, msg));
+  EXPECT_EQ(msg, "Unable to save image. Disk I/O error, e.g. Disk Full.");
+  ASSERT_TRUE(ImageErrorMsgs(13, msg));
+  EXPECT_EQ(msg, "an error occurred while transforming (may be out of memory or wrong format).");
+  ASSERT_TRUE(ImageErrorMsgs(22, msg));
+  EXPECT_EQ(msg, "Unable to create directory (already exists or cannot be created).");
+  msg = "untouched";
+  for (int code : {0, 2, 14, 19, 25, 100, -1})
+    EXPECT_FALSE(ImageErrorMsgs(code, msg)) << code;
+  EXPECT_EQ(msg, "untouched");
+}
+
+// --- the pipeline ----------------------------------------------------------------------------
+
+namespace {
+struct RecordingControls : PipelineControls {
+  std::vector<std::string> calls;
+  bool failPreview = false;
+  void showPreview(const std::string& path) override {
+    if (failPreview)
+      throw std::runtime_error("Invalid picture");
+    calls.push_back("preview " + path);
+  }
+  void selectPixels() override { calls.push_back("pixels"); }
+  void showSize(std::int32_t h, std::int32_t w) override {
+    calls.push_back("size " + std::to_string(h) + " " + std::to_string(w));
+  }
+};
+} // namespace
+
+TEST(ConversionPipeline, FirstOpenSkipsTheResizeAndLaterRunsResize) {
+  ui::ScopedScriptedUi ui;
+  TempDir dir;
+  RecordingControls controls;
+  ConversionPipeline pipeline(controls);
+  pipeline.sourceFile = pictureFile(dir, "p.png", 200, 100);
+  pipeline.previewLocation = dir.file("tmp.bmp");
+
+  ASSERT_TRUE(pipeline.ConvertAndPreview(128, 0, 10, 10, false));
+  EXPECT_EQ(pipeline.imageWidth, 200) << "no picture was loaded: the size is not applied";
+  EXPECT_EQ(controls.calls, (std::vector<std::string>{"preview " + dir.file("tmp.bmp"), "pixels", "size 100 200"}));
+  EXPECT_EQ(readPicture(dir.file("tmp.bmp")).width, 200);
+
+  pipeline.pictureLoaded = true;
+  ASSERT_TRUE(pipeline.ConvertAndPreview(128, 4, 50, 100, false));
+  EXPECT_EQ(pipeline.imageWidth, 100);
+  EXPECT_EQ(pipeline.imageHeight, 50);
+  ASSERT_TRUE(pipeline.ConvertAndPreview(128, 4, 30, 100, true));
+  EXPECT_EQ(pipeline.imageWidth, 60);
+  EXPECT_EQ(pipeline.imageHeight, 30);
+  EXPECT_TRUE(ui->messages.empty());
+}
+
+TEST(ConversionPipeline, AFailedStepShowsItsMessageAndLeavesThePreview) {
+  ui::ScopedScriptedUi ui;
+  TempDir dir;
+  RecordingControls controls;
+  ConversionPipeline pipeline(controls);
+  pipeline.previewLocation = dir.file("tmp.bmp");
+  pipeline.sourceFile = pictureFile(dir, "p.png", 20, 10);
+  ASSERT_TRUE(pipeline.ConvertAndPreview(128, 0, 0, 0, false));
+  std::string preview = readFile(dir.path() / "tmp.bmp");
+  controls.calls.clear();
+
+  // Conversion fails after a good load (a dither code the component does not know).
+  EXPECT_FALSE(pipeline.ConvertAndPreview(128, 9, 0, 0, false));
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "an error occurred while converting (may be out of memory).");
+  EXPECT_EQ(ui->messages[0].title, "Image Error");
+  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly | ui::vbCritical);
+  EXPECT_TRUE(controls.calls.empty());
+  EXPECT_EQ(readFile(dir.path() / "tmp.bmp"), preview);
+  EXPECT_EQ(pipeline.imageWidth, 20);
+
+  // An unreadable source: code 21 and its text.
+  writeFile(dir.path() / "notes.png", "just text");
+  pipeline.sourceFile = dir.file("notes.png");
+  EXPECT_FALSE(pipeline.ConvertAndPreview(128, 0, 0, 0, false));
+  ASSERT_EQ(ui->messages.size(), 2u);
+  EXPECT_EQ(ui->messages[1].text, "Unrecognized file format.");
+
+  // A code without a message fails silently.
+  EXPECT_FALSE(pipeline.CheckImageResult(2, false));
+  EXPECT_TRUE(pipeline.CheckImageResult(21, true));
+  EXPECT_EQ(ui->messages.size(), 2u);
+}
+
+TEST(ConversionPipeline, ARunTimeErrorEndsTheRunWithTheRenderingMessage) {
+  ui::ScopedScriptedUi ui;
+  TempDir dir;
+  RecordingControls controls;
+  controls.failPreview = true;
+  ConversionPipeline pipeline(controls);
+  pipeline.previewLocation = dir.file("tmp.bmp");
+  pipeline.sourceFile = pictureFile(dir, "p.png", 20, 10);
+  EXPECT_FALSE(pipeline.ConvertAndPreview(128, 0, 0, 0, false));
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "Error Rendering Image: Invalid picture");
+  EXPECT_EQ(ui->messages[0].title, "Error");
+  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly | ui::vbCritical);
+  EXPECT_EQ(pipeline.imageWidth, 0);
+}
+
+// --- the dialog ------------------------------------------------------------------------------
+
+namespace {
+// A dialog that has opened a picture of that size through the scripted file dialog.
+struct OpenDialog {
+  ui::ScopedScriptedUi ui;
+  TempDir dir;
+  ImageDialogModel dialog;
+  OpenDialog(int width, int height) {
+    dialog.PreviewLocation(dir.file("tmp.bmp"));
+    dialog.Form_Load();
+    ui->fileAnswers.push_back(pictureFile(dir, "photo.png", width, height));
+    dialog.cmdOpen_Click();
+  }
+};
+} // namespace
+
+TEST(ImageDialog, OpenShowsThePictureAtItsSizeInPixels) {
+  OpenDialog d(200, 100);
+  ImageDialogModel& dialog = d.dialog;
+  ASSERT_EQ(d.ui->fileDialogs.size(), 1u);
+  const auto& request = d.ui->fileDialogs[0].request;
+  EXPECT_EQ(request.title, "Open an image file");
+  EXPECT_EQ(request.flags, 0x200806);
+  EXPECT_EQ(request.filter, "Images (*.wbmp,*.bmp,*.png,*.gif,*.jpg)|*.wbmp;*.bmp;*.png;*.gif;*.jpg|JPG images "
+                            "(*.jpg)|*.jpg;*.jpeg|BMP images (*.bmp)|*.bmp|GIF images (*.gif)|*.gif|PNG images "
+                            "(*.png)|*.png");
+  EXPECT_TRUE(dialog.pictureLoaded());
+  EXPECT_TRUE(dialog.saveEnabled());
+  EXPECT_EQ(dialog.widthText(), "200");
+  EXPECT_EQ(dialog.heightText(), "100");
+  EXPECT_EQ(dialog.previewPicture(), d.dir.file("tmp.bmp"));
+
+  // A cancelled Open keeps the preview and the loaded state.
+  d.ui->fileAnswers.push_back(std::nullopt);
+  dialog.cmdOpen_Click();
+  EXPECT_TRUE(dialog.pictureLoaded());
+  EXPECT_EQ(dialog.previewPicture(), d.dir.file("tmp.bmp"));
+
+  // A failed Open clears the preview and disables Save.
+  writeFile(d.dir.path() / "bad.gif", "GIF89a");
+  d.ui->fileAnswers.push_back(d.dir.file("bad.gif"));
+  dialog.cmdOpen_Click();
+  EXPECT_FALSE(dialog.pictureLoaded());
+  EXPECT_FALSE(dialog.saveEnabled());
+  EXPECT_EQ(dialog.previewPicture(), "");
+  ASSERT_EQ(d.ui->messages.size(), 1u);
+  EXPECT_EQ(d.ui->messages[0].title, "Image Error");
+}
+
+TEST(ImageDialog, ApplyTakesPercentsWithHalvesToEven) {
+  OpenDialog d(200, 100);
+  ImageDialogModel& dialog = d.dialog;
+  dialog.setWidthUnits(SizeUnits::Percent);
+  EXPECT_EQ(dialog.widthText(), "100");
+  dialog.setHeightUnits(SizeUnits::Percent);
+  dialog.setWidthText("50");
+  dialog.setHeightText("50");
+  dialog.cmdApply_Click();
+  EXPECT_EQ(dialog.imageWidth(), 100);
+  EXPECT_EQ(dialog.imageHeight(), 50);
+  EXPECT_TRUE(dialog.undoEnabled());
+  // The run writes the new size back in pixels.
+  EXPECT_EQ(dialog.widthUnits(), SizeUnits::Pixels);
+  EXPECT_EQ(dialog.heightUnits(), SizeUnits::Pixels);
+  EXPECT_EQ(dialog.widthText(), "100");
+  EXPECT_EQ(dialog.heightText(), "50");
+
+  // 50% of 5 is 2 and 25% of 3 is 1.
+  OpenDialog small(5, 3);
+  small.dialog.setWidthUnits(SizeUnits::Percent);
+  small.dialog.setWidthText("50");
+  small.dialog.setHeightUnits(SizeUnits::Percent);
+  small.dialog.setHeightText("25");
+  small.dialog.cmdApply_Click();
+  EXPECT_EQ(small.dialog.imageWidth(), 2);
+  EXPECT_EQ(small.dialog.imageHeight(), 1);
+}
+
+TEST(ImageDialog, ApplyRefusesSizesThatAreNotNumbers) {
+  OpenDialog d(40, 20);
+  ImageDialogModel& dialog = d.dialog;
+  dialog.setWidthText("ab");
+  dialog.cmdApply_Click();
+  ASSERT_EQ(d.ui->messages.size(), 1u);
+  EXPECT_EQ(d.ui->messages[0].text, "The Width field is invalid, please enter a numeric value");
+  EXPECT_EQ(d.ui->messages[0].title, "Image Conversion");
+  EXPECT_EQ(d.ui->messages[0].style, ui::vbOKOnly | ui::vbCritical);
+  dialog.setWidthText("30");
+  dialog.setHeightText("");
+  dialog.cmdApply_Click();
+  ASSERT_EQ(d.ui->messages.size(), 2u);
+  EXPECT_EQ(d.ui->messages[1].text, "The Height field is invalid, please enter a numeric value");
+  // A pasted number too large for a whole number is refused the same way, not an overflow.
+  dialog.setHeightText("9e99");
+  dialog.cmdApply_Click();
+  ASSERT_EQ(d.ui->messages.size(), 3u);
+  EXPECT_EQ(dialog.imageWidth(), 40);
+
+  EXPECT_EQ(sizeFieldValue(" 12 "), 12);
+  EXPECT_EQ(sizeFieldValue("12.5"), 12);
+  EXPECT_EQ(sizeFieldValue("13.5"), 14);
+  EXPECT_EQ(sizeFieldValue("1e3"), 1000);
+  EXPECT_FALSE(sizeFieldValue("1,5"));
+  EXPECT_FALSE(sizeFieldValue("."));
+  EXPECT_TRUE(ImageDialogModel::sizeKeyAccepted('7'));
+  EXPECT_TRUE(ImageDialogModel::sizeKeyAccepted(8));
+  EXPECT_FALSE(ImageDialogModel::sizeKeyAccepted('a'));
+  EXPECT_FALSE(ImageDialogModel::sizeKeyAccepted('-'));
+}
+
+TEST(ImageDialog, AFailedApplyRunsUndo) {
+  OpenDialog d(40, 20);
+  ImageDialogModel& dialog = d.dialog;
+  dialog.setWidthText("20000"); // cut to the box's 4 characters: 2000 x 20 is fine
+  EXPECT_EQ(dialog.widthText(), "2000");
+  dialog.setWidthText("9999");
+  dialog.setHeightText("9999");
+  dialog.cmdApply_Click(); // 9999 x 9999 is over the limits
+  ASSERT_EQ(d.ui->messages.size(), 1u);
+  EXPECT_EQ(d.ui->messages[0].text, "an error occurred while transforming (may be out of memory or wrong format).");
+  EXPECT_EQ(dialog.imageWidth(), 40) << "Undo rebuilt the preview at the picture's own size";
+  EXPECT_EQ(dialog.widthText(), "40");
+  EXPECT_FALSE(dialog.undoEnabled());
+}
+
+TEST(ImageDialog, KeepingTheRatioCopiesPercentsBetweenTheBoxes) {
+  OpenDialog d(40, 20);
+  ImageDialogModel& dialog = d.dialog;
+  dialog.setKeepRatio(true);
+  dialog.setWidthUnits(SizeUnits::Percent);
+  EXPECT_EQ(dialog.widthText(), "100");
+  EXPECT_EQ(dialog.heightUnits(), SizeUnits::Percent);
+  EXPECT_EQ(dialog.heightText(), "100");
+  dialog.setHeightText("30");
+  EXPECT_EQ(dialog.widthText(), "30");
+  dialog.cmdApply_Click();
+  EXPECT_EQ(dialog.imageWidth(), 12);
+  EXPECT_EQ(dialog.imageHeight(), 6);
+
+  // In pixels the boxes are independent and the resize keeps the ratio.
+  dialog.setWidthText("20");
+  EXPECT_EQ(dialog.heightText(), "6");
+  dialog.setHeightText("20");
+  dialog.cmdApply_Click();
+  EXPECT_EQ(dialog.imageWidth(), 20);
+  EXPECT_EQ(dialog.imageHeight(), 10);
+
+  // Ticking the box with the height in percent copies it to the width.
+  dialog.setKeepRatio(false);
+  dialog.setHeightUnits(SizeUnits::Percent);
+  dialog.setHeightText("50");
+  dialog.setKeepRatio(true);
+  EXPECT_EQ(dialog.widthUnits(), SizeUnits::Percent);
+  EXPECT_EQ(dialog.widthText(), dialog.heightText());
+}
+
+TEST(ImageDialog, ThresholdAndDitherRerunAtTheCurrentSizeAndUndoRestoresIt) {
+  OpenDialog d(40, 20);
+  ImageDialogModel& dialog = d.dialog;
+  dialog.setWidthText("10");
+  dialog.setHeightText("10");
+  dialog.cmdApply_Click();
+  ASSERT_EQ(dialog.imageWidth(), 10);
+  std::string before = readFile(d.dir.path() / "tmp.bmp");
+  dialog.setThreshold(40);
+  EXPECT_EQ(dialog.imageWidth(), 10);
+  EXPECT_EQ(dialog.imageHeight(), 10);
+  EXPECT_NE(readFile(d.dir.path() / "tmp.bmp"), before);
+  dialog.setDitherIndex(4);
+  EXPECT_EQ(dialog.imageWidth(), 10);
+  dialog.cmdUndo_Click();
+  EXPECT_EQ(dialog.imageWidth(), 40);
+  EXPECT_EQ(dialog.imageHeight(), 20);
+  EXPECT_TRUE(d.ui->messages.empty());
+  ASSERT_EQ(ditherItems().size(), 5u);
+  EXPECT_STREQ(ditherItems()[4].text, "Floystein");
+}
+
+TEST(ImageDialog, NothingHappensBeforeAPictureIsOpened) {
+  ui::ScopedScriptedUi ui;
+  TempDir dir;
+  ImageDialogModel dialog;
+  dialog.PreviewLocation(dir.file("tmp.bmp"));
+  dialog.Form_Load();
+  EXPECT_EQ(dialog.widthText(), "0");
+  EXPECT_FALSE(dialog.saveEnabled());
+  dialog.cmdApply_Click();
+  dialog.cmdUndo_Click();
+  dialog.setThreshold(10);
+  dialog.setDitherIndex(2);
+  EXPECT_FALSE(stdfs::exists(dir.path() / "tmp.bmp"));
+  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_TRUE(dialog.Form_Unload()) << "closes at once without a picture";
+}
+
+TEST(ImageDialog, SaveAndCloseAskTheUser) {
+  OpenDialog d(40, 20);
+  ImageDialogModel& dialog = d.dialog;
+  d.ui->fileAnswers.push_back(d.dir.file("out.wbmp"));
+  dialog.cmdSave_Click();
+  const auto& request = d.ui->fileDialogs.back();
+  EXPECT_TRUE(request.save);
+  EXPECT_EQ(request.request.title, "Save WBMP ");
+  EXPECT_EQ(request.request.fileName, "photo.wbmp");
+  EXPECT_EQ(request.request.filter, "WBMP Images (*.wbmp)|*.wbmp");
+  EXPECT_EQ(request.request.defaultExtension, "wbmp");
+  EXPECT_EQ(readPicture(d.dir.file("out.wbmp")).width, 40);
+  EXPECT_TRUE(d.ui->messages.empty());
+
+  d.ui->answers.push_back(ui::vbNo);
+  EXPECT_FALSE(dialog.Form_Unload());
+  ASSERT_EQ(d.ui->messages.size(), 1u);
+  EXPECT_EQ(d.ui->messages[0].text, "Are you sure you want to cancel?");
+  EXPECT_EQ(d.ui->messages[0].title, "Cancel");
+  EXPECT_EQ(d.ui->messages[0].style, ui::vbYesNo | ui::vbInformation);
+  EXPECT_TRUE(dialog.pictureLoaded());
+  EXPECT_EQ(dialog.widthText(), "40");
+  d.ui->answers.push_back(ui::vbYes);
+  EXPECT_TRUE(dialog.Form_Unload());
+}
+
+TEST(WbmpConversion, ConvertsAPictureIntoARealWbmpOrSaysWhyNot) {
+  TempDir dir;
+  GifSpec spec;
+  writeFile(dir.path() / "logo.gif", makeGif(spec, [](int x, int) { return x < 4 ? 0 : 1; }));
+  auto r = convertToWbmpFile(dir.file("logo.gif"), dir.file("logo.wbmp"));
+  ASSERT_TRUE(r.ok) << r.message;
+  std::string wbmp = readFile(dir.path() / "logo.wbmp");
+  EXPECT_EQ(wbmp, std::string("\0\0\x08\x08", 4) + std::string(8, '\x0f'));
+
+  writeFile(dir.path() / "page.gif", "<html>");
+  auto bad = convertToWbmpFile(dir.file("page.gif"), dir.file("page.wbmp"));
+  EXPECT_FALSE(bad.ok);
+  EXPECT_EQ(bad.code, 21);
+  EXPECT_EQ(bad.message, "Unrecognized file format.");
+  EXPECT_FALSE(stdfs::exists(dir.path() / "page.wbmp"));
+
+  ConversionOptions half;
+  half.width = half.height = 50;
+  half.widthInPercent = half.heightInPercent = true;
+  half.dither = 4;
+  half.previewBmp = dir.file("preview.bmp");
+  auto r2 = convertToWbmpFile(dir.file("logo.gif"), dir.file("small.wbmp"), half);
+  ASSERT_TRUE(r2.ok);
+  EXPECT_EQ(r2.width, 4);
+  EXPECT_EQ(readPicture(dir.file("preview.bmp")).height, 4);
+}

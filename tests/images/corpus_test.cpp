@@ -1,0 +1,144 @@
+// The real-world pictures of the shared corpus, good and hostile, read in place.
+
+#include "images/imagingcomponent.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <numeric>
+
+using namespace tavro;
+using namespace tavro::images;
+namespace stdfs = std::filesystem;
+
+namespace {
+stdfs::path corpusImages() {
+  stdfs::path dir = test::corpusDir();
+  return dir.empty() ? dir : dir / "images";
+}
+} // namespace
+
+TEST(ImageCorpus, EveryGoodPictureLoadsAtItsSizeAndConverts) {
+  stdfs::path dir = corpusImages();
+  if (dir.empty() || !stdfs::exists(dir))
+    GTEST_SKIP() << "no corpus";
+  struct Expected {
+    const char* file;
+    int width, height;
+  };
+  const Expected pictures[] = {
+      {"pngsuite-basn0g01-1bit-gray.png", 32, 32},
+      {"pngsuite-basi3p08-interlaced-palette.png", 32, 32},
+      {"pngsuite-basn6a08-rgba-alpha.png", 32, 32},
+      {"pngsuite-basn2c16-16bit-rgb.png", 32, 32},
+      {"pngsuite-s01n3p01-1x1.png", 1, 1},
+      {"artlung-logo.gif", 211, 41},
+      {"pillow-iss634-animated-42-frames.gif", 245, 245},
+      {"imagers-interlaced.gif", 32, 32},
+      {"imagers-alpha-transparent.gif", 256, 256},
+      {"exif-orientation-Landscape_6-rotate90.jpg", 1200, 1800},
+      {"pillow-cmyk-adobe.jpg", 100, 100},
+      {"pillow-hopper-grayscale.jpg", 128, 128},
+      {"imagers-progressive-650x470.jpg", 650, 470},
+      {"libjpeg-turbo-testimgari-arithmetic.jpg", 227, 149},
+      {"bmpsuite-pal1.bmp", 127, 64},
+      {"bmpsuite-pal4rle.bmp", 127, 64},
+      {"bmpsuite-pal8rle.bmp", 127, 64},
+      {"bmpsuite-pal8topdown.bmp", 127, 64},
+      {"bmpsuite-rgb24.bmp", 127, 64},
+      {"bmpsuite-rgb32.bmp", 127, 64},
+      {"bmpsuite-pal8os2.bmp", 127, 64},
+      {"artlung-logo-211x41.wbmp", 211, 41},
+  };
+  test::TempDir out;
+  for (const auto& p : pictures) {
+    stdfs::path file = dir / p.file;
+    if (!stdfs::exists(file))
+      continue;
+    ImagingComponent img;
+    ASSERT_TRUE(img.LoadImage(file.string())) << p.file << ": " << img.LastError();
+    EXPECT_EQ(img.ImageWidth(), p.width) << p.file;
+    EXPECT_EQ(img.ImageHeight(), p.height) << p.file;
+    ASSERT_TRUE(img.ConvertToMonochrome(4, 128)) << p.file;
+    ASSERT_TRUE(img.SaveImage(out.file("out.wbmp"), "wbmp", 0)) << p.file;
+    ImagingComponent back;
+    ASSERT_TRUE(back.LoadImage(out.file("out.wbmp")));
+    EXPECT_EQ(back.picture().pixels, img.picture().pixels) << p.file;
+  }
+}
+
+TEST(ImageCorpus, TheSameDrawingReadsTheSameFromEveryBmpLayout) {
+  stdfs::path dir = corpusImages();
+  if (dir.empty() || !stdfs::exists(dir / "bmpsuite-pal8topdown.bmp"))
+    GTEST_SKIP() << "no corpus";
+  auto grey = [&](const char* name) {
+    ImagingComponent img;
+    EXPECT_TRUE(img.LoadImage((dir / name).string())) << name;
+    return img.picture().pixels;
+  };
+  auto reference = grey("bmpsuite-pal8topdown.bmp");
+  EXPECT_EQ(grey("bmpsuite-pal8rle.bmp"), reference);
+  EXPECT_EQ(grey("bmpsuite-pal8os2.bmp"), reference);
+  // True colour shows the same drawing as the 8-bit palette, which dithers its colours: the
+  // two agree block by block.
+  auto rgb = grey("bmpsuite-rgb24.bmp");
+  EXPECT_EQ(rgb, grey("bmpsuite-rgb32.bmp"));
+  ASSERT_EQ(rgb.size(), reference.size());
+  int blocks = 0, far = 0;
+  for (int by = 0; by + 8 <= 64; by += 8)
+    for (int bx = 0; bx + 8 <= 127; bx += 8, ++blocks) {
+      int a = 0, b = 0;
+      for (int y = by; y < by + 8; ++y)
+        for (int x = bx; x < bx + 8; ++x) {
+          a += rgb[std::size_t(y * 127 + x)];
+          b += reference[std::size_t(y * 127 + x)];
+        }
+      far += std::abs(a - b) > 64 * 16;
+    }
+  EXPECT_LT(far, blocks / 20);
+}
+
+TEST(ImageCorpus, AdobeCmykIsNotReadAsItsNegative) {
+  // The sample is red lettering ("RED") on a near-black ground: mostly dark.
+  stdfs::path file = corpusImages() / "pillow-cmyk-adobe.jpg";
+  if (corpusImages().empty() || !stdfs::exists(file))
+    GTEST_SKIP() << "no corpus";
+  ImagingComponent img;
+  ASSERT_TRUE(img.LoadImage(file.string()));
+  const auto& px = img.picture().pixels;
+  double mean = std::accumulate(px.begin(), px.end(), 0.0) / double(px.size());
+  EXPECT_LT(mean, 80);
+  EXPECT_LT(px[2 * 100 + 50], 40); // the ground
+}
+
+TEST(ImageCorpus, HostileFilesAreRefusedQuicklyWithACode) {
+  stdfs::path dir = corpusImages() / "hostile";
+  if (corpusImages().empty() || !stdfs::exists(dir))
+    GTEST_SKIP() << "no corpus";
+  for (const auto& entry : stdfs::directory_iterator(dir)) {
+    std::string name = entry.path().filename().string();
+    ImagingComponent img;
+    auto start = std::chrono::steady_clock::now();
+    bool loaded = img.LoadImage(entry.path().string());
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(1)) << name;
+    if (name == "png-content-named.bmp") {
+      // A good PNG behind a lying name is read by its content.
+      EXPECT_TRUE(loaded);
+      EXPECT_EQ(img.ImageWidth(), 32);
+      continue;
+    }
+    EXPECT_FALSE(loaded) << name;
+    int code = img.LastError();
+    EXPECT_TRUE((code >= 3 && code <= 6) || code == 15 || code == 21) << name << ": " << code;
+    if (name.find("text-") == 0) {
+      EXPECT_EQ(code, 21) << name;
+    }
+    if (name.find("reallybig") != std::string::npos) {
+      EXPECT_EQ(code, 15) << name;
+    }
+  }
+}
