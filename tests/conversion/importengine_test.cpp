@@ -1,0 +1,249 @@
+// One import from page to project, as the wizard runs it, with its failures.
+
+#include "tests/conversion/importfixture.h"
+
+#include "platform/com/comerror.h"
+
+#include <fstream>
+
+using namespace tavro;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+using Import = test::ImportFixture;
+
+xml::XslTemplate stylesheet(const std::string& body) {
+  xml::XmlDocument doc;
+  EXPECT_TRUE(doc.loadXML("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">" +
+                          body + "</xsl:stylesheet>"));
+  xml::XslTemplate t;
+  t.setStylesheet(doc);
+  return t;
+}
+
+// A tidy pass whose output is exactly n bytes.
+xml::XslTemplate fixedSizeOutput(std::size_t n) {
+  return stylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\">" + std::string(n, 'x') +
+                    "</xsl:template>");
+}
+
+std::vector<std::string> projectFiles(const stdfs::path& folder) {
+  std::vector<std::string> out;
+  for (auto& e : stdfs::recursive_directory_iterator(folder))
+    out.push_back(stdfs::relative(e.path(), folder).string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+} // namespace
+
+TEST_F(Import, APlainPageBecomesADeckInTheProject) {
+  open(page("plain.html"));
+  convertAndPreview();
+  EXPECT_EQ(engine->m_colTransformed, (std::vector<std::string>{"a", "img", "big", "b"}));
+  EXPECT_EQ(engine->m_colMapped, (std::vector<std::string>{"h1"}));
+  EXPECT_TRUE(engine->m_colRemoved.empty());
+  EXPECT_EQ(engine->lstKnownElements.items(), (std::vector<std::string>{"a", "img", "big", "b"}));
+  EXPECT_NE(engine->m_html.AnalysisPage.find("Analysis Log"), std::string::npos);
+  EXPECT_EQ(count("IMG"), 1u); // the preview shows the picture
+
+  ASSERT_TRUE(engine->ValidateTargetFile("plain"));
+  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_EQ(test::readFile(dir.path() / "project" / "plain.wml"),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<wml>\n"
+            "  <card>\n"
+            "    <p>\n"
+            "      <big>Harbour Ferries</big>\n"
+            "    </p>\n"
+            "    <p>Ferries leave every hour from pier 3. The crossing takes twenty minutes.</p>\n"
+            "    <p>\n"
+            "      <img alt=\"Sunset over the harbour\" src=\"" +
+                page("images/sunset.png") +
+                "\" width=\"96\" height=\"64\"/>\n"
+                "    </p>\n"
+                "    <p>Tickets are sold on board. <b>Children under five travel free.</b></p>\n"
+                "    <p>\n"
+                "      <a href=\"rich.html\">Timetable and booking</a>\n"
+                "    </p>\n"
+                "  </card>\n"
+                "</wml>\n");
+  auto reopened = host::FolderProject::open(dir.file("project"), "/app");
+  ASSERT_EQ(reopened->documents().size(), 1u);
+  EXPECT_EQ(reopened->documents()[0].name, "plain");
+  EXPECT_FALSE(stdfs::exists(dir.path() / "project" / "images")); // the images option was off
+}
+
+TEST_F(Import, StrippingAndRestoringElementKindsFollowsTheRemovedList) {
+  open(page("rich.html"));
+  convertAndPreview();
+  auto& allowed = engine->lstKnownElements;
+  auto& removed = engine->lstRemovedElements;
+  const auto before = allowed.items();
+  ASSERT_NE(std::find(before.begin(), before.end(), "table"), before.end());
+  const std::size_t images = count("IMG"), links = count("A");
+
+  move(allowed, removed, "img");
+  EXPECT_EQ(count("IMG"), 0u);
+  EXPECT_EQ(count("A"), links);
+  // Tables go with their row groups, and so with everything in them.
+  ASSERT_GT(count("TBODY"), 0u);
+  move(allowed, removed, "table");
+  EXPECT_EQ(count("TABLE") + count("TBODY") + count("TD"), 0u);
+  EXPECT_EQ(removed.items(), (std::vector<std::string>{"img", "table"}));
+
+  move(removed, allowed, "img");
+  move(removed, allowed, "table");
+  EXPECT_EQ(count("IMG"), images);
+  EXPECT_GT(count("TD"), 0u);
+  EXPECT_TRUE(removed.items().empty());
+
+  // A removal list without "table" leaves row groups alone.
+  move(allowed, removed, "a");
+  EXPECT_GT(count("TBODY"), 0u);
+  EXPECT_EQ(count("A"), 0u);
+
+  // Going back and forward again adds no name twice.
+  engine->BuildPreview();
+  auto again = allowed.items();
+  std::sort(again.begin(), again.end());
+  EXPECT_EQ(std::adjacent_find(again.begin(), again.end()), again.end());
+  EXPECT_EQ(count("A"), 0u); // the preview comes back already filtered
+}
+
+TEST_F(Import, PicturesBecomeWbmpFilesInTheImagesFolder) {
+  stdfs::create_directories(dir.path() / "pages" / "other");
+  stdfs::copy_file(page("images/sunset.png"), page("other/sunset.png"));
+  test::writeFile(dir.path() / "pages" / "images" / "broken.png", "not a picture at all");
+  openMarkup("pictures.html", "<body><p><img src='images/sunset.png'> <img src='images/sunset.png'>"
+                              "<img src='other/sunset.png'> <img src='images/tiles.bmp'>"
+                              "<img src='images/broken.png'> <img src='images/missing.png'>"
+                              "<img src='file://server/share/remote.png'></p></body>");
+  convertAndPreview();
+  engine->imagesOption = true;
+  ASSERT_TRUE(engine->ValidateTargetFile("pictures"));
+
+  const auto images = dir.path() / "project" / "images";
+  EXPECT_EQ(projectFiles(images), (std::vector<std::string>{"sunset-2.wbmp", "sunset.wbmp", "tiles.wbmp"}));
+  const std::string wbmp = test::readFile(images / "sunset.wbmp");
+  ASSERT_GE(wbmp.size(), 4u);
+  EXPECT_EQ(wbmp.substr(0, 2), std::string("\0\0", 2)); // a real WBMP, not the PNG's bytes
+  EXPECT_EQ(std::uint8_t(wbmp[2]), 96);
+
+  xml::XmlDocument deck;
+  ASSERT_TRUE(deck.load(dir.file("project/pictures.wml")));
+  std::vector<std::string> sources;
+  for (xmlNodePtr img : deck.selectNodes("//img"))
+    sources.push_back(xml::attribute(img, "src"));
+  EXPECT_EQ(sources, (std::vector<std::string>{"images/sunset.wbmp", "images/sunset.wbmp", "images/sunset-2.wbmp",
+                                               "images/tiles.wbmp", page("images/broken.png"),
+                                               page("images/missing.png"), "file://server/share/remote.png"}));
+  ASSERT_EQ(engine->pictureWarnings.size(), 1u);
+  EXPECT_NE(engine->pictureWarnings[0].find("broken.png"), std::string::npos);
+}
+
+TEST_F(Import, AWrittenFileOverTenThousandBytesIsReported) {
+  open(page("plain.html"));
+  convertAndPreview();
+  engine->m_xslTidy = fixedSizeOutput(10000);
+  ASSERT_TRUE(engine->ImportIntoProject(dir.file("project/exact.wml"), "exact", true));
+  EXPECT_EQ(stdfs::file_size(dir.path() / "project" / "exact.wml"), 10000u);
+  EXPECT_TRUE(ui->messages.empty());
+
+  engine->m_xslTidy = fixedSizeOutput(10001);
+  ASSERT_TRUE(engine->ImportIntoProject(dir.file("project/large.wml"), "large", true));
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "The HTML file being imported is: 10001bytes.\r\n"
+                                  "Due to the size of this file it may take a few moments to add to the project.\r\n"
+                                  "Please be patient during this process.");
+  EXPECT_EQ(ui->messages[0].title, "Velmor professional");
+  EXPECT_EQ(ui->messages[0].style, ui::vbInformation | ui::vbOKOnly);
+}
+
+TEST_F(Import, IllFormedWmlStopsTheWizardAndLeavesTheProjectAlone) {
+  open(page("plain.html"));
+  engine->m_xslImport = stylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\">"
+                                   "&lt;wml&gt;&lt;card&gt;</xsl:template>");
+  EXPECT_EQ(engine->ConvertSource(), conversion::StepResult::Closed);
+  EXPECT_TRUE(engine->closeRequested());
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "An error occurred during the final stages of the transformation process.\r\n"
+                                  "As a result the import wizard could not continue.\r\n"
+                                  "Please check the HTML for potential problems and try again.\r\n"
+                                  "This wizard will now shut down.");
+  EXPECT_EQ(ui->messages[0].title, "Import Error");
+  EXPECT_EQ(ui->messages[0].style, ui::vbCritical | ui::vbOKOnly);
+}
+
+TEST_F(Import, AFailedImportWritesNothingAtAll) {
+  open(page("plain.html"));
+  convertAndPreview();
+  const std::string manifest = test::readFile(project->manifestPath());
+  engine->imagesOption = true;
+  engine->m_xslImport = stylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\">&lt;wml</xsl:template>");
+  EXPECT_FALSE(engine->ValidateTargetFile("plain"));
+  EXPECT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(projectFiles(dir.path() / "project"), (std::vector<std::string>{"Demo.wmlproj"}));
+  EXPECT_EQ(test::readFile(project->manifestPath()), manifest);
+}
+
+TEST_F(Import, APageThatCannotBeTurnedIntoXmlShowsTheErrorPage) {
+  open(page("plain.html"));
+  ASSERT_EQ(engine->ConvertSource(), conversion::StepResult::Done);
+  const auto previous = engine->m_colTransformed;
+  openMarkup("empty.html", "<html><body></body></html>");
+  EXPECT_EQ(engine->ConvertSource(), conversion::StepResult::ErrorPage);
+  EXPECT_TRUE(engine->m_bConvertError);
+  EXPECT_FALSE(engine->closeRequested());
+  EXPECT_EQ(engine->m_colTransformed, previous); // the lists keep the last run's names
+  EXPECT_NE(browser.Document()->body()->innerText().find("Click Back and attempt to load another HTML file."),
+            std::string::npos);
+}
+
+TEST_F(Import, TargetNamesAreCheckedBeforeAnythingIsWritten) {
+  open(page("plain.html"));
+  convertAndPreview();
+  test::writeFile(dir.path() / "project" / "index.wml", "<wml/>");
+  ASSERT_TRUE(project->AddDocument("index"));
+
+  EXPECT_FALSE(engine->ValidateTargetFile(""));
+  EXPECT_EQ(ui->messages.back().text, "A file name must be entered before importing the document");
+  EXPECT_EQ(ui->messages.back().title, "Enter a file name");
+  EXPECT_EQ(ui->messages.back().style, ui::vbCritical | ui::vbOKOnly);
+
+  EXPECT_FALSE(engine->ValidateTargetFile("a?b"));
+  EXPECT_EQ(ui->messages.back().text.rfind("File names cannot contain", 0), 0u);
+
+  EXPECT_FALSE(engine->ValidateTargetFile("index"));
+  EXPECT_EQ(ui->messages.back().text, "The file index already belongs to the project Demo");
+  EXPECT_EQ(ui->messages.back().title, "File already a member of project");
+  EXPECT_EQ(ui->messages.back().style, ui::vbExclamation | ui::vbOKOnly);
+
+  // An existing file that is no project document: asked first; No keeps it as it was.
+  test::writeFile(dir.path() / "project" / "mypage.wml", "keep me");
+  ui->answers = {ui::vbNo};
+  EXPECT_FALSE(engine->ValidateTargetFile("mypage.htm"));
+  EXPECT_EQ(ui->messages.back().text, "The file " + dir.file("project/mypage.wml") +
+                                          " already exists. Overwrite this file ?");
+  EXPECT_EQ(ui->messages.back().title, "File already exits");
+  EXPECT_EQ(ui->messages.back().style, ui::vbCritical | ui::vbYesNo);
+  EXPECT_EQ(test::readFile(dir.path() / "project" / "mypage.wml"), "keep me");
+
+  ui->answers = {ui::vbYes};
+  EXPECT_TRUE(engine->ValidateTargetFile("mypage.htm"));
+  EXPECT_NE(test::readFile(dir.path() / "project" / "mypage.wml"), "keep me");
+  // Names are compared exactly: Index is not index.
+  EXPECT_TRUE(engine->ValidateTargetFile("Index"));
+}
+
+TEST_F(Import, AFramesetFrameImportsLikeAPage) {
+  open(page("frameset.html"));
+  auto frames = browser.Document()->getElementsByTagName("FRAME");
+  ASSERT_EQ(frames.size(), 2u);
+  open(page("main.html")); // the frame the user picked, loaded in its place
+  convertAndPreview();
+  ASSERT_TRUE(engine->ValidateTargetFile("main"));
+  EXPECT_NE(test::readFile(dir.path() / "project" / "main.wml").find("<big>Welcome aboard</big>"),
+            std::string::npos);
+}
