@@ -1,0 +1,102 @@
+// tavro convert and tavro import: the wizard's road from the command line.
+
+#include "tests/conversion/importfixture.h"
+
+#include <filesystem>
+
+using namespace tavro;
+using test::runTavro;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+std::string samplePage(const std::string& name) { return (test::sourceDir() / "samples" / "pages" / name).string(); }
+
+} // namespace
+
+TEST(CliConvert, PrintsTheDeckAndTheAnalysis) {
+  auto r = runTavro({"convert", samplePage("plain.html")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml>\n  <card>", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("<big>Harbour Ferries</big>"), std::string::npos);
+  EXPECT_NE(r.err.find("Transformed Elements: a, img, big, b\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Mapped Elements: h1\n"), std::string::npos);
+  EXPECT_NE(r.err.find("Removed Elements: (none)\n"), std::string::npos);
+
+  test::TempDir dir;
+  auto toFile = runTavro({"convert", samplePage("plain.html"), "-o", dir.file("plain.wml")});
+  EXPECT_EQ(toFile.exitCode, 0);
+  EXPECT_EQ(toFile.out, "");
+  EXPECT_EQ(test::readFile(dir.path() / "plain.wml"), r.out);
+}
+
+TEST(CliConvert, FramesetsNeedAFrame) {
+  auto listed = runTavro({"convert", samplePage("frameset.html")});
+  EXPECT_EQ(listed.exitCode, 1);
+  EXPECT_NE(listed.err.find("menu.html, main.html"), std::string::npos) << listed.err;
+  EXPECT_EQ(listed.out, "");
+  auto framed = runTavro({"convert", samplePage("frameset.html"), "--frame", "main.html"});
+  EXPECT_EQ(framed.exitCode, 0) << framed.err;
+  EXPECT_NE(framed.out.find("Welcome aboard"), std::string::npos);
+  EXPECT_EQ(runTavro({"convert", samplePage("frameset.html"), "--frame", "other.html"}).exitCode, 1);
+}
+
+TEST(CliConvert, BadPagesGetAOneLineMessage) {
+  test::TempDir dir;
+  test::writeFile(dir.path() / "notes.txt", "<p>hello</p>");
+  for (const auto& args : std::vector<std::vector<std::string>>{{"convert", dir.file("missing.html")},
+                                                                {"convert", dir.file("notes.txt")},
+                                                                {"convert", dir.str()}}) {
+    auto r = runTavro(args);
+    EXPECT_EQ(r.exitCode, 1) << args[1];
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+  EXPECT_EQ(runTavro({"convert"}).exitCode, 2);
+}
+
+// The command line and the wizard share one engine: the same choices give the same file.
+class CliImport : public test::ImportFixture {};
+
+TEST_F(CliImport, WritesTheSameDeckTheWizardWrites) {
+  stdfs::copy(dir.path() / "project", dir.path() / "cli", stdfs::copy_options::recursive);
+
+  open(page("rich.html"));
+  convertAndPreview();
+  move(engine->lstKnownElements, engine->lstRemovedElements, "i");
+  move(engine->lstKnownElements, engine->lstRemovedElements, "table");
+  engine->imagesOption = true;
+  ASSERT_TRUE(engine->ValidateTargetFile("timetable"));
+
+  auto r = runTavro({"import", page("rich.html"), "--project", dir.file("cli"), "--name", "timetable", "--strip",
+                     "i, table", "--images"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, dir.file("cli") + "/timetable.wml\n");
+  EXPECT_EQ(test::readFile(dir.path() / "cli" / "timetable.wml"),
+            test::readFile(dir.path() / "project" / "timetable.wml"));
+  EXPECT_EQ(test::readFile(dir.path() / "cli" / "images" / "tiles.wbmp"),
+            test::readFile(dir.path() / "project" / "images" / "tiles.wbmp"));
+  EXPECT_NE(test::readFile(dir.path() / "cli" / "Demo.wmlproj").find("Name=\"timetable\""), std::string::npos);
+}
+
+TEST_F(CliImport, NeverOverwritesWithoutBeingToldTo) {
+  test::writeFile(dir.path() / "project" / "plain.wml", "mine");
+  auto refused = runTavro({"import", page("plain.html"), "--project", dir.file("project")});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("already exists. Overwrite this file ?"), std::string::npos) << refused.err;
+  EXPECT_EQ(test::readFile(dir.path() / "project" / "plain.wml"), "mine");
+
+  auto replaced = runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--overwrite"});
+  EXPECT_EQ(replaced.exitCode, 0) << replaced.err;
+  EXPECT_NE(test::readFile(dir.path() / "project" / "plain.wml"), "mine");
+
+  auto clash = runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--overwrite"});
+  EXPECT_EQ(clash.exitCode, 1);
+  EXPECT_NE(clash.err.find("The file plain already belongs to the project Demo"), std::string::npos);
+
+  auto unknownStrip = runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--name", "other",
+                                "--strip", "marquee"});
+  EXPECT_EQ(unknownStrip.exitCode, 0);
+  EXPECT_NE(unknownStrip.err.find("'marquee'"), std::string::npos);
+  EXPECT_EQ(runTavro({"import", page("plain.html"), "--project", dir.file("nowhere")}).exitCode, 1);
+  EXPECT_EQ(runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--dither", "x"}).exitCode, 1);
+}
