@@ -1,0 +1,222 @@
+<?xml version="1.0" encoding="UTF-8"?>
+<!--
+  WML to HTML: the deck becomes a body and each card a div. The output serves as an exported
+  page and as the import wizard's preview, which the HTML import reads back, so the deck-level
+  head survives as "whead" and "wmeta": a browser drops a head standing inside a body but keeps
+  elements whose names it does not know.
+
+  WML elements without a rule (access, do, go, prev, template, pre, the other task and event
+  elements) vanish with their attributes; only the text inside them remains.
+-->
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+
+	<xsl:output method="xml" indent="yes"/>
+
+	<!-- ===== Shared attribute groups ===== -->
+
+	<!-- The language of the context element: xml:lang when it has one, otherwise lang. -->
+	<xsl:template name="lang">
+		<xsl:choose>
+			<xsl:when test="@xml:lang">
+				<xsl:copy-of select="@xml:lang"/>
+			</xsl:when>
+			<xsl:when test="@lang">
+				<xsl:copy-of select="@lang"/>
+			</xsl:when>
+		</xsl:choose>
+	</xsl:template>
+
+	<xsl:template name="coreattrs">
+		<xsl:copy-of select="@id"/>
+		<xsl:copy-of select="@class"/>
+	</xsl:template>
+
+	<!-- ===== Deck, cards, head ===== -->
+
+	<xsl:template match="wml">
+		<body>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</body>
+	</xsl:template>
+
+	<xsl:template match="card">
+		<div>
+			<xsl:copy-of select="@title"/>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</div>
+	</xsl:template>
+
+	<xsl:template match="head[access or meta]">
+		<whead>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</whead>
+	</xsl:template>
+
+	<!-- A head with neither access nor meta leaves nothing behind. -->
+	<xsl:template match="head"/>
+
+	<xsl:template match="meta">
+		<wmeta>
+			<xsl:copy-of select="@http-equiv | @name | @forua | @content | @scheme"/>
+			<xsl:call-template name="coreattrs"/>
+		</wmeta>
+	</xsl:template>
+
+	<!-- ===== Form controls ===== -->
+
+	<xsl:template match="select">
+		<select>
+			<xsl:if test="@multiple = 'true'">
+				<xsl:attribute name="multiple">multiple</xsl:attribute>
+			</xsl:if>
+			<xsl:copy-of select="@title | @name | @value | @iname | @ivalue | @tabindex"/>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</select>
+	</xsl:template>
+
+	<xsl:template match="optgroup">
+		<optgroup label="{@title}">
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</optgroup>
+	</xsl:template>
+
+	<xsl:template match="option">
+		<option>
+			<xsl:copy-of select="@value | @title | @onpick"/>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</option>
+	</xsl:template>
+
+	<xsl:template match="input">
+		<input>
+			<xsl:copy-of select="@name | @type | @value | @format | @emptyok | @size | @maxlength | @tabindex | @title"/>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+		</input>
+	</xsl:template>
+
+	<xsl:template match="fieldset">
+		<fieldset>
+			<xsl:copy-of select="@title"/>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:if test="node()">
+				<xsl:apply-templates/>
+			</xsl:if>
+		</fieldset>
+	</xsl:template>
+
+	<!-- ===== Pictures and links ===== -->
+
+	<xsl:template match="img">
+		<img>
+			<xsl:copy-of select="@alt | @src | @localsrc | @vspace | @hspace | @align | @height | @width"/>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+		</img>
+	</xsl:template>
+
+	<!-- The anchor keeps its text; the task that gave it a target vanishes. -->
+	<xsl:template match="anchor">
+		<anchor>
+			<xsl:copy-of select="@title"/>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:if test="node()">
+				<xsl:apply-templates/>
+			</xsl:if>
+		</anchor>
+	</xsl:template>
+
+	<xsl:template match="a">
+		<a>
+			<xsl:copy-of select="@title | @href"/>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</a>
+	</xsl:template>
+
+	<!-- ===== Tables ===== -->
+
+	<xsl:template match="table">
+		<table>
+			<xsl:copy-of select="@title | @align | @columns | @bordercolor"/>
+			<xsl:attribute name="border">1</xsl:attribute>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</table>
+	</xsl:template>
+
+	<xsl:template match="tr">
+		<tr>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</tr>
+	</xsl:template>
+
+	<xsl:template match="td">
+		<td>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:if test="node()">
+				<xsl:apply-templates/>
+			</xsl:if>
+		</td>
+	</xsl:template>
+
+	<!-- ===== Text formatting, breaks, paragraphs ===== -->
+
+	<xsl:template match="em | strong | b | i | u">
+		<xsl:element name="{local-name()}">
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</xsl:element>
+	</xsl:template>
+
+	<xsl:template match="big | small">
+		<xsl:element name="{local-name()}">
+			<xsl:apply-templates/>
+		</xsl:element>
+	</xsl:template>
+
+	<xsl:template match="br">
+		<br>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+		</br>
+	</xsl:template>
+
+	<!-- Paragraph alignment and wrapping mode have no place in the HTML. -->
+	<xsl:template match="p">
+		<p>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</p>
+	</xsl:template>
+
+	<xsl:template match="text()">
+		<xsl:value-of select="."/>
+	</xsl:template>
+
+	<xsl:template match="comment()">
+		<xsl:comment>
+			<xsl:value-of select="."/>
+		</xsl:comment>
+	</xsl:template>
+
+</xsl:stylesheet>
