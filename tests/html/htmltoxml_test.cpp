@@ -1,0 +1,124 @@
+// HTML to XML: the documents the conversion stylesheets read.
+
+#include "platform/html/document.h"
+#include "platform/html/htmltoxml.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavro;
+using namespace tavro::html;
+
+namespace {
+
+// The XML text, checked to load again as XML.
+std::string xmlOf(std::string_view markup, std::string_view base = {}) {
+  auto doc = htmlToXml(markup, base);
+  std::string text = doc.xml();
+  xml::XmlDocument again;
+  EXPECT_TRUE(again.loadXML(text)) << again.parseError().reason << "\n" << text;
+  return text;
+}
+
+int depthOf(xmlNodePtr node) {
+  int deepest = 0;
+  std::vector<std::pair<xmlNodePtr, int>> stack{{node, 1}};
+  while (!stack.empty()) {
+    auto [n, d] = stack.back();
+    stack.pop_back();
+    deepest = std::max(deepest, d);
+    for (xmlNodePtr c = n->children; c; c = c->next) {
+      if (c->type == XML_ELEMENT_NODE)
+        stack.push_back({c, d + 1});
+    }
+  }
+  return deepest;
+}
+
+} // namespace
+
+TEST(HtmlToXml, EmptyMarkupGivesNoDocument) {
+  EXPECT_TRUE(htmlToXml("").empty());
+  EXPECT_EQ(xmlOf("x"), "<body>x</body>");
+}
+
+TEST(HtmlToXml, KeepsEveryElementInLowerCaseUnderABodyRoot) {
+  EXPECT_EQ(xmlOf("<UL><LI>one<LI>two</UL><OL type=A><li>x</ol><DL><DT>t<DD>d</DL>"),
+            "<body><ul><li>one</li><li>two</li></ul><ol type=\"A\"><li>x</li></ol>"
+            "<dl><dt>t</dt><dd>d</dd></dl></body>");
+  EXPECT_EQ(xmlOf("<P ALIGN=center>a<BR>b<FONT FACE=Arial>c</FONT><unknown-tag>d</unknown-tag>"),
+            "<body><p align=\"center\">a<br/>b<font face=\"Arial\">c</font><unknown-tag>d</unknown-tag></p></body>");
+}
+
+TEST(HtmlToXml, TablesGetTheirTbodyAsABrowserGivesThem) {
+  EXPECT_EQ(xmlOf("<table border=1><tr><td>a<td>b<tr><th>c</table>"),
+            "<body><table border=\"1\"><tbody><tr><td>a</td><td>b</td></tr><tr><th>c</th></tr></tbody>"
+            "</table></body>");
+  EXPECT_EQ(xmlOf("<table><thead><tr><td>h</thead><tr><td>b</table>"),
+            "<body><table><thead><tr><td>h</td></tr></thead><tbody><tr><td>b</td></tr></tbody></table></body>");
+}
+
+TEST(HtmlToXml, DropsAttributesThatAreNotXmlNames) {
+  EXPECT_EQ(xmlOf("<p 1a=x a<b=y \"q\"=z xmlns=http://w3.org xmlns:o=urn x:y:z=w o:p=v ok=1 data-x=2 _u=3>t</p>"),
+            "<body><p ok=\"1\" data-x=\"2\" _u=\"3\">t</p></body>");
+}
+
+TEST(HtmlToXml, ElementsWithoutXmlNamesKeepTheirContent) {
+  EXPECT_EQ(xmlOf("<p>Word<o:p>&nbsp;</o:p> text</p>"), "<body><p>Word\xC2\xA0 text</p></body>");
+}
+
+TEST(HtmlToXml, DropsCharactersXmlForbids) {
+  std::string text = xmlOf("<p title=\"a&#1;b\">x&#1;y&#xFFFE;z&#x1F;w&#x1F600;</p>");
+  EXPECT_EQ(text, "<body><p title=\"ab\">xyzw\xF0\x9F\x98\x80</p></body>");
+}
+
+TEST(HtmlToXml, KeepsAmpersandsAndQuotesAsText) {
+  auto doc = htmlToXml("<a href=\"x.cgi?a=1&amp;b=2\" title='say \"hi\"'>R&amp;D &lt;3</a>");
+  auto a = doc.selectSingleNode("//a");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(xml::attribute(a, "href"), "x.cgi?a=1&b=2");
+  EXPECT_EQ(xml::attribute(a, "title"), "say \"hi\"");
+  EXPECT_EQ(xml::nodeText(a), "R&D <3");
+}
+
+TEST(HtmlToXml, PicturesKeepTheirSizeAndFindTheirFile) {
+  EXPECT_EQ(xmlOf("<img src=\"pics/logo.gif\" style=\"width:99px;height:63px\">", "file:///home/ann/site/index.html"),
+            "<body><img src=\"file:///home/ann/site/pics/logo.gif\" style=\"WIDTH: 99px; HEIGHT: 63px\"/></body>");
+  EXPECT_EQ(xmlOf("<img src=\"pics/logo.gif\">"), "<body><img src=\"pics/logo.gif\"/></body>");
+}
+
+TEST(HtmlToXml, WhiteSpaceStaysOnlyWhereItShows) {
+  EXPECT_EQ(xmlOf("<b>one</b> <i>two</i>\n<p>a</p>\n<p>b</p>\n<table>\n<tr>\n<td> x </td>\n</tr>\n</table>"),
+            "<body><b>one</b> <i>two</i><p>a</p><p>b</p><table><tbody><tr><td> x </td></tr></tbody></table></body>");
+  EXPECT_EQ(xmlOf("<pre>\n\n  <b>x</b>\n  y</pre>"), "<body><pre>\n  <b>x</b>\n  y</pre></body>");
+}
+
+TEST(HtmlToXml, ContentOfADocumentUsesItsAddress) {
+  auto doc = Document::parse("<body><p>a<img src=b.png></p><script>x()</script></body>", "file:///srv/p/i.html");
+  EXPECT_EQ(contentToXml(*doc->body()).xml(),
+            "<body><p>a<img src=\"file:///srv/p/b.png\"/></p><script>x()</script></body>");
+}
+
+TEST(HtmlToXml, DeepMarkupIsFlattenedNotLost) {
+  std::string markup;
+  for (int i = 0; i < 10000; ++i)
+    markup += "<div>" + std::to_string(i) + " ";
+  markup += "bottom";
+  for (int i = 0; i < 10000; ++i)
+    markup += "</div>";
+  markup += "<p>after</p>";
+  auto doc = htmlToXml(markup);
+  ASSERT_FALSE(doc.empty());
+  EXPECT_LE(depthOf(doc.documentElement()), maxXmlDepth);
+  std::string text = xml::nodeText(doc.documentElement());
+  EXPECT_EQ(text.find("0 1 2 "), 0u);
+  EXPECT_NE(text.find("9998 9999 bottom"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 5), "after");
+  // Everything is still there in order.
+  std::size_t pos = 0;
+  for (int i = 997; i < 10000; i += 997) {
+    pos = text.find(" " + std::to_string(i) + " ", pos);
+    ASSERT_NE(pos, std::string::npos) << i;
+  }
+  xml::XmlDocument again;
+  EXPECT_TRUE(again.loadXML(doc.xml()));
+}

@@ -1,0 +1,145 @@
+// Hostile and broken pages: each loads or is refused with a clear result, and what loads
+// converts to XML that loads again.
+
+#include "platform/html/browser.h"
+#include "platform/html/htmltoxml.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace tavro;
+using namespace tavro::html;
+
+namespace {
+
+// Loads a page, converts its body to XML and parses that XML again.
+void loadAndConvert(Browser& browser, const std::string& path) {
+  ASSERT_TRUE(browser.Navigate(path)) << path << ": " << browser.LastError();
+  auto body = browser.Document()->body();
+  ASSERT_NE(body, nullptr) << path;
+  std::string markup = body->innerHTML();
+  auto doc = htmlToXml(markup, browser.LocationURL());
+  if (markup.empty())
+    return;
+  ASSERT_FALSE(doc.empty()) << path;
+  xml::XmlDocument again;
+  EXPECT_TRUE(again.loadXML(doc.xml())) << path << ": " << again.parseError().reason;
+  // The body's markup parses back to the same text.
+  auto visible = [](const std::string& s) {
+    std::string out;
+    for (char c : s) {
+      if (c != ' ' && c != '\n' && c != '\r' && c != '\t')
+        out += c;
+    }
+    return out;
+  };
+  auto copy = Document::createBlank(browser.LocationURL());
+  copy->body()->setInnerHTML(markup);
+  EXPECT_EQ(visible(copy->body()->textContent()), visible(body->textContent())) << path;
+}
+
+} // namespace
+
+TEST(Robustness, EveryCorpusPageLoadsAndConverts) {
+  auto corpus = test::corpusDir();
+  if (corpus.empty())
+    GTEST_SKIP() << "no corpus";
+  Browser browser;
+  int pages = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus / "html")) {
+    auto ext = entry.path().extension().string();
+    if (ext != ".html" && ext != ".htm")
+      continue;
+    SCOPED_TRACE(entry.path().string());
+    loadAndConvert(browser, entry.path().string());
+    ++pages;
+  }
+  EXPECT_GT(pages, 20);
+}
+
+TEST(Robustness, GarbageAndLegacyBytesLoadAsText) {
+  auto corpus = test::corpusDir();
+  if (corpus.empty())
+    GTEST_SKIP() << "no corpus";
+  Browser browser;
+  ASSERT_TRUE(browser.Navigate((corpus / "html" / "tidy-946-fuzzed-binary-garbage.html").string()));
+  EXPECT_FALSE(browser.Document()->body()->textContent().empty());
+  ASSERT_TRUE(browser.Navigate((corpus / "html" / "tidy-658230-big5-no-charset.html").string()));
+  EXPECT_EQ(browser.Document()->charset(), "windows-1252");
+  EXPECT_GT(browser.Document()->body()->textContent().size(), 40000u);
+}
+
+TEST(Robustness, DeeplyNestedPagesKeepTheirText) {
+  auto corpus = test::corpusDir();
+  Browser browser;
+  test::TempDir dir;
+  std::string path = dir.file("deep.html");
+  std::string page;
+  for (int i = 0; i < 10000; ++i)
+    page += "<div><span>";
+  page += "bottom";
+  test::writeFile(path, page);
+  ASSERT_TRUE(browser.Navigate(path));
+  EXPECT_EQ(browser.Document()->body()->textContent(), "bottom");
+  loadAndConvert(browser, path);
+
+  if (!corpus.empty()) {
+    std::string evil = (corpus / "html" / "tidy-evil-65536-nested-b.html").string();
+    ASSERT_TRUE(browser.Navigate(evil));
+    auto doc = htmlToXml(browser.Document()->body()->innerHTML());
+    EXPECT_FALSE(doc.empty());
+  }
+}
+
+TEST(Robustness, HostileMarkupParsesWithoutHarm) {
+  // Known gumbo crashers, a tag with 50,000 attributes, and 20,000 unclosed tags.
+  std::string manyAttributes = "<p";
+  for (int i = 0; i < 50000; ++i)
+    manyAttributes += " a" + std::to_string(i) + "=x";
+  manyAttributes += ">text</p>";
+  std::string unclosed;
+  for (int i = 0; i < 20000; ++i)
+    unclosed += "<div>";
+  const std::string inputs[] = {
+      "<b><nobr><r><d><r><ol></b><nobr>",
+      "<d0tx0i0t><option></d0tX0i0t>",
+      "<xmp><svg><select><foreignobject><select><select><select></xmp>",
+      std::string("<template>\0", 11),
+      "&#3000000000",
+      "<table><tr><td><svg><desc><td></desc><circle>",
+      manyAttributes,
+      unclosed,
+      std::string("\0\0\xFF\xFE<\x01>\xC3", 9),
+  };
+  for (const auto& input : inputs) {
+    auto doc = Document::createBlank("file:///tmp/x.html");
+    doc->body()->setInnerHTML(input);
+    auto xml = htmlToXml(doc->body()->innerHTML());
+    if (!xml.empty()) {
+      xml::XmlDocument again;
+      EXPECT_TRUE(again.loadXML(xml.xml())) << input.substr(0, 60);
+    }
+  }
+  auto doc = Document::createBlank();
+  doc->body()->setInnerHTML(manyAttributes);
+  auto p = doc->body()->getElementsByTagName("p");
+  ASSERT_EQ(p.size(), 1u);
+  EXPECT_EQ(p[0]->attributes().size(), 400u);
+  EXPECT_EQ(p[0]->innerText(), "text");
+}
+
+TEST(Robustness, LargePagesLoad) {
+  test::TempDir dir;
+  std::string path = dir.file("large.html");
+  std::string page = "<html><body>";
+  while (page.size() < (std::size_t(6) << 20))
+    page += "<table><tr><td><a href=\"x.html\">link</a> text &amp; more</td><td><img src=a.gif></td></tr></table>\n";
+  test::writeFile(path, page);
+  Browser browser;
+  ASSERT_TRUE(browser.Navigate(path));
+  EXPECT_GT(browser.Document()->getElementsByTagName("TD").size(), 100000u);
+  auto xml = htmlToXml(browser.Document()->body()->innerHTML(), browser.LocationURL());
+  EXPECT_FALSE(xml.empty());
+}
