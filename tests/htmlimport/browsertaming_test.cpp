@@ -1,0 +1,131 @@
+// Taming the pages the wizard shows.
+
+#include "htmlimport/browsertaming.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavro;
+using namespace tavro::html;
+using namespace tavro::htmlimport;
+
+namespace {
+
+const char kFormPage[] =
+    "<html><head><script>alert(1)</script></head><body onload=go()>"
+    "<form><input type=text name=t><input type=radio name=r id=r1><button>b</button>"
+    "<select><option>o</select><textarea>x</textarea></form>"
+    "<table><tr><td><a href=next.html>link</a></td></tr></table>"
+    "<object data=movie.swf><param name=p value=v><embed src=movie.swf></object>"
+    "<p>text<script>document.write('x')</script></p></body></html>";
+
+std::string writePage(test::TempDir& dir, const std::string& name, const std::string& markup) {
+  std::string path = dir.file(name);
+  test::writeFile(path, markup);
+  return path;
+}
+
+} // namespace
+
+TEST(Taming, DisablesControlsAndRemovesObjectsAndScripts) {
+  test::TempDir dir;
+  Browser browser;
+  BrowserTaming taming(browser);
+  // What NavigateComplete2 left for DocumentComplete.
+  bool objectsAtNavigate = false;
+  browser.NavigateComplete2.connect([&](Browser& b, const std::string&) {
+    objectsAtNavigate = !b.Document()->getElementsByTagName("OBJECT").empty();
+    EXPECT_TRUE(b.Document()->getElementsByTagName("OBJECT")[0]->disabled());
+  });
+  ASSERT_TRUE(browser.Navigate(writePage(dir, "form.html", kFormPage)));
+  auto doc = browser.Document();
+  EXPECT_TRUE(objectsAtNavigate);
+
+  for (const char* tag : {"INPUT", "BUTTON", "TABLE"}) {
+    for (const auto& e : doc->getElementsByTagName(tag))
+      EXPECT_TRUE(e->disabled()) << tag;
+  }
+  for (const char* tag : {"SELECT", "TEXTAREA", "A", "TD", "FORM"}) {
+    for (const auto& e : doc->getElementsByTagName(tag))
+      EXPECT_FALSE(e->disabled()) << tag;
+  }
+  EXPECT_TRUE(doc->getElementsByTagName("OBJECT").empty());
+  EXPECT_TRUE(doc->getElementsByTagName("SCRIPT").empty());
+  EXPECT_TRUE(doc->getElementsByTagName("PARAM").empty()); // went with its object
+  EXPECT_EQ(doc->getElementsByTagName("P")[0]->innerHTML(), "text");
+  EXPECT_EQ(taming.state().window, doc->parentWindow());
+}
+
+TEST(Taming, SwallowsClicksContextMenusAndKeys) {
+  test::TempDir dir;
+  Browser browser;
+  BrowserTaming taming(browser);
+  ASSERT_TRUE(browser.Navigate(writePage(dir, "form.html", kFormPage)));
+  auto doc = browser.Document();
+  auto link = doc->getElementsByTagName("A")[0];
+  EXPECT_FALSE(doc->dispatchClick(link));
+  EXPECT_FALSE(doc->dispatchClick(nullptr));
+  EXPECT_FALSE(doc->dispatchContextMenu(link));
+  EXPECT_FALSE(doc->dispatchKeyDown(13));
+  // The disabled radio button cannot be checked.
+  EXPECT_FALSE(doc->dispatchClick(doc->getElementById("r1")));
+  EXPECT_FALSE(doc->getElementById("r1")->checked());
+  EXPECT_EQ(browser.LocationURL(), doc->url());
+
+  // Every later page is tamed too, the wizard's own blank pages included.
+  ASSERT_TRUE(browser.Navigate("about:blank"));
+  EXPECT_FALSE(browser.Document()->dispatchClick(nullptr));
+  EXPECT_FALSE(browser.Document()->dispatchKeyDown(65));
+}
+
+TEST(Taming, OnTheFramesListAClickRecordsTheCheckedFrame) {
+  Browser browser;
+  BrowserTaming taming(browser);
+  ASSERT_TRUE(browser.Navigate("about:blank"));
+  auto doc = browser.Document();
+  doc->body()->setInnerHTML("<table><tr><td><b>top.htm</b></td><td><input type=radio id=top.htm name=radioButton>"
+                            "<tr><td><b>main.htm</b></td><td><input TYPE=radio ID=main.htm name=radioButton>"
+                            "</table><p id=elsewhere>text</p>");
+  taming.state().framesShown = true;
+  taming.state().frameSource = "";
+
+  EXPECT_TRUE(doc->dispatchClick(doc->getElementById("main.htm")));
+  EXPECT_EQ(taming.state().frameSource, "main.htm");
+  EXPECT_TRUE(doc->dispatchClick(doc->getElementById("top.htm")));
+  EXPECT_EQ(taming.state().frameSource, "top.htm");
+  EXPECT_FALSE(doc->getElementById("main.htm")->checked());
+  // Clicking elsewhere on the list keeps the last choice.
+  EXPECT_TRUE(doc->dispatchClick(doc->getElementById("elsewhere")));
+  EXPECT_EQ(taming.state().frameSource, "top.htm");
+
+  // Once the list is gone, clicks are swallowed again.
+  taming.state().framesShown = false;
+  EXPECT_FALSE(doc->dispatchClick(doc->getElementById("main.htm")));
+  EXPECT_EQ(taming.state().frameSource, "top.htm");
+  EXPECT_TRUE(doc->getElementById("top.htm")->checked());
+}
+
+TEST(Taming, AnswersPageErrors) {
+  Browser browser;
+  BrowserTaming taming(browser);
+  ASSERT_TRUE(browser.Navigate("about:blank"));
+  auto window = browser.Document()->parentWindow();
+  EXPECT_FALSE(window->reportError("Object expected", "about:blank", 3));
+  ASSERT_NE(taming.state().evtObj, nullptr);
+  EXPECT_EQ(taming.state().evtObj->description, "Object expected");
+  EXPECT_EQ(taming.state().evtObj->returnValue(), false);
+}
+
+TEST(Taming, StopsWhenDetached) {
+  Browser browser;
+  ASSERT_TRUE(browser.Navigate("about:blank"));
+  {
+    BrowserTaming taming(browser); // takes the page already on show
+    EXPECT_FALSE(browser.Document()->dispatchClick(nullptr));
+  }
+  EXPECT_TRUE(browser.Document()->dispatchClick(nullptr));
+  test::TempDir dir;
+  ASSERT_TRUE(browser.Navigate(writePage(dir, "form.html", kFormPage)));
+  EXPECT_FALSE(browser.Document()->getElementsByTagName("INPUT")[0]->disabled());
+  EXPECT_FALSE(browser.Document()->getElementsByTagName("SCRIPT").empty());
+}

@@ -1,0 +1,103 @@
+// cEventHandler: a click on an element calls a method of another object by name.
+
+#include "addin/classes.h"
+#include "htmlimport/ceventhandler.h"
+#include "platform/html/document.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavro;
+using namespace tavro::com;
+
+namespace {
+
+// A destination with two methods that count their calls, one of which fails.
+class Form : public Automation<Form> {
+public:
+  static std::string className() { return "Form"; }
+  static const std::vector<Member<Form>>& members() {
+    static const std::vector<Member<Form>> table{
+        {"Some_Procedure", CallKind::Method, [](Form& f, Args& a) { f.calls.push_back("Some_Procedure/" + std::to_string(a.size())); return Variant(); }},
+        {"Other", CallKind::Method, [](Form& f, Args&) { f.calls.push_back("Other"); return Variant(42); }},
+        {"Broken", CallKind::Method, [](Form&, Args&) -> Variant { throw ComError(errPermission); }},
+    };
+    return table;
+  }
+  std::vector<std::string> calls;
+};
+
+} // namespace
+
+TEST(CEventHandler, CallsTheNamedMethodOnlyOnceArmed) {
+  auto form = std::make_shared<Form>();
+  cEventHandler handler;
+  EXPECT_FALSE(handler.armed());
+  handler.My_Default_Method(); // never given a destination: nothing happens
+  EXPECT_TRUE(form->calls.empty());
+
+  handler.Set_Destination(form, "Some_Procedure");
+  handler.My_Default_Method();
+  EXPECT_EQ(form->calls, std::vector<std::string>{"Some_Procedure/0"});
+
+  // A second destination replaces both the target and the method.
+  auto other = std::make_shared<Form>();
+  handler.Set_Destination(other, "other");
+  handler.My_Default_Method();
+  EXPECT_EQ(form->calls.size(), 1u);
+  EXPECT_EQ(other->calls, std::vector<std::string>{"Other"});
+}
+
+TEST(CEventHandler, PassesOnAFailureOfTheCalledMethod) {
+  auto form = std::make_shared<Form>();
+  cEventHandler handler;
+  handler.Set_Destination(form, "Broken");
+  try {
+    handler.My_Default_Method();
+    FAIL() << "no error";
+  } catch (const ComError& e) {
+    EXPECT_EQ(e.number(), errPermission);
+  }
+  handler.Set_Destination(form, "NoSuchMethod");
+  EXPECT_THROW(handler.My_Default_Method(), ComError);
+  handler.Set_Destination(nullptr, "Some_Procedure");
+  try {
+    handler.My_Default_Method();
+    FAIL() << "no error";
+  } catch (const ComError& e) {
+    EXPECT_EQ(e.number(), errObjectNotSet);
+  }
+}
+
+TEST(CEventHandler, IsCreatableByNameAndCallableLateBound) {
+  auto classes = addin::publicClasses();
+  auto entry = std::find_if(classes.begin(), classes.end(),
+                            [](const PublicClass& c) { return c.progId == "Tavro.cEventHandler"; });
+  ASSERT_NE(entry, classes.end());
+  ObjectPtr handler = entry->create();
+  EXPECT_EQ(handler->typeName(), "cEventHandler");
+
+  auto form = std::make_shared<Form>();
+  callMethod(handler, "Set_Destination", {Variant(ObjectPtr(form)), Variant("Some_Procedure")});
+  // The default member: called with no name, as a page calls its event handlers.
+  callMethod(handler, "");
+  callMethod(handler, "my_default_method");
+  EXPECT_EQ(form->calls.size(), 2u);
+  EXPECT_THROW(callMethod(handler, "Set_Destination", {Variant(ObjectPtr(form))}), ComError);
+}
+
+TEST(CEventHandler, AsAnElementsOnclickItForwardsTheClick) {
+  auto doc = html::Document::parse("<table><tr><td><input type=radio id=a.htm name=r>"
+                                   "<tr><td><input type=radio id=b.htm name=r></table>",
+                                   "about:blank");
+  auto form = std::make_shared<Form>();
+  auto handler = std::make_shared<cEventHandler>();
+  handler->Set_Destination(form, "Some_Procedure");
+  for (const auto& input : doc->getElementsByTagName("INPUT"))
+    input->setOnclick(handler);
+  EXPECT_TRUE(doc->dispatchClick(doc->getElementById("b.htm")));
+  EXPECT_EQ(form->calls, std::vector<std::string>{"Some_Procedure/0"});
+  EXPECT_TRUE(doc->getElementById("b.htm")->checked());
+  // A click elsewhere calls nothing.
+  doc->dispatchClick(doc->body());
+  EXPECT_EQ(form->calls.size(), 1u);
+}
