@@ -132,7 +132,8 @@ bool ExportEngine::BrowseFile(std::string& strFileName) {
   }
 }
 
-ExportPassResult ExportEngine::exportRows(const std::vector<ExportRow>& rows, const ExportProgress& progress) {
+ExportPassResult ExportEngine::exportRows(const std::vector<ExportRow>& rows, const ExportProgress& progress,
+                                          const ExportRowDone& done) {
   ExportPassResult result;
   result.rows.resize(rows.size());
   int count = 0;
@@ -155,6 +156,8 @@ ExportPassResult ExportEngine::exportRows(const std::vector<ExportRow>& rows, co
       warn("Unable to export document " + row.name + ".\nPlease ensure the content is valid.", kHostTitle);
       result.rows[i].outcome = ExportOutcome::NotConverted;
     }
+    if (done)
+      done(row, result.rows[i]);
   }
   return result;
 }

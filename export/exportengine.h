@@ -45,6 +45,8 @@ struct ExportPassResult {
 /// Called before each ticked row is exported: the row, its position among the ticked rows
 /// (from 1) and their number.
 using ExportProgress = std::function<void(const ExportRow& row, int position, int count)>;
+/// Called after each ticked row with what became of it.
+using ExportRowDone = std::function<void(const ExportRow& row, const ExportRowResult& result)>;
 
 class ExportEngine {
 public:
@@ -83,7 +85,8 @@ public:
 
   /// The OK pass over the rows in order: each ticked row is transformed and written; a row that
   /// cannot be transformed gets the unable-to-export message and the pass goes on.
-  ExportPassResult exportRows(const std::vector<ExportRow>& rows, const ExportProgress& progress = {});
+  ExportPassResult exportRows(const std::vector<ExportRow>& rows, const ExportProgress& progress = {},
+                              const ExportRowDone& done = {});
 
 private:
   ExportRowResult writeExport(const std::string& path, const std::string& html);

@@ -94,16 +94,15 @@ int runExport(const ExportOptions& options) {
       std::fprintf(stderr, "[%d/%d] %s -> %s\n", position, count, row.name.c_str(), row.htmlFile.c_str());
     };
   }
-  ExportPassResult result = engine.exportRows(rows, progress);
-
-  // Say what the engine's messages leave unsaid: a kept file, and failures it has no message for.
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const auto& r = result.rows[i];
+  // Say what the engine's messages leave unsaid, right after them: a kept file, and a failure
+  // that has no message of its own.
+  auto done = [](const ExportRow& row, const ExportRowResult& r) {
     if (r.outcome == ExportOutcome::Declined)
-      std::fprintf(stderr, "tavro: '%s' not replaced (use --overwrite to replace it)\n", rows[i].htmlFile.c_str());
+      std::fprintf(stderr, "tavro: '%s' not replaced (use --overwrite to replace it)\n", row.htmlFile.c_str());
     else if (r.outcome == ExportOutcome::NotWritten && !r.error.empty())
       std::fprintf(stderr, "tavro: %s\n", r.error.c_str());
-  }
+  };
+  ExportPassResult result = engine.exportRows(rows, progress, done);
   return result.allWritten() ? exitOk : exitFailure;
 }
 

@@ -119,11 +119,19 @@ TEST_F(ExportEngineTest, UnconvertibleDocumentsAreReportedAndThePassGoesOn) {
   rows[2].ticked = false;
   rows.push_back(ExportRow{"", "gone", "wml Document", out.file("gone.html"), true});
 
-  std::vector<std::string> progress;
-  ExportPassResult result = engine.exportRows(rows, [&](const ExportRow& row, int position, int count) {
-    progress.push_back(row.name + " " + std::to_string(position) + "/" + std::to_string(count));
-  });
-  EXPECT_EQ(progress, (std::vector<std::string>{"first 1/3", "broken 2/3", "gone 3/3"}));
+  // Each ticked row is announced before and reported after its messages.
+  std::vector<std::string> seen;
+  ExportPassResult result = engine.exportRows(
+      rows,
+      [&](const ExportRow& row, int position, int count) {
+        seen.push_back(row.name + " " + std::to_string(position) + "/" + std::to_string(count));
+      },
+      [&](const ExportRow& row, const ExportRowResult&) {
+        seen.push_back(row.name + " done after " + std::to_string(ui->messages.size()) + " messages");
+      });
+  EXPECT_EQ(seen, (std::vector<std::string>{"first 1/3", "first done after 0 messages", "broken 2/3",
+                                            "broken done after 1 messages", "gone 3/3",
+                                            "gone done after 2 messages"}));
   // The close flag is the last write's result; failed conversions leave it as it was.
   EXPECT_TRUE(result.close);
   EXPECT_EQ(result.rows[1].outcome, ExportOutcome::NotConverted);
