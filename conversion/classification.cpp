@@ -5,13 +5,31 @@
 
 #include "platform/html/browser.h"
 
+#include <unordered_set>
+
 namespace tavro::conversion {
 
 namespace {
 
-// A catalogue name is present when the document holds at least one element of that name
-// (compared exactly: the names are lower case on both sides).
-bool present(const xml::XmlDocument& doc, const std::string& name) { return !doc.selectNodes("//" + name).empty(); }
+// The names of the elements a document holds. A catalogue name is present when the document
+// holds at least one element of that name (compared exactly: lower case on both sides); one
+// walk answers every name, where a query per name would walk the document each time.
+std::unordered_set<std::string> elementNames(const xml::XmlDocument& doc) {
+  std::unordered_set<std::string> names;
+  std::vector<xmlNodePtr> stack;
+  if (xmlNodePtr root = doc.documentElement())
+    stack.push_back(root);
+  while (!stack.empty()) {
+    xmlNodePtr node = stack.back();
+    stack.pop_back();
+    names.emplace(reinterpret_cast<const char*>(node->name));
+    for (xmlNodePtr c = node->children; c; c = c->next) {
+      if (c->type == XML_ELEMENT_NODE)
+        stack.push_back(c);
+    }
+  }
+  return names;
+}
 
 std::string nodeName(xmlNodePtr node) { return reinterpret_cast<const char*>(node->name); }
 
@@ -28,29 +46,42 @@ std::vector<xmlNodePtr> childElements(xmlNodePtr node) {
 } // namespace
 
 void ImportEngine::ClassifySource(const xml::XmlDocument& doc) {
+  const auto names = elementNames(doc);
+  auto present = [&](const std::string& name) { return names.count(name) > 0; };
   for (xmlNodePtr name : childElements(m_xmlElements.selectSingleNode("//unknown"))) {
-    if (present(doc, nodeName(name)))
+    if (present(nodeName(name)))
       m_colRemoved.push_back(nodeName(name));
   }
   for (xmlNodePtr group : childElements(m_xmlElements.selectSingleNode("//mapped"))) {
     for (xmlNodePtr name : childElements(group)) {
-      if (present(doc, nodeName(name)))
+      if (present(nodeName(name)))
         m_colMapped.push_back(nodeName(name));
     }
   }
 }
 
 void ImportEngine::ClassifyResult(const xml::XmlDocument& doc) {
+  const auto names = elementNames(doc);
   for (xmlNodePtr name : childElements(m_xmlElements.selectSingleNode("//known"))) {
-    if (present(doc, nodeName(name)))
+    if (names.count(nodeName(name)))
       m_colTransformed.push_back(nodeName(name));
   }
 }
 
 void ImportEngine::AnalyseElements(NameList& list) {
+  // The element names of the document the browser shows, gathered in one walk.
+  std::unordered_set<std::string> shown;
   auto doc = document();
+  if (const auto& root = doc->documentElement()) {
+    shown.insert(root->localName());
+    html::walkDescendants(*root, [&](const html::Node& node) {
+      if (node.isElement())
+        shown.insert(static_cast<const html::Element&>(node).localName());
+      return true;
+    });
+  }
   auto consider = [&](const std::string& name) {
-    if (!list.contains(name) && !doc->getElementsByTagName(name).empty())
+    if (!list.contains(name) && shown.count(name))
       list.AddItem(name);
   };
   for (xmlNodePtr name : childElements(m_xmlElements.selectSingleNode("//known")))
