@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QThread>
 
+#include <algorithm>
+
 namespace tavro {
 
 using com::Args;
@@ -101,7 +103,9 @@ NavBar::NavBar(QWidget* parent) : QWidget(parent), m_left(designLeft), m_lineEnd
 
   lblHelp = new QLabel(tr(" Press F1 for help"), this);
   lblHelp->setObjectName(QStringLiteral("lblHelp"));
-  lblHelp->setGeometry(toPixels(90), toPixels(135), toPixels(1515), toPixels(315));
+  // The hint keeps its design place; it may grow to fit its text in the font in use.
+  lblHelp->setGeometry(toPixels(90), toPixels(135), std::max(toPixels(1515), lblHelp->sizeHint().width()),
+                       toPixels(315));
 
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   resize(sizeHint());
