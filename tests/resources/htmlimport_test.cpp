@@ -1,0 +1,213 @@
+// HTMLIMPORT: an HTML page held as XML (a body root, lower-case names) to a one-card WML deck.
+
+#include "tests/resources/stylesheets.h"
+
+#include <gtest/gtest.h>
+#include <libxml/tree.h>
+
+#include <string>
+
+using namespace tavro;
+using test::importHtml;
+
+namespace {
+
+/// The canonical text of a deck whose card holds the given markup.
+std::string deck(const std::string& card) { return test::canonical("<wml><card>" + card + "</card></wml>", false); }
+
+std::string body(const std::string& content) { return "<body>" + content + "</body>"; }
+
+} // namespace
+
+TEST(HtmlImport, WritesOneCardWithoutDeclarationOrIndentation) {
+  EXPECT_EQ(test::applyStylesheet("HTMLIMPORT", body("Caf\xC3\xA9<img src=\"a.gif\"/>")),
+            "<wml><card><p>Caf\xC3\xA9</p><img alt=\"a.gif\" src=\"a.gif\"/></card></wml>");
+  EXPECT_EQ(importHtml("<body/>"), "<wml><card/></wml>");
+  // Text straight under the body gets a paragraph, white space included; text deeper down does not.
+  EXPECT_EQ(importHtml(body("\n<div>in a div</div>")), deck("<p>\n</p>in a div"));
+}
+
+TEST(HtmlImport, ListsBecomeLeftAlignedParagraphs) {
+  EXPECT_EQ(importHtml(body("<ol start=\"5\"><li>one</li><li>two</li><li>three</li></ol>")),
+            deck("<p align=\"left\">1. one<br/>2. two<br/>3. three<br/></p>"));
+  EXPECT_EQ(importHtml(body("<ul id=\"u\" class=\"c\" lang=\"fr\" type=\"disc\"><li>a</li><li><b>b</b></li></ul>")),
+            deck("<p align=\"left\" lang=\"fr\" id=\"u\" class=\"c\">\xC2\xB7" "a<br/>\xC2\xB7<b>b</b><br/></p>"));
+  EXPECT_EQ(importHtml(body("<dl><dt id=\"t\">term</dt><dd>said</dd></dl><address>here</address>")),
+            deck("<p align=\"left\"><b id=\"t\">term</b><br/>\xC2\xA0\xC2\xA0said<br/></p><p align=\"left\">here</p>"));
+  // An item outside ul and ol keeps its content only; numbering counts items, not other nodes.
+  EXPECT_EQ(importHtml(body("<div><li>loose</li></div><ol><li>x</li><!--c--><li>y</li></ol>")),
+            deck("loose<p align=\"left\">1. x<br/><!--c-->2. y<br/></p>"));
+}
+
+TEST(HtmlImport, ParagraphsKeepAlignModeLanguageAndCoreAttributes) {
+  EXPECT_EQ(importHtml(body("<p align=\"center\" mode=\"wrap\" xml:lang=\"de\" lang=\"fr\" id=\"i\" class=\"k\" "
+                            "style=\"x\">text</p><p/><p lang=\"en\">b</p>")),
+            deck("<p align=\"center\" mode=\"wrap\" xml:lang=\"de\" id=\"i\" class=\"k\">text</p><p/>"
+                 "<p lang=\"en\">b</p>"));
+}
+
+TEST(HtmlImport, PreKeepsItsLinesAsBreaks) {
+  EXPECT_EQ(importHtml(body("<pre id=\"x\">line1\nline2\n</pre>")),
+            deck("<p align=\"left\" mode=\"nowrap\">line1<br/>line2<br/></p>"));
+  // Line feeds inside an element of the pre stay text; two in a row give two breaks.
+  EXPECT_EQ(importHtml(body("<pre>a\n<b>b\nc</b>\n\nd</pre>")),
+            deck("<p align=\"left\" mode=\"nowrap\">a<br/><b>b\nc</b><br/><br/>d</p>"));
+}
+
+TEST(HtmlImport, LongPreConvertsWithinTheTemplateDepth) {
+  std::string lines, expected;
+  for (int i = 0; i < 6000; ++i) {
+    lines += "line " + std::to_string(i) + "\n";
+    expected += "line " + std::to_string(i) + "<br/>";
+  }
+  EXPECT_EQ(importHtml(body("<pre>" + lines + "</pre>")),
+            deck("<p align=\"left\" mode=\"nowrap\">" + expected + "</p>"));
+}
+
+TEST(HtmlImport, QuotationsNameTheirSource) {
+  EXPECT_EQ(importHtml(body("<blockquote cite=\"http://x/\">quoted</blockquote><blockquote>plain</blockquote>")),
+            deck("<p>\n\t\t\t[From <a href=\"http://x/\">http://x/</a>]\n\t\t</p>quoted" "plain"));
+  EXPECT_EQ(importHtml(body("<q cite=\"c.htm\">said</q><q><i>it</i></q>")),
+            deck("\n\t\t[From <a href=\"c.htm\">c.htm</a>]\n\t\"said\"\"<i>it</i>\""));
+}
+
+TEST(HtmlImport, FormControls) {
+  EXPECT_EQ(importHtml(body("<select multiple=\"true\" name=\"s\" title=\"t\" tabindex=\"2\" onchange=\"x\">"
+                            "<optgroup label=\"L\" id=\"g\"><option value=\"1\" onpick=\"p.wml\" "
+                            "selected=\"selected\">One</option><option value=\"2\"/></optgroup></select>"
+                            "<select multiple=\"multiple\"><optgroup/></select>")),
+            deck("<select multiple=\"true\" name=\"s\" title=\"t\" tabindex=\"2\"><optgroup title=\"L\" id=\"g\">"
+                 "<option value=\"1\" onpick=\"p.wml\">One</option><option value=\"2\"/></optgroup></select>"
+                 "<select multiple=\"false\"><optgroup/></select>"));
+  // Only text entry survives: "text" and "password", exactly; no type at all is dropped too.
+  EXPECT_EQ(importHtml(body("<input type=\"text\" name=\"a\" size=\"5\" maxlength=\"9\" format=\"*N\" "
+                            "emptyok=\"true\" onclick=\"x\"/><input type=\"password\" name=\"p\"/>"
+                            "<input type=\"checkbox\" name=\"c\"/><input name=\"n\"/><input type=\"TEXT\"/>")),
+            deck("<input type=\"text\" name=\"a\" size=\"5\" maxlength=\"9\" format=\"*N\" emptyok=\"true\"/>"
+                 "<input type=\"password\" name=\"p\"/>"));
+}
+
+TEST(HtmlImport, PicturesTakeTheirSizeFromTheStyleText) {
+  EXPECT_EQ(importHtml(body("<img src=\"x.png\" style=\"WIDTH: 99px; HEIGHT: 63px\" width=\"10\" align=\"left\"/>")),
+            deck("<img alt=\"x.png\" src=\"x.png\" height=\"63\" width=\"99\"/>"));
+  EXPECT_EQ(importHtml(body("<img src=\"y\" alt=\"why\" style=\"COLOR: red\" height=\"5\" align=\"middle\" "
+                            "vspace=\"2\" hspace=\"3\" localsrc=\"l\" id=\"i\" border=\"0\"/>")),
+            deck("<img align=\"middle\" alt=\"why\" src=\"y\" vspace=\"2\" hspace=\"3\" localsrc=\"l\" "
+                 "height=\"\" width=\"\" id=\"i\"/>"));
+  // Without style the own size counts; without alt and src the alt is empty; align is case-sensitive.
+  EXPECT_EQ(importHtml(body("<img width=\"7\" height=\"8\" align=\"Top\"/><img align=\"bottom\" "
+                            "style=\"WIDTH: 5em\"/>")),
+            deck("<img alt=\"\" width=\"7\" height=\"8\"/><img align=\"bottom\" alt=\"\" height=\"\" width=\"\"/>"));
+}
+
+TEST(HtmlImport, SimpleLinksKeepTheirContentExactly) {
+  EXPECT_EQ(importHtml(body("<a href=\"s.wml\" title=\"t\" id=\"i\" class=\"c\" onclick=\"j\">"
+                            "<img src=\"s.gif\" border=\"0\"/>go<br/></a>")),
+            deck("<a href=\"s.wml\" title=\"t\" id=\"i\" class=\"c\"><img src=\"s.gif\" border=\"0\"/>go<br/></a>"));
+  EXPECT_EQ(importHtml(body("<a name=\"n\">txt<img src=\"q\"/></a><a href=\"e\"/>")),
+            deck("txt<img src=\"q\"/><a href=\"e\"/>"));
+}
+
+TEST(HtmlImport, CompoundLinksBecomeOneLinkPerPiece) {
+  EXPECT_EQ(importHtml(body("<a href=\"u.wml\" title=\"T\"><b>word</b> tail</a>")),
+            deck("<b><a href=\"u.wml\" title=\"T\">word</a></b><a href=\"u.wml\" title=\"T\"> tail</a>"));
+  EXPECT_EQ(importHtml(body("<a href=\"u\" id=\"z\"><font><img src=\"p.gif\"/></font><br/><i>t</i></a>")),
+            deck("<a href=\"u\"><img alt=\"p.gif\" src=\"p.gif\"/></a><a href=\"u\"><br/></a><i><a href=\"u\">t</a></i>"));
+  // Without a target the text stays and pictures and breaks go.
+  EXPECT_EQ(importHtml(body("<a name=\"n\"><b>x</b><img src=\"q\"/><br/>y</a>")), deck("<b>x</b>y"));
+  // WML's own anchor keeps its text; the task inside has no rule.
+  EXPECT_EQ(importHtml(body("<anchor title=\"t\" id=\"a\">Next<go href=\"#n\"/></anchor>")),
+            deck("<anchor title=\"t\" id=\"a\">Next</anchor>"));
+}
+
+TEST(HtmlImport, TablesCountTheWidestRow) {
+  std::string rows;
+  for (int cells : {2, 10, 9}) {
+    rows += "<tr>";
+    for (int i = 0; i < cells; ++i)
+      rows += "<td>c</td>";
+    rows += "</tr>";
+  }
+  xml::XmlDocument wml =
+      test::parse(test::applyStylesheet("HTMLIMPORT", body("<table><tbody>" + rows + "</tbody></table>")));
+  EXPECT_EQ(xml::attribute(wml.selectSingleNode("//table"), "columns"), "10");
+  EXPECT_EQ(wml.selectNodes("//tr").size(), 3u);
+  EXPECT_EQ(wml.selectNodes("//td").size(), 21u);
+
+  // Only th cells: none counted. No rows: an empty count.
+  EXPECT_EQ(importHtml(body("<table id=\"t\" align=\"left\"><tr><th>only th</th></tr></table><table><tbody/></table>")),
+            deck("<table align=\"left\" columns=\"0\" id=\"t\"><tr>only th</tr></table><table columns=\"\"/>"));
+}
+
+TEST(HtmlImport, TableBodiesSupplyTheRowsAndAttributes) {
+  EXPECT_EQ(importHtml(body("<table id=\"t\" title=\"T\" align=\"center\" border=\"1\"><caption>cap</caption>"
+                            "<thead><tr><td>h</td></tr></thead><tbody id=\"b\" class=\"c\" lang=\"en\">"
+                            "<tr id=\"r\" class=\"rc\" align=\"x\"><td id=\"d\">a</td></tr></tbody>"
+                            "<tfoot><tr><td>f</td></tr></tfoot></table>")),
+            deck("<table title=\"T\" align=\"center\" columns=\"1\" lang=\"en\" id=\"b\" class=\"c\">"
+                 "<tr id=\"r\" class=\"rc\"><td>a</td></tr></table>"));
+  // A second body adds its rows; the attributes come from the first one.
+  EXPECT_EQ(importHtml(body("<table><tbody id=\"a\"><tr><td>1</td></tr></tbody>"
+                            "<tbody id=\"b\"><tr><td>2</td><td>3</td></tr></tbody></table>")),
+            deck("<table columns=\"1\" id=\"a\"><tr><td>1</td></tr><tr><td>2</td><td>3</td></tr></table>"));
+}
+
+TEST(HtmlImport, RowsAreFlattenedIntoOneCellPerPiece) {
+  EXPECT_EQ(importHtml(body("<table><tbody><tr>"
+                            "<td><b>bold</b> text</td>"
+                            "<td><a href=\"l\" title=\"lt\" id=\"q\">link<img src=\"i\"/></a></td>"
+                            "<td><p>x<br/><img src=\"m.gif\" width=\"3\" height=\"4\"/></p></td>"
+                            "<td><anchor title=\"n\">Next<go href=\"#n\"/></anchor></td>"
+                            "<th>head<a href=\"h\">hl</a><img src=\"th.gif\"/><br/></th>"
+                            "<td><!--c--><table><tbody><tr><td>inner</td></tr></tbody></table></td>"
+                            "</tr></tbody></table>")),
+            deck("<table columns=\"5\"><tr>"
+                 "<td>bold</td><td> text</td>"
+                 "<td><a href=\"l\" title=\"lt\"/></td>"
+                 "<td>x</td><td><br/></td><td><img alt=\"m.gif\" src=\"m.gif\" width=\"3\" height=\"4\"/></td>"
+                 "<td><anchor title=\"n\">Next<go href=\"#n\"/></anchor></td>"
+                 "headhl"
+                 "<td>inner</td>"
+                 "</tr></table>"));
+}
+
+TEST(HtmlImport, InlineElementsMapToTheirWmlStandIns) {
+  const std::pair<const char*, const char*> mapping[] = {
+      {"em", "em"},     {"strong", "strong"}, {"b", "b"},       {"i", "i"},       {"u", "u"},
+      {"big", "big"},   {"small", "small"},   {"dfn", "i"},     {"cite", "i"},    {"var", "i"},
+      {"quote", "i"},   {"acronym", "i"},     {"code", "em"},   {"samp", "em"},   {"bdo", "em"},
+      {"kbd", "em"},    {"tt", "em"},         {"abbr", "u"},    {"strike", "u"},  {"h1", "big"},
+      {"h2", "big"},    {"h3", "big"},        {"sup", "big"},   {"h4", "small"},  {"h5", "small"},
+      {"h6", "small"},  {"sub", "small"}};
+  for (const auto& [html, wml] : mapping) {
+    const std::string h(html), w(wml);
+    EXPECT_EQ(importHtml(body("<" + h + " id=\"i\" title=\"t\">x<br clear=\"all\"/></" + h + "><" + h + "/>")),
+              deck("<" + w + ">x<br/></" + w + "><" + w + "/>"))
+        << html;
+  }
+  // Elements without a rule leave their content in their place.
+  for (const char* name : {"font", "div", "span", "form", "label", "hr", "th", "thead", "caption", "center", "x-y"}) {
+    const std::string n(name);
+    EXPECT_EQ(importHtml(body("<i><" + n + " id=\"i\">in <b>" + n + "</b></" + n + "><" + n + "/></i>")),
+              deck("<i>in <b>" + n + "</b></i>"))
+        << name;
+  }
+}
+
+TEST(HtmlImport, CommentsStayWellFormed) {
+  EXPECT_EQ(importHtml(body("<!-- note --><b><!--x--></b>")), deck("<!-- note --><b><!--x--></b>"));
+
+  // An HTML comment may hold "--" or end with "-"; the deck must still parse. Such comments
+  // cannot be written as XML text, so the input is built node by node.
+  xml::XmlDocument input = test::parse(body("<b/><a href=\"u\">go</a>"));
+  xmlNodePtr root = xmlDocGetRootElement(input.get());
+  xmlAddChild(root, xmlNewDocComment(input.get(), BAD_CAST "a -- b -"));
+  xmlAddChild(root->children->next, xmlNewDocComment(input.get(), BAD_CAST "--->"));
+  std::string hyphens(20001, '-');
+  xmlAddChild(root->children, xmlNewDocComment(input.get(), BAD_CAST hyphens.c_str()));
+  std::string spaced;
+  for (std::size_t i = 0; i < hyphens.size(); ++i)
+    spaced += i ? " -" : "-";
+  EXPECT_EQ(test::canonical(test::applyStylesheet("HTMLIMPORT", input), false),
+            deck("<b><!--" + spaced + " --></b><a href=\"u\">go<!--- - ->--></a><!--a - - b - -->"));
+}

@@ -1,0 +1,76 @@
+// TIDYWML: every run of non-paragraph elements of a card goes into a new paragraph.
+
+#include "tests/resources/stylesheets.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace tavro;
+using test::tidyWml;
+
+namespace {
+
+std::string deck(const std::string& card) { return test::canonical("<wml><card>" + card + "</card></wml>", true); }
+
+} // namespace
+
+TEST(TidyWml, WrapsEachRunIntoANewParagraph) {
+  EXPECT_EQ(tidyWml("<wml><card><img src=\"a\"/><br/><p align=\"center\" mode=\"nowrap\" id=\"k\">keep <b>me</b></p>"
+                    "<table columns=\"1\"><tr><td>c</td></tr></table><a href=\"x\">x</a></card></wml>"),
+            deck("<p><img src=\"a\"/><br/></p><p align=\"center\" mode=\"nowrap\" id=\"k\">keep <b>me</b></p>"
+                 "<p><table columns=\"1\"><tr><td>c</td></tr></table><a href=\"x\">x</a></p>"));
+  // Paragraphs only: unchanged, nested paragraphs included. No element: an empty card.
+  EXPECT_EQ(tidyWml("<wml><card><p>a</p><p><p>nested</p></p></card></wml>"), deck("<p>a</p><p><p>nested</p></p>"));
+  EXPECT_EQ(tidyWml("<wml><card>just text<!--c--></card></wml>"), "<wml><card/></wml>");
+}
+
+TEST(TidyWml, DropsTextAndCommentsStandingInTheCard) {
+  EXPECT_EQ(tidyWml("<wml><card>before<img src=\"i\"/>between<!--c--><br/>after</card></wml>"),
+            deck("<p><img src=\"i\"/><br/></p>"));
+}
+
+TEST(TidyWml, BuildsNewDeckAndCardElements) {
+  const std::string out = test::applyStylesheet(
+      "TIDYWML", "<wml xml:lang=\"en\"><card id=\"c\" title=\"T\"><p>x</p></card></wml>");
+  EXPECT_EQ(out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml>\n  <card>\n    <p>x</p>\n  </card>\n</wml>\n");
+}
+
+TEST(TidyWml, RunsOfEveryLengthKeepTheirOrder) {
+  // Runs around the lengths where the copying changes strategy, each closed by a paragraph.
+  std::string card, expected;
+  int n = 0;
+  for (int length : {1, 31, 32, 33, 34, 64, 65, 127, 128, 129, 1000}) {
+    expected += "<p>";
+    for (int i = 0; i < length; ++i) {
+      std::string element = "<b>" + std::to_string(n++) + "</b>";
+      card += element;
+      expected += element;
+    }
+    card += "<p>end" + std::to_string(length) + "</p>";
+    expected += "</p><p>end" + std::to_string(length) + "</p>";
+  }
+  card += "<i>last</i><br/>";
+  expected += "<p><i>last</i><br/></p>";
+  EXPECT_EQ(tidyWml("<wml><card>" + card + "</card></wml>"), deck(expected));
+}
+
+TEST(TidyWml, ACardOfTwentyThousandElementsStaysWithinTheTemplateDepth) {
+  std::string run;
+  for (int i = 0; i < 20000; ++i)
+    run += i % 2 ? "<br/>" : "<b>" + std::to_string(i) + "</b>";
+  xml::XmlDocument out =
+      test::parse(test::applyStylesheet("TIDYWML", "<wml><card>" + run + "</card></wml>", false), false);
+  ASSERT_EQ(out.selectNodes("/wml/card/p").size(), 1u);
+  EXPECT_EQ(out.selectNodes("/wml/card/p/*").size(), 20000u);
+  EXPECT_EQ(xml::nodeText(out.selectSingleNode("/wml/card/p/b[last()]")), "19998");
+
+  // The same elements with a paragraph after every third one.
+  std::string mixed;
+  for (int i = 0; i < 20000; ++i)
+    mixed += i % 3 == 2 ? "<p>p</p>" : "<b>x</b>";
+  out = test::parse(test::applyStylesheet("TIDYWML", "<wml><card>" + mixed + "</card></wml>", false), false);
+  EXPECT_EQ(out.selectNodes("/wml/card/p").size(), 6666u + 6667u);
+  EXPECT_EQ(out.selectNodes("/wml/card/p/b").size(), 13334u);
+}
