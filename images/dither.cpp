@@ -97,31 +97,48 @@ void randomDither(Picture& p, const std::array<std::uint8_t, 256>& lut) {
   }
 }
 
-// Floyd-Steinberg, left to right on even rows and right to left on odd ones. Errors are kept
-// in sixteenths and split so that none is lost to rounding, which keeps the tone exact.
+// One row of Floyd-Steinberg in the direction Dir (+1 or -1). `cur` holds the errors this
+// row has received (in sixteenths of a level, index -1 and w absorb the edges); the errors for
+// the row below are written to `below` once each, the pending ones carried in registers.
+template <int Dir>
+void diffuseRow(std::uint8_t* row, std::int32_t w, const std::array<std::uint8_t, 256>& lut, const std::int32_t* cur,
+                std::int32_t* below) {
+  std::int32_t x = Dir > 0 ? 0 : w - 1;
+  const std::int32_t end = Dir > 0 ? w : -1;
+  std::int32_t ahead = 0;   // 7/16 of the last error, for the next pixel of this row
+  std::int32_t behind = 0;  // pending for below[x - Dir]
+  std::int32_t under = 0;   // pending for below[x]
+  below[x - Dir] = 0;
+  for (; x != end; x += Dir) {
+    const std::int32_t value = 16 * std::int32_t(lut[row[x]]) + cur[x] + ahead;
+    const std::int32_t out = value >= 16 * 128 ? 255 : 0;
+    row[x] = std::uint8_t(out);
+    const std::int32_t err = value - 16 * out;
+    // Split 7:3:5:1 with the rounding remainder in the last share, so nothing is lost.
+    const std::int32_t e7 = (err * 7) >> 4, e3 = (err * 3) >> 4, e5 = (err * 5) >> 4;
+    const std::int32_t e1 = err - e7 - e3 - e5;
+    ahead = e7;
+    below[x - Dir] = behind + e3;
+    behind = under + e5;
+    under = e1;
+  }
+  below[end - Dir] = behind;
+  below[end] = under;
+}
+
+// Floyd-Steinberg, left to right on even rows and right to left on odd ones, so that errors
+// do not pile up along one side.
 void floydSteinberg(Picture& p, const std::array<std::uint8_t, 256>& lut) {
   const std::int32_t w = p.width;
-  std::vector<std::int32_t> current(std::size_t(w) + 2, 0), next(std::size_t(w) + 2, 0);
+  std::vector<std::int32_t> a(std::size_t(w) + 2, 0), b(std::size_t(w) + 2, 0);
+  std::int32_t* cur = a.data() + 1;
+  std::int32_t* below = b.data() + 1;
   for (std::int32_t y = 0; y < p.height; ++y) {
-    std::uint8_t* row = p.row(y);
-    const bool forward = (y & 1) == 0;
-    const std::int32_t dir = forward ? 1 : -1;
-    std::int32_t* cur = current.data() + 1; // cur[-1] and cur[w] absorb the edges
-    std::int32_t* nxt = next.data() + 1;
-    for (std::int32_t i = 0; i < w; ++i) {
-      const std::int32_t x = forward ? i : w - 1 - i;
-      std::int32_t value = 16 * std::int32_t(lut[row[x]]) + cur[x];
-      std::int32_t out = value >= 16 * 128 ? 255 : 0;
-      row[x] = std::uint8_t(out);
-      std::int32_t err = value - 16 * out;
-      std::int32_t ahead = err * 7 / 16, behindBelow = err * 3 / 16, below = err * 5 / 16;
-      cur[x + dir] += ahead;
-      nxt[x - dir] += behindBelow;
-      nxt[x] += below;
-      nxt[x + dir] += err - ahead - behindBelow - below;
-    }
-    std::swap(current, next);
-    std::fill(next.begin(), next.end(), 0);
+    if ((y & 1) == 0)
+      diffuseRow<1>(p.row(y), w, lut, cur, below);
+    else
+      diffuseRow<-1>(p.row(y), w, lut, cur, below);
+    std::swap(cur, below);
   }
 }
 

@@ -5,6 +5,8 @@
 #include "images/imagecodecs.h"
 #include "images/readers.h"
 
+#include <bit>
+#include <cstring>
 #include <string>
 
 namespace tavro::images {
@@ -95,12 +97,20 @@ std::string encodeWbmp(const Picture& picture) {
     const std::uint8_t* in = picture.row(y);
     std::uint8_t* o = data + std::size_t(y) * stride;
     std::int32_t x = 0;
-    // Eight pixels a byte; the sign bit of (pixel - 128) says black.
+    // Eight pixels a byte: the high bit of each grey level (128 and up is white) is gathered
+    // by one multiplication, the first pixel landing in the byte's top bit.
     for (; x + 8 <= picture.width; x += 8) {
-      unsigned b = 0;
-      for (int k = 0; k < 8; ++k)
-        b = (b << 1) | (in[x + k] >> 7);
-      o[x >> 3] = std::uint8_t(b);
+      std::uint64_t eight;
+      std::memcpy(&eight, in + x, 8);
+      if constexpr (std::endian::native == std::endian::little) {
+        eight = (eight >> 7) & 0x0101010101010101ull;
+        o[x >> 3] = std::uint8_t((eight * 0x8040201008040201ull) >> 56);
+      } else {
+        unsigned b = 0;
+        for (int k = 0; k < 8; ++k)
+          b = (b << 1) | (in[x + k] >> 7);
+        o[x >> 3] = std::uint8_t(b);
+      }
     }
     if (x < picture.width) {
       unsigned b = 0;
