@@ -33,6 +33,8 @@ constexpr int designLineEnd = 5646;
 constexpr int highlightLineY = 12;
 
 constexpr const char* navigationModeKey = "NavigationMode";
+// The only kind of control the bar attaches to, by its upper-cased class name.
+constexpr const char* tabControlClass = "SSACTIVETABS";
 
 class NavBarObject : public com::Automation<NavBarObject> {
 public:
@@ -126,7 +128,7 @@ void NavBar::WriteProperties(qt::PropertyBag& bag) const {
 }
 
 void NavBar::SetTabControl(const com::ObjectPtr& ctl) {
-  if (!ctl || util::toUpper(ctl->typeName()) != "SSACTIVETABS")
+  if (!ctl || util::toUpper(ctl->typeName()) != tabControlClass)
     return;
   m_tabControl = ctl;
   UpdateNavButtons();
@@ -145,7 +147,9 @@ int NavBar::buttonLeft(std::int32_t Button) const {
   return m_left[static_cast<std::size_t>(Button)];
 }
 
-bool NavBar::isAttached() const { return m_tabControl && util::toUpper(m_tabControl->typeName()) == "SSACTIVETABS"; }
+bool NavBar::isAttached() const {
+  return m_tabControl && util::toUpper(m_tabControl->typeName()) == tabControlClass;
+}
 
 void NavBar::cmdNav_Click(std::int32_t Index) {
   switch (m_NavigationMode) {
