@@ -4,14 +4,37 @@
 #include "entry/wizard.h"
 #if TAVRO_WITH_GUI
 #include "navbar/navbar.h"
+#include "platform/qt/qtuiservices.h"
+
+#include <QApplication>
 #endif
 #include "htmlimport/ceventhandler.h"
 
 namespace tavro::addin {
 
+namespace {
+
+// Inside a host with a running QApplication the add-in talks to the user through Qt;
+// elsewhere (the command line, tests) its messages go to the console.
+void useHostWindowing() {
+#if TAVRO_WITH_GUI
+  static bool installed = false;
+  if (!installed && QApplication::instance()) {
+    ui::installServices(std::make_shared<qt::QtUiServices>("Tavro"));
+    installed = true;
+  }
+#endif
+}
+
+} // namespace
+
 std::vector<com::PublicClass> publicClasses() {
   return {
-      {"Tavro.wizard", [] { return com::ObjectPtr(std::make_shared<wizard>()); }},
+      {"Tavro.wizard",
+       [] {
+         useHostWindowing();
+         return com::ObjectPtr(std::make_shared<wizard>());
+       }},
       {"Tavro.colWizards", [] { return com::ObjectPtr(std::make_shared<colWizards>()); }},
       {"Tavro.clWizardItem", [] { return com::ObjectPtr(std::make_shared<clWizardItem>()); }},
 #if TAVRO_WITH_GUI

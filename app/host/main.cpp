@@ -1,0 +1,72 @@
+// tavro-host: a stand-in for the authoring application. It registers the add-in when needed,
+// creates Tavro.wizard by name through the class registry, opens a project folder and offers
+// the add-in's wizards.
+//
+//   tavro-host [PROJECT-FOLDER]
+
+#include "app/host/hostwindow.h"
+
+#include "host/folderproject.h"
+#include "platform/com/activation.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QMessageBox>
+#include <QSettings>
+
+#include <filesystem>
+
+using namespace tavro;
+
+namespace {
+
+// The add-in beside this program, registered unless the registry already knows Tavro.wizard.
+void ensureRegistered() {
+  com::Registry registry;
+  if (auto path = registry.lookup("Tavro.wizard"); path && std::filesystem::exists(*path))
+    return;
+  const std::string library = (QCoreApplication::applicationDirPath() + "/libtavro.so").toStdString();
+  void* handle = com::loadLibrary(library);
+  auto registerServer = reinterpret_cast<com::HResult (*)()>(com::librarySymbol(handle, "DllRegisterServer"));
+  if (!registerServer || registerServer() != com::hrOk)
+    throw com::ComError(com::errCannotCreate, "cannot register the add-in '" + library + "'");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Tavro");
+  QApplication::setApplicationName("tavro-host");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("The stand-in host of the Tavro add-in.");
+  parser.addHelpOption();
+  parser.addPositionalArgument("folder", "The project folder to open.");
+  parser.process(app);
+
+  const std::string applicationPath = host::FolderProject::defaultApplicationPath();
+  std::error_code ec;
+  std::filesystem::create_directories(applicationPath, ec);
+
+  com::ObjectPtr wizard;
+  try {
+    ensureRegistered();
+    wizard = com::createObject("Tavro.wizard");
+  } catch (const std::exception& e) {
+    QMessageBox::critical(nullptr, "Velmor Professional", QString("The add-in cannot be loaded.\n%1").arg(e.what()));
+    return 1;
+  }
+
+  hostapp::HostWindow window(wizard, applicationPath);
+  window.show();
+  const QStringList folders = parser.positionalArguments();
+  const QString last = QSettings().value("lastProject").toString();
+  if (!folders.isEmpty())
+    window.openProject(QDir(folders.front()).absolutePath());
+  else if (!last.isEmpty() && QDir(last).exists())
+    window.openProject(last);
+  int rc = app.exec();
+  return rc;
+}
