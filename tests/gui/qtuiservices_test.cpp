@@ -102,10 +102,6 @@ TEST_F(QtUiServicesTest, MessageBoxesShowTheirTextButtonsIconAndTitle) {
   EXPECT_EQ(box->windowTitle(), "Tavro");
   EXPECT_EQ(box->icon(), QMessageBox::Critical);
   EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Cancel));
-
-  box = qtUi.messageBox("Help not available.", vbOKOnly, "x");
-  EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-  EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
 }
 
 TEST_F(QtUiServicesTest, MsgBoxGivesTheAnswerOfTheButtonPressed) {

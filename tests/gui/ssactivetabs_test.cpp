@@ -68,26 +68,17 @@ TEST_F(SSActiveTabsTest, MovesToTheNextAndPreviousUsableTabAndAnnouncesEachChang
 
 TEST_F(SSActiveTabsTest, IsCallableByName) {
   ObjectPtr tabs = pages->object();
-  EXPECT_EQ(tabs->typeName(), "SSActiveTabs");
-  ObjectPtr list = getProperty(tabs, "Tabs").toObject();
-  EXPECT_EQ(getProperty(list, "Count").toLong(), 4);
-
-  ObjectPtr second = getProperty(list, "", {Variant(2)}).toObject();
-  EXPECT_EQ(getProperty(second, "Index").toLong(), 2);
+  ObjectPtr second = getProperty(tabs, "Tabs", {Variant(2)}).toObject();
   EXPECT_EQ(getProperty(second, "Caption").toString(), "Step 2");
   putProperty(second, "Visible", Variant(false));
   putProperty(getProperty(tabs, "Tabs", {Variant(3)}).toObject(), "Enabled", Variant(false));
   EXPECT_FALSE(pages->isTabVisible(2));
   EXPECT_FALSE(pages->isTabEnabled(3));
-  EXPECT_EQ(getProperty(second, "Visible").toVBool(), vbFalse);
 
   putProperty(tabs, "SelectedTab", Variant(-1));
-  EXPECT_EQ(getProperty(getProperty(tabs, "SelectedTab").toObject(), "Index").toLong(), 4);
-  putProperty(tabs, "SelectedTab", Variant(2));
-  EXPECT_EQ(pages->selectedTab(), 2);
-
+  EXPECT_EQ(pages->selectedTab(), 4);
   try {
-    getProperty(list, "Item", {Variant(5)});
+    getProperty(tabs, "Tabs", {Variant(5)});
     FAIL();
   } catch (const ComError& e) {
     EXPECT_EQ(e.number(), errSubscript);
@@ -108,13 +99,4 @@ TEST_F(SSActiveTabsTest, AContainerClosedWhileAPageIsLeftChangesNothingMore) {
   } catch (const ComError& e) {
     EXPECT_EQ(e.number(), errObjectNotSet);
   }
-}
-
-TEST(SSActiveTabsEmpty, HasNoSelectedTab) {
-  test::application();
-  SSActiveTabs empty;
-  EXPECT_EQ(empty.selectedTab(), 0);
-  empty.setSelectedTab(SSActiveTabs::nextTab);
-  EXPECT_EQ(empty.selectedTab(), 0);
-  EXPECT_THROW(getProperty(empty.object(), "SelectedTab").toObject(), ComError);
 }
