@@ -16,8 +16,9 @@ namespace tavro::html {
 
 class Browser {
 public:
-  /// Pages larger than this are refused.
-  static constexpr std::uintmax_t maxPageBytes = std::uintmax_t(32) << 20;
+  /// Pages larger than this are refused. A page costs about fifty times its size in memory
+  /// while it is parsed.
+  static constexpr std::uintmax_t maxPageBytes = std::uintmax_t(16) << 20;
 
   Browser() = default;
   Browser(const Browser&) = delete;

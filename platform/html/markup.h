@@ -33,12 +33,12 @@ namespace tavro::html::detail {
 inline constexpr std::size_t maxOpenElements = 1000;
 inline constexpr std::size_t maxAttributesPerTag = 400;
 
-/// The markup with start tags that would nest deeper than maxOpenElements taken out (their
-/// content stays, one level up) and attributes past maxAttributesPerTag dropped. Markup within
-/// the bounds comes back unchanged. The nesting count follows the tags as written: elements
-/// whose end tag may be left out, void elements and elements that cannot nest in themselves
-/// do not count.
-std::string limitMarkup(std::string_view markup);
+/// Writes to out the markup with start tags that would nest deeper than maxOpenElements taken
+/// out (their content stays, one level up) and attributes past maxAttributesPerTag dropped, and
+/// returns true; returns false, leaving out alone, when the markup is within the bounds. The
+/// nesting count follows the tags as written: elements whose end tag may be left out, void
+/// elements and elements that cannot nest in themselves do not count.
+bool limitMarkup(std::string_view markup, std::string& out);
 
 /// Parses a whole page; returns its HTML element.
 ElementPtr parseDocument(std::string_view utf8, const std::weak_ptr<Document>& owner);

@@ -222,7 +222,7 @@ void writeStartTag(const Element& e, const std::string& baseUrl, std::string& ou
 
 } // namespace
 
-std::string limitMarkup(std::string_view in) {
+bool limitMarkup(std::string_view in, std::string& result) {
   std::string out;
   std::size_t copied = 0; // in[0, copied) is already in out
   bool changed = false;
@@ -344,13 +344,15 @@ std::string limitMarkup(std::string_view in) {
     }
   }
   if (!changed)
-    return std::string(in);
+    return false;
   out.append(in.substr(copied));
-  return out;
+  result = std::move(out);
+  return true;
 }
 
 ElementPtr parseDocument(std::string_view utf8, const std::weak_ptr<Document>& owner) {
-  std::string text = limitMarkup(utf8);
+  std::string limited;
+  std::string_view text = limitMarkup(utf8, limited) ? std::string_view(limited) : utf8;
   GumboParse parse(text, GUMBO_TAG_LAST);
   const GumboNode* root = parse.output().root;
   ElementPtr html;
@@ -365,7 +367,8 @@ ElementPtr parseDocument(std::string_view utf8, const std::weak_ptr<Document>& o
 
 std::vector<NodePtr> parseFragment(std::string_view utf8, std::string_view context,
                                    const std::weak_ptr<Document>& owner) {
-  std::string text = limitMarkup(utf8);
+  std::string limited;
+  std::string_view text = limitMarkup(utf8, limited) ? std::string_view(limited) : utf8;
   GumboTag tag = gumbo_tag_enum(std::string(context).c_str());
   if (tag == GUMBO_TAG_UNKNOWN || tag == GUMBO_TAG_LAST)
     tag = GUMBO_TAG_DIV;
