@@ -5,8 +5,8 @@
   rebuilt; the output is not validated, so nested paragraphs, "lang" attributes and empty links
   may reach it. Loose content in the card is wrapped into paragraphs by the next pass.
 
-  Rule selection relies on XSLT 1.0 default priorities: plain names rank 0; "ul/li", "ol/li",
-  the simple-link pattern, "a//text()" and every "td//..." pattern rank 0.5; "a//img" and
+  Rule selection relies on XSLT 1.0 default priorities: plain names rank 0; "ul/li", the
+  simple-link pattern, "a//text()" and every "td//..." pattern rank 0.5; "a//img" and
   "a//br" are raised to 1 explicitly; "text()" and "comment()" rank -0.5. Elements without a
   rule vanish and leave their processed content.
 
@@ -160,7 +160,7 @@
 
 	<!-- ===== Blocks and lists ===== -->
 
-	<xsl:template match="ul | ol | dl | address">
+	<xsl:template match="ul | dl | address">
 		<p align="left">
 			<xsl:call-template name="lang"/>
 			<xsl:call-template name="coreattrs"/>
@@ -174,12 +174,28 @@
 		<br/>
 	</xsl:template>
 
-	<!-- Items count from 1 whatever the list's start attribute says. -->
-	<xsl:template match="ol/li">
-		<xsl:value-of select="count(preceding-sibling::li) + 1"/>
-		<xsl:text>. </xsl:text>
-		<xsl:apply-templates/>
-		<br/>
+	<!--
+	  Items count from 1 whatever the list's start attribute says. An item's number is its
+	  position among the list's items, taken while walking them, rather than a count of the items
+	  before it, which would make a long list take time in the square of its length. Whatever
+	  else the list holds is keyed to the item it precedes, and keeps its place.
+	-->
+	<xsl:key name="list-filler" match="ol/node()[not(self::li)]"
+		use="concat(generate-id(..), ' ', generate-id(following-sibling::li[1]))"/>
+
+	<xsl:template match="ol">
+		<p align="left">
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:for-each select="li">
+				<xsl:apply-templates select="key('list-filler', concat(generate-id(..), ' ', generate-id()))"/>
+				<xsl:value-of select="position()"/>
+				<xsl:text>. </xsl:text>
+				<xsl:apply-templates/>
+				<br/>
+			</xsl:for-each>
+			<xsl:apply-templates select="key('list-filler', concat(generate-id(), ' '))"/>
+		</p>
 	</xsl:template>
 
 	<xsl:template match="dt">

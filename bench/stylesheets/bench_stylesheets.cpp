@@ -130,6 +130,18 @@ void WmlExport(benchmark::State& state) {
   report(state, r.tidyDoc, r.tidyWml.size());
 }
 
+// One ordered list of many items: each item's number must not cost a walk over the others.
+void HtmlImportLongList(benchmark::State& state) {
+  const Road& r = road();
+  std::string list = "<body><ol>";
+  for (int i = 0; i < state.range(0); ++i)
+    list += "<li>item</li>\n";
+  xml::XmlDocument doc = load(list + "</ol></body>", true);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(apply(r.import, doc));
+  report(state, doc, list.size());
+}
+
 // A card whose content is one long run: the worst case for wrapping.
 void TidyWmlOneLongRun(benchmark::State& state) {
   const Road& r = road();
@@ -147,6 +159,7 @@ void TidyWmlOneLongRun(benchmark::State& state) {
 BENCHMARK(HtmlImport)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(TidyWml)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(WmlExport)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(HtmlImportLongList)->Arg(20000)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(TidyWmlOneLongRun)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3)
     ->ReportAggregatesOnly(true);
 

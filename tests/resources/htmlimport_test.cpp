@@ -37,6 +37,10 @@ TEST(HtmlImport, ListsBecomeLeftAlignedParagraphs) {
   // An item outside ul and ol keeps its content only; numbering counts items, not other nodes.
   EXPECT_EQ(importHtml(body("<div><li>loose</li></div><ol><li>x</li><!--c--><li>y</li></ol>")),
             deck("loose<p align=\"left\">1. x<br/><!--c-->2. y<br/></p>"));
+  // Whatever else an ordered list holds keeps its place among the items.
+  EXPECT_EQ(importHtml(body("<ol>lead<li>x<ol><li>in</li></ol></li><p>mid</p><li/>tail<b>end</b></ol><ol>no items</ol>")),
+            deck("<p align=\"left\">lead1. x<p align=\"left\">1. in<br/></p><br/><p>mid</p>2. <br/>tail<b>end</b></p>"
+                 "<p align=\"left\">no items</p>"));
 }
 
 TEST(HtmlImport, ParagraphsKeepAlignModeLanguageAndCoreAttributes) {
