@@ -4,15 +4,13 @@
 
 namespace tavro::conversion {
 
-std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools,
-                                                  const host::HostDomTools& domTools) {
+std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools) {
   // markup is already this function's own copy.
   com::Variant first(0);
   com::Variant second(false);
   xmlTools.PrepareHtml(markup, first, second);
   if (markup.empty())
     return std::nullopt;
-  (void)domTools;
   xml::XmlDocument doc = html::htmlToXml(markup);
   if (doc.empty())
     return std::nullopt;
@@ -21,8 +19,7 @@ std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host
 
 std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup) {
   host::HostXmlTools xmlTools;
-  host::HostDomTools domTools;
-  return HtmlToXmlDocument(std::move(markup), xmlTools, domTools);
+  return HtmlToXmlDocument(std::move(markup), xmlTools);
 }
 
 } // namespace tavro::conversion

@@ -1,7 +1,6 @@
 #pragma once
-// HtmlToXmlDocument: HTML markup (the browser's innerHTML of a page body) as an XML document,
-// through the host library's tools. Every step of the import that needs the page as XML goes
-// through it.
+// HtmlToXmlDocument: HTML markup (the browser's innerHTML of a page body) as an XML document.
+// Every step of the import that needs the page as XML goes through it.
 
 #include "host/hosttools.h"
 #include "platform/xml/xmldocument.h"
@@ -14,9 +13,8 @@ namespace tavro::conversion {
 /// The markup as XML with a `body` root and lower-case names, or nothing for empty markup.
 /// The markup is first handed to HostXmlTools::PrepareHtml; the text that goes on is the copy
 /// as that call leaves it.
-std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools,
-                                                  const host::HostDomTools& domTools);
-/// The same with tool objects of its own.
+std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools);
+/// The same with a tool object of its own.
 std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup);
 
 } // namespace tavro::conversion
