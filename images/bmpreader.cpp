@@ -181,7 +181,10 @@ void indexedRow(const std::uint8_t* in, int bits, std::int64_t width, const std:
 // data never sets stay white.
 void decodeRle(std::FILE* f, const Header& h, std::uint64_t fileSize, const std::array<std::uint8_t, 256>& grey,
                Picture& picture) {
-  std::vector<std::uint8_t> data(std::size_t(fileSize - h.offBits));
+  // Compressed data never needs much more than two bytes a pixel (a literal run and its
+  // escape per pixel at worst, an end of line per row); anything past that is not read.
+  std::uint64_t room = std::uint64_t(h.width) * std::uint64_t(h.height) * 2 + std::uint64_t(h.height) * 4 + 1024;
+  std::vector<std::uint8_t> data(std::size_t(std::min<std::uint64_t>(fileSize - h.offBits, room)));
   if (std::fseek(f, long(h.offBits), SEEK_SET) != 0 || std::fread(data.data(), 1, data.size(), f) != data.size())
     bad(codeBadData, "cannot read the pixel data");
   const bool rle4 = h.compression == biRle4;

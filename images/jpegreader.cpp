@@ -13,6 +13,7 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace tavro::images::detail {
@@ -79,6 +80,70 @@ private:
   bool m_created = false;
 };
 
+// The EXIF orientation (1 to 8) in a saved APP1 marker, 1 when there is none or it is
+// unreadable. Every offset is checked against the marker's length.
+int exifOrientation(const jpeg_decompress_struct& cinfo) {
+  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < 14 || std::memcmp(m->data, "Exif\0\0", 6) != 0)
+      continue;
+    const JOCTET* tiff = m->data + 6;
+    const std::size_t size = m->data_length - 6;
+    bool little = tiff[0] == 'I' && tiff[1] == 'I';
+    if (!little && !(tiff[0] == 'M' && tiff[1] == 'M'))
+      return 1;
+    auto u16 = [&](std::size_t at) -> unsigned {
+      return little ? unsigned(tiff[at] | tiff[at + 1] << 8) : unsigned(tiff[at] << 8 | tiff[at + 1]);
+    };
+    auto u32 = [&](std::size_t at) -> std::uint32_t {
+      return little ? std::uint32_t(u16(at)) | std::uint32_t(u16(at + 2)) << 16
+                    : std::uint32_t(u16(at)) << 16 | std::uint32_t(u16(at + 2));
+    };
+    std::uint32_t ifd = u32(4);
+    if (ifd > size || size - ifd < 2)
+      return 1;
+    unsigned count = u16(ifd);
+    for (unsigned i = 0; i < count; ++i) {
+      std::size_t entry = std::size_t(ifd) + 2 + std::size_t(i) * 12;
+      if (entry + 12 > size)
+        return 1;
+      if (u16(entry) == 0x0112 && u16(entry + 2) == 3) {
+        unsigned value = u16(entry + 8);
+        return value >= 1 && value <= 8 ? int(value) : 1;
+      }
+    }
+    return 1;
+  }
+  return 1;
+}
+
+// Turns the picture as EXIF orientation `o` asks: 2 mirror, 3 half turn, 4 flip, 5 transpose,
+// 6 quarter turn clockwise, 7 transverse, 8 quarter turn anticlockwise.
+void orient(Picture& p, int o) {
+  const std::int32_t w = p.width, h = p.height;
+  const bool swap = o >= 5;
+  Picture out;
+  out.width = swap ? h : w;
+  out.height = swap ? w : h;
+  out.pixels.resize(p.pixels.size());
+  for (std::int32_t Y = 0; Y < out.height; ++Y) {
+    std::uint8_t* dst = out.row(Y);
+    for (std::int32_t X = 0; X < out.width; ++X) {
+      std::int32_t x, y;
+      switch (o) {
+      case 2: x = w - 1 - X; y = Y; break;
+      case 3: x = w - 1 - X; y = h - 1 - Y; break;
+      case 4: x = X; y = h - 1 - Y; break;
+      case 5: x = Y; y = X; break;
+      case 6: x = Y; y = h - 1 - X; break;
+      case 7: x = w - 1 - Y; y = h - 1 - X; break;
+      default: x = w - 1 - Y; y = X; break;
+      }
+      dst[X] = p.at(x, y);
+    }
+  }
+  p = std::move(out);
+}
+
 void cmykRowToGrey(const JSAMPLE* in, JDIMENSION width, bool inverted, std::uint8_t* out) {
   for (JDIMENSION x = 0; x < width; ++x, in += 4) {
     // Stored values are ink amounts; Adobe's files store 255 minus the ink.
@@ -96,7 +161,7 @@ void cmykRowToGrey(const JSAMPLE* in, JDIMENSION width, bool inverted, std::uint
 
 // Everything that can longjmp runs here; the objects with destructors belong to the caller.
 bool decode(JpegDecompressor& decompressor, JpegErrors& errors, jpeg_progress_mgr& progress, std::FILE* f,
-            Picture& picture, std::vector<JSAMPLE>& row) {
+            Picture& picture, std::vector<JSAMPLE>& row, int& orientation) {
   jpeg_decompress_struct& cinfo = decompressor.cinfo();
   if (setjmp(errors.jump))
     return false;
@@ -111,6 +176,7 @@ bool decode(JpegDecompressor& decompressor, JpegErrors& errors, jpeg_progress_mg
   progress.progress_monitor = jpegProgress;
   cinfo.progress = &progress;
   jpeg_stdio_src(&cinfo, f);
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xffff);
   jpeg_read_header(&cinfo, TRUE);
 
   if (!withinLimits(cinfo.image_width, cinfo.image_height)) {
@@ -124,6 +190,7 @@ bool decode(JpegDecompressor& decompressor, JpegErrors& errors, jpeg_progress_mg
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_GRAYSCALE;
   cinfo.dct_method = JDCT_ISLOW;
   jpeg_start_decompress(&cinfo);
+  orientation = exifOrientation(cinfo);
 
   picture = allocatePicture(cinfo.output_width, cinfo.output_height);
   if (cmyk)
@@ -151,12 +218,22 @@ Picture readJpeg(std::FILE* f) {
   jpeg_progress_mgr progress{};
   Picture picture;
   std::vector<JSAMPLE> row;
-  if (!decode(decompressor, errors, progress, f, picture, row)) {
+  int orientation = 1;
+  if (!decode(decompressor, errors, progress, f, picture, row, orientation)) {
     int code = errors.code;
     // Errors raised before the size is known are faults of the header.
     if (code == codeBadData && decompressor.cinfo().global_state < 202 /* DSTATE_READY */)
       code = codeBadHeader;
     throw ImageFailure(code, std::string("JPEG: ") + errors.message);
+  }
+  // Cameras store the sensor's rows and say in EXIF how to turn them; the picture is shown
+  // (and converted) the way up every viewer shows it.
+  if (orientation != 1) {
+    try {
+      orient(picture, orientation);
+    } catch (const std::bad_alloc&) {
+      throw ImageFailure(codeCannotLoad, "out of memory turning the picture");
+    }
   }
   return picture;
 }

@@ -39,7 +39,7 @@ TEST(ImageCorpus, EveryGoodPictureLoadsAtItsSizeAndConverts) {
       {"pillow-iss634-animated-42-frames.gif", 245, 245},
       {"imagers-interlaced.gif", 32, 32},
       {"imagers-alpha-transparent.gif", 256, 256},
-      {"exif-orientation-Landscape_6-rotate90.jpg", 1200, 1800},
+      {"exif-orientation-Landscape_6-rotate90.jpg", 1800, 1200}, // shown turned, as its EXIF says
       {"pillow-cmyk-adobe.jpg", 100, 100},
       {"pillow-hopper-grayscale.jpg", 128, 128},
       {"imagers-progressive-650x470.jpg", 650, 470},

@@ -137,6 +137,16 @@ std::string makeJpeg(const JpegSpec& s, const PixelFn& pixel) {
   if (s.progressive)
     jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
+  if (s.orientation) {
+    std::string exif = std::string("Exif\0\0", 6);
+    if (s.bigEndianExif)
+      exif += std::string("MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 19) + char(s.orientation) +
+              std::string("\0\0\0\0\0\0", 6);
+    else
+      exif += "II*" + std::string(1, '\0') + le32(8) + le16(1) + le16(0x0112) + le16(3) + le32(1) +
+              le16(std::uint32_t(s.orientation)) + le16(0) + le32(0);
+    jpeg_write_marker(&cinfo, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()), unsigned(exif.size()));
+  }
   std::vector<JSAMPLE> row(std::size_t(s.width * cinfo.input_components));
   while (cinfo.next_scanline < cinfo.image_height) {
     int y = int(cinfo.next_scanline);

@@ -32,6 +32,8 @@ struct JpegSpec {
   bool progressive = false;
   bool cmyk = false;        // 4 components, written as Photoshop does: 255 minus the ink
   int quality = 95;
+  int orientation = 0;      // an EXIF orientation tag (1..8) when set
+  bool bigEndianExif = false;
 };
 /// A JPEG. For CMYK the pixel's r, g, b, a are the inks c, m, y, k.
 std::string makeJpeg(const JpegSpec& spec, const PixelFn& pixel);

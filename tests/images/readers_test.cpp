@@ -145,6 +145,32 @@ TEST(JpegReader, AdobeCmykComesOutWithTheRightTone) {
   EXPECT_NEAR(p.at(28, 8), 0, 3);
 }
 
+TEST(JpegReader, TurnsThePictureTheWayItsExifOrientationSays) {
+  // 32 x 16: a black top-left quarter on white. Where that quarter ends up shows the turn.
+  auto pixel = [](int x, int y) { return x < 16 && y < 8 ? Rgba{0, 0, 0} : Rgba{255, 255, 255}; };
+  struct Turn {
+    int orientation;
+    int width, height;
+    int blackX, blackY; // a point inside the black quarter after turning
+  };
+  const Turn turns[] = {{1, 32, 16, 4, 4}, {2, 32, 16, 28, 4}, {3, 32, 16, 28, 12}, {4, 32, 16, 4, 12},
+                        {5, 16, 32, 4, 4}, {6, 16, 32, 12, 4}, {7, 16, 32, 12, 28}, {8, 16, 32, 4, 28}};
+  for (const auto& t : turns)
+    for (bool bigEndian : {false, true}) {
+      JpegSpec spec;
+      spec.width = 32;
+      spec.height = 16;
+      spec.grey = true;
+      spec.orientation = t.orientation;
+      spec.bigEndianExif = bigEndian;
+      Picture p = load(makeJpeg(spec, pixel));
+      ASSERT_EQ(p.width, t.width) << t.orientation;
+      ASSERT_EQ(p.height, t.height) << t.orientation;
+      EXPECT_LT(p.at(t.blackX, t.blackY), 40) << t.orientation << (bigEndian ? " MM" : " II");
+      EXPECT_GT(p.at(p.width - 1 - t.blackX, p.height - 1 - t.blackY), 215) << t.orientation;
+    }
+}
+
 TEST(GifReader, ReadsInterlacedRowsInTheirPlaceAndTransparencyAsWhite) {
   GifSpec spec;
   spec.screenWidth = spec.width = 7;
