@@ -4,7 +4,8 @@
 
 namespace tavro::conversion {
 
-std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools) {
+std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools,
+                                                  const host::HostDomTools&) {
   // markup is already this function's own copy.
   com::Variant first(0);
   com::Variant second(false);
@@ -19,7 +20,8 @@ std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host
 
 std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup) {
   host::HostXmlTools xmlTools;
-  return HtmlToXmlDocument(std::move(markup), xmlTools);
+  host::HostDomTools domTools;
+  return HtmlToXmlDocument(std::move(markup), xmlTools, domTools);
 }
 
 } // namespace tavro::conversion

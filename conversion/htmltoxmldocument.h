@@ -12,9 +12,11 @@ namespace tavro::conversion {
 
 /// The markup as XML with a `body` root and lower-case names, or nothing for empty markup.
 /// The markup is first handed to HostXmlTools::PrepareHtml; the text that goes on is the copy
-/// as that call leaves it.
-std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools);
-/// The same with a tool object of its own.
+/// as that call leaves it. The conversion itself is the browser model's HTML-to-XML bridge,
+/// the one HostDomTools serves.
+std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools,
+                                                  const host::HostDomTools& domTools);
+/// The same with tool objects of its own.
 std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup);
 
 } // namespace tavro::conversion
