@@ -456,7 +456,7 @@
 	  attribute can no longer be added.
 	-->
 	<xsl:template match="table | tbody" mode="table">
-		<xsl:if test="not(self::tbody) or not(preceding-sibling::tbody)">
+		<xsl:if test="not(self::tbody) or not(preceding-sibling::tbody[1])">
 			<xsl:attribute name="columns">
 				<xsl:for-each select="tr">
 					<xsl:sort select="count(td)" data-type="number" order="descending"/>

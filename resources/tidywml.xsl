@@ -9,8 +9,8 @@
 
   The card of a large page holds many thousand elements and a run may be just as long, so only
   short runs are copied from sibling to sibling. A long one is copied in blocks whose sizes
-  double, each block split in halves, which keeps both the template depth and the work per
-  element logarithmic in the length of the run.
+  double, each block split in halves down to 32 elements, which keeps the template depth
+  logarithmic in the length of the run and the work per element nearly constant.
 -->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
 
@@ -56,17 +56,24 @@
 		</xsl:if>
 	</xsl:template>
 
+	<!-- Copies this element and the rest of its run, $left elements at most. -->
 	<xsl:template match="*" mode="wrapped">
+		<xsl:param name="left" select="32"/>
 		<xsl:copy-of select="."/>
-		<xsl:variable name="next" select="following-sibling::*[1]"/>
-		<xsl:apply-templates select="$next[not(self::p)]" mode="wrapped"/>
+		<xsl:if test="$left &gt; 1">
+			<xsl:variable name="next" select="following-sibling::*[1]"/>
+			<xsl:apply-templates select="$next[not(self::p)]" mode="wrapped">
+				<xsl:with-param name="left" select="$left - 1"/>
+			</xsl:apply-templates>
+		</xsl:if>
 	</xsl:template>
 
 	<!--
 	  Copies elements of the run that ends before $end (at the end of the card when $end is
 	  empty), starting at $from, which belongs to the run.
 	  Growing (the first call): blocks of 1, 2, 4 ... elements until the run ends.
-	  Not growing: the run's elements among the 2^$size siblings from $from on, as two halves.
+	  Not growing: the run's elements among the $count = 2^$size siblings from $from on, as two
+	  halves, down to blocks of 32 that are walked from sibling to sibling.
 	  Only constant positions ("following-sibling::*[8]") let libxml2 stop after that many
 	  siblings, hence one branch per block size in the jump below.
 	-->
@@ -74,17 +81,22 @@
 		<xsl:param name="from"/>
 		<xsl:param name="end"/>
 		<xsl:param name="size" select="0"/>
+		<xsl:param name="count" select="1"/>
 		<xsl:param name="grow" select="true()"/>
 		<xsl:choose>
-			<xsl:when test="$size = 0 and not($grow)">
-				<xsl:copy-of select="$from"/>
+			<xsl:when test="$count &lt;= 32 and not($grow)">
+				<xsl:apply-templates select="$from" mode="wrapped">
+					<xsl:with-param name="left" select="$count"/>
+				</xsl:apply-templates>
 			</xsl:when>
 			<xsl:otherwise>
 				<xsl:variable name="half" select="$size - number(not($grow))"/>
+				<xsl:variable name="halfCount" select="$count div (1 + number(not($grow)))"/>
 				<xsl:call-template name="wrapped">
 					<xsl:with-param name="from" select="$from"/>
 					<xsl:with-param name="end" select="$end"/>
 					<xsl:with-param name="size" select="$half"/>
+					<xsl:with-param name="count" select="$halfCount"/>
 					<xsl:with-param name="grow" select="false()"/>
 				</xsl:call-template>
 				<xsl:variable name="next" select="$from[$half = 0]/following-sibling::*[1]
@@ -116,6 +128,7 @@
 						<xsl:with-param name="from" select="$next"/>
 						<xsl:with-param name="end" select="$end"/>
 						<xsl:with-param name="size" select="$half + number($grow and $half &lt; 22)"/>
+						<xsl:with-param name="count" select="$halfCount * (1 + number($grow and $half &lt; 22))"/>
 						<xsl:with-param name="grow" select="$grow"/>
 					</xsl:call-template>
 				</xsl:if>
