@@ -89,13 +89,3 @@ TEST(Stylesheets, PreviewRoundTripGivesTheDeckBack) {
   expected.replace(expected.find(" align=\"left\""), 13, "");
   EXPECT_EQ(test::canonical(tidy, true), test::canonical(expected, true));
 }
-
-TEST(Stylesheets, ImportThenTidyGivesParagraphsOnly) {
-  xml::XmlDocument tidy = test::parse(
-      test::applyStylesheet("TIDYWML", test::applyStylesheet("HTMLIMPORT", samplePage), false), false);
-  EXPECT_EQ(tidy.selectNodes("/wml/card/*[not(self::p)]").size(), 0u);
-  EXPECT_EQ(tidy.selectNodes("/wml/card/node()[not(self::*)]").size(), 0u);
-  EXPECT_EQ(tidy.selectNodes("//input").size(), 1u);
-  EXPECT_EQ(xml::attribute(tidy.selectSingleNode("//table"), "id"), "b");
-  EXPECT_EQ(tidy.selectNodes("//table/tr/td").size(), 4u); // a, b, " c", the link
-}
