@@ -3,7 +3,9 @@
 #include "entry/colwizards.h"
 #include "entry/wizard.h"
 #if TAVRO_WITH_GUI
+#include "entry/wizarddialogs.h"
 #include "navbar/navbar.h"
+#include "platform/qt/dialogprovider.h"
 #include "platform/qt/qtuiservices.h"
 
 #include <QApplication>
@@ -21,6 +23,7 @@ void useHostWindowing() {
   static bool installed = false;
   if (!installed && QApplication::instance()) {
     ui::installServices(std::make_shared<qt::QtUiServices>("Tavro"));
+    installDialogProvider(std::make_shared<qt::DialogProvider>());
     installed = true;
   }
 #endif

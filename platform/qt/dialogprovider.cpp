@@ -1,0 +1,58 @@
+#include "platform/qt/dialogprovider.h"
+
+#include "export/frmwmlexport.h"
+#include "host/hostproject.h"
+#include "images/formimages.h"
+
+#include <QCoreApplication>
+
+namespace tavro::qt {
+
+namespace {
+
+// Holds one form for the launcher. The launcher keeps its dialogs until the library goes,
+// which may be after the QApplication has gone; a widget cannot be destroyed then, and the
+// process is ending anyway, so the form is left to it.
+template <typename Form> class FormDialog : public WizardDialog {
+public:
+  FormDialog() : m_form(new Form) {}
+  ~FormDialog() override {
+    if (QCoreApplication::instance())
+      delete m_form;
+  }
+  FormDialog(const FormDialog&) = delete;
+  FormDialog& operator=(const FormDialog&) = delete;
+
+  void setHelpFile(const std::string& path) override { m_form->HelpFile(path); }
+  void showModal() override { m_form->exec(); }
+
+protected:
+  Form* m_form;
+};
+
+class ExportDialog : public FormDialog<frmWMLExport> {
+public:
+  void setProject(const com::ObjectPtr& project) override { m_form->Project(host::HostProjectRef(project)); }
+  // The export dialog writes no preview.
+  void setPreviewLocation(const std::string&) override {}
+};
+
+class ImageDialog : public FormDialog<formImages> {
+public:
+  // The image dialog works on files the user picks, not on the project.
+  void setProject(const com::ObjectPtr&) override {}
+  void setPreviewLocation(const std::string& path) override { m_form->PreviewLocation(path); }
+};
+
+} // namespace
+
+std::unique_ptr<WizardDialog> DialogProvider::create(DialogKind kind) {
+  switch (kind) {
+  case DialogKind::Export: return std::make_unique<ExportDialog>();
+  case DialogKind::Image: return std::make_unique<ImageDialog>();
+  case DialogKind::Import: return nullptr;
+  }
+  return nullptr;
+}
+
+} // namespace tavro::qt
