@@ -43,9 +43,11 @@ int runXslt(const XsltOptions& options) {
 
   if (!fs::fileExists(options.input))
     throw UserError("file not found: '" + options.input + "'");
+  // Reading on its own first, so that a file too large or unreadable is reported as such.
+  const std::string text = fs::readFile(options.input, xml::maxDocumentBytes);
   xml::XmlDocument input;
   input.setPreserveWhiteSpace(options.preserveWhiteSpace);
-  if (!input.load(options.input)) {
+  if (!input.loadXML(text)) {
     const auto& error = input.parseError();
     std::string where = error.line > 0 ? " (line " + std::to_string(error.line) + ", column " +
                                              std::to_string(error.linepos) + ")"
