@@ -2,6 +2,7 @@
 
 #include "platform/qt/helpkey.h"
 #include "platform/qt/twips.h"
+#include "entry/picture.h"
 #include "resources/resources.h"
 
 #include <QCheckBox>
@@ -33,8 +34,8 @@ template <typename W> W* named(W* w, const char* name) {
 
 // The catalogue's export bitmap, magenta made transparent, as the banner's picture.
 QPixmap bannerPicture() {
-  auto bytes = resources::find("BITMAP", 102);
-  QImage image = QImage::fromData(bytes.data(), int(bytes.size()), "BMP").convertToFormat(QImage::Format_ARGB32);
+  std::vector<std::uint8_t> bmp = Picture(resources::find("BITMAP", 102)).bmpFile();
+  QImage image = QImage::fromData(bmp.data(), int(bmp.size()), "BMP").convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
       if (image.pixel(x, y) == qRgb(255, 0, 255))

@@ -4,6 +4,7 @@
 #include "platform/com/comerror.h"
 #include "platform/qt/helpkey.h"
 #include "platform/qt/twips.h"
+#include "entry/picture.h"
 #include "resources/resources.h"
 
 #include <QCheckBox>
@@ -41,8 +42,8 @@ template <typename W> W* named(W* w, const char* name) {
 
 // The catalogue's image bitmap, magenta made transparent, as the banner's logo.
 QPixmap bannerPicture() {
-  auto bytes = resources::find("BITMAP", 104);
-  QImage image = QImage::fromData(bytes.data(), int(bytes.size()), "BMP").convertToFormat(QImage::Format_ARGB32);
+  std::vector<std::uint8_t> bmp = Picture(resources::find("BITMAP", 104)).bmpFile();
+  QImage image = QImage::fromData(bmp.data(), int(bmp.size()), "BMP").convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
       if (image.pixel(x, y) == qRgb(255, 0, 255))

@@ -1,0 +1,287 @@
+// The export dialog driven through its controls, offscreen, with a scripted user.
+
+#include "entry/wizard.h"
+#include "entry/wizarddialogs.h"
+#include "export/frmwmlexport.h"
+#include "host/folderproject.h"
+#include "platform/qt/dialogprovider.h"
+#include "platform/ui/scriptedui.h"
+#include "tests/gui/guitest.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+using namespace tavro;
+
+namespace {
+
+const char* const badDeck = "<wml><card id=\"a\"><p>never closed</card></wml>";
+
+class ExportDialog : public ::testing::Test {
+protected:
+  void SetUp() override {
+    test::application();
+    folder = dir.file("site");
+    project = host::FolderProject::create(folder, "Site", app.str());
+  }
+
+  // Adds a document whose file holds text.
+  void addDeck(const std::string& name, const std::string& text) {
+    test::writeFile(folder + "/" + name + ".wml", text);
+    ASSERT_TRUE(project->AddDocument(name));
+  }
+  void addSampleDeck(const std::string& name) {
+    addDeck(name, test::readFile(test::sourceDir() / "samples/project/index.wml"));
+  }
+
+  // Makes the dialog on the project and shows it, not modally.
+  void open() {
+    dialog = std::make_unique<frmWMLExport>();
+    dialog->Project(host::HostProjectRef(project));
+    dialog->show();
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    lv = control<QTreeWidget>("lvFiles");
+  }
+
+  template <typename W> W* control(const char* name) {
+    W* w = dialog->findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  QPushButton* button(const char* name) { return control<QPushButton>(name); }
+
+  QTreeWidgetItem* row(int i) { return lv->topLevelItem(i); }
+  bool ticked(int i) { return row(i)->checkState(frmWMLExport::FileName) == Qt::Checked; }
+  // The centre of a row's file-name text, in the list's viewport.
+  QPoint rowPoint(int i) { return lv->visualItemRect(row(i)).center(); }
+  void clickRow(int i) { QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, rowPoint(i)); }
+  // A double click as the window system delivers it: a click, then the second press.
+  void doubleClickRow(int i) {
+    clickRow(i);
+    QTest::mouseDClick(lv->viewport(), Qt::LeftButton, {}, rowPoint(i));
+  }
+  // The user toggles a row's box from the keyboard, as clicking the box does.
+  void toggleRow(int i) {
+    lv->setCurrentItem(row(i));
+    QTest::keyClick(lv, Qt::Key_Space);
+  }
+
+  test::TempDir dir;
+  test::TempDir app;
+  std::string folder;
+  std::shared_ptr<host::FolderProject> project;
+  ui::ScopedScriptedUi ui;
+  std::unique_ptr<frmWMLExport> dialog;
+  QTreeWidget* lv = nullptr;
+};
+
+} // namespace
+
+TEST_F(ExportDialog, ListsEachDocumentTickedWithItsHtmlTarget) {
+  addSampleDeck("index");
+  addSampleDeck("news");
+  open();
+
+  EXPECT_EQ(dialog->windowTitle(), "Export Project");
+  ASSERT_EQ(lv->columnCount(), 3);
+  EXPECT_EQ(lv->headerItem()->text(2), "HTML File ");
+  ASSERT_EQ(lv->topLevelItemCount(), 2);
+  EXPECT_EQ(row(0)->text(0), "index");
+  EXPECT_EQ(row(0)->text(1), "wml Document");
+  EXPECT_EQ(row(0)->text(2), QString::fromStdString(folder + "/index.html"));
+  EXPECT_EQ(row(1)->text(0), "news");
+  EXPECT_TRUE(ticked(0) && ticked(1));
+  EXPECT_TRUE(lv->isVisible());
+  EXPECT_FALSE(control<QLabel>("Label1")->isVisible());
+  EXPECT_FALSE(button("cmdMore")->isVisible());
+  EXPECT_TRUE(button("cmdOK")->isEnabled());
+
+  // Handing the project in again rebuilds the list rather than adding to it.
+  dialog->Project(host::HostProjectRef(project));
+  EXPECT_EQ(lv->topLevelItemCount(), 2);
+}
+
+TEST_F(ExportDialog, AProjectWithoutDocumentsShowsOnlyTheNotice) {
+  open();
+  EXPECT_FALSE(lv->isVisible());
+  auto* notice = control<QLabel>("Label1");
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_EQ(notice->text(), "Project currently contains no documents");
+}
+
+TEST_F(ExportDialog, OkFollowsWhetherAnyRowIsTicked) {
+  addSampleDeck("a");
+  addSampleDeck("b");
+  addSampleDeck("c");
+  open();
+  QPushButton* ok = button("cmdOK");
+
+  toggleRow(0);
+  toggleRow(2);
+  EXPECT_FALSE(ticked(0));
+  EXPECT_FALSE(ticked(2));
+  EXPECT_TRUE(ok->isEnabled());
+  toggleRow(1);
+  EXPECT_FALSE(ticked(1));
+  EXPECT_FALSE(ok->isEnabled()) << "the last ticked row was unticked";
+  toggleRow(2);
+  EXPECT_TRUE(ok->isEnabled());
+
+  QTest::mouseClick(button("cmdClear"), Qt::LeftButton);
+  EXPECT_FALSE(ticked(0) || ticked(1) || ticked(2));
+  EXPECT_FALSE(ok->isEnabled());
+  QTest::mouseClick(button("cmdSelectAll"), Qt::LeftButton);
+  EXPECT_TRUE(ticked(0) && ticked(1) && ticked(2));
+  EXPECT_TRUE(ok->isEnabled());
+
+  // A double click inverts the selected row's tick.
+  QTest::mouseClick(button("cmdClear"), Qt::LeftButton);
+  doubleClickRow(1);
+  EXPECT_TRUE(ticked(1));
+  EXPECT_FALSE(ticked(0) || ticked(2));
+  EXPECT_TRUE(ok->isEnabled());
+  doubleClickRow(1);
+  EXPECT_FALSE(ticked(1));
+  EXPECT_FALSE(ok->isEnabled());
+}
+
+TEST_F(ExportDialog, MoreButtonSitsOverTheClickedRowsRightEnd) {
+  addSampleDeck("a");
+  addSampleDeck("b");
+  addSampleDeck("c");
+  open();
+  QPushButton* more = button("cmdMore");
+
+  clickRow(1);
+  ASSERT_TRUE(more->isVisible());
+  const QRect rowRect = lv->visualItemRect(row(1));
+  const QRect rowInDialog(lv->viewport()->mapTo(dialog.get(), rowRect.topLeft()), rowRect.size());
+  const QRect button = more->geometry();
+  EXPECT_EQ(button.height(), rowRect.height());
+  // 40 twips from the list's right edge, 30 twips below the row's top in the list's client area.
+  EXPECT_EQ(button.right(), lv->geometry().right() - 3);
+  EXPECT_EQ(button.top(), rowInDialog.top() - lv->frameWidth() + 2);
+  EXPECT_EQ(lv->itemAt(lv->viewport()->mapFrom(dialog.get(), button.center() - QPoint(0, 2))), row(1));
+
+  clickRow(2);
+  EXPECT_GT(more->geometry().top(), button.top());
+  QTest::mouseClick(this->button("cmdSelectAll"), Qt::LeftButton);
+  EXPECT_FALSE(more->isVisible());
+  clickRow(0);
+  EXPECT_TRUE(more->isVisible());
+  QTest::mouseClick(this->button("cmdClear"), Qt::LeftButton);
+  EXPECT_FALSE(more->isVisible());
+}
+
+TEST_F(ExportDialog, MoreAsksForATargetAndKeepsTheRowsPathOnCancel) {
+  addSampleDeck("a");
+  addSampleDeck("b");
+  open();
+  QPushButton* more = button("cmdMore");
+
+  clickRow(1);
+  ui->fileAnswers.push_back("/out/page.html");
+  QTest::mouseClick(more, Qt::LeftButton);
+  EXPECT_EQ(row(1)->text(2), "/out/page.htm");
+  EXPECT_EQ(row(0)->text(2), QString::fromStdString(folder + "/a.html"));
+  EXPECT_EQ(lv->currentItem(), row(1));
+  EXPECT_FALSE(more->isVisible());
+  ASSERT_EQ(ui->fileDialogs.size(), 1u);
+  const auto& asked = ui->fileDialogs[0];
+  EXPECT_TRUE(asked.save);
+  EXPECT_EQ(asked.request.filter, "Html Files (*.htm)|*.htm|All Files (*.*)|*.*");
+  EXPECT_EQ(asked.request.defaultExtension, "htm");
+  EXPECT_EQ(asked.request.initialFolder, folder);
+  EXPECT_EQ(asked.request.flags, 4);
+
+  clickRow(1);
+  ui->fileAnswers.push_back(std::nullopt);
+  QTest::mouseClick(more, Qt::LeftButton);
+  EXPECT_EQ(row(1)->text(2), "/out/page.htm");
+  EXPECT_FALSE(more->isVisible());
+}
+
+TEST_F(ExportDialog, OkExportsTheTickedRowsAndClosesAfterAGoodLastWrite) {
+  addDeck("broken", badDeck);
+  addSampleDeck("index");
+  addSampleDeck("skipped");
+  open();
+  toggleRow(2);
+
+  QTest::mouseClick(button("cmdOK"), Qt::LeftButton);
+
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "Unable to export document broken.\nPlease ensure the content is valid.");
+  EXPECT_EQ(ui->messages[0].title, "Velmor Professional");
+  EXPECT_EQ(ui->messages[0].style, ui::vbExclamation | ui::vbOKOnly);
+  const std::string html = test::readFile(folder + "/index.html");
+  EXPECT_NE(html.find("Harbour Ferries"), std::string::npos);
+  EXPECT_EQ(html.find("<img"), std::string::npos) << "pictures are dropped unless Convert Images is ticked";
+  EXPECT_FALSE(std::filesystem::exists(folder + "/broken.html"));
+  EXPECT_FALSE(std::filesystem::exists(folder + "/skipped.html"));
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(ExportDialog, AFailedLastWriteKeepsTheDialogOpen) {
+  addSampleDeck("index");
+  addSampleDeck("away");
+  open();
+  control<QCheckBox>("chkConvertImages")->setChecked(true);
+  row(1)->setText(2, QString::fromStdString(folder + "/missing/away.htm"));
+
+  QTest::mouseClick(button("cmdOK"), Qt::LeftButton);
+
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "The file path is invalid. Please enter a different path");
+  EXPECT_EQ(ui->messages[0].title, "Invalid Path!");
+  EXPECT_NE(test::readFile(folder + "/index.html").find("<img"), std::string::npos);
+  EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(ExportDialog, CancelClosesAndFOneOpensTheHelpFile) {
+  addSampleDeck("index");
+  open();
+  dialog->HelpFile("/opt/velmor/help/prohelp.chm");
+  QTest::keyClick(lv, Qt::Key_F1);
+  EXPECT_EQ(ui->helpFiles, std::vector<std::string>{"/opt/velmor/help/prohelp.chm"});
+
+  QTest::mouseClick(button("CancelButton"), Qt::LeftButton);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->result(), QDialog::Rejected);
+  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_FALSE(std::filesystem::exists(folder + "/index.html"));
+}
+
+TEST_F(ExportDialog, TheLauncherShowsOneDialogModallyWithTheProjectsRows) {
+  addSampleDeck("index");
+  installDialogProvider(std::make_shared<qt::DialogProvider>());
+  wizard host;
+  host.Project(project);
+
+  std::vector<QWidget*> shown;
+  for (int run = 0; run < 2; ++run) {
+    test::onNextModal([&](QWidget* modal) {
+      shown.push_back(modal);
+      EXPECT_EQ(modal->objectName(), "frmWMLExport");
+      EXPECT_TRUE(modal->isModal());
+      auto* list = modal->findChild<QTreeWidget*>("lvFiles");
+      EXPECT_EQ(list->topLevelItemCount(), 1);
+      QTest::mouseClick(modal->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
+    });
+    EXPECT_FALSE(host.launchWizard("Export"));
+  }
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0], shown[1]) << "one dialog for the library's lifetime";
+  installDialogProvider(nullptr);
+}
