@@ -125,18 +125,16 @@ void ImageDialogModel::setHeightUnits(SizeUnits units) {
 }
 
 void ImageDialogModel::setWidthText(const std::string& text) {
-  std::string t = text.substr(0, 4); // the box holds at most 4 characters
-  if (t == m_widthText)
+  if (text == m_widthText)
     return;
-  m_widthText = t;
+  m_widthText = text;
   txtWidth_Change();
 }
 
 void ImageDialogModel::setHeightText(const std::string& text) {
-  std::string t = text.substr(0, 4);
-  if (t == m_heightText)
+  if (text == m_heightText)
     return;
-  m_heightText = t;
+  m_heightText = text;
   txtHeight_Change();
 }
 

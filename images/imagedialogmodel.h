@@ -61,8 +61,9 @@ public:
   /// only checked to be a readable picture.
   std::function<void(const std::string&)> previewLoader;
 
-  // Changes the user makes. Each raises the control's handler when the value really changes,
-  // as programmatic changes do.
+  // Changes to the controls. Each raises the control's handler when the value really changes,
+  // whether the user or the dialog made it. The size boxes take at most 4 typed characters
+  // (the window limits typing); the sizes the dialog writes into them are never cut.
   void setThreshold(int value);
   void setDitherIndex(int index);
   void setWidthUnits(SizeUnits units);

@@ -347,8 +347,6 @@ TEST(ImageDialog, ApplyRefusesSizesThatAreNotNumbers) {
 TEST(ImageDialog, AFailedApplyRunsUndo) {
   OpenDialog d(40, 20);
   ImageDialogModel& dialog = d.dialog;
-  dialog.setWidthText("20000"); // cut to the box's 4 characters: 2000 x 20 is fine
-  EXPECT_EQ(dialog.widthText(), "2000");
   dialog.setWidthText("9999");
   dialog.setHeightText("9999");
   dialog.cmdApply_Click(); // 9999 x 9999 is over the limits
