@@ -12,7 +12,7 @@
 
   Modes: the default one; "split" (the direct content of pre); "table" (a table body, which
   sets the column count); "tr" (the content of a row, flattened into cells); "copy" (an exact
-  copy of link or anchor content).
+  copy of link or anchor content); "between-items" (what an ordered list holds besides items).
 
   No white space is stripped from the input: every text node is subject to the rules.
 -->
@@ -176,26 +176,113 @@
 
 	<!--
 	  Items count from 1 whatever the list's start attribute says. An item's number is its
-	  position among the list's items, taken while walking them, rather than a count of the items
-	  before it, which would make a long list take time in the square of its length. Whatever
-	  else the list holds is keyed to the item it precedes, and keeps its place.
+	  position among the items, taken while walking them: counting the items before each one, or
+	  searching each node's nearest item, would take time in the square of the list's length.
+	  Whatever else the list holds (text, stray elements, even the rest of a page when the list
+	  was never closed) is processed in its place between the items.
 	-->
-	<xsl:key name="list-filler" match="ol/node()[not(self::li)]"
-		use="concat(generate-id(..), ' ', generate-id(following-sibling::li[1]))"/>
-
 	<xsl:template match="ol">
 		<p align="left">
 			<xsl:call-template name="lang"/>
 			<xsl:call-template name="coreattrs"/>
+			<xsl:call-template name="between-items">
+				<xsl:with-param name="from" select="node()[1][not(self::li)]"/>
+				<xsl:with-param name="end" select="li[1]"/>
+			</xsl:call-template>
 			<xsl:for-each select="li">
-				<xsl:apply-templates select="key('list-filler', concat(generate-id(..), ' ', generate-id()))"/>
 				<xsl:value-of select="position()"/>
 				<xsl:text>. </xsl:text>
 				<xsl:apply-templates/>
 				<br/>
+				<xsl:variable name="next" select="following-sibling::node()[1]"/>
+				<xsl:call-template name="between-items">
+					<xsl:with-param name="from" select="$next[not(self::li)]"/>
+					<xsl:with-param name="end" select="following-sibling::li[1]"/>
+				</xsl:call-template>
 			</xsl:for-each>
-			<xsl:apply-templates select="key('list-filler', concat(generate-id(), ' '))"/>
 		</p>
+	</xsl:template>
+
+	<!--
+	  Processes $from and the siblings after it up to $end, the next item (or the end of the list
+	  when $end is empty); $from is not an item, or empty when nothing stands there.
+	  Growing (the first call): blocks of 1, 2, 4 ... nodes until the next item. Not growing:
+	  the nodes among the $count = 2^$size siblings from $from on, as two halves, down to blocks
+	  of 32 that are walked from sibling to sibling. Only constant positions
+	  ("following-sibling::node()[8]") let libxml2 stop after that many siblings, hence one
+	  branch per block size in the jump below. Depth and work per node stay small however long
+	  the stretch.
+	-->
+	<xsl:template name="between-items">
+		<xsl:param name="from"/>
+		<xsl:param name="end"/>
+		<xsl:param name="size" select="0"/>
+		<xsl:param name="count" select="1"/>
+		<xsl:param name="grow" select="true()"/>
+		<xsl:choose>
+			<xsl:when test="not($from)"/>
+			<xsl:when test="$count &lt;= 32 and not($grow)">
+				<xsl:apply-templates select="$from" mode="between-items">
+					<xsl:with-param name="left" select="$count"/>
+				</xsl:apply-templates>
+			</xsl:when>
+			<xsl:otherwise>
+				<xsl:variable name="half" select="$size - number(not($grow))"/>
+				<xsl:variable name="halfCount" select="$count div (1 + number(not($grow)))"/>
+				<xsl:call-template name="between-items">
+					<xsl:with-param name="from" select="$from"/>
+					<xsl:with-param name="end" select="$end"/>
+					<xsl:with-param name="size" select="$half"/>
+					<xsl:with-param name="count" select="$halfCount"/>
+					<xsl:with-param name="grow" select="false()"/>
+				</xsl:call-template>
+				<xsl:variable name="next" select="$from[$half = 0]/following-sibling::node()[1]
+					| $from[$half = 1]/following-sibling::node()[2]
+					| $from[$half = 2]/following-sibling::node()[4]
+					| $from[$half = 3]/following-sibling::node()[8]
+					| $from[$half = 4]/following-sibling::node()[16]
+					| $from[$half = 5]/following-sibling::node()[32]
+					| $from[$half = 6]/following-sibling::node()[64]
+					| $from[$half = 7]/following-sibling::node()[128]
+					| $from[$half = 8]/following-sibling::node()[256]
+					| $from[$half = 9]/following-sibling::node()[512]
+					| $from[$half = 10]/following-sibling::node()[1024]
+					| $from[$half = 11]/following-sibling::node()[2048]
+					| $from[$half = 12]/following-sibling::node()[4096]
+					| $from[$half = 13]/following-sibling::node()[8192]
+					| $from[$half = 14]/following-sibling::node()[16384]
+					| $from[$half = 15]/following-sibling::node()[32768]
+					| $from[$half = 16]/following-sibling::node()[65536]
+					| $from[$half = 17]/following-sibling::node()[131072]
+					| $from[$half = 18]/following-sibling::node()[262144]
+					| $from[$half = 19]/following-sibling::node()[524288]
+					| $from[$half = 20]/following-sibling::node()[1048576]
+					| $from[$half = 21]/following-sibling::node()[2097152]
+					| $from[$half = 22]/following-sibling::node()[4194304]"/>
+				<!-- The stretch goes on when $next exists and comes before $end. -->
+				<xsl:if test="$next and not($next/self::li) and generate-id(($next | $end)[1]) = generate-id($next)">
+					<xsl:call-template name="between-items">
+						<xsl:with-param name="from" select="$next"/>
+						<xsl:with-param name="end" select="$end"/>
+						<xsl:with-param name="size" select="$half + number($grow and $half &lt; 22)"/>
+						<xsl:with-param name="count" select="$halfCount * (1 + number($grow and $half &lt; 22))"/>
+						<xsl:with-param name="grow" select="$grow"/>
+					</xsl:call-template>
+				</xsl:if>
+			</xsl:otherwise>
+		</xsl:choose>
+	</xsl:template>
+
+	<!-- Processes this node and the ones after it up to the next item, $left nodes at most. -->
+	<xsl:template match="node()" mode="between-items">
+		<xsl:param name="left"/>
+		<xsl:apply-templates select="."/>
+		<xsl:if test="$left &gt; 1">
+			<xsl:variable name="next" select="following-sibling::node()[1]"/>
+			<xsl:apply-templates select="$next[not(self::li)]" mode="between-items">
+				<xsl:with-param name="left" select="$left - 1"/>
+			</xsl:apply-templates>
+		</xsl:if>
 	</xsl:template>
 
 	<xsl:template match="dt">

@@ -41,6 +41,14 @@ TEST(HtmlImport, ListsBecomeLeftAlignedParagraphs) {
   EXPECT_EQ(importHtml(body("<ol>lead<li>x<ol><li>in</li></ol></li><p>mid</p><li/>tail<b>end</b></ol><ol>no items</ol>")),
             deck("<p align=\"left\">lead1. x<p align=\"left\">1. in<br/></p><br/><p>mid</p>2. <br/>tail<b>end</b></p>"
                  "<p align=\"left\">no items</p>"));
+  // A list left open holds the rest of the page, in order.
+  std::string rest, converted;
+  for (int i = 0; i < 1000; ++i) {
+    rest += "<b>" + std::to_string(i) + "</b>text<br/>";
+    converted += "<b>" + std::to_string(i) + "</b>text<br/>";
+  }
+  EXPECT_EQ(importHtml(body("<ol><li>a</li>" + rest + "<li>b</li>" + rest + "</ol>")),
+            deck("<p align=\"left\">1. a<br/>" + converted + "2. b<br/>" + converted + "</p>"));
 }
 
 TEST(HtmlImport, ParagraphsKeepAlignModeLanguageAndCoreAttributes) {
