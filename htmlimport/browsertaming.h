@@ -42,7 +42,7 @@ void windowError(html::Window& window, TamingState& state);
 /// Attaches the handlers to a browser for as long as the object lives: every document the
 /// browser shows from then on is disabled after NavigateComplete2, stripped of objects and
 /// scripts at DocumentComplete (its window then taken), and has its clicks, context menus,
-/// keys and errors answered.
+/// keys and errors answered. The browser must outlive this object.
 class BrowserTaming {
 public:
   explicit BrowserTaming(html::Browser& browser);

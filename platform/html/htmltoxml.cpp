@@ -70,7 +70,11 @@ xmlNodePtr checked(xmlNodePtr node) {
 }
 
 void copyAttributes(const Element& e, xmlNodePtr node, const std::string& baseUrl) {
+  std::size_t copied = 0;
   for (const auto& a : e.attributes()) {
+    // libxml2's cost grows with the square of the attributes on one element.
+    if (copied == detail::maxAttributesPerTag)
+      break;
     if (!isXmlName(a.name))
       continue;
     std::string value;
@@ -86,6 +90,7 @@ void copyAttributes(const Element& e, xmlNodePtr node, const std::string& baseUr
     // xmlNewProp takes the value as text: an "&" in it stays an "&".
     if (!xmlNewProp(node, X(a.name), X(xmlText(value))))
       throw std::bad_alloc();
+    ++copied;
   }
 }
 

@@ -2,7 +2,8 @@
 // From HTML to XML: markup, or the content of a model element, as an XML document whose root
 // is `body`. Element and attribute names are lower case. Elements whose names are not XML
 // names lose their tags but keep their content; attributes whose names are not XML names (or
-// that would declare namespaces) are dropped; characters XML 1.0 forbids are dropped. The
+// that would declare namespaces) are dropped, as are attributes past the 400th of an element;
+// characters XML 1.0 forbids are dropped. The
 // tree is at most maxXmlDepth deep: content below that depth is kept, one level up, in
 // document order, so that libxml2 and libxslt never meet a tree deep enough to exhaust their
 // stack. Comments are left out. White-space-only text is kept only where it can show: in

@@ -122,3 +122,18 @@ TEST(HtmlToXml, DeepMarkupIsFlattenedNotLost) {
   xml::XmlDocument again;
   EXPECT_TRUE(again.loadXML(doc.xml()));
 }
+
+TEST(HtmlToXml, BoundsTheAttributesOfOneElement) {
+  auto doc = Document::createBlank();
+  auto p = doc->createElement("P");
+  for (int i = 0; i < 1000; ++i)
+    p->setAttribute("a" + std::to_string(i), "x");
+  doc->body()->appendChild(p);
+  auto xml = contentToXml(*doc->body());
+  auto node = xml.selectSingleNode("//p");
+  ASSERT_NE(node, nullptr);
+  int count = 0;
+  for (xmlAttrPtr a = node->properties; a; a = a->next)
+    ++count;
+  EXPECT_EQ(count, 400);
+}
