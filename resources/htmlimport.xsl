@@ -221,6 +221,10 @@
 		<xsl:param name="grow" select="true()"/>
 		<xsl:choose>
 			<xsl:when test="not($from)"/>
+			<!-- The usual case: one node, white space, between two items. -->
+			<xsl:when test="$grow and (not($from/following-sibling::node()[1]) or $from/following-sibling::node()[1]/self::li)">
+				<xsl:apply-templates select="$from"/>
+			</xsl:when>
 			<xsl:when test="$count &lt;= 32 and not($grow)">
 				<xsl:apply-templates select="$from" mode="between-items">
 					<xsl:with-param name="left" select="$count"/>
