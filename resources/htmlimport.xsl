@@ -5,8 +5,8 @@
   rebuilt; the output is not validated, so nested paragraphs, "lang" attributes and empty links
   may reach it. Loose content in the card is wrapped into paragraphs by the next pass.
 
-  Rule selection relies on XSLT 1.0 default priorities: plain names rank 0; "ul/li", the
-  simple-link pattern, "a//text()" and every "td//..." pattern rank 0.5; "a//img" and
+  Rule selection relies on XSLT 1.0 default priorities: plain names rank 0; "body/text()",
+  "ul/li", the simple-link pattern, "a//text()" and every "td//..." pattern rank 0.5; "a//img" and
   "a//br" are raised to 1 explicitly; "text()" and "comment()" rank -0.5. Elements without a
   rule vanish and leave their processed content.
 
