@@ -28,6 +28,7 @@ using qt::toPixels;
 namespace {
 
 constexpr int errInvalidPicture = 481;
+constexpr int maxTypedLength = 4;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -153,10 +154,10 @@ void formImages::buildControls() {
   place(txtHeight, 720, 1080, 855, 255);
   cboHeight = named(new QComboBox(fraTransform), "cboHeight");
   place(cboHeight, 1800, 1080, 1335, 255);
-  for (QLineEdit* box : {txtWidth, txtHeight}) {
-    box->setMaxLength(4);
+  // The boxes take four typed characters (see eventFilter); sizes the dialog writes are shown
+  // in full, so no length limit is set on the boxes themselves.
+  for (QLineEdit* box : {txtWidth, txtHeight})
     box->installEventFilter(this);
-  }
   for (QComboBox* units : {cboWidth, cboHeight})
     units->addItems({"Pixels", "Percent"});
   lblWidth->setBuddy(txtWidth);
@@ -330,7 +331,11 @@ bool formImages::eventFilter(QObject* watched, QEvent* event) {
   const QString text = key->text();
   if (text.isEmpty())
     return false;
-  return !(text.size() == 1 && images::ImageDialogModel::sizeKeyAccepted(text.at(0).unicode()));
+  if (text.size() != 1 || !images::ImageDialogModel::sizeKeyAccepted(text.at(0).unicode()))
+    return true;
+  // A digit that would make the box longer than four characters is refused too.
+  auto* box = static_cast<QLineEdit*>(watched);
+  return text.at(0) != u'\b' && box->text().size() - box->selectedText().size() >= maxTypedLength;
 }
 
 } // namespace tavro

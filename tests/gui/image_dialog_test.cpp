@@ -1,0 +1,367 @@
+// The image conversion dialog driven through its controls, offscreen, with a scripted user.
+
+#include "entry/wizard.h"
+#include "entry/wizarddialogs.h"
+#include "host/folderproject.h"
+#include "images/formimages.h"
+#include "platform/qt/dialogprovider.h"
+#include "platform/ui/scriptedui.h"
+#include "tests/gui/guitest.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QTest>
+
+#include <filesystem>
+
+using namespace tavro;
+
+namespace {
+
+const int dialogFlags = 0x200806;
+
+class ImageDialog : public ::testing::Test {
+protected:
+  void SetUp() override {
+    test::application();
+    sunset = (test::sourceDir() / "samples/pages/images/sunset.png").string();
+    preview = app.file("tmp.bmp");
+    dialog = std::make_unique<formImages>();
+    dialog->PreviewLocation(preview);
+    dialog->show();
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  }
+
+  template <typename W = QWidget> W* control(const char* name) {
+    W* w = dialog->findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
+  void openPicture(const std::string& path) {
+    ui->fileAnswers.push_back(path);
+    click("cmdOpen");
+  }
+  QString text(const char* box) { return control<QLineEdit>(box)->text(); }
+  // Replaces a size box's text by typing, as the user does.
+  void type(const char* box, const char* keys) {
+    QLineEdit* edit = control<QLineEdit>(box);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, keys);
+  }
+  QSize previewSize() { return control<QLabel>("picPictureViewer")->size(); }
+  QImage previewImage() { return control<QLabel>("picPictureViewer")->pixmap().toImage(); }
+  static int blackPixels(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        n += qGray(image.pixel(x, y)) == 0 ? 1 : 0;
+    return n;
+  }
+
+  test::TempDir app;
+  std::string sunset;
+  std::string preview;
+  ui::ScopedScriptedUi ui;
+  std::unique_ptr<formImages> dialog;
+};
+
+// A control's place in its container, in twips at 15 a pixel.
+QRect twips(int left, int top, int width, int height) {
+  auto px = [](int t) { return (2 * t + 15) / 30; };
+  return QRect(px(left), px(top), px(width), px(height));
+}
+
+} // namespace
+
+TEST_F(ImageDialog, IsLaidOutAsDesignedAndStartsEmpty) {
+  EXPECT_EQ(dialog->windowTitle(), "Image Conversion");
+  EXPECT_EQ(dialog->size(), QSize(542, 381));
+  EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+  const std::pair<const char*, QRect> places[] = {
+      {"picWelcome", twips(20, 0, 8100, 975)},      {"fraPreview", twips(120, 1200, 4215, 3975)},
+      {"ssPicScroll", twips(120, 240, 3975, 3675)}, {"fraAdjust", twips(4440, 1200, 3615, 1335)},
+      {"cboDither", twips(840, 240, 1455, 315)},    {"sldThreshold", twips(840, 960, 2175, 255)},
+      {"fraTransform", twips(4440, 2640, 3615, 2535)}, {"txtHeight", twips(720, 1080, 855, 255)},
+      {"cboWidth", twips(1800, 720, 1335, 255)},    {"chkRatio", twips(240, 1560, 1935, 255)},
+      {"cmdApply", twips(2640, 2040, 855, 375)},    {"cmdOpen", twips(4440, 5280, 855, 375)},
+      {"cmdCancel", twips(7200, 5280, 855, 375)},   {"lblHelp", twips(120, 5280, 2055, 255)},
+  };
+  for (const auto& [name, rect] : places)
+    EXPECT_EQ(control(name)->geometry(), rect) << name;
+  EXPECT_EQ(control("ssPicScroll")->parent(), control("fraPreview"));
+  EXPECT_EQ(control("cmdUndo")->parent(), control("fraTransform"));
+  EXPECT_EQ(control<QLabel>("lblSelectTitle")->text(), "Import Image");
+  EXPECT_EQ(control<QLabel>("lblSelectTitle")->palette().color(QPalette::WindowText), QColor(35, 88, 156));
+  EXPECT_EQ(control<QPushButton>("cmdCancel")->text(), "E&xit");
+
+  auto* dither = control<QComboBox>("cboDither");
+  ASSERT_EQ(dither->count(), 5);
+  EXPECT_EQ(dither->itemText(0), "No Dither");
+  EXPECT_EQ(dither->itemText(4), "Floystein");
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(dither->itemData(i).toInt(), i);
+  EXPECT_EQ(dither->currentIndex(), 0);
+  auto* slider = control<QSlider>("sldThreshold");
+  EXPECT_EQ(slider->minimum(), 0);
+  EXPECT_EQ(slider->maximum(), 255);
+  EXPECT_EQ(slider->value(), 128);
+  EXPECT_EQ(control<QComboBox>("cboWidth")->currentText(), "Pixels");
+  EXPECT_EQ(text("txtWidth"), "0");
+  EXPECT_EQ(text("txtHeight"), "0");
+  EXPECT_FALSE(control<QCheckBox>("chkRatio")->isChecked());
+  EXPECT_FALSE(control("cmdApply")->isEnabled());
+  EXPECT_FALSE(control("cmdUndo")->isEnabled());
+  EXPECT_FALSE(control("cmdSave")->isEnabled());
+
+  // Tab walks the controls in the designed order.
+  std::vector<QString> order;
+  QWidget* w = control("cboDither");
+  for (int i = 0; i < 12; ++i) {
+    order.push_back(w->objectName());
+    do
+      w = w->nextInFocusChain();
+    while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || w->objectName().isEmpty());
+  }
+  EXPECT_EQ(order, (std::vector<QString>{"cboDither", "sldThreshold", "txtWidth", "cboWidth", "txtHeight", "cboHeight",
+                                         "chkRatio", "cmdUndo", "cmdApply", "cmdOpen", "cmdSave", "cmdCancel"}));
+}
+
+TEST_F(ImageDialog, ApplyAndTheSliderDoNothingBeforeAPictureIsOpen) {
+  control<QLineEdit>("txtWidth")->setText("10");
+  control<QPushButton>("cmdApply")->click();
+  QTest::keyClick(control("sldThreshold"), Qt::Key_Home);
+  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_FALSE(std::filesystem::exists(preview));
+}
+
+TEST_F(ImageDialog, OpenShowsThePictureInBlackAndWhiteAtItsSize) {
+  openPicture(sunset);
+
+  ASSERT_EQ(ui->fileDialogs.size(), 1u);
+  const auto& asked = ui->fileDialogs[0];
+  EXPECT_FALSE(asked.save);
+  EXPECT_EQ(asked.request.title, "Open an image file");
+  EXPECT_EQ(asked.request.flags, dialogFlags);
+  EXPECT_EQ(asked.request.filter.rfind("Images (*.wbmp,*.bmp,*.png,*.gif,*.jpg)|", 0), 0u);
+  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_TRUE(std::filesystem::exists(preview));
+
+  EXPECT_EQ(previewSize(), QSize(96, 64));
+  const QImage picture = previewImage();
+  ASSERT_EQ(picture.size(), QSize(96, 64));
+  int black = blackPixels(picture), white = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 96; ++x)
+      white += qGray(picture.pixel(x, y)) == 255 ? 1 : 0;
+  EXPECT_EQ(black + white, 96 * 64);
+  EXPECT_GT(black, 0);
+  EXPECT_GT(white, 0);
+  EXPECT_EQ(text("txtWidth"), "96");
+  EXPECT_EQ(text("txtHeight"), "64");
+  EXPECT_TRUE(control("cmdSave")->isEnabled());
+  EXPECT_TRUE(control("cmdApply")->isEnabled());
+
+  // Cancelling the next Open leaves the picture where it was.
+  ui->fileAnswers.push_back(std::nullopt);
+  click("cmdOpen");
+  EXPECT_EQ(previewSize(), QSize(96, 64));
+  EXPECT_TRUE(control("cmdSave")->isEnabled());
+}
+
+TEST_F(ImageDialog, AFileThatIsNoPictureClearsThePreview) {
+  openPicture(sunset);
+  const std::string notPicture = app.file("notes.png");
+  test::writeFile(notPicture, "these are words, not pixels");
+  openPicture(notPicture);
+
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].title, "Image Error");
+  EXPECT_EQ(ui->messages[0].style, ui::vbCritical | ui::vbOKOnly);
+  EXPECT_EQ(previewSize(), QSize(0, 0));
+  EXPECT_TRUE(control<QLabel>("picPictureViewer")->pixmap().isNull());
+  EXPECT_FALSE(control("cmdSave")->isEnabled());
+}
+
+TEST_F(ImageDialog, ThresholdAndDitherReconvertAtTheCurrentSize) {
+  openPicture(sunset);
+  type("txtWidth", "48");
+  type("txtHeight", "32");
+  click("cmdApply");
+  ASSERT_EQ(previewSize(), QSize(48, 32));
+  const int atMiddle = blackPixels(previewImage());
+
+  QTest::keyClick(control("sldThreshold"), Qt::Key_Home);
+  EXPECT_EQ(control<QSlider>("sldThreshold")->value(), 0);
+  EXPECT_EQ(previewSize(), QSize(48, 32));
+  const int atZero = blackPixels(previewImage());
+  QTest::keyClick(control("sldThreshold"), Qt::Key_End);
+  EXPECT_EQ(previewSize(), QSize(48, 32));
+  const int atTop = blackPixels(previewImage());
+  EXPECT_LT(atZero, atMiddle);
+  EXPECT_GT(atTop, atMiddle);
+
+  control<QSlider>("sldThreshold")->setValue(128);
+  ASSERT_EQ(blackPixels(previewImage()), atMiddle);
+  const QImage undithered = previewImage();
+  QTest::keyClick(control("cboDither"), Qt::Key_End);
+  EXPECT_EQ(control<QComboBox>("cboDither")->currentText(), "Floystein");
+  EXPECT_EQ(previewSize(), QSize(48, 32));
+  EXPECT_NE(previewImage(), undithered);
+  EXPECT_EQ(text("txtWidth"), "48");
+  EXPECT_TRUE(ui->messages.empty());
+}
+
+TEST_F(ImageDialog, PercentWithTheRatioKeptMovesBothBoxesTogether) {
+  openPicture(sunset);
+  QTest::mouseClick(control("chkRatio"), Qt::LeftButton);
+  ASSERT_TRUE(control<QCheckBox>("chkRatio")->isChecked());
+  QTest::keyClick(control("cboWidth"), Qt::Key_Down);
+
+  EXPECT_EQ(control<QComboBox>("cboWidth")->currentText(), "Percent");
+  EXPECT_EQ(text("txtWidth"), "100");
+  EXPECT_EQ(control<QComboBox>("cboHeight")->currentText(), "Percent");
+  EXPECT_EQ(text("txtHeight"), "100");
+
+  type("txtWidth", "50");
+  EXPECT_EQ(text("txtHeight"), "50");
+  click("cmdApply");
+  EXPECT_EQ(previewSize(), QSize(48, 32));
+  EXPECT_EQ(control<QComboBox>("cboWidth")->currentText(), "Pixels");
+  EXPECT_EQ(control<QComboBox>("cboHeight")->currentText(), "Pixels");
+  EXPECT_EQ(text("txtWidth"), "48");
+  EXPECT_EQ(text("txtHeight"), "32");
+  EXPECT_TRUE(control("cmdUndo")->isEnabled());
+
+  click("cmdUndo");
+  EXPECT_EQ(previewSize(), QSize(96, 64));
+  EXPECT_EQ(text("txtWidth"), "96");
+  EXPECT_TRUE(control("cmdUndo")->isEnabled());
+}
+
+TEST_F(ImageDialog, SizeBoxesTakeDigitsOnlyAndApplyRefusesOtherText) {
+  openPicture(sunset);
+  type("txtWidth", "4a2");
+  EXPECT_EQ(text("txtWidth"), "42");
+  QTest::keyClick(control("txtWidth"), Qt::Key_Backspace);
+  EXPECT_EQ(text("txtWidth"), "4");
+  QTest::keyClicks(control("txtWidth"), "0123");
+  EXPECT_EQ(text("txtWidth"), "4012") << "four typed characters at most";
+
+  // Pasted text is not filtered; Apply refuses it and the picture stays as it was.
+  QApplication::clipboard()->setText("x9");
+  auto* width = control<QLineEdit>("txtWidth");
+  width->selectAll();
+  width->paste();
+  ASSERT_EQ(width->text(), "x9");
+  click("cmdApply");
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "The Width field is invalid, please enter a numeric value");
+  EXPECT_EQ(ui->messages[0].title, "Image Conversion");
+  EXPECT_EQ(ui->messages[0].style, ui::vbCritical | ui::vbOKOnly);
+  EXPECT_EQ(previewSize(), QSize(96, 64));
+  EXPECT_FALSE(control("cmdUndo")->isEnabled());
+
+  type("txtWidth", "48");
+  QApplication::clipboard()->setText("tall");
+  control<QLineEdit>("txtHeight")->selectAll();
+  control<QLineEdit>("txtHeight")->paste();
+  click("cmdApply");
+  ASSERT_EQ(ui->messages.size(), 2u);
+  EXPECT_NE(ui->messages[1].text.find("Height"), std::string::npos);
+  EXPECT_EQ(ui->messages[1].title, "Image Conversion");
+}
+
+TEST_F(ImageDialog, SaveWritesTheConvertedPictureAsWbmp) {
+  openPicture(sunset);
+  const std::string target = app.file("sunset.wbmp");
+  ui->fileAnswers.push_back(target);
+  click("cmdSave");
+
+  ASSERT_EQ(ui->fileDialogs.size(), 2u);
+  const auto& asked = ui->fileDialogs[1];
+  EXPECT_TRUE(asked.save);
+  EXPECT_EQ(asked.request.title, "Save WBMP ");
+  EXPECT_EQ(asked.request.fileName, "sunset.wbmp");
+  EXPECT_EQ(asked.request.filter, "WBMP Images (*.wbmp)|*.wbmp");
+  EXPECT_EQ(asked.request.defaultExtension, "wbmp");
+  EXPECT_EQ(asked.request.flags, dialogFlags);
+  const std::string wbmp = test::readFile(target);
+  ASSERT_EQ(wbmp.size(), 4u + 12u * 64u); // type, header, width, height, 12 bytes a row
+  EXPECT_EQ(wbmp.substr(0, 4), std::string("\x00\x00\x60\x40", 4));
+  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(ImageDialog, ExitAsksOnceAPictureIsLoadedAndNoKeepsEverything) {
+  openPicture(sunset);
+  type("txtWidth", "50");
+  ui->answers.push_back(ui::vbNo);
+  click("cmdCancel");
+
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "Are you sure you want to cancel?");
+  EXPECT_EQ(ui->messages[0].title, "Cancel");
+  EXPECT_EQ(ui->messages[0].style, ui::vbYesNo | ui::vbInformation);
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(previewSize(), QSize(96, 64));
+  EXPECT_EQ(text("txtWidth"), "50");
+
+  // Yes, here through Esc, closes; the next showing starts afresh.
+  ui->answers.push_back(ui::vbYes);
+  QTest::keyClick(control("cboDither"), Qt::Key_Escape);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(ui->messages.size(), 2u);
+  dialog->show();
+  EXPECT_EQ(text("txtWidth"), "0");
+  EXPECT_FALSE(control("cmdSave")->isEnabled());
+  EXPECT_TRUE(control<QLabel>("picPictureViewer")->pixmap().isNull());
+
+  // With no picture, Exit closes at once.
+  click("cmdCancel");
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(ui->messages.size(), 2u);
+}
+
+TEST_F(ImageDialog, FOneOpensTheHelpFile) {
+  dialog->HelpFile("/opt/velmor/help/prohelp.chm");
+  QTest::keyClick(control("cboDither"), Qt::Key_F1);
+  EXPECT_EQ(ui->helpFiles, std::vector<std::string>{"/opt/velmor/help/prohelp.chm"});
+}
+
+TEST_F(ImageDialog, TheLauncherShowsItModallyWithThePreviewInTheApplicationFolder) {
+  test::TempDir projectDir;
+  auto project = host::FolderProject::create(projectDir.str(), "Site", app.str());
+  installDialogProvider(std::make_shared<qt::DialogProvider>());
+  wizard host;
+  host.Project(project);
+  std::filesystem::remove(preview);
+
+  bool shown = false;
+  test::onNextModal([&](QWidget* modal) {
+    shown = true;
+    EXPECT_EQ(modal->objectName(), "formImages");
+    ui->fileAnswers.push_back(sunset);
+    QTest::mouseClick(modal->findChild<QPushButton*>("cmdOpen"), Qt::LeftButton);
+    EXPECT_TRUE(std::filesystem::exists(app.file("tmp.bmp")));
+    ui->answers.push_back(ui::vbYes);
+    QTest::mouseClick(modal->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+  });
+  EXPECT_FALSE(host.launchWizard("Image"));
+  EXPECT_TRUE(shown);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].title, "Cancel");
+  installDialogProvider(nullptr);
+}
