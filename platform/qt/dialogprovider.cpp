@@ -10,14 +10,26 @@ namespace tavro::qt {
 
 namespace {
 
-// Holds one form for the launcher. The launcher keeps its dialogs until the library goes,
-// which may be after the QApplication has gone; a widget cannot be destroyed then, and the
-// process is ending anyway, so the form is left to it.
+// Set once the process (or the library) is being torn down.
+bool& exiting() {
+  static bool flag = false;
+  return flag;
+}
+
+// Constructed on first use, after the launcher's table of dialogs, so destroyed before it:
+// the forms then know that they are going with the process.
+struct ExitWatch {
+  ~ExitWatch() { exiting() = true; }
+};
+
+// Holds one form for the launcher. The launcher keeps its dialogs until the library goes:
+// at exit, after the QApplication or with Qt's own state half torn down. A widget cannot be
+// destroyed then, and the process is ending anyway, so the form is left to it.
 template <typename Form> class FormDialog : public WizardDialog {
 public:
-  FormDialog() : m_form(new Form) {}
+  FormDialog() : m_form(new Form) { static ExitWatch watch; }
   ~FormDialog() override {
-    if (QCoreApplication::instance())
+    if (!exiting() && QCoreApplication::instance())
       delete m_form;
   }
   FormDialog(const FormDialog&) = delete;
