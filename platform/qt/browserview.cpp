@@ -1,0 +1,672 @@
+// The document model's headers come before Qt's (see browserview.h).
+#include "platform/html/browser.h"
+#include "platform/html/document.h"
+
+#include "platform/qt/browserview.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QUrl>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <string>
+#include <string_view>
+
+namespace tavro::qt {
+
+namespace {
+
+// How the rich text names what it draws: text runs carry an anchor name "e<n>" on their first
+// character, marks and links an address "tavro:<n>", pictures the name "tavro-img:<k>".
+constexpr std::string_view elementPrefix = "e";
+constexpr std::string_view linkScheme = "tavro:";
+constexpr std::string_view pictureScheme = "tavro-img:";
+
+// Nesting deeper than this is drawn without the inner tags: the text stays, the layout of a
+// page nested absurdly deep does not cost the text view its time.
+constexpr int maxTagDepth = 100;
+// Picture files larger than this are not shown.
+constexpr qint64 maxPictureBytes = qint64(64) << 20;
+
+const QString greyText = QStringLiteral("#808080");
+
+std::string escapeText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+    case '&': out += "&amp;"; break;
+    case '<': out += "&lt;"; break;
+    case '>': out += "&gt;"; break;
+    case '"': out += "&quot;"; break;
+    case '\0': break;
+    default: out += c;
+    }
+  }
+  return out;
+}
+
+bool isBlank(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; });
+}
+
+std::string lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z')
+      c = char(c - 'A' + 'a');
+  return s;
+}
+
+// Tags the text view understands, drawn as they are (some under the name it knows).
+std::string_view knownTag(std::string_view name) {
+  static const std::array<std::string_view, 44> same{
+      "p",    "div", "span", "b",   "i",    "u",  "s",    "em",    "strong", "small", "big",
+      "sub",  "sup", "code", "tt",  "kbd",  "samp", "var", "cite",  "dfn",    "address", "blockquote",
+      "center", "pre", "h1", "h2",  "h3",   "h4", "h5",   "h6",    "ul",     "ol",    "li",
+      "dl",   "dt",  "dd",   "table", "thead", "tbody", "tfoot", "tr", "td", "th", "font"};
+  for (auto tag : same)
+    if (tag == name)
+      return tag;
+  if (name == "nobr") return "nobr";
+  if (name == "strike" || name == "del") return "s";
+  if (name == "ins") return "u";
+  if (name == "abbr" || name == "acronym" || name == "q" || name == "label" || name == "legend") return "span";
+  if (name == "xmp" || name == "listing" || name == "plaintext") return "pre";
+  if (name == "form" || name == "fieldset" || name == "section" || name == "article" || name == "nav" ||
+      name == "header" || name == "footer" || name == "main" || name == "aside" || name == "figure" ||
+      name == "figcaption" || name == "details" || name == "summary" || name == "menu" || name == "dir")
+    return name == "menu" || name == "dir" ? "ul" : "div";
+  return {};
+}
+
+// Elements whose content is never shown.
+bool isHiddenContent(std::string_view name) {
+  static const std::array<std::string_view, 20> hidden{
+      "head",  "script", "style", "title", "noscript", "template", "object", "embed",  "applet", "param",
+      "map",   "area",   "noframes", "datalist", "audio", "video", "canvas", "svg",  "math",  "option"};
+  return std::find(hidden.begin(), hidden.end(), name) != hidden.end();
+}
+
+bool isAllowedAttribute(std::string_view name) {
+  static const std::array<std::string_view, 17> allowed{
+      "align", "valign", "width", "height", "border", "cellpadding", "cellspacing", "colspan", "rowspan",
+      "bgcolor", "color", "face", "size", "type", "start", "dir", "nowrap"};
+  return std::find(allowed.begin(), allowed.end(), name) != allowed.end();
+}
+
+// An inline style the text view can take: lower-case names, nothing that names another file,
+// and a bare font size read as pixels (as the classic browser did).
+std::string cleanStyle(std::string_view text) {
+  std::string out;
+  for (auto& [name, value] : html::parseStyle(text)) {
+    const std::string v = lower(value);
+    if (v.find("url(") != std::string::npos || v.find("expression") != std::string::npos)
+      continue;
+    std::string shown = value;
+    if (name == "font-size" && !value.empty() &&
+        std::all_of(value.begin(), value.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; }))
+      shown += "px";
+    if (!out.empty())
+      out += "; ";
+    out += name + ": " + shown;
+  }
+  return out;
+}
+
+std::string attributesOf(const html::Element& el) {
+  std::string out;
+  for (const auto& attribute : el.attributes()) {
+    if (attribute.name == "style") {
+      const std::string style = cleanStyle(attribute.value);
+      if (!style.empty())
+        out += " style=\"" + escapeText(style) + "\"";
+    } else if (isAllowedAttribute(attribute.name)) {
+      out += " " + attribute.name + "=\"" + escapeText(attribute.value) + "\"";
+    }
+  }
+  return out;
+}
+
+// A length in pixels from an attribute ("40") or a style ("WIDTH: 40px"); 0 when none.
+int pixelLength(const html::Element& el, std::string_view name) {
+  std::string value = el.attribute(name);
+  if (value.empty()) {
+    for (auto& [property, v] : html::parseStyle(el.attribute("style")))
+      if (property == name)
+        value = v;
+  }
+  int n = 0;
+  auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+  if (ec != std::errc() || n <= 0 || n > 10000)
+    return 0;
+  std::string_view unit(end, std::size_t(value.data() + value.size() - end));
+  return unit.empty() || unit == "px" ? n : 0;
+}
+
+/// The local file a picture's address names, or "" for anything that is not on this machine.
+QString localPicturePath(const std::string& src) {
+  if (src.empty())
+    return {};
+  if (src.front() == '/')
+    return QString::fromStdString(src);
+  if (lower(src.substr(0, 5)) == "file:") {
+    const QUrl url(QString::fromStdString(src));
+    if (url.isLocalFile() && (url.host().isEmpty() || url.host() == QLatin1String("localhost")))
+      return url.toLocalFile();
+  }
+  return {};
+}
+
+// Writes a document as the text view's rich text, numbering the elements it draws.
+class RichTextWriter {
+public:
+  RichTextWriter(std::vector<html::ElementPtr>& elements, std::vector<QString>& pictures,
+                 std::vector<int>& pictureOwners)
+      : m_elements(elements), m_pictures(pictures), m_pictureOwners(pictureOwners) {}
+
+  std::string write(const html::Document& doc) {
+    std::string out = "<html>";
+    html::ElementPtr body = doc.body();
+    if (!body) {
+      out += "<body></body></html>";
+      return out;
+    }
+    const int bodyNumber = number(body);
+    out += "<body" + attributesOf(*body) + ">";
+    writeContent(body, bodyNumber, out);
+    out += "</body></html>";
+    return out;
+  }
+
+private:
+  struct Context {
+    int owner = 0;        // the element whose text is being written
+    bool inLink = false;  // inside an address of our own, where text needs no name
+    bool disabled = false;
+    bool pre = false;
+    int depth = 0;        // tags written around this point
+  };
+  struct Frame {
+    html::ElementPtr element;
+    std::size_t next = 0;
+    std::string close;
+    Context context;
+  };
+
+  int number(const html::ElementPtr& el) {
+    m_elements.push_back(el);
+    return int(m_elements.size() - 1);
+  }
+
+  static std::string nameAnchor(int n, bool disabled) {
+    return "<a name=\"" + std::string(elementPrefix) + std::to_string(n) + "\"" +
+           (disabled ? " style=\"color:" + greyText.toStdString() + "\"" : std::string()) + ">";
+  }
+
+  static std::string mark(int n, const std::string& glyph, bool disabled) {
+    return "<a href=\"" + std::string(linkScheme) + std::to_string(n) + "\" style=\"text-decoration:none; color:" +
+           (disabled ? greyText.toStdString() : std::string("#000000")) + "\">" + glyph + "</a>";
+  }
+
+  void writeText(const std::string& text, const Context& context, std::string& out) const {
+    if (text.empty())
+      return;
+    if (context.inLink || (!context.pre && isBlank(text))) {
+      out += escapeText(text);
+      return;
+    }
+    out += nameAnchor(context.owner, context.disabled) + escapeText(text) + "</a>";
+  }
+
+  // A form control as the user would recognise it; it takes no part in the layout.
+  void writeControl(const html::Element& el, int n, const Context& context, std::string& out) const {
+    const std::string type = lower(el.attribute("type"));
+    const bool disabled = context.disabled || el.disabled();
+    if (el.is("input")) {
+      if (type == "hidden")
+        return;
+      if (type == "radio" || type == "checkbox") {
+        const std::string glyph = type == "radio" ? (el.checked() ? "\u25C9" : "\u25CB")
+                                                  : (el.checked() ? "\u2611" : "\u2610");
+        if (context.inLink)
+          out += escapeText(glyph);
+        else
+          out += mark(n, glyph, disabled);
+        return;
+      }
+      std::string shown;
+      if (type == "submit" || type == "reset" || type == "button") {
+        std::string caption = el.attribute("value");
+        if (caption.empty())
+          caption = type == "reset" ? "Reset" : type == "submit" ? "Submit" : "";
+        shown = "[ " + caption + " ]";
+      } else if (type == "image") {
+        shown = el.attribute("alt");
+        if (shown.empty())
+          return;
+      } else {
+        std::string value = el.attribute("value");
+        if (type == "password")
+          value = std::string(value.size(), '*');
+        int size = 20;
+        std::from_chars(el.attribute("size").data(), el.attribute("size").data() + el.attribute("size").size(), size);
+        size = std::clamp(size, 1, 40);
+        if (int(value.size()) > size)
+          value.resize(std::size_t(size));
+        shown = "[" + value + std::string(std::size_t(size) - value.size(), ' ') + "]";
+      }
+      Context c = context;
+      c.owner = n;
+      c.disabled = disabled;
+      c.pre = true;
+      writeText(shown, c, out);
+      return;
+    }
+    if (el.is("select")) {
+      std::string chosen;
+      for (const auto& option : el.getElementsByTagName("option")) {
+        if (chosen.empty() || option->hasAttribute("selected"))
+          chosen = option->innerText();
+        if (option->hasAttribute("selected"))
+          break;
+      }
+      Context c = context;
+      c.owner = n;
+      c.disabled = disabled;
+      writeText("[" + chosen + " \u25BE]", c, out);
+      return;
+    }
+    // textarea
+    std::string text = el.textContent();
+    if (text.size() > 80)
+      text = text.substr(0, 80) + "...";
+    Context c = context;
+    c.owner = n;
+    c.disabled = disabled;
+    writeText("[" + text + "]", c, out);
+  }
+
+  void writePicture(const html::Element& el, int n, const Context& context, std::string& out) {
+    const QString path = localPicturePath(el.src());
+    if (path.isEmpty()) {
+      // Nothing is fetched from elsewhere: the picture's text stands in for it.
+      const std::string alt = el.attribute("alt");
+      if (!alt.empty()) {
+        Context c = context;
+        c.owner = n;
+        c.disabled = true;
+        writeText("[" + alt + "]", c, out);
+      }
+      return;
+    }
+    m_pictures.push_back(path);
+    m_pictureOwners.push_back(n);
+    out += "<img src=\"" + std::string(pictureScheme) + std::to_string(m_pictures.size() - 1) + "\"";
+    if (int w = pixelLength(el, "width"))
+      out += " width=\"" + std::to_string(w) + "\"";
+    if (int h = pixelLength(el, "height"))
+      out += " height=\"" + std::to_string(h) + "\"";
+    out += ">";
+  }
+
+  void writeContent(const html::ElementPtr& root, int rootNumber, std::string& out) {
+    Context top;
+    top.owner = rootNumber;
+    top.disabled = root->disabled();
+    std::vector<Frame> stack;
+    stack.push_back({root, 0, {}, top});
+    while (!stack.empty()) {
+      Frame& frame = stack.back();
+      const auto& children = frame.element->childNodes();
+      if (frame.next >= children.size()) {
+        out += frame.close;
+        stack.pop_back();
+        continue;
+      }
+      const html::NodePtr child = children[frame.next++];
+      const Context context = frame.context;
+      if (child->nodeType() == html::NodeType::Text) {
+        writeText(child->data(), context, out);
+        continue;
+      }
+      if (!child->isElement())
+        continue;
+      auto el = std::static_pointer_cast<html::Element>(child);
+      const std::string& name = el->localName();
+      if (isHiddenContent(name))
+        continue;
+      const int n = number(el);
+      Context inner = context;
+      inner.owner = n;
+      inner.disabled = context.disabled || el->disabled();
+
+      if (name == "input" || name == "select" || name == "textarea") {
+        writeControl(*el, n, context, out);
+        continue;
+      }
+      if (name == "img") {
+        writePicture(*el, n, context, out);
+        continue;
+      }
+      if (name == "br" || name == "hr") {
+        out += "<" + name + ">";
+        continue;
+      }
+      if (name == "frame" || name == "iframe") {
+        // Frames are not loaded: their address stands in for them.
+        Context c = inner;
+        c.disabled = true;
+        out += "<p>";
+        writeText("[frame: " + el->attribute("src") + "]", c, out);
+        out += "</p>";
+        continue;
+      }
+
+      std::string open;
+      std::string close;
+      if (name == "a" && el->hasAttribute("href") && !context.inLink) {
+        open = "<a href=\"" + std::string(linkScheme) + std::to_string(n) + "\">";
+        close = "</a>";
+        inner.inLink = true;
+      } else if (name == "button") {
+        open = nameAnchor(n, inner.disabled) + "[ </a>";
+        close = nameAnchor(n, inner.disabled) + " ]</a>";
+      } else if (name == "caption") {
+        open = "<tr><td><b>";
+        close = "</b></td></tr>";
+      } else if (std::string_view tag = knownTag(name); !tag.empty()) {
+        open = "<" + std::string(tag) + attributesOf(*el) + ">";
+        close = "</" + std::string(tag) + ">";
+        if (tag == "pre")
+          inner.pre = true;
+      }
+      if (!open.empty()) {
+        if (context.depth >= maxTagDepth) {
+          open.clear();
+          close.clear();
+        } else {
+          ++inner.depth;
+        }
+      }
+      out += open;
+      stack.push_back({el, 0, close, inner});
+    }
+  }
+
+  std::vector<html::ElementPtr>& m_elements;
+  std::vector<QString>& m_pictures;
+  std::vector<int>& m_pictureOwners;
+};
+
+/// The number after a prefix ("tavro:12" -> 12), or -1.
+int numberAfter(const QString& text, std::string_view prefix) {
+  const QString p = QString::fromLatin1(prefix.data(), qsizetype(prefix.size()));
+  if (!text.startsWith(p))
+    return -1;
+  bool ok = false;
+  const int n = text.mid(p.size()).toInt(&ok);
+  return ok ? n : -1;
+}
+
+} // namespace
+
+BrowserView::BrowserView(std::shared_ptr<html::Browser> browser, QWidget* parent)
+    : QTextBrowser(parent), m_browser(std::move(browser)) {
+  setOpenLinks(false);
+  setOpenExternalLinks(false);
+  setUndoRedoEnabled(false);
+  setTabChangesFocus(true);
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
+
+  m_navigateConnection = m_browser->NavigateComplete2.connect([this](html::Browser&, const std::string&) { schedule(true); });
+  m_completeConnection = m_browser->DocumentComplete.connect([this](html::Browser&, const std::string&) { schedule(true); });
+  schedule(true);
+}
+
+BrowserView::~BrowserView() {
+  detachDocument();
+  m_browser->NavigateComplete2.disconnect(m_navigateConnection);
+  m_browser->DocumentComplete.disconnect(m_completeConnection);
+}
+
+void BrowserView::attachDocument() {
+  const auto& doc = m_browser->Document();
+  if (doc == m_document.lock())
+    return;
+  detachDocument();
+  if (!doc)
+    return;
+  m_document = doc;
+  m_changedConnection = doc->changed.connect([this](html::Node&) { schedule(false); });
+}
+
+void BrowserView::detachDocument() {
+  if (auto old = m_document.lock())
+    old->changed.disconnect(m_changedConnection);
+  m_document.reset();
+  m_changedConnection = 0;
+}
+
+void BrowserView::schedule(bool navigated) {
+  attachDocument();
+  m_navigated = m_navigated || navigated;
+  if (m_pending)
+    return;
+  m_pending = true;
+  QMetaObject::invokeMethod(this, &BrowserView::renderPending, Qt::QueuedConnection);
+}
+
+void BrowserView::renderPending() {
+  if (m_pending)
+    refresh();
+}
+
+void BrowserView::refresh() {
+  attachDocument();
+  const bool navigated = m_navigated;
+  m_pending = false;
+  m_navigated = false;
+
+  m_elements.clear();
+  m_pictures.clear();
+  m_pictureOwner.clear();
+  if (navigated)
+    m_pictureCache.clear();
+
+  std::string markup;
+  if (const auto& doc = m_browser->Document()) {
+    markup = RichTextWriter(m_elements, m_pictures, m_pictureOwner).write(*doc);
+  }
+  m_html = QString::fromUtf8(markup.data(), qsizetype(markup.size()));
+
+  const int scroll = verticalScrollBar()->value();
+  setHtml(m_html);
+  verticalScrollBar()->setValue(navigated ? 0 : scroll);
+
+  setAcceptDrops(m_browser->RegisterAsDropTarget());
+  viewport()->setAcceptDrops(m_browser->RegisterAsDropTarget());
+  ++m_renderCount;
+  emit rendered();
+}
+
+QVariant BrowserView::loadResource(int type, const QUrl& name) {
+  // Only the pictures this view itself named are served; every other address, whatever the
+  // page asked for, yields nothing.
+  if (type != QTextDocument::ImageResource)
+    return {};
+  const int k = numberAfter(name.toString(), pictureScheme);
+  if (k < 0 || k >= int(m_pictures.size()))
+    return {};
+  const QString& path = m_pictures[std::size_t(k)];
+  if (auto it = m_pictureCache.constFind(path); it != m_pictureCache.constEnd())
+    return *it;
+  QImage image;
+  const QFileInfo info(path);
+  if (info.isFile() && info.size() <= maxPictureBytes) {
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    image = reader.read();
+  }
+  m_pictureCache.insert(path, image);
+  if (image.isNull())
+    return {};
+  return image;
+}
+
+html::ElementPtr BrowserView::elementAt(const QPoint& viewportPos) const {
+  auto byNumber = [this](int n) -> html::ElementPtr {
+    return n >= 0 && n < int(m_elements.size()) ? m_elements[std::size_t(n)] : nullptr;
+  };
+  if (const int n = numberAfter(anchorAt(viewportPos), linkScheme); n >= 0)
+    return byNumber(n);
+
+  QTextDocument* doc = document();
+  const QPointF point(viewportPos + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+  int position = doc->documentLayout()->hitTest(point, Qt::ExactHit);
+  if (position < 0)
+    return nullptr;
+
+  // The character under the point, then the last text run that started at or before it.
+  QTextBlock block = doc->findBlock(position);
+  if (position > block.position() && position >= block.position() + block.length() - 1)
+    --position;
+  for (int blocksSeen = 0; block.isValid() && blocksSeen < 500; block = block.previous(), ++blocksSeen) {
+    std::vector<QTextFragment> fragments;
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+      fragments.push_back(it.fragment());
+    for (auto it = fragments.rbegin(); it != fragments.rend(); ++it) {
+      if (it->position() > position)
+        continue;
+      const QTextCharFormat format = it->charFormat();
+      if (format.isImageFormat()) {
+        if (blocksSeen == 0 && it->position() + it->length() > position) {
+          const int k = numberAfter(format.toImageFormat().name(), pictureScheme);
+          if (k >= 0 && k < int(m_pictureOwner.size()))
+            return byNumber(m_pictureOwner[std::size_t(k)]);
+        }
+        continue;
+      }
+      if (const int n = numberAfter(format.anchorHref(), linkScheme); n >= 0)
+        return byNumber(n);
+      const QStringList names = format.anchorNames();
+      if (!names.isEmpty())
+        return byNumber(numberAfter(names.last(), elementPrefix));
+    }
+  }
+  return nullptr;
+}
+
+QRect BrowserView::markRect(const html::ElementPtr& input) const {
+  auto found = std::find(m_elements.begin(), m_elements.end(), input);
+  if (!input || found == m_elements.end())
+    return {};
+  const QString href = QString::fromLatin1(linkScheme.data(), qsizetype(linkScheme.size())) +
+                       QString::number(found - m_elements.begin());
+  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (fragment.charFormat().anchorHref() != href)
+        continue;
+      QTextCursor cursor(document());
+      cursor.setPosition(fragment.position());
+      const QRect start = cursorRect(cursor);
+      cursor.setPosition(fragment.position() + fragment.length());
+      const QRect end = cursorRect(cursor);
+      return QRect(start.topLeft(), end.bottomLeft()).normalized().adjusted(0, 0, 1, 0);
+    }
+  }
+  return {};
+}
+
+html::ElementPtr BrowserView::liveTarget(const html::ElementPtr& element) const {
+  // A change not yet drawn may have taken the element out of the page: the body takes the
+  // event then, as it does for a point over empty space.
+  const auto& doc = m_browser->Document();
+  if (!element || !doc || element->ownerDocument() != doc || !element->isConnected())
+    return nullptr;
+  return element;
+}
+
+void BrowserView::mousePressEvent(QMouseEvent* event) {
+  m_pressed = event->button() == Qt::LeftButton;
+  m_pressPos = event->position().toPoint();
+  QTextBrowser::mousePressEvent(event);
+}
+
+void BrowserView::mouseReleaseEvent(QMouseEvent* event) {
+  const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                     (event->position().toPoint() - m_pressPos).manhattanLength() < 6;
+  m_pressed = false;
+  QTextBrowser::mouseReleaseEvent(event);
+  const auto& doc = m_browser->Document();
+  if (!click || !doc)
+    return;
+  // Whatever the model decides, the view never leaves the page on its own: following a link
+  // is the browser's business, and it opens only what the wizard tells it to.
+  doc->dispatchClick(liveTarget(elementAt(event->position().toPoint())));
+}
+
+void BrowserView::contextMenuEvent(QContextMenuEvent* event) {
+  const auto& doc = m_browser->Document();
+  if (doc && !doc->dispatchContextMenu(liveTarget(elementAt(event->pos())))) {
+    event->accept();
+    return;
+  }
+  QTextBrowser::contextMenuEvent(event);
+}
+
+void BrowserView::keyPressEvent(QKeyEvent* event) {
+  // Tab moves the focus on through the window's own controls.
+  if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+    QTextBrowser::keyPressEvent(event);
+    return;
+  }
+  const auto& doc = m_browser->Document();
+  if (doc && !doc->dispatchKeyDown(virtualKeyCode(event->key()))) {
+    event->accept();
+    return;
+  }
+  QTextBrowser::keyPressEvent(event);
+}
+
+int BrowserView::virtualKeyCode(int qtKey) {
+  if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+    return qtKey; // the same codes
+  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+    return 0x70 + (qtKey - Qt::Key_F1);
+  switch (qtKey) {
+  case Qt::Key_Backspace: return 0x08;
+  case Qt::Key_Tab: return 0x09;
+  case Qt::Key_Return:
+  case Qt::Key_Enter: return 0x0D;
+  case Qt::Key_Shift: return 0x10;
+  case Qt::Key_Control: return 0x11;
+  case Qt::Key_Alt: return 0x12;
+  case Qt::Key_Escape: return 0x1B;
+  case Qt::Key_Space: return 0x20;
+  case Qt::Key_PageUp: return 0x21;
+  case Qt::Key_PageDown: return 0x22;
+  case Qt::Key_End: return 0x23;
+  case Qt::Key_Home: return 0x24;
+  case Qt::Key_Left: return 0x25;
+  case Qt::Key_Up: return 0x26;
+  case Qt::Key_Right: return 0x27;
+  case Qt::Key_Down: return 0x28;
+  case Qt::Key_Insert: return 0x2D;
+  case Qt::Key_Delete: return 0x2E;
+  default: return 0;
+  }
+}
+
+} // namespace tavro::qt

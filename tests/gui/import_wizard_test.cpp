@@ -1,0 +1,698 @@
+// The HTML import wizard driven as a user drives it: by its buttons, its address row, its lists
+// and the marks in its browser view, with the ui services scripted. Also the browser view on
+// its own, and the screenshots of a sample run.
+
+// The document model's headers come before any Qt header (a member named emit).
+#include "conversion/importengine.h"
+#include "host/folderproject.h"
+#include "htmlimport/browsertaming.h"
+#include "platform/html/browser.h"
+#include "platform/html/document.h"
+#include "platform/ui/scriptedui.h"
+#include "tests/support/testsupport.h"
+#include "util/clstringex.h"
+
+#include "htmlimport/frmhtmlimport.h"
+#include "navbar/navbar.h"
+#include "platform/qt/browserview.h"
+#include "platform/qt/ssactivetabs.h"
+#include "tests/gui/guitest.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace tavro;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+constexpr const char* wizardCaption = "HTML Import Wizard";
+
+class ImportWizard : public ::testing::Test {
+protected:
+  void SetUp() override {
+    stdfs::copy(test::sourceDir() / "samples" / "pages", dir.path() / "pages", stdfs::copy_options::recursive);
+    project = host::FolderProject::create(dir.file("project"), "Demo", dir.file("app"));
+    form.setHelpFile(dir.file("app/help/prohelp.chm"));
+    form.setProject(project);
+    form.Form_Load();
+    form.show();
+  }
+
+  std::string page(const std::string& name) const { return dir.file("pages/" + name); }
+
+  template <class T>
+  T* control(const char* name) const {
+    return form.findChild<T*>(QString::fromLatin1(name));
+  }
+  QLineEdit* address() const { return control<QLineEdit>("txtAddress"); }
+  QLineEdit* fileName() const { return control<QLineEdit>("txtFileName"); }
+  QListWidget* allowed() const { return control<QListWidget>("lstKnownElements"); }
+  QListWidget* removed() const { return control<QListWidget>("lstRemovedElements"); }
+
+  void click(int button) { QTest::mouseClick(form.navBar()->cmdNav(button), Qt::LeftButton); }
+  void clickControl(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
+  void browse(const std::optional<std::string>& path) {
+    ui->fileAnswers.push_back(path);
+    clickControl("cmdBrowse");
+  }
+  /// Page 2 with the page open.
+  void load(const std::string& path) {
+    click(NavBar::Next);
+    browse(path);
+  }
+  /// Page 4 for the page.
+  void toFineTune(const std::string& path) {
+    load(path);
+    click(NavBar::Next);
+    click(NavBar::Next);
+    ASSERT_EQ(selectedPage(), 4);
+  }
+
+  int selectedPage() const { return form.pages()->selectedTab(); }
+  /// The enabled state of Back, Next, Finish and Cancel, e.g. "-++-".
+  std::string buttons() const {
+    std::string s;
+    for (int n = NavBar::Back; n <= NavBar::Cancel; ++n)
+      s += form.navBar()->cmdNav(n)->isEnabled() ? '+' : '-';
+    return s;
+  }
+  html::Document& shown() const { return *form.browser()->Document(); }
+  std::string shownText() const { return shown().body()->innerText(); }
+  /// What the view draws, as plain text, once pending changes are drawn.
+  QString viewText() const {
+    QCoreApplication::processEvents();
+    return form.browserView()->toPlainText();
+  }
+  static std::vector<std::string> names(const QListWidget* list) {
+    std::vector<std::string> out;
+    for (int i = 0; i < list->count(); ++i)
+      out.push_back(list->item(i)->text().toStdString());
+    return out;
+  }
+  std::vector<std::string> projectDocuments() const {
+    std::vector<std::string> out;
+    for (const auto& d : project->documents())
+      out.push_back(d.name);
+    return out;
+  }
+  /// Every hourglass was taken back.
+  bool pointerRestored() {
+    int depth = 0;
+    for (auto p : ui->pointers)
+      depth += p == ui::Pointer::Hourglass ? 1 : -1;
+    return depth == 0 && (ui->pointers.empty() || ui->pointers.back() == ui::Pointer::Default);
+  }
+
+  QApplication& app = test::application();
+  test::TempDir dir;
+  ui::ScopedScriptedUi ui;
+  std::shared_ptr<host::FolderProject> project;
+  frmHTMLImport form;
+};
+
+} // namespace
+
+TEST_F(ImportWizard, OpensOnTheInstructionsWithEveryControlUnderItsName) {
+  EXPECT_EQ(form.windowTitle(), wizardCaption);
+  EXPECT_EQ(selectedPage(), 1);
+  EXPECT_EQ(buttons(), "-+-+");
+
+  EXPECT_EQ(shown().body()->getElementsByTagName("B").at(0)->innerText(), "Import Wizard - Instructions");
+  const auto paragraphs = shown().body()->getElementsByTagName("P");
+  ASSERT_EQ(paragraphs.size(), 2u);
+  EXPECT_EQ(paragraphs[0]->innerText(), frmHTMLImport::introText());
+  EXPECT_EQ(paragraphs[1]->innerText(), "Before importing the HTML file please read the guidelines by pressing 'F1'."
+                                        " These guidelines give information on how to improve the conversion process.");
+  EXPECT_EQ(shown().body()->style().fontFamily(), "Arial");
+  EXPECT_EQ(shown().body()->style().fontSize(), "12");
+  EXPECT_TRUE(viewText().contains("Import Wizard - Instructions"));
+
+  const std::pair<const char*, const char*> labels[] = {
+      {"lblIntroTitle", "HTML Import Wizard"},
+      {"lblIntroSubTitle", "Follow the steps to import HTML content into your Velmor Professional project"},
+      {"lblLoadTitle", "Select a HTML File"},
+      {"lblLoadSubTitle", "Click the Browse button to locate a HTML File on your PC"},
+      {"lblAnalysisTitle", "Conversion Analysis"},
+      {"lblAnalysisSubTitle", "View the log below to get a breakdown of the conversion process"},
+      {"Label5", "Fine Tune Content"},
+      {"Label4", "Select elements which should not be included in the conversion process"},
+      {"lblAddress", "Address"},
+      {"lblAllowed", "Allowed"},
+      {"lblRemoved", "Removed"},
+      {"lblFileSave", "File name"}};
+  for (auto [name, text] : labels) {
+    auto* label = control<QLabel>(name);
+    ASSERT_NE(label, nullptr) << name;
+    EXPECT_EQ(label->text(), text) << name;
+  }
+  for (const char* title : {"lblIntroTitle", "lblLoadTitle", "lblAnalysisTitle", "Label5"}) {
+    EXPECT_EQ(control<QLabel>(title)->font().family(), "Verdana");
+    EXPECT_DOUBLE_EQ(control<QLabel>(title)->font().pointSizeF(), 9.75);
+    EXPECT_TRUE(control<QLabel>(title)->font().bold());
+  }
+  for (const char* subTitle : {"lblIntroSubTitle", "lblLoadSubTitle", "lblAnalysisSubTitle", "Label4"}) {
+    EXPECT_DOUBLE_EQ(control<QLabel>(subTitle)->font().pointSizeF(), 8.25);
+    EXPECT_FALSE(control<QLabel>(subTitle)->font().bold());
+  }
+  EXPECT_EQ(control<QPushButton>("cmdBrowse")->text(), "&Browse");
+  EXPECT_EQ(control<QCheckBox>("chkImages")->text(), "Put images in an images folder");
+  EXPECT_FALSE(control<QCheckBox>("chkImages")->isChecked());
+  EXPECT_TRUE(control<QPushButton>("cmdRemove")->text().isEmpty());
+  EXPECT_FALSE(control<QPushButton>("cmdAdd")->icon().isNull());
+  for (const char* name : {"SSActiveTabsHTML", "SSActiveTabIntro", "SSActiveTabLoad", "SSActiveTabAnalysis",
+                           "SSActiveTabFinish", "SSActiveTabFrames", "picWelcome", "picKnown", "Picture1", "Picture2",
+                           "frmAllowrd", "wbBrowser", "NavBarHTMLWizard", "txtAddress", "txtFileName"})
+    EXPECT_NE(form.findChild<QWidget*>(name), nullptr) << name;
+  EXPECT_TRUE(control<QWidget>("SSActiveTabFrames")->isHidden());
+  EXPECT_EQ(form.navBar()->NavigationMode(), 1);
+  EXPECT_TRUE(form.browser()->Offline());
+  EXPECT_FALSE(form.browser()->RegisterAsDropTarget());
+}
+
+TEST_F(ImportWizard, ImportsASamplePageIntoTheProject) {
+  click(NavBar::Next);
+  EXPECT_EQ(selectedPage(), 2);
+  EXPECT_EQ(buttons(), "+--+");
+  EXPECT_FALSE(address()->isHidden());
+  EXPECT_EQ(shown().body()->innerHTML(), "");
+
+  browse(page("rich.html"));
+  ASSERT_EQ(ui->fileDialogs.size(), 1u);
+  EXPECT_EQ(ui->fileDialogs[0].request.filter, "HTM Files (*.htm)|*.htm;*.html");
+  EXPECT_EQ(ui->fileDialogs[0].request.flags, 4100);
+  EXPECT_EQ(ui->fileDialogs[0].request.initialFolder, project->ProjectFolder());
+  EXPECT_EQ(address()->text().toStdString(), page("rich.html"));
+  EXPECT_EQ(buttons(), "++-+");
+  // The page shows tamed: its scripts and objects gone, its form controls disabled.
+  EXPECT_TRUE(shown().getElementsByTagName("SCRIPT").empty());
+  EXPECT_TRUE(shown().getElementsByTagName("OBJECT").empty());
+  EXPECT_TRUE(shown().getElementsByTagName("INPUT").at(0)->disabled());
+  EXPECT_TRUE(viewText().contains("Timetable"));
+
+  click(NavBar::Next);
+  EXPECT_EQ(selectedPage(), 3);
+  EXPECT_EQ(buttons(), "++-+");
+  EXPECT_TRUE(address()->isHidden());
+  EXPECT_EQ(fileName()->text(), "rich");
+  EXPECT_FALSE(form.engine()->m_strWml.empty());
+  EXPECT_EQ(shownText().rfind("Analysis Log", 0), 0u) << shownText();
+
+  click(NavBar::Next);
+  EXPECT_EQ(selectedPage(), 4);
+  EXPECT_EQ(buttons(), "+-++");
+  EXPECT_GT(allowed()->count(), 0);
+  EXPECT_EQ(names(allowed()), form.engine()->lstKnownElements.items());
+  EXPECT_EQ(removed()->count(), 0);
+
+  click(NavBar::Finish);
+  EXPECT_TRUE(ui->messages.empty()) << ui->messages[0].text;
+  EXPECT_FALSE(form.isLoaded());
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_TRUE(stdfs::exists(dir.path() / "project" / "rich.wml"));
+  EXPECT_NE(test::readFile(dir.path() / "project" / "rich.wml").find("<wml>"), std::string::npos);
+  EXPECT_EQ(projectDocuments(), std::vector<std::string>{"rich"});
+  EXPECT_TRUE(pointerRestored());
+}
+
+TEST_F(ImportWizard, ArrowButtonsMoveNamesAndRebuildThePreview) {
+  toFineTune(page("rich.html"));
+  const auto allNames = names(allowed());
+  ASSERT_NE(std::find(allNames.begin(), allNames.end(), "table"), allNames.end());
+  const auto tables = [&] { return shown().getElementsByTagName("TABLE").size(); };
+  ASSERT_GT(tables(), 0u);
+
+  allowed()->findItems("table", Qt::MatchExactly).at(0)->setSelected(true);
+  clickControl("cmdRemove");
+  EXPECT_EQ(names(removed()), std::vector<std::string>{"table"});
+  EXPECT_TRUE(allowed()->findItems("table", Qt::MatchExactly).isEmpty());
+  EXPECT_EQ(tables(), 0u);
+
+  // With nothing selected nothing moves, and the preview stays filtered.
+  removed()->clearSelection();
+  clickControl("cmdAdd");
+  EXPECT_EQ(names(removed()), std::vector<std::string>{"table"});
+  EXPECT_EQ(tables(), 0u);
+
+  removed()->item(0)->setSelected(true);
+  clickControl("cmdAdd");
+  EXPECT_EQ(removed()->count(), 0);
+  EXPECT_GT(tables(), 0u);
+  EXPECT_TRUE(pointerRestored());
+
+  // Browsing to another page empties both lists.
+  click(NavBar::Back);
+  click(NavBar::Back);
+  allowed()->clearSelection();
+  allowed()->item(0)->setSelected(true);
+  clickControl("cmdRemove");
+  ASSERT_EQ(removed()->count(), 1);
+  browse(page("plain.html"));
+  EXPECT_EQ(allowed()->count(), 0);
+  EXPECT_EQ(removed()->count(), 0);
+}
+
+TEST_F(ImportWizard, FramesetLetsTheUserPickAFrame) {
+  load(page("frameset.html"));
+  click(NavBar::Next);
+  EXPECT_EQ(selectedPage(), 3);
+  EXPECT_EQ(buttons(), "++-+");
+  ASSERT_EQ(shown().getElementsByTagName("INPUT").size(), 2u);
+
+  // Next before a frame is checked: told, and nothing else happens.
+  click(NavBar::Next);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "Please select a frame before continuing.");
+  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly);
+  EXPECT_EQ(ui->messages[0].title, "");
+  EXPECT_EQ(selectedPage(), 3);
+
+  // The user clicks the mark of the main frame in the view.
+  auto mainRadio = shown().getElementById("main.html");
+  ASSERT_NE(mainRadio, nullptr);
+  QCoreApplication::processEvents();
+  const QRect mark = form.browserView()->markRect(mainRadio);
+  ASSERT_FALSE(mark.isEmpty());
+  QTest::mouseClick(form.browserView()->viewport(), Qt::LeftButton, {}, mark.center());
+  EXPECT_TRUE(mainRadio->checked());
+  EXPECT_TRUE(viewText().contains(QStringLiteral("\u25C9")));
+
+  click(NavBar::Next);
+  EXPECT_EQ(selectedPage(), 2);
+  EXPECT_EQ(address()->text().toStdString(), page("main.html"));
+  EXPECT_FALSE(address()->isHidden());
+  EXPECT_EQ(buttons(), "++-+");
+  EXPECT_NE(shown().url().find("main.html"), std::string::npos);
+
+  click(NavBar::Next);
+  EXPECT_EQ(selectedPage(), 3);
+  EXPECT_EQ(fileName()->text(), "main");
+  EXPECT_FALSE(form.engine()->m_strWml.empty());
+  EXPECT_EQ(ui->messages.size(), 1u);
+}
+
+TEST_F(ImportWizard, BackFromTheFramesListReloadsTheFrameset) {
+  load(page("frameset.html"));
+  click(NavBar::Next);
+  click(NavBar::Back);
+  EXPECT_EQ(selectedPage(), 2);
+  EXPECT_EQ(address()->text().toStdString(), page("frameset.html"));
+  EXPECT_EQ(shown().getElementsByTagName("FRAME").size(), 2u);
+  EXPECT_EQ(buttons(), "++-+");
+}
+
+TEST_F(ImportWizard, APageThatCannotBeConvertedShowsTheErrorPage) {
+  test::writeFile(dir.path() / "pages" / "empty.html", "<html><body></body></html>");
+  load(page("empty.html"));
+  EXPECT_EQ(buttons(), "++-+");
+  click(NavBar::Next);
+  EXPECT_EQ(selectedPage(), 3);
+  EXPECT_EQ(buttons(), "+--+");
+  EXPECT_NE(shownText().find("An Error occurred during the transformation process."), std::string::npos);
+  EXPECT_TRUE(ui->messages.empty());
+
+  click(NavBar::Back);
+  EXPECT_EQ(selectedPage(), 2);
+  EXPECT_EQ(buttons(), "+--+"); // the page is open again, but an empty body offers nothing to go on with
+  browse(page("plain.html"));
+  EXPECT_EQ(buttons(), "++-+");
+  click(NavBar::Next);
+  EXPECT_EQ(buttons(), "++-+");
+}
+
+TEST_F(ImportWizard, BackFromEachPage) {
+  toFineTune(page("plain.html"));
+  const std::string analysis = form.engine()->m_html.AnalysisPage;
+
+  click(NavBar::Back);
+  EXPECT_EQ(selectedPage(), 3);
+  EXPECT_EQ(shown().body()->innerHTML(), analysis);
+  EXPECT_EQ(buttons(), "++-+");
+
+  click(NavBar::Back);
+  EXPECT_EQ(selectedPage(), 2);
+  EXPECT_EQ(buttons(), "++-+");
+  EXPECT_FALSE(address()->isHidden());
+  EXPECT_NE(shown().url().find("plain.html"), std::string::npos);
+
+  click(NavBar::Back);
+  EXPECT_EQ(selectedPage(), 1);
+  EXPECT_EQ(buttons(), "-+-+");
+  EXPECT_EQ(shown().body()->getElementsByTagName("B").at(0)->innerText(), "Import Wizard - Instructions");
+
+  click(NavBar::Back);
+  EXPECT_EQ(selectedPage(), 1);
+
+  // Forward again reopens the same page; once it has gone, the file-not-found page says so.
+  click(NavBar::Next);
+  EXPECT_NE(shown().url().find("plain.html"), std::string::npos);
+  EXPECT_EQ(buttons(), "++-+");
+  click(NavBar::Back);
+  stdfs::remove(dir.path() / "pages" / "plain.html");
+  click(NavBar::Next);
+  EXPECT_EQ(selectedPage(), 2);
+  EXPECT_EQ(buttons(), "+--+");
+  EXPECT_NE(shownText().find("could not be found"), std::string::npos);
+  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_TRUE(pointerRestored());
+}
+
+TEST_F(ImportWizard, BrowseWithoutAFileOrWithAWrongOneSaysSo) {
+  click(NavBar::Next);
+  browse(std::nullopt);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "No HTML file was specified. Please specify a HTML file");
+  EXPECT_EQ(ui->messages[0].title, "Unable to load HTML file");
+  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly | ui::vbCritical);
+  EXPECT_EQ(buttons(), "+--+");
+
+  test::writeFile(dir.path() / "pages" / "notes.txt", "<p>hello</p>");
+  browse(page("notes.txt"));
+  ASSERT_EQ(ui->messages.size(), 2u);
+  EXPECT_EQ(ui->messages[1].text, "The HTML file specified is invalid. Please specify a different HTML file");
+  EXPECT_EQ(buttons(), "+--+");
+
+  browse(page("plain.html"));
+  EXPECT_EQ(buttons(), "++-+");
+  address()->clear();
+  EXPECT_EQ(buttons(), "+--+");
+}
+
+TEST_F(ImportWizard, CancelAsksFirst) {
+  load(page("plain.html"));
+  ui->answers.push_back(ui::vbNo);
+  click(NavBar::Cancel);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "Are you sure you want to cancel the wizard?");
+  EXPECT_EQ(ui->messages[0].style, ui::vbYesNo | ui::vbInformation);
+  EXPECT_EQ(ui->messages[0].title, wizardCaption);
+  EXPECT_TRUE(form.isLoaded());
+  EXPECT_EQ(selectedPage(), 2);
+  EXPECT_EQ(buttons(), "++-+");
+
+  ui->answers.push_back(ui::vbYes);
+  click(NavBar::Cancel);
+  EXPECT_FALSE(form.isLoaded());
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_TRUE(projectDocuments().empty());
+
+  // The next run starts afresh on page 1.
+  form.Form_Load();
+  EXPECT_EQ(selectedPage(), 1);
+  EXPECT_TRUE(address()->text().isEmpty());
+  EXPECT_EQ(buttons(), "-+-+");
+}
+
+TEST_F(ImportWizard, FinishRefusesBadNamesAndKeepsThePage) {
+  toFineTune(page("plain.html"));
+
+  fileName()->clear();
+  click(NavBar::Finish);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "A file name must be entered before importing the document");
+  EXPECT_EQ(ui->messages[0].title, "Enter a file name");
+  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly | ui::vbCritical);
+
+  fileName()->setText("a*b");
+  click(NavBar::Finish);
+  ASSERT_EQ(ui->messages.size(), 2u);
+  EXPECT_EQ(ui->messages[1].text, clStringEx::forbiddenCharactersMessage());
+
+  // A project document of that name.
+  test::writeFile(dir.path() / "project" / "taken.wml", "<wml/>");
+  ASSERT_TRUE(project->AddDocument("taken"));
+  fileName()->setText("taken");
+  click(NavBar::Finish);
+  ASSERT_EQ(ui->messages.size(), 3u);
+  EXPECT_EQ(ui->messages[2].text, "The file taken already belongs to the project Demo");
+  EXPECT_EQ(ui->messages[2].style, ui::vbOKOnly | ui::vbExclamation);
+
+  // A file of that name outside the project: overwrite declined, then accepted.
+  const auto stray = dir.path() / "project" / "stray.wml";
+  test::writeFile(stray, "old");
+  fileName()->setText("stray.htm");
+  ui->answers.push_back(ui::vbNo);
+  click(NavBar::Finish);
+  ASSERT_EQ(ui->messages.size(), 4u);
+  EXPECT_EQ(ui->messages[3].text, "The file " + stray.string() + " already exists. Overwrite this file ?");
+  EXPECT_EQ(ui->messages[3].title, "File already exits");
+  EXPECT_EQ(test::readFile(stray), "old");
+  EXPECT_TRUE(form.isLoaded());
+  EXPECT_EQ(selectedPage(), 4);
+  EXPECT_EQ(buttons(), "+-++");
+
+  ui->answers.push_back(ui::vbYes);
+  click(NavBar::Finish);
+  EXPECT_FALSE(form.isLoaded());
+  EXPECT_NE(test::readFile(stray), "old");
+  EXPECT_EQ(projectDocuments(), (std::vector<std::string>{"taken", "stray"}));
+  EXPECT_TRUE(pointerRestored());
+}
+
+TEST_F(ImportWizard, PicturesGoIntoTheImagesFolderAndFailuresAreToldOnce) {
+  // One picture that converts, one that is not a picture at all.
+  test::writeFile(dir.path() / "pages" / "images" / "broken.png", "not a png");
+  test::writeFile(dir.path() / "pages" / "pictures.html",
+                  "<html><body><p>Sun <img src=\"images/sunset.png\"> and <img src=\"images/broken.png\"></p></body></html>");
+  toFineTune(page("pictures.html"));
+  QTest::mouseClick(control<QCheckBox>("chkImages"), Qt::LeftButton);
+  click(NavBar::Finish);
+  EXPECT_FALSE(form.isLoaded());
+  EXPECT_TRUE(stdfs::exists(dir.path() / "project" / "images" / "sunset.wbmp"));
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_NE(ui->messages[0].text.find("broken.png"), std::string::npos);
+  EXPECT_EQ(ui->messages[0].title, wizardCaption);
+}
+
+TEST_F(ImportWizard, HelpRequestsAndTheHelpKey) {
+  QApplication::setActiveWindow(&form);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  QTest::keyClick(form.browserView(), Qt::Key_F1);
+  EXPECT_EQ(ui->helpFiles, std::vector<std::string>{dir.file("app/help/prohelp.chm")});
+
+  emit form.navBar()->OnNavButton(NavBar::Help);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].text, "Help not available.");
+  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly | ui::vbInformation);
+  EXPECT_EQ(ui->messages[0].title, wizardCaption);
+}
+
+TEST(ImportWizardModal, ShowModalReturnsOnceTheWizardHasClosed) {
+  test::application();
+  test::TempDir dir;
+  ui::ScopedScriptedUi ui;
+  stdfs::copy(test::sourceDir() / "samples" / "pages", dir.path() / "pages", stdfs::copy_options::recursive);
+  auto project = host::FolderProject::create(dir.file("project"), "Demo", dir.file("app"));
+  frmHTMLImport form;
+  form.setProject(project);
+
+  // A run closed by Cancel.
+  test::onNextModal([&](QWidget* modal) {
+    EXPECT_EQ(modal, &form);
+    ui->answers.push_back(ui::vbYes);
+    QTest::mouseClick(form.navBar()->cmdNav(NavBar::Cancel), Qt::LeftButton);
+  });
+  form.showModal();
+  EXPECT_FALSE(form.isLoaded());
+  EXPECT_EQ(ui->messages.size(), 1u);
+
+  // A run driven to Finish: the same instance, loaded afresh.
+  test::onNextModal([&](QWidget*) {
+    auto click = [&](int n) { QTest::mouseClick(form.navBar()->cmdNav(n), Qt::LeftButton); };
+    click(NavBar::Next);
+    ui->fileAnswers.push_back(dir.file("pages/plain.html"));
+    QTest::mouseClick(form.findChild<QPushButton*>("cmdBrowse"), Qt::LeftButton);
+    click(NavBar::Next);
+    click(NavBar::Next);
+    click(NavBar::Finish);
+  });
+  form.showModal();
+  EXPECT_FALSE(form.isLoaded());
+  EXPECT_TRUE(stdfs::exists(dir.path() / "project" / "plain.wml"));
+}
+
+// --- The browser view on its own ---------------------------------------------------------------
+
+namespace {
+
+class BrowserViewTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    view.resize(500, 400);
+    view.show();
+  }
+  void open(const std::string& markup) {
+    test::writeFile(dir.path() / "page.html", markup);
+    ASSERT_TRUE(browser->Navigate(dir.file("page.html")));
+    QCoreApplication::processEvents();
+  }
+  html::Document& doc() { return *browser->Document(); }
+  /// The point of the viewport where text is drawn.
+  QPoint pointOf(const QString& text) {
+    QTextCursor found = view.document()->find(text);
+    EXPECT_FALSE(found.isNull()) << text.toStdString();
+    QTextCursor c(view.document());
+    c.setPosition(found.selectionStart() + 1);
+    return view.cursorRect(c).center();
+  }
+
+  QApplication& app = test::application();
+  test::TempDir dir;
+  std::shared_ptr<html::Browser> browser = std::make_shared<html::Browser>();
+  qt::BrowserView view{browser};
+};
+
+} // namespace
+
+TEST_F(BrowserViewTest, FollowsNavigationAndEveryChangeOfTheDocument) {
+  open("<p>first <b>page</b></p>");
+  EXPECT_EQ(view.toPlainText(), "first page");
+  const int renders = view.renderCount();
+
+  doc().body()->setInnerHTML("<p>changed</p>");
+  doc().body()->appendChild(doc().createTextNode(" and more"));
+  EXPECT_TRUE(view.isStale());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(view.renderCount(), renders + 1); // many changes, one drawing
+  EXPECT_EQ(view.toPlainText(), "changed\nand more");
+
+  ASSERT_TRUE(browser->Navigate("about:blank"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(view.toPlainText(), "");
+}
+
+TEST_F(BrowserViewTest, ClicksReachTheElementUnderThePointer) {
+  open("<p>plain text <span id=\"s\">inner words</span></p><p><a href=\"other.html\">a link</a></p>");
+  std::vector<std::string> clicked;
+  doc().addEventListener("click", [&](html::Event& e) {
+    clicked.push_back(e.srcElement() ? e.srcElement()->tagName() : "-");
+  });
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf("inner"));
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf("plain"));
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf("link"));
+  EXPECT_EQ(clicked, (std::vector<std::string>{"SPAN", "P", "A"}));
+  EXPECT_NE(doc().url().find("page.html"), std::string::npos); // a link never leads anywhere
+}
+
+TEST_F(BrowserViewTest, TamedPagesTakeNoClickMenuOrKey) {
+  htmlimport::BrowserTaming taming(*browser);
+  open("<form><p><input type=\"radio\" name=\"r\" id=\"one\"> one <input type=\"text\" value=\"typed\"></p></form>"
+       "<table><tr><td>cell</td></tr></table>");
+  auto radio = doc().getElementById("one");
+  // Disabled by the taming: drawn grey, and a click on its mark checks nothing.
+  EXPECT_TRUE(view.renderedHtml().contains("#808080"));
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.markRect(radio).center());
+  EXPECT_FALSE(radio->checked());
+
+  std::vector<std::string> events;
+  doc().addEventListener("contextmenu", [&](html::Event& e) { events.push_back(e.defaultPrevented() ? "menu-" : "menu+"); });
+  doc().addEventListener("keydown", [&](html::Event& e) { events.push_back("key" + std::to_string(e.keyCode())); });
+  QContextMenuEvent menu(QContextMenuEvent::Mouse, pointOf("cell"), view.viewport()->mapToGlobal(pointOf("cell")));
+  QCoreApplication::sendEvent(view.viewport(), &menu);
+  QTest::keyClick(&view, Qt::Key_A);
+  EXPECT_EQ(events, (std::vector<std::string>{"menu-", "key65"}));
+}
+
+TEST_F(BrowserViewTest, RadioMarksCheckInTheModelWhenTheClickGoesThrough) {
+  open("<p><input type=\"radio\" name=\"g\" id=\"a\" checked> A <input type=\"radio\" name=\"g\" id=\"b\"> B"
+       " <input type=\"checkbox\" id=\"c\"> C</p>");
+  auto a = doc().getElementById("a");
+  auto b = doc().getElementById("b");
+  auto c = doc().getElementById("c");
+  EXPECT_TRUE(view.toPlainText().startsWith(QStringLiteral("\u25C9 A \u25CB B \u2610 C")));
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.markRect(b).center());
+  EXPECT_TRUE(b->checked());
+  EXPECT_FALSE(a->checked());
+  QCoreApplication::processEvents();
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.markRect(c).center());
+  EXPECT_TRUE(c->checked());
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(view.toPlainText().startsWith(QStringLiteral("\u25CB A \u25C9 B \u2611 C")));
+}
+
+TEST_F(BrowserViewTest, ShowsLocalPicturesOnlyAndStaysOffTheNetwork) {
+  stdfs::copy(test::sourceDir() / "samples" / "pages" / "images" / "sunset.png", dir.path() / "sunset.png");
+  const std::string fileUrl = "file://" + dir.file("sunset.png");
+  open("<p><img src=\"sunset.png\" width=\"30\"><img src=\"" + fileUrl +
+       "\"><img src=\"http://example.org/x.png\" alt=\"remote\"><img src=\"data:image/png;base64,AAAA\"></p>"
+       "<p style=\"background-image: url(http://example.org/bg.png)\">text</p>");
+  const QString html = view.renderedHtml();
+  EXPECT_FALSE(html.contains("example.org"));
+  EXPECT_FALSE(html.contains("data:"));
+  EXPECT_TRUE(html.contains("[remote]"));
+  int pictures = 0;
+  for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+      if (it.fragment().charFormat().isImageFormat()) {
+        const QString name = it.fragment().charFormat().toImageFormat().name();
+        const QImage image = view.document()->resource(QTextDocument::ImageResource, QUrl(name)).value<QImage>();
+        EXPECT_FALSE(image.isNull()) << name.toStdString();
+        ++pictures;
+      }
+  EXPECT_EQ(pictures, 2);
+}
+
+TEST_F(BrowserViewTest, MarkupInTheDocumentStaysText) {
+  open("<p>a &lt;b&gt;bold&lt;/b&gt; claim &amp; <span title='\"><img src=x>'>more</span></p>"
+       "<p style='font-size: 12'>sized</p>");
+  EXPECT_EQ(view.toPlainText(), "a <b>bold</b> claim & more\nsized");
+}
+
+TEST_F(BrowserViewTest, DeepNestingIsDrawnWithItsText) {
+  std::string markup;
+  for (int i = 0; i < 3000; ++i)
+    markup += "<div><b>";
+  markup += "deep";
+  open(markup);
+  EXPECT_TRUE(view.toPlainText().contains("deep"));
+}
+
+// --- Screenshots of a sample run ----------------------------------------------------------------
+
+TEST(ImportWizardScreens, SavesEachPageOfASampleRun) {
+  const char* out = std::getenv("TAVRO_WIZARD_SCREENSHOTS");
+  if (!out || !*out)
+    GTEST_SKIP() << "set TAVRO_WIZARD_SCREENSHOTS to a folder to write the screenshots";
+  test::application();
+  test::TempDir dir;
+  ui::ScopedScriptedUi ui;
+  stdfs::copy(test::sourceDir() / "samples" / "pages", dir.path() / "pages", stdfs::copy_options::recursive);
+  auto project = host::FolderProject::create(dir.file("project"), "Harbour", dir.file("app"));
+  frmHTMLImport form;
+  form.setProject(project);
+  form.Form_Load();
+  form.resize(760, 600);
+  form.show();
+  auto save = [&](const char* name) {
+    QCoreApplication::processEvents();
+    const QString path = QString::fromLocal8Bit(out) + "/" + name;
+    ASSERT_TRUE(form.grab().save(path)) << path.toStdString();
+  };
+  auto click = [&](int n) { QTest::mouseClick(form.navBar()->cmdNav(n), Qt::LeftButton); };
+  save("wizard-1-intro.png");
+  click(NavBar::Next);
+  ui->fileAnswers.push_back(dir.file("pages/rich.html"));
+  QTest::mouseClick(form.findChild<QPushButton*>("cmdBrowse"), Qt::LeftButton);
+  save("wizard-2-load.png");
+  click(NavBar::Next);
+  save("wizard-3-analysis.png");
+  click(NavBar::Next);
+  auto* known = form.findChild<QListWidget*>("lstKnownElements");
+  if (auto items = known->findItems("form", Qt::MatchExactly); !items.isEmpty()) {
+    items[0]->setSelected(true);
+    QTest::mouseClick(form.findChild<QPushButton*>("cmdRemove"), Qt::LeftButton);
+  }
+  save("wizard-4-finetune.png");
+}
