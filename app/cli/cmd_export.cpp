@@ -23,18 +23,6 @@ struct ExportOptions {
   bool overwrite = false;
 };
 
-/// Puts the console services in place for the run: questions are answered with a fixed answer.
-class ScopedConsoleUi {
-public:
-  explicit ScopedConsoleUi(int answer) : m_previous(ui::installServices(std::make_shared<ui::ConsoleUi>(answer))) {}
-  ~ScopedConsoleUi() { ui::installServices(m_previous); }
-  ScopedConsoleUi(const ScopedConsoleUi&) = delete;
-  ScopedConsoleUi& operator=(const ScopedConsoleUi&) = delete;
-
-private:
-  std::shared_ptr<ui::UiServices> m_previous;
-};
-
 // The rows to export: the project's list, or the named documents in the order given. A name
 // the project does not hold keeps a row of its own, so that it is reported like a document
 // that has gone.
@@ -87,7 +75,7 @@ int runExport(const ExportOptions& options) {
   engine.setConvertImages(options.images);
   engine.LoadExportStylesheet();
 
-  ScopedConsoleUi console(options.overwrite ? ui::vbYes : ui::vbNo);
+  ui::ScopedConsoleUi console(options.overwrite ? ui::vbYes : ui::vbNo);
   ExportProgress progress;
   if (stderrIsTerminal()) {
     progress = [](const ExportRow& row, int position, int count) {

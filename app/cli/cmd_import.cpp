@@ -39,11 +39,7 @@ int runImport(const ImportOptions& o) {
   auto project = host::FolderProject::open(o.project, host::FolderProject::defaultApplicationPath());
 
   // Questions are answered as the options say; every message goes to standard error.
-  auto previous = ui::installServices(std::make_shared<ui::ConsoleUi>(o.overwrite ? ui::vbYes : ui::vbNo));
-  struct Restore {
-    std::shared_ptr<ui::UiServices> services;
-    ~Restore() { ui::installServices(services); }
-  } restore{previous};
+  ui::ScopedConsoleUi console(o.overwrite ? ui::vbYes : ui::vbNo);
 
   PageSession session(o.page, o.frame, host::HostProjectRef(project));
   auto& engine = session.engine();

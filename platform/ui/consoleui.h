@@ -5,6 +5,7 @@
 #include "platform/ui/uiservices.h"
 
 #include <cstdio>
+#include <memory>
 
 namespace tavro::ui {
 
@@ -24,6 +25,19 @@ public:
 private:
   int m_answer;
   std::FILE* m_out;
+};
+
+/// Puts console services in place for a scope (questions get yesNoAnswer) and restores the
+/// previous services after.
+class ScopedConsoleUi {
+public:
+  explicit ScopedConsoleUi(int yesNoAnswer) : m_previous(installServices(std::make_shared<ConsoleUi>(yesNoAnswer))) {}
+  ~ScopedConsoleUi() { installServices(m_previous); }
+  ScopedConsoleUi(const ScopedConsoleUi&) = delete;
+  ScopedConsoleUi& operator=(const ScopedConsoleUi&) = delete;
+
+private:
+  std::shared_ptr<UiServices> m_previous;
 };
 
 } // namespace tavro::ui
