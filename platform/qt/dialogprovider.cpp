@@ -2,6 +2,7 @@
 
 #include "export/frmwmlexport.h"
 #include "host/hostproject.h"
+#include "htmlimport/frmhtmlimport.h"
 #include "images/formimages.h"
 
 #include <QCoreApplication>
@@ -56,13 +57,23 @@ public:
   void setPreviewLocation(const std::string& path) override { m_form->PreviewLocation(path); }
 };
 
+// The import wizard is a WizardDialog itself (it loads on show and unloads on closing); the
+// holder forwards to it.
+class ImportDialog : public FormDialog<frmHTMLImport> {
+public:
+  void setHelpFile(const std::string& path) override { m_form->setHelpFile(path); }
+  void setProject(const com::ObjectPtr& project) override { m_form->setProject(project); }
+  void setPreviewLocation(const std::string& path) override { m_form->setPreviewLocation(path); }
+  void showModal() override { m_form->showModal(); }
+};
+
 } // namespace
 
 std::unique_ptr<WizardDialog> DialogProvider::create(DialogKind kind) {
   switch (kind) {
   case DialogKind::Export: return std::make_unique<ExportDialog>();
   case DialogKind::Image: return std::make_unique<ImageDialog>();
-  case DialogKind::Import: return nullptr;
+  case DialogKind::Import: return std::make_unique<ImportDialog>();
   }
   return nullptr;
 }
