@@ -33,6 +33,23 @@ template <typename W> W* named(W* w, const char* name) {
 }
 
 // The catalogue's export bitmap, magenta made transparent, as the banner's picture.
+// The controls' font: a narrow sans serif, 11 pixels high, the size the layout is drawn for.
+QFont controlFont() {
+  QFont font;
+  font.setFamilies({"Microsoft Sans Serif", "MS Sans Serif", "Arial", "Liberation Sans", "Nimbus Sans", "Helvetica"});
+  font.setPixelSize(11);
+  return font;
+}
+
+// A banner font: Verdana (or its nearest), at a size in points as drawn at 96 dots an inch.
+QFont bannerFont(double points, bool bold) {
+  QFont font;
+  font.setFamilies({"Verdana", "DejaVu Sans"});
+  font.setPixelSize(int(points * 96 / 72 + 0.5));
+  font.setBold(bold);
+  return font;
+}
+
 QPixmap bannerPicture() {
   std::vector<std::uint8_t> bmp = Picture(resources::find("BITMAP", 102)).bmpFile();
   QImage image = QImage::fromData(bmp.data(), int(bmp.size()), "BMP").convertToFormat(QImage::Format_ARGB32);
@@ -63,6 +80,7 @@ void frmWMLExport::buildControls() {
   setObjectName("frmWMLExport");
   setWindowTitle("Export Project");
   setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
+  setFont(controlFont());
 
   picWelcome = named(new QWidget(this), "picWelcome");
   place(picWelcome, 0, 0, kClientWidth, 975);
@@ -77,17 +95,12 @@ void frmWMLExport::buildControls() {
 
   lblWelcomeTitle = named(new QLabel("Export your project to HTML", picWelcome), "lblWelcomeTitle");
   place(lblWelcomeTitle, 120, 120, 5500, 255);
-  QFont title("Verdana");
-  title.setPointSizeF(9.75);
-  title.setBold(true);
-  lblWelcomeTitle->setFont(title);
+  lblWelcomeTitle->setFont(bannerFont(9.75, true));
   lblWelcomeTitle->setPalette(textPalette);
 
   Label3 = named(new QLabel("Choose the files you want to export to html.", picWelcome), "Label3");
   place(Label3, 120, 480, 5500, 375);
-  QFont body("Verdana");
-  body.setPointSizeF(8.25);
-  Label3->setFont(body);
+  Label3->setFont(bannerFont(8.25, false));
   Label3->setPalette(textPalette);
 
   Image1 = named(new QLabel(picWelcome), "Image1");

@@ -42,6 +42,23 @@ template <typename W> W* named(W* w, const char* name) {
 }
 
 // The catalogue's image bitmap, magenta made transparent, as the banner's logo.
+// The controls' font: a narrow sans serif, 11 pixels high, the size the layout is drawn for.
+QFont controlFont() {
+  QFont font;
+  font.setFamilies({"Microsoft Sans Serif", "MS Sans Serif", "Arial", "Liberation Sans", "Nimbus Sans", "Helvetica"});
+  font.setPixelSize(11);
+  return font;
+}
+
+// A banner font: Verdana (or its nearest), at a size in points as drawn at 96 dots an inch.
+QFont bannerFont(double points, bool bold) {
+  QFont font;
+  font.setFamilies({"Verdana", "DejaVu Sans"});
+  font.setPixelSize(int(points * 96 / 72 + 0.5));
+  font.setBold(bold);
+  return font;
+}
+
 QPixmap bannerPicture() {
   std::vector<std::uint8_t> bmp = Picture(resources::find("BITMAP", 104)).bmpFile();
   QImage image = QImage::fromData(bmp.data(), int(bmp.size()), "BMP").convertToFormat(QImage::Format_ARGB32);
@@ -74,6 +91,7 @@ void formImages::buildControls() {
   setWindowTitle("Image Conversion");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFixedSize(toPixels(designWidth), toPixels(designHeight));
+  setFont(controlFont());
 
   const QColor bannerText(35, 88, 156);
   picWelcome = named(new QWidget(this), "picWelcome");
@@ -86,18 +104,13 @@ void formImages::buildControls() {
 
   lblSelectTitle = named(new QLabel("Import Image", picWelcome), "lblSelectTitle");
   place(lblSelectTitle, 120, 120, 1575, 255);
-  QFont title("Verdana");
-  title.setPointSizeF(9.75);
-  title.setBold(true);
-  lblSelectTitle->setFont(title);
+  lblSelectTitle->setFont(bannerFont(9.75, true));
 
   Label3 = named(
       new QLabel("Choose a .gif , .jpg , .bmp , or .png that you would like to convert to a WBMP.", picWelcome),
       "Label3");
   place(Label3, 120, 480, 3855, 375);
-  QFont body("Verdana");
-  body.setPointSizeF(8.25);
-  Label3->setFont(body);
+  Label3->setFont(bannerFont(8.25, false));
   Label3->setWordWrap(true);
 
   Image1 = named(new QLabel(picWelcome), "Image1");

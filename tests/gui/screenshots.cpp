@@ -1,0 +1,95 @@
+// tavro_screenshots: draws the export dialog, the image dialog and the stand-in host offscreen
+// and saves them as PNG files, for the documentation.
+//
+//   tavro_screenshots OUTPUT-FOLDER
+//
+// The dialogs are shown on the sample project and the sample picture of the source tree.
+
+#include "app/host/hostwindow.h"
+#include "entry/wizard.h"
+#include "export/frmwmlexport.h"
+#include "host/folderproject.h"
+#include "images/formimages.h"
+#include "platform/ui/scriptedui.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <string>
+
+using namespace tavro;
+
+namespace {
+
+bool save(QWidget& widget, const QString& path) {
+  widget.show();
+  QApplication::processEvents();
+  if (!widget.grab().save(path, "PNG")) {
+    std::fprintf(stderr, "tavro_screenshots: cannot write '%s'\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: tavro_screenshots OUTPUT-FOLDER\n");
+    return 2;
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const QString out = QString::fromLocal8Bit(argv[1]);
+  const std::string sources = TAVRO_SOURCE_DIR;
+  const std::string sampleProject = sources + "/samples/project";
+
+  // Nothing here may touch the user's own settings or application folder.
+  QTemporaryDir scratch;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.filePath("settings"));
+  const std::string appPath = scratch.path().toStdString();
+  ui::ScopedScriptedUi ui;
+  bool ok = true;
+
+  {
+    frmWMLExport dialog;
+    dialog.Project(host::HostProjectRef(host::FolderProject::open(sampleProject, appPath)));
+    dialog.show();
+    auto* list = dialog.findChild<QTreeWidget*>("lvFiles");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(1)).center());
+    ok = save(dialog, out + "/export-dialog.png") && ok;
+  }
+  {
+    formImages dialog;
+    dialog.PreviewLocation(appPath + "/tmp.bmp");
+    dialog.show();
+    ui->fileAnswers.push_back(sources + "/samples/pages/images/sunset.png");
+    dialog.findChild<QPushButton*>("cmdOpen")->click();
+    dialog.findChild<QComboBox*>("cboDither")->setCurrentIndex(4);
+    dialog.findChild<QLineEdit*>("txtWidth")->setText("192");
+    dialog.findChild<QLineEdit*>("txtHeight")->setText("128");
+    dialog.findChild<QPushButton*>("cmdApply")->click();
+    ok = save(dialog, out + "/image-dialog.png") && ok;
+    if (!ui->messages.empty()) {
+      std::fprintf(stderr, "tavro_screenshots: unexpected message '%s'\n", ui->messages.front().text.c_str());
+      ok = false;
+    }
+    ui->answers.push_back(ui::vbYes);
+    dialog.reject();
+  }
+  {
+    hostapp::HostWindow window(std::make_shared<wizard>(), appPath);
+    window.openProject(QString::fromStdString(sampleProject));
+    ok = save(window, out + "/host.png") && ok;
+  }
+  return ok ? 0 : 1;
+}
