@@ -2,6 +2,7 @@
 
 #include "platform/qt/helpkey.h"
 #include "platform/qt/twips.h"
+#include "platform/ui/uiservices.h"
 #include "entry/picture.h"
 #include "resources/resources.h"
 
@@ -284,6 +285,7 @@ void frmWMLExport::cmdMore_Click() {
 }
 
 void frmWMLExport::cmdOK_Click() {
+  ui::BusyPointer busy;
   m_engine.setConvertImages(chkConvertImages->isChecked());
   ExportPassResult result = m_engine.exportRows(rows());
   if (result.close)

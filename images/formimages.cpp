@@ -4,6 +4,7 @@
 #include "platform/com/comerror.h"
 #include "platform/qt/helpkey.h"
 #include "platform/qt/twips.h"
+#include "platform/ui/uiservices.h"
 #include "entry/picture.h"
 #include "resources/resources.h"
 
@@ -14,11 +15,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
+
+#include <utility>
 
 namespace tavro {
 
@@ -78,6 +83,26 @@ QPushButton* button(const char* caption, QWidget* parent, const char* name) {
 
 } // namespace
 
+void PictureBox::setPicture(QImage picture) {
+  m_picture = std::move(picture);
+  resize(m_picture.size());
+  update();
+}
+
+void PictureBox::clear(int width, int height) {
+  m_picture = QImage();
+  resize(width, height);
+  update();
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+  const QRect part = event->rect() & m_picture.rect();
+  if (part.isEmpty())
+    return;
+  QPainter painter(this);
+  painter.drawImage(part.topLeft(), m_picture.copy(part));
+}
+
 formImages::formImages(QWidget* parent) : QDialog(parent) {
   buildControls();
   qt::installHelpKey(this);
@@ -126,7 +151,7 @@ void formImages::buildControls() {
   ssPicScroll->setFocusPolicy(Qt::NoFocus);
   ssPicScroll->setWidgetResizable(false);
   ssPicScroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  picPictureViewer = named(new QLabel, "picPictureViewer");
+  picPictureViewer = named(new PictureBox, "picPictureViewer");
   ssPicScroll->setWidget(picPictureViewer);
   place(picPictureViewer, 0, 0, 15, 15);
 
@@ -197,14 +222,21 @@ void formImages::buildControls() {
     QWidget::setTabOrder(order[i], order[i + 1]);
 
   // Each control event reaches the model's handler; then the controls show the outcome.
+  // Conversions show the hourglass (message boxes and file dialogs show the arrow over it).
   auto then = [this](auto change) {
     return [this, change](auto... args) {
       change(args...);
       showState();
     };
   };
-  connect(cboDither, &QComboBox::currentIndexChanged, this, then([this](int i) { m_model->setDitherIndex(i); }));
-  connect(sldThreshold, &QSlider::valueChanged, this, then([this](int v) { m_model->setThreshold(v); }));
+  connect(cboDither, &QComboBox::currentIndexChanged, this, then([this](int i) {
+            ui::BusyPointer busy;
+            m_model->setDitherIndex(i);
+          }));
+  connect(sldThreshold, &QSlider::valueChanged, this, then([this](int v) {
+            ui::BusyPointer busy;
+            m_model->setThreshold(v);
+          }));
   connect(cboWidth, &QComboBox::currentIndexChanged, this,
           then([this](int i) { m_model->setWidthUnits(SizeUnits(i)); }));
   connect(cboHeight, &QComboBox::currentIndexChanged, this,
@@ -258,8 +290,7 @@ bool formImages::ImageErrorMsgs(std::int32_t lError, std::string& strMsg) const 
 }
 
 void formImages::clearPreview(int width, int height) {
-  picPictureViewer->setPixmap(QPixmap());
-  picPictureViewer->resize(width, height);
+  picPictureViewer->clear(width, height);
   m_previewImage = QImage();
   m_previewChanged = false;
 }
@@ -283,14 +314,13 @@ void formImages::showState() {
   cmdSave->setEnabled(m.saveEnabled());
 
   if (m_previewChanged) {
-    QPixmap picture = QPixmap::fromImage(m_previewImage);
-    picPictureViewer->setPixmap(picture);
-    picPictureViewer->resize(picture.size());
+    picPictureViewer->setPicture(std::exchange(m_previewImage, QImage()));
     m_previewChanged = false;
   }
 }
 
 void formImages::cmdOpen_Click() {
+  ui::BusyPointer busy;
   m_model->cmdOpen_Click();
   // A failed Open removes the picture and gives the picture box no size.
   if (m_model->previewPicture().empty())
@@ -299,16 +329,19 @@ void formImages::cmdOpen_Click() {
 }
 
 void formImages::cmdSave_Click() {
+  ui::BusyPointer busy;
   m_model->cmdSave_Click();
   showState();
 }
 
 void formImages::cmdApply_Click() {
+  ui::BusyPointer busy;
   m_model->cmdApply_Click();
   showState();
 }
 
 void formImages::cmdUndo_Click() {
+  ui::BusyPointer busy;
   m_model->cmdUndo_Click();
   showState();
 }

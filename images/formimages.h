@@ -29,6 +29,26 @@ class QSlider;
 
 namespace tavro {
 
+/// The preview's picture box: shows a picture at its own size, top left, and draws only the
+/// part on screen, so a large picture costs no more than its own pixels.
+class PictureBox : public QWidget {
+  Q_OBJECT
+
+public:
+  using QWidget::QWidget;
+  /// Shows the picture and takes its size.
+  void setPicture(QImage picture);
+  /// Shows nothing, at the given size.
+  void clear(int width, int height);
+  const QImage& picture() const { return m_picture; }
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+
+private:
+  QImage m_picture;
+};
+
 class formImages : public QDialog {
   Q_OBJECT
 
@@ -85,7 +105,7 @@ private:
   QLabel* Label3 = nullptr;
   QGroupBox* fraPreview = nullptr;
   QScrollArea* ssPicScroll = nullptr;
-  QLabel* picPictureViewer = nullptr;
+  PictureBox* picPictureViewer = nullptr;
   QGroupBox* fraAdjust = nullptr;
   QLabel* lblDither = nullptr;
   QComboBox* cboDither = nullptr;

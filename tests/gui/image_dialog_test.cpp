@@ -22,6 +22,7 @@
 #include <QSlider>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace tavro;
@@ -61,8 +62,8 @@ protected:
     edit->selectAll();
     QTest::keyClicks(edit, keys);
   }
-  QSize previewSize() { return control<QLabel>("picPictureViewer")->size(); }
-  QImage previewImage() { return control<QLabel>("picPictureViewer")->pixmap().toImage(); }
+  QSize previewSize() { return control<PictureBox>("picPictureViewer")->size(); }
+  QImage previewImage() { return control<PictureBox>("picPictureViewer")->picture(); }
   static int blackPixels(const QImage& image) {
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
@@ -191,7 +192,7 @@ TEST_F(ImageDialog, AFileThatIsNoPictureClearsThePreview) {
   EXPECT_EQ(ui->messages[0].title, "Image Error");
   EXPECT_EQ(ui->messages[0].style, ui::vbCritical | ui::vbOKOnly);
   EXPECT_EQ(previewSize(), QSize(0, 0));
-  EXPECT_TRUE(control<QLabel>("picPictureViewer")->pixmap().isNull());
+  EXPECT_TRUE(previewImage().isNull());
   EXPECT_FALSE(control("cmdSave")->isEnabled());
 }
 
@@ -222,6 +223,11 @@ TEST_F(ImageDialog, ThresholdAndDitherReconvertAtTheCurrentSize) {
   EXPECT_NE(previewImage(), undithered);
   EXPECT_EQ(text("txtWidth"), "48");
   EXPECT_TRUE(ui->messages.empty());
+  // Every conversion showed the hourglass and took it back.
+  ASSERT_FALSE(ui->pointers.empty());
+  EXPECT_EQ(std::count(ui->pointers.begin(), ui->pointers.end(), ui::Pointer::Hourglass),
+            std::count(ui->pointers.begin(), ui->pointers.end(), ui::Pointer::Default));
+  EXPECT_EQ(ui->pointers.back(), ui::Pointer::Default);
 }
 
 TEST_F(ImageDialog, PercentWithTheRatioKeptMovesBothBoxesTogether) {
@@ -327,7 +333,7 @@ TEST_F(ImageDialog, ExitAsksOnceAPictureIsLoadedAndNoKeepsEverything) {
   dialog->show();
   EXPECT_EQ(text("txtWidth"), "0");
   EXPECT_FALSE(control("cmdSave")->isEnabled());
-  EXPECT_TRUE(control<QLabel>("picPictureViewer")->pixmap().isNull());
+  EXPECT_TRUE(previewImage().isNull());
 
   // With no picture, Exit closes at once.
   click("cmdCancel");
