@@ -9,6 +9,24 @@ namespace tavro::conversion {
 
 namespace {
 
+// Bare text standing directly in a card (the text of a div or span of the page) would be lost
+// by the paragraph-wrapping pass, which only moves elements into paragraphs. Each piece is held
+// in a t:text element, which that pass treats as part of a run and writes out as its text.
+void holdBareText(xml::XmlDocument& doc) {
+  for (xmlNodePtr card : doc.selectNodes("/wml/card")) {
+    for (xmlNodePtr node = card->children; node;) {
+      xmlNodePtr next = node->next;
+      if (node->type == XML_TEXT_NODE && !xmlIsBlankNode(node)) {
+        xmlNodePtr held = xmlNewDocNode(doc.get(), nullptr, BAD_CAST "text", nullptr);
+        xmlSetNs(held, xmlNewNs(held, BAD_CAST "urn:tavro:tidy", BAD_CAST "t"));
+        xmlReplaceNode(node, held);
+        xmlAddChild(held, node);
+      }
+      node = next;
+    }
+  }
+}
+
 // The object the frame radio buttons' handler calls by name. The frame choice itself is read
 // by the document's click handling, so the call has nothing to do.
 class FrameChoiceTarget : public com::Automation<FrameChoiceTarget> {
@@ -121,7 +139,14 @@ bool ImportEngine::TransformDocument(std::string& strWml) {
   }
   doc.setProperty("SelectionLanguage", "XPath");
   NormaliseTables(doc);
-  strWml = m_xmlTools.TransformToString(doc, m_xslTidy);
+  holdBareText(doc);
+  // No text at all means the tidying failed: there is no deck to write.
+  std::string tidy = m_xmlTools.TransformToString(doc, m_xslTidy);
+  if (tidy.empty()) {
+    fail();
+    return false;
+  }
+  strWml = std::move(tidy);
   return true;
 }
 

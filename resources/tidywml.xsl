@@ -2,7 +2,10 @@
 <!--
   WML paragraph wrapping: a card holds its content in paragraphs, so every run of consecutive
   non-paragraph elements of a card goes into a new p, and existing paragraphs are copied whole.
-  Text and comments standing directly in a card are not output.
+  Text and comments standing directly in a card are not output. The import holds each piece of
+  bare text of a card (the text of a div or span of the page, which the first pass leaves bare)
+  in a t:text element before this pass, so that it takes part in the runs like an element and
+  no words of the page are lost; a t:text element is written out as its text.
 
   The deck carries no document type declaration; the one for WML 1.1 would read:
   <!DOCTYPE wml PUBLIC "-//WAPFORUM//DTD WML 1.1//EN" "http://www.wapforum.org/DTD/wml_1.1.xml">
@@ -12,7 +15,8 @@
   double, each block split in halves down to 32 elements, which keeps the template depth
   logarithmic in the length of the run and the work per element nearly constant.
 -->
-<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform"
+	xmlns:t="urn:tavro:tidy" exclude-result-prefixes="t">
 
 	<xsl:output method="xml" encoding="UTF-8" indent="yes"/>
 
@@ -30,6 +34,15 @@
 
 	<xsl:template match="card/p">
 		<xsl:copy-of select="."/>
+	</xsl:template>
+
+	<!-- A run's elements are copied whole; held text is written as text. -->
+	<xsl:template match="*" mode="copy">
+		<xsl:copy-of select="."/>
+	</xsl:template>
+
+	<xsl:template match="t:text" mode="copy">
+		<xsl:value-of select="."/>
 	</xsl:template>
 
 	<!-- The first element of a run opens a new paragraph that holds the whole run. -->
@@ -59,7 +72,7 @@
 	<!-- Copies this element and the rest of its run, $left elements at most. -->
 	<xsl:template match="*" mode="wrapped">
 		<xsl:param name="left" select="32"/>
-		<xsl:copy-of select="."/>
+		<xsl:apply-templates select="." mode="copy"/>
 		<xsl:if test="$left &gt; 1">
 			<xsl:variable name="next" select="following-sibling::*[1]"/>
 			<xsl:apply-templates select="$next[not(self::p)]" mode="wrapped">

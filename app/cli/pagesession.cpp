@@ -65,16 +65,18 @@ void PageSession::convert() {
   }
 }
 
-void PageSession::printAnalysis() const {
-  auto line = [](const char* title, const std::vector<std::string>& names) {
+std::string PageSession::analysis() const {
+  std::string out;
+  auto line = [&](const char* title, const std::vector<std::string>& names) {
     std::string joined;
     for (const auto& n : names)
       joined += (joined.empty() ? "" : ", ") + n;
-    std::fprintf(stderr, "%s: %s\n", title, joined.empty() ? "(none)" : joined.c_str());
+    out += std::string(title) + ": " + (joined.empty() ? "(none)" : joined) + "\n";
   };
   line("Transformed Elements", m_engine->m_colTransformed);
   line("Mapped Elements", m_engine->m_colMapped);
   line("Removed Elements", m_engine->m_colRemoved);
+  return out;
 }
 
 } // namespace tavro::cli

@@ -23,8 +23,8 @@ public:
 
   /// Converts the page; raises UserError when it cannot be converted.
   void convert();
-  /// Prints the analysis (transformed, mapped, removed names) to standard error.
-  void printAnalysis() const;
+  /// The analysis: a line each for the transformed, mapped and removed names.
+  std::string analysis() const;
 
 private:
   void load(const std::string& path);

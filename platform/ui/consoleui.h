@@ -14,6 +14,8 @@ public:
   /// yesNoAnswer answers Yes/No questions (vbYes or vbNo); OK/Cancel questions get OK when it
   /// is vbYes and Cancel otherwise.
   explicit ConsoleUi(int yesNoAnswer = vbNo, std::FILE* out = stderr) : m_answer(yesNoAnswer), m_out(out) {}
+  /// The same, collecting the messages in buffer instead of writing them out.
+  ConsoleUi(int yesNoAnswer, std::string& buffer) : m_answer(yesNoAnswer), m_out(nullptr), m_buffer(&buffer) {}
 
   int msgBox(const std::string& text, int style, const std::string& title) override;
   std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
@@ -25,6 +27,7 @@ public:
 private:
   int m_answer;
   std::FILE* m_out;
+  std::string* m_buffer = nullptr;
 };
 
 /// Puts console services in place for a scope (questions get yesNoAnswer) and restores the

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
+#include <utility>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -23,10 +24,18 @@ std::shared_ptr<UiServices>& current() {
 }
 } // namespace
 
+static thread_local std::shared_ptr<UiServices> t_services;
+
 UiServices& services() {
+  if (t_services)
+    return *t_services;
   std::lock_guard lock(g_mutex);
   return *current();
 }
+
+ScopedThreadServices::ScopedThreadServices(std::shared_ptr<UiServices> services)
+    : m_previous(std::exchange(t_services, std::move(services))) {}
+ScopedThreadServices::~ScopedThreadServices() { t_services = std::move(m_previous); }
 
 std::shared_ptr<UiServices> installServices(std::shared_ptr<UiServices> services) {
   std::lock_guard lock(g_mutex);
@@ -72,7 +81,11 @@ bool spawnDetached(const std::string& path) {
 }
 
 int ConsoleUi::msgBox(const std::string& text, int style, const std::string& title) {
-  std::fprintf(m_out, "%s%s%s\n", title.c_str(), title.empty() ? "" : ": ", text.c_str());
+  const std::string line = title + (title.empty() ? "" : ": ") + text + "\n";
+  if (m_buffer)
+    *m_buffer += line;
+  else
+    std::fputs(line.c_str(), m_out);
   switch (buttonsOf(style)) {
   case vbYesNo:
   case vbYesNoCancel: return m_answer;

@@ -69,6 +69,19 @@ UiServices& services();
 /// Installs an implementation (nullptr restores the console one). Returns the previous one.
 std::shared_ptr<UiServices> installServices(std::shared_ptr<UiServices> services);
 
+/// Services for the calling thread alone, for as long as the object lives: a batch worker
+/// collects its own messages while other threads work.
+class ScopedThreadServices {
+public:
+  explicit ScopedThreadServices(std::shared_ptr<UiServices> services);
+  ~ScopedThreadServices();
+  ScopedThreadServices(const ScopedThreadServices&) = delete;
+  ScopedThreadServices& operator=(const ScopedThreadServices&) = delete;
+
+private:
+  std::shared_ptr<UiServices> m_previous;
+};
+
 /// Shows the hourglass for as long as it lives; the default pointer comes back on every way out.
 class BusyPointer {
 public:

@@ -10,6 +10,7 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 #include <libxslt/security.h>
+#include <libxslt/xslt.h>
 #include <libxslt/xsltutils.h>
 
 #include <cstdarg>
@@ -112,6 +113,7 @@ void initialise() {
   static std::once_flag once;
   std::call_once(once, [] {
     xmlInitParser();
+    xsltInit();
     xmlSetExternalEntityLoader(safeEntityLoader);
     xsltSetGenericErrorFunc(nullptr, genericError);
     xsltSetDefaultSecurityPrefs(forbidAll());

@@ -100,3 +100,34 @@ TEST_F(CliImport, NeverOverwritesWithoutBeingToldTo) {
   EXPECT_EQ(runTavro({"import", page("plain.html"), "--project", dir.file("nowhere")}).exitCode, 1);
   EXPECT_EQ(runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--dither", "x"}).exitCode, 1);
 }
+
+TEST(CliConvert, ManyPagesGiveTheSameDecksOnAnyNumberOfThreads) {
+  test::TempDir dir;
+  std::vector<std::string> pages;
+  for (const char* name : {"plain.html", "rich.html", "main.html", "menu.html"})
+    pages.push_back(samplePage(name));
+  for (const char* jobs : {"1", "4"}) {
+    stdfs::create_directory(dir.path() / jobs);
+    std::vector<std::string> args{"convert", "-j", jobs, "-d", dir.file(jobs)};
+    args.insert(args.end(), pages.begin(), pages.end());
+    auto r = runTavro(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    // The analysis comes in input order whatever finished first.
+    EXPECT_LT(r.err.find("plain.html:"), r.err.find("rich.html:"));
+    EXPECT_LT(r.err.find("main.html:"), r.err.find("menu.html:"));
+  }
+  for (const char* name : {"plain.wml", "rich.wml", "main.wml", "menu.wml"})
+    EXPECT_EQ(test::readFile(dir.path() / "1" / name), test::readFile(dir.path() / "4" / name)) << name;
+
+  // A page that fails does not stop the others, and the run says so.
+  test::writeFile(dir.path() / "empty.html", "<html><body></body></html>");
+  stdfs::create_directory(dir.path() / "mixed");
+  auto mixed = runTavro({"convert", "-d", dir.file("mixed"), dir.file("empty.html"), samplePage("plain.html")});
+  EXPECT_EQ(mixed.exitCode, 1);
+  EXPECT_TRUE(stdfs::exists(dir.path() / "mixed" / "plain.wml"));
+  EXPECT_FALSE(stdfs::exists(dir.path() / "mixed" / "empty.wml"));
+
+  EXPECT_EQ(runTavro({"convert", samplePage("plain.html"), samplePage("rich.html")}).exitCode, 1); // no -d
+  auto clash = runTavro({"convert", "-d", dir.file("mixed"), samplePage("plain.html"), dir.file("1/../plain.html")});
+  EXPECT_EQ(clash.exitCode, 1);
+}

@@ -176,6 +176,28 @@ TEST_F(Import, IllFormedWmlStopsTheWizardAndLeavesTheProjectAlone) {
   EXPECT_EQ(ui->messages[0].style, ui::vbCritical | ui::vbOKOnly);
 }
 
+TEST_F(Import, TextOfElementsWithoutARuleIsKeptInParagraphs) {
+  openMarkup("divs.html", "<body><div>Opening words <b>bold</b> and more</div><p>para</p>"
+                          "<span>closing words</span><img src='images/sunset.png'></body>");
+  ASSERT_EQ(engine->ConvertSource(), conversion::StepResult::Done);
+  xml::XmlDocument deck;
+  ASSERT_TRUE(deck.loadXML(engine->m_strWml));
+  auto paragraphs = deck.selectNodes("/wml/card/p");
+  ASSERT_EQ(paragraphs.size(), 3u);
+  EXPECT_EQ(xml::nodeXml(paragraphs[0]), "<p>Opening words <b>bold</b> and more</p>");
+  EXPECT_EQ(xml::nodeText(paragraphs[2]), "closing words");
+  EXPECT_EQ(deck.selectNodes("/wml/card/p[3]/img").size(), 1u);
+  EXPECT_EQ(engine->m_strWml.find("urn:tavro:tidy"), std::string::npos);
+}
+
+TEST_F(Import, ATidyingPassThatGivesNothingStopsTheWizard) {
+  open(page("plain.html"));
+  engine->m_xslTidy = stylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\"/>");
+  EXPECT_EQ(engine->ConvertSource(), conversion::StepResult::Closed);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].title, "Import Error");
+}
+
 TEST_F(Import, AFailedImportWritesNothingAtAll) {
   open(page("plain.html"));
   convertAndPreview();

@@ -31,6 +31,12 @@ TEST(TidyWml, DropsTextAndCommentsStandingInTheCard) {
             deck("<p><img src=\"i\"/><br/></p>"));
 }
 
+TEST(TidyWml, HeldTextTakesPartInRunsAsPlainText) {
+  const std::string t = "<t:text xmlns:t=\"urn:tavro:tidy\">";
+  EXPECT_EQ(tidyWml("<wml><card>" + t + "Hello </t:text><b>world</b><p>p</p>" + t + "tail</t:text></card></wml>"),
+            deck("<p>Hello <b>world</b></p><p>p</p><p>tail</p>"));
+}
+
 TEST(TidyWml, BuildsNewDeckAndCardElements) {
   const std::string out = test::applyStylesheet(
       "TIDYWML", "<wml xml:lang=\"en\"><card id=\"c\" title=\"T\"><p>x</p></card></wml>");
