@@ -448,6 +448,7 @@ TEST(PictureReader, HostileHeadersGiveACodeNeverACrash) {
       {"wbmp endless continuation", std::string("\0\0", 2) + std::string(100000, '\xff')},
       {"wbmp value overflow", std::string("\0\0", 2) + std::string(12, '\x81') + std::string("\0", 1) + multiByte(2) + "\xff"},
       {"wbmp zero size", std::string(4, '\0')},
+      {"wbmp type 5", std::string("\x05\0", 2) + multiByte(8) + multiByte(2) + std::string("\xff\0", 2)},
       {"wbmp extension header", std::string("\0\x80", 2) + std::string(50, '\xff') + multiByte(8) + multiByte(2) + std::string("\xff\0", 2)},
       {"gif zero height", std::string("GIF89a") + le16(10) + le16(10) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) + "," + le16(0) + le16(0) + le16(10) + le16(0) + std::string("\0\x02\x02\x4c\x01\0;", 7)},
       {"gif code size 12", std::string("GIF89a") + le16(8) + le16(8) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) + "," + le16(0) + le16(0) + le16(8) + le16(8) + std::string("\0\x0c\x02\x4c\x01\0;", 7)},
@@ -468,6 +469,9 @@ TEST(PictureReader, HostileHeadersGiveACodeNeverACrash) {
   EXPECT_EQ(run.at(0, 0), 0);
   Picture rle4 = load(makeBmp(bmpInfo(3, 1, 4, 2, 2), pal, std::string("\xff\x11\0\x01", 4)));
   EXPECT_EQ(rle4.width, 3);
+  // A colour count of 2^32-1 reads only the palette that is there.
+  Picture counted = load(makeBmp(bmpInfo(8, 2, 8, 0, 0xffffffff), pal, std::string(16, '\x01')));
+  EXPECT_EQ(counted.at(0, 0), 255);
   // A palette index past the palette is black.
   Picture past = load(makeBmp(bmpInfo(4, 1, 8, 0, 2), pal, std::string("\xff\xfe\x01\0", 4)));
   EXPECT_EQ(past.at(0, 0), 0);
