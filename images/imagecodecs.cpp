@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavro::images {
 
@@ -49,12 +51,22 @@ Picture readPicture(const std::string& path) {
   using namespace detail;
   if (path.empty() || path.find('\0') != std::string::npos)
     throw ImageFailure(codeCannotLoad, "bad file name");
-  CFile file(std::fopen(path.c_str(), "rb"));
-  if (!file.get())
+  // Opened without blocking, so that a FIFO named like a picture cannot hang the reader; only
+  // regular files are read.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
     throw ImageFailure(codeCannotLoad, "cannot open '" + path + "': " + std::strerror(errno));
   struct stat st;
-  if (::fstat(::fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode))
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
     throw ImageFailure(codeCannotLoad, "'" + path + "' is not a file");
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  CFile file(::fdopen(fd, "rb"));
+  if (!file.get()) {
+    ::close(fd);
+    throw ImageFailure(codeCannotLoad, "cannot read '" + path + "'");
+  }
   std::uint64_t fileSize = std::uint64_t(st.st_size);
 
   unsigned char head[16] = {};

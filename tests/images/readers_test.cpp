@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <chrono>
+#include <sys/stat.h>
 
 using namespace tavro;
 using namespace tavro::images;
@@ -362,6 +363,13 @@ TEST(PictureReader, RecognisesTheFormatByContentNotName) {
   try {
     readPicture(dir.file("missing.png"));
     FAIL() << "a missing file read";
+  } catch (const ImageFailure& e) {
+    EXPECT_EQ(e.code(), codeCannotLoad);
+  }
+  ASSERT_EQ(::mkfifo(dir.file("pipe.png").c_str(), 0600), 0);
+  try {
+    readPicture(dir.file("pipe.png")); // would block for ever if opened for reading
+    FAIL() << "a FIFO read";
   } catch (const ImageFailure& e) {
     EXPECT_EQ(e.code(), codeCannotLoad);
   }
