@@ -8,11 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDialog>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTest>
 #include <QToolBar>
@@ -74,7 +76,11 @@ protected:
       last = modal;
       if (opened++ == 0)
         inspect(modal);
-      if (auto* dialog = qobject_cast<QDialog*>(modal))
+      // A question (such as "cancel the wizard?") is answered Yes, so that the window
+      // behind it closes too; any other window is cancelled.
+      if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->button(QMessageBox::Yes))
+        box->button(QMessageBox::Yes)->click();
+      else if (auto* dialog = qobject_cast<QDialog*>(modal))
         dialog->reject();
       else
         modal->close();
