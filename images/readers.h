@@ -5,8 +5,9 @@
 
 #include "images/picture.h"
 
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
+#include <utility>
 
 namespace tavro::images::detail {
 

@@ -99,7 +99,7 @@ int run(const ImageOptions& o) {
   return failures ? exitFailure : exitOk;
 }
 
-Registrar image(40, [](CLI::App& app, int* exitCode) {
+Registrar image(85, [](CLI::App& app, int* exitCode) {
   auto options = std::make_shared<ImageOptions>();
   auto* cmd = app.add_subcommand("image", "Convert pictures (PNG, JPEG, GIF, BMP, WBMP) to 1-bit WBMP files");
   cmd->add_option("IN", options->inputs, "Pictures to convert")->required();
