@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <chrono>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace tavro;
@@ -403,8 +404,17 @@ TEST(PictureReader, TruncatedAndCorruptFilesGiveBadFormatCodes) {
   EXPECT_EQ(failureCode(std::string("\0\0", 2) + multiByte(64) + multiByte(64) + std::string(10, '\xff')), codeBadData);
 }
 
+namespace {
+long peakResidentKb() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+} // namespace
+
 TEST(PictureReader, OversizedPicturesAreRefusedBeforeTheyAreAllocated) {
   const auto start = std::chrono::steady_clock::now();
+  const long peakBefore = peakResidentKb();
   // Over 16384 on a side, and over 64 megapixels with both sides allowed.
   EXPECT_EQ(failureCode(pngOfZeros(100000, 100000, 4)), codeCannotLoad);
   EXPECT_EQ(failureCode(pngOfZeros(16385, 1, 1)), codeCannotLoad);
@@ -434,6 +444,8 @@ TEST(PictureReader, OversizedPicturesAreRefusedBeforeTheyAreAllocated) {
   EXPECT_EQ(failureCode(makeBmp(bmpInfo(16000, 16000, 8, 1, 2), blackWhite, row + std::string("\0\x01", 2))),
             codeCannotLoad);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  // Any of these allocated would have taken hundreds of megabytes.
+  EXPECT_LT(peakResidentKb() - peakBefore, 64 * 1024);
 }
 
 TEST(PictureReader, HostileHeadersGiveACodeNeverACrash) {
