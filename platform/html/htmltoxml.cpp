@@ -140,8 +140,22 @@ xml::XmlDocument contentToXml(const Element& container) {
     const Node& child = *kids[index];
     if (child.nodeType() == NodeType::Text) {
       if (!top.preserve && isBlank(child.data())) {
-        const Node* before = index > 0 ? kids[index - 1].get() : nullptr;
-        const Node* after = index + 1 < kids.size() ? kids[index + 1].get() : nullptr;
+        // The neighbours that count lie past comments and other white space.
+        auto transparent = [](const Node& n) {
+          return n.nodeType() == NodeType::Comment || (n.nodeType() == NodeType::Text && isBlank(n.data()));
+        };
+        // A short look only: a long run of comments must not make the walk quadratic.
+        constexpr std::size_t reach = 16;
+        const Node* before = nullptr;
+        for (std::size_t i = index; i > 0 && index - i < reach && !before; --i) {
+          if (!transparent(*kids[i - 1]))
+            before = kids[i - 1].get();
+        }
+        const Node* after = nullptr;
+        for (std::size_t i = index + 1; i < kids.size() && i - index <= reach && !after; ++i) {
+          if (!transparent(*kids[i]))
+            after = kids[i].get();
+        }
         if (!isInlineContent(before) || !isInlineContent(after))
           continue;
       }

@@ -89,6 +89,7 @@ TEST(HtmlToXml, PicturesKeepTheirSizeAndFindTheirFile) {
 TEST(HtmlToXml, WhiteSpaceStaysOnlyWhereItShows) {
   EXPECT_EQ(xmlOf("<b>one</b> <i>two</i>\n<p>a</p>\n<p>b</p>\n<table>\n<tr>\n<td> x </td>\n</tr>\n</table>"),
             "<body><b>one</b> <i>two</i><p>a</p><p>b</p><table><tbody><tr><td> x </td></tr></tbody></table></body>");
+  EXPECT_EQ(xmlOf("<b>a</b> <!-- note --> <i>b</i>"), "<body><b>a</b>  <i>b</i></body>");
   EXPECT_EQ(xmlOf("<pre>\n\n  <b>x</b>\n  y</pre>"), "<body><pre>\n  <b>x</b>\n  y</pre></body>");
 }
 
