@@ -2,11 +2,9 @@
 
 #include "images/imageerrormsgs.h"
 #include "platform/com/comerror.h"
+#include "platform/qt/formlayout.h"
 #include "platform/qt/helpkey.h"
-#include "platform/qt/twips.h"
 #include "platform/ui/uiservices.h"
-#include "entry/picture.h"
-#include "resources/resources.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,7 +15,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPaintEvent>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
@@ -28,6 +25,10 @@
 namespace tavro {
 
 using images::SizeUnits;
+using qt::bannerFont;
+using qt::controlFont;
+using qt::named;
+using qt::place;
 using qt::toPixels;
 
 namespace {
@@ -36,43 +37,6 @@ constexpr int errInvalidPicture = 481;
 constexpr int maxTypedLength = 4;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-void place(QWidget* w, int left, int top, int width, int height) {
-  w->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
-}
-
-template <typename W> W* named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
-
-// The catalogue's image bitmap, magenta made transparent, as the banner's logo.
-// The controls' font: a narrow sans serif, 11 pixels high, the size the layout is drawn for.
-QFont controlFont() {
-  QFont font;
-  font.setFamilies({"Microsoft Sans Serif", "MS Sans Serif", "Arial", "Liberation Sans", "Nimbus Sans", "Helvetica"});
-  font.setPixelSize(11);
-  return font;
-}
-
-// A banner font: Verdana (or its nearest), at a size in points as drawn at 96 dots an inch.
-QFont bannerFont(double points, bool bold) {
-  QFont font;
-  font.setFamilies({"Verdana", "DejaVu Sans"});
-  font.setPixelSize(int(points * 96 / 72 + 0.5));
-  font.setBold(bold);
-  return font;
-}
-
-QPixmap bannerPicture() {
-  std::vector<std::uint8_t> bmp = Picture(resources::find("BITMAP", 104)).bmpFile();
-  QImage image = QImage::fromData(bmp.data(), int(bmp.size()), "BMP").convertToFormat(QImage::Format_ARGB32);
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (image.pixel(x, y) == qRgb(255, 0, 255))
-        image.setPixel(x, y, qRgba(0, 0, 0, 0));
-  return QPixmap::fromImage(image.scaled(image.size() * 2));
-}
 
 QPushButton* button(const char* caption, QWidget* parent, const char* name) {
   auto* b = named(new QPushButton(caption, parent), name);
@@ -141,7 +105,7 @@ void formImages::buildControls() {
   Image1 = named(new QLabel(picWelcome), "Image1");
   place(Image1, 7440, 240, 480, 480);
   Image1->setAlignment(Qt::AlignCenter);
-  Image1->setPixmap(bannerPicture());
+  Image1->setPixmap(qt::bannerPicture(104));
 
   // The preview: a scroller holding the picture box, which takes the picture's size.
   fraPreview = named(new QGroupBox("WBMP preview", this), "fraPreview");
