@@ -33,6 +33,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace tavro {
@@ -59,8 +60,15 @@ QPixmap headerPicture() {
     try {
       const auto bmp = Picture(resources::find("BITMAP", 101)).bmpFile();
       QImage image = QImage::fromData(bmp.data(), int(bmp.size()), "BMP");
-      if (!image.isNull())
+      if (!image.isNull()) {
+        // The icons draw their background in magenta, the toolbar's colour for "transparent".
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y)
+          for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == qRgb(255, 0, 255))
+              image.setPixel(x, y, qRgba(0, 0, 0, 0));
         return QPixmap::fromImage(image.scaled(image.size() * 2, Qt::KeepAspectRatio, Qt::FastTransformation));
+      }
     } catch (const std::exception&) {
       // A header without its picture is still a header.
     }
@@ -301,7 +309,7 @@ void frmHTMLImport::buildControls() {
   side->addWidget(txtFileName);
   auto* sideWidget = new QWidget(SSActiveTabFinish);
   sideWidget->setLayout(side);
-  sideWidget->setFixedWidth(200);
+  sideWidget->setFixedWidth(std::max(200, chkImages->sizeHint().width() + 8));
   side->setContentsMargins(0, 0, 0, 0);
   finishRow->addWidget(sideWidget);
   static_cast<QVBoxLayout*>(SSActiveTabFinish->layout())->addLayout(finishRow, 1);

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -264,7 +265,11 @@ private:
         size = std::clamp(size, 1, 40);
         if (int(value.size()) > size)
           value.resize(std::size_t(size));
-        shown = "[" + value + std::string(std::size_t(size) - value.size(), ' ') + "]";
+        // No-break spaces: the field keeps its width where ordinary blanks would collapse.
+        shown = "[" + value;
+        for (std::size_t i = value.size(); i < std::size_t(size); ++i)
+          shown += "\u00A0";
+        shown += "]";
       }
       Context c = context;
       c.owner = n;
@@ -318,6 +323,17 @@ private:
     if (int h = pixelLength(el, "height"))
       out += " height=\"" + std::to_string(h) + "\"";
     out += ">";
+  }
+
+  /// The widest row of a table (counted once per table, however many captions it has).
+  std::size_t columnsOf(const html::Element* table) {
+    if (!table)
+      return 1;
+    auto [it, added] = m_columns.try_emplace(table, 1);
+    if (added)
+      for (const auto& row : table->rows())
+        it->second = std::max(it->second, row->cells().size());
+    return std::min<std::size_t>(it->second, 1000);
   }
 
   void writeContent(const html::ElementPtr& root, int rootNumber, std::string& out) {
@@ -383,7 +399,8 @@ private:
         open = nameAnchor(n, inner.disabled) + "[ </a>";
         close = nameAnchor(n, inner.disabled) + " ]</a>";
       } else if (name == "caption") {
-        open = "<tr><td><b>";
+        // A row of its own across the table, the nearest the text view has to a caption.
+        open = "<tr><td colspan=\"" + std::to_string(columnsOf(el->parent())) + "\" align=\"center\"><b>";
         close = "</b></td></tr>";
       } else if (std::string_view tag = knownTag(name); !tag.empty()) {
         open = "<" + std::string(tag) + attributesOf(*el) + ">";
@@ -407,6 +424,7 @@ private:
   std::vector<html::ElementPtr>& m_elements;
   std::vector<QString>& m_pictures;
   std::vector<int>& m_pictureOwners;
+  std::map<const html::Element*, std::size_t> m_columns;
 };
 
 /// The number after a prefix ("tavro:12" -> 12), or -1.
