@@ -13,10 +13,8 @@ void disableControls(html::Document& doc) {
 }
 
 void removeObjectsAndScripts(html::Document& doc) {
-  for (const char* tag : {"OBJECT", "SCRIPT"}) {
-    for (const auto& e : doc.getElementsByTagName(tag))
-      e->remove();
-  }
+  for (const char* tag : {"OBJECT", "SCRIPT"})
+    html::removeAll(doc.getElementsByTagName(tag));
 }
 
 bool documentClick(html::Document& doc, TamingState& state) {

@@ -128,6 +128,17 @@ xml::XmlDocument contentToXml(const Element& container) {
     int depth;
     bool preserve;
   };
+  // Text bound for the same XML element is gathered and written as one node: libxml2 would
+  // merge each piece into the previous one, copying it again every time.
+  std::string pending;
+  xmlNodePtr pendingInto = nullptr;
+  auto flush = [&] {
+    if (!pending.empty())
+      xmlAddChild(pendingInto, checked(xmlNewDocText(raw, X(pending))));
+    pending.clear();
+    pendingInto = nullptr;
+  };
+
   std::vector<Frame> stack{{&container, 0, body, 1, keepsWhiteSpace(container.localName())}};
   while (!stack.empty()) {
     Frame& top = stack.back();
@@ -160,8 +171,12 @@ xml::XmlDocument contentToXml(const Element& container) {
           continue;
       }
       std::string text = xmlText(child.data());
-      if (!text.empty())
-        xmlAddChild(top.into, checked(xmlNewDocText(raw, X(text))));
+      if (!text.empty()) {
+        if (pendingInto != top.into)
+          flush();
+        pendingInto = top.into;
+        pending += text;
+      }
       continue;
     }
     if (!child.isElement())
@@ -174,6 +189,7 @@ xml::XmlDocument contentToXml(const Element& container) {
         stack.push_back({&e, 0, top.into, top.depth, preserve});
       continue;
     }
+    flush();
     xmlNodePtr node = checked(xmlNewDocNode(raw, nullptr, X(e.localName()), nullptr));
     xmlAddChild(top.into, node);
     copyAttributes(e, node, baseUrl);
@@ -182,6 +198,7 @@ xml::XmlDocument contentToXml(const Element& container) {
     if (!e.childNodes().empty())
       stack.push_back({&e, 0, into, depth, preserve});
   }
+  flush();
   return result;
 }
 

@@ -22,6 +22,9 @@ struct TreeAccess {
   /// Takes all children out of parent.
   static std::vector<NodePtr> takeChildren(Element& parent);
   static std::vector<Attribute>& attributes(Element& element) { return element.m_attributes; }
+  static std::vector<NodePtr>& children(Element& element) { return element.m_children; }
+  static void setParent(Node& node, Element* parent) { node.m_parent = parent; }
+  static void notifyChanged(Node& node) { node.notifyChanged(); }
 };
 
 } // namespace tavro::html

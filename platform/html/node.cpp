@@ -7,6 +7,8 @@
 #include "util/text.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tavro::html {
 
@@ -562,6 +564,30 @@ void Style::setCssText(std::string_view text) {
     m_element.removeAttribute("style");
   else
     m_element.setAttribute("style", formatted);
+}
+
+void removeAll(const std::vector<ElementPtr>& elements) {
+  std::unordered_map<Element*, std::unordered_set<const Node*>> byParent;
+  std::vector<Element*> parents; // in the order first met, for the change reports
+  for (const auto& e : elements) {
+    if (!e || !e->parent())
+      continue;
+    auto [it, added] = byParent.try_emplace(e->parent());
+    if (added)
+      parents.push_back(e->parent());
+    it->second.insert(e.get());
+  }
+  for (Element* parent : parents) {
+    const auto& going = byParent[parent];
+    auto& kids = TreeAccess::children(*parent);
+    auto kept = std::stable_partition(kids.begin(), kids.end(), [&](const NodePtr& n) { return !going.count(n.get()); });
+    for (auto it = kept; it != kids.end(); ++it)
+      TreeAccess::setParent(**it, nullptr);
+    // The callers' list keeps the removed elements alive.
+    kids.erase(kept, kids.end());
+  }
+  for (Element* parent : parents)
+    TreeAccess::notifyChanged(*parent);
 }
 
 bool isVoidElement(std::string_view n) {

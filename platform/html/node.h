@@ -194,6 +194,10 @@ private:
   Element& m_element;
 };
 
+/// Takes each of the elements out of its parent: one pass over each parent's children, however
+/// many of them go (removing them one by one costs the square of their number).
+void removeAll(const std::vector<ElementPtr>& elements);
+
 // Helpers the parser, the serialiser and the XML bridge share.
 
 /// Walks the nodes inside root (not root itself) in document order without recursion. visit

@@ -298,6 +298,21 @@ TEST(Document, RejectsInsertingAnElementIntoItself) {
   EXPECT_EQ(inner->parentNode(), other);
 }
 
+TEST(Document, RemoveAllTakesElementsOutOfTheirParentsInOnePass) {
+  auto doc = page("<div id=a><i>1</i><b id=x>2</b><i>3</i><b id=y>4</b></div><p id=p><b id=z>5<b id=w>6</b></b>7</p>");
+  std::vector<std::string> changed;
+  doc->changed.connect([&](Node& n) { changed.push_back(static_cast<Element&>(n).id()); });
+  auto bs = doc->getElementsByTagName("B");
+  ASSERT_EQ(bs.size(), 4u);
+  removeAll(bs);
+  EXPECT_EQ(doc->body()->innerHTML(), "<div id=\"a\"><i>1</i><i>3</i></div><p id=\"p\">7</p>");
+  // Only changes to the document's tree are reported; the inner B left a detached parent.
+  EXPECT_EQ(changed, (std::vector<std::string>{"a", "p"}));
+  for (const auto& b : bs)
+    EXPECT_EQ(b->parentNode(), nullptr);
+  EXPECT_EQ(bs[2]->innerHTML(), "5");
+}
+
 TEST(Document, VeryDeepTreesCostNoStack) {
   // Built through the API, where no parser bound applies: from the bottom up, then attached.
   auto doc = Document::createBlank();
