@@ -478,6 +478,7 @@ std::vector<ElementPtr> Element::cells() const {
 
 std::vector<std::pair<std::string, std::string>> parseStyle(std::string_view text) {
   std::vector<std::pair<std::string, std::string>> out;
+  std::unordered_map<std::string, std::size_t> position;
   auto add = [&](std::string_view declaration) {
     auto colon = declaration.find(':');
     if (colon == std::string_view::npos)
@@ -486,11 +487,11 @@ std::vector<std::pair<std::string, std::string>> parseStyle(std::string_view tex
     std::string value(util::trim(declaration.substr(colon + 1)));
     if (name.empty() || value.empty())
       return;
-    auto it = std::find_if(out.begin(), out.end(), [&](const auto& d) { return d.first == name; });
-    if (it != out.end())
-      it->second = std::move(value);
-    else
+    auto [it, added] = position.try_emplace(name, out.size());
+    if (added)
       out.emplace_back(std::move(name), std::move(value));
+    else
+      out[it->second].second = std::move(value);
   };
   // Semicolons inside quotes or brackets (url(a;b)) do not end a declaration.
   char quote = 0;
