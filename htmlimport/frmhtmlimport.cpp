@@ -326,6 +326,9 @@ void frmHTMLImport::buildControls() {
 
   NavBarHTMLWizard = new NavBar(m_content);
   NavBarHTMLWizard->setObjectName(QStringLiteral("NavBarHTMLWizard"));
+  // Enter in a text box presses none of the bar's buttons: the wizard has no default button.
+  for (int button = NavBar::Back; button <= NavBar::Cancel; ++button)
+    NavBarHTMLWizard->cmdNav(button)->setAutoDefault(false);
 
   resizer->addWidget(SSActiveTabsHTML, 1);
   resizer->addWidget(NavBarHTMLWizard);

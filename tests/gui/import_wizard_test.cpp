@@ -405,6 +405,11 @@ TEST_F(ImportWizard, BrowseWithoutAFileOrWithAWrongOneSaysSo) {
 
 TEST_F(ImportWizard, CancelAsksFirst) {
   load(page("plain.html"));
+  // Enter in a text box presses no button of the bar.
+  QTest::keyClick(address(), Qt::Key_Return);
+  EXPECT_EQ(selectedPage(), 2);
+  EXPECT_TRUE(ui->messages.empty());
+
   ui->answers.push_back(ui::vbNo);
   click(NavBar::Cancel);
   ASSERT_EQ(ui->messages.size(), 1u);
@@ -414,6 +419,13 @@ TEST_F(ImportWizard, CancelAsksFirst) {
   EXPECT_TRUE(form.isLoaded());
   EXPECT_EQ(selectedPage(), 2);
   EXPECT_EQ(buttons(), "++-+");
+
+  // Escape asks the same question.
+  ui->answers.push_back(ui::vbNo);
+  QTest::keyClick(&form, Qt::Key_Escape);
+  ASSERT_EQ(ui->messages.size(), 2u);
+  EXPECT_EQ(ui->messages[1].text, "Are you sure you want to cancel the wizard?");
+  EXPECT_TRUE(form.isLoaded());
 
   ui->answers.push_back(ui::vbYes);
   click(NavBar::Cancel);
@@ -670,6 +682,59 @@ TEST_F(BrowserViewTest, DeepNestingIsDrawnWithItsText) {
   markup += "deep";
   open(markup);
   EXPECT_TRUE(view.toPlainText().contains("deep"));
+}
+
+// --- Real-world pages ------------------------------------------------------------------------------
+
+TEST(ImportWizardCorpus, EveryCorpusPageGoesThroughTheWizardOrClosesItWithAMessage) {
+  const stdfs::path pages = test::corpusDir() / "html";
+  if (test::corpusDir().empty() || !stdfs::is_directory(pages))
+    GTEST_SKIP() << "no corpus";
+  test::application();
+  int seen = 0;
+  for (const auto& entry : stdfs::recursive_directory_iterator(pages)) {
+    const std::string ext = entry.path().extension().string();
+    if (!entry.is_regular_file() || (ext != ".html" && ext != ".htm"))
+      continue;
+    SCOPED_TRACE(entry.path().string());
+    ++seen;
+    test::TempDir dir;
+    ui::ScopedScriptedUi ui;
+    ui->answers.assign(8, ui::vbOK);
+    auto project = host::FolderProject::create(dir.file("project"), "Corpus", dir.file("app"));
+    frmHTMLImport form;
+    form.setProject(project);
+    form.Form_Load();
+    form.show();
+    auto click = [&](int n) {
+      if (form.isLoaded())
+        QTest::mouseClick(form.navBar()->cmdNav(n), Qt::LeftButton);
+    };
+    click(NavBar::Next);
+    ui->fileAnswers.push_back(entry.path().string());
+    QTest::mouseClick(form.findChild<QPushButton*>("cmdBrowse"), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    // A frameset page offers its frames; the first is taken when there is one.
+    click(NavBar::Next);
+    if (form.isLoaded() && form.engine() && !form.browser()->Document()->getElementsByTagName("INPUT").empty() &&
+        form.browserView()) {
+      QCoreApplication::processEvents();
+      auto first = form.browser()->Document()->getElementsByTagName("INPUT").front();
+      const QRect mark = form.browserView()->markRect(first);
+      if (!mark.isEmpty())
+        QTest::mouseClick(form.browserView()->viewport(), Qt::LeftButton, {}, mark.center());
+    }
+    click(NavBar::Next);
+    click(NavBar::Next);
+    click(NavBar::Next);
+    QCoreApplication::processEvents();
+    // Either the wizard is still open on one of its pages, or it closed after telling the user.
+    if (form.isLoaded())
+      EXPECT_GE(form.pages()->selectedTab(), 2);
+    else
+      EXPECT_FALSE(ui->messages.empty());
+  }
+  EXPECT_GT(seen, 0);
 }
 
 // --- Screenshots of a sample run ----------------------------------------------------------------
