@@ -150,6 +150,45 @@ struct PageSetup {
   std::shared_ptr<host::FolderProject> project;
 };
 
+// The catalogue and the three stylesheets, loaded once: compiling them on every run would
+// take most of the run's time. A run's engine borrows them and gives them back, so each run
+// still starts from a fresh engine.
+struct ConversionResources {
+  xml::XmlDocument elements;
+  xml::XslTemplate import, exportSheet, tidy;
+
+  static ConversionResources& loaded() {
+    static ConversionResources resources = [] {
+      html::Browser browser;
+      conversion::ImportEngine engine(browser, host::HostProjectRef());
+      engine.LoadConversionResources();
+      return ConversionResources{std::move(engine.m_xmlElements), std::move(engine.m_xslImport),
+                                 std::move(engine.m_xslExport), std::move(engine.m_xslTidy)};
+    }();
+    return resources;
+  }
+};
+
+class BorrowedResources {
+public:
+  explicit BorrowedResources(conversion::ImportEngine& engine) : m_engine(engine), m_resources(ConversionResources::loaded()) {
+    swapAll();
+  }
+  ~BorrowedResources() { swapAll(); }
+  BorrowedResources(const BorrowedResources&) = delete;
+  BorrowedResources& operator=(const BorrowedResources&) = delete;
+
+private:
+  void swapAll() {
+    std::swap(m_engine.m_xmlElements, m_resources.elements);
+    std::swap(m_engine.m_xslImport, m_resources.import);
+    std::swap(m_engine.m_xslExport, m_resources.exportSheet);
+    std::swap(m_engine.m_xslTidy, m_resources.tidy);
+  }
+  conversion::ImportEngine& m_engine;
+  ConversionResources& m_resources;
+};
+
 } // namespace
 
 void feedPage(const std::uint8_t* data, std::size_t size) {
@@ -162,8 +201,8 @@ void feedPage(const std::uint8_t* data, std::size_t size) {
   html::Browser browser;
   htmlimport::BrowserTaming taming(browser);
   conversion::ImportEngine engine(browser, host::HostProjectRef(setup.project));
+  BorrowedResources resources(engine);
   try {
-    engine.LoadConversionResources();
     if (!htmlimport::LoadHtmlFile(page.string(), browser))
       return;
     auto doc = browser.Document();
