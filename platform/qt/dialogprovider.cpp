@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 
+#include <vector>
+
 namespace tavro::qt {
 
 namespace {
@@ -30,8 +32,13 @@ template <typename Form> class FormDialog : public WizardDialog {
 public:
   FormDialog() : m_form(new Form) { static ExitWatch watch; }
   ~FormDialog() override {
-    if (!exiting() && QCoreApplication::instance())
+    if (!exiting() && QCoreApplication::instance()) {
       delete m_form;
+      return;
+    }
+    // Kept reachable, so that leak checkers see it was left on purpose.
+    static auto* abandoned = new std::vector<QWidget*>;
+    abandoned->push_back(m_form);
   }
   FormDialog(const FormDialog&) = delete;
   FormDialog& operator=(const FormDialog&) = delete;
