@@ -9,7 +9,8 @@ function(tavro_add_test name)
   endif()
   add_executable(${name} ${arg_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${arg_LIBS} tavro_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  # A test that hangs fails after two minutes instead of holding up the whole run.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 120)
 endfunction()
 
 # tavro_embed_resources(TARGET OUT_CPP TYPE1 NUMBER1 FILE1 TYPE2 NUMBER2 FILE2 ...): turns files
