@@ -221,9 +221,10 @@ void feedPage(const std::uint8_t* data, std::size_t size) {
       return;
     if (engine.BuildPreview() != conversion::StepResult::Done)
       return;
-    // Half the inputs also have one element kind stripped, as the fine-tune page does.
+    // Half the inputs also have one element kind stripped, as the fine-tune page does; the
+    // length picks which.
     if ((size & 1) && engine.lstKnownElements.ListCount() > 0) {
-      engine.lstKnownElements.setListIndex(data[0] % engine.lstKnownElements.ListCount());
+      engine.lstKnownElements.setListIndex(int((size >> 1) % std::size_t(engine.lstKnownElements.ListCount())));
       conversion::ImportEngine::MoveListItems(engine.lstKnownElements, engine.lstRemovedElements, true);
       engine.StripRemovedElements(engine.m_html.Preview);
     }
