@@ -16,8 +16,10 @@
 
 namespace tavro::html {
 
-/// Levels of elements in an XML document made from HTML, the body included.
-inline constexpr int maxXmlDepth = 256;
+/// Levels of elements in an XML document made from HTML, the body included. libxml2 refuses
+/// to parse documents deeper than 256 levels, and the documents made from this one (the WML
+/// deck, its HTML preview) wrap its content in a few more; this leaves them room.
+inline constexpr int maxXmlDepth = 200;
 
 /// The markup parsed as the content of a body, as XML. An IMG src is resolved against
 /// baseUrl when one is given (as the browser writes it into innerHTML); a style attribute
