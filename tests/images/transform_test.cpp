@@ -143,20 +143,16 @@ TEST(Monochrome, FloydSteinbergFollowsTheLocalTone) {
   }
 }
 
-TEST(ResizeSize, ExactModeGivesThatSizeAndZeroKeepsASide) {
+TEST(ResizeSize, ExactOrTheLargestSizeWithinThatKeepsTheRatio) {
   EXPECT_EQ(resizedSize(200, 100, 100, 50, ResizeMode::Exact), std::make_pair(100, 50));
   EXPECT_EQ(resizedSize(200, 100, 30, 90, ResizeMode::Exact), std::make_pair(30, 90));
-  EXPECT_EQ(resizedSize(200, 100, 0, 0, ResizeMode::Exact), std::make_pair(200, 100));
   EXPECT_EQ(resizedSize(200, 100, 0, 40, ResizeMode::Exact), std::make_pair(200, 40));
-}
-
-TEST(ResizeSize, KeepRatioFitsTheLargestSizeWithin) {
   EXPECT_EQ(resizedSize(200, 100, 100, 100, ResizeMode::KeepRatio), std::make_pair(100, 50));
   EXPECT_EQ(resizedSize(200, 100, 300, 60, ResizeMode::KeepRatio), std::make_pair(120, 60));
-  EXPECT_EQ(resizedSize(200, 100, 50, 0, ResizeMode::KeepRatio), std::make_pair(50, 25));
   EXPECT_EQ(resizedSize(200, 100, 0, 10, ResizeMode::KeepRatio), std::make_pair(20, 10));
-  EXPECT_EQ(resizedSize(200, 100, 0, 0, ResizeMode::KeepRatio), std::make_pair(200, 100));
   EXPECT_EQ(resizedSize(3, 2, 400, 400, ResizeMode::KeepRatio), std::make_pair(400, 267));
+  for (auto mode : {ResizeMode::Exact, ResizeMode::KeepRatio})
+    EXPECT_EQ(resizedSize(200, 100, 0, 0, mode), std::make_pair(200, 100));
   // A thin picture keeps at least one pixel across.
   EXPECT_EQ(resizedSize(1, 16000, 100, 100, ResizeMode::KeepRatio), std::make_pair(1, 100));
 }
