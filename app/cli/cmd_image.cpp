@@ -1,12 +1,15 @@
 // tavro image: converts pictures to 1-bit WBMP files, one or many.
 
 #include "app/cli/command.h"
+#include "app/cli/parallel.h"
 
 #include "images/wbmpconversion.h"
 #include "platform/fs/filesystem.h"
 
+#include <atomic>
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <regex>
 #include <set>
 
@@ -23,6 +26,7 @@ struct ImageOptions {
   std::string height;
   bool keepRatio = false;
   std::string preview;
+  int jobs = defaultJobs();
 };
 
 const std::map<std::string, int>& ditherCodes() {
@@ -61,40 +65,55 @@ int run(const ImageOptions& o) {
   options.keepRatio = o.keepRatio;
   options.previewBmp = o.preview;
 
-  const bool progress = o.inputs.size() > 1 && stderrIsTerminal();
+  // Targets first, in input order, so clashes are found the same way on any number of threads.
+  struct Job {
+    std::string out;
+    std::string error;
+    images::ConversionResult result;
+  };
+  std::vector<Job> jobs(o.inputs.size());
   std::set<std::string> written;
-  int failures = 0;
   for (std::size_t i = 0; i < o.inputs.size(); ++i) {
     const std::string& in = o.inputs[i];
-    if (progress) {
-      std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", i + 1, o.inputs.size(), fs::getFileName(in).c_str());
-      std::fflush(stderr);
-    }
     std::string out = o.output;
     if (out.empty()) {
       std::string folder = o.outputDir.empty() ? fs::getParentFolderName(in) : o.outputDir;
       out = fs::joinPath(folder.empty() ? "." : folder, fs::getBaseName(in) + ".wbmp");
     }
-    std::string error;
+    jobs[i].out = out;
     if (fs::getAbsolutePathName(out) == fs::getAbsolutePathName(in))
-      error = "the output would replace the input; give -o or -d";
+      jobs[i].error = "the output would replace the input; give -o or -d";
     else if (!written.insert(fs::getAbsolutePathName(out)).second)
-      error = "another input has already been written to '" + out + "'";
-    images::ConversionResult r;
-    if (error.empty()) {
-      r = images::convertToWbmpFile(in, out, options);
-      if (!r.ok)
-        error = r.message;
+      jobs[i].error = "another input has already been written to '" + out + "'";
+  }
+
+  const bool progress = o.inputs.size() > 1 && stderrIsTerminal();
+  std::atomic<std::size_t> done{0};
+  std::mutex progressLock;
+  forEachParallel(o.inputs.size(), o.jobs, [&](std::size_t i) {
+    if (jobs[i].error.empty()) {
+      jobs[i].result = images::convertToWbmpFile(o.inputs[i], jobs[i].out, options);
+      if (!jobs[i].result.ok)
+        jobs[i].error = jobs[i].result.message;
     }
-    if (progress)
-      std::fprintf(stderr, "\r\033[K");
-    if (!error.empty()) {
-      std::fprintf(stderr, "tavro: %s: %s\n", in.c_str(), error.c_str());
+    if (progress) {
+      std::lock_guard lock(progressLock);
+      std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", ++done, o.inputs.size(), fs::getFileName(o.inputs[i]).c_str());
+      std::fflush(stderr);
+    }
+  });
+  if (progress)
+    std::fprintf(stderr, "\r\033[K");
+
+  int failures = 0;
+  for (std::size_t i = 0; i < o.inputs.size(); ++i) {
+    if (!jobs[i].error.empty()) {
+      std::fprintf(stderr, "tavro: %s: %s\n", o.inputs[i].c_str(), jobs[i].error.c_str());
       ++failures;
       continue;
     }
-    std::printf("%s -> %s (%d x %d)\n", in.c_str(), out.c_str(), r.width, r.height);
-    std::fflush(stdout);
+    std::printf("%s -> %s (%d x %d)\n", o.inputs[i].c_str(), jobs[i].out.c_str(), jobs[i].result.width,
+                jobs[i].result.height);
   }
   return failures ? exitFailure : exitOk;
 }
@@ -113,6 +132,8 @@ Registrar image(85, [](CLI::App& app, int* exitCode) {
   cmd->add_option("--height", options->height, "New height in pixels (N) or percent (N%)");
   cmd->add_flag("--keep-ratio", options->keepRatio, "Keep the proportions within the width and height given");
   cmd->add_option("--preview", options->preview, "Also write the result as a BMP file (one input)");
+  cmd->add_option("-j,--jobs", options->jobs, "pictures converted at once (default: the number of cores)")
+      ->check(CLI::Range(1, 256));
   cmd->callback([options, exitCode] { *exitCode = run(*options); });
 });
 
