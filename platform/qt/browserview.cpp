@@ -7,10 +7,12 @@
 #include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -28,8 +30,9 @@ namespace tavro::qt {
 
 namespace {
 
-// How the rich text names what it draws: text runs carry an anchor name "e<n>" on their first
-// character, marks and links an address "tavro:<n>", pictures the name "tavro-img:<k>".
+// How the rich text names what it draws: text runs carry the tool tip "e<n>" (a span's title,
+// the one per-run property the text view keeps at linear cost; anchor names cost it quadratic
+// time), marks and links an address "tavro:<n>", pictures the name "tavro-img:<k>".
 constexpr std::string_view elementPrefix = "e";
 constexpr std::string_view linkScheme = "tavro:";
 constexpr std::string_view pictureScheme = "tavro-img:";
@@ -210,8 +213,8 @@ private:
     return int(m_elements.size() - 1);
   }
 
-  static std::string nameAnchor(int n, bool disabled) {
-    return "<a name=\"" + std::string(elementPrefix) + std::to_string(n) + "\"" +
+  static std::string runStart(int n, bool disabled) {
+    return "<span title=\"" + std::string(elementPrefix) + std::to_string(n) + "\"" +
            (disabled ? " style=\"color:" + greyText.toStdString() + "\"" : std::string()) + ">";
   }
 
@@ -227,7 +230,7 @@ private:
       out += escapeText(text);
       return;
     }
-    out += nameAnchor(context.owner, context.disabled) + escapeText(text) + "</a>";
+    out += runStart(context.owner, context.disabled) + escapeText(text) + "</span>";
   }
 
   // A form control as the user would recognise it; it takes no part in the layout.
@@ -396,8 +399,8 @@ private:
         close = "</a>";
         inner.inLink = true;
       } else if (name == "button") {
-        open = nameAnchor(n, inner.disabled) + "[ </a>";
-        close = nameAnchor(n, inner.disabled) + " ]</a>";
+        open = runStart(n, inner.disabled) + "[ </span>";
+        close = runStart(n, inner.disabled) + " ]</span>";
       } else if (name == "caption") {
         // A row of its own across the table, the nearest the text view has to a caption.
         open = "<tr><td colspan=\"" + std::to_string(columnsOf(el->parent())) + "\" align=\"center\"><b>";
@@ -555,34 +558,44 @@ html::ElementPtr BrowserView::elementAt(const QPoint& viewportPos) const {
   if (position < 0)
     return nullptr;
 
-  // The character under the point, then the last text run that started at or before it.
-  QTextBlock block = doc->findBlock(position);
+  // The character under the point; blanks between runs belong to the run before them.
+  const QTextBlock block = doc->findBlock(position);
   if (position > block.position() && position >= block.position() + block.length() - 1)
     --position;
-  for (int blocksSeen = 0; block.isValid() && blocksSeen < 500; block = block.previous(), ++blocksSeen) {
-    std::vector<QTextFragment> fragments;
-    for (auto it = block.begin(); !it.atEnd(); ++it)
-      fragments.push_back(it.fragment());
-    for (auto it = fragments.rbegin(); it != fragments.rend(); ++it) {
-      if (it->position() > position)
-        continue;
-      const QTextCharFormat format = it->charFormat();
-      if (format.isImageFormat()) {
-        if (blocksSeen == 0 && it->position() + it->length() > position) {
-          const int k = numberAfter(format.toImageFormat().name(), pictureScheme);
-          if (k >= 0 && k < int(m_pictureOwner.size()))
-            return byNumber(m_pictureOwner[std::size_t(k)]);
-        }
-        continue;
-      }
-      if (const int n = numberAfter(format.anchorHref(), linkScheme); n >= 0)
-        return byNumber(n);
-      const QStringList names = format.anchorNames();
-      if (!names.isEmpty())
-        return byNumber(numberAfter(names.last(), elementPrefix));
+  std::vector<QTextFragment> fragments;
+  for (auto it = block.begin(); !it.atEnd(); ++it)
+    fragments.push_back(it.fragment());
+  for (auto it = fragments.rbegin(); it != fragments.rend(); ++it) {
+    if (it->position() > position)
+      continue;
+    const QTextCharFormat format = it->charFormat();
+    if (format.isImageFormat()) {
+      const int k = numberAfter(format.toImageFormat().name(), pictureScheme);
+      if (k >= 0 && k < int(m_pictureOwner.size()) && it->position() + it->length() > position)
+        return byNumber(m_pictureOwner[std::size_t(k)]);
+      continue;
     }
+    if (const int n = numberAfter(format.anchorHref(), linkScheme); n >= 0)
+      return byNumber(n);
+    if (const int n = numberAfter(format.toolTip(), elementPrefix); n >= 0)
+      return byNumber(n);
   }
   return nullptr;
+}
+
+bool BrowserView::viewportEvent(QEvent* event) {
+  // The runs' tool tips are the view's own bookkeeping; the user sees the element's title.
+  if (event->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    const html::ElementPtr element = elementAt(help->pos());
+    const std::string title = element ? element->attribute("title") : std::string();
+    if (title.empty())
+      QToolTip::hideText();
+    else
+      QToolTip::showText(help->globalPos(), QString::fromStdString(title), viewport());
+    return true;
+  }
+  return QTextBrowser::viewportEvent(event);
 }
 
 QRect BrowserView::markRect(const html::ElementPtr& input) const {
