@@ -486,6 +486,26 @@ TEST_F(ImportWizard, FinishRefusesBadNamesAndKeepsThePage) {
   EXPECT_TRUE(pointerRestored());
 }
 
+TEST_F(ImportWizard, AFailedWriteIsToldAndTheWizardStaysOnItsPage) {
+  toFineTune(page("plain.html"));
+  // A folder where the document should go: the write cannot replace it.
+  stdfs::create_directory(dir.path() / "project" / "blocked.wml");
+  fileName()->setText("blocked");
+  click(NavBar::Finish);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_NE(ui->messages[0].text.find("blocked.wml"), std::string::npos) << ui->messages[0].text;
+  EXPECT_EQ(ui->messages[0].title, wizardCaption);
+  EXPECT_TRUE(form.isLoaded());
+  EXPECT_EQ(selectedPage(), 4);
+  EXPECT_TRUE(projectDocuments().empty());
+  EXPECT_TRUE(pointerRestored());
+
+  fileName()->setText("plain");
+  click(NavBar::Finish);
+  EXPECT_FALSE(form.isLoaded());
+  EXPECT_EQ(projectDocuments(), std::vector<std::string>{"plain"});
+}
+
 TEST_F(ImportWizard, PicturesGoIntoTheImagesFolderAndFailuresAreToldOnce) {
   // One picture that converts, one that is not a picture at all.
   test::writeFile(dir.path() / "pages" / "images" / "broken.png", "not a png");
