@@ -133,10 +133,7 @@ frmHTMLImport::~frmHTMLImport() {
     Form_Unload();
 }
 
-void frmHTMLImport::HelpFile(const std::string& path) {
-  m_helpFile = path;
-  qt::setApplicationHelpFile(path);
-}
+void frmHTMLImport::HelpFile(const std::string& path) { qt::setApplicationHelpFile(path); }
 
 void frmHTMLImport::Project(const com::ObjectPtr& project) { m_project = host::HostProjectRef(project); }
 
@@ -375,6 +372,8 @@ void frmHTMLImport::Form_Load() {
   // The browser, tamed from its first page on, and its view.
   m_browser = std::make_shared<html::Browser>();
   m_taming = std::make_unique<htmlimport::BrowserTaming>(*m_browser);
+  // The engine is made before anything can fail, so that a loaded form always has one.
+  m_engine = std::make_unique<conversion::ImportEngine>(*m_browser, m_project);
   wbBrowser = new qt::BrowserView(m_browser, SSActiveTabIntro);
   wbBrowser->setObjectName(QStringLiteral("wbBrowser"));
   placeBrowser(IntroPage);
@@ -390,7 +389,6 @@ void frmHTMLImport::Form_Load() {
   if (document()->readyState() == "complete")
     ShowIntroPage();
 
-  m_engine = std::make_unique<conversion::ImportEngine>(*m_browser, m_project);
   connectLists();
   wbBrowser->refresh();
 }

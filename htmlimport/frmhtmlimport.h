@@ -135,7 +135,6 @@ private:
   int selectedPage() const;
 
   host::HostProjectRef m_project;
-  std::string m_helpFile;
 
   // The working objects of one run, made by Form_Load and released by Form_Unload.
   std::shared_ptr<html::Browser> m_browser;

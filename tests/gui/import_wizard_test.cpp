@@ -433,11 +433,18 @@ TEST_F(ImportWizard, CancelAsksFirst) {
   EXPECT_FALSE(form.isVisible());
   EXPECT_TRUE(projectDocuments().empty());
 
-  // The next run starts afresh on page 1.
+  // The next run starts afresh on page 1, with the project it was given since.
+  auto other = host::FolderProject::create(dir.file("other"), "Other", dir.file("app"));
+  form.setProject(other);
   form.Form_Load();
   EXPECT_EQ(selectedPage(), 1);
   EXPECT_TRUE(address()->text().isEmpty());
   EXPECT_EQ(buttons(), "-+-+");
+  toFineTune(page("plain.html"));
+  EXPECT_EQ(ui->fileDialogs.back().request.initialFolder, other->ProjectFolder());
+  click(NavBar::Finish);
+  EXPECT_TRUE(stdfs::exists(dir.path() / "other" / "plain.wml"));
+  EXPECT_TRUE(projectDocuments().empty());
 }
 
 TEST_F(ImportWizard, FinishRefusesBadNamesAndKeepsThePage) {
