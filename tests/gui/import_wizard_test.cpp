@@ -90,6 +90,16 @@ protected:
     ASSERT_EQ(selectedPage(), 4);
   }
 
+  /// Clicks the mark of a frame on the frames list.
+  void checkFrame(const std::string& id) {
+    auto radio = shown().getElementById(id);
+    ASSERT_NE(radio, nullptr) << id;
+    QCoreApplication::processEvents();
+    const QRect mark = form.browserView()->markRect(radio);
+    ASSERT_FALSE(mark.isEmpty());
+    QTest::mouseClick(form.browserView()->viewport(), Qt::LeftButton, {}, mark.center());
+  }
+
   int selectedPage() const { return form.pages()->selectedTab(); }
   /// The enabled state of Back, Next, Finish and Cancel, e.g. "-++-".
   std::string buttons() const {
@@ -293,13 +303,8 @@ TEST_F(ImportWizard, FramesetLetsTheUserPickAFrame) {
   EXPECT_EQ(selectedPage(), 3);
 
   // The user clicks the mark of the main frame in the view.
-  auto mainRadio = shown().getElementById("main.html");
-  ASSERT_NE(mainRadio, nullptr);
-  QCoreApplication::processEvents();
-  const QRect mark = form.browserView()->markRect(mainRadio);
-  ASSERT_FALSE(mark.isEmpty());
-  QTest::mouseClick(form.browserView()->viewport(), Qt::LeftButton, {}, mark.center());
-  EXPECT_TRUE(mainRadio->checked());
+  checkFrame("main.html");
+  EXPECT_TRUE(shown().getElementById("main.html")->checked());
   EXPECT_TRUE(viewText().contains(QStringLiteral("\u25C9")));
 
   click(NavBar::Next);
@@ -316,6 +321,21 @@ TEST_F(ImportWizard, FramesetLetsTheUserPickAFrame) {
   EXPECT_EQ(ui->messages.size(), 1u);
 }
 
+TEST_F(ImportWizard, AFrameIsFoundBesideItsFramesetWhateverTheFolderIsCalled) {
+  // The frameset's own file name also names its folder: only the file name is replaced.
+  const auto folder = dir.path() / "pages" / "site.html";
+  stdfs::create_directory(folder);
+  test::writeFile(folder / "site.html", "<html><frameset cols=\"50%,50%\"><frame src=\"a.html\"></frameset></html>");
+  test::writeFile(folder / "a.html", "<html><body><p>frame a</p></body></html>");
+  load((folder / "site.html").string());
+  click(NavBar::Next);
+  checkFrame("a.html");
+  click(NavBar::Next);
+  EXPECT_EQ(address()->text().toStdString(), (folder / "a.html").string());
+  EXPECT_EQ(shownText(), "frame a");
+  EXPECT_EQ(buttons(), "++-+");
+}
+
 TEST_F(ImportWizard, BackFromTheFramesListReloadsTheFrameset) {
   load(page("frameset.html"));
   click(NavBar::Next);
@@ -324,6 +344,21 @@ TEST_F(ImportWizard, BackFromTheFramesListReloadsTheFrameset) {
   EXPECT_EQ(address()->text().toStdString(), page("frameset.html"));
   EXPECT_EQ(shown().getElementsByTagName("FRAME").size(), 2u);
   EXPECT_EQ(buttons(), "++-+");
+}
+
+TEST_F(ImportWizard, ARunCancelledOnTheFramesListLeavesNothingForTheNext) {
+  load(page("frameset.html"));
+  click(NavBar::Next);
+  checkFrame("main.html");
+  ui->answers.push_back(ui::vbYes);
+  click(NavBar::Cancel);
+  ASSERT_FALSE(form.isLoaded());
+
+  form.Form_Load();
+  click(NavBar::Next);
+  EXPECT_TRUE(address()->text().isEmpty());
+  EXPECT_EQ(shown().body()->innerHTML(), "");
+  EXPECT_EQ(buttons(), "+--+");
 }
 
 TEST_F(ImportWizard, APageThatCannotBeConvertedShowsTheErrorPage) {
