@@ -30,7 +30,7 @@ void ImportEngine::StripRemovedElements(std::string& strPreview) {
   // Tables taken out leave their row groups behind; those go with everything in them.
   if (removal.find("table") != std::string::npos && !doc->selectNodes("//tbody").empty())
     m_domTools.RemoveElements("tbody", *doc, true);
-  setBodyHtml(doc->xml());
+  setBodyHtml(doc->markup());
 }
 
 void ImportEngine::NormaliseTables(xml::XmlDocument& doc) {

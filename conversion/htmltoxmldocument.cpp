@@ -1,18 +1,18 @@
 #include "conversion/htmltoxmldocument.h"
 
-#include "platform/html/htmltoxml.h"
-
 namespace tavro::conversion {
 
 std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools,
-                                                  const host::HostDomTools&) {
+                                                  const host::HostDomTools& domTools) {
   // markup is already this function's own copy.
   com::Variant first(0);
   com::Variant second(false);
   xmlTools.PrepareHtml(markup, first, second);
   if (markup.empty())
     return std::nullopt;
-  xml::XmlDocument doc = html::htmlToXml(markup);
+  com::Variant level(0);
+  com::Variant flag(false);
+  xml::XmlDocument doc = domTools.HtmlToXml(markup, level, flag);
   if (doc.empty())
     return std::nullopt;
   return doc;

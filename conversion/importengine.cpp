@@ -170,7 +170,8 @@ StepResult ImportEngine::BuildPreview() {
     m_bClose = true;
     return StepResult::Closed;
   }
-  m_html.Preview = preview.xml();
+  // As markup, so that the browser reads empty elements back as empty.
+  m_html.Preview = preview.markup();
 
   if (lstRemovedElements.ListCount() > 0) {
     StripRemovedElements(m_html.Preview);

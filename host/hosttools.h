@@ -50,6 +50,12 @@ public:
   /// flag true removes the content with it.
   void RemoveElements(const std::string& names, xml::XmlDocument& doc, bool flag,
                       const com::Variant& spare = {}) const;
+
+  /// The markup parsed as the content of a body (HTML5 fragment parsing), as an XML document
+  /// whose root is body, with lower-case names; attributes whose names are not XML names and
+  /// characters XML forbids are dropped. An empty document for empty text. The two values
+  /// are not used. (Built with the engine, which holds the HTML parser.)
+  xml::XmlDocument HtmlToXml(const std::string& markup, com::Variant& first, com::Variant& second) const;
 };
 
 /// "file:" URL helpers used by the reference passes.

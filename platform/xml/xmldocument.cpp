@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <utility>
 
 namespace tavro::xml {
@@ -208,20 +209,49 @@ bool XmlDocument::load(const std::string& path) {
   return loadXML(text);
 }
 
-std::string XmlDocument::xml() const {
-  if (!m_doc)
-    return {};
+namespace {
+
+std::string save(xmlDocPtr doc, int options) {
   std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
-  // AS_XML: a result tree made by an html-method stylesheet is still written as XML.
-  xmlSaveCtxtPtr save = xmlSaveToBuffer(buffer.get(), "UTF-8", XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
-  if (!save)
+  xmlSaveCtxtPtr ctx = xmlSaveToBuffer(buffer.get(), "UTF-8", options);
+  if (!ctx)
     return {};
-  xmlSaveDoc(save, m_doc);
-  xmlSaveClose(save);
+  xmlSaveDoc(ctx, doc);
+  xmlSaveClose(ctx);
   std::string out(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
   while (!out.empty() && out.back() == '\n')
     out.pop_back();
   return out;
+}
+
+} // namespace
+
+std::string XmlDocument::markup() {
+  static const std::set<std::string, std::less<>> voidElements{
+      "area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "img",
+      "input", "keygen", "link", "meta", "param", "source", "track", "wbr"};
+  std::vector<xmlNodePtr> stack;
+  if (xmlNodePtr root = documentElement())
+    stack.push_back(root);
+  while (!stack.empty()) {
+    xmlNodePtr node = stack.back();
+    stack.pop_back();
+    if (!node->children) {
+      if (!voidElements.count(util::toLower(reinterpret_cast<const char*>(node->name))))
+        xmlAddChild(node, xmlNewDocText(m_doc, BAD_CAST ""));
+      continue;
+    }
+    for (xmlNodePtr c = node->children; c; c = c->next) {
+      if (c->type == XML_ELEMENT_NODE)
+        stack.push_back(c);
+    }
+  }
+  return xml();
+}
+
+std::string XmlDocument::xml() const {
+  // AS_XML: a result tree made by an html-method stylesheet is still written as XML.
+  return m_doc ? save(m_doc, XML_SAVE_NO_DECL | XML_SAVE_AS_XML) : std::string();
 }
 
 void XmlDocument::setProperty(std::string_view name, std::string_view value) {

@@ -47,6 +47,11 @@ public:
 
   /// The document as XML text, without a declaration. Empty for an empty document.
   std::string xml() const;
+  /// The document as markup an HTML parser reads back as the same tree: XML text in which an
+  /// empty element that is not a void element (a, span, td ...) gets an end tag, since "<a/>"
+  /// would open an element that swallows everything after it. Such elements are given an
+  /// empty text node to that end, which changes nothing else the document says.
+  std::string markup();
 
   const ParseError& parseError() const { return m_error; }
   /// Loading is synchronous, so a document is always complete.

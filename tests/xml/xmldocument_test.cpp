@@ -126,3 +126,10 @@ TEST(XslTemplate, HonoursTheStylesheetsOutputSettings) {
   EXPECT_THROW(t.setStylesheet(notXsl), com::ComError);
   EXPECT_FALSE(t.compiled());
 }
+
+TEST(XmlDocument, MarkupClosesEmptyElementsThatAreNotVoid) {
+  xml::XmlDocument doc;
+  ASSERT_TRUE(doc.loadXML("<body><a name=\"x\"/>after<br/><img src=\"p.png\"/><td/><p>t</p></body>"));
+  EXPECT_EQ(doc.xml(), "<body><a name=\"x\"/>after<br/><img src=\"p.png\"/><td/><p>t</p></body>");
+  EXPECT_EQ(doc.markup(), "<body><a name=\"x\"></a>after<br/><img src=\"p.png\"/><td></td><p>t</p></body>");
+}
