@@ -53,7 +53,7 @@ TEST_F(Addin, RegistersItsClassesAndUnregistersExactlyThose) {
   }
   ASSERT_EQ(callExport("DllRegisterServer"), hrOk);
   Registry registry(registryFile);
-  for (const char* id : {"Tavro.wizard", "Tavro.colWizards", "Tavro.clWizardItem"})
+  for (const char* id : {"Tavro.wizard", "Tavro.colWizards", "Tavro.clWizardItem", "Tavro.cEventHandler"})
     EXPECT_TRUE(std::filesystem::equivalent(registry.lookup(id).value_or("/nonexistent"), library)) << id;
 
   ASSERT_EQ(callExport("DllUnregisterServer"), hrOk);
