@@ -1,6 +1,7 @@
 #pragma once
-// The dialogs the launcher shows, made with Qt: the export dialog and the image conversion
-// dialog behind the launcher's small interface. Install it once a QApplication runs:
+// The dialogs the launcher shows, made with Qt: the import wizard, the export dialog and the
+// image conversion dialog behind the launcher's small interface. Install it once a
+// QApplication runs:
 //
 //   installDialogProvider(std::make_shared<qt::DialogProvider>());
 
@@ -10,7 +11,7 @@ namespace tavro::qt {
 
 class DialogProvider : public tavro::DialogProvider {
 public:
-  /// A new dialog of that kind; nullptr for a kind this build cannot make yet.
+  /// A new dialog of that kind.
   std::unique_ptr<WizardDialog> create(DialogKind kind) override;
 };
 
