@@ -6,7 +6,7 @@ namespace tavro::conversion {
 
 void NameList::setSelected(int index, bool selected) {
   m_selected.at(std::size_t(index)) = selected;
-  changed.emit();
+  changed.raise();
 }
 
 int NameList::ListIndex() const {
@@ -18,25 +18,25 @@ void NameList::setListIndex(int index) {
   std::fill(m_selected.begin(), m_selected.end(), false);
   if (index >= 0)
     m_selected.at(std::size_t(index)) = true;
-  changed.emit();
+  changed.raise();
 }
 
 void NameList::AddItem(const std::string& text) {
   m_items.push_back(text);
   m_selected.push_back(false);
-  changed.emit();
+  changed.raise();
 }
 
 void NameList::RemoveItem(int index) {
   m_items.erase(m_items.begin() + index);
   m_selected.erase(m_selected.begin() + index);
-  changed.emit();
+  changed.raise();
 }
 
 void NameList::Clear() {
   m_items.clear();
   m_selected.clear();
-  changed.emit();
+  changed.raise();
 }
 
 bool NameList::contains(const std::string& text) const {

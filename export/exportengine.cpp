@@ -1,5 +1,7 @@
 #include "export/exportengine.h"
 
+#include "util/parallel.h"
+
 #include "platform/com/comerror.h"
 #include "platform/fs/filesystem.h"
 #include "platform/ui/uiservices.h"
@@ -32,7 +34,32 @@ void ExportEngine::loadExportStylesheet(resources::Bytes bytes) {
   m_template.setStylesheet(stylesheet);
 }
 
+void ExportEngine::prepare(const std::vector<std::string>& names, int jobs) {
+  std::vector<std::optional<std::string>> results(names.size());
+  // One engine (with its own compiled stylesheet) per thread.
+  std::vector<std::unique_ptr<ExportEngine>> workers(util::workerCount(names.size(), jobs));
+  util::forEachParallel(names.size(), jobs, [&](std::size_t i, std::size_t w) {
+    if (!workers[w]) {
+      workers[w] = std::make_unique<ExportEngine>(m_project);
+      workers[w]->setConvertImages(m_convertImages);
+      workers[w]->LoadExportStylesheet();
+    }
+    std::string html;
+    if (workers[w]->Transform(names[i], html))
+      results[i] = std::move(html);
+  });
+  m_prepared.clear();
+  for (std::size_t i = 0; i < names.size(); ++i)
+    m_prepared[names[i]] = std::move(results[i]);
+}
+
 bool ExportEngine::Transform(const std::string& StrDocName, std::string& StrHtml) {
+  if (auto it = m_prepared.find(StrDocName); it != m_prepared.end()) {
+    if (!it->second)
+      return false;
+    StrHtml = *it->second;
+    return true;
+  }
   com::ObjectPtr document = m_project.Documents().Item(StrDocName);
   xml::XmlDocument doc;
   if (!document)

@@ -12,6 +12,8 @@
 #include "resources/resources.h"
 
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,10 @@ public:
   /// The HTML for the project's document of that name. False when the project does not hold
   /// it, its source cannot be read or is not well-formed XML, or the stylesheet gives nothing.
   bool Transform(const std::string& StrDocName, std::string& StrHtml);
+  /// Transforms the named documents ahead of a pass on up to jobs threads, each with a
+  /// stylesheet of its own; Transform then answers from these results. The HTML is the same
+  /// as Transform's alone.
+  void prepare(const std::vector<std::string>& names, int jobs);
 
   /// Writes html to path after the checks: an empty path is refused, an existing file is only
   /// replaced when the user says Yes, and a failed write is explained by its cause. True when
@@ -97,6 +103,7 @@ private:
   host::HostDomTools m_domTools;
   xml::XslTemplate m_template;
   bool m_convertImages = false;
+  std::map<std::string, std::optional<std::string>> m_prepared;
 };
 
 } // namespace tavro

@@ -166,7 +166,6 @@ bool ImageDialogModel::Form_Unload() {
 }
 
 void ImageDialogModel::cmdOpen_Click() {
-  m_pipeline.newComponent();
   ui::FileDialogRequest request;
   request.title = "Open an image file";
   request.filter = "Images (*.wbmp,*.bmp,*.png,*.gif,*.jpg)|*.wbmp;*.bmp;*.png;*.gif;*.jpg|JPG images (*.jpg)|"
@@ -175,6 +174,9 @@ void ImageDialogModel::cmdOpen_Click() {
   auto chosen = ui::services().openFile(request);
   if (!chosen || chosen->empty())
     return;
+  // A new picture replaces the old one only once one was chosen: a cancelled Open keeps
+  // the picture the user was working on.
+  m_pipeline.newComponent();
   m_pipeline.sourceFile = *chosen;
   if (m_pipeline.ConvertAndPreview(m_threshold, currentDither(), 0, 0, false)) {
     m_pipeline.pictureLoaded = true;

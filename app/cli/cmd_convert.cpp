@@ -3,7 +3,7 @@
 
 #include "app/cli/command.h"
 #include "app/cli/pagesession.h"
-#include "app/cli/parallel.h"
+#include "util/parallel.h"
 
 #include "platform/fs/filesystem.h"
 #include "platform/ui/consoleui.h"
@@ -19,7 +19,7 @@ struct ConvertOptions {
   std::string output;
   std::string folder;
   std::string frame;
-  int jobs = defaultJobs();
+  int jobs = util::defaultJobs();
 };
 
 struct Converted {
@@ -73,7 +73,7 @@ int runConvert(const ConvertOptions& o) {
   }
 
   std::vector<Converted> results(o.pages.size());
-  forEachParallel(o.pages.size(), o.jobs, [&](std::size_t i) {
+  util::forEachParallel(o.pages.size(), o.jobs, [&](std::size_t i, std::size_t) {
     results[i] = convertOne(o.pages[i], o.frame);
     if (results[i].error.empty()) {
       try {

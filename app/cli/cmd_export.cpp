@@ -4,6 +4,7 @@
 #include "app/cli/command.h"
 
 #include "export/exportengine.h"
+#include "util/parallel.h"
 #include "host/folderproject.h"
 #include "platform/fs/filesystem.h"
 #include "platform/ui/consoleui.h"
@@ -21,6 +22,7 @@ struct ExportOptions {
   bool images = false;
   std::string out;
   bool overwrite = false;
+  int jobs = util::defaultJobs();
 };
 
 // The rows to export: the project's list, or the named documents in the order given. A name
@@ -74,6 +76,14 @@ int runExport(const ExportOptions& options) {
   ExportEngine engine(project);
   engine.setConvertImages(options.images);
   engine.LoadExportStylesheet();
+  // The documents are turned into HTML on several threads first; the writes and their
+  // questions then come one by one, in row order.
+  std::vector<std::string> names;
+  for (const auto& row : rows) {
+    if (row.ticked)
+      names.push_back(row.name);
+  }
+  engine.prepare(names, options.jobs);
 
   ui::ScopedConsoleUi console(options.overwrite ? ui::vbYes : ui::vbNo);
   ExportProgress progress;
@@ -102,6 +112,8 @@ Registrar exportCommand(40, [](CLI::App& app, int* exitCode) {
   cmd->add_flag("--images", options->images, "Keep pictures (as file: URLs) instead of dropping them");
   cmd->add_option("--out", options->out, "Folder to write NAME.html into (default: the project folder)");
   cmd->add_flag("--overwrite", options->overwrite, "Replace HTML files that already exist");
+  cmd->add_option("-j,--jobs", options->jobs, "documents transformed at once (default: the number of cores)")
+      ->check(CLI::Range(1, 256));
   cmd->callback([options, exitCode] { *exitCode = runExport(*options); });
 });
 

@@ -1,7 +1,7 @@
 // tavro image: converts pictures to 1-bit WBMP files, one or many.
 
 #include "app/cli/command.h"
-#include "app/cli/parallel.h"
+#include "util/parallel.h"
 
 #include "images/wbmpconversion.h"
 #include "platform/fs/filesystem.h"
@@ -26,7 +26,7 @@ struct ImageOptions {
   std::string height;
   bool keepRatio = false;
   std::string preview;
-  int jobs = defaultJobs();
+  int jobs = util::defaultJobs();
 };
 
 const std::map<std::string, int>& ditherCodes() {
@@ -90,7 +90,7 @@ int run(const ImageOptions& o) {
   const bool progress = o.inputs.size() > 1 && stderrIsTerminal();
   std::atomic<std::size_t> done{0};
   std::mutex progressLock;
-  forEachParallel(o.inputs.size(), o.jobs, [&](std::size_t i) {
+  util::forEachParallel(o.inputs.size(), o.jobs, [&](std::size_t i, std::size_t) {
     if (jobs[i].error.empty()) {
       jobs[i].result = images::convertToWbmpFile(o.inputs[i], jobs[i].out, options);
       if (!jobs[i].result.ok)

@@ -123,12 +123,12 @@ bool Browser::Navigate(std::string_view address) {
   doc->setReadyState("interactive");
   m_document = doc;
   m_readyState = 3;
-  NavigateComplete2.emit(*this, url);
+  NavigateComplete2.raise(*this, url);
   if (navigation != m_navigation)
     return true;
   doc->setReadyState("complete");
   m_readyState = 4;
-  DocumentComplete.emit(*this, url);
+  DocumentComplete.raise(*this, url);
   return true;
 }
 

@@ -103,7 +103,7 @@ NodePtr Document::createComment(std::string_view text) {
 
 void Document::noteChange(Node& node) {
   ++m_version;
-  changed.emit(node);
+  changed.raise(node);
 }
 
 bool Document::dispatch(Event& event, const ElementPtr& target) {

@@ -1,6 +1,6 @@
 #pragma once
 // A list of callbacks for one kind of notification. Listeners may connect or disconnect others
-// (or themselves) while a notification runs: each emit works on a copy of the list taken
+// (or themselves) while a notification runs: each raise works on a copy of the list taken
 // before the first call, and skips listeners disconnected in the meantime.
 
 #include <algorithm>
@@ -33,7 +33,8 @@ public:
 
   bool empty() const { return m_slots.empty(); }
 
-  void emit(Args... args) const {
+  /// Calls every listener. (Not named emit: Qt defines that word as a macro.)
+  void raise(Args... args) const {
     auto snapshot = m_slots;
     for (const auto& entry : snapshot) {
       if (entry->live)

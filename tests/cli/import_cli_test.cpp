@@ -131,3 +131,31 @@ TEST(CliConvert, ManyPagesGiveTheSameDecksOnAnyNumberOfThreads) {
   auto clash = runTavro({"convert", "-d", dir.file("mixed"), samplePage("plain.html"), dir.file("1/../plain.html")});
   EXPECT_EQ(clash.exitCode, 1);
 }
+
+TEST(CliExport, GivesTheSameFilesOnAnyNumberOfThreads) {
+  test::TempDir dir;
+  ASSERT_EQ(runTavro({"project", "new", dir.file("p"), "P"}).exitCode, 0);
+  const auto samples = test::sourceDir() / "samples" / "project";
+  int n = 0;
+  for (const char* deck : {"index.wml", "timetable.wml", "contact.wml"}) {
+    for (int copy = 0; copy < 3; ++copy) {
+      const std::string name = "doc" + std::to_string(++n);
+      stdfs::copy_file(samples / deck, dir.path() / "p" / (name + ".wml"));
+      ASSERT_EQ(runTavro({"project", "add", dir.file("p"), dir.file("p/" + name + ".wml")}).exitCode, 0);
+    }
+  }
+  test::writeFile(dir.path() / "p" / "doc5.wml", "<wml><card>broken</wml>"); // one fails, the rest go on
+  for (const char* jobs : {"1", "4"}) {
+    stdfs::create_directory(dir.path() / jobs);
+    auto r = runTavro({"export", "--project", dir.file("p"), "--images", "--out", dir.file(jobs), "-j", jobs});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("doc5"), std::string::npos) << r.err;
+  }
+  for (int i = 1; i <= n; ++i) {
+    const std::string file = "doc" + std::to_string(i) + ".html";
+    EXPECT_EQ(stdfs::exists(dir.path() / "1" / file), i != 5) << file;
+    if (i != 5) {
+      EXPECT_EQ(test::readFile(dir.path() / "1" / file), test::readFile(dir.path() / "4" / file)) << file;
+    }
+  }
+}

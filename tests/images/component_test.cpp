@@ -254,11 +254,16 @@ TEST(ImageDialog, OpenShowsThePictureAtItsSizeInPixels) {
   EXPECT_EQ(dialog.heightText(), "100");
   EXPECT_EQ(dialog.previewPicture(), d.dir.file("tmp.bmp"));
 
-  // A cancelled Open keeps the preview and the loaded state.
+  // A cancelled Open keeps the preview, the loaded state and the picture itself.
   d.ui->fileAnswers.push_back(std::nullopt);
   dialog.cmdOpen_Click();
   EXPECT_TRUE(dialog.pictureLoaded());
   EXPECT_EQ(dialog.previewPicture(), d.dir.file("tmp.bmp"));
+  d.ui->fileAnswers.push_back(d.dir.file("kept.wbmp"));
+  dialog.cmdSave_Click();
+  EXPECT_TRUE(d.ui->messages.empty());
+  ASSERT_TRUE(std::filesystem::exists(d.dir.path() / "kept.wbmp"));
+  EXPECT_EQ(std::filesystem::file_size(d.dir.path() / "kept.wbmp"), 5u + 25u * 100u); // 200 wide takes two bytes
 
   // A failed Open clears the preview and disables Save.
   writeFile(d.dir.path() / "bad.gif", "GIF89a");
