@@ -1,5 +1,7 @@
 #include "conversion/htmltoxmldocument.h"
 
+#include "platform/html/htmltoxml.h"
+
 namespace tavro::conversion {
 
 std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host::HostXmlTools& xmlTools,
@@ -22,6 +24,15 @@ std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup) {
   host::HostXmlTools xmlTools;
   host::HostDomTools domTools;
   return HtmlToXmlDocument(std::move(markup), xmlTools, domTools);
+}
+
+std::optional<xml::XmlDocument> BodyToXmlDocument(const html::Element& body) {
+  if (body.childNodes().empty())
+    return std::nullopt;
+  xml::XmlDocument doc = html::contentToXml(body);
+  if (doc.empty())
+    return std::nullopt;
+  return doc;
 }
 
 } // namespace tavro::conversion

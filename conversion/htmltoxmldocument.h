@@ -8,6 +8,10 @@
 #include <optional>
 #include <string>
 
+namespace tavro::html {
+class Element;
+}
+
 namespace tavro::conversion {
 
 /// The markup as XML with a `body` root and lower-case names, or nothing for empty markup.
@@ -18,5 +22,9 @@ std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup, const host
                                                   const host::HostDomTools& domTools);
 /// The same with tool objects of its own.
 std::optional<xml::XmlDocument> HtmlToXmlDocument(std::string markup);
+
+/// The document HtmlToXmlDocument gives for a BODY element's markup (its innerHTML), taken
+/// straight from the document model instead of writing the markup out and parsing it again.
+std::optional<xml::XmlDocument> BodyToXmlDocument(const html::Element& body);
 
 } // namespace tavro::conversion

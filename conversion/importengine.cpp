@@ -101,7 +101,10 @@ void ImportEngine::setBodyHtml(const std::string& markup) {
 StepResult ImportEngine::ConvertSource() {
   {
     ui::BusyPointer busy;
-    auto converted = HtmlToXmlDocument(bodyHtml(), m_xmlTools, m_domTools);
+    // The body straight from the model: the same document its markup would give.
+    auto body = document()->body();
+    auto converted = body && body->is("body") ? BodyToXmlDocument(*body)
+                                              : HtmlToXmlDocument(bodyHtml(), m_xmlTools, m_domTools);
     m_xmlDoc = converted ? std::move(*converted) : xml::XmlDocument();
   }
   if (m_xmlDoc.empty() || m_xmlDoc.parseError().errorCode != 0) {

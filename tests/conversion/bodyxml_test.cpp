@@ -1,0 +1,39 @@
+// The page body as XML, taken straight from the document model, is the document its markup
+// gives: the import converts the model directly rather than writing and reparsing it.
+
+#include "conversion/htmltoxmldocument.h"
+#include "platform/html/browser.h"
+#include "htmlimport/browsertaming.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace tavro;
+namespace stdfs = std::filesystem;
+
+TEST(BodyXml, TheModelGivesTheDocumentItsMarkupGives) {
+  std::vector<stdfs::path> pages;
+  for (auto& e : stdfs::directory_iterator(test::sourceDir() / "samples" / "pages"))
+    if (e.path().extension() == ".html")
+      pages.push_back(e.path());
+  if (auto corpus = test::corpusDir(); !corpus.empty()) {
+    for (auto& e : stdfs::recursive_directory_iterator(corpus / "html"))
+      if (e.path().extension() == ".html" || e.path().extension() == ".htm")
+        pages.push_back(e.path());
+  }
+  ASSERT_GT(pages.size(), 3u);
+  for (const auto& page : pages) {
+    html::Browser browser;
+    htmlimport::BrowserTaming taming(browser);
+    ASSERT_TRUE(browser.Navigate(page.string())) << page;
+    auto body = browser.Document()->body();
+    if (!body->is("body"))
+      continue; // a frameset is never converted: its frames are
+    body->clearAttributes();
+    EXPECT_EQ(conversion::BodyToXmlDocument(*body).value_or(xml::XmlDocument()).xml(),
+              conversion::HtmlToXmlDocument(body->innerHTML()).value_or(xml::XmlDocument()).xml())
+        << page;
+  }
+}
