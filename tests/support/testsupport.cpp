@@ -38,8 +38,10 @@ stdfs::path fromEnv(const char* name, const char* fallback) {
 }
 } // namespace
 
-stdfs::path sourceDir() { return fromEnv("TAVRO_SOURCE_DIR", TAVRO_DEFAULT_SOURCE_DIR); }
-stdfs::path buildDir() { return fromEnv("TAVRO_BUILD_DIR", TAVRO_DEFAULT_BUILD_DIR); }
+// The folders of the build that made these tests; the scripts' own TAVRO_BUILD_DIR (a
+// relative name) must not redirect them.
+stdfs::path sourceDir() { return TAVRO_DEFAULT_SOURCE_DIR; }
+stdfs::path buildDir() { return TAVRO_DEFAULT_BUILD_DIR; }
 
 stdfs::path corpusDir() {
   stdfs::path shared = fromEnv("TAVRO_SHARED_DIR", TAVRO_DEFAULT_SHARED_DIR);
