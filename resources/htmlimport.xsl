@@ -41,9 +41,10 @@
 
 	<!--
 	  Emits string with every occurrence of break replaced by an empty br; two breaks in a row
-	  give two br with nothing between them. A one-character break (the usual line feed) is found
-	  by halving the string, so the recursion depth grows with the logarithm of its length and a
-	  pre of many thousand lines still converts.
+	  give two br with nothing between them. Short text (the usual case) is walked from break to
+	  break. In text longer than 1000 characters a one-character break (the usual line feed) is
+	  found by halving the string, so the recursion depth grows with the logarithm of its length
+	  and a pre of many thousand lines still converts.
 	-->
 	<xsl:template name="split-string">
 		<xsl:param name="string"/>
@@ -52,7 +53,7 @@
 			<xsl:when test="$break = '' or not(contains($string, $break))">
 				<xsl:value-of select="$string"/>
 			</xsl:when>
-			<xsl:when test="string-length($break) = 1 and string-length($string) &gt; 1">
+			<xsl:when test="string-length($break) = 1 and string-length($string) &gt; 1000">
 				<xsl:variable name="half" select="floor(string-length($string) div 2)"/>
 				<xsl:call-template name="split-string">
 					<xsl:with-param name="string" select="substring($string, 1, $half)"/>
