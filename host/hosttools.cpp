@@ -43,15 +43,6 @@ bool isElement(xmlNodePtr node, const char* name) {
   return node->type == XML_ELEMENT_NODE && util::equalsNoCase(reinterpret_cast<const char*>(node->name), name);
 }
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
 
 } // namespace
 
@@ -70,8 +61,8 @@ std::string fileUrlToPath(const std::string& url) {
   }
   std::string out;
   for (std::size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
-      char c = char(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
+    if (rest[i] == '%' && i + 2 < rest.size() && util::hexDigitValue(rest[i + 1]) >= 0 && util::hexDigitValue(rest[i + 2]) >= 0) {
+      char c = char(util::hexDigitValue(rest[i + 1]) * 16 + util::hexDigitValue(rest[i + 2]));
       if (c == '\0')
         return url; // a NUL cannot be part of a path
       out += c;

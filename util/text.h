@@ -9,6 +9,8 @@ namespace tavro::util {
 std::string toUpper(std::string_view s);
 std::string toLower(std::string_view s);
 bool equalsNoCase(std::string_view a, std::string_view b);
+/// The value of a hexadecimal digit (either case), or -1 for any other character.
+int hexDigitValue(char c);
 /// Text without leading and trailing spaces, tabs, CR and LF.
 std::string_view trim(std::string_view s);
 

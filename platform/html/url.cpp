@@ -11,15 +11,6 @@ namespace {
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-int hexValue(char c) {
-  if (isDigit(c))
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
 
 // Keeps the URL syntax characters and existing escapes; encodes the rest.
 std::string encode(std::string_view text, bool encodePercent) {
@@ -29,8 +20,8 @@ std::string encode(std::string_view text, bool encodePercent) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
-    bool escape = c == '%' && !encodePercent && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-                  hexValue(text[i + 2]) >= 0;
+    bool escape = c == '%' && !encodePercent && i + 2 < text.size() && util::hexDigitValue(text[i + 1]) >= 0 &&
+                  util::hexDigitValue(text[i + 2]) >= 0;
     if (isAlpha(char(c)) || isDigit(char(c)) || keep.find(char(c)) != std::string_view::npos || escape) {
       out += char(c);
     } else {
@@ -110,8 +101,8 @@ std::string fileUrlToPath(std::string_view url) {
   rest = rest.substr(0, rest.find_first_of("?#"));
   std::string out;
   for (std::size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
-      char c = char(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
+    if (rest[i] == '%' && i + 2 < rest.size() && util::hexDigitValue(rest[i + 1]) >= 0 && util::hexDigitValue(rest[i + 2]) >= 0) {
+      char c = char(util::hexDigitValue(rest[i + 1]) * 16 + util::hexDigitValue(rest[i + 2]));
       if (c == '\0')
         return {};
       out += c;

@@ -108,6 +108,38 @@ void stripBlankText(xmlNodePtr root) {
   }
 }
 
+// Whether the document's prolog declares entities of its own in an internal subset. Their
+// expansion can cost far more than the document's size (libxml2 2.9 bounds it only loosely),
+// and decks need none: the WML DTD's entities come from our own copy.
+bool declaresEntities(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t lt = text.find('<', i);
+    if (lt == std::string_view::npos || lt + 1 >= text.size())
+      return false;
+    std::string_view rest = text.substr(lt);
+    if (rest.starts_with("<?")) {
+      i = text.find("?>", lt);
+    } else if (rest.starts_with("<!--")) {
+      i = text.find("-->", lt);
+    } else if (rest.starts_with("<!DOCTYPE")) {
+      // The internal subset, if any, runs from "[" to the "]" before the closing ">".
+      std::size_t open = text.find_first_of("[>", lt);
+      if (open == std::string_view::npos || text[open] == '>')
+        return false;
+      std::size_t close = text.find("]", open);
+      std::string_view subset = text.substr(open, close == std::string_view::npos ? std::string_view::npos : close - open);
+      return subset.find("<!ENTITY") != std::string_view::npos;
+    } else {
+      return false; // the root element: the prolog is over
+    }
+    if (i == std::string_view::npos)
+      return false;
+    ++i;
+  }
+  return false;
+}
+
 } // namespace
 
 void initialise() {
@@ -169,6 +201,10 @@ bool XmlDocument::loadXML(std::string_view text) {
   m_error = ParseError{};
   if (text.size() > maxDocumentBytes) {
     m_error = {XML_ERR_INTERNAL_ERROR, "the document is larger than 16 MiB", 0, 0};
+    return false;
+  }
+  if (declaresEntities(text)) {
+    m_error = {XML_ERR_ENTITY_NOT_STARTED, "the document declares entities of its own, which are not accepted", 0, 0};
     return false;
   }
   detail::resetErrors();

@@ -1,20 +1,11 @@
 #include "platform/com/comerror.h"
 #include "platform/com/variant.h"
 
+#include "tests/support/testsupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace tavro::com;
-
-namespace {
-int errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const ComError& e) {
-    return e.number();
-  }
-  return 0;
-}
-} // namespace
 
 TEST(Variant, BooleansAreSixteenBitMinusOne) {
   EXPECT_EQ(Variant(true).toLong(), -1);
@@ -34,9 +25,9 @@ TEST(Variant, ConvertsLikeLateBoundCode) {
   EXPECT_EQ(Variant(-2.5).toLong(), -2);
   EXPECT_EQ(Variant(1.25).toString(), "1.25");
   EXPECT_TRUE(Variant("True").toBool());
-  EXPECT_EQ(errorOf([] { Variant("abc").toLong(); }), errTypeMismatch);
-  EXPECT_EQ(errorOf([] { Variant(1e12).toLong(); }), errOverflow);
-  EXPECT_EQ(errorOf([] { Variant().toObject(); }), errObjectNotSet);
-  EXPECT_EQ(errorOf([] { Variant(ObjectPtr()).toObject(); }), errObjectNotSet);
-  EXPECT_EQ(errorOf([] { Variant(5).toObject(); }), errObjectRequired);
+  EXPECT_EQ(tavro::test::comErrorOf([] { Variant("abc").toLong(); }), errTypeMismatch);
+  EXPECT_EQ(tavro::test::comErrorOf([] { Variant(1e12).toLong(); }), errOverflow);
+  EXPECT_EQ(tavro::test::comErrorOf([] { Variant().toObject(); }), errObjectNotSet);
+  EXPECT_EQ(tavro::test::comErrorOf([] { Variant(ObjectPtr()).toObject(); }), errObjectNotSet);
+  EXPECT_EQ(tavro::test::comErrorOf([] { Variant(5).toObject(); }), errObjectRequired);
 }

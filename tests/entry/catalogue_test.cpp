@@ -3,6 +3,8 @@
 #include "platform/com/enumerator.h"
 #include "resources/resources.h"
 
+#include "tests/support/testsupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace tavro;
@@ -10,15 +12,6 @@ using com::ComError;
 using com::Variant;
 
 namespace {
-
-int errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const ComError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 struct Row {
   std::string key, id, caption, tooltip;
@@ -59,12 +52,12 @@ TEST(Catalogue, HoldsTheFourEntriesInOrderReachableByPositionKeyAndEnumeration) 
 TEST(Catalogue, WrongKeysAndPositionsRaiseTheCollectionErrors) {
   wizard w;
   auto entries = w.WizardsCollection();
-  EXPECT_EQ(errorOf([&] { entries->Item(Variant("Import")); }), 5); // a wizard key is not a collection key
-  EXPECT_EQ(errorOf([&] { entries->Item(Variant(0)); }), 9);
-  EXPECT_EQ(errorOf([&] { entries->Item(Variant(5)); }), 9);
-  EXPECT_EQ(errorOf([&] { entries->Remove(Variant("999")); }), 5);
-  EXPECT_EQ(errorOf([&] { entries->Add("x", 1, "t", "X", "101"); }), 457);
-  EXPECT_EQ(errorOf([&] { entries->Add("x", 1, "t", "X", "101"); }), 457);
+  EXPECT_EQ(test::comErrorOf([&] { entries->Item(Variant("Import")); }), 5); // a wizard key is not a collection key
+  EXPECT_EQ(test::comErrorOf([&] { entries->Item(Variant(0)); }), 9);
+  EXPECT_EQ(test::comErrorOf([&] { entries->Item(Variant(5)); }), 9);
+  EXPECT_EQ(test::comErrorOf([&] { entries->Remove(Variant("999")); }), 5);
+  EXPECT_EQ(test::comErrorOf([&] { entries->Add("x", 1, "t", "X", "101"); }), 457);
+  EXPECT_EQ(test::comErrorOf([&] { entries->Add("x", 1, "t", "X", "101"); }), 457);
   EXPECT_EQ(entries->Count(), 4); // nothing changed by the failures
 }
 
@@ -73,7 +66,7 @@ TEST(Catalogue, AddRemoveAndKeysWithoutRegardToCase) {
   auto a = entries->Add("A", 1, "tip a", "a", "Key");
   auto b = entries->Add("B", 2, "tip b", "b"); // no key: reachable by position and enumeration only
   EXPECT_EQ(entries->Item(Variant("KEY")), a);
-  EXPECT_EQ(errorOf([&] { entries->Add("C", 3, "", "c", "kEy"); }), 457);
+  EXPECT_EQ(test::comErrorOf([&] { entries->Add("C", 3, "", "c", "kEy"); }), 457);
   EXPECT_EQ(entries->Item(Variant(2)), b);
   entries->Remove(Variant("key"));
   EXPECT_EQ(entries->Count(), 1);
@@ -113,5 +106,5 @@ TEST(Catalogue, GetIconTakesCollectionKeysNotWizardKeys) {
   EXPECT_EQ(file[10], 54); // pixels start after the two headers
   auto dib = resources::find("BITMAP", 103);
   EXPECT_TRUE(std::equal(dib.begin(), dib.end(), file.begin() + 14));
-  EXPECT_EQ(errorOf([&] { w->getIcon("Ftp"); }), 5);
+  EXPECT_EQ(test::comErrorOf([&] { w->getIcon("Ftp"); }), 5);
 }

@@ -12,15 +12,6 @@ namespace stdfs = std::filesystem;
 
 namespace {
 
-int errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const com::ComError& e) {
-    return e.number();
-  }
-  return 0;
-}
-
 int entriesIn(const stdfs::path& dir) {
   int n = 0;
   for ([[maybe_unused]] auto& e : stdfs::directory_iterator(dir))
@@ -59,21 +50,21 @@ TEST(FileSystem, AtomicWritesReplaceWholeFilesAndKeepTheirMode) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(entriesIn(dir.path()), 1); // no temporary left behind
 
-  EXPECT_EQ(errorOf([&] { fs::writeFileAtomic(file, "third", false); }), 58);
+  EXPECT_EQ(test::comErrorOf([&] { fs::writeFileAtomic(file, "third", false); }), 58);
   EXPECT_EQ(test::readFile(file), "second, longer");
 }
 
 TEST(FileSystem, FailedWritesLeaveNothingAndSayWhy) {
   test::TempDir dir;
-  EXPECT_EQ(errorOf([&] { fs::writeFileAtomic(dir.file("missing/page.html"), "x"); }), 76);
-  EXPECT_EQ(errorOf([&] { fs::writeFileAtomic(dir.file(std::string(300, 'n')), "x"); }), 52);
-  EXPECT_EQ(errorOf([&] { fs::writeFileAtomic(dir.str() + "/", "x"); }), 52);
-  EXPECT_EQ(errorOf([&] { fs::writeFileAtomic(dir.file("a") + std::string(1, '\0') + "b", "x"); }), 52);
+  EXPECT_EQ(test::comErrorOf([&] { fs::writeFileAtomic(dir.file("missing/page.html"), "x"); }), 76);
+  EXPECT_EQ(test::comErrorOf([&] { fs::writeFileAtomic(dir.file(std::string(300, 'n')), "x"); }), 52);
+  EXPECT_EQ(test::comErrorOf([&] { fs::writeFileAtomic(dir.str() + "/", "x"); }), 52);
+  EXPECT_EQ(test::comErrorOf([&] { fs::writeFileAtomic(dir.file("a") + std::string(1, '\0') + "b", "x"); }), 52);
   stdfs::create_directory(dir.path() / "taken");
-  EXPECT_NE(errorOf([&] { fs::writeFileAtomic(dir.file("taken"), "x"); }), 0);
+  EXPECT_NE(test::comErrorOf([&] { fs::writeFileAtomic(dir.file("taken"), "x"); }), 0);
   EXPECT_EQ(entriesIn(dir.path()), 1);
   // A place that refuses even root.
-  EXPECT_NE(errorOf([&] { fs::writeFileAtomic("/proc/tavro-test.html", "x"); }), 0);
+  EXPECT_NE(test::comErrorOf([&] { fs::writeFileAtomic("/proc/tavro-test.html", "x"); }), 0);
 }
 
 TEST(FileSystem, CopyReadAndFolders) {
@@ -81,18 +72,18 @@ TEST(FileSystem, CopyReadAndFolders) {
   test::writeFile(dir.path() / "a.bin", std::string("a\0b", 3));
   fs::copyFile(dir.file("a.bin"), dir.file("b.bin"));
   EXPECT_EQ(test::readFile(dir.path() / "b.bin"), std::string("a\0b", 3));
-  EXPECT_EQ(errorOf([&] { fs::copyFile(dir.file("a.bin"), dir.file("b.bin"), false); }), 58);
-  EXPECT_EQ(errorOf([&] { fs::copyFile(dir.file("none"), dir.file("c.bin")); }), 53);
+  EXPECT_EQ(test::comErrorOf([&] { fs::copyFile(dir.file("a.bin"), dir.file("b.bin"), false); }), 58);
+  EXPECT_EQ(test::comErrorOf([&] { fs::copyFile(dir.file("none"), dir.file("c.bin")); }), 53);
   EXPECT_EQ(fs::fileSize(dir.file("a.bin")), 3u);
-  EXPECT_EQ(errorOf([&] { fs::readFile(dir.file("a.bin"), 2); }), 7);
-  EXPECT_NE(errorOf([&] { fs::readFile(dir.str()); }), 0); // a folder is not a file
+  EXPECT_EQ(test::comErrorOf([&] { fs::readFile(dir.file("a.bin"), 2); }), 7);
+  EXPECT_NE(test::comErrorOf([&] { fs::readFile(dir.str()); }), 0); // a folder is not a file
   ::mkfifo(dir.file("fifo").c_str(), 0600);
-  EXPECT_EQ(errorOf([&] { fs::readFile(dir.file("fifo")); }), 75); // refused at once, not waited on
-  EXPECT_NE(errorOf([&] { fs::copyFile("/dev/zero", dir.file("zero.bin")); }), 0);
+  EXPECT_EQ(test::comErrorOf([&] { fs::readFile(dir.file("fifo")); }), 75); // refused at once, not waited on
+  EXPECT_NE(test::comErrorOf([&] { fs::copyFile("/dev/zero", dir.file("zero.bin")); }), 0);
 
   fs::createFolder(dir.file("images"));
   EXPECT_TRUE(fs::folderExists(dir.file("images")));
   EXPECT_FALSE(fs::fileExists(dir.file("images")));
-  EXPECT_EQ(errorOf([&] { fs::createFolder(dir.file("images")); }), 58);
-  EXPECT_EQ(errorOf([&] { fs::createFolder(dir.file("no/such")); }), 76);
+  EXPECT_EQ(test::comErrorOf([&] { fs::createFolder(dir.file("images")); }), 58);
+  EXPECT_EQ(test::comErrorOf([&] { fs::createFolder(dir.file("no/such")); }), 76);
 }

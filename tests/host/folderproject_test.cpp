@@ -13,17 +13,6 @@ namespace stdfs = std::filesystem;
 
 namespace {
 
-int errorOf(auto&& f, std::string* message = nullptr) {
-  try {
-    f();
-  } catch (const com::ComError& e) {
-    if (message)
-      *message = e.what();
-    return e.number();
-  }
-  return 0;
-}
-
 } // namespace
 
 TEST(FolderProject, OpensTheSampleProjectThroughTheHostInterface) {
@@ -73,31 +62,31 @@ TEST(FolderProject, ManifestRoundTripWithAddDocument) {
 TEST(FolderProject, ClearErrorsForFoldersWithoutAGoodManifest) {
   test::TempDir dir;
   std::string message;
-  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.file("none"), "/app"); }, &message), 76);
+  EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.file("none"), "/app"); }, &message), 76);
   EXPECT_NE(message.find("none"), std::string::npos);
 
-  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 53);
+  EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 53);
   EXPECT_NE(message.find("*.wmlproj"), std::string::npos);
 
   test::writeFile(dir.path() / "broken.wmlproj", "<Project Name=\"x\"><Document Name=\"a\"</Project>");
-  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
+  EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
   EXPECT_NE(message.find("broken.wmlproj"), std::string::npos) << message;
   EXPECT_NE(message.find("line 1"), std::string::npos) << message;
 
   test::writeFile(dir.path() / "broken.wmlproj",
                   "<Project Name=\"x\"><Document Name=\"../../etc/passwd\" DocumentType=\"wml\"/></Project>");
-  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
+  EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
   EXPECT_NE(message.find("plain file name"), std::string::npos) << message;
 
   test::writeFile(dir.path() / "broken.wmlproj", "<Other/>");
-  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.str(), "/app"); }), 5);
+  EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }), 5);
 
   test::writeFile(dir.path() / "second.wmlproj", "<Project/>");
-  EXPECT_EQ(errorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
+  EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
   EXPECT_NE(message.find("more than one"), std::string::npos);
 
-  EXPECT_EQ(errorOf([&] { FolderProject::create(dir.str(), "Again", "/app"); }), 58);
-  EXPECT_EQ(errorOf([&] { FolderProject::create(dir.file("x"), "a/b", "/app"); }), 52);
+  EXPECT_EQ(test::comErrorOf([&] { FolderProject::create(dir.str(), "Again", "/app"); }), 58);
+  EXPECT_EQ(test::comErrorOf([&] { FolderProject::create(dir.file("x"), "a/b", "/app"); }), 52);
 }
 
 TEST(FolderProject, AManifestThatCannotBeWrittenLeavesTheProjectAsItWas) {

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the tests: temporary folders, where the sources and the shared corpus are.
 
+#include "platform/com/comerror.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -42,6 +44,20 @@ struct ToolResult {
 /// returns its exit status and output. extraEnv holds "NAME=value" entries added to the
 /// environment of the run.
 ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {});
+
+/// The run-time error number f raises, or 0 when it raises none; message (when given) takes
+/// the error's text.
+template <class F>
+int comErrorOf(F&& f, std::string* message = nullptr) {
+  try {
+    f();
+  } catch (const com::ComError& e) {
+    if (message)
+      *message = e.what();
+    return e.number();
+  }
+  return 0;
+}
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);

@@ -85,6 +85,18 @@ TEST(XmlDocument, NeverReadsExternalEntitiesOrExpandsBombs) {
   xml::XmlDocument bomb;
   EXPECT_FALSE(bomb.loadXML(lol));
 
+  // An entity of 20 KB referenced 3,000 times: refused before any expansion.
+  std::string quadratic = "<!DOCTYPE a [<!ENTITY e \"" + std::string(20000, 'x') + "\">]><a>";
+  for (int i = 0; i < 3000; ++i)
+    quadratic += "&e;";
+  xml::XmlDocument slow;
+  EXPECT_FALSE(slow.loadXML(quadratic + "</a>"));
+  EXPECT_NE(slow.parseError().reason.find("entities"), std::string::npos);
+  // A deck without an internal subset, or with one that declares no entity, still loads.
+  xml::XmlDocument plain;
+  EXPECT_TRUE(plain.loadXML("<?xml version=\"1.0\"?><!-- <!ENTITY in a comment --><!DOCTYPE a [<!ELEMENT a ANY>]>"
+                            "<a>&lt;!ENTITY x&gt;</a>"));
+
   xml::XmlDocument big;
   EXPECT_FALSE(big.loadXML(std::string(xml::maxDocumentBytes + 1, ' ')));
   EXPECT_NE(big.parseError().reason.find("16 MiB"), std::string::npos);
