@@ -98,13 +98,27 @@ void ImportEngine::setBodyHtml(const std::string& markup) {
   WaitForBrowser();
 }
 
+std::optional<xml::XmlDocument> ImportEngine::bodyXml() {
+  auto body = document()->body();
+  if (body && body->is("body"))
+    return BodyToXmlDocument(*body);
+  return HtmlToXmlDocument(bodyHtml(), m_xmlTools, m_domTools);
+}
+
+void ImportEngine::notePreviewShown() {
+  m_previewDocument = document();
+  m_previewVersion = document()->version();
+}
+
+bool ImportEngine::previewShown() const {
+  auto shown = m_previewDocument.lock();
+  return shown && shown == m_browser.Document() && shown->version() == m_previewVersion;
+}
+
 StepResult ImportEngine::ConvertSource() {
   {
     ui::BusyPointer busy;
-    // The body straight from the model: the same document its markup would give.
-    auto body = document()->body();
-    auto converted = body && body->is("body") ? BodyToXmlDocument(*body)
-                                              : HtmlToXmlDocument(bodyHtml(), m_xmlTools, m_domTools);
+    auto converted = bodyXml();
     m_xmlDoc = converted ? std::move(*converted) : xml::XmlDocument();
   }
   if (m_xmlDoc.empty() || m_xmlDoc.parseError().errorCode != 0) {
@@ -180,6 +194,7 @@ StepResult ImportEngine::BuildPreview() {
     StripRemovedElements(m_html.Preview);
   } else {
     setBodyHtml(m_html.Preview);
+    notePreviewShown();
   }
   AnalyseElements(lstKnownElements);
   return StepResult::Done;

@@ -11,7 +11,9 @@
 #include "host/hosttools.h"
 #include "platform/xml/xsltemplate.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -130,6 +132,12 @@ private:
   /// Puts the markup into the body of the browser's document.
   void setBodyHtml(const std::string& markup);
   std::string bodyHtml() const;
+  /// The page body as XML: straight from the model when the body is a BODY (the same
+  /// document its markup gives), else from its markup.
+  std::optional<xml::XmlDocument> bodyXml();
+  /// Notes that the browser now shows the unfiltered preview, unchanged since.
+  void notePreviewShown();
+  bool previewShown() const;
   void showLogPage(const std::shared_ptr<html::Element>& container);
   std::shared_ptr<html::Element> logHead(const std::string& text);
   void fail();
@@ -141,6 +149,8 @@ private:
   com::ObjectPtr m_evtHandler;
   com::ObjectPtr m_evtTarget;
   bool m_bClose = false;
+  std::weak_ptr<html::Document> m_previewDocument;
+  std::uint64_t m_previewVersion = 0;
 };
 
 } // namespace tavro::conversion

@@ -89,7 +89,11 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
   std::optional<xml::XmlDocument> doc;
   if (lstRemovedElements.ListCount() > 0) {
     StripRemovedElements(m_html.Preview);
-    doc = HtmlToXmlDocument(bodyHtml(), m_xmlTools, m_domTools);
+    doc = bodyXml();
+  } else if (previewShown()) {
+    // The browser shows exactly the preview: its body gives the same document as the
+    // preview's markup, without parsing that again.
+    doc = bodyXml();
   } else {
     doc = HtmlToXmlDocument(m_html.Preview, m_xmlTools, m_domTools);
   }

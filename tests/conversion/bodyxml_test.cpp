@@ -3,7 +3,9 @@
 
 #include "conversion/htmltoxmldocument.h"
 #include "platform/html/browser.h"
+#include "conversion/importengine.h"
 #include "htmlimport/browsertaming.h"
+#include "platform/ui/scriptedui.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,43 @@
 
 using namespace tavro;
 namespace stdfs = std::filesystem;
+
+namespace {
+std::vector<stdfs::path> pages() {
+  std::vector<stdfs::path> out;
+  for (auto& e : stdfs::directory_iterator(test::sourceDir() / "samples" / "pages"))
+    if (e.path().extension() == ".html")
+      out.push_back(e.path());
+  if (auto corpus = test::corpusDir(); !corpus.empty()) {
+    for (auto& e : stdfs::recursive_directory_iterator(corpus / "html"))
+      if (e.path().extension() == ".html" || e.path().extension() == ".htm")
+        out.push_back(e.path());
+  }
+  return out;
+}
+} // namespace
+
+// The import reads the shown preview back from the browser's body rather than parsing the
+// preview's markup again: both give one document.
+TEST(BodyXml, TheShownPreviewGivesTheDocumentOfItsMarkup) {
+  for (const auto& page : pages()) {
+    html::Browser browser;
+    htmlimport::BrowserTaming taming(browser);
+    ASSERT_TRUE(browser.Navigate(page.string())) << page;
+    if (!browser.Document()->body()->is("body"))
+      continue;
+    browser.Document()->body()->clearAttributes();
+    conversion::ImportEngine engine(browser, host::HostProjectRef());
+    engine.LoadConversionResources();
+    ui::ScopedScriptedUi ui;
+    if (engine.ConvertSource() != conversion::StepResult::Done)
+      continue;
+    ASSERT_EQ(engine.BuildPreview(), conversion::StepResult::Done) << page;
+    EXPECT_EQ(conversion::BodyToXmlDocument(*browser.Document()->body()).value_or(xml::XmlDocument()).xml(),
+              conversion::HtmlToXmlDocument(engine.m_html.Preview).value_or(xml::XmlDocument()).xml())
+        << page;
+  }
+}
 
 TEST(BodyXml, TheModelGivesTheDocumentItsMarkupGives) {
   std::vector<stdfs::path> pages;
