@@ -19,7 +19,7 @@ endfunction()
 function(tavro_embed_resources target out_cpp)
   set(args ${ARGN})
   set(files)
-  set(spec)
+  set(entries)
   list(LENGTH args n)
   math(EXPR last "${n} - 1")
   foreach(i RANGE 0 ${last} 3)
@@ -29,10 +29,10 @@ function(tavro_embed_resources target out_cpp)
     list(GET args ${j} id)
     list(GET args ${k} file)
     list(APPEND files ${file})
-    string(APPEND spec "${type}|${id}|${file};")
+    string(APPEND entries "${type}|${id}|${file};")
   endforeach()
   add_custom_command(OUTPUT ${out_cpp}
-    COMMAND ${CMAKE_COMMAND} "-DSPEC=${spec}" -DOUT=${out_cpp}
+    COMMAND ${CMAKE_COMMAND} "-DENTRIES=${entries}" -DOUT=${out_cpp}
             -P ${PROJECT_SOURCE_DIR}/cmake/EmbedResources.cmake
     DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/EmbedResources.cmake
     COMMENT "Embedding resources into ${out_cpp}" VERBATIM)

@@ -448,8 +448,8 @@ TEST(ImageDialog, SaveAndCloseAskTheUser) {
 
 TEST(WbmpConversion, ConvertsAPictureIntoARealWbmpOrSaysWhyNot) {
   TempDir dir;
-  GifSpec spec;
-  writeFile(dir.path() / "logo.gif", makeGif(spec, [](int x, int) { return x < 4 ? 0 : 1; }));
+  GifLayout layout;
+  writeFile(dir.path() / "logo.gif", makeGif(layout, [](int x, int) { return x < 4 ? 0 : 1; }));
   auto r = convertToWbmpFile(dir.file("logo.gif"), dir.file("logo.wbmp"));
   ASSERT_TRUE(r.ok) << r.message;
   std::string wbmp = readFile(dir.path() / "logo.wbmp");

@@ -24,7 +24,7 @@ static void pngWrite(png_structp png, png_bytep data, png_size_t size) {
 }
 static void pngFlush(png_structp) {}
 
-std::string makePng(const PngSpec& s, const PixelFn& pixel) {
+std::string makePng(const PngLayout& s, const PixelFn& pixel) {
   std::string out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -120,7 +120,7 @@ std::string pngOfZeros(std::uint32_t width, std::uint32_t height, std::uint32_t 
 
 // --- JPEG ------------------------------------------------------------------------------------
 
-std::string makeJpeg(const JpegSpec& s, const PixelFn& pixel) {
+std::string makeJpeg(const JpegLayout& s, const PixelFn& pixel) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr jerr;
   cinfo.err = jpeg_std_error(&jerr);
@@ -182,7 +182,7 @@ static int gifWrite(GifFileType* gif, const GifByteType* data, int size) {
   return size;
 }
 
-std::string makeGif(const GifSpec& s, const std::function<int(int, int)>& index) {
+std::string makeGif(const GifLayout& s, const std::function<int(int, int)>& index) {
   std::string out;
   int error = 0;
   GifFileType* gif = EGifOpen(&out, gifWrite, &error);

@@ -15,7 +15,7 @@ struct Rgba {
 };
 using PixelFn = std::function<Rgba(int x, int y)>;
 
-struct PngSpec {
+struct PngLayout {
   int width = 8, height = 8;
   int colorType = 2; // PNG_COLOR_TYPE_*
   int bitDepth = 8;
@@ -24,9 +24,9 @@ struct PngSpec {
 };
 /// A PNG with the given layout. Grey types take the pixel's red, palettes are built from the
 /// pixels (at most 2^bitDepth colours).
-std::string makePng(const PngSpec& spec, const PixelFn& pixel);
+std::string makePng(const PngLayout& layout, const PixelFn& pixel);
 
-struct JpegSpec {
+struct JpegLayout {
   int width = 16, height = 16;
   bool grey = false;
   bool progressive = false;
@@ -36,9 +36,9 @@ struct JpegSpec {
   bool bigEndianExif = false;
 };
 /// A JPEG. For CMYK the pixel's r, g, b, a are the inks c, m, y, k.
-std::string makeJpeg(const JpegSpec& spec, const PixelFn& pixel);
+std::string makeJpeg(const JpegLayout& layout, const PixelFn& pixel);
 
-struct GifSpec {
+struct GifLayout {
   int screenWidth = 8, screenHeight = 8;
   int left = 0, top = 0, width = 8, height = 8;
   bool interlaced = false;
@@ -46,7 +46,7 @@ struct GifSpec {
   std::vector<Rgba> palette{{0, 0, 0}, {255, 255, 255}};
 };
 /// A GIF with one frame whose pixels are palette indexes.
-std::string makeGif(const GifSpec& spec, const std::function<int(int x, int y)>& index);
+std::string makeGif(const GifLayout& layout, const std::function<int(int x, int y)>& index);
 
 /// A multi-byte integer as WBMP writes them.
 std::string multiByte(std::uint32_t value);

@@ -64,10 +64,10 @@ TEST(PngReader, ReadsEveryColourTypeAndBitDepthPlainAndInterlaced) {
   for (const auto& layout : layouts)
     for (int depth : layout.depths)
       for (bool interlaced : {false, true}) {
-        PngSpec spec{13, 11, layout.colorType, depth, interlaced};
+        PngLayout layout{13, 11, layout.colorType, depth, interlaced};
         std::string what = "type " + std::to_string(layout.colorType) + " depth " + std::to_string(depth) +
                            (interlaced ? " interlaced" : "");
-        expectPattern(load(makePng(spec, patternPixel)), 13, 11, what);
+        expectPattern(load(makePng(layout, patternPixel)), 13, 11, what);
       }
 }
 
@@ -111,29 +111,29 @@ TEST(JpegReader, BaselineProgressiveAndGreyKeepTheirTone) {
   auto pixel = [](int x, int) { return x < 16 ? Rgba{0, 0, 0} : Rgba{191, 191, 191}; };
   for (bool grey : {false, true})
     for (bool progressive : {false, true}) {
-      JpegSpec spec;
-      spec.width = 32;
-      spec.height = 16;
-      spec.grey = grey;
-      spec.progressive = progressive;
-      Picture p = load(makeJpeg(spec, pixel));
+      JpegLayout layout;
+      layout.width = 32;
+      layout.height = 16;
+      layout.grey = grey;
+      layout.progressive = progressive;
+      Picture p = load(makeJpeg(layout, pixel));
       ASSERT_EQ(p.width, 32);
       ASSERT_EQ(p.height, 16);
       EXPECT_NEAR(p.at(2, 8), 0, 4) << grey << progressive;
       EXPECT_NEAR(p.at(29, 8), 191, 4) << grey << progressive;
     }
   // Colour goes through luma.
-  JpegSpec colour;
+  JpegLayout colour;
   Picture red = load(makeJpeg(colour, [](int, int) { return Rgba{255, 0, 0}; }));
   EXPECT_NEAR(red.at(8, 8), 77, 4);
 }
 
 TEST(JpegReader, AdobeCmykComesOutWithTheRightTone) {
-  JpegSpec spec;
-  spec.cmyk = true;
-  spec.width = 32;
+  JpegLayout layout;
+  layout.cmyk = true;
+  layout.width = 32;
   // Inks: no ink (white), 25% black, full cyan, full black.
-  Picture p = load(makeJpeg(spec, [](int x, int) {
+  Picture p = load(makeJpeg(layout, [](int x, int) {
     switch (x / 8) {
     case 0: return Rgba{0, 0, 0, 0};
     case 1: return Rgba{0, 0, 0, 64};
@@ -159,13 +159,13 @@ TEST(JpegReader, TurnsThePictureTheWayItsExifOrientationSays) {
                         {5, 16, 32, 4, 4}, {6, 16, 32, 12, 4}, {7, 16, 32, 12, 28}, {8, 16, 32, 4, 28}};
   for (const auto& t : turns)
     for (bool bigEndian : {false, true}) {
-      JpegSpec spec;
-      spec.width = 32;
-      spec.height = 16;
-      spec.grey = true;
-      spec.orientation = t.orientation;
-      spec.bigEndianExif = bigEndian;
-      Picture p = load(makeJpeg(spec, pixel));
+      JpegLayout layout;
+      layout.width = 32;
+      layout.height = 16;
+      layout.grey = true;
+      layout.orientation = t.orientation;
+      layout.bigEndianExif = bigEndian;
+      Picture p = load(makeJpeg(layout, pixel));
       ASSERT_EQ(p.width, t.width) << t.orientation;
       ASSERT_EQ(p.height, t.height) << t.orientation;
       EXPECT_LT(p.at(t.blackX, t.blackY), 40) << t.orientation << (bigEndian ? " MM" : " II");
@@ -174,13 +174,13 @@ TEST(JpegReader, TurnsThePictureTheWayItsExifOrientationSays) {
 }
 
 TEST(GifReader, ReadsInterlacedRowsInTheirPlaceAndTransparencyAsWhite) {
-  GifSpec spec;
-  spec.screenWidth = spec.width = 7;
-  spec.screenHeight = spec.height = 13;
-  spec.interlaced = true;
-  expectPattern(load(makeGif(spec, [](int x, int y) { return patternBlack(x, y) ? 0 : 1; })), 7, 13, "interlaced");
+  GifLayout layout;
+  layout.screenWidth = layout.width = 7;
+  layout.screenHeight = layout.height = 13;
+  layout.interlaced = true;
+  expectPattern(load(makeGif(layout, [](int x, int y) { return patternBlack(x, y) ? 0 : 1; })), 7, 13, "interlaced");
 
-  GifSpec clear;
+  GifLayout clear;
   clear.palette = {{0, 0, 0}, {255, 0, 0}};
   clear.transparent = 0;
   Picture p = load(makeGif(clear, [](int x, int) { return x < 4 ? 0 : 1; }));
@@ -190,7 +190,7 @@ TEST(GifReader, ReadsInterlacedRowsInTheirPlaceAndTransparencyAsWhite) {
 
 TEST(GifReader, PlacesTheFrameOnTheScreenAndClipsWhatLiesOutside) {
   auto black = [](int, int) { return 0; };
-  GifSpec inside;
+  GifLayout inside;
   inside.screenWidth = inside.screenHeight = 6;
   inside.left = inside.top = 2;
   inside.width = inside.height = 2;
@@ -201,7 +201,7 @@ TEST(GifReader, PlacesTheFrameOnTheScreenAndClipsWhatLiesOutside) {
   EXPECT_EQ(p.at(3, 3), 0);
   EXPECT_EQ(p.at(4, 4), 255);
 
-  GifSpec over;
+  GifLayout over;
   over.screenWidth = over.screenHeight = 4;
   over.left = 2;
   over.width = over.height = 4;
@@ -211,7 +211,7 @@ TEST(GifReader, PlacesTheFrameOnTheScreenAndClipsWhatLiesOutside) {
   EXPECT_EQ(clipped.at(1, 0), 255);
   EXPECT_EQ(clipped.at(3, 3), 0);
 
-  GifSpec outside;
+  GifLayout outside;
   outside.screenWidth = 4;
   outside.screenHeight = 1;
   outside.left = 4;
@@ -513,10 +513,10 @@ TEST(PictureReader, BombsInsideGoodFilesStayBounded) {
   EXPECT_EQ(load(pngOfZeros(16, 16, 16, many)).width, 16);
 
   // A progressive JPEG with hundreds of repeated scans stops at the scan limit.
-  JpegSpec spec;
-  spec.width = spec.height = 256;
-  spec.progressive = true;
-  std::string prog = makeJpeg(spec, [](int, int) { return Rgba{128, 64, 32}; });
+  JpegLayout layout;
+  layout.width = layout.height = 256;
+  layout.progressive = true;
+  std::string prog = makeJpeg(layout, [](int, int) { return Rgba{128, 64, 32}; });
   std::size_t lastScan = prog.rfind("\xff\xda");
   std::string scan = prog.substr(lastScan, prog.size() - 2 - lastScan);
   std::string bomb = prog.substr(0, prog.size() - 2);
