@@ -149,7 +149,10 @@ void initialise() {
     xsltInit();
     xmlSetExternalEntityLoader(safeEntityLoader);
     xsltSetGenericErrorFunc(nullptr, genericError);
-    xsltSetDefaultSecurityPrefs(forbidAll());
+    // Another copy of this code in the process (the add-in inside a host) may have set them
+    // already; replacing them would only lose the first set.
+    if (!xsltGetDefaultSecurityPrefs())
+      xsltSetDefaultSecurityPrefs(forbidAll());
   });
   // libxml2 keeps its error handlers per thread.
   xmlSetStructuredErrorFunc(nullptr, structuredError);
