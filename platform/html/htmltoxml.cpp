@@ -77,18 +77,11 @@ void copyAttributes(const Element& e, xmlNodePtr node, const std::string& baseUr
       break;
     if (!isXmlName(a.name))
       continue;
-    std::string value;
-    if (a.name == "style") {
-      value = formatStyle(parseStyle(a.value));
-      if (value.empty())
-        continue;
-    } else if (a.name == "src" && e.is("img") && !baseUrl.empty()) {
-      value = resolveUrl(baseUrl, a.value);
-    } else {
-      value = a.value;
-    }
+    auto value = writtenValue(e, a, baseUrl);
+    if (!value)
+      continue;
     // xmlNewProp takes the value as text: an "&" in it stays an "&".
-    if (!xmlNewProp(node, X(a.name), X(xmlText(value))))
+    if (!xmlNewProp(node, X(a.name), X(xmlText(*value))))
       throw std::bad_alloc();
     ++copied;
   }

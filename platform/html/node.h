@@ -226,6 +226,10 @@ void walkDescendants(const Node& root, Visit visit) {
 std::vector<std::pair<std::string, std::string>> parseStyle(std::string_view text);
 /// Declarations written "NAME: value; NAME: value".
 std::string formatStyle(const std::vector<std::pair<std::string, std::string>>& declarations);
+/// An attribute's value as the browser writes it out: a style in the form formatStyle gives,
+/// an IMG src resolved against baseUrl (when there is one), anything else as it stands.
+/// Nothing for a style that declares nothing, which is left out.
+std::optional<std::string> writtenValue(const Element& e, const Attribute& a, const std::string& baseUrl);
 
 bool isVoidElement(std::string_view lowerName);
 

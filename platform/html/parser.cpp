@@ -201,20 +201,13 @@ void writeStartTag(const Element& e, const std::string& baseUrl, std::string& ou
   out += '<';
   out += e.localName();
   for (const auto& a : e.attributes()) {
-    std::string value;
-    if (a.name == "style") {
-      value = formatStyle(parseStyle(a.value));
-      if (value.empty())
-        continue;
-    } else if (a.name == "src" && e.is("img") && !baseUrl.empty()) {
-      value = resolveUrl(baseUrl, a.value);
-    } else {
-      value = a.value;
-    }
+    auto value = writtenValue(e, a, baseUrl);
+    if (!value)
+      continue;
     out += ' ';
     out += a.name;
     out += "=\"";
-    appendEscaped(out, value, true);
+    appendEscaped(out, *value, true);
     out += '"';
   }
   out += '>';
@@ -504,3 +497,19 @@ std::string validUtf8(std::string_view s) {
 }
 
 } // namespace tavro::html::detail
+
+namespace tavro::html {
+
+std::optional<std::string> writtenValue(const Element& e, const Attribute& a, const std::string& baseUrl) {
+  if (a.name == "style") {
+    std::string value = formatStyle(parseStyle(a.value));
+    if (value.empty())
+      return std::nullopt;
+    return value;
+  }
+  if (a.name == "src" && e.is("img") && !baseUrl.empty())
+    return resolveUrl(baseUrl, a.value);
+  return a.value;
+}
+
+} // namespace tavro::html
