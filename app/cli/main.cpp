@@ -4,6 +4,7 @@
 
 #include "platform/com/comerror.h"
 #include "platform/ui/consoleui.h"
+#include "util/allocator.h"
 #include "util/version.h"
 
 #include <algorithm>
@@ -36,6 +37,7 @@ bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 int main(int argc, char** argv) {
   using namespace tavro;
+  util::tuneAllocator();
   CLI::App app{"Tavro: imports HTML pages as WML decks, exports WML to HTML, converts pictures to WBMP.", "tavro"};
   app.set_version_flag("--version", std::string("tavro ") + tavro::version());
   app.require_subcommand(1);

@@ -8,6 +8,7 @@
 
 #include "host/folderproject.h"
 #include "platform/com/activation.h"
+#include "util/allocator.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -36,6 +37,7 @@ void ensureRegistered() {
 } // namespace
 
 int main(int argc, char** argv) {
+  tavro::util::tuneAllocator();
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Tavro");
   QApplication::setApplicationName("tavro-host");

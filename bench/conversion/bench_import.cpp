@@ -12,6 +12,7 @@
 #include "platform/html/browser.h"
 #include "platform/ui/consoleui.h"
 #include "platform/xml/xsltemplate.h"
+#include "util/allocator.h"
 
 #include <gumbo.h>
 #include <libxml/parser.h>
@@ -133,6 +134,8 @@ long peakKilobytes(const std::string& pagePath, const std::string& projectFolder
 } // namespace
 
 int main(int argc, char** argv) {
+  // As the command line tool and the stand-in host run.
+  util::tuneAllocator();
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   // The size message of large decks would only repeat itself here.
   std::FILE* quiet = std::fopen("/dev/null", "w");
