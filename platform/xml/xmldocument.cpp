@@ -86,28 +86,6 @@ xsltSecurityPrefsPtr forbidAll() {
   return prefs;
 }
 
-// Removes white-space-only text nodes, as a document that does not preserve white space
-// loads; xml:space="preserve" keeps them. Iterative, so depth costs no stack.
-void stripBlankText(xmlNodePtr root) {
-  xmlNodePtr node = root;
-  while (node) {
-    xmlNodePtr next = nullptr;
-    if (node->type == XML_ELEMENT_NODE && node->children) {
-      next = node->children;
-    } else {
-      xmlNodePtr n = node;
-      while (n && n != root && !n->next)
-        n = n->parent;
-      next = (n && n != root) ? n->next : nullptr;
-    }
-    if (node->type == XML_TEXT_NODE && xmlIsBlankNode(node) && xmlNodeGetSpacePreserve(node->parent) != 1) {
-      xmlUnlinkNode(node);
-      xmlFreeNode(node);
-    }
-    node = next;
-  }
-}
-
 // Whether the document's prolog declares entities of its own in an internal subset. Their
 // expansion can cost far more than the document's size (libxml2 2.9 bounds it only loosely),
 // and decks need none: the WML DTD's entities come from our own copy.
@@ -174,6 +152,27 @@ void resetErrors() {
 
 std::string firstErrorMessage() { return t_errors.has ? t_errors.message : std::string(); }
 
+// Iterative, so depth costs no stack.
+void stripBlankText(xmlNodePtr root) {
+  xmlNodePtr node = root;
+  while (node) {
+    xmlNodePtr next = nullptr;
+    if (node->type == XML_ELEMENT_NODE && node->children) {
+      next = node->children;
+    } else {
+      xmlNodePtr n = node;
+      while (n && n != root && !n->next)
+        n = n->parent;
+      next = (n && n != root) ? n->next : nullptr;
+    }
+    if (node->type == XML_TEXT_NODE && xmlIsBlankNode(node) && xmlNodeGetSpacePreserve(node->parent) != 1) {
+      xmlUnlinkNode(node);
+      xmlFreeNode(node);
+    }
+    node = next;
+  }
+}
+
 } // namespace detail
 
 XmlDocument::XmlDocument() { initialise(); }
@@ -228,7 +227,7 @@ bool XmlDocument::loadXML(std::string_view text) {
     return false;
   }
   if (!m_preserveWhiteSpace)
-    stripBlankText(xmlDocGetRootElement(doc));
+    detail::stripBlankText(xmlDocGetRootElement(doc));
   m_doc = doc;
   return true;
 }

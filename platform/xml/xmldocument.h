@@ -93,6 +93,9 @@ int safeParseOptions();
 /// The first error reported on this thread since the last reset.
 void resetErrors();
 std::string firstErrorMessage();
+/// Removes white-space-only text nodes below root, as loadXML does for a document that does
+/// not preserve white space; xml:space="preserve" keeps them.
+void stripBlankText(xmlNodePtr root);
 } // namespace detail
 
 } // namespace tavro::xml

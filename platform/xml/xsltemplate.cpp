@@ -2,11 +2,14 @@
 
 #include "platform/com/comerror.h"
 
+#include <libxml/parserInternals.h>
+#include <libxslt/imports.h>
 #include <libxslt/security.h>
 #include <libxslt/transform.h>
 #include <libxslt/xsltutils.h>
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -27,6 +30,151 @@ void transformError(void* sink, const char* format, ...) {
   *message = buf;
   while (!message->empty() && (message->back() == '\n' || message->back() == ' '))
     message->pop_back();
+}
+
+// Text libxml2 writes so that it parses back to the same characters: well-formed UTF-8 of
+// characters XML 1.0 allows. Anything else (control characters, U+FFFE, broken sequences) is
+// written as it is or as a reference the parser refuses.
+bool xmlSafeText(const xmlChar* text) {
+  if (!text)
+    return true;
+  const unsigned char* p = text;
+  while (*p) {
+    unsigned c = *p;
+    if (c < 0x80) {
+      if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+        return false;
+      ++p;
+      continue;
+    }
+    int length = 0;
+    std::uint32_t cp = 0;
+    if ((c & 0xE0) == 0xC0) {
+      length = 2;
+      cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      length = 3;
+      cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      length = 4;
+      cp = c & 0x07;
+    } else {
+      return false;
+    }
+    for (int i = 1; i < length; ++i) {
+      if ((p[i] & 0xC0) != 0x80)
+        return false;
+      cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < least[length] || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF || cp > 0x10FFFF)
+      return false;
+    p += length;
+  }
+  return true;
+}
+
+// An ASCII name without a prefix: one every XML parser takes as it is.
+bool plainName(const xmlChar* name) {
+  auto letter = [](xmlChar c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+  if (!name || !letter(*name))
+    return false;
+  for (const xmlChar* p = name + 1; *p; ++p)
+    if (!letter(*p) && !(*p >= '0' && *p <= '9') && *p != '-' && *p != '.')
+      return false;
+  return true;
+}
+
+// Generous bound of the bytes a text takes once written with every character escaped.
+std::size_t writtenBound(const xmlChar* text) { return text ? 6 * std::size_t(xmlStrlen(text)) : 0; }
+
+// Whether a result tree is what parsing its own text would give, but for the white space
+// between elements that loadXML drops. Any doubt answers no: the caller then goes through
+// the text. One walk, no recursion.
+bool readsBackAsItStands(xmlDocPtr doc) {
+  if (doc->type != XML_DOCUMENT_NODE || doc->intSubset || doc->extSubset)
+    return false;
+  // The prolog and epilogue: one element, and only comments or instructions beside it.
+  int elements = 0;
+  for (xmlNodePtr n = doc->children; n; n = n->next) {
+    if (n->type == XML_ELEMENT_NODE)
+      ++elements;
+    else if (n->type != XML_COMMENT_NODE && n->type != XML_PI_NODE)
+      return false;
+  }
+  if (elements != 1)
+    return false;
+
+  constexpr int kDepth = 200;        // well under the parser's own limit
+  constexpr int kAttributes = 64;    // more are checked the slow way
+  std::size_t bytes = 0;
+  int depth = 0;
+  xmlNodePtr node = doc->children;
+  while (node) {
+    switch (node->type) {
+    case XML_ELEMENT_NODE: {
+      if (node->ns || node->nsDef || !plainName(node->name))
+        return false;
+      bytes += 2 * std::size_t(xmlStrlen(node->name)) + 5;
+      int count = 0;
+      for (xmlAttrPtr a = node->properties; a; a = a->next) {
+        if (++count > kAttributes)
+          return false;
+        if (a->ns && !(xmlStrEqual(a->ns->href, XML_XML_NAMESPACE) && !xmlStrEqual(a->name, BAD_CAST "space")))
+          return false;
+        if (!plainName(a->name))
+          return false;
+        for (xmlAttrPtr b = node->properties; b != a; b = b->next)
+          if (xmlStrEqual(b->name, a->name))
+            return false;
+        for (xmlNodePtr v = a->children; v; v = v->next) {
+          if (v->type != XML_TEXT_NODE || !xmlSafeText(v->content))
+            return false;
+          bytes += writtenBound(v->content);
+        }
+        bytes += std::size_t(xmlStrlen(a->name)) + 12;
+      }
+      break;
+    }
+    case XML_TEXT_NODE:
+      // The parser gives neither empty text nor two texts side by side (libxslt does not
+      // make them either).
+      if (node->name == xmlStringTextNoenc || !node->content || !*node->content || !xmlSafeText(node->content) ||
+          (node->next && node->next->type == XML_TEXT_NODE))
+        return false;
+      bytes += writtenBound(node->content);
+      break;
+    case XML_COMMENT_NODE:
+      if (!xmlSafeText(node->content) || xmlStrstr(node->content, BAD_CAST "--") ||
+          (node->content && xmlStrlen(node->content) > 0 && node->content[xmlStrlen(node->content) - 1] == '-'))
+        return false;
+      bytes += writtenBound(node->content) + 7;
+      break;
+    case XML_PI_NODE:
+      if (!plainName(node->name) || xmlStrncasecmp(node->name, BAD_CAST "xml", 3) == 0 ||
+          !xmlSafeText(node->content) || xmlStrstr(node->content, BAD_CAST "?>"))
+        return false;
+      bytes += std::size_t(xmlStrlen(node->name)) + writtenBound(node->content) + 5;
+      break;
+    default:
+      return false; // CDATA, entity references and the like
+    }
+    if (bytes > maxDocumentBytes)
+      return false;
+
+    if (node->type == XML_ELEMENT_NODE && node->children) {
+      if (++depth > kDepth)
+        return false;
+      node = node->children;
+      continue;
+    }
+    while (!node->next && node->parent && node->parent->type != XML_DOCUMENT_NODE) {
+      node = node->parent;
+      --depth;
+    }
+    node = node->next;
+  }
+  return true;
 }
 
 } // namespace
@@ -114,6 +262,10 @@ std::optional<std::string> XslTemplate::transformToString(const XmlDocument& inp
   XmlDocument result(apply(input));
   if (result.empty())
     return std::nullopt;
+  return serialise(result);
+}
+
+std::optional<std::string> XslTemplate::serialise(const XmlDocument& result) const {
   xmlChar* text = nullptr;
   int length = 0;
   if (xsltSaveResultToString(&text, &length, result.get(), m_sheet) != 0) {
@@ -123,6 +275,38 @@ std::optional<std::string> XslTemplate::transformToString(const XmlDocument& inp
   std::string out = text ? std::string(reinterpret_cast<const char*>(text), std::size_t(length)) : std::string();
   xmlFree(text);
   return out;
+}
+
+std::optional<XmlDocument> XslTemplate::transformToDocument(const XmlDocument& input, std::string* text) const {
+  XmlDocument result(apply(input));
+  if (result.empty())
+    return std::nullopt;
+  std::optional<std::string> written;
+  if (text) {
+    if (!(written = serialise(result)))
+      return std::nullopt;
+    *text = *written;
+  }
+  // Plain XML 1.0 output in UTF-8: anything else is read back from its text.
+  const xmlChar *method = nullptr, *version = nullptr, *encoding = nullptr;
+  XSLT_GET_IMPORT_PTR(method, m_sheet, method);
+  XSLT_GET_IMPORT_PTR(version, m_sheet, version);
+  XSLT_GET_IMPORT_PTR(encoding, m_sheet, encoding);
+  const bool xmlOutput = (!method || xmlStrEqual(method, BAD_CAST "xml")) &&
+                         (!version || xmlStrEqual(version, BAD_CAST "1.0")) &&
+                         (!encoding || xmlStrcasecmp(encoding, BAD_CAST "UTF-8") == 0);
+  if (xmlOutput && (!written || written->size() <= maxDocumentBytes) && readsBackAsItStands(result.get())) {
+    detail::stripBlankText(result.documentElement());
+    return result;
+  }
+  if (!written && !(written = serialise(result)))
+    return std::nullopt;
+  XmlDocument parsed;
+  if (!parsed.loadXML(*written)) {
+    m_lastError = "the result is not a well-formed document: " + parsed.parseError().reason;
+    return std::nullopt;
+  }
+  return parsed;
 }
 
 } // namespace tavro::xml

@@ -31,11 +31,21 @@ public:
   /// The result serialised with the stylesheet's own output settings (method, declaration,
   /// encoding, indentation), or nothing on failure.
   std::optional<std::string> transformToString(const XmlDocument& input) const;
+  /// The result as loadXML reads back the text transformToString gives (white space between
+  /// elements dropped in the same way), or nothing when the transformation failed or that
+  /// text would not load (lastError() says why). With `text`, that text too, whenever the
+  /// transformation gave one.
+  ///
+  /// A result tree that its text would give back as it stands is taken without writing and
+  /// parsing it; any other (text output, unescaped text, namespaces, characters XML cannot
+  /// hold, great depth or size) goes through the text, so the answer is the same either way.
+  std::optional<XmlDocument> transformToDocument(const XmlDocument& input, std::string* text = nullptr) const;
 
   const std::string& lastError() const { return m_lastError; }
 
 private:
   xmlDocPtr apply(const XmlDocument& input) const;
+  std::optional<std::string> serialise(const XmlDocument& result) const;
 
   xsltStylesheetPtr m_sheet = nullptr;
   mutable std::string m_lastError;

@@ -1,5 +1,6 @@
 // The three passes on real-world pages from the shared corpus: whatever the page, each pass
-// succeeds and hands on well-formed XML.
+// succeeds and hands on well-formed XML, and the document a pass hands on without writing it
+// out is the one its text reads back as.
 
 #include "tests/resources/stylesheets.h"
 #include "tests/support/testsupport.h"
@@ -56,7 +57,9 @@ TEST(CorpusPages, EveryPageGoesThroughAllThreePasses) {
       continue;
     auto wml = import.transformToString(source);
     ASSERT_TRUE(wml) << import.lastError();
+    test::expectTransformReadsBack(import, source, "HTMLIMPORT");
     xml::XmlDocument deck = wellFormed(*wml, "HTMLIMPORT", page);
+    test::expectTransformReadsBack(tidy, deck, "TIDYWML");
     auto tidied = tidy.transformToString(deck);
     ASSERT_TRUE(tidied) << tidy.lastError();
     xml::XmlDocument tidyDeck = wellFormed(*tidied, "TIDYWML", page);

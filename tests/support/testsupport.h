@@ -2,6 +2,8 @@
 // Helpers shared by the tests: temporary folders, where the sources and the shared corpus are.
 
 #include "platform/com/comerror.h"
+#include "platform/xml/xmldocument.h"
+#include "platform/xml/xsltemplate.h"
 
 #include <filesystem>
 #include <string>
@@ -61,5 +63,14 @@ int comErrorOf(F&& f, std::string* message = nullptr) {
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+/// Every node of a document, one per line with its kind, name, namespace and content, and
+/// each element's attributes: two documents with the same shape have the same nodes, where
+/// their XML text could hide a split text node or a namespace.
+std::string treeShape(const xml::XmlDocument& doc);
+
+/// Expects transformToDocument to give exactly the document that transformToString's text
+/// reads back as (same shape, same text), and to fail exactly when that text does not load.
+void expectTransformReadsBack(const xml::XslTemplate& sheet, const xml::XmlDocument& input, const std::string& label);
 
 } // namespace tavro::test
