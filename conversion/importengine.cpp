@@ -137,11 +137,11 @@ StepResult ImportEngine::ConvertSource() {
   m_colMapped.clear();
   ClassifySource(m_xmlDoc);
 
-  m_strWml = m_xmlTools.TransformToString(m_xmlDoc, m_xslImport);
-  if (!TransformDocument(m_strWml))
+  xml::XmlDocument tidied;
+  if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport), m_strWml, &tidied))
     return StepResult::Closed;
 
-  m_xmlDoc.loadXML(m_strWml);
+  m_xmlDoc = std::move(tidied);
   ClassifyResult(m_xmlDoc);
   ShowAnalysisPage();
   return StepResult::Done;
@@ -150,20 +150,32 @@ StepResult ImportEngine::ConvertSource() {
 bool ImportEngine::TransformDocument(std::string& strWml) {
   xml::XmlDocument doc;
   doc.loadXML(strWml);
-  if (doc.empty() || doc.parseError().errorCode != 0) {
+  std::optional<xml::XmlDocument> wml;
+  if (!doc.empty() && doc.parseError().errorCode == 0)
+    wml = std::move(doc);
+  return TransformDocument(std::move(wml), strWml);
+}
+
+bool ImportEngine::TransformDocument(std::optional<xml::XmlDocument> wml, std::string& strWml,
+                                     xml::XmlDocument* tidied) {
+  if (!wml || wml->empty()) {
     fail();
     return false;
   }
+  xml::XmlDocument& doc = *wml;
   doc.setProperty("SelectionLanguage", "XPath");
   NormaliseTables(doc);
   holdBareText(doc);
   // No text at all means the tidying failed: there is no deck to write.
-  std::string tidy = m_xmlTools.TransformToString(doc, m_xslTidy);
+  std::string tidy;
+  std::optional<xml::XmlDocument> result = m_xmlTools.TransformToDocument(doc, m_xslTidy, &tidy);
   if (tidy.empty()) {
     fail();
     return false;
   }
   strWml = std::move(tidy);
+  if (tidied)
+    *tidied = result ? std::move(*result) : xml::XmlDocument();
   return true;
 }
 

@@ -50,6 +50,9 @@ public:
   /// Tidies WML text in place: well-formedness check, empty tables pruned, paragraphs
   /// wrapped. False (after the "Import Error" message) when the text is not well-formed.
   bool TransformDocument(std::string& strWml);
+  /// TransformDocument for WML already read into a document (nothing when it would not
+  /// load); strWml receives the tidied text, and the tidied document too when asked.
+  bool TransformDocument(std::optional<xml::XmlDocument> wml, std::string& strWml, xml::XmlDocument* tidied = nullptr);
   /// Saves the analysis page, renders the WML as the HTML preview and shows it (filtered by
   /// the removed list), then fills the allowed list.
   StepResult BuildPreview();

@@ -142,8 +142,7 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
     }
   }
 
-  m_strWml = m_xmlTools.TransformToString(m_xmlDoc, m_xslImport);
-  if (!TransformDocument(m_strWml))
+  if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport), m_strWml))
     return false;
 
   if (imagesOption) {

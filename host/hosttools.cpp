@@ -5,29 +5,27 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <set>
 
 namespace tavro::host {
 
 namespace {
 
-// Visits every node below root in document order without recursion. The visitor may unlink
-// the node it is given: the walk has already chosen the next node.
+// Visits root and every node below it in document order, without recursion or allocation.
+// The visitor answers whether to go into the node's children; it must not unlink nodes.
+// Entity references are not entered: their children belong to the declaration.
 template <class Visit>
 void walk(xmlNodePtr root, Visit visit) {
-  if (!root)
-    return;
-  std::vector<xmlNodePtr> stack{root};
-  while (!stack.empty()) {
-    xmlNodePtr node = stack.back();
-    stack.pop_back();
-    // Push children in reverse so the first child is visited first.
-    std::vector<xmlNodePtr> children;
-    for (xmlNodePtr c = node->children; c; c = c->next)
-      children.push_back(c);
-    bool descend = visit(node);
-    if (descend)
-      stack.insert(stack.end(), children.rbegin(), children.rend());
+  xmlNodePtr node = root;
+  while (node) {
+    if (visit(node) && node->children && node->type != XML_ENTITY_REF_NODE) {
+      node = node->children;
+      continue;
+    }
+    while (node != root && !node->next)
+      node = node->parent;
+    node = node == root ? nullptr : node->next;
   }
 }
 
@@ -108,8 +106,8 @@ xml::XmlDocument HostXmlTools::LoadXmlString(const std::string& text) const {
 void HostXmlTools::ConvertDocument(xml::XmlDocument& doc, std::int32_t mode, bool, const com::Variant&) const {
   walk(doc.documentElement(), [&](xmlNodePtr node) {
     if (mode == 0 && (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE)) {
-      std::string text = content(node);
-      if (text.find('\r') != std::string::npos) {
+      if (node->content && std::strchr(reinterpret_cast<const char*>(node->content), '\r')) {
+        const std::string text = content(node);
         std::string folded;
         for (std::size_t i = 0; i < text.size(); ++i) {
           if (text[i] == '\r') {
@@ -158,6 +156,12 @@ void HostXmlTools::ConvertReferences(xml::XmlDocument& doc, std::int32_t mode, c
 
 std::string HostXmlTools::TransformToString(const xml::XmlDocument& doc, const xml::XslTemplate& xslt) const {
   return xslt.transformToString(doc).value_or(std::string());
+}
+
+std::optional<xml::XmlDocument> HostXmlTools::TransformToDocument(const xml::XmlDocument& doc,
+                                                                 const xml::XslTemplate& xslt,
+                                                                 std::string* text) const {
+  return xslt.transformToDocument(doc, text);
 }
 
 bool HostXmlTools::TryTransform(xml::XmlDocument& doc, const xml::XslTemplate& xslt) const {

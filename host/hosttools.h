@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <optional>
 #include <string>
 
 namespace tavro::host {
@@ -30,6 +31,11 @@ public:
 
   /// The transformation's output with the stylesheet's own output settings; "" on failure.
   std::string TransformToString(const xml::XmlDocument& doc, const xml::XslTemplate& xslt) const;
+  /// The document loadXML reads back from TransformToString's text (and, with `text`, that
+  /// text), without writing and parsing it where the result allows; nothing when the
+  /// transformation failed or its text would not load.
+  std::optional<xml::XmlDocument> TransformToDocument(const xml::XmlDocument& doc, const xml::XslTemplate& xslt,
+                                                      std::string* text = nullptr) const;
   /// Replaces doc with the transformation's result; false (doc unchanged) on failure.
   bool TryTransform(xml::XmlDocument& doc, const xml::XslTemplate& xslt) const;
 
