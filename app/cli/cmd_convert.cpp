@@ -106,8 +106,7 @@ Registrar convert(50, [](CLI::App& app, int* exitCode) {
   cmd->add_option("-o,--output", options->output, "write the deck of a single page to this file");
   cmd->add_option("-d,--directory", options->folder, "write each deck to DIR/NAME.wml (needed for several pages)");
   cmd->add_option("--frame", options->frame, "convert this frame (its src) of a frameset page");
-  cmd->add_option("-j,--jobs", options->jobs, "pages converted at once (default: the number of cores)")
-      ->check(CLI::Range(1, 256));
+  addJobsOption(cmd, options->jobs, "pages converted");
   cmd->callback([options, exitCode] { *exitCode = runConvert(*options); });
 });
 

@@ -112,8 +112,7 @@ Registrar exportCommand(40, [](CLI::App& app, int* exitCode) {
   cmd->add_flag("--images", options->images, "Keep pictures (as file: URLs) instead of dropping them");
   cmd->add_option("--out", options->out, "Folder to write NAME.html into (default: the project folder)");
   cmd->add_flag("--overwrite", options->overwrite, "Replace HTML files that already exist");
-  cmd->add_option("-j,--jobs", options->jobs, "documents transformed at once (default: the number of cores)")
-      ->check(CLI::Range(1, 256));
+  addJobsOption(cmd, options->jobs, "documents transformed");
   cmd->callback([options, exitCode] { *exitCode = runExport(*options); });
 });
 

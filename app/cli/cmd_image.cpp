@@ -132,8 +132,7 @@ Registrar image(85, [](CLI::App& app, int* exitCode) {
   cmd->add_option("--height", options->height, "New height in pixels (N) or percent (N%)");
   cmd->add_flag("--keep-ratio", options->keepRatio, "Keep the proportions within the width and height given");
   cmd->add_option("--preview", options->preview, "Also write the result as a BMP file (one input)");
-  cmd->add_option("-j,--jobs", options->jobs, "pictures converted at once (default: the number of cores)")
-      ->check(CLI::Range(1, 256));
+  addJobsOption(cmd, options->jobs, "pictures converted");
   cmd->callback([options, exitCode] { *exitCode = run(*options); });
 });
 

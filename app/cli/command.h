@@ -34,4 +34,7 @@ std::vector<CommandSetup> registeredCommands();
 /// True when standard error is a terminal (progress lines are shown then).
 bool stderrIsTerminal();
 
+/// The -j/--jobs option of a batch: how many of `what` (pages, documents ...) run at once.
+void addJobsOption(CLI::App* cmd, int& jobs, const std::string& what);
+
 } // namespace tavro::cli

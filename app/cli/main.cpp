@@ -33,6 +33,10 @@ std::vector<CommandSetup> registeredCommands() {
 
 bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
+void addJobsOption(CLI::App* cmd, int& jobs, const std::string& what) {
+  cmd->add_option("-j,--jobs", jobs, what + " at once (default: the number of cores)")->check(CLI::Range(1, 256));
+}
+
 } // namespace tavro::cli
 
 int main(int argc, char** argv) {
