@@ -188,8 +188,8 @@ StepResult ImportEngine::BuildPreview() {
   m_xmlTools.ConvertReferences(m_xmlDoc, 1);
 
   // A second reference: the transformation replaces it, m_xmlDoc keeps the WML.
-  xml::XmlDocument preview = m_xmlDoc.clone();
-  if (!m_xmlTools.TryTransform(preview, m_xslExport)) {
+  xml::XmlDocument preview;
+  if (!m_xmlTools.TryTransform(m_xmlDoc, m_xslExport, preview)) {
     fail();
     m_html.Preview.clear();
     return StepResult::Closed;

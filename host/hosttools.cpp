@@ -165,10 +165,15 @@ std::optional<xml::XmlDocument> HostXmlTools::TransformToDocument(const xml::Xml
 }
 
 bool HostXmlTools::TryTransform(xml::XmlDocument& doc, const xml::XslTemplate& xslt) const {
+  return TryTransform(doc, xslt, doc);
+}
+
+bool HostXmlTools::TryTransform(const xml::XmlDocument& doc, const xml::XslTemplate& xslt,
+                                xml::XmlDocument& output) const {
   auto result = xslt.transform(doc);
   if (!result)
     return false;
-  doc = std::move(*result);
+  output = std::move(*result);
   return true;
 }
 

@@ -38,6 +38,9 @@ public:
                                                       std::string* text = nullptr) const;
   /// Replaces doc with the transformation's result; false (doc unchanged) on failure.
   bool TryTransform(xml::XmlDocument& doc, const xml::XslTemplate& xslt) const;
+  /// TryTransform through a second reference to doc: `output` receives the output document
+  /// and doc keeps its own, with nothing copied.
+  bool TryTransform(const xml::XmlDocument& doc, const xml::XslTemplate& xslt, xml::XmlDocument& output) const;
 
   /// Has no effect; kept for callers that run it before converting markup.
   void PrepareHtml(const std::string& markup, com::Variant& first, com::Variant& second) const;

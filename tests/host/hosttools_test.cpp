@@ -69,6 +69,10 @@ TEST(HostXmlTools, TransformsReportFailureWithoutTouchingTheDocument) {
                            "</xsl:stylesheet>"));
   auto doc = load("<body><p/><p/></body>");
   EXPECT_EQ(tools.TransformToString(doc, upper), "<out>2</out>\n");
+  xml::XmlDocument second;
+  EXPECT_TRUE(tools.TryTransform(doc, upper, second));
+  EXPECT_EQ(second.xml(), "<out>2</out>");
+  EXPECT_EQ(doc.xml(), "<body><p/><p/></body>");
   EXPECT_TRUE(tools.TryTransform(doc, upper));
   EXPECT_EQ(doc.xml(), "<out>2</out>");
 
