@@ -162,12 +162,14 @@ void expectTransformReadsBack(const xml::XslTemplate& sheet, const xml::XmlDocum
   xml::XmlDocument readBack;
   const bool loads = readBack.loadXML(*written);
   ASSERT_EQ(direct.has_value(), loads) << *written;
-  if (loads)
+  if (loads) {
     EXPECT_EQ(test::treeShape(*direct), test::treeShape(readBack)) << *written;
+  }
   auto withoutText = sheet.transformToDocument(input);
   ASSERT_EQ(withoutText.has_value(), loads);
-  if (loads)
+  if (loads) {
     EXPECT_EQ(test::treeShape(*withoutText), test::treeShape(readBack));
+  }
 }
 
 } // namespace tavro::test
