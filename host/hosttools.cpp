@@ -1,6 +1,7 @@
 #include "host/hosttools.h"
 
 #include "platform/com/comerror.h"
+#include "util/fileurl.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -43,50 +44,6 @@ bool isElement(xmlNodePtr node, const char* name) {
 
 
 } // namespace
-
-std::string fileUrlToPath(const std::string& url) {
-  if (url.size() < 5 || !util::equalsNoCase(url.substr(0, 5), "file:"))
-    return url;
-  std::string rest = url.substr(5);
-  // file:///path and file://localhost/path name a local path; file:/path too.
-  if (rest.rfind("//", 0) == 0) {
-    rest = rest.substr(2);
-    auto slash = rest.find('/');
-    std::string host = rest.substr(0, slash);
-    if (!host.empty() && !util::equalsNoCase(host, "localhost"))
-      return url; // another machine's file: not a local path
-    rest = slash == std::string::npos ? "/" : rest.substr(slash);
-  }
-  std::string out;
-  for (std::size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == '%' && i + 2 < rest.size() && util::hexDigitValue(rest[i + 1]) >= 0 && util::hexDigitValue(rest[i + 2]) >= 0) {
-      char c = char(util::hexDigitValue(rest[i + 1]) * 16 + util::hexDigitValue(rest[i + 2]));
-      if (c == '\0')
-        return url; // a NUL cannot be part of a path
-      out += c;
-      i += 2;
-    } else {
-      out += rest[i];
-    }
-  }
-  return out;
-}
-
-std::string pathToFileUrl(const std::string& path) {
-  static const std::string keep = "/-._~!$&'()*+,;=:@";
-  std::string out = "file://";
-  for (unsigned char c : path) {
-    if (std::isalnum(c) || keep.find(char(c)) != std::string::npos) {
-      out += char(c);
-    } else {
-      static const char* hex = "0123456789ABCDEF";
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
 
 std::string HostXmlTools::ResourceToString(std::span<const std::uint8_t> bytes) const {
   auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
@@ -140,14 +97,13 @@ void HostXmlTools::ConvertReferences(xml::XmlDocument& doc, std::int32_t mode, c
       return true;
     std::string src = xml::attribute(node, "src");
     if (mode == 0) {
-      std::string path = fileUrlToPath(src);
-      if (path != src)
-        setAttr(node, "src", path);
+      if (auto path = util::fileUrlToPath(src))
+        setAttr(node, "src", *path);
     } else if (mode == 1) {
       if (src.rfind("/", 0) == 0) {
-        setAttr(node, "src", pathToFileUrl(src));
+        setAttr(node, "src", util::pathToFileUrl(src));
       } else if (!m_projectFolder.empty() && !src.empty() && src.find(':') == std::string::npos) {
-        setAttr(node, "src", pathToFileUrl(m_projectFolder + "/" + src));
+        setAttr(node, "src", util::pathToFileUrl(m_projectFolder + "/" + src));
       }
     }
     return true;

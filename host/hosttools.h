@@ -67,8 +67,4 @@ public:
   xml::XmlDocument HtmlToXml(const std::string& markup, com::Variant& first, com::Variant& second) const;
 };
 
-/// "file:" URL helpers used by the reference passes.
-std::string fileUrlToPath(const std::string& url);
-std::string pathToFileUrl(const std::string& path);
-
 } // namespace tavro::host

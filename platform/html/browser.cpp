@@ -4,6 +4,7 @@
 #include "platform/fs/filesystem.h"
 #include "platform/html/charset.h"
 #include "platform/html/url.h"
+#include "util/fileurl.h"
 #include "util/text.h"
 
 #include <fcntl.h>
@@ -95,9 +96,10 @@ bool Browser::Navigate(std::string_view address) {
   } else {
     std::string path;
     if (scheme == "file") {
-      path = fileUrlToPath(where);
-      if (path.empty())
+      auto local = util::fileUrlToPath(where);
+      if (!local)
         return refuse("cannot show '" + where + "': not a file on this machine");
+      path = std::move(*local);
     } else if (!scheme.empty()) {
       return refuse("cannot show '" + where + "': only local files and about:blank are shown");
     } else {
@@ -109,7 +111,7 @@ bool Browser::Navigate(std::string_view address) {
       std::string bytes = readPageFile(path, maxPageBytes);
       DecodedPage page = decodePage(bytes);
       bytes = std::string();
-      doc = Document::parse(page.text, pathToFileUrl(path));
+      doc = Document::parse(page.text, util::pathToFileUrl(path));
       doc->setCharset(page.encoding);
     } catch (const com::ComError& e) {
       return refuse(e.what());

@@ -1,5 +1,6 @@
 #include "platform/html/url.h"
 
+#include "util/fileurl.h"
 #include "util/text.h"
 
 #include <vector>
@@ -11,27 +12,8 @@ namespace {
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-
 // Keeps the URL syntax characters and existing escapes; encodes the rest.
-std::string encode(std::string_view text, bool encodePercent) {
-  static const std::string_view keep = "/-._~!$&'()*+,;=:@?#[]";
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    bool escape = c == '%' && !encodePercent && i + 2 < text.size() && util::hexDigitValue(text[i + 1]) >= 0 &&
-                  util::hexDigitValue(text[i + 2]) >= 0;
-    if (isAlpha(char(c)) || isDigit(char(c)) || keep.find(char(c)) != std::string_view::npos || escape) {
-      out += char(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
+std::string encode(std::string_view text) { return util::percentEncode(text, "/-._~!$&'()*+,;=:@?#[]", true); }
 
 // Removes "." and ".." segments from an absolute path; ".." never climbs above the root.
 std::string removeDotSegments(std::string_view path) {
@@ -82,40 +64,6 @@ std::string urlScheme(std::string_view address) {
   return {};
 }
 
-std::string pathToFileUrl(std::string_view path) { return "file://" + encode(path, true); }
-
-std::string fileUrlToPath(std::string_view url) {
-  url = util::trim(url);
-  if (urlScheme(url) != "file")
-    return {};
-  std::string_view rest = url.substr(5);
-  if (rest.starts_with("//")) {
-    rest.remove_prefix(2);
-    auto slash = rest.find('/');
-    std::string_view host = rest.substr(0, slash);
-    if (!host.empty() && !util::equalsNoCase(host, "localhost"))
-      return {};
-    rest = slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash);
-  }
-  // The query and fragment are not part of the file's name.
-  rest = rest.substr(0, rest.find_first_of("?#"));
-  std::string out;
-  for (std::size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == '%' && i + 2 < rest.size() && util::hexDigitValue(rest[i + 1]) >= 0 && util::hexDigitValue(rest[i + 2]) >= 0) {
-      char c = char(util::hexDigitValue(rest[i + 1]) * 16 + util::hexDigitValue(rest[i + 2]));
-      if (c == '\0')
-        return {};
-      out += c;
-      i += 2;
-    } else {
-      out += rest[i];
-    }
-  }
-  if (out.empty() || out[0] != '/')
-    return {};
-  return out;
-}
-
 std::string resolveUrl(std::string_view base, std::string_view reference) {
   std::string ref(util::trim(reference));
   if (!urlScheme(ref).empty())
@@ -147,7 +95,7 @@ std::string resolveUrl(std::string_view base, std::string_view reference) {
   std::string path;
   std::string tail; // query and fragment of the reference
   if (ref.starts_with("//"))
-    return encode(scheme + ":" + ref, false);
+    return encode(scheme + ":" + ref);
   if (ref.empty())
     return std::string(base.substr(0, base.find('#')));
   auto tailStart = ref.find_first_of("?#");
@@ -166,7 +114,7 @@ std::string resolveUrl(std::string_view base, std::string_view reference) {
       dir = "/";
     path = removeDotSegments(dir + refPath);
   }
-  return encode(prefix + std::string(authority) + path + tail, false);
+  return encode(prefix + std::string(authority) + path + tail);
 }
 
 } // namespace tavro::html

@@ -1,6 +1,6 @@
 #pragma once
-// Addresses as the browser stand-in uses them: file: URLs for local pages, and references
-// resolved against a page's address.
+// Addresses as the browser stand-in uses them: schemes, and references resolved against a
+// page's address (file: URLs for local paths are in util/fileurl.h).
 
 #include <string>
 #include <string_view>
@@ -10,14 +10,6 @@ namespace tavro::html {
 /// The scheme of an address in lower case ("file", "http" ...), or "" when it has none.
 /// A single letter before ":" counts as a scheme too ("c:" is not a drive here).
 std::string urlScheme(std::string_view address);
-
-/// A file: URL for an absolute local path; characters outside the URL syntax are
-/// percent-encoded ("/a b.html" -> "file:///a%20b.html").
-std::string pathToFileUrl(std::string_view path);
-
-/// The local path a file: URL names ("" when it is not a file: URL for this machine:
-/// another host, or an encoded NUL).
-std::string fileUrlToPath(std::string_view url);
 
 /// A reference resolved against a base address with an authority ("file:///dir/page.html",
 /// "http://host/x"): "pics/a.gif" -> "file:///dir/pics/a.gif", "../a.gif", "/a.gif" and

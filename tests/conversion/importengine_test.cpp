@@ -160,6 +160,25 @@ TEST_F(Import, PicturesBecomeWbmpFilesInTheImagesFolder) {
   EXPECT_NE(engine->pictureWarnings[0].find("broken.png"), std::string::npos);
 }
 
+TEST_F(Import, PicturesNextToAPageInAFolderNamedWithUrlSyntaxAreFound) {
+  // "#", "?" and "%" are ordinary characters in a folder's name, not a fragment, a query or
+  // an escape of the page's address.
+  const std::string folder = "site #1?%41";
+  stdfs::create_directories(dir.path() / "pages" / folder / "images");
+  stdfs::copy_file(page("images/sunset.png"), page(folder + "/images/sunset.png"));
+  openMarkup(folder + "/page.html", "<body><p>Hi <img src='images/sunset.png' alt='s'></p></body>");
+  convertAndPreview();
+  engine->imagesOption = true;
+  ASSERT_TRUE(engine->ValidateTargetFile("hash"));
+
+  EXPECT_EQ(projectFiles(dir.path() / "project" / "images"), (std::vector<std::string>{"sunset.wbmp"}));
+  xml::XmlDocument deck;
+  ASSERT_TRUE(deck.load(dir.file("project/hash.wml")));
+  ASSERT_EQ(deck.selectNodes("//img").size(), 1u);
+  EXPECT_EQ(xml::attribute(deck.selectNodes("//img")[0], "src"), "images/sunset.wbmp");
+  EXPECT_TRUE(engine->pictureWarnings.empty());
+}
+
 TEST_F(Import, AWrittenFileOverTenThousandBytesIsReported) {
   open(page("plain.html"));
   convertAndPreview();

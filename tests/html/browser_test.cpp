@@ -4,6 +4,8 @@
 #include "platform/html/url.h"
 #include "tests/support/testsupport.h"
 
+#include "util/fileurl.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -50,7 +52,7 @@ TEST(Browser, ShowsALocalFileByPathOrFileUrl) {
   Browser browser;
   Recorder events(browser);
   ASSERT_TRUE(browser.Navigate(path)) << browser.LastError();
-  std::string url = pathToFileUrl(path);
+  std::string url = util::pathToFileUrl(path);
   EXPECT_EQ(browser.LocationURL(), url);
   EXPECT_NE(url.find("my%20page.html"), std::string::npos);
   EXPECT_EQ(browser.Document()->charset(), "windows-1252");
@@ -155,10 +157,4 @@ TEST(Url, ResolvesReferencesAgainstAPageAddress) {
   EXPECT_EQ(resolveUrl(base, "data:image/gif;base64,R0"), "data:image/gif;base64,R0");
   EXPECT_EQ(resolveUrl("http://h/a/b", "c"), "http://h/a/c");
   EXPECT_EQ(resolveUrl("about:blank", "a.gif"), "a.gif");
-
-  EXPECT_EQ(fileUrlToPath("file:///a%20b/c.html"), "/a b/c.html");
-  EXPECT_EQ(fileUrlToPath("file://localhost/x.html"), "/x.html");
-  EXPECT_EQ(fileUrlToPath("file://elsewhere/x.html"), "");
-  EXPECT_EQ(fileUrlToPath("file:///a%00b"), "");
-  EXPECT_EQ(pathToFileUrl("/a b/\xC3\xA9.html"), "file:///a%20b/%C3%A9.html");
 }

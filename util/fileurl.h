@@ -1,0 +1,25 @@
+#pragma once
+// Percent-encoding, and file: URLs for local paths and back: one rule for the browser
+// stand-in and the host's reference conversion.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavro::util {
+
+/// Text with every byte percent-encoded that is not an ASCII letter or digit or one of
+/// `keep`; with keepEscapes, a "%" followed by two hexadecimal digits stays as it is.
+std::string percentEncode(std::string_view text, std::string_view keep, bool keepEscapes = false);
+
+/// A file: URL for an absolute local path. Every character outside the unreserved set and
+/// the path's own punctuation is percent-encoded, "?", "#" and "%" included, so that a folder
+/// named "site#1" stays part of the path ("/a b#1/x.html" -> "file:///a%20b%231/x.html").
+std::string pathToFileUrl(std::string_view path);
+
+/// The absolute local path a file: URL names, or nothing when it is not one: another scheme,
+/// another host than "localhost", a relative path, or an encoded NUL. A query or fragment is
+/// not part of the file's name.
+std::optional<std::string> fileUrlToPath(std::string_view url);
+
+} // namespace tavro::util
