@@ -4,6 +4,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen bench_browserview [google benchmark options]
 
+#include "bench/benchsupport.h"
 #include "platform/html/browser.h"
 #include "platform/html/document.h"
 
@@ -17,15 +18,8 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
 
 namespace {
-
-double peakMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return double(usage.ru_maxrss) / 1024.0;
-}
 
 // A page of about kilobytes KB: paragraphs, a table and a list per section, as real pages mix them.
 std::string writePage(const QTemporaryDir& dir, int kilobytes) {
@@ -43,37 +37,38 @@ std::string writePage(const QTemporaryDir& dir, int kilobytes) {
   return path;
 }
 
-void DrawOpenedPage(benchmark::State& state) {
+// A generated page of the given size opened in a browser shown by a view.
+struct OpenedPage {
+  explicit OpenedPage(int kilobytes) : view(browser) {
+    view.resize(600, 400);
+    browser->Navigate(writePage(dir, kilobytes));
+  }
   QTemporaryDir dir;
-  const std::string path = writePage(dir, int(state.range(0)));
-  auto browser = std::make_shared<tavro::html::Browser>();
-  tavro::qt::BrowserView view(browser);
-  view.resize(600, 400);
-  browser->Navigate(path);
+  std::shared_ptr<tavro::html::Browser> browser = std::make_shared<tavro::html::Browser>();
+  tavro::qt::BrowserView view;
+};
+
+void DrawOpenedPage(benchmark::State& state) {
+  OpenedPage page(int(state.range(0)));
   for (auto _ : state) {
-    view.refresh();
-    benchmark::DoNotOptimize(view.document()->characterCount());
+    page.view.refresh();
+    benchmark::DoNotOptimize(page.view.document()->characterCount());
   }
   state.SetBytesProcessed(state.iterations() * state.range(0) * 1024);
-  state.counters["peak_MB"] = peakMegabytes();
+  state.counters["peak_MB"] = tavro::bench::peakMegabytes();
 }
 BENCHMARK(DrawOpenedPage)->Arg(16)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
 
 void RedrawAfterOneChange(benchmark::State& state) {
-  QTemporaryDir dir;
-  const std::string path = writePage(dir, int(state.range(0)));
-  auto browser = std::make_shared<tavro::html::Browser>();
-  tavro::qt::BrowserView view(browser);
-  view.resize(600, 400);
-  browser->Navigate(path);
-  view.refresh();
-  auto heading = browser->Document()->getElementsByTagName("H2").front();
+  OpenedPage page(int(state.range(0)));
+  page.view.refresh();
+  auto heading = page.browser->Document()->getElementsByTagName("H2").front();
   int n = 0;
   for (auto _ : state) {
     heading->setInnerText("Section " + std::to_string(++n));
     QCoreApplication::processEvents();
   }
-  state.counters["peak_MB"] = peakMegabytes();
+  state.counters["peak_MB"] = tavro::bench::peakMegabytes();
 }
 BENCHMARK(RedrawAfterOneChange)->Arg(16)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
 

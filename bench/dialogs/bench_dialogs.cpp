@@ -4,6 +4,7 @@
 //
 //   bench_dialogs [google benchmark options]
 
+#include "bench/benchsupport.h"
 #include "images/formimages.h"
 #include "platform/ui/scriptedui.h"
 
@@ -17,16 +18,9 @@
 
 #include <cmath>
 #include <string>
-#include <sys/resource.h>
 
 namespace {
 
-
-double peakMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return double(usage.ru_maxrss) / 1024.0;
-}
 
 // A smooth grey picture with fine texture, written as PNG.
 std::string writePicture(const QTemporaryDir& dir, int side) {
@@ -68,7 +62,7 @@ void ThresholdChange(benchmark::State& state) {
     slider->setValue(value);
     value = value == 100 ? 150 : 100;
   }
-  state.counters["peak_MB"] = peakMegabytes();
+  state.counters["peak_MB"] = tavro::bench::peakMegabytes();
 }
 BENCHMARK(ThresholdChange)->Arg(256)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
 
@@ -81,7 +75,7 @@ void PreviewRepaint(benchmark::State& state) {
     QPixmap shown = viewer->grab(QRect(QPoint(0, 0), scroller->size()));
     benchmark::DoNotOptimize(shown);
   }
-  state.counters["peak_MB"] = peakMegabytes();
+  state.counters["peak_MB"] = tavro::bench::peakMegabytes();
 }
 BENCHMARK(PreviewRepaint)->Arg(256)->Arg(4096)->Unit(benchmark::kMicrosecond);
 

@@ -5,13 +5,13 @@
 // 200,000 elements without XML names stay linear (under 2 s). peak_rss_mb is the process's
 // peak so far.
 
+#include "bench/benchsupport.h"
 #include "htmlimport/browsertaming.h"
 #include "platform/html/browser.h"
 #include "platform/html/htmltoxml.h"
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
@@ -20,12 +20,6 @@
 using namespace tavro::html;
 
 namespace {
-
-double peakRssMb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return double(usage.ru_maxrss) / 1024.0;
-}
 
 std::string ordinaryMarkup(std::size_t bytes) {
   std::string page = "<html><head><title>t</title></head><body>";
@@ -49,7 +43,7 @@ void parsePage(benchmark::State& state, const std::string& markup) {
     benchmark::DoNotOptimize(doc);
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(markup.size()));
-  state.counters["peak_rss_mb"] = peakRssMb();
+  state.counters["peak_rss_mb"] = tavro::bench::peakMegabytes();
 }
 
 void BM_ParseOrdinary(benchmark::State& state) { parsePage(state, ordinaryMarkup(std::size_t(state.range(0)) << 20)); }
@@ -93,7 +87,7 @@ void BM_BodyToXml(benchmark::State& state) {
     benchmark::DoNotOptimize(xml);
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(markup.size()));
-  state.counters["peak_rss_mb"] = peakRssMb();
+  state.counters["peak_rss_mb"] = tavro::bench::peakMegabytes();
 }
 BENCHMARK(BM_BodyToXml)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 
