@@ -16,16 +16,14 @@ using namespace tavro;
 namespace stdfs = std::filesystem;
 
 namespace {
+// The sample pages and the corpus's.
 std::vector<stdfs::path> pages() {
   std::vector<stdfs::path> out;
   for (auto& e : stdfs::directory_iterator(test::sourceDir() / "samples" / "pages"))
     if (e.path().extension() == ".html")
       out.push_back(e.path());
-  if (auto corpus = test::corpusDir(); !corpus.empty()) {
-    for (auto& e : stdfs::recursive_directory_iterator(corpus / "html"))
-      if (e.path().extension() == ".html" || e.path().extension() == ".htm")
-        out.push_back(e.path());
-  }
+  for (auto& page : test::corpusPages())
+    out.push_back(page);
   return out;
 }
 } // namespace
@@ -53,15 +51,7 @@ TEST(BodyXml, TheShownPreviewGivesTheDocumentOfItsMarkup) {
 }
 
 TEST(BodyXml, TheModelGivesTheDocumentItsMarkupGives) {
-  std::vector<stdfs::path> pages;
-  for (auto& e : stdfs::directory_iterator(test::sourceDir() / "samples" / "pages"))
-    if (e.path().extension() == ".html")
-      pages.push_back(e.path());
-  if (auto corpus = test::corpusDir(); !corpus.empty()) {
-    for (auto& e : stdfs::recursive_directory_iterator(corpus / "html"))
-      if (e.path().extension() == ".html" || e.path().extension() == ".htm")
-        pages.push_back(e.path());
-  }
+  const auto pages = ::pages();
   ASSERT_GT(pages.size(), 3u);
   for (const auto& page : pages) {
     html::Browser browser;

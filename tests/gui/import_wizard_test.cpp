@@ -749,17 +749,12 @@ TEST_F(BrowserViewTest, DeepNestingIsDrawnWithItsText) {
 // --- Real-world pages ------------------------------------------------------------------------------
 
 TEST(ImportWizardCorpus, EveryCorpusPageGoesThroughTheWizardOrClosesItWithAMessage) {
-  const stdfs::path pages = test::corpusDir() / "html";
-  if (test::corpusDir().empty() || !stdfs::is_directory(pages))
+  const auto pages = test::corpusPages();
+  if (pages.empty())
     GTEST_SKIP() << "no corpus";
   test::application();
-  int seen = 0;
-  for (const auto& entry : stdfs::recursive_directory_iterator(pages)) {
-    const std::string ext = entry.path().extension().string();
-    if (!entry.is_regular_file() || (ext != ".html" && ext != ".htm"))
-      continue;
-    SCOPED_TRACE(entry.path().string());
-    ++seen;
+  for (const auto& page : pages) {
+    SCOPED_TRACE(page.string());
     test::TempDir dir;
     ui::ScopedScriptedUi ui;
     ui->answers.assign(8, ui::vbOK);
@@ -773,7 +768,7 @@ TEST(ImportWizardCorpus, EveryCorpusPageGoesThroughTheWizardOrClosesItWithAMessa
         QTest::mouseClick(form.navBar()->cmdNav(n), Qt::LeftButton);
     };
     click(NavBar::Next);
-    ui->fileAnswers.push_back(entry.path().string());
+    ui->fileAnswers.push_back(page.string());
     QTest::mouseClick(form.findChild<QPushButton*>("cmdBrowse"), Qt::LeftButton);
     QCoreApplication::processEvents();
     // A frameset page offers its frames; the first is taken when there is one.
@@ -796,7 +791,6 @@ TEST(ImportWizardCorpus, EveryCorpusPageGoesThroughTheWizardOrClosesItWithAMessa
     else
       EXPECT_FALSE(ui->messages.empty());
   }
-  EXPECT_GT(seen, 0);
 }
 
 // --- Screenshots of a sample run ----------------------------------------------------------------

@@ -19,18 +19,6 @@ namespace stdfs = std::filesystem;
 
 namespace {
 
-std::vector<stdfs::path> corpusFiles(const char* folder, const char* extension) {
-  std::vector<stdfs::path> files;
-  const stdfs::path dir = test::corpusDir() / folder;
-  if (test::corpusDir().empty() || !stdfs::is_directory(dir))
-    return files;
-  for (const auto& entry : stdfs::recursive_directory_iterator(dir)) {
-    if (entry.is_regular_file() && entry.path().extension() == extension)
-      files.push_back(entry.path());
-  }
-  return files;
-}
-
 /// Parses a pass's output; a failure names the pass and the file. Each pass may add a level or
 /// two to a page nested as deep as the HTML model allows, so the check is for well-formedness
 /// alone, without the depth limit that documents from outside meet.
@@ -44,7 +32,7 @@ xml::XmlDocument wellFormed(const std::string& text, const char* pass, const std
 } // namespace
 
 TEST(CorpusPages, EveryPageGoesThroughAllThreePasses) {
-  auto pages = corpusFiles("html", ".html");
+  const auto pages = test::corpusPages();
   if (pages.empty())
     GTEST_SKIP() << "the shared corpus is not here";
   xml::XslTemplate import = test::embeddedStylesheet("HTMLIMPORT");

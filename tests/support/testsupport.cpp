@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -49,6 +50,20 @@ stdfs::path corpusDir() {
   stdfs::path shared = fromEnv("TAVRO_SHARED_DIR", TAVRO_DEFAULT_SHARED_DIR);
   stdfs::path corpus = shared / "corpus";
   return stdfs::is_directory(corpus) ? corpus : stdfs::path();
+}
+
+std::vector<stdfs::path> corpusPages() {
+  std::vector<stdfs::path> pages;
+  const stdfs::path dir = corpusDir().empty() ? stdfs::path() : corpusDir() / "html";
+  if (dir.empty() || !stdfs::is_directory(dir))
+    return pages;
+  for (const auto& entry : stdfs::recursive_directory_iterator(dir)) {
+    const auto ext = entry.path().extension();
+    if (entry.is_regular_file() && (ext == ".html" || ext == ".htm"))
+      pages.push_back(entry.path());
+  }
+  std::sort(pages.begin(), pages.end());
+  return pages;
 }
 
 ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
