@@ -144,12 +144,14 @@ bool readsBackAsItStands(xmlDocPtr doc) {
         return false;
       bytes += writtenBound(node->content);
       break;
-    case XML_COMMENT_NODE:
+    case XML_COMMENT_NODE: {
+      const int length = node->content ? xmlStrlen(node->content) : 0;
       if (!xmlSafeText(node->content) || xmlStrstr(node->content, BAD_CAST "--") ||
-          (node->content && xmlStrlen(node->content) > 0 && node->content[xmlStrlen(node->content) - 1] == '-'))
+          (length > 0 && node->content[length - 1] == '-'))
         return false;
       bytes += writtenBound(node->content) + 7;
       break;
+    }
     case XML_PI_NODE:
       if (!plainName(node->name) || xmlStrncasecmp(node->name, BAD_CAST "xml", 3) == 0 ||
           !xmlSafeText(node->content) || xmlStrstr(node->content, BAD_CAST "?>"))
@@ -281,12 +283,18 @@ std::optional<XmlDocument> XslTemplate::transformToDocument(const XmlDocument& i
   XmlDocument result(apply(input));
   if (result.empty())
     return std::nullopt;
-  std::optional<std::string> written;
-  if (text) {
-    if (!(written = serialise(result)))
-      return std::nullopt;
-    *text = *written;
-  }
+  // The text is written only when the caller wants it or the tree cannot be taken as it is.
+  std::string own;
+  std::string& written = text ? *text : own;
+  auto write = [&] {
+    auto serialised = serialise(result);
+    if (serialised)
+      written = std::move(*serialised);
+    return serialised.has_value();
+  };
+  if (text && !write())
+    return std::nullopt;
+
   // Plain XML 1.0 output in UTF-8: anything else is read back from its text.
   const xmlChar *method = nullptr, *version = nullptr, *encoding = nullptr;
   XSLT_GET_IMPORT_PTR(method, m_sheet, method);
@@ -295,14 +303,14 @@ std::optional<XmlDocument> XslTemplate::transformToDocument(const XmlDocument& i
   const bool xmlOutput = (!method || xmlStrEqual(method, BAD_CAST "xml")) &&
                          (!version || xmlStrEqual(version, BAD_CAST "1.0")) &&
                          (!encoding || xmlStrcasecmp(encoding, BAD_CAST "UTF-8") == 0);
-  if (xmlOutput && (!written || written->size() <= maxDocumentBytes) && readsBackAsItStands(result.get())) {
+  if (xmlOutput && written.size() <= maxDocumentBytes && readsBackAsItStands(result.get())) {
     detail::stripBlankText(result.documentElement());
     return result;
   }
-  if (!written && !(written = serialise(result)))
+  if (!text && !write())
     return std::nullopt;
   XmlDocument parsed;
-  if (!parsed.loadXML(*written)) {
+  if (!parsed.loadXML(written)) {
     m_lastError = "the result is not a well-formed document: " + parsed.parseError().reason;
     return std::nullopt;
   }
