@@ -1,7 +1,6 @@
 // Taking unwanted parts out of documents: the fine-tune filter of the preview, and the empty
 // table rows and tables the conversion leaves.
 
-#include "conversion/htmltoxmldocument.h"
 #include "conversion/importengine.h"
 
 #include "platform/ui/uiservices.h"
@@ -23,7 +22,8 @@ void ImportEngine::StripRemovedElements(std::string& strPreview) {
   strPreview = bodyHtml();
   if (strPreview.empty())
     return;
-  auto doc = HtmlToXmlDocument(strPreview, m_xmlTools, m_domTools);
+  // The body itself gives the document its markup would, without parsing that again.
+  auto doc = bodyXml();
   if (!doc)
     return;
   doc->setProperty("SelectionLanguage", "XPath");

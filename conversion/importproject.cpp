@@ -86,17 +86,13 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
   pictureWarnings.clear();
 
   // The result of the fine-tuning, as XML.
-  std::optional<xml::XmlDocument> doc;
-  if (lstRemovedElements.ListCount() > 0) {
+  const bool filtered = lstRemovedElements.ListCount() > 0;
+  if (filtered)
     StripRemovedElements(m_html.Preview);
-    doc = bodyXml();
-  } else if (previewShown()) {
-    // The browser shows exactly the preview: its body gives the same document as the
-    // preview's markup, without parsing that again.
-    doc = bodyXml();
-  } else {
-    doc = HtmlToXmlDocument(m_html.Preview, m_xmlTools, m_domTools);
-  }
+  // When the browser shows the preview, filtered or as built, its body gives the document
+  // the markup would give, without parsing that again.
+  std::optional<xml::XmlDocument> doc =
+      filtered || previewShown() ? bodyXml() : HtmlToXmlDocument(m_html.Preview, m_xmlTools, m_domTools);
   if (!doc)
     return false;
   m_xmlDoc = std::move(*doc);
