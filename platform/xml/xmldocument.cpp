@@ -247,23 +247,6 @@ bool XmlDocument::load(const std::string& path) {
   return loadXML(text);
 }
 
-namespace {
-
-std::string save(xmlDocPtr doc, int options) {
-  std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
-  xmlSaveCtxtPtr ctx = xmlSaveToBuffer(buffer.get(), "UTF-8", options);
-  if (!ctx)
-    return {};
-  xmlSaveDoc(ctx, doc);
-  xmlSaveClose(ctx);
-  std::string out(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
-  while (!out.empty() && out.back() == '\n')
-    out.pop_back();
-  return out;
-}
-
-} // namespace
-
 std::string XmlDocument::markup() {
   static const std::set<std::string, std::less<>> voidElements{
       "area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "img",
@@ -288,8 +271,19 @@ std::string XmlDocument::markup() {
 }
 
 std::string XmlDocument::xml() const {
+  if (!m_doc)
+    return {};
+  std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
   // AS_XML: a result tree made by an html-method stylesheet is still written as XML.
-  return m_doc ? save(m_doc, XML_SAVE_NO_DECL | XML_SAVE_AS_XML) : std::string();
+  xmlSaveCtxtPtr ctx = xmlSaveToBuffer(buffer.get(), "UTF-8", XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
+  if (!ctx)
+    return {};
+  xmlSaveDoc(ctx, m_doc);
+  xmlSaveClose(ctx);
+  std::string out(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
+  while (!out.empty() && out.back() == '\n')
+    out.pop_back();
+  return out;
 }
 
 void XmlDocument::setProperty(std::string_view name, std::string_view value) {
