@@ -1,27 +1,52 @@
 #include "conversion/importengine.h"
 
 #include "conversion/htmltoxmldocument.h"
+#include "decks/deckrepair.h"
+#include "platform/fs/filesystem.h"
 #include "platform/html/browser.h"
 #include "platform/ui/uiservices.h"
 #include "resources/resources.h"
+#include "util/fileurl.h"
+
+#include <filesystem>
 
 namespace tavro::conversion {
 
 namespace {
 
-// Bare text standing directly in a card (the text of a div or span of the page) would be lost
-// by the paragraph-wrapping pass, which only moves elements into paragraphs. Each piece is held
-// in a t:text element, which that pass treats as part of a run and writes out as its text.
+// The paragraph-wrapping pass only moves elements into paragraphs: bare text standing directly
+// in a card (text of the page's body, of a div or a span) would be lost, and so would the
+// break marks between blocks. Each piece of such text is held in a t:text element and each
+// mark in a t:break element, which that pass treats as part of a run and writes out as the
+// text or the mark. White space is held only inside a run, where it keeps two words apart.
 void holdBareText(xml::XmlDocument& doc) {
+  auto inRun = [](xmlNodePtr n, bool forward) {
+    while (n && (n->type == XML_COMMENT_NODE || (n->type == XML_TEXT_NODE && xmlIsBlankNode(n))))
+      n = forward ? n->next : n->prev;
+    if (!n)
+      return false;
+    if (n->type == XML_ELEMENT_NODE)
+      return n->ns || xmlStrcmp(n->name, BAD_CAST "p") != 0;
+    return n->type == XML_TEXT_NODE || n->type == XML_PI_NODE;
+  };
   for (xmlNodePtr card : doc.selectNodes("/wml/card")) {
+    // The namespace is declared on each holder: declared on the card, every element the pass
+    // copies would carry the declaration along.
+    auto hold = [&](xmlNodePtr node, const char* name) {
+      xmlNodePtr held = xmlNewDocNode(doc.get(), nullptr, BAD_CAST name, nullptr);
+      xmlSetNs(held, xmlNewNs(held, BAD_CAST "urn:tavro:tidy", BAD_CAST "t"));
+      xmlReplaceNode(node, held);
+      if (node->type == XML_TEXT_NODE)
+        xmlAddChild(held, node);
+      else
+        xmlFreeNode(node);
+    };
     for (xmlNodePtr node = card->children; node;) {
       xmlNodePtr next = node->next;
-      if (node->type == XML_TEXT_NODE && !xmlIsBlankNode(node)) {
-        xmlNodePtr held = xmlNewDocNode(doc.get(), nullptr, BAD_CAST "text", nullptr);
-        xmlSetNs(held, xmlNewNs(held, BAD_CAST "urn:tavro:tidy", BAD_CAST "t"));
-        xmlReplaceNode(node, held);
-        xmlAddChild(held, node);
-      }
+      if (node->type == XML_TEXT_NODE && (!xmlIsBlankNode(node) || (inRun(node->prev, false) && inRun(next, true))))
+        hold(node, "text");
+      else if (node->type == XML_PI_NODE && xmlStrEqual(node->name, BAD_CAST decks::breakTarget))
+        hold(node, "break");
       node = next;
     }
   }
@@ -115,7 +140,32 @@ bool ImportEngine::previewShown() const {
   return shown && shown == m_browser.Document() && shown->version() == m_previewVersion;
 }
 
+std::string ImportEngine::pictureBase() const {
+  if (!deckFolder.empty())
+    return deckFolder;
+  if (m_project)
+    return m_project.ProjectFolder();
+  return m_pageFolder;
+}
+
+void ImportEngine::referencePicturesFrom(xml::XmlDocument& doc, const std::string& folder) const {
+  if (folder.empty())
+    return;
+  const std::filesystem::path base = std::filesystem::path(fs::getAbsolutePathName(folder)).lexically_normal();
+  for (xmlNodePtr img : doc.selectNodes("//img")) {
+    std::string src = xml::attribute(img, "src");
+    if (src.empty() || src[0] != '/')
+      continue;
+    const std::string relative = std::filesystem::path(src).lexically_normal().lexically_relative(base).generic_string();
+    if (relative.empty())
+      continue;
+    xmlSetProp(img, BAD_CAST "src", BAD_CAST util::percentEncode(relative, "/-._~!$&'()*+,;=:@").c_str());
+  }
+}
+
 StepResult ImportEngine::ConvertSource() {
+  if (auto path = util::fileUrlToPath(document()->url()))
+    m_pageFolder = fs::getParentFolderName(*path);
   {
     ui::BusyPointer busy;
     auto converted = bodyXml();
@@ -131,6 +181,7 @@ StepResult ImportEngine::ConvertSource() {
   m_xmlTools.ConvertDocument(m_xmlDoc, 0, false);
   m_xmlTools.ConvertDocument(m_xmlDoc, 1, false);
   m_xmlTools.ConvertReferences(m_xmlDoc, 0);
+  referencePicturesFrom(m_xmlDoc, pictureBase());
 
   m_colRemoved.clear();
   m_colTransformed.clear();
@@ -138,7 +189,7 @@ StepResult ImportEngine::ConvertSource() {
   ClassifySource(m_xmlDoc);
 
   xml::XmlDocument tidied;
-  if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport), m_strWml, &tidied))
+  if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true), m_strWml, &tidied))
     return StepResult::Closed;
 
   m_xmlDoc = std::move(tidied);
@@ -149,6 +200,7 @@ StepResult ImportEngine::ConvertSource() {
 
 bool ImportEngine::TransformDocument(std::string& strWml) {
   xml::XmlDocument doc;
+  doc.setPreserveWhiteSpace(true);
   doc.loadXML(strWml);
   std::optional<xml::XmlDocument> wml;
   if (!doc.empty() && doc.parseError().errorCode == 0)
@@ -166,16 +218,18 @@ bool ImportEngine::TransformDocument(std::optional<xml::XmlDocument> wml, std::s
   doc.setProperty("SelectionLanguage", "XPath");
   NormaliseTables(doc);
   holdBareText(doc);
-  // No text at all means the tidying failed: there is no deck to write.
-  std::string tidy;
-  std::optional<xml::XmlDocument> result = m_xmlTools.TransformToDocument(doc, m_xslTidy, &tidy);
-  if (tidy.empty()) {
+  // A tidying pass that gives no deck failed: there is nothing to write.
+  std::optional<xml::XmlDocument> result = m_xmlTools.TransformToDocument(doc, m_xslTidy, nullptr, true);
+  if (!result || result->empty()) {
     fail();
     return false;
   }
-  strWml = std::move(tidy);
+  // What the rules leave that WML 1.1 does not allow is mended before anyone sees the deck, so
+  // that the analysis, the preview and the written deck are the same valid deck.
+  decks::makeValid(*result);
+  strWml = decks::deckText(*result);
   if (tidied)
-    *tidied = result ? std::move(*result) : xml::XmlDocument();
+    *tidied = std::move(*result);
   return true;
 }
 
@@ -183,8 +237,8 @@ StepResult ImportEngine::BuildPreview() {
   m_html.AnalysisPage = bodyHtml();
   ui::BusyPointer busy;
 
-  // The project folder lets relative picture references of the WML show in the preview.
-  m_xmlTools.setProjectFolder(m_project ? m_project.ProjectFolder() : std::string());
+  // Pictures are referenced from where the deck will be written: from there the preview finds them.
+  m_xmlTools.setProjectFolder(pictureBase());
   m_xmlTools.ConvertReferences(m_xmlDoc, 1);
 
   // A second reference: the transformation replaces it, m_xmlDoc keeps the WML.

@@ -102,6 +102,9 @@ public:
   int imageDither = 0;
   /// Messages about pictures that could not be put into the images folder.
   std::vector<std::string> pictureWarnings;
+  /// The folder the converted deck will be written to, which pictures left where they are on
+  /// disk are referenced from. Empty: the project's folder, or without a project the page's.
+  std::string deckFolder;
 
   // Working state, readable by the form and tests.
   xml::XmlDocument m_xmlElements;
@@ -144,6 +147,10 @@ private:
   void showLogPage(const std::shared_ptr<html::Element>& container);
   std::shared_ptr<html::Element> logHead(const std::string& text);
   void fail();
+  /// deckFolder, else the project's folder, else the folder of the page being converted.
+  std::string pictureBase() const;
+  /// Points every picture that is a local file at it by a URL relative to folder.
+  void referencePicturesFrom(xml::XmlDocument& doc, const std::string& folder) const;
 
   html::Browser& m_browser;
   host::HostProjectRef m_project;
@@ -152,6 +159,7 @@ private:
   com::ObjectPtr m_evtHandler;
   com::ObjectPtr m_evtTarget;
   bool m_bClose = false;
+  std::string m_pageFolder;
   std::weak_ptr<html::Document> m_previewDocument;
   std::uint64_t m_previewVersion = 0;
 };

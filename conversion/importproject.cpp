@@ -9,6 +9,7 @@
 #include "platform/html/browser.h"
 #include "platform/ui/uiservices.h"
 #include "util/clstringex.h"
+#include "util/fileurl.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -134,11 +135,13 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
         planned[name] = {staged, imagesFolder + "/" + name};
         sourceOf[name] = source;
       }
-      xmlSetProp(img, BAD_CAST "src", BAD_CAST("images/" + name).c_str());
+      xmlSetProp(img, BAD_CAST "src", BAD_CAST("images/" + util::percentEncode(name, "-._~")).c_str());
     }
   }
+  // The pictures that stay where they are, from the folder the deck goes to.
+  referencePicturesFrom(m_xmlDoc, fs::getParentFolderName(targetPath));
 
-  if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport), m_strWml))
+  if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true), m_strWml))
     return false;
 
   if (imagesOption) {

@@ -103,7 +103,8 @@ void HostXmlTools::ConvertReferences(xml::XmlDocument& doc, std::int32_t mode, c
       if (src.rfind("/", 0) == 0) {
         setAttr(node, "src", util::pathToFileUrl(src));
       } else if (!m_projectFolder.empty() && !src.empty() && src.find(':') == std::string::npos) {
-        setAttr(node, "src", util::pathToFileUrl(m_projectFolder + "/" + src));
+        // The reference is a URL already: it is joined to the folder's URL as it stands.
+        setAttr(node, "src", util::pathToFileUrl(m_projectFolder) + "/" + src);
       }
     }
     return true;
@@ -116,8 +117,9 @@ std::string HostXmlTools::TransformToString(const xml::XmlDocument& doc, const x
 
 std::optional<xml::XmlDocument> HostXmlTools::TransformToDocument(const xml::XmlDocument& doc,
                                                                  const xml::XslTemplate& xslt,
-                                                                 std::string* text) const {
-  return xslt.transformToDocument(doc, text);
+                                                                 std::string* text,
+                                                                 bool preserveWhiteSpace) const {
+  return xslt.transformToDocument(doc, text, preserveWhiteSpace);
 }
 
 bool HostXmlTools::TryTransform(xml::XmlDocument& doc, const xml::XslTemplate& xslt) const {

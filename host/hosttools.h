@@ -33,9 +33,11 @@ public:
   std::string TransformToString(const xml::XmlDocument& doc, const xml::XslTemplate& xslt) const;
   /// The document loadXML reads back from TransformToString's text (and, with `text`, that
   /// text), without writing and parsing it where the result allows; nothing when the
-  /// transformation failed or its text would not load.
+  /// transformation failed or its text would not load. With preserveWhiteSpace, white space
+  /// between elements stays.
   std::optional<xml::XmlDocument> TransformToDocument(const xml::XmlDocument& doc, const xml::XslTemplate& xslt,
-                                                      std::string* text = nullptr) const;
+                                                      std::string* text = nullptr,
+                                                      bool preserveWhiteSpace = false) const;
   /// Replaces doc with the transformation's result; false (doc unchanged) on failure.
   bool TryTransform(xml::XmlDocument& doc, const xml::XslTemplate& xslt) const;
   /// TryTransform through a second reference to doc: `output` receives the output document

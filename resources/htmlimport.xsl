@@ -2,17 +2,26 @@
 <!--
   HTML to WML: turns a page held as XML (a "body" root, lower-case HTML element and attribute
   names) into a skeleton WML deck of one card. What WML cannot express is flattened, not
-  rebuilt; the output is not validated, so nested paragraphs, "lang" attributes and empty links
-  may reach it. Loose content in the card is wrapped into paragraphs by the next pass.
+  rebuilt; the output is not validated: what WML 1.1 does not allow and still reaches it is
+  mended by the import after the next pass, which wraps loose content of the card (text
+  included) into paragraphs.
 
-  Rule selection relies on XSLT 1.0 default priorities: plain names rank 0; "body/text()",
-  "ul/li", the simple-link pattern, "a//text()" and every "td//..." pattern rank 0.5; "a//img" and
+  Where the page starts a new line (around a div, after a heading, a list inside a list), a
+  "break" processing instruction marks the boundary; the import turns it into a line break
+  where there is text on both sides of it, so blocks never run their words together and never
+  leave empty lines. Lists inside lists, and paragraphs inside lists, continue the paragraph
+  of the outer list instead of opening one of their own; each level of a list is indented by
+  two no-break spaces. What a browser does not show (scripts, styles, the fallback text of
+  frames) gives nothing.
+
+  Rule selection relies on XSLT 1.0 default priorities: plain names rank 0; "ul/li", the
+  simple-link pattern, "a//text()" and every "td//..." pattern rank 0.5; "a//img" and
   "a//br" are raised to 1 explicitly; "text()" and "comment()" rank -0.5. Elements without a
   rule vanish and leave their processed content.
 
-  Modes: the default one; "split" (the direct content of pre); "table" (a table body, which
-  sets the column count); "tr" (the content of a row, flattened into cells); "copy" (an exact
-  copy of link or anchor content); "between-items" (what an ordered list holds besides items).
+  Modes: the default one; "split" (the direct content of pre); "tr" (the content of a row,
+  flattened into cells); "link" (the content of a link in a cell); "copy" (an exact copy of
+  link or anchor content); "between-items" (what an ordered list holds besides items).
 
   No white space is stripped from the input: every text node is subject to the rules.
 -->
@@ -22,16 +31,38 @@
 
 	<!-- ===== Shared attribute groups ===== -->
 
-	<!-- The language of the context element: xml:lang when it has one, otherwise lang. -->
+	<!-- The language of the context element (xml:lang when it has one, otherwise lang), as WML's xml:lang. -->
 	<xsl:template name="lang">
 		<xsl:choose>
 			<xsl:when test="@xml:lang">
 				<xsl:copy-of select="@xml:lang"/>
 			</xsl:when>
 			<xsl:when test="@lang">
-				<xsl:copy-of select="@lang"/>
+				<xsl:attribute name="xml:lang">
+					<xsl:value-of select="@lang"/>
+				</xsl:attribute>
 			</xsl:when>
 		</xsl:choose>
+	</xsl:template>
+
+	<!-- A block boundary: a line break where text stands on both sides of it. -->
+	<xsl:template name="break">
+		<xsl:processing-instruction name="break"/>
+	</xsl:template>
+
+	<!-- Two no-break spaces for each list the context item's list stands in. -->
+	<xsl:template name="indent">
+		<xsl:value-of select="substring('&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;&#160;', 1, 2 * (count(ancestor::ul | ancestor::ol) - 1))"/>
+	</xsl:template>
+
+	<!--
+	  The line break that ends a list item, unless the item ends with a list of its own, whose
+	  last item has ended the line already.
+	-->
+	<xsl:template name="item-end">
+		<xsl:if test="not(node()[not(self::text()[not(normalize-space())] or self::comment())][last()][self::ul or self::ol or self::dl])">
+			<br/>
+		</xsl:if>
 	</xsl:template>
 
 	<xsl:template name="coreattrs">
@@ -144,12 +175,8 @@
 
 	<!-- ===== Text and comments ===== -->
 
-	<!-- Text standing directly in the body gets a paragraph of its own. -->
-	<xsl:template match="body/text()">
-		<p>
-			<xsl:value-of select="."/>
-		</p>
-	</xsl:template>
+	<!-- What a browser does not show. -->
+	<xsl:template match="script | style | template | title | iframe | noframes | noembed"/>
 
 	<xsl:template match="text()">
 		<xsl:value-of select="."/>
@@ -161,18 +188,42 @@
 
 	<!-- ===== Blocks and lists ===== -->
 
+	<!--
+	  Blocks without a rule of their own: their content, set apart from what stands around it.
+	  An item outside a list is such a block too.
+	-->
+	<xsl:template match="div | center | form | fieldset | legend | section | article | aside | header | footer | nav | main | figure | figcaption | details | summary | hgroup | hr | noscript | li">
+		<xsl:call-template name="break"/>
+		<xsl:apply-templates/>
+		<xsl:call-template name="break"/>
+	</xsl:template>
+
+	<!--
+	  A list opens a paragraph of its own, except inside a paragraph already (a list in a list,
+	  a list in a list item's paragraph), where it goes on in that paragraph from a new line.
+	-->
 	<xsl:template match="ul | dl | address">
-		<p align="left">
-			<xsl:call-template name="lang"/>
-			<xsl:call-template name="coreattrs"/>
-			<xsl:apply-templates/>
-		</p>
+		<xsl:choose>
+			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
+				<xsl:call-template name="break"/>
+				<xsl:apply-templates/>
+				<xsl:call-template name="break"/>
+			</xsl:when>
+			<xsl:otherwise>
+				<p align="left">
+					<xsl:call-template name="lang"/>
+					<xsl:call-template name="coreattrs"/>
+					<xsl:apply-templates/>
+				</p>
+			</xsl:otherwise>
+		</xsl:choose>
 	</xsl:template>
 
 	<xsl:template match="ul/li">
+		<xsl:call-template name="indent"/>
 		<xsl:text>&#183;</xsl:text>
 		<xsl:apply-templates/>
-		<br/>
+		<xsl:call-template name="item-end"/>
 	</xsl:template>
 
 	<!--
@@ -183,25 +234,39 @@
 	  was never closed) is processed in its place between the items.
 	-->
 	<xsl:template match="ol">
-		<p align="left">
-			<xsl:call-template name="lang"/>
-			<xsl:call-template name="coreattrs"/>
+		<xsl:choose>
+			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
+				<xsl:call-template name="break"/>
+				<xsl:call-template name="ol-items"/>
+				<xsl:call-template name="break"/>
+			</xsl:when>
+			<xsl:otherwise>
+				<p align="left">
+					<xsl:call-template name="lang"/>
+					<xsl:call-template name="coreattrs"/>
+					<xsl:call-template name="ol-items"/>
+				</p>
+			</xsl:otherwise>
+		</xsl:choose>
+	</xsl:template>
+
+	<xsl:template name="ol-items">
+		<xsl:call-template name="between-items">
+			<xsl:with-param name="from" select="node()[1][not(self::li)]"/>
+			<xsl:with-param name="end" select="li[1]"/>
+		</xsl:call-template>
+		<xsl:for-each select="li">
+			<xsl:call-template name="indent"/>
+			<xsl:value-of select="position()"/>
+			<xsl:text>. </xsl:text>
+			<xsl:apply-templates/>
+			<xsl:call-template name="item-end"/>
+			<xsl:variable name="next" select="following-sibling::node()[1]"/>
 			<xsl:call-template name="between-items">
-				<xsl:with-param name="from" select="node()[1][not(self::li)]"/>
-				<xsl:with-param name="end" select="li[1]"/>
+				<xsl:with-param name="from" select="$next[not(self::li)]"/>
+				<xsl:with-param name="end" select="following-sibling::li[1]"/>
 			</xsl:call-template>
-			<xsl:for-each select="li">
-				<xsl:value-of select="position()"/>
-				<xsl:text>. </xsl:text>
-				<xsl:apply-templates/>
-				<br/>
-				<xsl:variable name="next" select="following-sibling::node()[1]"/>
-				<xsl:call-template name="between-items">
-					<xsl:with-param name="from" select="$next[not(self::li)]"/>
-					<xsl:with-param name="end" select="following-sibling::li[1]"/>
-				</xsl:call-template>
-			</xsl:for-each>
-		</p>
+		</xsl:for-each>
 	</xsl:template>
 
 	<!--
@@ -305,23 +370,48 @@
 		<br/>
 	</xsl:template>
 
+	<!--
+	  A paragraph of a page the import showed as its preview says "nowrap" in its style; inside
+	  a paragraph already (a list's), a paragraph goes on in that one from a new line.
+	-->
 	<xsl:template match="p">
-		<p>
-			<xsl:copy-of select="@align"/>
-			<xsl:copy-of select="@mode"/>
-			<xsl:call-template name="lang"/>
-			<xsl:call-template name="coreattrs"/>
-			<xsl:if test="node()">
+		<xsl:choose>
+			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
+				<xsl:call-template name="break"/>
 				<xsl:apply-templates/>
-			</xsl:if>
-		</p>
+				<xsl:call-template name="break"/>
+			</xsl:when>
+			<xsl:otherwise>
+				<p>
+					<xsl:copy-of select="@align"/>
+					<xsl:copy-of select="@mode"/>
+					<xsl:if test="not(@mode) and contains(translate(@style, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz'), 'white-space: nowrap')">
+						<xsl:attribute name="mode">nowrap</xsl:attribute>
+					</xsl:if>
+					<xsl:call-template name="lang"/>
+					<xsl:call-template name="coreattrs"/>
+					<xsl:if test="node()">
+						<xsl:apply-templates/>
+					</xsl:if>
+				</p>
+			</xsl:otherwise>
+		</xsl:choose>
 	</xsl:template>
 
 	<!-- Preformatted text keeps its lines: each line feed of its own text becomes a br. -->
 	<xsl:template match="pre">
-		<p align="left" mode="nowrap">
-			<xsl:apply-templates mode="split"/>
-		</p>
+		<xsl:choose>
+			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
+				<xsl:call-template name="break"/>
+				<xsl:apply-templates mode="split"/>
+				<xsl:call-template name="break"/>
+			</xsl:when>
+			<xsl:otherwise>
+				<p align="left" mode="nowrap">
+					<xsl:apply-templates mode="split"/>
+				</p>
+			</xsl:otherwise>
+		</xsl:choose>
 	</xsl:template>
 
 	<xsl:template match="text()" mode="split">
@@ -338,6 +428,7 @@
 	<!-- ===== Quotations ===== -->
 
 	<xsl:template match="blockquote">
+		<xsl:call-template name="break"/>
 		<xsl:if test="@cite">
 			<p>
 				<xsl:text>&#10;&#9;&#9;&#9;[From </xsl:text>
@@ -348,6 +439,7 @@
 			</p>
 		</xsl:if>
 		<xsl:apply-templates/>
+		<xsl:call-template name="break"/>
 	</xsl:template>
 
 	<xsl:template match="q">
@@ -365,11 +457,12 @@
 
 	<!-- ===== Form controls ===== -->
 
+	<!-- As in HTML, a select that has the multiple attribute, whatever its value, takes several choices. -->
 	<xsl:template match="select">
 		<select>
 			<xsl:attribute name="multiple">
 				<xsl:choose>
-					<xsl:when test="@multiple = 'true'">true</xsl:when>
+					<xsl:when test="@multiple">true</xsl:when>
 					<xsl:otherwise>false</xsl:otherwise>
 				</xsl:choose>
 			</xsl:attribute>
@@ -404,11 +497,20 @@
 		</option>
 	</xsl:template>
 
-	<!-- WML has text entry only: every other kind of input, or one without a type, is dropped. -->
+	<!--
+	  WML has text entry only: every other kind of input is dropped. HTML reads the type without
+	  regard to case, and an input without one is a text field.
+	-->
 	<xsl:template match="input">
-		<xsl:if test="@type = 'text' or @type = 'password'">
+		<xsl:variable name="type" select="translate(@type, 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz')"/>
+		<xsl:if test="not(@type) or $type = 'text' or $type = 'password'">
 			<input>
-				<xsl:copy-of select="@name | @type | @value | @format | @emptyok | @size | @maxlength | @tabindex | @title"/>
+				<xsl:copy-of select="@name | @value | @format | @emptyok | @size | @maxlength | @tabindex | @title"/>
+				<xsl:if test="@type">
+					<xsl:attribute name="type">
+						<xsl:value-of select="$type"/>
+					</xsl:attribute>
+				</xsl:if>
 				<xsl:call-template name="lang"/>
 				<xsl:call-template name="coreattrs"/>
 			</input>
@@ -527,40 +629,32 @@
 
 	<!-- ===== Tables ===== -->
 
-	<!-- With tbody elements only they count: rows under the table, thead, tfoot and caption go. -->
+	<!--
+	  A table's rows are those standing in it and in its head, bodies and foot, in page order;
+	  its caption comes before it, on a line of its own. The column count is the largest number
+	  of cells (td or th) in any row.
+	-->
 	<xsl:template match="table">
+		<xsl:variable name="rows" select="tr | thead/tr | tbody/tr | tfoot/tr"/>
+		<xsl:if test="caption">
+			<xsl:call-template name="break"/>
+			<xsl:apply-templates select="caption/node()"/>
+			<xsl:call-template name="break"/>
+		</xsl:if>
 		<table>
 			<xsl:copy-of select="@title | @align"/>
-			<xsl:choose>
-				<xsl:when test="tbody">
-					<xsl:apply-templates select="tbody" mode="table"/>
-				</xsl:when>
-				<xsl:otherwise>
-					<xsl:apply-templates select="." mode="table"/>
-				</xsl:otherwise>
-			</xsl:choose>
-		</table>
-	</xsl:template>
-
-	<!--
-	  A table body: the column count is the largest number of td in any of its rows. Only the
-	  first tbody of a table sets attributes; a later one finds rows already in the table, where an
-	  attribute can no longer be added.
-	-->
-	<xsl:template match="table | tbody" mode="table">
-		<xsl:if test="not(self::tbody) or not(preceding-sibling::tbody[1])">
 			<xsl:attribute name="columns">
-				<xsl:for-each select="tr">
-					<xsl:sort select="count(td)" data-type="number" order="descending"/>
+				<xsl:for-each select="$rows">
+					<xsl:sort select="count(td | th)" data-type="number" order="descending"/>
 					<xsl:if test="position() = 1">
-						<xsl:value-of select="count(td)"/>
+						<xsl:value-of select="count(td | th)"/>
 					</xsl:if>
 				</xsl:for-each>
 			</xsl:attribute>
 			<xsl:call-template name="lang"/>
 			<xsl:call-template name="coreattrs"/>
-		</xsl:if>
-		<xsl:apply-templates/>
+			<xsl:apply-templates select="$rows"/>
+		</table>
 	</xsl:template>
 
 	<xsl:template match="tr">
@@ -571,42 +665,72 @@
 	</xsl:template>
 
 	<!--
-	  Rows are flattened: each text, picture, line break, link and anchor found at any depth in a
-	  td becomes a cell of its own. Other elements only pass their content on, so the cells of a
-	  nested table become further cells of this row.
+	  Rows are flattened: each piece of text, picture, line break, link and anchor found at any
+	  depth in a cell (td or th) becomes a cell of its own. Other elements only pass their content
+	  on, so the cells of a nested table become further cells of this row. White space between
+	  the pieces makes no cell.
 	-->
-	<xsl:template match="td//text()" mode="tr">
+	<xsl:template match="text()" mode="tr"/>
+
+	<xsl:template match="td//text()[normalize-space()] | th//text()[normalize-space()]" mode="tr">
 		<td>
 			<xsl:value-of select="."/>
 		</td>
 	</xsl:template>
 
-	<xsl:template match="td//img" mode="tr">
+	<xsl:template match="td//img | th//img" mode="tr">
 		<td>
 			<xsl:call-template name="img"/>
 		</td>
 	</xsl:template>
 
-	<xsl:template match="td//br" mode="tr">
+	<xsl:template match="td//br | th//br" mode="tr">
 		<td>
 			<br/>
 		</td>
 	</xsl:template>
 
-	<xsl:template match="td//anchor" mode="tr">
+	<xsl:template match="td//anchor | th//anchor" mode="tr">
 		<td>
 			<xsl:apply-templates select="." mode="copy"/>
 		</td>
 	</xsl:template>
 
-	<!-- A link in a cell keeps its target only; its text and pictures are not output. -->
-	<xsl:template match="td//a" mode="tr">
-		<td>
-			<a>
-				<xsl:copy-of select="@href | @title"/>
-			</a>
-		</td>
+	<!-- A link in a cell keeps its target and its text and pictures; one without a target, only its content. -->
+	<xsl:template match="td//a | th//a" mode="tr">
+		<xsl:choose>
+			<xsl:when test="@href">
+				<td>
+					<a>
+						<xsl:copy-of select="@href | @title"/>
+						<xsl:apply-templates mode="link"/>
+					</a>
+				</td>
+			</xsl:when>
+			<xsl:otherwise>
+				<xsl:apply-templates mode="tr"/>
+			</xsl:otherwise>
+		</xsl:choose>
 	</xsl:template>
+
+	<!-- A link's content as WML lets a link hold it: text, pictures and line breaks. -->
+	<xsl:template match="text()" mode="link">
+		<xsl:value-of select="."/>
+	</xsl:template>
+
+	<xsl:template match="img" mode="link">
+		<xsl:call-template name="img"/>
+	</xsl:template>
+
+	<xsl:template match="br" mode="link">
+		<br/>
+	</xsl:template>
+
+	<xsl:template match="*" mode="link">
+		<xsl:apply-templates mode="link"/>
+	</xsl:template>
+
+	<xsl:template match="comment()" mode="link"/>
 
 	<!-- ===== Inline formatting and line breaks ===== -->
 
@@ -634,14 +758,30 @@
 		</u>
 	</xsl:template>
 
-	<!-- Headings become inline text, large or small, with no paragraph or break of their own. -->
-	<xsl:template match="h1 | h2 | h3 | sup">
+	<!-- Headings become large or small text on a line of their own. -->
+	<xsl:template match="h1 | h2 | h3">
+		<xsl:call-template name="break"/>
+		<big>
+			<xsl:apply-templates/>
+		</big>
+		<xsl:call-template name="break"/>
+	</xsl:template>
+
+	<xsl:template match="h4 | h5 | h6">
+		<xsl:call-template name="break"/>
+		<small>
+			<xsl:apply-templates/>
+		</small>
+		<xsl:call-template name="break"/>
+	</xsl:template>
+
+	<xsl:template match="sup">
 		<big>
 			<xsl:apply-templates/>
 		</big>
 	</xsl:template>
 
-	<xsl:template match="h4 | h5 | h6 | sub">
+	<xsl:template match="sub">
 		<small>
 			<xsl:apply-templates/>
 		</small>

@@ -5,7 +5,9 @@
   Text and comments standing directly in a card are not output. The import holds each piece of
   bare text of a card (the text of a div or span of the page, which the first pass leaves bare)
   in a t:text element before this pass, so that it takes part in the runs like an element and
-  no words of the page are lost; a t:text element is written out as its text.
+  no words of the page are lost; a t:text element is written out as its text. Break marks
+  between blocks of the page (the "break" processing instructions of the first pass) are held
+  in t:break elements in the same way and written out as the marks again.
 
   The deck carries no document type declaration; the one for WML 1.1 would read:
   <!DOCTYPE wml PUBLIC "-//WAPFORUM//DTD WML 1.1//EN" "http://www.wapforum.org/DTD/wml_1.1.xml">
@@ -43,6 +45,10 @@
 
 	<xsl:template match="t:text" mode="copy">
 		<xsl:value-of select="."/>
+	</xsl:template>
+
+	<xsl:template match="t:break" mode="copy">
+		<xsl:processing-instruction name="break"/>
 	</xsl:template>
 
 	<!-- The first element of a run opens a new paragraph that holds the whole run. -->

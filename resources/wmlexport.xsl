@@ -14,11 +14,13 @@
 
 	<!-- ===== Shared attribute groups ===== -->
 
-	<!-- The language of the context element: xml:lang when it has one, otherwise lang. -->
+	<!-- The language of the context element (xml:lang when it has one, otherwise lang), as HTML's lang. -->
 	<xsl:template name="lang">
 		<xsl:choose>
 			<xsl:when test="@xml:lang">
-				<xsl:copy-of select="@xml:lang"/>
+				<xsl:attribute name="lang">
+					<xsl:value-of select="@xml:lang"/>
+				</xsl:attribute>
 			</xsl:when>
 			<xsl:when test="@lang">
 				<xsl:copy-of select="@lang"/>
@@ -201,8 +203,16 @@
 	</xsl:template>
 
 	<!-- Paragraph alignment and wrapping mode have no place in the HTML. -->
+	<!--
+	  A paragraph keeps its alignment, and lines that must not wrap say so in its style, so that
+	  the page reads as the deck does and the import reads both back from the preview.
+	-->
 	<xsl:template match="p">
 		<p>
+			<xsl:copy-of select="@align"/>
+			<xsl:if test="@mode = 'nowrap'">
+				<xsl:attribute name="style">white-space: nowrap</xsl:attribute>
+			</xsl:if>
 			<xsl:call-template name="lang"/>
 			<xsl:call-template name="coreattrs"/>
 			<xsl:apply-templates/>

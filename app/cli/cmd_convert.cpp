@@ -28,12 +28,15 @@ struct Converted {
   std::string error;    // why it failed ("" when it did not)
 };
 
-Converted convertOne(const std::string& page, const std::string& frame) {
+// deckFolder: where the deck will be written ("" for standard output), which pictures are
+// referenced from.
+Converted convertOne(const std::string& page, const std::string& frame, const std::string& deckFolder) {
   Converted result;
   // Each page's messages are collected, so that batches print them in input order.
   ui::ScopedThreadServices console(std::make_shared<ui::ConsoleUi>(ui::vbNo, result.messages));
   try {
     PageSession session(page, frame);
+    session.engine().deckFolder = deckFolder;
     session.convert();
     result.wml = session.engine().m_strWml;
     result.messages += session.analysis();
@@ -52,7 +55,8 @@ int runConvert(const ConvertOptions& o) {
     throw UserError("output folder not found: '" + o.folder + "'");
 
   if (o.folder.empty()) {
-    Converted c = convertOne(o.pages.front(), o.frame);
+    const bool toFile = !o.output.empty() && o.output != "-";
+    Converted c = convertOne(o.pages.front(), o.frame, toFile ? fs::getParentFolderName(fs::getAbsolutePathName(o.output)) : "");
     if (!c.error.empty())
       throw UserError(c.error);
     if (o.output.empty() || o.output == "-")
@@ -74,7 +78,7 @@ int runConvert(const ConvertOptions& o) {
 
   std::vector<Converted> results(o.pages.size());
   util::forEachParallel(o.pages.size(), o.jobs, [&](std::size_t i, std::size_t) {
-    results[i] = convertOne(o.pages[i], o.frame);
+    results[i] = convertOne(o.pages[i], o.frame, o.folder);
     if (results[i].error.empty()) {
       try {
         fs::writeFileAtomic(fs::joinPath(o.folder, fs::getBaseName(o.pages[i]) + ".wml"), results[i].wml);

@@ -279,7 +279,8 @@ std::optional<std::string> XslTemplate::serialise(const XmlDocument& result) con
   return out;
 }
 
-std::optional<XmlDocument> XslTemplate::transformToDocument(const XmlDocument& input, std::string* text) const {
+std::optional<XmlDocument> XslTemplate::transformToDocument(const XmlDocument& input, std::string* text,
+                                                           bool preserveWhiteSpace) const {
   XmlDocument result(apply(input));
   if (result.empty())
     return std::nullopt;
@@ -304,12 +305,14 @@ std::optional<XmlDocument> XslTemplate::transformToDocument(const XmlDocument& i
                          (!version || xmlStrEqual(version, BAD_CAST "1.0")) &&
                          (!encoding || xmlStrcasecmp(encoding, BAD_CAST "UTF-8") == 0);
   if (xmlOutput && written.size() <= maxDocumentBytes && readsBackAsItStands(result.get())) {
-    detail::stripBlankText(result.documentElement());
+    if (!preserveWhiteSpace)
+      detail::stripBlankText(result.documentElement());
     return result;
   }
   if (!text && !write())
     return std::nullopt;
   XmlDocument parsed;
+  parsed.setPreserveWhiteSpace(preserveWhiteSpace);
   if (!parsed.loadXML(written)) {
     m_lastError = "the result is not a well-formed document: " + parsed.parseError().reason;
     return std::nullopt;

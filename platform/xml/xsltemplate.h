@@ -39,7 +39,10 @@ public:
   /// A result tree that its text would give back as it stands is taken without writing and
   /// parsing it; any other (text output, unescaped text, namespaces, characters XML cannot
   /// hold, great depth or size) goes through the text, so the answer is the same either way.
-  std::optional<XmlDocument> transformToDocument(const XmlDocument& input, std::string* text = nullptr) const;
+  /// With preserveWhiteSpace, white space between elements stays, as for a document that
+  /// preserves it.
+  std::optional<XmlDocument> transformToDocument(const XmlDocument& input, std::string* text = nullptr,
+                                                 bool preserveWhiteSpace = false) const;
 
   const std::string& lastError() const { return m_lastError; }
 

@@ -23,11 +23,18 @@ TEST(CliConvert, PrintsTheDeckAndTheAnalysis) {
   EXPECT_NE(r.err.find("Mapped Elements: h1\n"), std::string::npos);
   EXPECT_NE(r.err.find("Removed Elements: (none)\n"), std::string::npos);
 
+  // Pictures left where they are are referenced from the deck's folder: the page's when the
+  // deck goes to standard output, the output file's otherwise.
+  EXPECT_NE(r.out.find("src=\"images/sunset.png\""), std::string::npos) << r.out;
   test::TempDir dir;
-  auto toFile = runTavro({"convert", samplePage("plain.html"), "-o", dir.file("plain.wml")});
+  stdfs::create_directories(dir.path() / "out");
+  auto toFile = runTavro({"convert", samplePage("plain.html"), "-o", dir.file("out/plain.wml")});
   EXPECT_EQ(toFile.exitCode, 0);
   EXPECT_EQ(toFile.out, "");
-  EXPECT_EQ(test::readFile(dir.path() / "plain.wml"), r.out);
+  const std::string fromOut = stdfs::relative(samplePage("images/sunset.png"), dir.path() / "out").string();
+  std::string expected = r.out;
+  expected.replace(expected.find("images/sunset.png"), 17, fromOut);
+  EXPECT_EQ(test::readFile(dir.path() / "out" / "plain.wml"), expected);
 }
 
 TEST(CliConvert, FramesetsNeedAFrame) {

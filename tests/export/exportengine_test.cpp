@@ -273,7 +273,7 @@ TEST(ExportStylesheet, WritesTheExactHtmlOfASmallDeck) {
            "    <wmeta name=\"author\" content=\"Ann\"/>\n"
            "  </whead>\n"
            "  <div title=\"Home\" id=\"home\">\n"
-           "    <p>Caf\xC3\xA9\xC2\xA0<b>bold</b>" +
+           "    <p align=\"center\">Caf\xC3\xA9\xC2\xA0<b>bold</b>" +
            picture +
            "<br/><a href=\"#next\" title=\"Go\">Next</a></p>\n"
            "  </div>\n"

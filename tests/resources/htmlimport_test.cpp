@@ -21,26 +21,35 @@ std::string body(const std::string& content) { return "<body>" + content + "</bo
 
 TEST(HtmlImport, WritesOneCardWithoutDeclarationOrIndentation) {
   EXPECT_EQ(test::applyStylesheet("HTMLIMPORT", body("Caf\xC3\xA9<img src=\"a.gif\"/>")),
-            "<wml><card><p>Caf\xC3\xA9</p><img alt=\"a.gif\" src=\"a.gif\"/></card></wml>");
+            "<wml><card>Caf\xC3\xA9<img alt=\"a.gif\" src=\"a.gif\"/></card></wml>");
   EXPECT_EQ(importHtml("<body/>"), "<wml><card/></wml>");
-  // Text straight under the body gets a paragraph, white space included; text deeper down does not.
-  EXPECT_EQ(importHtml(body("\n<div>in a div</div>")), deck("<p>\n</p>in a div"));
+  // Text stays as it stands, white space included (the next pass gathers it into paragraphs);
+  // blocks are marked where they begin and end.
+  EXPECT_EQ(importHtml(body("\n<div>in a div</div><hr/>")), deck("\n<?break?>in a div<?break?><?break?><?break?>"));
+  // What a browser does not show gives nothing.
+  EXPECT_EQ(importHtml(body("<style>p { color: red }</style>a<script>x()</script><noframes>n</noframes>")),
+            deck("a"));
 }
 
 TEST(HtmlImport, ListsBecomeLeftAlignedParagraphs) {
   EXPECT_EQ(importHtml(body("<ol start=\"5\"><li>one</li><li>two</li><li>three</li></ol>")),
             deck("<p align=\"left\">1. one<br/>2. two<br/>3. three<br/></p>"));
   EXPECT_EQ(importHtml(body("<ul id=\"u\" class=\"c\" lang=\"fr\" type=\"disc\"><li>a</li><li><b>b</b></li></ul>")),
-            deck("<p align=\"left\" lang=\"fr\" id=\"u\" class=\"c\">\xC2\xB7" "a<br/>\xC2\xB7<b>b</b><br/></p>"));
+            deck("<p align=\"left\" xml:lang=\"fr\" id=\"u\" class=\"c\">\xC2\xB7" "a<br/>\xC2\xB7<b>b</b><br/></p>"));
   EXPECT_EQ(importHtml(body("<dl><dt id=\"t\">term</dt><dd>said</dd></dl><address>here</address>")),
             deck("<p align=\"left\"><b id=\"t\">term</b><br/>\xC2\xA0\xC2\xA0said<br/></p><p align=\"left\">here</p>"));
   // An item outside ul and ol keeps its content only; numbering counts items, not other nodes.
   EXPECT_EQ(importHtml(body("<div><li>loose</li></div><ol><li>x</li><!--c--><li>y</li></ol>")),
-            deck("loose<p align=\"left\">1. x<br/><!--c-->2. y<br/></p>"));
-  // Whatever else an ordered list holds keeps its place among the items.
+            deck("<?break?><?break?>loose<?break?><?break?><p align=\"left\">1. x<br/><!--c-->2. y<br/></p>"));
+  // Whatever else an ordered list holds keeps its place among the items. A list or a paragraph
+  // inside a list goes on in the list's paragraph from a new line, its items indented; an item
+  // that ends with a list has no break of its own after it.
   EXPECT_EQ(importHtml(body("<ol>lead<li>x<ol><li>in</li></ol></li><p>mid</p><li/>tail<b>end</b></ol><ol>no items</ol>")),
-            deck("<p align=\"left\">lead1. x<p align=\"left\">1. in<br/></p><br/><p>mid</p>2. <br/>tail<b>end</b></p>"
-                 "<p align=\"left\">no items</p>"));
+            deck("<p align=\"left\">lead1. x<?break?>\xC2\xA0\xC2\xA0" "1. in<br/><?break?><?break?>mid<?break?>2. <br/>"
+                 "tail<b>end</b></p><p align=\"left\">no items</p>"));
+  EXPECT_EQ(importHtml(body("<ul><li>a<ul><li>b<ol><li>c</li></ol></li></ul></li></ul>")),
+            deck("<p align=\"left\">\xC2\xB7" "a<?break?>\xC2\xA0\xC2\xA0\xC2\xB7" "b<?break?>"
+                 "\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0" "1. c<br/><?break?><?break?></p>"));
   // A list left open holds the rest of the page, in order.
   std::string rest, converted;
   for (int i = 0; i < 1000; ++i) {
@@ -55,7 +64,9 @@ TEST(HtmlImport, ParagraphsKeepAlignModeLanguageAndCoreAttributes) {
   EXPECT_EQ(importHtml(body("<p align=\"center\" mode=\"wrap\" xml:lang=\"de\" lang=\"fr\" id=\"i\" class=\"k\" "
                             "style=\"x\">text</p><p/><p lang=\"en\">b</p>")),
             deck("<p align=\"center\" mode=\"wrap\" xml:lang=\"de\" id=\"i\" class=\"k\">text</p><p/>"
-                 "<p lang=\"en\">b</p>"));
+                 "<p xml:lang=\"en\">b</p>"));
+  // The preview says in its style that a paragraph's lines do not wrap.
+  EXPECT_EQ(importHtml(body("<p style=\"WHITE-SPACE: nowrap\">n</p>")), deck("<p mode=\"nowrap\">n</p>"));
 }
 
 TEST(HtmlImport, PreKeepsItsLinesAsBreaks) {
@@ -78,7 +89,8 @@ TEST(HtmlImport, LongPreConvertsWithinTheTemplateDepth) {
 
 TEST(HtmlImport, QuotationsNameTheirSource) {
   EXPECT_EQ(importHtml(body("<blockquote cite=\"http://x/\">quoted</blockquote><blockquote>plain</blockquote>")),
-            deck("<p>\n\t\t\t[From <a href=\"http://x/\">http://x/</a>]\n\t\t</p>quoted" "plain"));
+            deck("<?break?><p>\n\t\t\t[From <a href=\"http://x/\">http://x/</a>]\n\t\t</p>quoted<?break?>"
+                 "<?break?>plain<?break?>"));
   EXPECT_EQ(importHtml(body("<q cite=\"c.htm\">said</q><q><i>it</i></q>")),
             deck("\n\t\t[From <a href=\"c.htm\">c.htm</a>]\n\t\"said\"\"<i>it</i>\""));
 }
@@ -90,13 +102,15 @@ TEST(HtmlImport, FormControls) {
                             "<select multiple=\"multiple\"><optgroup/></select>")),
             deck("<select multiple=\"true\" name=\"s\" title=\"t\" tabindex=\"2\"><optgroup title=\"L\" id=\"g\">"
                  "<option value=\"1\" onpick=\"p.wml\">One</option><option value=\"2\"/></optgroup></select>"
-                 "<select multiple=\"false\"><optgroup/></select>"));
-  // Only text entry survives: "text" and "password", exactly; no type at all is dropped too.
+                 "<select multiple=\"true\"><optgroup/></select>"));
+  EXPECT_EQ(importHtml(body("<select><option>o</option></select>")),
+            deck("<select multiple=\"false\"><option>o</option></select>"));
+  // Only text entry survives: "text" and "password" in any case, and an input without a type.
   EXPECT_EQ(importHtml(body("<input type=\"text\" name=\"a\" size=\"5\" maxlength=\"9\" format=\"*N\" "
                             "emptyok=\"true\" onclick=\"x\"/><input type=\"password\" name=\"p\"/>"
                             "<input type=\"checkbox\" name=\"c\"/><input name=\"n\"/><input type=\"TEXT\"/>")),
             deck("<input type=\"text\" name=\"a\" size=\"5\" maxlength=\"9\" format=\"*N\" emptyok=\"true\"/>"
-                 "<input type=\"password\" name=\"p\"/>"));
+                 "<input type=\"password\" name=\"p\"/><input name=\"n\"/><input type=\"text\"/>"));
 }
 
 TEST(HtmlImport, PicturesTakeTheirSizeFromTheStyleText) {
@@ -146,22 +160,23 @@ TEST(HtmlImport, TablesCountTheWidestRow) {
   EXPECT_EQ(wml.selectNodes("//tr").size(), 3u);
   EXPECT_EQ(wml.selectNodes("//td").size(), 21u);
 
-  // Only th cells: none counted. No rows: an empty count.
+  // Header cells count as cells. No rows: an empty count.
   EXPECT_EQ(importHtml(body("<table id=\"t\" align=\"left\"><tr><th>only th</th></tr></table><table><tbody/></table>")),
-            deck("<table align=\"left\" columns=\"0\" id=\"t\"><tr>only th</tr></table><table columns=\"\"/>"));
+            deck("<table align=\"left\" columns=\"1\" id=\"t\"><tr><td>only th</td></tr></table><table columns=\"\"/>"));
 }
 
-TEST(HtmlImport, TableBodiesSupplyTheRowsAndAttributes) {
+TEST(HtmlImport, TablesKeepTheirCaptionHeadBodiesAndFoot) {
+  // The caption goes before the table on a line of its own; the rows of the head, the bodies and
+  // the foot follow in page order; the attributes are the table's own.
   EXPECT_EQ(importHtml(body("<table id=\"t\" title=\"T\" align=\"center\" border=\"1\"><caption>cap</caption>"
                             "<thead><tr><td>h</td></tr></thead><tbody id=\"b\" class=\"c\" lang=\"en\">"
                             "<tr id=\"r\" class=\"rc\" align=\"x\"><td id=\"d\">a</td></tr></tbody>"
                             "<tfoot><tr><td>f</td></tr></tfoot></table>")),
-            deck("<table title=\"T\" align=\"center\" columns=\"1\" lang=\"en\" id=\"b\" class=\"c\">"
-                 "<tr id=\"r\" class=\"rc\"><td>a</td></tr></table>"));
-  // A second body adds its rows; the attributes come from the first one.
+            deck("<?break?>cap<?break?><table title=\"T\" align=\"center\" columns=\"1\" id=\"t\">"
+                 "<tr><td>h</td></tr><tr id=\"r\" class=\"rc\"><td>a</td></tr><tr><td>f</td></tr></table>"));
   EXPECT_EQ(importHtml(body("<table><tbody id=\"a\"><tr><td>1</td></tr></tbody>"
                             "<tbody id=\"b\"><tr><td>2</td><td>3</td></tr></tbody></table>")),
-            deck("<table columns=\"1\" id=\"a\"><tr><td>1</td></tr><tr><td>2</td><td>3</td></tr></table>"));
+            deck("<table columns=\"2\"><tr><td>1</td></tr><tr><td>2</td><td>3</td></tr></table>"));
 }
 
 TEST(HtmlImport, RowsAreFlattenedIntoOneCellPerPiece) {
@@ -173,14 +188,17 @@ TEST(HtmlImport, RowsAreFlattenedIntoOneCellPerPiece) {
                             "<th>head<a href=\"h\">hl</a><img src=\"th.gif\"/><br/></th>"
                             "<td><!--c--><table><tbody><tr><td>inner</td></tr></tbody></table></td>"
                             "</tr></tbody></table>")),
-            deck("<table columns=\"5\"><tr>"
+            deck("<table columns=\"6\"><tr>"
                  "<td>bold</td><td> text</td>"
-                 "<td><a href=\"l\" title=\"lt\"/></td>"
+                 "<td><a href=\"l\" title=\"lt\">link<img alt=\"i\" src=\"i\"/></a></td>"
                  "<td>x</td><td><br/></td><td><img alt=\"m.gif\" src=\"m.gif\" width=\"3\" height=\"4\"/></td>"
                  "<td><anchor title=\"n\">Next<go href=\"#n\"/></anchor></td>"
-                 "headhl"
+                 "<td>head</td><td><a href=\"h\">hl</a></td><td><img alt=\"th.gif\" src=\"th.gif\"/></td><td><br/></td>"
                  "<td>inner</td>"
                  "</tr></table>"));
+  // White space between the pieces gives no cell; a link without a target gives its text.
+  EXPECT_EQ(importHtml(body("<table><tr><td><b>a</b> <i>b</i></td><td><a name=\"n\">t</a></td></tr></table>")),
+            deck("<table columns=\"2\"><tr><td>a</td><td>b</td><td>t</td></tr></table>"));
 }
 
 TEST(HtmlImport, InlineElementsMapToTheirWmlStandIns) {
@@ -193,15 +211,23 @@ TEST(HtmlImport, InlineElementsMapToTheirWmlStandIns) {
       {"h6", "small"},  {"sub", "small"}};
   for (const auto& [html, wml] : mapping) {
     const std::string h(html), w(wml);
+    // A heading stands on a line of its own.
+    const std::string mark = h.size() == 2 && h[0] == 'h' ? "<?break?>" : "";
     EXPECT_EQ(importHtml(body("<" + h + " id=\"i\" title=\"t\">x<br clear=\"all\"/></" + h + "><" + h + "/>")),
-              deck("<" + w + ">x<br/></" + w + "><" + w + "/>"))
+              deck(mark + "<" + w + ">x<br/></" + w + ">" + mark + mark + "<" + w + "/>" + mark))
         << html;
   }
-  // Elements without a rule leave their content in their place.
-  for (const char* name : {"font", "div", "span", "form", "label", "hr", "th", "thead", "caption", "center", "x-y"}) {
+  // Elements without a rule leave their content in their place; blocks are marked off.
+  for (const char* name : {"font", "span", "label", "th", "thead", "caption", "x-y"}) {
     const std::string n(name);
     EXPECT_EQ(importHtml(body("<i><" + n + " id=\"i\">in <b>" + n + "</b></" + n + "><" + n + "/></i>")),
               deck("<i>in <b>" + n + "</b></i>"))
+        << name;
+  }
+  for (const char* name : {"div", "form", "center", "section", "hr"}) {
+    const std::string n(name);
+    EXPECT_EQ(importHtml(body("<i><" + n + " id=\"i\">in <b>" + n + "</b></" + n + "></i>")),
+              deck("<i><?break?>in <b>" + n + "</b><?break?></i>"))
         << name;
   }
 }

@@ -78,14 +78,12 @@ TEST(Stylesheets, PreviewRoundTripGivesTheDeckBack) {
   const std::string deck =
       "<wml><card><p>Hello <b>bold</b> <a href=\"x.wml\" title=\"X\">link</a><br/>"
       "<img alt=\"logo\" src=\"logo.wbmp\" width=\"10\" height=\"20\"/></p>"
-      "<p align=\"left\">1. one<br/>2. two<br/></p>"
+      "<p align=\"left\">1. one<br/>2. two<br/></p><p align=\"center\" mode=\"nowrap\">wide line</p>"
       "<p><table columns=\"2\"><tr><td>a</td><td>b</td></tr></table><select multiple=\"false\" name=\"s\">"
       "<option value=\"1\">One</option></select></p></card></wml>";
   const std::string html = test::applyStylesheet("WMLEXPORT", deck, false);
   const std::string wml = test::applyStylesheet("HTMLIMPORT", html, false);
   const std::string tidy = test::applyStylesheet("TIDYWML", wml, false);
-  // Paragraph alignment does not survive the HTML; everything else does.
-  std::string expected = deck;
-  expected.replace(expected.find(" align=\"left\""), 13, "");
-  EXPECT_EQ(test::canonical(tidy, true), test::canonical(expected, true));
+  // Everything survives the HTML, paragraph alignment and wrap mode included.
+  EXPECT_EQ(test::canonical(tidy, true), test::canonical(deck, true));
 }

@@ -72,6 +72,9 @@ void writeCanonical(xmlNodePtr node, bool dropBlank, std::string& out) {
     case XML_COMMENT_NODE:
       out += "<!--" + str(node->content) + "-->";
       break;
+    case XML_PI_NODE:
+      out += "<?" + str(node->name) + "?>";
+      break;
     default:
       break;
     }

@@ -20,7 +20,7 @@ TEST(WmlExport, DeckBecomesBodyAndCardsDivs) {
                       "id=\"m\"/><meta http-equiv=\"Cache-Control\" content=\"max-age=0\" scheme=\"s\"/></head>"
                       "<card title=\"A\" id=\"a\" newcontext=\"true\" onenterforward=\"#b\"><p>one</p></card>"
                       "<card title=\"B\" lang=\"de\"><p>two</p></card></wml>"),
-            html("<body xml:lang=\"en\" id=\"w\"><whead><wmeta name=\"author\" content=\"Ann\" forua=\"true\" "
+            html("<body lang=\"en\" id=\"w\"><whead><wmeta name=\"author\" content=\"Ann\" forua=\"true\" "
                  "id=\"m\"/><wmeta http-equiv=\"Cache-Control\" content=\"max-age=0\" scheme=\"s\"/></whead>"
                  "<div title=\"A\" id=\"a\"><p>one</p></div><div title=\"B\" lang=\"de\"><p>two</p></div></body>"));
   // A head with only access gives an empty whead; one with neither gives nothing.
@@ -56,12 +56,12 @@ TEST(WmlExport, PicturesLinksAndTables) {
                       "<a href=\"#b\" title=\"B\" accesskey=\"1\">go</a>"
                       "<table columns=\"2\" title=\"T\" align=\"LC\" bordercolor=\"red\" id=\"t\">"
                       "<tr id=\"r\"><td xml:lang=\"en\">x</td><td/></tr></table></p></card></wml>"),
-            html("<body><div><p id=\"p\">"
+            html("<body><div><p align=\"center\" style=\"white-space: nowrap\" id=\"p\">"
                  "<img alt=\"a\" src=\"s.wbmp\" localsrc=\"l\" vspace=\"1\" hspace=\"2\" align=\"top\" "
                  "height=\"3\" width=\"4\" class=\"c\"/>"
                  "<a href=\"#b\" title=\"B\">go</a>"
                  "<table columns=\"2\" title=\"T\" align=\"LC\" bordercolor=\"red\" border=\"1\" id=\"t\">"
-                 "<tr id=\"r\"><td xml:lang=\"en\">x</td><td/></tr></table></p></div></body>"));
+                 "<tr id=\"r\"><td lang=\"en\">x</td><td/></tr></table></p></div></body>"));
 }
 
 TEST(WmlExport, FormattingKeepsOrLosesAttributesByElement) {

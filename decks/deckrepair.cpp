@@ -1,0 +1,632 @@
+#include "decks/deckrepair.h"
+
+#include "decks/wmlrules.h"
+#include "util/text.h"
+
+#include <libxml/valid.h>
+
+#include <map>
+#include <new>
+#include <set>
+#include <string_view>
+#include <vector>
+
+namespace tavro::decks {
+
+namespace {
+
+const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
+const xmlChar* X(const std::string& s) { return X(s.c_str()); }
+
+std::string_view nameOf(xmlNodePtr node) {
+  return node->name ? std::string_view(reinterpret_cast<const char*>(node->name)) : std::string_view();
+}
+
+bool isElement(xmlNodePtr node, std::string_view name) {
+  return node && node->type == XML_ELEMENT_NODE && !node->ns && nameOf(node) == name;
+}
+
+bool isText(xmlNodePtr node) { return node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE; }
+
+bool isBlank(xmlNodePtr node) { return isText(node) && xmlIsBlankNode(node); }
+
+bool isBreak(xmlNodePtr node) { return node->type == XML_PI_NODE && nameOf(node) == breakTarget; }
+
+xmlNodePtr checked(xmlNodePtr node) {
+  if (!node)
+    throw std::bad_alloc();
+  return node;
+}
+
+void removeNode(xmlNodePtr node) {
+  xmlUnlinkNode(node);
+  xmlFreeNode(node);
+}
+
+// The attribute's name as the rules spell it: "xml:lang" for the language.
+std::string attributeName(xmlAttrPtr a) {
+  std::string name(reinterpret_cast<const char*>(a->name));
+  if (a->ns && a->ns->prefix)
+    return reinterpret_cast<const char*>(a->ns->prefix) + (":" + name);
+  return name;
+}
+
+std::string attributeValue(xmlAttrPtr a) {
+  xmlChar* v = xmlNodeListGetString(a->doc, a->children, 1);
+  std::string value = v ? reinterpret_cast<const char*>(v) : "";
+  xmlFree(v);
+  return value;
+}
+
+bool hasAttribute(xmlNodePtr e, const char* name) { return xmlHasProp(e, X(name)) != nullptr; }
+
+void setAttribute(xmlNodePtr e, const char* name, const std::string& value) {
+  if (std::string_view(name) == "xml:lang")
+    xmlNodeSetLang(e, X(value));
+  else
+    xmlSetProp(e, X(name), X(value));
+}
+
+bool isNameToken(const std::string& value) { return !value.empty() && xmlValidateNMToken(X(value), 0) == 0; }
+
+// An XML name without a colon: a colon would read as a namespace prefix.
+bool isPlainName(const std::string& value) {
+  return !value.empty() && value.find(':') == std::string::npos && xmlValidateName(X(value), 0) == 0;
+}
+
+bool isAsciiNameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+         c == '.';
+}
+
+// A value made into a name token: every other character becomes "_".
+std::string asNameToken(const std::string& value) {
+  if (isNameToken(value) && value.find(':') == std::string::npos)
+    return value;
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(value[i]);
+    if (c >= 0x80) {
+      // One "_" for the whole character.
+      while (i + 1 < value.size() && (static_cast<unsigned char>(value[i + 1]) & 0xC0) == 0x80)
+        ++i;
+      out += '_';
+    } else {
+      out += isAsciiNameChar(char(c)) ? char(c) : '_';
+    }
+  }
+  return out;
+}
+
+// A value made into a name: a name token that starts with a letter or "_".
+std::string asName(const std::string& value) {
+  if (isPlainName(value))
+    return value;
+  std::string token = asNameToken(value);
+  char first = token.empty() ? '0' : token[0];
+  if (!((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z') || first == '_'))
+    token = "id" + token;
+  return token;
+}
+
+bool allDigits(const std::string& value) {
+  return !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Elements whose content is set apart from what stands around it: giving way to the content
+// puts a line break on either side.
+bool isBlock(std::string_view name) { return elementRule(name) && !isEmphasis(name) && name != "a" && name != "anchor"; }
+
+// Form fields and tasks cannot give way to their content; out of formatting or a link they
+// move, the formatting split around them.
+bool movesOut(std::string_view name) { return name == "input" || name == "select" || name == "fieldset" || name == "do"; }
+
+bool splits(std::string_view name) { return isEmphasis(name) || name == "a" || name == "anchor"; }
+
+class Repair {
+public:
+  explicit Repair(xmlDocPtr doc) : m_doc(doc) {}
+
+  void run(xmlNodePtr root) {
+    if (!isElement(root, "wml"))
+      return;
+    const ElementRule& wml = *elementRule("wml");
+    fixAttributes(root, wml);
+    repairChildren(root, wml);
+    bool hasCard = false;
+    for (xmlNodePtr c = root->children; c && !hasCard; c = c->next)
+      hasCard = isElement(c, "card");
+    if (!hasCard)
+      xmlAddChild(root, checked(xmlNewDocNode(m_doc, nullptr, X("card"), nullptr)));
+    resolveBreaks(root);
+    removeEmptyParagraphs(root);
+    keepWrapModeToItsParagraph(root);
+    uniqueIds(root);
+    dropUnusedNamespaces(root);
+  }
+
+private:
+  xmlNodePtr newElement(const char* name) { return checked(xmlNewDocNode(m_doc, nullptr, X(name), nullptr)); }
+  xmlNodePtr newBreak() { return checked(xmlNewDocPI(m_doc, X(breakTarget), nullptr)); }
+
+  // Puts node's children where node stands (with breaks around them for a block, where the
+  // parent may hold line breaks) and frees node. Returns the first node now standing there.
+  xmlNodePtr unwrap(xmlNodePtr node, const ElementRule& parentRule) {
+    const bool separate = isBlock(nameOf(node)) && allows(parentRule, "br");
+    xmlNodePtr first = nullptr;
+    if (separate)
+      first = xmlAddPrevSibling(node, newBreak());
+    while (xmlNodePtr c = node->children) {
+      xmlUnlinkNode(c);
+      xmlNodePtr added = checked(xmlAddPrevSibling(node, c));
+      if (!first)
+        first = added;
+    }
+    if (separate)
+      xmlAddPrevSibling(node, newBreak());
+    xmlNodePtr next = node->next;
+    removeNode(node);
+    return first ? first : next;
+  }
+
+  // Moves child out of its parent (formatting or a link), which is split in two around it.
+  void moveOut(xmlNodePtr child) {
+    xmlNodePtr parent = child->parent;
+    xmlNodePtr rest = checked(xmlDocCopyNode(parent, m_doc, 2));
+    while (xmlNodePtr after = child->next) {
+      xmlUnlinkNode(after);
+      xmlAddChild(rest, after);
+    }
+    xmlUnlinkNode(child);
+    xmlAddNextSibling(parent, child);
+    if (rest->children)
+      xmlAddNextSibling(child, rest);
+    else
+      xmlFreeNode(rest);
+  }
+
+  // Mends text where the parent holds none: into a cell of a row, a paragraph of a card.
+  // Returns the node to go on from.
+  xmlNodePtr placeText(xmlNodePtr text, xmlNodePtr parent) {
+    xmlNodePtr next = text->next;
+    if (isBlank(text)) {
+      removeNode(text);
+      return next;
+    }
+    const char* wrapper = nullptr;
+    if (isElement(parent, "tr"))
+      wrapper = "td";
+    else if (isElement(parent, "table"))
+      wrapper = "tr";
+    else if (isElement(parent, "card"))
+      wrapper = "p";
+    if (!wrapper) {
+      removeNode(text); // a choice list or a task shows no text of its own
+      return next;
+    }
+    xmlNodePtr held = newElement(wrapper);
+    xmlReplaceNode(text, held);
+    xmlNodePtr into = held;
+    if (std::string_view(wrapper) == "tr")
+      into = xmlAddChild(held, newElement("td"));
+    xmlAddChild(into, text);
+    return held; // the wrapper is repaired as any element
+  }
+
+  void repairChildren(xmlNodePtr parent, const ElementRule& rule) {
+    for (xmlNodePtr child = parent->children; child;) {
+      if (child->parent != parent)
+        return; // the rest moved out with a split
+      if (isText(child)) {
+        if (rule.text) {
+          child = child->next;
+        } else {
+          child = placeText(child, parent);
+        }
+        continue;
+      }
+      if (child->type != XML_ELEMENT_NODE) {
+        xmlNodePtr next = child->next;
+        if (isBreak(child) && !allows(rule, "br"))
+          removeNode(child);
+        child = next;
+        continue;
+      }
+      const std::string_view name = child->ns ? std::string_view() : nameOf(child);
+      const ElementRule* own = elementRule(name);
+      if (!own || !allows(rule, name)) {
+        if (own && movesOut(name) && splits(nameOf(parent))) {
+          moveOut(child);
+          return; // child and the rest of parent now follow parent, where its parent goes on
+        }
+        if (own && (name == "input" || name == "do")) {
+          xmlNodePtr next = child->next;
+          removeNode(child);
+          child = next;
+          continue;
+        }
+        if (own && name == "img") {
+          child = pictureAsText(child, rule);
+          continue;
+        }
+        if (own && name == "br" && rule.text) {
+          xmlNodePtr space = checked(xmlNewDocText(m_doc, X(" ")));
+          xmlReplaceNode(child, space);
+          xmlFreeNode(child);
+          child = space->next;
+          continue;
+        }
+        child = unwrap(child, rule);
+        continue;
+      }
+      child = repairElement(child, *own, rule);
+    }
+  }
+
+  // A picture that cannot be shown gives its alternative text where text may stand.
+  xmlNodePtr pictureAsText(xmlNodePtr img, const ElementRule& parentRule) {
+    xmlNodePtr next = img->next;
+    std::string alt = hasAttribute(img, "alt") ? attributeValue(xmlHasProp(img, X("alt"))) : std::string();
+    if (parentRule.text && !util::trim(alt).empty()) {
+      xmlNodePtr text = checked(xmlNewDocText(m_doc, X(alt)));
+      xmlReplaceNode(img, text);
+      xmlFreeNode(img);
+      return text->next;
+    }
+    removeNode(img);
+    return next;
+  }
+
+  // Mends one element that may stand where it is; returns the node to go on from.
+  xmlNodePtr repairElement(xmlNodePtr e, const ElementRule& rule, const ElementRule& parentRule) {
+    const std::string_view name = nameOf(e);
+    fixAttributes(e, rule);
+    if (name == "a" && !hasAttribute(e, "href"))
+      return unwrap(e, parentRule);
+    if (name == "img") {
+      if (!hasAttribute(e, "src") || attributeValue(xmlHasProp(e, X("src"))).empty())
+        return pictureAsText(e, parentRule);
+      if (!hasAttribute(e, "alt"))
+        setAttribute(e, "alt", attributeValue(xmlHasProp(e, X("src"))));
+    }
+    if (name == "input" && !hasAttribute(e, "name"))
+      setAttribute(e, "name", "field");
+    for (const auto& a : rule.attributes) {
+      // Elements that cannot do without an attribute the page did not give them.
+      if (a.required && !hasAttribute(e, std::string(a.name).c_str()) && name != "table") {
+        xmlNodePtr next = e->next;
+        removeNode(e);
+        return next;
+      }
+    }
+
+    repairChildren(e, rule);
+
+    const bool needsContent = name == "table" || name == "tr" || name == "select" || name == "optgroup" ||
+                              name == "do" || name == "onevent";
+    int elements = 0;
+    for (xmlNodePtr c = e->children; c; c = c->next)
+      elements += c->type == XML_ELEMENT_NODE;
+    if (needsContent && elements == 0) {
+      xmlNodePtr next = e->next;
+      removeNode(e);
+      return next;
+    }
+    if ((name == "do" || name == "onevent") && elements > 1) {
+      // One task: the first.
+      for (xmlNodePtr c = e->children, seen = nullptr; c;) {
+        xmlNodePtr next = c->next;
+        if (c->type == XML_ELEMENT_NODE && seen)
+          removeNode(c);
+        else if (c->type == XML_ELEMENT_NODE)
+          seen = c;
+        c = next;
+      }
+    }
+    if (name == "table")
+      setAttribute(e, "columns", std::to_string(widestRow(e)));
+    return e->next;
+  }
+
+  // The most cells any row of the table holds: each cell gets a column of its own.
+  static int widestRow(xmlNodePtr table) {
+    int widest = 1;
+    for (xmlNodePtr row = table->children; row; row = row->next) {
+      int cells = 0;
+      for (xmlNodePtr c = row->children; c; c = c->next)
+        cells += isElement(c, "td");
+      widest = std::max(widest, cells);
+    }
+    return widest;
+  }
+
+  void fixAttributes(xmlNodePtr e, const ElementRule& rule) {
+    std::vector<xmlAttrPtr> attributes;
+    for (xmlAttrPtr a = e->properties; a; a = a->next)
+      attributes.push_back(a);
+    for (xmlAttrPtr a : attributes) {
+      const std::string name = attributeName(a);
+      const std::string value = attributeValue(a);
+      const AttributeRule* r = attributeRule(rule, name);
+      if (!r) {
+        // HTML's language attribute is WML's xml:lang.
+        if (name == "lang" && attributeRule(rule, "xml:lang") && !xmlHasNsProp(e, X("lang"), XML_XML_NAMESPACE) &&
+            isNameToken(value))
+          xmlNodeSetLang(e, X(value));
+        xmlRemoveProp(a);
+        continue;
+      }
+      std::string mended = value;
+      bool keep = true;
+      switch (r->kind) {
+      case ValueKind::Text:
+      case ValueKind::Id: // made unique once the whole deck is known
+        break;
+      case ValueKind::Token:
+        mended = asNameToken(std::string(util::trim(value)));
+        keep = !mended.empty();
+        break;
+      case ValueKind::Number:
+        mended = std::string(util::trim(value));
+        keep = allDigits(mended);
+        break;
+      case ValueKind::Language:
+        keep = isNameToken(value);
+        break;
+      case ValueKind::Boolean:
+        mended = util::toLower(util::trim(value));
+        keep = mended == "true" || mended == "false";
+        break;
+      case ValueKind::Choice: {
+        mended = util::toLower(util::trim(value));
+        keep = false;
+        for (std::string_view choice : r->choices)
+          keep = keep || choice == mended;
+        break;
+      }
+      }
+      if (!keep)
+        xmlRemoveProp(a);
+      else if (mended != value)
+        setAttribute(e, r->name.data(), mended);
+    }
+  }
+
+  // Each paragraph and each cell is a run of lines; a break becomes a line break where its
+  // line holds something and something follows before the next line break.
+  void resolveBreaks(xmlNodePtr root) {
+    std::vector<xmlNodePtr> containers;
+    walk(root, [&](xmlNodePtr n) {
+      if (isElement(n, "p") || isElement(n, "td"))
+        containers.push_back(n);
+      return true;
+    });
+    for (xmlNodePtr container : containers) {
+      xmlNodePtr pending = nullptr;
+      bool lineHasContent = false;
+      std::vector<xmlNodePtr> dropped;
+      walk(container, [&](xmlNodePtr n) {
+        if (n == container)
+          return true;
+        const bool content = (isText(n) && !isBlank(n)) || isElement(n, "img") || isElement(n, "input") ||
+                             isElement(n, "select") || isElement(n, "table");
+        if (content) {
+          if (pending && lineHasContent) {
+            xmlNodePtr br = newElement("br");
+            xmlReplaceNode(pending, br);
+            xmlFreeNode(pending);
+          } else if (pending) {
+            dropped.push_back(pending);
+          }
+          pending = nullptr;
+          lineHasContent = true;
+          return false; // a table's cells are lines of their own; a list's options are not text
+        }
+        if (isBreak(n)) {
+          if (pending)
+            dropped.push_back(n);
+          else
+            pending = n;
+        } else if (isElement(n, "br")) {
+          if (pending)
+            dropped.push_back(pending);
+          pending = nullptr;
+          lineHasContent = false;
+        }
+        return true;
+      });
+      if (pending)
+        dropped.push_back(pending);
+      for (xmlNodePtr n : dropped)
+        removeNode(n);
+    }
+  }
+
+  // A paragraph with nothing to show is only an empty gap on the screen.
+  void removeEmptyParagraphs(xmlNodePtr root) {
+    std::vector<xmlNodePtr> empty;
+    for (xmlNodePtr card = root->children; card; card = card->next) {
+      if (!isElement(card, "card"))
+        continue;
+      for (xmlNodePtr p = card->children; p; p = p->next) {
+        if (!isElement(p, "p"))
+          continue;
+        bool shows = false;
+        for (xmlNodePtr c = p->children; c && !shows; c = c->next)
+          shows = c->type == XML_ELEMENT_NODE || (isText(c) && !isBlank(c));
+        if (!shows)
+          empty.push_back(p);
+      }
+    }
+    for (xmlNodePtr p : empty)
+      removeNode(p);
+  }
+
+  // A paragraph without a wrap mode takes the one of the paragraph before it: one that did not
+  // say "nowrap" in the page must say "wrap" after one that did.
+  void keepWrapModeToItsParagraph(xmlNodePtr root) {
+    for (xmlNodePtr card = root->children; card; card = card->next) {
+      if (!isElement(card, "card"))
+        continue;
+      bool noWrap = false;
+      for (xmlNodePtr p = card->children; p; p = p->next) {
+        if (!isElement(p, "p"))
+          continue;
+        xmlAttrPtr mode = xmlHasProp(p, X("mode"));
+        if (!mode && noWrap)
+          xmlSetProp(p, X("mode"), X("wrap"));
+        noWrap = mode && attributeValue(mode) == "nowrap";
+      }
+    }
+  }
+
+  // WML has no namespaces: declarations that nothing left in the deck uses go.
+  void dropUnusedNamespaces(xmlNodePtr root) {
+    std::set<xmlNsPtr> used;
+    walk(root, [&](xmlNodePtr n) {
+      if (n->type == XML_ELEMENT_NODE) {
+        used.insert(n->ns);
+        for (xmlAttrPtr a = n->properties; a; a = a->next)
+          used.insert(a->ns);
+      }
+      return true;
+    });
+    walk(root, [&](xmlNodePtr n) {
+      if (n->type != XML_ELEMENT_NODE)
+        return true;
+      for (xmlNsPtr* link = &n->nsDef; *link;) {
+        xmlNsPtr ns = *link;
+        if (used.count(ns)) {
+          link = &ns->next;
+        } else {
+          *link = ns->next;
+          ns->next = nullptr;
+          xmlFreeNs(ns);
+        }
+      }
+      return true;
+    });
+  }
+
+  // Every id a valid name, each used once; links into the deck follow the first element that
+  // had the id they name.
+  void uniqueIds(xmlNodePtr root) {
+    std::set<std::string> used;
+    std::map<std::string, std::string> renamed;
+    walk(root, [&](xmlNodePtr n) {
+      if (n->type == XML_ELEMENT_NODE) {
+        if (xmlAttrPtr a = xmlHasProp(n, X("id")); a && !a->ns) {
+          const std::string id = attributeValue(a);
+          const std::string base = asName(id);
+          std::string name = base;
+          for (int k = 2; used.count(name); ++k)
+            name = base + "-" + std::to_string(k);
+          used.insert(name);
+          renamed.emplace(id, name);
+          if (name != id)
+            xmlSetProp(n, X("id"), X(name));
+        }
+      }
+      return true;
+    });
+    walk(root, [&](xmlNodePtr n) {
+      if (n->type == XML_ELEMENT_NODE && (isElement(n, "a") || isElement(n, "go"))) {
+        if (xmlAttrPtr a = xmlHasProp(n, X("href")); a && !a->ns) {
+          const std::string href = attributeValue(a);
+          const auto hash = href.find('#');
+          if (hash != std::string::npos && hash == 0) {
+            auto it = renamed.find(href.substr(1));
+            if (it != renamed.end() && it->second != href.substr(1))
+              xmlSetProp(n, X("href"), X("#" + it->second));
+          }
+        }
+      }
+      return true;
+    });
+  }
+
+  // Visits root and the nodes below it in document order; visit answers whether to go into a
+  // node's children. It may replace the node it is given, but not others.
+  template <class Visit>
+  static void walk(xmlNodePtr root, Visit visit) {
+    std::vector<xmlNodePtr> stack{root};
+    while (!stack.empty()) {
+      xmlNodePtr node = stack.back();
+      stack.pop_back();
+      // Children are taken before the visit, which may replace the node itself.
+      std::vector<xmlNodePtr> children;
+      if (node->type == XML_ELEMENT_NODE)
+        for (xmlNodePtr c = node->children; c; c = c->next)
+          children.push_back(c);
+      if (!visit(node))
+        continue;
+      for (auto it = children.rbegin(); it != children.rend(); ++it)
+        stack.push_back(*it);
+    }
+  }
+
+  xmlDocPtr m_doc;
+};
+
+// Doubles (or, undoing it, halves) every "$" of text and attribute values below root.
+void escapeDollars(xmlNodePtr root, bool escape) {
+  auto mend = [&](xmlNodePtr text) {
+    if (!text->content || !xmlStrchr(text->content, '$'))
+      return;
+    std::string value(reinterpret_cast<const char*>(text->content));
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+      out += value[i];
+      if (value[i] == '$') {
+        if (escape)
+          out += '$';
+        else if (i + 1 < value.size() && value[i + 1] == '$')
+          ++i;
+      }
+    }
+    xmlNodeSetContentLen(text, X(out), int(out.size()));
+  };
+  std::vector<xmlNodePtr> stack{root};
+  while (!stack.empty()) {
+    xmlNodePtr node = stack.back();
+    stack.pop_back();
+    if (isText(node)) {
+      mend(node);
+      continue;
+    }
+    if (node->type != XML_ELEMENT_NODE)
+      continue;
+    for (xmlAttrPtr a = node->properties; a; a = a->next)
+      for (xmlNodePtr v = a->children; v; v = v->next)
+        if (v->type == XML_TEXT_NODE)
+          mend(v);
+    for (xmlNodePtr c = node->children; c; c = c->next)
+      stack.push_back(c);
+  }
+}
+
+} // namespace
+
+void makeValid(xml::XmlDocument& deck) {
+  if (deck.empty())
+    return;
+  Repair(deck.get()).run(deck.documentElement());
+}
+
+std::string deckText(xml::XmlDocument& deck) {
+  if (deck.empty())
+    return {};
+  xmlNodePtr root = deck.documentElement();
+  escapeDollars(root, true);
+  xmlChar* text = nullptr;
+  int length = 0;
+  xmlDocDumpFormatMemoryEnc(deck.get(), &text, &length, "UTF-8", 1);
+  escapeDollars(root, false);
+  if (!text)
+    throw std::bad_alloc();
+  std::string out(reinterpret_cast<const char*>(text), std::size_t(length));
+  xmlFree(text);
+  return out;
+}
+
+} // namespace tavro::decks

@@ -1,0 +1,43 @@
+#pragma once
+// Making an imported deck valid WML 1.1 while it keeps the words of its page, and writing it
+// out as a phone reads it.
+//
+// The conversion flattens what WML cannot express, but a page can still leave structures WML
+// forbids: a list inside a list gives a paragraph inside a paragraph, a form field sits inside
+// bold text, a link has no target, an id is not a name or appears twice, a table cell holds a
+// picture without a source. The repair walks the deck once and mends each such place so that
+// the deck reads as the page did:
+//
+// - an element that may not stand where it is gives way to its content, with a line break on
+//   either side when it was a block (a paragraph, a table, a choice list), so words stay apart;
+// - a form field inside formatting or a link moves out of it, the formatting split around it;
+// - text where WML allows none goes into a cell or a paragraph, or goes when it is blank;
+// - attributes WML does not have go, "lang" becomes "xml:lang", and a value of the wrong kind
+//   is mended where its meaning is clear ("TEXT" -> "text") and dropped where it is not;
+// - ids become valid, unique names, and links within the deck follow them;
+// - a link without a target keeps its text, a picture without a source gives its alternative
+//   text, a table gets the column count its widest row needs, and empty choice lists, rows,
+//   tables and paragraphs go.
+//
+// Block boundaries reach the repair as "break" processing instructions that the conversion
+// puts where the page started a new line (after a heading, around a div). Each becomes a line
+// break where text stands on both sides of it in its paragraph or cell, and goes elsewhere, so
+// that boundaries never give empty lines.
+
+#include "platform/xml/xmldocument.h"
+
+#include <string>
+
+namespace tavro::decks {
+
+/// The target of the processing instruction that marks a block boundary.
+inline constexpr const char* breakTarget = "break";
+
+/// Mends the deck in place as described above. The deck is a wml element holding cards.
+void makeValid(xml::XmlDocument& deck);
+
+/// The deck as text: an XML declaration, then the deck indented, with every "$" of text and
+/// attribute values written "$$", since a lone "$" starts a variable reference in WML.
+std::string deckText(xml::XmlDocument& deck);
+
+} // namespace tavro::decks
