@@ -5,6 +5,7 @@
 
 #include <libxml/valid.h>
 
+#include <algorithm>
 #include <map>
 #include <new>
 #include <set>
@@ -119,7 +120,9 @@ bool isBlock(std::string_view name) { return elementRule(name) && !isEmphasis(na
 
 // Form fields and tasks cannot give way to their content; out of formatting or a link they
 // move, the formatting split around them.
-bool movesOut(std::string_view name) { return name == "input" || name == "select" || name == "fieldset" || name == "do"; }
+bool movesOut(std::string_view name) {
+  return name == "input" || name == "select" || name == "fieldset" || name == "do" || name == "table";
+}
 
 bool splits(std::string_view name) { return isEmphasis(name) || name == "a" || name == "anchor"; }
 
@@ -138,7 +141,9 @@ public:
       hasCard = isElement(c, "card");
     if (!hasCard)
       xmlAddChild(root, checked(xmlNewDocNode(m_doc, nullptr, X("card"), nullptr)));
+    separateBlocks(root);
     resolveBreaks(root);
+    trimParagraphs(root);
     removeEmptyParagraphs(root);
     keepWrapModeToItsParagraph(root);
     uniqueIds(root);
@@ -234,11 +239,14 @@ private:
       }
       const std::string_view name = child->ns ? std::string_view() : nameOf(child);
       const ElementRule* own = elementRule(name);
+      // A table or field set inside formatting moves out of it too: shown as HTML it would end
+      // the formatting and the paragraph around it.
+      const bool block = name == "table" || name == "fieldset";
+      if (own && (block || !allows(rule, name)) && movesOut(name) && splits(nameOf(parent))) {
+        moveOut(child);
+        return; // child and the rest of parent now follow parent, where its parent goes on
+      }
       if (!own || !allows(rule, name)) {
-        if (own && movesOut(name) && splits(nameOf(parent))) {
-          moveOut(child);
-          return; // child and the rest of parent now follow parent, where its parent goes on
-        }
         if (own && (name == "input" || name == "do")) {
           xmlNodePtr next = child->next;
           removeNode(child);
@@ -325,6 +333,7 @@ private:
     }
     if (name == "table")
       setAttribute(e, "columns", std::to_string(widestRow(e)));
+    orderAttributes(e, rule);
     return e->next;
   }
 
@@ -338,6 +347,36 @@ private:
       widest = std::max(widest, cells);
     }
     return widest;
+  }
+
+  // The attributes in the order the rules list them, id and class last, whatever order the
+  // page gave them in: the same deck is always written the same way.
+  static void orderAttributes(xmlNodePtr e, const ElementRule& rule) {
+    auto rank = [&](xmlAttrPtr a) {
+      const std::string name = attributeName(a);
+      std::size_t i = 0;
+      for (const auto& r : rule.attributes) {
+        if (r.name == name)
+          return i;
+        ++i;
+      }
+      return name == "id" ? i : i + 1;
+    };
+    std::vector<xmlAttrPtr> attributes;
+    for (xmlAttrPtr a = e->properties; a; a = a->next)
+      attributes.push_back(a);
+    std::stable_sort(attributes.begin(), attributes.end(),
+                     [&](xmlAttrPtr x, xmlAttrPtr y) { return rank(x) < rank(y); });
+    xmlAttrPtr previous = nullptr;
+    for (xmlAttrPtr a : attributes) {
+      a->prev = previous;
+      a->next = nullptr;
+      if (previous)
+        previous->next = a;
+      else
+        e->properties = a;
+      previous = a;
+    }
   }
 
   void fixAttributes(xmlNodePtr e, const ElementRule& rule) {
@@ -392,6 +431,54 @@ private:
     }
   }
 
+  // A table or a field set is a block of its own: shown as HTML (the preview, an export) it
+  // would end the paragraph it stands in. The paragraph is split around it, each part keeping
+  // the paragraph's alignment and wrap mode, so that the deck reads back as it is.
+  void separateBlocks(xmlNodePtr root) {
+    std::vector<xmlNodePtr> paragraphs;
+    for (xmlNodePtr card = root->children; card; card = card->next)
+      if (isElement(card, "card"))
+        for (xmlNodePtr p = card->children; p; p = p->next)
+          if (isElement(p, "p"))
+            paragraphs.push_back(p);
+    for (xmlNodePtr p : paragraphs) {
+      // The children in groups: each block alone, what stands between blocks together.
+      std::vector<std::vector<xmlNodePtr>> groups(1);
+      for (xmlNodePtr c = p->children; c; c = c->next) {
+        const bool block = isElement(c, "table") || isElement(c, "fieldset");
+        if (block && !groups.back().empty())
+          groups.emplace_back();
+        groups.back().push_back(c);
+        if (block)
+          groups.emplace_back();
+      }
+      if (groups.back().empty())
+        groups.pop_back();
+      // White space alone between two blocks makes no paragraph.
+      std::erase_if(groups, [](const std::vector<xmlNodePtr>& g) {
+        return std::all_of(g.begin(), g.end(), [](xmlNodePtr n) { return isBlank(n); });
+      });
+      xmlNodePtr part = p;
+      for (std::size_t i = 1; i < groups.size(); ++i) {
+        part = newPart(p, part);
+        for (xmlNodePtr n : groups[i]) {
+          xmlUnlinkNode(n);
+          xmlAddChild(part, n);
+        }
+      }
+    }
+  }
+
+  // A new paragraph after `after`, with the alignment and wrap mode of `like`.
+  xmlNodePtr newPart(xmlNodePtr like, xmlNodePtr after) {
+    xmlNodePtr part = newElement("p");
+    for (const char* name : {"align", "mode"})
+      if (xmlAttrPtr a = xmlHasProp(like, X(name)))
+        xmlSetProp(part, X(name), X(attributeValue(a)));
+    xmlAddNextSibling(after, part);
+    return part;
+  }
+
   // Each paragraph and each cell is a run of lines; a break becomes a line break where its
   // line holds something and something follows before the next line break.
   void resolveBreaks(xmlNodePtr root) {
@@ -439,6 +526,35 @@ private:
         dropped.push_back(pending);
       for (xmlNodePtr n : dropped)
         removeNode(n);
+    }
+  }
+
+  // White space at the start and the end of a paragraph shows nothing.
+  void trimParagraphs(xmlNodePtr root) {
+    constexpr const char* space = " \t\r\n";
+    for (xmlNodePtr card = root->children; card; card = card->next) {
+      if (!isElement(card, "card"))
+        continue;
+      for (xmlNodePtr p = card->children; p; p = p->next) {
+        if (!isElement(p, "p"))
+          continue;
+        for (bool front : {true, false}) {
+          xmlNodePtr edge = front ? p->children : p->last;
+          while (edge && isText(edge)) {
+            std::string text = edge->content ? reinterpret_cast<const char*>(edge->content) : "";
+            const auto cut = front ? text.find_first_not_of(space) : text.find_last_not_of(space);
+            xmlNodePtr further = front ? edge->next : edge->prev;
+            if (cut == std::string::npos) {
+              removeNode(edge);
+              edge = further;
+              continue;
+            }
+            text = front ? text.substr(cut) : text.substr(0, cut + 1);
+            xmlNodeSetContentLen(edge, X(text), int(text.size()));
+            break;
+          }
+        }
+      }
     }
   }
 

@@ -734,7 +734,16 @@
 
 	<!-- ===== Inline formatting and line breaks ===== -->
 
-	<xsl:template match="em | strong | b | i | u | big | small">
+	<!-- Formatting keeps its language, id and class (an id may be a link's target); big and small have none. -->
+	<xsl:template match="em | strong | b | i | u">
+		<xsl:element name="{local-name()}">
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
+			<xsl:apply-templates/>
+		</xsl:element>
+	</xsl:template>
+
+	<xsl:template match="big | small">
 		<xsl:element name="{local-name()}">
 			<xsl:apply-templates/>
 		</xsl:element>

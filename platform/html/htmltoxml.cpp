@@ -46,7 +46,7 @@ bool keepsWhiteSpace(std::string_view name) {
 
 bool isInlineElement(std::string_view n) {
   static constexpr std::string_view names[] = {
-      "a",    "abbr", "acronym", "b",    "bdo",    "big",   "button", "cite",   "code", "del", "dfn",
+      "a",    "abbr", "acronym", "b",    "bdo",    "big",   "br",     "button", "cite", "code", "del", "dfn",
       "em",   "font", "i",       "img",  "input",  "ins",   "kbd",    "label",  "nobr", "q",   "s",
       "samp", "select", "small", "span", "strike", "strong", "sub",   "sup",    "textarea", "tt", "u",
       "var",  "mark", "time"};

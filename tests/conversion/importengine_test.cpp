@@ -65,7 +65,7 @@ TEST_F(Import, APlainPageBecomesADeckInTheProject) {
             "    </p>\n"
             "    <p>Ferries leave every hour from pier 3. The crossing takes twenty minutes.</p>\n"
             "    <p>\n"
-            "      <img alt=\"Sunset over the harbour\" src=\"../pages/images/sunset.png\" width=\"96\" height=\"64\"/>\n"
+            "      <img alt=\"Sunset over the harbour\" src=\"../pages/images/sunset.png\" height=\"64\" width=\"96\"/>\n"
                 "    </p>\n"
                 "    <p>Tickets are sold on board. <b>Children under five travel free.</b></p>\n"
                 "    <p>\n"
