@@ -1,5 +1,10 @@
 #include "platform/html/charset.h"
 
+#include <uchardet/uchardet.h>
+
+#include <memory>
+#include <type_traits>
+
 #include "platform/html/markup.h"
 #include "util/text.h"
 
@@ -395,7 +400,36 @@ DecodedPage decodePage(std::string_view bytes) {
   }
   if (isValidUtf8(bytes))
     return {std::string(bytes), "UTF-8"};
+  // Nothing says: guess from the bytes, as browsers do, before falling back to windows-1252.
+  // A few accented letters are too little to tell one single-byte encoding from another.
+  constexpr std::ptrdiff_t enoughEvidence = 16;
+  const auto high = std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  std::string guessed = high >= enoughEvidence ? guessEncoding(bytes) : std::string();
+  if (!guessed.empty() && guessed != "UTF-8" && guessed != "windows-1252") {
+    std::string out;
+    if (decodeWithIconv(bytes, guessed, out))
+      return {std::move(out), guessed};
+  }
   return {decodeWindows1252(bytes), "windows-1252"};
+}
+
+std::string guessEncoding(std::string_view bytes) {
+  // The start of a page says enough, and a detector's cost grows with what it reads.
+  constexpr std::size_t sample = std::size_t(1) << 20;
+  std::unique_ptr<std::remove_pointer_t<uchardet_t>, decltype(&uchardet_delete)> detector(uchardet_new(),
+                                                                                          uchardet_delete);
+  if (!detector)
+    return {};
+  const std::string_view head = bytes.substr(0, sample);
+  if (uchardet_handle_data(detector.get(), head.data(), head.size()) != 0)
+    return {};
+  uchardet_data_end(detector.get());
+  const std::string name = uchardet_get_charset(detector.get()) ? uchardet_get_charset(detector.get()) : "";
+  if (name.empty())
+    return {};
+  // The detector's own names are iconv's ("MAC-CYRILLIC", "EUC-TW"); "UHC" is Korean.
+  const std::string known = canonicalEncoding(name == "UHC" ? "euc-kr" : name);
+  return known.empty() ? name : known;
 }
 
 } // namespace tavro::html

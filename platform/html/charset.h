@@ -1,8 +1,9 @@
 #pragma once
 // Decoding a page's bytes to UTF-8. The encoding comes from a byte-order mark, else from a
 // meta charset near the start of the page; when neither says, bytes that are valid UTF-8 are
-// read as UTF-8 and anything else as windows-1252. Bytes the encoding cannot map become
-// U+FFFD; decoding never fails.
+// read as UTF-8, and anything else in the encoding a detector guesses from the bytes (Big5,
+// Shift_JIS, KOI8-R, windows-1251 ...), else windows-1252. Bytes the encoding cannot map
+// become U+FFFD; decoding never fails.
 
 #include <string>
 #include <string_view>
@@ -28,5 +29,9 @@ std::string canonicalEncoding(std::string_view label);
 std::string decodeAs(std::string_view bytes, std::string_view encoding);
 
 bool isValidUtf8(std::string_view bytes);
+
+/// The encoding a detector guesses from the bytes: a canonical name, or iconv's name of one
+/// canonicalEncoding does not list ("" when it cannot tell).
+std::string guessEncoding(std::string_view bytes);
 
 } // namespace tavro::html
