@@ -188,6 +188,8 @@ private:
       xmlAddNextSibling(child, rest);
     else
       xmlFreeNode(rest);
+    if (!parent->children)
+      m_emptied.insert(parent); // formatting that held nothing but the field goes
   }
 
   // Mends text where the parent holds none: into a cell of a row, a paragraph of a card.
@@ -309,6 +311,11 @@ private:
     }
 
     repairChildren(e, rule);
+    if (m_emptied.erase(e) && !e->children) {
+      xmlNodePtr next = e->next;
+      removeNode(e);
+      return next;
+    }
 
     const bool needsContent = name == "table" || name == "tr" || name == "select" || name == "optgroup" ||
                               name == "do" || name == "onevent";
@@ -682,6 +689,7 @@ private:
   }
 
   xmlDocPtr m_doc;
+  std::set<xmlNodePtr> m_emptied;
 };
 
 // Doubles (or, undoing it, halves) every "$" of text and attribute values below root.

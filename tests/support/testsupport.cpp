@@ -1,5 +1,10 @@
 #include "tests/support/testsupport.h"
 
+#include <libxml/parser.h>
+#include <libxml/valid.h>
+
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -185,6 +190,50 @@ void expectTransformReadsBack(const xml::XslTemplate& sheet, const xml::XmlDocum
   if (loads) {
     EXPECT_EQ(test::treeShape(*withoutText), test::treeShape(readBack));
   }
+}
+
+namespace {
+
+// The definition is read from memory: the parsers here never load a DTD from disk.
+xmlDtdPtr wmlDtd() {
+  static xmlDtdPtr dtd = [] {
+    const auto path = corpusDir() / "wml" / "wml11.dtd";
+    if (corpusDir().empty() || !std::filesystem::exists(path))
+      return xmlDtdPtr(nullptr);
+    const std::string text = readFile(path);
+    xmlParserInputBufferPtr input =
+        xmlParserInputBufferCreateMem(text.data(), int(text.size()), XML_CHAR_ENCODING_UTF8);
+    return xmlIOParseDTD(nullptr, input, XML_CHAR_ENCODING_UTF8);
+  }();
+  return dtd;
+}
+
+void collectFault(void* context, const xmlError* error) {
+  auto* fault = static_cast<std::string*>(context);
+  if (fault->empty() && error)
+    *fault = "line " + std::to_string(error->line) + ": " + (error->message ? error->message : "");
+}
+
+} // namespace
+
+bool wmlDtdAvailable() { return wmlDtd() != nullptr; }
+
+std::string wmlFault(const std::string& deck) {
+  xmlDtdPtr dtd = wmlDtd();
+  if (!dtd)
+    return {};
+  xml::XmlDocument doc;
+  doc.setPreserveWhiteSpace(true);
+  if (!doc.loadXML(deck))
+    return "not well-formed: " + doc.parseError().reason;
+  std::string fault;
+  std::unique_ptr<xmlValidCtxt, decltype(&xmlFreeValidCtxt)> context(xmlNewValidCtxt(), xmlFreeValidCtxt);
+  xmlSetStructuredErrorFunc(&fault, [](void* c, xmlErrorPtr e) { collectFault(c, e); });
+  const bool valid = xmlValidateDtd(context.get(), doc.get(), dtd) == 1;
+  xml::initialise(); // the usual error routing back
+  if (!valid && fault.empty())
+    fault = "not valid";
+  return valid ? std::string() : fault;
 }
 
 } // namespace tavro::test

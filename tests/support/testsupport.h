@@ -64,6 +64,12 @@ int comErrorOf(F&& f, std::string* message = nullptr) {
   return 0;
 }
 
+/// The first fault the WML 1.1 document type definition of the shared corpus finds in a deck
+/// ("line N: message"), "" for a valid deck. wmlDtdAvailable() says whether the definition is
+/// there to check against.
+std::string wmlFault(const std::string& deck);
+bool wmlDtdAvailable();
+
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 

@@ -1,0 +1,132 @@
+// Making decks valid WML 1.1: each structure the conversion can leave, mended as a reader of
+// the page would want it, and checked against the WML 1.1 definition when the corpus has it.
+
+#include "decks/deckrepair.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavro;
+
+namespace {
+
+std::string card(const std::string& content) { return "<wml><card>" + content + "</card></wml>"; }
+
+// The card's content after the repair.
+std::string repaired(const std::string& content) {
+  xml::XmlDocument deck;
+  deck.setPreserveWhiteSpace(true);
+  EXPECT_TRUE(deck.loadXML(card(content))) << content;
+  decks::makeValid(deck);
+  const std::string text = deck.xml();
+  EXPECT_EQ(test::wmlFault(decks::deckText(deck)), "") << text;
+  const std::string open = "<wml><card>", close = "</card></wml>";
+  if (text == "<wml><card/></wml>")
+    return "";
+  if (text.rfind(open, 0) != 0 || text.size() < open.size() + close.size())
+    return text;
+  return text.substr(open.size(), text.size() - open.size() - close.size());
+}
+
+} // namespace
+
+TEST(DeckRepair, ElementsThatCannotStandWhereTheyAreGiveWayOrMoveOut) {
+  const std::pair<const char*, const char*> cases[] = {
+      // A paragraph inside a paragraph goes on in it from a new line.
+      {"<p>one<p>two</p>three</p>", "<p>one<br/>two<br/>three</p>"},
+      // A field inside formatting or a link moves out; the formatting is split around it.
+      {"<p><b>Name <input name=\"q\"/> here</b></p>", "<p><b>Name </b><input name=\"q\"/><b> here</b></p>"},
+      {"<p><a href=\"x\">go<select><option>o</option></select></a></p>",
+       "<p><a href=\"x\">go</a><select><option>o</option></select></p>"},
+      // A table in formatting moves out too, and gets a paragraph of its own.
+      {"<p>a<b>b<table columns=\"1\"><tr><td>c</td></tr></table></b>d</p>",
+       "<p>a<b>b</b></p><p><table columns=\"1\"><tr><td>c</td></tr></table></p><p>d</p>"},
+      // Options without their list become lines of text; an empty list goes.
+      {"<p>x<option>one</option><option>two</option><select/></p>", "<p>x<br/>one<br/>two</p>"},
+      // Text where WML has none: into a cell in a row, gone in a list; blank text goes.
+      {"<p><table columns=\"1\"><tr>loose<td>c</td> </tr></table></p>",
+       "<p><table columns=\"2\"><tr><td>loose</td><td>c</td></tr></table></p>"},
+      {"<p><select>text<option>o</option></select></p>", "<p><select><option>o</option></select></p>"},
+      // Elements WML does not have give way to their content.
+      {"<p><span>in <font>font</font></span><tbody>t</tbody></p>", "<p>in fontt</p>"},
+      // A picture that cannot be shown gives its alternative text.
+      {"<p><select><option>a<img alt=\"pic\" src=\"p.wbmp\"/></option></select></p>",
+       "<p><select><option>apic</option></select></p>"},
+  };
+  for (const auto& [in, out] : cases)
+    EXPECT_EQ(repaired(in), out) << in;
+}
+
+TEST(DeckRepair, RequiredPartsAreSuppliedOrTheElementGivesWay) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"<p><a>no target</a> <a href=\"\">empty</a></p>", "<p>no target <a href=\"\">empty</a></p>"},
+      {"<p><img alt=\"logo\"/> <img src=\"s.wbmp\"/> <img/></p>", "<p>logo <img alt=\"s.wbmp\" src=\"s.wbmp\"/></p>"},
+      {"<p><input type=\"TEXT\"/></p>", "<p><input name=\"field\" type=\"text\"/></p>"},
+      // The column count is what the widest row needs; rows without cells and tables without
+      // rows go.
+      {"<p><table columns=\"\"><tr><td>a</td><td>b</td><td>c</td></tr><tr/></table><table columns=\"1\"/></p>",
+       "<p><table columns=\"3\"><tr><td>a</td><td>b</td><td>c</td></tr></table></p>"},
+      {"<p><select multiple=\"false\"><optgroup/></select>kept</p>", "<p>kept</p>"},
+      // Paragraphs with nothing to show go.
+      {"<p> </p><p><!--c--></p><p>x</p><p/>", "<p>x</p>"},
+  };
+  for (const auto& [in, out] : cases)
+    EXPECT_EQ(repaired(in), out) << in;
+}
+
+TEST(DeckRepair, AttributesAreMendedWhereTheirMeaningIsClearAndDroppedElsewhere) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"<p lang=\"en-GB\" align=\"CENTER\" style=\"x\">a</p>", "<p align=\"center\" xml:lang=\"en-GB\">a</p>"},
+      {"<p align=\"justify\" mode=\"NoWrap\" lang=\"not a tag\">a</p>", "<p mode=\"nowrap\">a</p>"},
+      {"<p><img alt=\"a\" src=\"s\" align=\"Middle\" border=\"0\" width=\"10\"/></p>",
+       "<p><img alt=\"a\" src=\"s\" align=\"middle\" width=\"10\"/></p>"},
+      {"<p><input name=\"first name\" size=\"big\" maxlength=\" 8 \" emptyok=\"TRUE\"/></p>",
+       "<p><input name=\"first_name\" emptyok=\"true\" maxlength=\"8\"/></p>"},
+      {"<p><select multiple=\"multiple\" tabindex=\"2\"><option value=\"v\" selected=\"selected\">o</option></select></p>",
+       "<p><select tabindex=\"2\"><option value=\"v\">o</option></select></p>"},
+      // A paragraph without a wrap mode takes the one before it: after "nowrap" it says "wrap".
+      {"<p mode=\"nowrap\">a</p><p>b</p><p>c</p>", "<p mode=\"nowrap\">a</p><p mode=\"wrap\">b</p><p>c</p>"},
+      // Namespaces, which WML does not have, go with what declared them.
+      {"<p xmlns:t=\"urn:x\" t:k=\"v\"><t:text>held</t:text></p>", "<p>held</p>"},
+  };
+  for (const auto& [in, out] : cases)
+    EXPECT_EQ(repaired(in), out) << in;
+}
+
+TEST(DeckRepair, IdsBecomeUniqueNamesAndLinksFollowThem) {
+  EXPECT_EQ(repaired("<p id=\"1st\"><a href=\"#1st\">one</a><b id=\"a:b\">x</b><i id=\"dup\">y</i><u id=\"dup\">z</u>"
+                     "<a href=\"#a:b\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>"),
+            "<p id=\"id1st\"><a href=\"#id1st\">one</a><b id=\"a_b\">x</b><i id=\"dup\">y</i><u id=\"dup-2\">z</u>"
+            "<a href=\"#a_b\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>");
+}
+
+TEST(DeckRepair, BreakMarksBecomeLineBreaksOnlyBetweenText) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"<p>a<?break?><?break?>b</p>", "<p>a<br/>b</p>"},
+      {"<p><?break?>a<?break?></p><p><?break?></p>", "<p>a</p>"},
+      {"<p>a<br/><?break?>b<?break?><br/>c</p>", "<p>a<br/>b<br/>c</p>"},
+      {"<p>a<b><?break?>b</b></p>", "<p>a<b><br/>b</b></p>"},
+      {"<p><table columns=\"1\"><tr><td>x<?break?>y</td><td><?break?>z</td></tr></table></p>",
+       "<p><table columns=\"2\"><tr><td>x<br/>y</td><td>z</td></tr></table></p>"},
+  };
+  for (const auto& [in, out] : cases)
+    EXPECT_EQ(repaired(in), out) << in;
+}
+
+TEST(DeckRepair, TheWrittenDeckDoublesEveryDollar) {
+  xml::XmlDocument deck;
+  ASSERT_TRUE(deck.loadXML(card("<p>Costs $10 <a href=\"pay.wml?x=$(v)\">$$</a></p>")));
+  decks::makeValid(deck);
+  EXPECT_EQ(decks::deckText(deck), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml>\n  <card>\n"
+                                   "    <p>Costs $$10 <a href=\"pay.wml?x=$$(v)\">$$$$</a></p>\n  </card>\n</wml>\n");
+  // The deck in memory keeps its text as it was.
+  EXPECT_EQ(deck.xml(), card("<p>Costs $10 <a href=\"pay.wml?x=$(v)\">$$</a></p>"));
+}
+
+TEST(DeckRepair, TheCheckAgainstTheDefinitionFindsFaults) {
+  if (!test::wmlDtdAvailable())
+    GTEST_SKIP() << "no WML 1.1 definition in the corpus";
+  EXPECT_EQ(test::wmlFault(card("<p>fine</p>")), "");
+  EXPECT_NE(test::wmlFault(card("<p><p/></p>")), "");
+  EXPECT_NE(test::wmlFault(card("<p lang=\"en\">x</p>")), "");
+}
