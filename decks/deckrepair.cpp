@@ -126,6 +126,17 @@ bool movesOut(std::string_view name) {
 
 bool splits(std::string_view name) { return isEmphasis(name) || name == "a" || name == "anchor"; }
 
+// The paragraphs standing in the deck's cards, in order.
+std::vector<xmlNodePtr> cardParagraphs(xmlNodePtr root) {
+  std::vector<xmlNodePtr> paragraphs;
+  for (xmlNodePtr card = root->children; card; card = card->next)
+    if (isElement(card, "card"))
+      for (xmlNodePtr p = card->children; p; p = p->next)
+        if (isElement(p, "p"))
+          paragraphs.push_back(p);
+  return paragraphs;
+}
+
 class Repair {
 public:
   explicit Repair(xmlDocPtr doc) : m_doc(doc) {}
@@ -442,13 +453,7 @@ private:
   // would end the paragraph it stands in. The paragraph is split around it, each part keeping
   // the paragraph's alignment and wrap mode, so that the deck reads back as it is.
   void separateBlocks(xmlNodePtr root) {
-    std::vector<xmlNodePtr> paragraphs;
-    for (xmlNodePtr card = root->children; card; card = card->next)
-      if (isElement(card, "card"))
-        for (xmlNodePtr p = card->children; p; p = p->next)
-          if (isElement(p, "p"))
-            paragraphs.push_back(p);
-    for (xmlNodePtr p : paragraphs) {
+    for (xmlNodePtr p : cardParagraphs(root)) {
       // The children in groups: each block alone, what stands between blocks together.
       std::vector<std::vector<xmlNodePtr>> groups(1);
       for (xmlNodePtr c = p->children; c; c = c->next) {
@@ -539,12 +544,8 @@ private:
   // White space at the start and the end of a paragraph shows nothing.
   void trimParagraphs(xmlNodePtr root) {
     constexpr const char* space = " \t\r\n";
-    for (xmlNodePtr card = root->children; card; card = card->next) {
-      if (!isElement(card, "card"))
-        continue;
-      for (xmlNodePtr p = card->children; p; p = p->next) {
-        if (!isElement(p, "p"))
-          continue;
+    for (xmlNodePtr p : cardParagraphs(root)) {
+      {
         for (bool front : {true, false}) {
           xmlNodePtr edge = front ? p->children : p->last;
           while (edge && isText(edge)) {
@@ -568,12 +569,8 @@ private:
   // A paragraph with nothing to show is only an empty gap on the screen.
   void removeEmptyParagraphs(xmlNodePtr root) {
     std::vector<xmlNodePtr> empty;
-    for (xmlNodePtr card = root->children; card; card = card->next) {
-      if (!isElement(card, "card"))
-        continue;
-      for (xmlNodePtr p = card->children; p; p = p->next) {
-        if (!isElement(p, "p"))
-          continue;
+    for (xmlNodePtr p : cardParagraphs(root)) {
+      {
         bool shows = false;
         for (xmlNodePtr c = p->children; c && !shows; c = c->next)
           shows = c->type == XML_ELEMENT_NODE || (isText(c) && !isBlank(c));
