@@ -472,7 +472,7 @@ private:
       });
       xmlNodePtr part = p;
       for (std::size_t i = 1; i < groups.size(); ++i) {
-        part = newPart(p, part);
+        part = newPart(p, part, groups[i].front());
         for (xmlNodePtr n : groups[i]) {
           xmlUnlinkNode(n);
           xmlAddChild(part, n);
@@ -481,11 +481,14 @@ private:
     }
   }
 
-  // A new paragraph after `after`, with the alignment and wrap mode of `like`.
-  xmlNodePtr newPart(xmlNodePtr like, xmlNodePtr after) {
+  // A new paragraph after `after`, for content that starts with `first`, with the wrap mode of
+  // `like` and, unless it holds a table or fieldset, its alignment: a page's browser ends a
+  // paragraph where a table starts, so the table never took the paragraph's alignment.
+  xmlNodePtr newPart(xmlNodePtr like, xmlNodePtr after, xmlNodePtr first) {
     xmlNodePtr part = newElement("p");
+    const bool block = isElement(first, "table") || isElement(first, "fieldset");
     for (const char* name : {"align", "mode"})
-      if (xmlAttrPtr a = xmlHasProp(like, X(name)))
+      if (xmlAttrPtr a = xmlHasProp(like, X(name)); a && !(block && std::string_view(name) == "align"))
         xmlSetProp(part, X(name), X(attributeValue(a)));
     xmlAddNextSibling(after, part);
     return part;
@@ -545,38 +548,34 @@ private:
   void trimParagraphs(xmlNodePtr root) {
     constexpr const char* space = " \t\r\n";
     for (xmlNodePtr p : cardParagraphs(root)) {
-      {
-        for (bool front : {true, false}) {
-          xmlNodePtr edge = front ? p->children : p->last;
-          while (edge && isText(edge)) {
-            std::string text = edge->content ? reinterpret_cast<const char*>(edge->content) : "";
-            const auto cut = front ? text.find_first_not_of(space) : text.find_last_not_of(space);
-            xmlNodePtr further = front ? edge->next : edge->prev;
-            if (cut == std::string::npos) {
-              removeNode(edge);
-              edge = further;
-              continue;
-            }
-            text = front ? text.substr(cut) : text.substr(0, cut + 1);
-            xmlNodeSetContentLen(edge, X(text), int(text.size()));
-            break;
+      for (bool front : {true, false}) {
+        xmlNodePtr edge = front ? p->children : p->last;
+        while (edge && isText(edge)) {
+          std::string text = edge->content ? reinterpret_cast<const char*>(edge->content) : "";
+          const auto cut = front ? text.find_first_not_of(space) : text.find_last_not_of(space);
+          xmlNodePtr further = front ? edge->next : edge->prev;
+          if (cut == std::string::npos) {
+            removeNode(edge);
+            edge = further;
+            continue;
           }
+          text = front ? text.substr(cut) : text.substr(0, cut + 1);
+          xmlNodeSetContentLen(edge, X(text), int(text.size()));
+          break;
         }
       }
     }
   }
 
-  // A paragraph with nothing to show is only an empty gap on the screen.
+  // A paragraph with nothing to show (line breaks at most) is only an empty gap on the screen.
   void removeEmptyParagraphs(xmlNodePtr root) {
     std::vector<xmlNodePtr> empty;
     for (xmlNodePtr p : cardParagraphs(root)) {
-      {
-        bool shows = false;
-        for (xmlNodePtr c = p->children; c && !shows; c = c->next)
-          shows = c->type == XML_ELEMENT_NODE || (isText(c) && !isBlank(c));
-        if (!shows)
-          empty.push_back(p);
-      }
+      bool shows = false;
+      for (xmlNodePtr c = p->children; c && !shows; c = c->next)
+        shows = (c->type == XML_ELEMENT_NODE && !isElement(c, "br")) || (isText(c) && !isBlank(c));
+      if (!shows)
+        empty.push_back(p);
     }
     for (xmlNodePtr p : empty)
       removeNode(p);

@@ -202,7 +202,6 @@
 		</br>
 	</xsl:template>
 
-	<!-- Paragraph alignment and wrapping mode have no place in the HTML. -->
 	<!--
 	  A paragraph keeps its alignment, and lines that must not wrap say so in its style, so that
 	  the page reads as the deck does and the import reads both back from the preview.

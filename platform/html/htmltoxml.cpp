@@ -160,7 +160,11 @@ xml::XmlDocument contentToXml(const Element& container) {
           if (!transparent(*kids[i]))
             after = kids[i].get();
         }
-        if (!isInlineContent(before) || !isInlineContent(after))
+        // Inside an inline element, its edge continues the line it stands in: the space of
+        // `<a href=x> </a>` still keeps the words on either side apart.
+        const bool inlineParent = isInlineElement(top.element->localName());
+        auto inlineSide = [&](const Node* n, bool atEdge) { return n ? isInlineContent(n) : atEdge && inlineParent; };
+        if (!inlineSide(before, index <= reach) || !inlineSide(after, kids.size() - index - 1 <= reach))
           continue;
       }
       std::string text = xmlText(child.data());

@@ -91,7 +91,8 @@ TEST_F(RealPages, TheWrittenDeckIsTheDeckTheAnalysisShowed) {
   const std::string deck = convert(
       "<h2 id=\"top\">Ferries</h2><pre>Pier 3  06:00\nIsland  06:20\n</pre><p>After the table</p>"
       "<ol><li>Buy<ul><li>online</li></ul></li></ol><table id=\"t\"><tr><td>a</td><td>b</td></tr></table>"
-      "<p align=center lang=en>Centred <a href=\"#top\">up</a></p>");
+      "<p align=center lang=en>Centred <a href=\"#top\">up</a></p><p><em>parse</em><a href=\"#t\"> </a><em>args</em></p>"
+      "<dl><dt>Each<dd><p>has:</p><div><table><tr><td>c</td></tr></table></div></dl>");
   EXPECT_EQ(import("same"), deck);
   // A stripped choice list leaves its options as text, still valid.
   convert("<p>Pick <select><option>one</option><option>two</option></select></p>");

@@ -28,10 +28,16 @@ std::string repaired(const std::string& content) {
   return text.substr(open.size(), text.size() - open.size() - close.size());
 }
 
+// Each card content, repaired, is the content beside it.
+void expectRepaired(std::initializer_list<std::pair<const char*, const char*>> cases) {
+  for (const auto& [in, out] : cases)
+    EXPECT_EQ(repaired(in), out) << in;
+}
+
 } // namespace
 
 TEST(DeckRepair, ElementsThatCannotStandWhereTheyAreGiveWayOrMoveOut) {
-  const std::pair<const char*, const char*> cases[] = {
+  expectRepaired({
       // A paragraph inside a paragraph goes on in it from a new line.
       {"<p>one<p>two</p>three</p>", "<p>one<br/>two<br/>three</p>"},
       // A field inside formatting or a link moves out; the formatting is split around it.
@@ -41,6 +47,9 @@ TEST(DeckRepair, ElementsThatCannotStandWhereTheyAreGiveWayOrMoveOut) {
       // A table in formatting moves out too, and gets a paragraph of its own.
       {"<p>a<b>b<table columns=\"1\"><tr><td>c</td></tr></table></b>d</p>",
        "<p>a<b>b</b></p><p><table columns=\"1\"><tr><td>c</td></tr></table></p><p>d</p>"},
+      // The table's own paragraph is not aligned: the page's table never stood in the paragraph.
+      {"<p align=\"left\">a<table columns=\"1\"><tr><td>c</td></tr></table>d</p>",
+       "<p align=\"left\">a</p><p><table columns=\"1\"><tr><td>c</td></tr></table></p><p align=\"left\">d</p>"},
       // Options without their list become lines of text; an empty list goes.
       {"<p>x<option>one</option><option>two</option><select/></p>", "<p>x<br/>one<br/>two</p>"},
       // Text where WML has none: into a cell in a row, gone in a list; blank text goes.
@@ -52,13 +61,11 @@ TEST(DeckRepair, ElementsThatCannotStandWhereTheyAreGiveWayOrMoveOut) {
       // A picture that cannot be shown gives its alternative text.
       {"<p><select><option>a<img alt=\"pic\" src=\"p.wbmp\"/></option></select></p>",
        "<p><select><option>apic</option></select></p>"},
-  };
-  for (const auto& [in, out] : cases)
-    EXPECT_EQ(repaired(in), out) << in;
+  });
 }
 
 TEST(DeckRepair, RequiredPartsAreSuppliedOrTheElementGivesWay) {
-  const std::pair<const char*, const char*> cases[] = {
+  expectRepaired({
       {"<p><a>no target</a> <a href=\"\">empty</a></p>", "<p>no target <a href=\"\">empty</a></p>"},
       {"<p><img alt=\"logo\"/> <img src=\"s.wbmp\"/> <img/></p>", "<p>logo <img alt=\"s.wbmp\" src=\"s.wbmp\"/></p>"},
       {"<p><input type=\"TEXT\"/></p>", "<p><input name=\"field\" type=\"text\"/></p>"},
@@ -68,14 +75,12 @@ TEST(DeckRepair, RequiredPartsAreSuppliedOrTheElementGivesWay) {
        "<p><table columns=\"3\"><tr><td>a</td><td>b</td><td>c</td></tr></table></p>"},
       {"<p><select multiple=\"false\"><optgroup/></select>kept</p>", "<p>kept</p>"},
       // Paragraphs with nothing to show go.
-      {"<p> </p><p><!--c--></p><p>x</p><p/>", "<p>x</p>"},
-  };
-  for (const auto& [in, out] : cases)
-    EXPECT_EQ(repaired(in), out) << in;
+      {"<p> </p><p><!--c--></p><p>x</p><p/><p><br/> <br/></p>", "<p>x</p>"},
+  });
 }
 
 TEST(DeckRepair, AttributesAreMendedWhereTheirMeaningIsClearAndDroppedElsewhere) {
-  const std::pair<const char*, const char*> cases[] = {
+  expectRepaired({
       {"<p lang=\"en-GB\" align=\"CENTER\" style=\"x\">a</p>", "<p align=\"center\" xml:lang=\"en-GB\">a</p>"},
       {"<p align=\"justify\" mode=\"NoWrap\" lang=\"not a tag\">a</p>", "<p mode=\"nowrap\">a</p>"},
       {"<p><img alt=\"a\" src=\"s\" align=\"Middle\" border=\"0\" width=\"10\"/></p>",
@@ -88,9 +93,7 @@ TEST(DeckRepair, AttributesAreMendedWhereTheirMeaningIsClearAndDroppedElsewhere)
       {"<p mode=\"nowrap\">a</p><p>b</p><p>c</p>", "<p mode=\"nowrap\">a</p><p mode=\"wrap\">b</p><p>c</p>"},
       // Namespaces, which WML does not have, go with what declared them.
       {"<p xmlns:t=\"urn:x\" t:k=\"v\"><t:text>held</t:text></p>", "<p>held</p>"},
-  };
-  for (const auto& [in, out] : cases)
-    EXPECT_EQ(repaired(in), out) << in;
+  });
 }
 
 TEST(DeckRepair, IdsBecomeUniqueNamesAndLinksFollowThem) {
@@ -101,16 +104,14 @@ TEST(DeckRepair, IdsBecomeUniqueNamesAndLinksFollowThem) {
 }
 
 TEST(DeckRepair, BreakMarksBecomeLineBreaksOnlyBetweenText) {
-  const std::pair<const char*, const char*> cases[] = {
+  expectRepaired({
       {"<p>a<?break?><?break?>b</p>", "<p>a<br/>b</p>"},
       {"<p><?break?>a<?break?></p><p><?break?></p>", "<p>a</p>"},
       {"<p>a<br/><?break?>b<?break?><br/>c</p>", "<p>a<br/>b<br/>c</p>"},
       {"<p>a<b><?break?>b</b></p>", "<p>a<b><br/>b</b></p>"},
       {"<p><table columns=\"1\"><tr><td>x<?break?>y</td><td><?break?>z</td></tr></table></p>",
        "<p><table columns=\"2\"><tr><td>x<br/>y</td><td>z</td></tr></table></p>"},
-  };
-  for (const auto& [in, out] : cases)
-    EXPECT_EQ(repaired(in), out) << in;
+  });
 }
 
 TEST(DeckRepair, TheWrittenDeckDoublesEveryDollar) {
