@@ -8,8 +8,6 @@
 #include "resources/resources.h"
 #include "util/fileurl.h"
 
-#include <filesystem>
-
 namespace tavro::conversion {
 
 namespace {
@@ -151,15 +149,14 @@ std::string ImportEngine::pictureBase() const {
 void ImportEngine::referencePicturesFrom(xml::XmlDocument& doc, const std::string& folder) const {
   if (folder.empty())
     return;
-  const std::filesystem::path base = std::filesystem::path(fs::getAbsolutePathName(folder)).lexically_normal();
+  const std::string base = fs::getAbsolutePathName(folder);
   for (xmlNodePtr img : doc.selectNodes("//img")) {
     std::string src = xml::attribute(img, "src");
     if (src.empty() || src[0] != '/')
       continue;
-    const std::string relative = std::filesystem::path(src).lexically_normal().lexically_relative(base).generic_string();
-    if (relative.empty())
-      continue;
-    xmlSetProp(img, BAD_CAST "src", BAD_CAST util::percentEncode(relative, "/-._~!$&'()*+,;=:@").c_str());
+    const std::string relative = util::relativeReference(src, base);
+    if (!relative.empty())
+      xmlSetProp(img, BAD_CAST "src", BAD_CAST relative.c_str());
   }
 }
 

@@ -65,8 +65,9 @@ const std::vector<Member<wizard>>& wizard::members() {
       {"Cancel", CallKind::Get, [](wizard& w, Args&) { return Variant(w.Cancel()); }},
       {"Project", CallKind::PutRef,
        [](wizard& w, Args& a) {
+         // Nothing (an empty object reference) clears the project, as Empty does.
          const Variant& v = argument(a, 0);
-         w.Project(v.isEmpty() ? nullptr : v.toObject());
+         w.Project(v.isEmpty() || v.isNothing() ? nullptr : v.toObject());
          return Variant();
        }},
       {"launchWizard", CallKind::Method,

@@ -1,10 +1,13 @@
 #include "export/exportengine.h"
 
+#include "util/fileurl.h"
 #include "util/parallel.h"
 
 #include "platform/com/comerror.h"
 #include "platform/fs/filesystem.h"
 #include "platform/ui/uiservices.h"
+
+#include <filesystem>
 
 namespace tavro {
 
@@ -14,6 +17,43 @@ constexpr const char* kHostTitle = "Velmor Professional";
 
 void warn(const std::string& text, const std::string& title) {
   ui::services().msgBox(text, ui::vbExclamation | ui::vbOKOnly, title);
+}
+
+// The stylesheet's body as a page a browser reads as it stands: HTML syntax, so that an empty
+// link or list does not swallow the rest of the card, under a head that says the text is
+// UTF-8. No document type: without one the browser keeps a table inside its paragraph, as
+// the deck has it.
+std::string htmlPage(xml::XmlDocument& body) {
+  // HTML ends a paragraph where a fieldset starts, leaving the rest of the line outside it: a
+  // paragraph that holds one is written as a div, which keeps the fieldset and the line together.
+  for (xmlNodePtr fieldset : body.selectNodes("//p/fieldset"))
+    xmlNodeSetName(fieldset->parent, BAD_CAST "div");
+  return "<html>\n<head>\n<meta charset=\"utf-8\">\n</head>\n" + body.markup() + "\n</html>\n";
+}
+
+// Each kept picture, which the reference conversion named by a file: URL, is referred to
+// relative to the page's folder where the page and the picture go together: the picture
+// lies below the page's folder, or both lie in the project. Elsewhere it keeps a file: URL,
+// made plain (no "." or ".." steps).
+void referencePicturesFrom(xml::XmlDocument& doc, const std::string& pageFolder, const std::string& projectFolder) {
+  const std::filesystem::path page = std::filesystem::path(pageFolder).lexically_normal();
+  const std::filesystem::path project = std::filesystem::path(projectFolder).lexically_normal();
+  auto below = [](const std::filesystem::path& path, const std::filesystem::path& folder) {
+    const std::string relative = path.lexically_relative(folder).generic_string();
+    return !relative.empty() && relative != ".." && relative.rfind("../", 0) != 0;
+  };
+  for (xmlNodePtr img : doc.selectNodes("//img")) {
+    std::optional<std::string> path = util::fileUrlToPath(xml::attribute(img, "src"));
+    if (!path)
+      continue;
+    const std::filesystem::path picture = std::filesystem::path(*path).lexically_normal();
+    std::string src;
+    if (below(picture, page) || (below(picture, project) && below(page, project)))
+      src = util::relativeReference(picture.string(), page.string());
+    else
+      src = util::pathToFileUrl(picture.string());
+    xmlSetProp(img, BAD_CAST "src", BAD_CAST src.c_str());
+  }
 }
 
 } // namespace
@@ -34,33 +74,45 @@ void ExportEngine::loadExportStylesheet(resources::Bytes bytes) {
   m_template.setStylesheet(stylesheet);
 }
 
-void ExportEngine::prepare(const std::vector<std::string>& names, int jobs) {
-  std::vector<std::optional<std::string>> results(names.size());
+void ExportEngine::prepare(const std::vector<ExportRow>& rows, int jobs) {
+  std::vector<const ExportRow*> ticked;
+  for (const auto& row : rows)
+    if (row.ticked)
+      ticked.push_back(&row);
+  std::vector<std::optional<std::string>> results(ticked.size());
   // One engine (with its own compiled stylesheet) per thread.
-  std::vector<std::unique_ptr<ExportEngine>> workers(util::workerCount(names.size(), jobs));
-  util::forEachParallel(names.size(), jobs, [&](std::size_t i, std::size_t w) {
+  std::vector<std::unique_ptr<ExportEngine>> workers(util::workerCount(ticked.size(), jobs));
+  util::forEachParallel(ticked.size(), jobs, [&](std::size_t i, std::size_t w) {
     if (!workers[w]) {
       workers[w] = std::make_unique<ExportEngine>(m_project);
       workers[w]->setConvertImages(m_convertImages);
       workers[w]->LoadExportStylesheet();
     }
     std::string html;
-    if (workers[w]->Transform(names[i], html))
+    if (workers[w]->transform(ticked[i]->name, targetFolderOf(*ticked[i]), html))
       results[i] = std::move(html);
   });
   m_prepared.clear();
-  for (std::size_t i = 0; i < names.size(); ++i)
-    m_prepared[names[i]] = std::move(results[i]);
+  for (std::size_t i = 0; i < ticked.size(); ++i)
+    m_prepared[{ticked[i]->name, targetFolderOf(*ticked[i])}] = std::move(results[i]);
+}
+
+std::string ExportEngine::targetFolderOf(const ExportRow& row) const {
+  return row.htmlFile.empty() ? m_project.ProjectFolder() : fs::getParentFolderName(fs::getAbsolutePathName(row.htmlFile));
 }
 
 bool ExportEngine::Transform(const std::string& StrDocName, std::string& StrHtml) {
-  if (auto it = m_prepared.find(StrDocName); it != m_prepared.end()) {
+  return transform(StrDocName, m_project.ProjectFolder(), StrHtml);
+}
+
+bool ExportEngine::transform(const std::string& name, const std::string& targetFolder, std::string& html) {
+  if (auto it = m_prepared.find({name, targetFolder}); it != m_prepared.end()) {
     if (!it->second)
       return false;
-    StrHtml = *it->second;
+    html = *it->second;
     return true;
   }
-  com::ObjectPtr document = m_project.Documents().Item(StrDocName);
+  com::ObjectPtr document = m_project.Documents().Item(name);
   xml::XmlDocument doc;
   if (!document)
     return false;
@@ -80,12 +132,17 @@ bool ExportEngine::Transform(const std::string& StrDocName, std::string& StrHtml
     m_xmlTools.setProjectFolder(m_project.ProjectFolder());
     m_xmlTools.ConvertDocument(doc, 1, false);
     m_xmlTools.ConvertReferences(doc, 1);
+    referencePicturesFrom(doc, targetFolder, m_project.ProjectFolder());
   } else {
     m_domTools.RemoveElements("img", doc, true);
   }
 
-  StrHtml = m_xmlTools.TransformToString(doc, m_template);
-  return !StrHtml.empty();
+  // The result tree as it stands: a deck in a namespace of its own matches no rule and gives
+  // text alone, which is a page still.
+  xml::XmlDocument body;
+  html = m_xmlTools.TryTransform(doc, m_template, body) && body.get() && body.get()->children ? htmlPage(body)
+                                                                                             : std::string();
+  return !html.empty();
 }
 
 bool ExportEngine::WriteExportFile(const std::string& path, const std::string& html) {
@@ -176,7 +233,7 @@ ExportPassResult ExportEngine::exportRows(const std::vector<ExportRow>& rows, co
       progress(row, ++position, count);
 
     std::string html;
-    if (Transform(row.name, html)) {
+    if (transform(row.name, targetFolderOf(row), html)) {
       result.rows[i] = writeExport(row.htmlFile, html);
       result.close = result.rows[i].outcome == ExportOutcome::Written;
     } else {

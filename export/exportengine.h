@@ -58,7 +58,7 @@ public:
   void setProject(host::HostProjectRef project) { m_project = std::move(project); }
   const host::HostProjectRef& project() const { return m_project; }
 
-  /// Keep pictures (their references made into file: URLs) rather than drop img elements.
+  /// Keep pictures (referred to as Transform says) rather than drop img elements.
   void setConvertImages(bool convert) { m_convertImages = convert; }
   bool convertImages() const { return m_convertImages; }
 
@@ -67,13 +67,18 @@ public:
   /// Compiles the stylesheet held in bytes (a resource's bytes, NUL-terminated or not).
   void loadExportStylesheet(resources::Bytes bytes);
 
-  /// The HTML for the project's document of that name. False when the project does not hold
-  /// it, its source cannot be read or is not well-formed XML, or the stylesheet gives nothing.
+  /// The HTML page for the project's document of that name, as it is written into the
+  /// project folder. False when the project does not hold it, its source cannot be read or is
+  /// not well-formed XML, or the stylesheet gives nothing.
+  ///
+  /// The page is HTML syntax (every element that is not void has its end tag), says that it is
+  /// UTF-8, and refers to kept pictures relative to the page's folder when the picture lies
+  /// below it or both lie in the project folder, else by a file: URL.
   bool Transform(const std::string& StrDocName, std::string& StrHtml);
-  /// Transforms the named documents ahead of a pass on up to jobs threads, each with a
-  /// stylesheet of its own; Transform then answers from these results. The HTML is the same
-  /// as Transform's alone.
-  void prepare(const std::vector<std::string>& names, int jobs);
+  /// Transforms the ticked rows ahead of a pass on up to jobs threads, each with a stylesheet
+  /// of its own; the pass then answers from these results. The HTML is the same as the pass's
+  /// alone.
+  void prepare(const std::vector<ExportRow>& rows, int jobs);
 
   /// Writes html to path after the checks: an empty path is refused, an existing file is only
   /// replaced when the user says Yes, and a failed write is explained by its cause. True when
@@ -95,6 +100,10 @@ public:
                               const ExportRowDone& done = {});
 
 private:
+  /// Transform for a page written into targetFolder.
+  bool transform(const std::string& name, const std::string& targetFolder, std::string& html);
+  /// The folder a row's page is written into (the project folder when the row has no target).
+  std::string targetFolderOf(const ExportRow& row) const;
   ExportRowResult writeExport(const std::string& path, const std::string& html);
   void save(const std::string& path, const std::string& content, bool overwrite);
 
@@ -103,7 +112,8 @@ private:
   host::HostDomTools m_domTools;
   xml::XslTemplate m_template;
   bool m_convertImages = false;
-  std::map<std::string, std::optional<std::string>> m_prepared;
+  /// Prepared pages by document name and target folder.
+  std::map<std::pair<std::string, std::string>, std::optional<std::string>> m_prepared;
 };
 
 } // namespace tavro

@@ -2,6 +2,8 @@
 
 #include "util/text.h"
 
+#include <filesystem>
+
 namespace tavro::util {
 
 std::string percentEncode(std::string_view text, std::string_view keep, bool keepEscapes) {
@@ -26,6 +28,12 @@ std::string percentEncode(std::string_view text, std::string_view keep, bool kee
 }
 
 std::string pathToFileUrl(std::string_view path) { return "file://" + percentEncode(path, "/-._~!$&'()*+,;=:@"); }
+
+std::string relativeReference(std::string_view path, std::string_view folder) {
+  const std::filesystem::path relative = std::filesystem::path(path).lexically_normal().lexically_relative(
+      std::filesystem::path(folder).lexically_normal());
+  return percentEncode(relative.generic_string(), "/-._~!$&'()*+,;=@");
+}
 
 std::optional<std::string> fileUrlToPath(std::string_view url) {
   url = trim(url);

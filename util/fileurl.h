@@ -17,6 +17,12 @@ std::string percentEncode(std::string_view text, std::string_view keep, bool kee
 /// named "site#1" stays part of the path ("/a b#1/x.html" -> "file:///a%20b%231/x.html").
 std::string pathToFileUrl(std::string_view path);
 
+/// The reference from a document in folder to the file at path (both absolute): the relative
+/// path, "." and ".." steps resolved, percent-encoded as in a file: URL but with ":" encoded
+/// too, so that no first step reads as a scheme ("/a/my pic.png" from "/a/b" ->
+/// "../my%20pic.png").
+std::string relativeReference(std::string_view path, std::string_view folder);
+
 /// The absolute local path a file: URL names, or nothing when it is not one: another scheme,
 /// another host than "localhost", a relative path, or an encoded NUL. A query or fragment is
 /// not part of the file's name.

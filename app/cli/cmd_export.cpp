@@ -63,8 +63,7 @@ int runExport(const ExportOptions& options) {
   std::string outFolder = project.ProjectFolder();
   if (!options.out.empty()) {
     outFolder = fs::getAbsolutePathName(options.out);
-    if (!fs::folderExists(outFolder))
-      throw UserError("output folder not found: '" + options.out + "'");
+    fs::createFolders(outFolder);
   }
 
   std::vector<ExportRow> rows = chooseRows(project, options, outFolder);
@@ -78,12 +77,7 @@ int runExport(const ExportOptions& options) {
   engine.LoadExportStylesheet();
   // The documents are turned into HTML on several threads first; the writes and their
   // questions then come one by one, in row order.
-  std::vector<std::string> names;
-  for (const auto& row : rows) {
-    if (row.ticked)
-      names.push_back(row.name);
-  }
-  engine.prepare(names, options.jobs);
+  engine.prepare(rows, options.jobs);
 
   ui::ScopedConsoleUi console(options.overwrite ? ui::vbYes : ui::vbNo);
   ExportProgress progress;
@@ -109,8 +103,8 @@ Registrar exportCommand(40, [](CLI::App& app, int* exitCode) {
   auto* cmd = app.add_subcommand("export", "Export a project's WML documents to HTML files");
   cmd->add_option("--project", options->project, "Project folder")->required();
   cmd->add_option("names", options->names, "Documents to export (all when none is named)");
-  cmd->add_flag("--images", options->images, "Keep pictures (as file: URLs) instead of dropping them");
-  cmd->add_option("--out", options->out, "Folder to write NAME.html into (default: the project folder)");
+  cmd->add_flag("--images", options->images, "Keep pictures (referred to relative to the page where they go together) instead of dropping them");
+  cmd->add_option("--out", options->out, "Folder to write NAME.html into, made when missing (default: the project folder)");
   cmd->add_flag("--overwrite", options->overwrite, "Replace HTML files that already exist");
   addJobsOption(cmd, options->jobs, "documents transformed");
   cmd->callback([options, exitCode] { *exitCode = runExport(*options); });

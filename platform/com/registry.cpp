@@ -10,19 +10,32 @@
 
 namespace tavro::com {
 
+namespace {
+
+constexpr const char* header = "# Tavro class registry: program identifier, TAB, library path";
+
+} // namespace
+
 Registry::Registry(std::filesystem::path file) : m_path(std::move(file)) {
   if (!fs::fileExists(m_path.string()))
     return;
   std::istringstream in(fs::readFile(m_path.string(), 1 << 20));
   std::string line;
   while (std::getline(in, line)) {
-    if (line.empty() || line.front() == '#')
-      continue;
-    auto tab = line.find('\t');
-    if (tab == std::string::npos)
-      continue;
-    m_entries.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+    const auto tab = line.find('\t');
+    if (line.empty() || line.front() == '#' || tab == std::string::npos)
+      m_lines.push_back({line, std::nullopt});
+    else
+      m_lines.push_back({line, Entry(line.substr(0, tab), line.substr(tab + 1))});
   }
+}
+
+std::vector<Registry::Entry> Registry::entries() const {
+  std::vector<Entry> entries;
+  for (const auto& line : m_lines)
+    if (line.entry)
+      entries.push_back(*line.entry);
+  return entries;
 }
 
 std::filesystem::path Registry::defaultPath() {
@@ -35,9 +48,9 @@ std::filesystem::path Registry::defaultPath() {
 }
 
 std::optional<std::string> Registry::lookup(std::string_view progId) const {
-  for (const auto& [id, path] : m_entries) {
-    if (util::equalsNoCase(id, progId))
-      return path;
+  for (const auto& line : m_lines) {
+    if (line.entry && util::equalsNoCase(line.entry->first, progId))
+      return line.entry->second;
   }
   return std::nullopt;
 }
@@ -46,20 +59,28 @@ void Registry::add(std::string_view progId, std::string_view libraryPath) {
   if (progId.empty() || progId.find_first_of("\t\n") != std::string_view::npos ||
       libraryPath.find_first_of("\t\n") != std::string_view::npos)
     throw ComError(errInvalidCall, "cannot register '" + std::string(progId) + "'");
-  remove(progId);
-  m_entries.emplace_back(std::string(progId), std::string(libraryPath));
+  Line added{std::string(progId) + '\t' + std::string(libraryPath), Entry(progId, libraryPath)};
+  auto same = [&](const Line& l) { return l.entry && util::equalsNoCase(l.entry->first, progId); };
+  auto first = std::find_if(m_lines.begin(), m_lines.end(), same);
+  if (first == m_lines.end()) {
+    m_lines.push_back(std::move(added));
+    return;
+  }
+  *first = std::move(added);
+  m_lines.erase(std::remove_if(std::next(first), m_lines.end(), same), m_lines.end());
 }
 
 void Registry::remove(std::string_view progId) {
-  std::erase_if(m_entries, [&](const Entry& e) { return util::equalsNoCase(e.first, progId); });
+  std::erase_if(m_lines, [&](const Line& l) { return l.entry && util::equalsNoCase(l.entry->first, progId); });
 }
 
 void Registry::save() const {
   std::error_code ec;
   std::filesystem::create_directories(m_path.parent_path(), ec);
-  std::string text = "# Tavro class registry: program identifier, TAB, library path\n";
-  for (const auto& [id, path] : m_entries)
-    text += id + '\t' + path + '\n';
+  // A new file starts with a line that says what it holds.
+  std::string text = m_lines.empty() || m_lines.front().text != header ? std::string(header) + '\n' : std::string();
+  for (const auto& line : m_lines)
+    text += line.text + '\n';
   fs::writeFileAtomic(m_path.string(), text);
 }
 

@@ -16,8 +16,9 @@ class Registry {
 public:
   using Entry = std::pair<std::string, std::string>; // program identifier, library path
 
-  /// Reads the registry file; a missing file is an empty registry. A line that is not
-  /// "identifier<TAB>path" is kept as it is read but never matches.
+  /// Reads the registry file; a missing file is an empty registry. Comment lines ("#...") and
+  /// lines that are not "identifier<TAB>path" never match, and save() writes them back as they
+  /// were read, in their places.
   explicit Registry(std::filesystem::path file = defaultPath());
 
   static std::filesystem::path defaultPath();
@@ -25,9 +26,9 @@ public:
 
   /// The library path registered for an identifier (compared without regard to case).
   std::optional<std::string> lookup(std::string_view progId) const;
-  const std::vector<Entry>& entries() const { return m_entries; }
+  std::vector<Entry> entries() const;
 
-  /// Registers an identifier, replacing an earlier entry for it.
+  /// Registers an identifier, replacing an earlier entry for it (in its place), or at the end.
   void add(std::string_view progId, std::string_view libraryPath);
   /// Removes an identifier's entry; other entries stay.
   void remove(std::string_view progId);
@@ -35,8 +36,14 @@ public:
   void save() const;
 
 private:
+  /// A line of the file: an entry, or text that is kept as it stands.
+  struct Line {
+    std::string text;
+    std::optional<Entry> entry;
+  };
+
   std::filesystem::path m_path;
-  std::vector<Entry> m_entries;
+  std::vector<Line> m_lines;
 };
 
 } // namespace tavro::com

@@ -44,6 +44,8 @@ public:
     return type() == Type::Boolean || type() == Type::Long || type() == Type::Double;
   }
   bool isObject() const { return type() == Type::Object; }
+  /// An object reference that refers to nothing (Nothing).
+  bool isNothing() const { return isObject() && !std::get<ObjectPtr>(m_value); }
 
   // Conversions follow the usual rules of late-bound code: Empty is 0, "" or False; numbers
   // round half to even when they become integers; strings that are not numbers are a type

@@ -3,6 +3,7 @@
 #include "platform/com/comerror.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -16,6 +17,12 @@ namespace stdfs = std::filesystem;
 using com::ComError;
 
 namespace {
+
+// Whether an error of link() says that the file system has no hard links, rather than that
+// this link may not be made.
+bool noHardLinks(int err) {
+  return err == EPERM || err == ENOTSUP || err == EOPNOTSUPP || err == EXDEV || err == EMLINK || err == ENOSYS;
+}
 
 std::string_view stripTrailingSlashes(std::string_view path) {
   while (path.size() > 1 && path.back() == '/')
@@ -69,6 +76,37 @@ bool writeAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(std::size_t(n));
   }
   return true;
+}
+
+// Puts the written temporary file at target unless a file is there, also one that appeared
+// since the caller looked: a hard link where the file system has them, else a rename that
+// refuses to replace, else an exclusive create of the target written anew. Returns 0 or the
+// errno value of the failure (EEXIST when the target exists); the temporary is gone either way.
+int placeWithoutReplacing(const std::string& temp, const std::string& target, std::string_view bytes, mode_t mode) {
+  auto dropTemp = [&](int err) {
+    ::unlink(temp.c_str());
+    return err;
+  };
+  if (::link(temp.c_str(), target.c_str()) == 0)
+    return dropTemp(0);
+  if (!noHardLinks(errno))
+    return dropTemp(errno);
+  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+    return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP)
+    return dropTemp(errno);
+  dropTemp(0);
+  int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0)
+    return errno;
+  int err = 0;
+  if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
+    err = errno;
+  if (::close(fd) != 0 && err == 0)
+    err = errno;
+  if (err != 0)
+    ::unlink(target.c_str()); // the half-written file is ours: it was created above
+  return err;
 }
 
 void syncFolder(const std::string& folder) {
@@ -162,6 +200,26 @@ void createFolder(std::string_view path) {
     throwErrno(errno, "create folder", path);
 }
 
+void createFolders(std::string_view path) {
+  checkName(path);
+  std::string partial;
+  std::string_view rest = path;
+  // Step by step from the top, so that the step a file stands in is the one named.
+  while (!rest.empty()) {
+    const auto slash = rest.find('/', 1);
+    partial += rest.substr(0, slash);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+    struct stat st{};
+    if (::stat(partial.c_str(), &st) == 0) {
+      if (!S_ISDIR(st.st_mode))
+        throw ComError(com::errPathFileAccess, "not a folder: '" + partial + "'");
+      continue;
+    }
+    if (::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST)
+      throwErrno(errno, "create folder", partial);
+  }
+}
+
 std::string readFile(std::string_view path, std::uintmax_t maxBytes) {
   checkName(path);
   // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
@@ -241,15 +299,11 @@ void writeFileAtomic(std::string_view path, std::string_view bytes, bool overwri
     throwErrno(err, "write", target);
   }
   if (!overwrite) {
-    // link() refuses an existing target, so a file that appeared meanwhile is not replaced.
-    if (::link(temp.c_str(), target.c_str()) != 0) {
-      int err = errno;
-      ::unlink(temp.c_str());
-      if (err == EEXIST)
-        throw ComError(com::errFileExists, "file already exists: '" + target + "'");
+    int err = placeWithoutReplacing(temp, target, bytes, mode);
+    if (err == EEXIST)
+      throw ComError(com::errFileExists, "file already exists: '" + target + "'");
+    if (err != 0)
       throwErrno(err, "write", target);
-    }
-    ::unlink(temp.c_str());
   } else if (::rename(temp.c_str(), target.c_str()) != 0) {
     int err = errno;
     ::unlink(temp.c_str());

@@ -30,6 +30,9 @@ std::uintmax_t fileSize(std::string_view path);
 
 /// Creates one folder; its parent must exist (76), and the folder must not (58).
 void createFolder(std::string_view path);
+/// Creates a folder and the parents it lacks; one that exists already is fine. A file standing
+/// in the way raises 75 naming it.
+void createFolders(std::string_view path);
 /// Copies a regular file; the target is replaced atomically when overwrite is set, else an
 /// existing target raises 58.
 void copyFile(std::string_view source, std::string_view target, bool overwrite = true);
@@ -40,8 +43,10 @@ std::string readFile(std::string_view path, std::uintmax_t maxBytes = std::uintm
 
 /// Writes bytes to a file atomically: a temporary file beside the target, flushed to disk and
 /// renamed over it. On any failure the old file is left as it was and no temporary remains.
-/// When overwrite is false an existing target raises 58. A new file gets the usual permissions
-/// (0666 less the umask); a replaced file keeps its mode.
+/// When overwrite is false an existing target raises 58, also when it appears during the
+/// write: the new file is linked into place, or on file systems without hard links (FAT,
+/// exFAT, some network mounts) renamed with no-replace, else created exclusively. A new file
+/// gets the usual permissions (0666 less the umask); a replaced file keeps its mode.
 void writeFileAtomic(std::string_view path, std::string_view bytes, bool overwrite = true);
 
 /// Raises the error that errno value err means for an operation on path.

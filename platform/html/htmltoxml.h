@@ -7,7 +7,8 @@
 // tree is at most maxXmlDepth deep: content below that depth is kept, one level up, in
 // document order, so that libxml2 and libxslt never meet a tree deep enough to exhaust their
 // stack. Comments are left out. White-space-only text is kept only where it can show: in
-// preformatted elements and between two pieces of inline content.
+// preformatted elements, and between two pieces of inline content (the edge of an inline
+// element counts as inline content).
 
 #include "platform/html/node.h"
 #include "platform/xml/xmldocument.h"

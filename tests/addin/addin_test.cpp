@@ -81,6 +81,8 @@ TEST_F(Addin, AHostCreatesTheWizardByNameAndReadsTheCatalogue) {
     } catch (const ComError& e) {
       EXPECT_EQ(e.number(), 438);
     }
+    // Set wiz.Project = Nothing clears the project.
+    EXPECT_NO_THROW(putRefProperty(wizard, "Project", Variant(ObjectPtr())));
     // While a host holds an object the library must stay.
     EXPECT_EQ(callExport("DllCanUnloadNow"), hrFalse);
     ObjectPtr item = createObject("Tavro.clWizardItem", Registry(registryFile));

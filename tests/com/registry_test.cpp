@@ -31,6 +31,32 @@ TEST(Registry, RegistersAndUnregistersOnlyItsOwnClasses) {
   EXPECT_EQ(after.lookup("Other.thing"), "/opt/other/libother.so");
 }
 
+TEST(Registry, CommentsAndLinesItCannotReadAreKeptInTheirPlaces) {
+  test::TempDir dir;
+  const auto file = dir.path() / "registry";
+  const std::string kept = "# Tavro class registry: program identifier, TAB, library path\n"
+                           "# team setup, do not edit by hand\n"
+                           "Other.thing\t/opt/other/libother.so\n"
+                           "a line without a tab\n"
+                           "\n"
+                           "Tavro.wizard\t/old/libtavro.so\n";
+  test::writeFile(file, kept);
+  ServerModule module({{"Tavro.wizard", [] { return ObjectPtr(); }}, {"Tavro.colWizards", [] { return ObjectPtr(); }}},
+                      "/usr/lib/libtavro.so");
+  Registry registry(file);
+  EXPECT_EQ(module.registerServer(registry), hrOk);
+  EXPECT_EQ(test::readFile(file), "# Tavro class registry: program identifier, TAB, library path\n"
+                                  "# team setup, do not edit by hand\n"
+                                  "Other.thing\t/opt/other/libother.so\n"
+                                  "a line without a tab\n"
+                                  "\n"
+                                  "Tavro.wizard\t/usr/lib/libtavro.so\n"
+                                  "Tavro.colWizards\t/usr/lib/libtavro.so\n");
+  Registry reread(file);
+  EXPECT_EQ(module.unregisterServer(reread), hrOk);
+  EXPECT_EQ(test::readFile(file), kept.substr(0, kept.find("Tavro.wizard")));
+}
+
 TEST(Registry, RegisteringTwiceKeepsOneEntry) {
   test::TempDir dir;
   Registry registry(dir.path() / "registry");

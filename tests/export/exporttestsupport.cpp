@@ -1,5 +1,9 @@
 #include "tests/export/exporttestsupport.h"
 
+#include "platform/html/document.h"
+
+#include <algorithm>
+
 #include <cerrno>
 #include <filesystem>
 #include <stdexcept>
@@ -22,6 +26,126 @@ host::HostProjectRef makeProject(const std::string& folder,
 
 std::string deck(const std::string& title, const std::string& body) {
   return "<?xml version=\"1.0\"?>\n<wml><card id=\"c1\" title=\"" + title + "\">" + body + "</card></wml>\n";
+}
+
+namespace {
+
+using Attributes = std::vector<std::pair<std::string, std::string>>;
+
+bool blank(const std::string& text) { return text.find_first_not_of(" \t\r\n\f") == std::string::npos; }
+
+// The element children and non-blank text of each side, as (name or "#text", attributes or text).
+struct Item {
+  std::string name;
+  std::string text;
+  Attributes attributes;
+  const void* node;
+};
+
+Attributes attributesOf(xmlNodePtr e) {
+  Attributes attributes;
+  for (xmlAttrPtr a = e->properties; a; a = a->next)
+    attributes.emplace_back(reinterpret_cast<const char*>(a->name), xml::attribute(e, reinterpret_cast<const char*>(a->name)));
+  std::sort(attributes.begin(), attributes.end());
+  return attributes;
+}
+
+Attributes attributesOf(const html::Element& e) {
+  Attributes attributes;
+  for (const auto& a : e.attributes())
+    attributes.emplace_back(a.name, a.value);
+  std::sort(attributes.begin(), attributes.end());
+  return attributes;
+}
+
+std::vector<Item> itemsOf(xmlNodePtr parent) {
+  std::vector<Item> items;
+  for (xmlNodePtr c = parent->children; c; c = c->next) {
+    if (c->type == XML_ELEMENT_NODE) {
+      items.push_back({reinterpret_cast<const char*>(c->name), {}, attributesOf(c), c});
+    } else if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) {
+      std::string text = c->content ? reinterpret_cast<const char*>(c->content) : "";
+      if (!items.empty() && items.back().name == "#text")
+        items.back().text += text;
+      else
+        items.push_back({"#text", text, {}, nullptr});
+    }
+  }
+  std::erase_if(items, [](const Item& i) { return i.name == "#text" && blank(i.text); });
+  return items;
+}
+
+std::vector<Item> itemsOf(const html::Node& parent) {
+  std::vector<Item> items;
+  for (const auto& c : parent.childNodes()) {
+    if (c->isElement()) {
+      const auto& e = static_cast<const html::Element&>(*c);
+      // The parser puts the rows of a table into a tbody of its own.
+      if (e.localName() == "tbody" && e.attributes().empty() && parent.isElement() &&
+          static_cast<const html::Element&>(parent).localName() == "table") {
+        std::vector<Item> rows = itemsOf(e);
+        items.insert(items.end(), rows.begin(), rows.end());
+        continue;
+      }
+      items.push_back({e.localName(), {}, attributesOf(e), c.get()});
+    } else if (c->nodeType() == html::NodeType::Text) {
+      if (!items.empty() && items.back().name == "#text")
+        items.back().text += c->data();
+      else
+        items.push_back({"#text", c->data(), {}, nullptr});
+    }
+  }
+  std::erase_if(items, [](const Item& i) { return i.name == "#text" && blank(i.text); });
+  return items;
+}
+
+bool holdsFieldset(xmlNodePtr e) {
+  for (xmlNodePtr c = e->children; c; c = c->next)
+    if (c->type == XML_ELEMENT_NODE && std::string_view(reinterpret_cast<const char*>(c->name)) == "fieldset")
+      return true;
+  return false;
+}
+
+std::string compare(xmlNodePtr meant, const html::Node& read, const std::string& path) {
+  const std::vector<Item> want = itemsOf(meant), got = itemsOf(read);
+  for (std::size_t i = 0; i < std::max(want.size(), got.size()); ++i) {
+    const std::string where = path + "/" + std::to_string(i + 1);
+    if (i >= want.size())
+      return where + ": read " + got[i].name + " that is not meant";
+    if (i >= got.size())
+      return where + ": " + want[i].name + " is not read";
+    // A paragraph that holds a fieldset is written as a div: HTML ends a paragraph where a
+    // fieldset starts.
+    const bool paragraphAsDiv =
+        want[i].name == "p" && got[i].name == "div" && holdsFieldset(static_cast<xmlNodePtr>(const_cast<void*>(want[i].node)));
+    if ((want[i].name != got[i].name && !paragraphAsDiv) || want[i].text != got[i].text ||
+        want[i].attributes != got[i].attributes)
+      return where + ": meant " + want[i].name + " '" + want[i].text + "', read " + got[i].name + " '" + got[i].text + "'";
+    if (want[i].node) {
+      std::string fault = compare(static_cast<xmlNodePtr>(const_cast<void*>(want[i].node)),
+                                  *static_cast<const html::Node*>(got[i].node), where + " " + want[i].name);
+      if (!fault.empty())
+        return fault;
+    }
+  }
+  return "";
+}
+
+} // namespace
+
+std::string htmlReadsAs(const std::string& page, const xml::XmlDocument& intended) {
+  auto doc = html::Document::parse(page, "about:blank");
+  bool utf8 = false;
+  for (const auto& meta : doc->getElementsByTagName("META"))
+    utf8 = utf8 || (meta->parentNode() && meta->parentNode()->localName() == "head" && meta->attribute("charset") == "utf-8");
+  if (!utf8)
+    return "no UTF-8 declaration in the head";
+  xmlNodePtr root = intended.documentElement();
+  if (!root || std::string(reinterpret_cast<const char*>(root->name)) != "body")
+    return "the intended tree has no body";
+  if (attributesOf(root) != attributesOf(*doc->body()))
+    return "the body's attributes differ";
+  return compare(root, *doc->body(), "body");
 }
 
 std::string tinyStylesheet() {
