@@ -55,7 +55,8 @@ struct PlannedPicture {
 } // namespace
 
 bool ImportEngine::ValidateTargetFile(const std::string& fileName) {
-  if (fileName.empty()) {
+  // A name that is all extension (".htaccess") names no document either.
+  if (fileName.empty() || fs::getBaseName(fileName).empty()) {
     ui::services().msgBox("A file name must be entered before importing the document",
                           ui::vbCritical | ui::vbOKOnly, "Enter a file name");
     return false;

@@ -704,8 +704,12 @@ void frmHTMLImport::EnterPage(int NewTab) {
 
 void frmHTMLImport::finish() {
   m_engine->imagesOption = chkImages->isChecked();
-  if (!m_engine->ValidateTargetFile(text(txtFileName)))
+  if (!m_engine->ValidateTargetFile(text(txtFileName))) {
+    // After the "Import Error" message, which says that the wizard shuts down, it does.
+    if (m_engine->closeRequested())
+      Form_Unload();
     return;
+  }
 
   // The document is in the project; pictures that could not follow it are told once.
   if (!m_engine->pictureWarnings.empty()) {

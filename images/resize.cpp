@@ -75,6 +75,9 @@ std::int64_t percentOf(std::int64_t size, std::int64_t percent) {
   }
   if (r > 50 || (r == 50 && (q & 1)))
     ++q;
+  // A side asked to shrink keeps at least one pixel: 0 would mean "keep this side as it is".
+  if (q == 0 && size > 0 && percent > 0)
+    q = 1;
   return q;
 }
 

@@ -10,7 +10,7 @@ namespace tavro::images {
 enum class ResizeMode : int { KeepRatio = 0, Exact = 1 };
 
 /// percent of size, rounded to the nearest integer with halves to the even neighbour:
-/// 50% of 5 is 2, 25% of 3 is 1.
+/// 50% of 5 is 2, 25% of 3 is 1; a positive percent of a positive size is at least 1.
 std::int64_t percentOf(std::int64_t size, std::int64_t percent);
 
 /// The size a resize gives. Exact: width x height, where a 0 keeps that side as it is.

@@ -104,8 +104,14 @@ TEST_F(CliImport, NeverOverwritesWithoutBeingToldTo) {
                                 "--strip", "marquee"});
   EXPECT_EQ(unknownStrip.exitCode, 0);
   EXPECT_NE(unknownStrip.err.find("'marquee'"), std::string::npos);
-  EXPECT_EQ(runTavro({"import", page("plain.html"), "--project", dir.file("nowhere")}).exitCode, 1);
+  // A name that is all extension names no document: said, and nothing is written.
+  auto noName = runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--name", ".htaccess"});
+  EXPECT_EQ(noName.exitCode, 1);
+  EXPECT_NE(noName.err.find("A file name must be entered before importing the document"), std::string::npos)
+      << noName.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "project" / ".wml"));
   EXPECT_EQ(runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--dither", "x"}).exitCode, 1);
+  EXPECT_EQ(runTavro({"import", page("plain.html"), "--project", dir.file("nowhere")}).exitCode, 1);
 }
 
 TEST(CliConvert, ManyPagesGiveTheSameDecksOnAnyNumberOfThreads) {
