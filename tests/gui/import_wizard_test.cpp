@@ -335,21 +335,6 @@ TEST_F(ImportWizard, AFrameIsFoundBesideItsFramesetWhateverTheFolderIsCalled) {
   EXPECT_EQ(buttons(), "++-+");
 }
 
-TEST_F(ImportWizard, ARunCancelledOnTheFramesListLeavesNothingForTheNext) {
-  load(page("frameset.html"));
-  click(NavBar::Next);
-  checkFrame("main.html");
-  ui->answers.push_back(ui::vbYes);
-  click(NavBar::Cancel);
-  ASSERT_FALSE(form.isLoaded());
-
-  form.Form_Load();
-  click(NavBar::Next);
-  EXPECT_TRUE(address()->text().isEmpty());
-  EXPECT_EQ(shown().body()->innerHTML(), "");
-  EXPECT_EQ(buttons(), "+--+");
-}
-
 TEST_F(ImportWizard, APageThatCannotBeConvertedShowsTheErrorPage) {
   test::writeFile(dir.path() / "pages" / "empty.html", "<html><body></body></html>");
   load(page("empty.html"));
@@ -427,8 +412,8 @@ TEST_F(ImportWizard, BrowseWithoutAFileOrWithAWrongOneSaysSo) {
   EXPECT_EQ(buttons(), "+--+");
 }
 
-TEST_F(ImportWizard, CancelAsksFirst) {
-  load(page("plain.html"));
+TEST_F(ImportWizard, CancelAsksFirstAndTheNextRunStartsAfresh) {
+  load(page("frameset.html"));
   // Enter in a text box presses no button of the bar.
   QTest::keyClick(address(), Qt::Key_Return);
   EXPECT_EQ(selectedPage(), 2);
@@ -451,20 +436,30 @@ TEST_F(ImportWizard, CancelAsksFirst) {
   EXPECT_EQ(ui->messages[1].text, "Are you sure you want to cancel the wizard?");
   EXPECT_TRUE(form.isLoaded());
 
+  // Yes, here on the frames list with a frame checked, closes the wizard.
+  click(NavBar::Next);
+  checkFrame("main.html");
   ui->answers.push_back(ui::vbYes);
   click(NavBar::Cancel);
   EXPECT_FALSE(form.isLoaded());
   EXPECT_FALSE(form.isVisible());
   EXPECT_TRUE(projectDocuments().empty());
 
-  // The next run starts afresh on page 1, with the project it was given since.
+  // The next run starts afresh on page 1, with nothing left of the last and with the project
+  // it was given since.
   auto other = host::FolderProject::create(dir.file("other"), "Other", dir.file("app"));
   form.setProject(other);
   form.Form_Load();
   EXPECT_EQ(selectedPage(), 1);
-  EXPECT_TRUE(address()->text().isEmpty());
   EXPECT_EQ(buttons(), "-+-+");
-  toFineTune(page("plain.html"));
+  click(NavBar::Next);
+  EXPECT_TRUE(address()->text().isEmpty());
+  EXPECT_EQ(shown().body()->innerHTML(), "");
+  EXPECT_EQ(buttons(), "+--+");
+  browse(page("plain.html"));
+  click(NavBar::Next);
+  click(NavBar::Next);
+  ASSERT_EQ(selectedPage(), 4);
   EXPECT_EQ(ui->fileDialogs.back().request.initialFolder, other->ProjectFolder());
   click(NavBar::Finish);
   EXPECT_TRUE(stdfs::exists(dir.path() / "other" / "plain.wml"));
