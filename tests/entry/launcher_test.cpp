@@ -72,7 +72,7 @@ protected:
 
 } // namespace
 
-TEST_F(Launcher, WithoutAProjectTheDialogsShowTheNoProjectMessage) {
+TEST_F(Launcher, WithoutAProjectTheDialogsShowTheNoProjectMessageAndFtpRaisesObjectNotSet) {
   auto w = std::make_shared<wizard>();
   for (const char* key : {"Import", "Export", "Image"}) {
     EXPECT_FALSE(com::callMethod(w, "launchWizard", {Variant(key)}).toBool());
@@ -83,19 +83,10 @@ TEST_F(Launcher, WithoutAProjectTheDialogsShowTheNoProjectMessage) {
     EXPECT_EQ(m.title, "No Project Open");
     EXPECT_EQ(m.style, ui::vbInformation | ui::vbOKOnly);
   }
-  EXPECT_TRUE(log.calls.empty());
-}
-
-TEST_F(Launcher, FtpWithoutAProjectRaisesObjectNotSetAndStartsNothing) {
-  wizard w;
-  try {
-    w.launchWizard("Ftp");
-    FAIL() << "no error";
-  } catch (const com::ComError& e) {
-    EXPECT_EQ(e.number(), 91);
-  }
+  EXPECT_EQ(test::comErrorOf([&] { w->launchWizard("Ftp"); }), 91);
+  EXPECT_EQ(ui->messages.size(), 3u);
   EXPECT_TRUE(ui->startedPrograms.empty());
-  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_TRUE(log.calls.empty());
 }
 
 TEST_F(Launcher, ImportGetsHelpFileThenProjectThenShowsOnOneInstance) {
@@ -173,21 +164,12 @@ TEST_F(Launcher, HostErrorsReachTheCallerUnchanged) {
   wizard w;
   w.Project(std::make_shared<BrokenProject>());
   for (const char* key : {"Import", "Ftp", "Image"}) {
-    try {
-      w.launchWizard(key);
-      ADD_FAILURE() << key << ": no error";
-    } catch (const com::ComError& e) {
-      EXPECT_EQ(e.number(), 70) << key;
-      EXPECT_STREQ(e.what(), "host: access denied");
-    }
+    std::string message;
+    EXPECT_EQ(test::comErrorOf([&] { w.launchWizard(key); }, &message), 70) << key;
+    EXPECT_EQ(message, "host: access denied") << key;
   }
   // Export asks for the documents first, which this project does not have.
-  try {
-    w.launchWizard("Export");
-    ADD_FAILURE() << "no error";
-  } catch (const com::ComError& e) {
-    EXPECT_EQ(e.number(), 438);
-  }
+  EXPECT_EQ(test::comErrorOf([&] { w.launchWizard("Export"); }), 438);
   EXPECT_TRUE(ui->startedPrograms.empty());
   EXPECT_EQ(log.calls, std::vector<std::string>{}); // nothing was shown
 }
@@ -198,11 +180,7 @@ TEST(LauncherWithoutDialogs, SaysWhichDialogIsMissing) {
   ui::ScopedScriptedUi ui;
   wizard w;
   w.Project(host::FolderProject::create(dir.file("p"), "P", "/app"));
-  try {
-    w.launchWizard("Import");
-    FAIL() << "no error";
-  } catch (const com::ComError& e) {
-    EXPECT_EQ(e.number(), 429);
-    EXPECT_NE(std::string(e.what()).find("HTML import wizard"), std::string::npos);
-  }
+  std::string message;
+  EXPECT_EQ(test::comErrorOf([&] { w.launchWizard("Import"); }, &message), 429);
+  EXPECT_NE(message.find("HTML import wizard"), std::string::npos) << message;
 }

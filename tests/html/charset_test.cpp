@@ -7,50 +7,44 @@
 
 using namespace tavro::html;
 
-TEST(Charset, ByteOrderMarkDecidesFirst) {
-  auto utf8 = decodePage("\xEF\xBB\xBF<meta charset=koi8-r>caf\xC3\xA9");
-  EXPECT_EQ(utf8.encoding, "UTF-8");
-  EXPECT_EQ(utf8.text, "<meta charset=koi8-r>caf\xC3\xA9");
-
-  auto le = decodePage(std::string("\xFF\xFE" "a\0\xE9\0\x3D\xD8\x00\xDE", 10));
-  EXPECT_EQ(le.encoding, "UTF-16LE");
-  EXPECT_EQ(le.text, "a\xC3\xA9\xF0\x9F\x98\x80");
-
-  auto be = decodePage(std::string("\xFE\xFF\0a\xD8\x00", 6)); // an unpaired surrogate at the end
-  EXPECT_EQ(be.encoding, "UTF-16BE");
-  EXPECT_EQ(be.text, "a\xEF\xBF\xBD");
-}
-
-TEST(Charset, MetaCharsetNamesTheEncoding) {
-  auto greek = decodePage("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-7\">"
-                          "</head><body>\xE1\xE2\xE3</body>");
-  EXPECT_EQ(greek.encoding, "ISO-8859-7");
-  EXPECT_NE(greek.text.find("\xCE\xB1\xCE\xB2\xCE\xB3"), std::string::npos); // alpha beta gamma
-
-  auto koi = decodePage("<meta charset='KOI8-R'><p>\xF0\xD2\xC9");
-  EXPECT_EQ(koi.encoding, "KOI8-R");
-  EXPECT_NE(koi.text.find("\xD0\x9F\xD1\x80\xD0\xB8"), std::string::npos);
-
-  // Latin-1 labels mean windows-1252, whose 0x80..0x9F are printable.
-  auto latin = decodePage("<meta charset=iso-8859-1>\x93q\x94 \xE9");
-  EXPECT_EQ(latin.encoding, "windows-1252");
-  EXPECT_NE(latin.text.find("\xE2\x80\x9Cq\xE2\x80\x9D \xC3\xA9"), std::string::npos);
-
-  // A meta charset inside a comment, or one no decoder knows, does not count.
-  EXPECT_EQ(decodePage("<!-- <meta charset=koi8-r> --><p>caf\xC3\xA9").encoding, "UTF-8");
-  EXPECT_EQ(decodePage("<meta charset=no-such-thing><p>caf\xC3\xA9").encoding, "UTF-8");
-  // A page that names UTF-16 but was readable as bytes is UTF-8.
-  EXPECT_EQ(decodePage("<meta charset=utf-16><p>x").encoding, "UTF-8");
-}
-
-TEST(Charset, WithoutADeclarationValidUtf8StaysAndAnythingElseIsWindows1252) {
-  auto utf8 = decodePage("<p>na\xC3\xAFve \xE2\x82\xAC</p>");
-  EXPECT_EQ(utf8.encoding, "UTF-8");
-  EXPECT_EQ(utf8.text, "<p>na\xC3\xAFve \xE2\x82\xAC</p>");
-
-  auto cp1252 = decodePage("<p>na\xEFve \x80 \x81</p>");
-  EXPECT_EQ(cp1252.encoding, "windows-1252");
-  EXPECT_EQ(cp1252.text, "<p>na\xC3\xAFve \xE2\x82\xAC \xC2\x81</p>");
+TEST(Charset, AByteOrderMarkThenAMetaCharsetThenTheBytesNameTheEncoding) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    const char* encoding;
+    std::string text; // the whole decoded text, or a part of it when part is set
+    bool part;
+  } cases[] = {
+      {"a UTF-8 mark wins over the meta", "\xEF\xBB\xBF<meta charset=koi8-r>caf\xC3\xA9", "UTF-8",
+       "<meta charset=koi8-r>caf\xC3\xA9", false},
+      {"UTF-16LE with a surrogate pair", std::string("\xFF\xFE" "a\0\xE9\0\x3D\xD8\x00\xDE", 10), "UTF-16LE",
+       "a\xC3\xA9\xF0\x9F\x98\x80", false},
+      {"UTF-16BE ending in an unpaired surrogate", std::string("\xFE\xFF\0a\xD8\x00", 6), "UTF-16BE", "a\xEF\xBF\xBD",
+       false},
+      {"http-equiv content type",
+       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-7\"></head>"
+       "<body>\xE1\xE2\xE3</body>",
+       "ISO-8859-7", "\xCE\xB1\xCE\xB2\xCE\xB3", true},
+      {"meta charset", "<meta charset='KOI8-R'><p>\xF0\xD2\xC9", "KOI8-R", "\xD0\x9F\xD1\x80\xD0\xB8", true},
+      {"Latin-1 labels mean windows-1252, whose 0x80..0x9F are printable", "<meta charset=iso-8859-1>\x93q\x94 \xE9",
+       "windows-1252", "\xE2\x80\x9Cq\xE2\x80\x9D \xC3\xA9", true},
+      {"a meta inside a comment does not count", "<!-- <meta charset=koi8-r> --><p>caf\xC3\xA9", "UTF-8",
+       "caf\xC3\xA9", true},
+      {"nor one no decoder knows", "<meta charset=no-such-thing><p>caf\xC3\xA9", "UTF-8", "caf\xC3\xA9", true},
+      {"a page naming UTF-16 but readable as bytes", "<meta charset=utf-16><p>x", "UTF-8", "<p>x", true},
+      {"undeclared valid UTF-8 stays", "<p>na\xC3\xAFve \xE2\x82\xAC</p>", "UTF-8", "<p>na\xC3\xAFve \xE2\x82\xAC</p>",
+       false},
+      {"anything else undeclared is windows-1252", "<p>na\xEFve \x80 \x81</p>", "windows-1252",
+       "<p>na\xC3\xAFve \xE2\x82\xAC \xC2\x81</p>", false},
+  };
+  for (const auto& c : cases) {
+    auto page = decodePage(c.bytes);
+    EXPECT_EQ(page.encoding, c.encoding) << c.what;
+    if (c.part)
+      EXPECT_NE(page.text.find(c.text), std::string::npos) << c.what << ": " << page.text;
+    else
+      EXPECT_EQ(page.text, c.text) << c.what;
+  }
 }
 
 TEST(Charset, WithoutADeclarationALegacyEncodingIsGuessedFromTheBytes) {

@@ -66,28 +66,6 @@ TEST(Robustness, GarbageAndLegacyBytesLoadAsText) {
   EXPECT_GT(browser.Document()->body()->textContent().size(), 40000u);
 }
 
-TEST(Robustness, DeeplyNestedPagesKeepTheirText) {
-  auto corpus = test::corpusDir();
-  Browser browser;
-  test::TempDir dir;
-  std::string path = dir.file("deep.html");
-  std::string page;
-  for (int i = 0; i < 10000; ++i)
-    page += "<div><span>";
-  page += "bottom";
-  test::writeFile(path, page);
-  ASSERT_TRUE(browser.Navigate(path));
-  EXPECT_EQ(browser.Document()->body()->textContent(), "bottom");
-  loadAndConvert(browser, path);
-
-  if (!corpus.empty()) {
-    std::string evil = (corpus / "html" / "tidy-evil-65536-nested-b.html").string();
-    ASSERT_TRUE(browser.Navigate(evil));
-    auto doc = htmlToXml(browser.Document()->body()->innerHTML());
-    EXPECT_FALSE(doc.empty());
-  }
-}
-
 TEST(Robustness, HostileMarkupParsesWithoutHarm) {
   // Known gumbo crashers, a tag with 50,000 attributes, and 20,000 unclosed tags.
   std::string manyAttributes = "<p";

@@ -61,40 +61,34 @@ TEST(Monochrome, EveryDitherKeepsTheToneOfFlatGreys) {
     }
 }
 
-TEST(Monochrome, ThresholdZeroIsAllWhiteAndTopIsAlmostAllBlack) {
+TEST(Monochrome, EveryDitherFollowsTheThresholdAndKeepsBlackAndWhite) {
   for (Dither d : dithered) {
+    SCOPED_TRACE(int(d));
+    // Threshold 0 is all white, the top almost all black, and a higher threshold never gives
+    // fewer black pixels.
     Picture white = ramp(64, 64);
     reduceToMonochrome(white, d, 0);
-    EXPECT_EQ(blackShare(white), 0.0) << int(d);
-
+    EXPECT_EQ(blackShare(white), 0.0);
     Picture dark = flat(64, 64, 200);
     reduceToMonochrome(dark, d, 255);
-    EXPECT_GT(blackShare(dark), 0.95) << int(d);
-
-    // A higher threshold never gives fewer black pixels.
+    EXPECT_GT(blackShare(dark), 0.95);
     Picture lower = ramp(64, 64), higher = ramp(64, 64);
     reduceToMonochrome(lower, d, 100);
     reduceToMonochrome(higher, d, 160);
-    EXPECT_LT(blackShare(lower), blackShare(higher)) << int(d);
-  }
-}
+    EXPECT_LT(blackShare(lower), blackShare(higher));
 
-TEST(Monochrome, PureBlackAndWhiteStayAsTheyAre) {
-  for (Dither d : dithered) {
+    // Pure black and white stay as they are.
     Picture p = flat(16, 16, 255);
     std::fill(p.pixels.begin(), p.pixels.begin() + 128, 0);
     Picture q = p;
     reduceToMonochrome(q, d, 128);
-    EXPECT_EQ(q.pixels, p.pixels) << int(d);
-  }
-}
+    EXPECT_EQ(q.pixels, p.pixels);
 
-TEST(Monochrome, SameInputGivesTheSameBits) {
-  for (Dither d : dithered) {
+    // The same input gives the same bits.
     Picture a = ramp(97, 31), b = ramp(97, 31);
     reduceToMonochrome(a, d, 140);
     reduceToMonochrome(b, d, 140);
-    EXPECT_EQ(a.pixels, b.pixels) << int(d);
+    EXPECT_EQ(a.pixels, b.pixels);
   }
 }
 
