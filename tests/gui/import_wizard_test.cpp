@@ -532,6 +532,22 @@ TEST_F(ImportWizard, AFailedWriteIsToldAndTheWizardStaysOnItsPage) {
   EXPECT_EQ(projectDocuments(), std::vector<std::string>{"plain"});
 }
 
+TEST_F(ImportWizard, AFatalErrorAtFinishClosesTheWizardAsItsMessageSays) {
+  toFineTune(page("plain.html"));
+  // The second pass gives WML that does not parse.
+  xml::XmlDocument broken;
+  ASSERT_TRUE(broken.loadXML("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                             "<xsl:output method=\"text\"/><xsl:template match=\"/\">&lt;wml&gt;</xsl:template>"
+                             "</xsl:stylesheet>"));
+  form.engine()->m_xslImport.setStylesheet(broken);
+  click(NavBar::Finish);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_EQ(ui->messages[0].title, "Import Error");
+  EXPECT_NE(ui->messages[0].text.find("This wizard will now shut down."), std::string::npos);
+  EXPECT_FALSE(form.isLoaded());
+  EXPECT_TRUE(projectDocuments().empty());
+}
+
 TEST_F(ImportWizard, PicturesGoIntoTheImagesFolderAndFailuresAreToldOnce) {
   // One picture that converts, one that is not a picture at all.
   test::writeFile(dir.path() / "pages" / "images" / "broken.png", "not a png");

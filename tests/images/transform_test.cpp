@@ -169,8 +169,11 @@ TEST(ResizeSize, PercentRoundsHalvesToEven) {
   EXPECT_EQ(percentOf(7, 50), 4);  // 3.5
   EXPECT_EQ(percentOf(9, 50), 4);  // 4.5
   EXPECT_EQ(percentOf(101, 1), 1); // 1.01
-  EXPECT_EQ(percentOf(1, 50), 0);
   EXPECT_EQ(percentOf(640, 100), 640);
+  // A side asked to shrink keeps a pixel: 0 would leave it as it is.
+  EXPECT_EQ(percentOf(1, 50), 1);
+  EXPECT_EQ(percentOf(41, 1), 1);
+  EXPECT_EQ(percentOf(211, 1), 2);
 }
 
 TEST(Resample, ShrinkingAveragesTheAreaEachPixelCovers) {
