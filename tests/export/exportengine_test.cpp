@@ -255,7 +255,7 @@ TEST(ExportCorpus, EveryWellFormedDeckIsWrittenAndTheOthersReported) {
     GTEST_SKIP() << "the shared corpus is not here";
   TempDir dir, out;
   std::vector<std::pair<std::string, std::string>> documents;
-  for (const auto& folder : {corpus / "wml", corpus / "wml" / "invalid"}) {
+  for (const auto& folder : {corpus / "wml", corpus / "wml" / "invalid", test::sourceDir() / "samples" / "project"}) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
       if (entry.path().extension() == ".wml")
         documents.emplace_back(entry.path().stem().string(), test::readFile(entry.path()));
