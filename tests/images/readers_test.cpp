@@ -61,11 +61,11 @@ TEST(PngReader, ReadsEveryColourTypeAndBitDepthPlainAndInterlaced) {
                             {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},
                             {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
                             {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}}};
-  for (const auto& layout : layouts)
-    for (int depth : layout.depths)
+  for (const auto& kind : layouts)
+    for (int depth : kind.depths)
       for (bool interlaced : {false, true}) {
-        PngLayout layout{13, 11, layout.colorType, depth, interlaced};
-        std::string what = "type " + std::to_string(layout.colorType) + " depth " + std::to_string(depth) +
+        PngLayout layout{13, 11, kind.colorType, depth, interlaced};
+        std::string what = "type " + std::to_string(kind.colorType) + " depth " + std::to_string(depth) +
                            (interlaced ? " interlaced" : "");
         expectPattern(load(makePng(layout, patternPixel)), 13, 11, what);
       }
