@@ -5,12 +5,12 @@
 #if TAVRO_WITH_GUI
 #include "entry/wizarddialogs.h"
 #include "navbar/navbar.h"
-#include "platform/qt/dialogprovider.h"
+#include "dialogs/dialogprovider.h"
 #include "platform/qt/qtuiservices.h"
 
 #include <QApplication>
 #endif
-#include "htmlimport/ceventhandler.h"
+#include "conversion/ceventhandler.h"
 
 namespace tavro::addin {
 

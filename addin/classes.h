@@ -1,7 +1,7 @@
 #pragma once
 // The public classes the add-in library serves, with their program identifiers.
 
-#include "platform/com/activation.h"
+#include "platform/registry/activation.h"
 
 namespace tavro::addin {
 

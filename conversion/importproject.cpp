@@ -8,7 +8,7 @@
 #include "platform/fs/filesystem.h"
 #include "platform/html/browser.h"
 #include "platform/ui/uiservices.h"
-#include "util/clstringex.h"
+#include "platform/ui/clstringex.h"
 #include "util/fileurl.h"
 
 #include <cstdlib>

@@ -3,7 +3,7 @@
 
 #include "conversion/importengine.h"
 
-#include "htmlimport/ceventhandler.h"
+#include "conversion/ceventhandler.h"
 #include "platform/html/browser.h"
 
 namespace tavro::conversion {

@@ -1,7 +1,7 @@
 #include "export/exportlist.h"
 
 #include "platform/fs/filesystem.h"
-#include "util/clstringex.h"
+#include "platform/ui/clstringex.h"
 
 namespace tavro {
 

@@ -3,7 +3,7 @@
 #include "app/cli/addinlibrary.h"
 #include "app/cli/command.h"
 
-#include "platform/com/activation.h"
+#include "platform/registry/activation.h"
 #include "platform/fs/filesystem.h"
 
 #include <cstdio>

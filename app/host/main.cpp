@@ -7,7 +7,7 @@
 #include "app/host/hostwindow.h"
 
 #include "host/folderproject.h"
-#include "platform/com/activation.h"
+#include "platform/registry/activation.h"
 #include "util/allocator.h"
 
 #include <QApplication>

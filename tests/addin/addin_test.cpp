@@ -1,6 +1,6 @@
 // The add-in as a host meets it: the built libtavro.so, registered and created by name.
 
-#include "platform/com/activation.h"
+#include "platform/registry/activation.h"
 #include "platform/com/enumerator.h"
 #include "platform/ui/uiservices.h"
 #include "tests/support/testsupport.h"

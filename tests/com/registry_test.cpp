@@ -1,4 +1,4 @@
-#include "platform/com/activation.h"
+#include "platform/registry/activation.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>

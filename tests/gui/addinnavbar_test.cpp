@@ -1,6 +1,6 @@
 // The navigation bar as a host meets it: created by name from the built libtavro.so.
 
-#include "platform/com/activation.h"
+#include "platform/registry/activation.h"
 #include "tests/gui/guitest.h"
 #include "tests/support/testsupport.h"
 

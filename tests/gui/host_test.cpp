@@ -2,7 +2,7 @@
 // name from the registry, its catalogue turned into the Wizards menu, and each entry launched.
 
 #include "app/host/hostwindow.h"
-#include "platform/com/activation.h"
+#include "platform/registry/activation.h"
 #include "tests/gui/guitest.h"
 #include "tests/support/testsupport.h"
 

@@ -4,7 +4,7 @@
 #include "entry/wizarddialogs.h"
 #include "host/folderproject.h"
 #include "images/formimages.h"
-#include "platform/qt/dialogprovider.h"
+#include "dialogs/dialogprovider.h"
 #include "platform/ui/scriptedui.h"
 #include "tests/gui/guitest.h"
 #include "tests/support/testsupport.h"

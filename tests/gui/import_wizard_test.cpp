@@ -10,7 +10,7 @@
 #include "platform/html/document.h"
 #include "platform/ui/scriptedui.h"
 #include "tests/support/testsupport.h"
-#include "util/clstringex.h"
+#include "platform/ui/clstringex.h"
 
 #include "htmlimport/frmhtmlimport.h"
 #include "navbar/navbar.h"

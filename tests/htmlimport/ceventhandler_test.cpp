@@ -1,7 +1,7 @@
 // cEventHandler: a click on an element calls a method of another object by name.
 
 #include "addin/classes.h"
-#include "htmlimport/ceventhandler.h"
+#include "conversion/ceventhandler.h"
 #include "platform/html/document.h"
 
 #include <gtest/gtest.h>

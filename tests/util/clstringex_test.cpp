@@ -1,5 +1,5 @@
 #include "platform/ui/scriptedui.h"
-#include "util/clstringex.h"
+#include "platform/ui/clstringex.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // library side of it: the four exports' logic over a list of public classes.
 
 #include "platform/com/dispatch.h"
-#include "platform/com/registry.h"
+#include "platform/registry/registry.h"
 
 #include <cstdint>
 #include <functional>

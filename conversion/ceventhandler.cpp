@@ -1,4 +1,4 @@
-#include "htmlimport/ceventhandler.h"
+#include "conversion/ceventhandler.h"
 
 namespace tavro {
 

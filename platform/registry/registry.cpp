@@ -1,4 +1,4 @@
-#include "platform/com/registry.h"
+#include "platform/registry/registry.h"
 
 #include "platform/com/comerror.h"
 #include "platform/fs/filesystem.h"

@@ -1,4 +1,4 @@
-#include "platform/qt/dialogprovider.h"
+#include "dialogs/dialogprovider.h"
 
 #include "export/frmwmlexport.h"
 #include "host/hostproject.h"

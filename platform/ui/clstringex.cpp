@@ -1,4 +1,4 @@
-#include "util/clstringex.h"
+#include "platform/ui/clstringex.h"
 
 #include "platform/ui/uiservices.h"
 

@@ -1,4 +1,4 @@
-#include "platform/com/activation.h"
+#include "platform/registry/activation.h"
 
 #include "util/text.h"
 
