@@ -26,9 +26,9 @@ protected:
     engine.loadExportStylesheet(bytesOf(test::tinyStylesheet()));
   }
   std::string html(const std::string& name) {
-    std::string out;
-    EXPECT_TRUE(engine.Transform(name, out)) << name;
-    return out;
+    std::string page;
+    EXPECT_TRUE(engine.Transform(name, page)) << name;
+    return page;
   }
   // Expects exactly one message, an exclamation with OK, and returns its title.
   std::string onlyWarningTitle() {
