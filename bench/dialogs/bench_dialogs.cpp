@@ -6,7 +6,7 @@
 
 #include "bench/benchsupport.h"
 #include "images/formimages.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 
 #include <benchmark/benchmark.h>
 

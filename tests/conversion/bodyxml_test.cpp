@@ -5,7 +5,7 @@
 #include "platform/html/browser.h"
 #include "conversion/importengine.h"
 #include "htmlimport/browsertaming.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>

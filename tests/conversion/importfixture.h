@@ -7,7 +7,7 @@
 #include "htmlimport/browsertaming.h"
 #include "htmlimport/modhtmlimport.h"
 #include "platform/html/browser.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>

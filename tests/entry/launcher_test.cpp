@@ -1,7 +1,7 @@
 #include "entry/wizard.h"
 #include "entry/wizarddialogs.h"
 #include "host/folderproject.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "export/exportengine.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 #include "tests/export/exporttestsupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "export/exportengine.h"
 #include "export/exportlist.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 #include "tests/export/exporttestsupport.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "export/frmwmlexport.h"
 #include "host/folderproject.h"
 #include "dialogs/dialogprovider.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 #include "tests/gui/guitest.h"
 #include "tests/support/testsupport.h"
 

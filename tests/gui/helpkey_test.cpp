@@ -1,7 +1,7 @@
 // F1 in a window opens the application's help file.
 
 #include "platform/qt/helpkey.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 #include "tests/gui/guitest.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "htmlimport/browsertaming.h"
 #include "platform/html/browser.h"
 #include "platform/html/document.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
 #include "platform/ui/clstringex.h"
 

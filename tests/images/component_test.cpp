@@ -5,7 +5,7 @@
 #include "images/imagedialogmodel.h"
 #include "images/imageerrormsgs.h"
 #include "images/imagingcomponent.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 #include "tests/images/picturefiles.h"
 #include "tests/support/testsupport.h"
 

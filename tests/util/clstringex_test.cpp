@@ -1,4 +1,4 @@
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 #include "platform/ui/clstringex.h"
 
 #include <gtest/gtest.h>

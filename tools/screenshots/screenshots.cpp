@@ -10,7 +10,7 @@
 #include "export/frmwmlexport.h"
 #include "host/folderproject.h"
 #include "images/formimages.h"
-#include "platform/ui/scriptedui.h"
+#include "tests/support/scriptedui.h"
 
 #include <QApplication>
 #include <QComboBox>
