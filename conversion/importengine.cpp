@@ -190,6 +190,7 @@ StepResult ImportEngine::ConvertSource() {
     return StepResult::Closed;
 
   m_xmlDoc = std::move(tidied);
+  m_pageIds = m_deckIds;
   ClassifyResult(m_xmlDoc);
   ShowAnalysisPage();
   return StepResult::Done;
@@ -223,7 +224,7 @@ bool ImportEngine::TransformDocument(std::optional<xml::XmlDocument> wml, std::s
   }
   // What the rules leave that WML 1.1 does not allow is mended before anyone sees the deck, so
   // that the analysis, the preview and the written deck are the same valid deck.
-  decks::makeValid(*result);
+  decks::makeValid(*result, &m_deckIds);
   strWml = decks::deckText(*result);
   if (tidied)
     *tidied = std::move(*result);

@@ -12,6 +12,7 @@
 #include "platform/xml/xsltemplate.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -89,6 +90,12 @@ public:
   bool ValidateTargetFile(const std::string& fileName);
   /// Writes the fine-tuned result as targetPath and adds it to the project as documentName.
   bool ImportIntoProject(const std::string& targetPath, const std::string& documentName, bool overwrite);
+  /// The deck ImportIntoProject would write into deckFolder, without the images option and
+  /// without writing anything: into deck (its text in m_strWml, its ids in deckIds). False when
+  /// the conversion failed, which the user has been told.
+  bool PrepareDeck(const std::string& deckFolder, xml::XmlDocument& deck);
+  /// Each id the last deck's page had, mapped to the id the deck writes.
+  const std::map<std::string, std::string>& deckIds() const { return m_deckIds; }
 
   /// True once a fatal error told the user the wizard must close.
   bool closeRequested() const { return m_bClose; }
@@ -147,6 +154,8 @@ private:
   void showLogPage(const std::shared_ptr<html::Element>& container);
   std::shared_ptr<html::Element> logHead(const std::string& text);
   void fail();
+  /// Reads the fine-tuned preview back into m_xmlDoc, picture references as local paths.
+  bool readFineTuned();
   /// deckFolder, else the project's folder, else the folder of the page being converted.
   std::string pictureBase() const;
   /// Points every picture that is a local file at it by a URL relative to folder.
@@ -159,6 +168,8 @@ private:
   com::ObjectPtr m_evtHandler;
   com::ObjectPtr m_evtTarget;
   bool m_bClose = false;
+  std::map<std::string, std::string> m_deckIds;
+  std::map<std::string, std::string> m_pageIds; // the page's ids as the analysis deck wrote them
   std::string m_pageFolder;
   std::weak_ptr<html::Document> m_previewDocument;
   std::uint64_t m_previewVersion = 0;

@@ -29,24 +29,6 @@ std::string sizeMessage(std::uintmax_t size) {
 
 // A folder of our own for the converted pictures until the document is known to convert:
 // a failed import must leave the project as it was.
-class StagingFolder {
-public:
-  StagingFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavro-import-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-      fs::throwErrno(errno, "create a temporary folder in", std::filesystem::temp_directory_path().string());
-    m_path = pattern;
-  }
-  ~StagingFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
-  }
-  std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-  std::filesystem::path m_path;
-};
-
 struct PlannedPicture {
   std::string staged; // the converted WBMP waiting in the staging folder
   std::string target; // its place in the project's images folder
@@ -82,11 +64,7 @@ bool ImportEngine::ValidateTargetFile(const std::string& fileName) {
   return ImportIntoProject(path, name, true);
 }
 
-bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::string& documentName,
-                                     bool overwrite) {
-  ui::BusyPointer busy;
-  pictureWarnings.clear();
-
+bool ImportEngine::readFineTuned() {
   // The result of the fine-tuning, as XML.
   const bool filtered = lstRemovedElements.ListCount() > 0;
   if (filtered)
@@ -99,15 +77,41 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
     return false;
   m_xmlDoc = std::move(*doc);
   m_xmlTools.ConvertReferences(m_xmlDoc, 0);
+  return true;
+}
+
+bool ImportEngine::PrepareDeck(const std::string& deckFolder, xml::XmlDocument& deck) {
+  ui::BusyPointer busy;
+  if (!readFineTuned())
+    return false;
+  referencePicturesFrom(m_xmlDoc, deckFolder);
+  if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true), m_strWml, &deck))
+    return false;
+  // The preview carries the ids the first pass wrote; the page's own ids map through both.
+  std::map<std::string, std::string> ids;
+  for (const auto& [page, first] : m_pageIds) {
+    auto second = m_deckIds.find(first);
+    ids[page] = second == m_deckIds.end() ? first : second->second;
+  }
+  m_deckIds = std::move(ids);
+  return true;
+}
+
+bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::string& documentName,
+                                     bool overwrite) {
+  ui::BusyPointer busy;
+  pictureWarnings.clear();
+  if (!readFineTuned())
+    return false;
 
   // Pictures: each becomes a real WBMP named after its source's base name, referenced
   // relative to the document. They are converted into a staging folder first and only copied
   // into the project once the document itself has converted.
-  std::unique_ptr<StagingFolder> staging;
+  std::unique_ptr<fs::TemporaryFolder> staging;
   std::map<std::string, PlannedPicture> planned;   // by target name
   std::map<std::string, std::string> sourceOf;     // target name -> source path
   if (imagesOption) {
-    staging = std::make_unique<StagingFolder>();
+    staging = std::make_unique<fs::TemporaryFolder>("tavro-import");
     const std::string imagesFolder = m_project.ProjectFolder() + "/images";
     for (xmlNodePtr img : m_xmlDoc.selectNodes("//img")) {
       if (!xmlHasProp(img, BAD_CAST "src"))

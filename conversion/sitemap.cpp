@@ -1,5 +1,6 @@
 #include "conversion/sitemap.h"
 
+#include "util/fileurl.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -24,20 +25,6 @@ bool isPageFile(const stdfs::path& file) {
 bool inside(const stdfs::path& path, const stdfs::path& folder) {
   const std::string relative = path.lexically_relative(folder).generic_string();
   return !relative.empty() && relative != "." && relative.rfind("..", 0) != 0;
-}
-
-std::string percentDecoded(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && util::hexDigitValue(text[i + 1]) >= 0 &&
-        util::hexDigitValue(text[i + 2]) >= 0) {
-      out += char(util::hexDigitValue(text[i + 1]) * 16 + util::hexDigitValue(text[i + 2]));
-      i += 2;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
 }
 
 // Whether a reference names a scheme ("http:", "mailto:") and so leaves the site's files.
@@ -168,7 +155,8 @@ void SiteMap::rewriteLinks(xmlNodePtr deck, const SitePage& page,
     const auto hash = href.find('#');
     const auto question = href.substr(0, hash).find('?');
     const std::string path = href.substr(0, std::min(question, hash));
-    const SitePage* target = find(page.file.parent_path() / percentDecoded(path));
+    const std::optional<std::string> decoded = util::percentDecode(path);
+    const SitePage* target = decoded ? find(page.file.parent_path() / *decoded) : nullptr;
     if (!target)
       continue;
     std::string rewritten = target->name + ".wml";

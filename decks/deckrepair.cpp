@@ -161,6 +161,9 @@ public:
     dropUnusedNamespaces(root);
   }
 
+  /// Each id the deck had, mapped to the id its first element has now.
+  const std::map<std::string, std::string>& renamedIds() const { return m_renamedIds; }
+
 private:
   xmlNodePtr newElement(const char* name) { return checked(xmlNewDocNode(m_doc, nullptr, X(name), nullptr)); }
   xmlNodePtr newBreak() { return checked(xmlNewDocPI(m_doc, X(breakTarget), nullptr)); }
@@ -631,7 +634,7 @@ private:
   // had the id they name.
   void uniqueIds(xmlNodePtr root) {
     std::set<std::string> used;
-    std::map<std::string, std::string> renamed;
+    std::map<std::string, std::string>& renamed = m_renamedIds;
     walk(root, [&](xmlNodePtr n) {
       if (n->type == XML_ELEMENT_NODE) {
         if (xmlAttrPtr a = xmlHasProp(n, X("id")); a && !a->ns) {
@@ -685,6 +688,7 @@ private:
   }
 
   xmlDocPtr m_doc;
+  std::map<std::string, std::string> m_renamedIds;
   std::set<xmlNodePtr> m_emptied;
 };
 
@@ -727,10 +731,13 @@ void escapeDollars(xmlNodePtr root, bool escape) {
 
 } // namespace
 
-void makeValid(xml::XmlDocument& deck) {
+void makeValid(xml::XmlDocument& deck, std::map<std::string, std::string>* ids) {
   if (deck.empty())
     return;
-  Repair(deck.get()).run(deck.documentElement());
+  Repair repair(deck.get());
+  repair.run(deck.documentElement());
+  if (ids)
+    *ids = repair.renamedIds();
 }
 
 std::string deckText(xml::XmlDocument& deck) {

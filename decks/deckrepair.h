@@ -26,6 +26,7 @@
 
 #include "platform/xml/xmldocument.h"
 
+#include <map>
 #include <string>
 
 namespace tavro::decks {
@@ -33,8 +34,9 @@ namespace tavro::decks {
 /// The target of the processing instruction that marks a block boundary.
 inline constexpr const char* breakTarget = "break";
 
-/// Mends the deck in place as described above. The deck is a wml element holding cards.
-void makeValid(xml::XmlDocument& deck);
+/// Mends the deck in place as described above. The deck is a wml element holding cards. With
+/// ids, each id the deck had is mapped to the id it has now (the first element of that id's).
+void makeValid(xml::XmlDocument& deck, std::map<std::string, std::string>* ids = nullptr);
 
 /// The deck as text: an XML declaration, then the deck indented, with every "$" of text and
 /// attribute values written "$$", since a lone "$" starts a variable reference in WML.

@@ -35,6 +35,23 @@ std::string relativeReference(std::string_view path, std::string_view folder) {
   return percentEncode(relative.generic_string(), "/-._~!$&'()*+,;=@");
 }
 
+std::optional<std::string> percentDecode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 && hexDigitValue(text[i + 2]) >= 0) {
+      const char c = char(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
+      if (c == '\0')
+        return std::nullopt;
+      out += c;
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 std::optional<std::string> fileUrlToPath(std::string_view url) {
   url = trim(url);
   if (url.size() < 5 || !equalsNoCase(url.substr(0, 5), "file:"))
@@ -49,19 +66,10 @@ std::optional<std::string> fileUrlToPath(std::string_view url) {
     rest = slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash);
   }
   rest = rest.substr(0, rest.find_first_of("?#"));
-  std::string out;
-  out.reserve(rest.size());
-  for (std::size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == '%' && i + 2 < rest.size() && hexDigitValue(rest[i + 1]) >= 0 && hexDigitValue(rest[i + 2]) >= 0) {
-      const char c = char(hexDigitValue(rest[i + 1]) * 16 + hexDigitValue(rest[i + 2]));
-      if (c == '\0')
-        return std::nullopt;
-      out += c;
-      i += 2;
-    } else {
-      out += rest[i];
-    }
-  }
+  std::optional<std::string> decoded = percentDecode(rest);
+  if (!decoded)
+    return std::nullopt;
+  const std::string& out = *decoded;
   if (out.empty() || out[0] != '/')
     return std::nullopt;
   return out;

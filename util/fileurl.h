@@ -12,6 +12,10 @@ namespace tavro::util {
 /// `keep`; with keepEscapes, a "%" followed by two hexadecimal digits stays as it is.
 std::string percentEncode(std::string_view text, std::string_view keep, bool keepEscapes = false);
 
+/// Text with each "%" and two hexadecimal digits read as the byte they name; nothing when one
+/// names a NUL.
+std::optional<std::string> percentDecode(std::string_view text);
+
 /// A file: URL for an absolute local path. Every character outside the unreserved set and
 /// the path's own punctuation is percent-encoded, "?", "#" and "%" included, so that a folder
 /// named "site#1" stays part of the path ("/a b#1/x.html" -> "file:///a%20b%231/x.html").

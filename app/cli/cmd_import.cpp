@@ -1,4 +1,5 @@
 // tavro import PAGE.html --project DIR ...: the whole import wizard's road without a window.
+// tavro import FOLDER | PAGE... --project DIR: a whole site, each page a deck of the project.
 
 #include "app/cli/command.h"
 #include "app/cli/pagesession.h"
@@ -6,14 +7,17 @@
 #include "host/folderproject.h"
 #include "platform/fs/filesystem.h"
 #include "platform/ui/consoleui.h"
+#include "util/parallel.h"
 #include "util/text.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace tavro::cli {
 namespace {
 
 struct ImportOptions {
+  std::vector<std::string> pages;
   std::string page;
   std::string project;
   std::string name;
@@ -23,6 +27,8 @@ struct ImportOptions {
   bool overwrite = false;
   int threshold = 128;
   std::string dither = "none";
+  bool keepLinks = false;
+  int jobs = util::defaultJobs();
 };
 
 int ditherMode(const std::string& name) {
@@ -34,8 +40,58 @@ int ditherMode(const std::string& name) {
   throw UserError("unknown dither '" + name + "' (none, random, matrix-display, matrix-printing, floyd)");
 }
 
-int runImport(const ImportOptions& o) {
+// Many pages, or every page below a folder: one deck each, the links between them kept.
+int runSiteImport(const ImportOptions& o, int dither) {
+  if (!o.name.empty() || !o.frame.empty() || !o.strip.empty())
+    throw UserError("--name, --frame and --strip take a single page");
+  auto project = host::FolderProject::open(o.project, host::FolderProject::defaultApplicationPath());
+  std::unique_ptr<conversion::SiteMap> site;
+  try {
+    if (o.pages.size() == 1)
+      site = std::make_unique<conversion::SiteMap>(conversion::SiteMap::ofFolder(o.pages[0]));
+    else
+      site = std::make_unique<conversion::SiteMap>(
+          conversion::SiteMap::ofPages(std::vector<std::filesystem::path>(o.pages.begin(), o.pages.end())));
+  } catch (const std::runtime_error& e) {
+    throw UserError(e.what());
+  }
+  if (site->pages().empty())
+    throw UserError("no .htm or .html pages below '" + o.pages[0] + "'");
+
+  ui::ScopedConsoleUi console(o.overwrite ? ui::vbYes : ui::vbNo);
+  conversion::SiteImportOptions options;
+  options.overwrite = o.overwrite;
+  options.keepLinks = o.keepLinks;
+  options.images = o.images;
+  options.threshold = o.threshold;
+  options.dither = dither;
+  options.jobs = o.jobs;
+  if (stderrIsTerminal()) {
+    options.progress = [](std::size_t done, std::size_t total, const conversion::SitePage& page) {
+      std::fprintf(stderr, "[%zu/%zu] %s\n", done, total, page.relative.c_str());
+    };
+  }
+  const auto open = [](const std::string& path, host::HostProjectRef into) {
+    return std::make_unique<PageSession>(path, std::move(into));
+  };
+  conversion::SiteImportResult result = conversion::importSite(*site, host::HostProjectRef(project), open, options);
+  for (const auto& name : result.imported)
+    std::printf("%s\n", fs::joinPath(project->ProjectFolder(), name + ".wml").c_str());
+  for (const auto& warning : result.warnings)
+    std::fprintf(stderr, "tavro: %s\n", warning.c_str());
+  for (const auto& failure : result.failed)
+    std::fprintf(stderr, "tavro: %s: %s\n", failure.page.c_str(), failure.why.c_str());
+  std::fprintf(stderr, "%zu pages imported, %zu failed, %zu pictures converted\n", result.imported.size(),
+               result.failed.size(), result.pictures);
+  return result.failed.empty() ? exitOk : exitFailure;
+}
+
+int runImport(ImportOptions o) {
   const int dither = ditherMode(o.dither);
+  std::error_code ec;
+  if (o.pages.size() > 1 || std::filesystem::is_directory(o.pages[0], ec))
+    return runSiteImport(o, dither);
+  o.page = o.pages[0];
   auto project = host::FolderProject::open(o.project, host::FolderProject::defaultApplicationPath());
 
   // Questions are answered as the options say; every message goes to standard error.
@@ -85,7 +141,8 @@ int runImport(const ImportOptions& o) {
 Registrar import(60, [](CLI::App& app, int* exitCode) {
   auto o = std::make_shared<ImportOptions>();
   auto* cmd = app.add_subcommand("import", "Import an HTML page into a project as a WML deck, as the wizard does");
-  cmd->add_option("PAGE", o->page, "the page, a .htm or .html file")->required();
+  cmd->add_option("PAGE", o->pages, "the page (a .htm or .html file); several pages, or a folder, import a site")
+      ->required();
   cmd->add_option("--project", o->project, "the project folder")->required();
   cmd->add_option("--name", o->name, "the document's name (default: the page's base name)");
   cmd->add_option("--frame", o->frame, "import this frame (its src) of a frameset page");
@@ -95,6 +152,8 @@ Registrar import(60, [](CLI::App& app, int* exitCode) {
   cmd->add_option("--threshold", o->threshold, "grey level from which pictures turn white (0-255)")
       ->check(CLI::Range(0, 255));
   cmd->add_option("--dither", o->dither, "none, random, matrix-display, matrix-printing or floyd");
+  cmd->add_flag("--keep-links", o->keepLinks, "a site: leave every link as the page wrote it");
+  addJobsOption(cmd, o->jobs, "pages converted");
   cmd->callback([o, exitCode] { *exitCode = runImport(*o); });
 });
 

@@ -40,7 +40,21 @@ PageSession::PageSession(const std::string& page, const std::string& frame, host
   load(conversion::frameAddress(m_address, frame));
 }
 
+PageSession::PageSession(const std::string& page, host::HostProjectRef project)
+    : m_taming(std::make_unique<Taming>(m_browser)),
+      m_engine(std::make_unique<conversion::ImportEngine>(m_browser, std::move(project))) {
+  m_engine->LoadConversionResources();
+  load(page);
+}
+
 PageSession::~PageSession() = default;
+
+std::vector<std::string> PageSession::frames() const {
+  std::vector<std::string> sources;
+  for (const auto& f : m_browser.Document()->getElementsByTagName("FRAME"))
+    sources.push_back(f->attribute("src"));
+  return sources;
+}
 
 void PageSession::load(const std::string& path) {
   if (!fs::fileExists(path))

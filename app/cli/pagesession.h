@@ -3,6 +3,7 @@
 // converted by the import engine. Shared by `tavro convert` and `tavro import`.
 
 #include "conversion/importengine.h"
+#include "conversion/siteimport.h"
 #include "platform/html/browser.h"
 
 #include <memory>
@@ -10,15 +11,18 @@
 
 namespace tavro::cli {
 
-class PageSession {
+class PageSession : public conversion::OpenedPage {
 public:
   /// Opens page (a .htm or .html file), or the frame whose source is frame when the page is a
   /// frameset. Raises UserError with a one-line message when the page cannot be opened, or is
   /// a frameset and no frame (or an unknown one) was named: the message lists its frames.
   PageSession(const std::string& page, const std::string& frame, host::HostProjectRef project = {});
-  ~PageSession();
+  /// Opens page as it is, a frameset too (frames() then lists its frames).
+  PageSession(const std::string& page, host::HostProjectRef project);
+  ~PageSession() override;
 
-  conversion::ImportEngine& engine() { return *m_engine; }
+  conversion::ImportEngine& engine() override { return *m_engine; }
+  std::vector<std::string> frames() const override;
   const std::string& address() const { return m_address; }
 
   /// Converts the page; raises UserError when it cannot be converted.

@@ -312,6 +312,19 @@ void writeFileAtomic(std::string_view path, std::string_view bytes, bool overwri
   syncFolder(folder);
 }
 
+TemporaryFolder::TemporaryFolder(std::string_view prefix) {
+  const std::string base = stdfs::temp_directory_path().string();
+  std::string pattern = joinPath(base, std::string(prefix) + "-XXXXXX");
+  if (!::mkdtemp(pattern.data()))
+    throwErrno(errno, "create a temporary folder in", base);
+  m_path = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+  std::error_code ec;
+  stdfs::remove_all(m_path, ec);
+}
+
 void copyFile(std::string_view source, std::string_view target, bool overwrite) {
   std::string bytes = readFile(source);
   writeFileAtomic(target, bytes, overwrite);

@@ -49,6 +49,21 @@ std::string readFile(std::string_view path, std::uintmax_t maxBytes = std::uintm
 /// gets the usual permissions (0666 less the umask); a replaced file keeps its mode.
 void writeFileAtomic(std::string_view path, std::string_view bytes, bool overwrite = true);
 
+/// A folder of its own under the system's temporary folder, removed with everything in it
+/// when the object goes. Raises the cause's error when it cannot be made.
+class TemporaryFolder {
+public:
+  explicit TemporaryFolder(std::string_view prefix);
+  ~TemporaryFolder();
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+  const std::string& path() const { return m_path; }
+  std::string file(std::string_view name) const { return joinPath(m_path, name); }
+
+private:
+  std::string m_path;
+};
+
 /// Raises the error that errno value err means for an operation on path.
 [[noreturn]] void throwErrno(int err, std::string_view action, std::string_view path);
 

@@ -1,0 +1,222 @@
+#include "conversion/siteimport.h"
+
+#include "decks/deckrepair.h"
+#include "images/wbmpconversion.h"
+#include "platform/com/comerror.h"
+#include "platform/fs/filesystem.h"
+#include "platform/xml/xmldocument.h"
+#include "util/fileurl.h"
+#include "util/parallel.h"
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+
+namespace tavro::conversion {
+
+namespace stdfs = std::filesystem;
+
+namespace {
+
+struct ConvertedPage {
+  std::optional<xml::XmlDocument> deck; // nothing when the page failed
+  std::map<std::string, std::string> ids;
+  std::string why;
+};
+
+// The deck of a frameset: a line and a link for each of its frames.
+xml::XmlDocument framesetDeck(const std::vector<std::string>& frames) {
+  std::string card = "<wml><card><p>";
+  for (std::size_t i = 0; i < frames.size(); ++i)
+    card += std::string(i ? "<br/>" : "") + "<a/>";
+  xml::XmlDocument deck;
+  deck.loadXML(card + "</p></card></wml>");
+  std::size_t i = 0;
+  for (xmlNodePtr link : deck.selectNodes("//a")) {
+    xmlSetProp(link, BAD_CAST "href", BAD_CAST frames[i].c_str());
+    xmlNodeAddContent(link, BAD_CAST frames[i].c_str());
+    ++i;
+  }
+  decks::makeValid(deck);
+  return deck;
+}
+
+ConvertedPage convertPage(const SitePage& page, const host::HostProjectRef& project, const PageOpener& open) {
+  ConvertedPage converted;
+  try {
+    std::unique_ptr<OpenedPage> opened = open(page.file.string(), project);
+    if (auto frames = opened->frames(); !frames.empty()) {
+      converted.deck = framesetDeck(frames);
+      return converted;
+    }
+    ImportEngine& engine = opened->engine();
+    xml::XmlDocument deck;
+    if (engine.ConvertSource() != StepResult::Done)
+      converted.why = "it could not be turned into XML, so it cannot be converted";
+    else if (engine.BuildPreview() != StepResult::Done)
+      converted.why = "its preview could not be built";
+    else if (!engine.PrepareDeck(project.ProjectFolder(), deck))
+      converted.why = "the conversion failed in its final stage";
+    else {
+      converted.deck = std::move(deck);
+      converted.ids = engine.deckIds();
+    }
+  } catch (const std::exception& e) {
+    converted.why = e.what();
+  }
+  return converted;
+}
+
+// The pictures the decks show that lie on this machine, each named once in images/: its base
+// name, numbered where two pictures share one, in the order of their paths.
+std::map<std::string, std::string> namePictures(const std::vector<ConvertedPage>& pages, const std::string& folder) {
+  std::set<std::string> sources;
+  for (const auto& page : pages) {
+    if (!page.deck)
+      continue;
+    for (xmlNodePtr img : page.deck->selectNodes("//img")) {
+      const std::string src = xml::attribute(img, "src");
+      std::optional<std::string> path = util::percentDecode(src);
+      if (src.empty() || src.find(':') != std::string::npos || !path)
+        continue;
+      const std::string file = (stdfs::path(folder) / *path).lexically_normal().string();
+      std::error_code ec;
+      if (stdfs::is_regular_file(file, ec))
+        sources.insert(file);
+    }
+  }
+  std::map<std::string, std::string> names;
+  std::set<std::string> taken;
+  for (const auto& source : sources) {
+    const std::string base = fs::getBaseName(source);
+    std::string name = base + ".wbmp";
+    for (int n = 2; taken.count(name); ++n)
+      name = base + "-" + std::to_string(n) + ".wbmp";
+    taken.insert(name);
+    names[source] = name;
+  }
+  return names;
+}
+
+} // namespace
+
+SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, const PageOpener& open,
+                            const SiteImportOptions& options) {
+  SiteImportResult result;
+  const auto& pages = site.pages();
+  const std::string folder = project.ProjectFolder();
+
+  // Every page converted, on as many threads as asked; nothing written yet.
+  std::vector<ConvertedPage> converted(pages.size());
+  std::mutex progressLock;
+  std::size_t done = 0;
+  util::forEachParallel(pages.size(), options.jobs, [&](std::size_t i, std::size_t) {
+    converted[i] = convertPage(pages[i], project, open);
+    if (options.progress) {
+      std::lock_guard lock(progressLock);
+      options.progress(++done, pages.size(), pages[i]);
+    }
+  });
+
+  // Names the project holds already are refused unless the decks may be replaced.
+  std::set<std::string> held;
+  for (const auto& document : project.Documents().all())
+    held.insert(document.Name());
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    if (!converted[i].deck || options.overwrite)
+      continue;
+    const std::string& name = pages[i].name;
+    if (held.count(name))
+      converted[i].why = "the document " + name + " already belongs to the project " + project.ProjectName();
+    else if (fs::fileExists(fs::joinPath(folder, name + ".wml")))
+      converted[i].why = "the file " + fs::joinPath(folder, name + ".wml") + " already exists";
+    if (!converted[i].why.empty())
+      converted[i].deck.reset();
+  }
+
+  if (!options.keepLinks) {
+    std::map<std::string, std::map<std::string, std::string>> ids;
+    for (std::size_t i = 0; i < pages.size(); ++i)
+      if (converted[i].deck)
+        ids[pages[i].name] = converted[i].ids;
+    for (std::size_t i = 0; i < pages.size(); ++i)
+      if (converted[i].deck)
+        site.rewriteLinks(converted[i].deck->documentElement(), pages[i], ids);
+  }
+
+  // Each picture converted once, into a staging folder first; the decks then point at it.
+  std::unique_ptr<fs::TemporaryFolder> staging;
+  std::map<std::string, std::string> pictures;
+  if (options.images) {
+    pictures = namePictures(converted, folder);
+    staging = std::make_unique<fs::TemporaryFolder>("tavro-site");
+    std::vector<std::pair<std::string, std::string>> list(pictures.begin(), pictures.end());
+    std::vector<std::string> failures(list.size());
+    util::forEachParallel(list.size(), options.jobs, [&](std::size_t i, std::size_t) {
+      auto r = images::convertToWbmpFile(list[i].first, staging->file(list[i].second), options.threshold,
+                                         options.dither);
+      if (!r.ok)
+        failures[i] = r.message;
+    });
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      if (!failures[i].empty()) {
+        result.warnings.push_back("The picture " + list[i].first + " was not put into the images folder: " +
+                                  failures[i]);
+        pictures.erase(list[i].first);
+      }
+    }
+    for (auto& page : converted) {
+      if (!page.deck)
+        continue;
+      for (xmlNodePtr img : page.deck->selectNodes("//img")) {
+        std::optional<std::string> path = util::percentDecode(xml::attribute(img, "src"));
+        if (!path)
+          continue;
+        auto it = pictures.find((stdfs::path(folder) / *path).lexically_normal().string());
+        if (it != pictures.end())
+          xmlSetProp(img, BAD_CAST "src", BAD_CAST("images/" + util::percentEncode(it->second, "-._~")).c_str());
+      }
+    }
+  }
+
+  // The writes, one after the other: the pictures, then each deck and its place in the project.
+  try {
+    if (!pictures.empty()) {
+      const std::string imagesFolder = fs::joinPath(folder, "images");
+      if (!fs::folderExists(imagesFolder))
+        fs::createFolder(imagesFolder);
+      for (const auto& [source, name] : pictures)
+        fs::copyFile(staging->file(name), fs::joinPath(imagesFolder, name), true);
+      result.pictures = pictures.size();
+    }
+  } catch (const com::ComError& e) {
+    // Without the pictures no deck that shows them can be written as it stands.
+    for (std::size_t i = 0; i < pages.size(); ++i)
+      if (converted[i].deck)
+        result.failed.push_back({pages[i].relative, e.what()});
+    return result;
+  }
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    if (!converted[i].deck) {
+      result.failed.push_back({pages[i].relative, converted[i].why});
+      continue;
+    }
+    const std::string file = fs::joinPath(folder, pages[i].name + ".wml");
+    try {
+      fs::writeFileAtomic(file, decks::deckText(*converted[i].deck), options.overwrite);
+      if (!project.AddDocument(pages[i].name)) {
+        std::error_code ec;
+        stdfs::remove(file, ec);
+        throw com::ComError(com::errPathFileAccess, "the project did not take the document " + pages[i].name);
+      }
+      result.imported.push_back(pages[i].name);
+    } catch (const com::ComError& e) {
+      result.failed.push_back({pages[i].relative, e.what()});
+    }
+  }
+  return result;
+}
+
+} // namespace tavro::conversion

@@ -1,0 +1,61 @@
+#pragma once
+// Importing a whole site into a project: every page through the one-page road (the same
+// conversion, the same checks, the same atomic writes), the links between the imported pages
+// pointed at their decks, and each picture converted once for every deck that shows it.
+//
+// The pages are converted first, on several threads when asked; nothing is written until
+// every page has been tried. Then, one after the other: the links are rewritten, the pictures
+// converted and copied into images/, and each deck written and added to the project. A page
+// that fails (it cannot be opened or converted, or its name is taken) leaves no deck behind
+// and does not stop the others.
+
+#include "conversion/importengine.h"
+#include "conversion/sitemap.h"
+#include "host/hostproject.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tavro::conversion {
+
+/// A page opened for the road: in a browser of its own, tamed as the wizard tames it.
+class OpenedPage {
+public:
+  virtual ~OpenedPage() = default;
+  virtual ImportEngine& engine() = 0;
+  /// The sources of the page's frames, as written; empty for a page that is not a frameset.
+  virtual std::vector<std::string> frames() const = 0;
+};
+
+/// Opens the page at path for the project; raises an exception whose text says in one line
+/// why it cannot.
+using PageOpener = std::function<std::unique_ptr<OpenedPage>(const std::string& path, host::HostProjectRef project)>;
+
+struct SiteImportOptions {
+  bool overwrite = false; ///< replace decks of the same names
+  bool keepLinks = false; ///< leave every link as the page wrote it
+  bool images = false;    ///< convert the pictures into images/
+  int threshold = 128;
+  int dither = 0;
+  int jobs = 1;
+  /// Called as each page has been converted: pages done, pages in all, the page.
+  std::function<void(std::size_t, std::size_t, const SitePage&)> progress;
+};
+
+struct SiteImportResult {
+  struct Failure {
+    std::string page; ///< its path below the site's folder
+    std::string why;
+  };
+  std::vector<std::string> imported; ///< the documents written, in page order
+  std::vector<Failure> failed;
+  std::size_t pictures = 0;          ///< pictures converted into images/
+  std::vector<std::string> warnings; ///< pictures that could not be converted
+};
+
+SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, const PageOpener& open,
+                            const SiteImportOptions& options);
+
+} // namespace tavro::conversion

@@ -1,0 +1,116 @@
+// tavro import FOLDER and tavro import PAGE...: a whole site into a project, the links between
+// its pages pointed at their decks and each picture converted once.
+
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+using namespace tavro;
+using test::runTavro;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+class SiteImport : public ::testing::Test {
+protected:
+  void SetUp() override {
+    const auto picture = test::sourceDir() / "samples" / "pages" / "images" / "sunset.png";
+    write("index.html", "<h1>Harbour</h1><p>See <a href=\"guide/intro.html#setup\">setup</a>, "
+                        "<a href=\"guide/intro.html?lang=en#top\">intro</a>, <a href=\"news/2026.html\">news</a>, "
+                        "<a href=\"http://example.com/\">elsewhere</a> <img src=\"img/sun.png\" alt=\"sun\"></p>");
+    write("guide/intro.html", "<p id=\"setup\">Setup <a href=\"../index.html\">home</a> "
+                              "<img src=\"../img/sun.png\" alt=\"sun\"> <img src=\"pics/sun.png\" alt=\"other sun\"></p>"
+                              "<p id=\"2nd\">Second <a href=\"#2nd\">here</a> <a href=\"missing.html\">gone</a></p>");
+    write("news/2026.html", "<p>News <a href=\"../guide/intro.html#2nd\">second step</a></p>");
+    write("frames.html", "<html><frameset cols=\"50%,50%\"><frame src=\"index.html\"><frame src=\"news/2026.html\">"
+                         "</frameset></html>", false);
+    stdfs::create_directories(site / "img");
+    stdfs::create_directories(site / "guide" / "pics");
+    stdfs::copy_file(picture, site / "img" / "sun.png");
+    stdfs::copy_file(picture, site / "guide" / "pics" / "sun.png");
+    ASSERT_EQ(runTavro({"project", "new", dir.file("project"), "Site"}).exitCode, 0);
+  }
+  void write(const std::string& relative, const std::string& body, bool wrap = true) {
+    stdfs::create_directories((site / relative).parent_path());
+    test::writeFile(site / relative, wrap ? "<html><body>" + body + "</body></html>" : body);
+  }
+  std::string deck(const std::string& name) { return test::readFile(dir.path() / "project" / (name + ".wml")); }
+  static std::vector<std::string> hrefs(const std::string& deck) {
+    std::vector<std::string> found;
+    std::regex href("href=\"([^\"]*)\"");
+    for (auto it = std::sregex_iterator(deck.begin(), deck.end(), href); it != std::sregex_iterator(); ++it)
+      found.push_back((*it)[1]);
+    return found;
+  }
+
+  test::TempDir dir;
+  stdfs::path site = dir.path() / "site";
+};
+
+} // namespace
+
+TEST_F(SiteImport, EveryPageBecomesADeckThatLinksToTheOthers) {
+  auto r = runTavro({"import", site.string(), "--project", dir.file("project"), "--images", "-j", "2"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("4 pages imported, 0 failed, 2 pictures converted"), std::string::npos) << r.err;
+  auto list = runTavro({"project", "list", dir.file("project")});
+  EXPECT_EQ(list.out, "frames\twml\nguide-intro\twml\nindex\twml\nnews-2026\twml\n");
+
+  EXPECT_EQ(hrefs(deck("index")), (std::vector<std::string>{"guide-intro.wml#setup", "guide-intro.wml?lang=en#top",
+                                                            "news-2026.wml", "http://example.com/"}));
+  // The page's id "2nd" is written "id2nd", and links from this deck and from others follow it.
+  EXPECT_EQ(hrefs(deck("guide-intro")),
+            (std::vector<std::string>{"index.wml", "#id2nd", "missing.html"}));
+  EXPECT_EQ(hrefs(deck("news-2026")), std::vector<std::string>{"guide-intro.wml#id2nd"});
+  // The frameset links to the decks of its frames.
+  EXPECT_EQ(hrefs(deck("frames")), (std::vector<std::string>{"index.wml", "news-2026.wml"}));
+
+  // One picture file, shown by two decks, is converted once; another of the same base name
+  // gets a name of its own (names go in the order of the pictures' paths).
+  EXPECT_NE(deck("index").find("src=\"images/sun-2.wbmp\""), std::string::npos);
+  EXPECT_NE(deck("guide-intro").find("<img alt=\"sun\" src=\"images/sun-2.wbmp\"/>"), std::string::npos);
+  EXPECT_NE(deck("guide-intro").find("<img alt=\"other sun\" src=\"images/sun.wbmp\"/>"), std::string::npos);
+  EXPECT_EQ(std::distance(stdfs::directory_iterator(dir.path() / "project" / "images"), stdfs::directory_iterator()), 2);
+  for (const char* name : {"index", "guide-intro", "news-2026", "frames"})
+    EXPECT_EQ(test::wmlFault(deck(name)), "") << name;
+}
+
+TEST_F(SiteImport, TheSameSiteGivesTheSameDecksOnAnyNumberOfThreads) {
+  ASSERT_EQ(runTavro({"import", site.string(), "--project", dir.file("project"), "-j", "1"}).exitCode, 0);
+  std::map<std::string, std::string> first;
+  for (const char* name : {"index", "guide-intro", "news-2026", "frames"})
+    first[name] = deck(name);
+  auto again = runTavro({"import", site.string(), "--project", dir.file("project"), "-j", "3", "--overwrite"});
+  ASSERT_EQ(again.exitCode, 0) << again.err;
+  for (const auto& [name, text] : first)
+    EXPECT_EQ(deck(name), text) << name;
+  // --keep-links leaves the page's links as written.
+  ASSERT_EQ(runTavro({"import", site.string(), "--project", dir.file("project"), "--overwrite", "--keep-links"}).exitCode,
+            0);
+  EXPECT_EQ(hrefs(deck("news-2026")), std::vector<std::string>{"../guide/intro.html#2nd"});
+}
+
+TEST_F(SiteImport, AFailedPageLeavesNoDeckAndTheOthersGoOn) {
+  test::writeFile(dir.path() / "project" / "index.wml", "mine");
+  auto r = runTavro({"import", (site / "index.html").string(), (site / "news" / "2026.html").string(), "--project",
+                     dir.file("project")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("tavro: index.html: the file " + dir.file("project") + "/index.wml already exists"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("1 pages imported, 1 failed"), std::string::npos) << r.err;
+  EXPECT_EQ(deck("index"), "mine");
+  EXPECT_EQ(runTavro({"project", "list", dir.file("project")}).out, "news-2026\twml\n");
+
+  // Options of a single page, and folders without pages, are refused with a reason.
+  auto named = runTavro({"import", site.string(), "--project", dir.file("project"), "--name", "x"});
+  EXPECT_EQ(named.exitCode, 1);
+  EXPECT_NE(named.err.find("--name, --frame and --strip take a single page"), std::string::npos);
+  stdfs::create_directories(dir.path() / "empty");
+  auto empty = runTavro({"import", dir.file("empty"), "--project", dir.file("project")});
+  EXPECT_EQ(empty.exitCode, 1);
+  EXPECT_NE(empty.err.find("no .htm or .html pages below"), std::string::npos) << empty.err;
+}
