@@ -22,7 +22,7 @@ constexpr AttributeRule kCoreAttributes[] = {{"id", K::Id}, {"class", K::Text}};
 
 const ElementRule kRules[] = {
     {"wml", false, {"head", "template", "card"}, {kLang}},
-    {"card", false, {"onevent", "timer", "do", "p"},
+    {"card", false, {"onevent", "timer", "do", "p", "pre"},
      {{"title"}, {"newcontext", K::Boolean}, {"ordered", K::Boolean}, kLang, WML_CARD_EVENTS}},
     {"do", false, {WML_TASKS},
      {{"type", K::Text, true}, {"label"}, {"name", K::Token}, {"optional", K::Boolean}, kLang}},
@@ -84,6 +84,7 @@ const ElementRule kRules[] = {
     {"small", true, {WML_FLOW}, {kLang}},
     {"p", true, {WML_FIELDS},
      {{"align", K::Choice, false, {"left", "right", "center"}}, {"mode", K::Choice, false, {"wrap", "nowrap"}}, kLang}},
+    {"pre", true, {"a", "anchor", "do", "br", "i", "b", "em", "strong", "input", "select"}, {{"xml:space"}}},
     {"br", false, {}, {kLang}},
 };
 

@@ -134,6 +134,7 @@ int runImport(ImportOptions o) {
     std::fprintf(stderr, "tavro: %s\n", warning.c_str());
   if (!imported)
     return exitFailure;
+  std::fputs(compiledSize(engine.m_strWml).c_str(), stderr);
   std::printf("%s\n", (project->ProjectFolder() + "/" + fs::getBaseName(name) + ".wml").c_str());
   return exitOk;
 }

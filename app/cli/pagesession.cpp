@@ -2,6 +2,7 @@
 
 #include "app/cli/command.h"
 #include "conversion/frames.h"
+#include "decks/wbxml.h"
 #include "htmlimport/browsertaming.h"
 #include "htmlimport/modhtmlimport.h"
 #include "platform/fs/filesystem.h"
@@ -79,6 +80,14 @@ void PageSession::convert() {
   }
 }
 
+std::string compiledSize(const std::string& deck) {
+  try {
+    return "Compiled Size: " + std::to_string(decks::compileWbxml(deck).size()) + " bytes of WBXML\n";
+  } catch (const decks::WbxmlError& e) {
+    return std::string("Compiled Size: unknown (") + e.what() + ")\n";
+  }
+}
+
 std::string PageSession::analysis() const {
   std::string out;
   auto line = [&](const char* title, const std::vector<std::string>& names) {
@@ -90,6 +99,7 @@ std::string PageSession::analysis() const {
   line("Transformed Elements", m_engine->m_colTransformed);
   line("Mapped Elements", m_engine->m_colMapped);
   line("Removed Elements", m_engine->m_colRemoved);
+  out += compiledSize(m_engine->m_strWml);
   return out;
 }
 

@@ -11,6 +11,9 @@
 
 namespace tavro::cli {
 
+/// A line for the analysis: the size of the deck compiled to WBXML, as a phone receives it.
+std::string compiledSize(const std::string& deck);
+
 class PageSession : public conversion::OpenedPage {
 public:
   /// Opens page (a .htm or .html file), or the frame whose source is frame when the page is a

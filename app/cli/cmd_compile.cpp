@@ -1,0 +1,51 @@
+// tavro compile DECK.wml [-o DECK.wmlc]: the deck as a phone receives it, compiled to WBXML,
+// after a check that it is valid WML 1.1.
+
+#include "app/cli/command.h"
+
+#include "decks/wbxml.h"
+#include "decks/wmlcheck.h"
+#include "platform/fs/filesystem.h"
+#include "platform/xml/xmldocument.h"
+
+#include <cstdio>
+
+namespace tavro::cli {
+namespace {
+
+struct CompileOptions {
+  std::string deck;
+  std::string output;
+};
+
+int runCompile(const CompileOptions& o) {
+  const std::string text = fs::readFile(o.deck, xml::maxDocumentBytes);
+  xml::XmlDocument deck;
+  if (!deck.loadXML(text))
+    throw UserError(o.deck + ":" + std::to_string(deck.parseError().line) + ": " + deck.parseError().reason);
+  if (auto fault = decks::firstFault(deck))
+    throw UserError(o.deck + ":" + std::to_string(fault->line) + ": not valid WML 1.1: " + fault->message);
+  std::string compiled;
+  try {
+    compiled = decks::compileWbxml(text);
+  } catch (const decks::WbxmlError& e) {
+    throw UserError(o.deck + ": " + e.what());
+  }
+  const std::string output = o.output.empty() ? fs::joinPath(fs::getParentFolderName(fs::getAbsolutePathName(o.deck)),
+                                                             fs::getBaseName(o.deck) + ".wmlc")
+                                              : o.output;
+  fs::writeFileAtomic(output, compiled);
+  std::fprintf(stderr, "%s: %zu bytes compiled (%zu as text)\n", output.c_str(), compiled.size(), text.size());
+  return exitOk;
+}
+
+Registrar compile(55, [](CLI::App& app, int* exitCode) {
+  auto o = std::make_shared<CompileOptions>();
+  auto* cmd = app.add_subcommand("compile", "Compile a WML 1.1 deck to WBXML, as a WAP gateway sends it to a phone");
+  cmd->add_option("DECK", o->deck, "the deck, a .wml file")->required();
+  cmd->add_option("-o", o->output, "the compiled deck (default: DECK with the extension .wmlc)");
+  cmd->callback([o, exitCode] { *exitCode = runCompile(*o); });
+});
+
+} // namespace
+} // namespace tavro::cli

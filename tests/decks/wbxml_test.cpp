@@ -1,0 +1,124 @@
+// Decks checked against WML 1.1 and compiled to WBXML as a phone receives them.
+
+#include "decks/wbxml.h"
+#include "decks/wmlcheck.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace tavro;
+
+namespace {
+
+std::string faultOf(const std::string& text) {
+  xml::XmlDocument deck;
+  if (!deck.loadXML(text))
+    return "not well-formed";
+  auto fault = decks::firstFault(deck);
+  return fault ? std::to_string(fault->line) + ": " + fault->message : "";
+}
+
+// The deck's elements, attributes and text, one line each: white space that only stands between
+// elements left out, every other run of it one space.
+std::string shape(const std::string& text) {
+  xml::XmlDocument deck;
+  deck.setPreserveWhiteSpace(true);
+  if (!deck.loadXML(text))
+    return "not well-formed: " + text;
+  std::string out;
+  std::vector<std::pair<xmlNodePtr, int>> stack{{deck.documentElement(), 0}};
+  while (!stack.empty()) {
+    auto [node, depth] = stack.back();
+    stack.pop_back();
+    const std::string indent(std::size_t(depth) * 2, ' ');
+    if (node->type == XML_ELEMENT_NODE) {
+      out += indent + reinterpret_cast<const char*>(node->name);
+      for (xmlAttrPtr a = node->properties; a; a = a->next)
+        out += std::string(" ") + reinterpret_cast<const char*>(a->name) + "=" +
+               xml::attribute(node, reinterpret_cast<const char*>(a->name));
+      out += "\n";
+      std::vector<xmlNodePtr> children;
+      for (xmlNodePtr c = node->children; c; c = c->next)
+        children.push_back(c);
+      for (auto it = children.rbegin(); it != children.rend(); ++it)
+        stack.push_back({*it, depth + 1});
+    } else if (node->type == XML_TEXT_NODE && node->content) {
+      std::string text;
+      for (const char* p = reinterpret_cast<const char*>(node->content); *p; ++p) {
+        const bool space = *p == ' ' || *p == '\t' || *p == '\r' || *p == '\n';
+        if (!space || text.empty() || text.back() != ' ')
+          text += space ? ' ' : *p;
+      }
+      if (text != " ")
+        out += indent + "'" + text + "'\n";
+    }
+  }
+  return out;
+}
+
+} // namespace
+
+TEST(WmlCheck, FindsTheFirstFaultWithItsLine) {
+  const std::pair<const char*, const char*> decks[] = {
+      {"<wml><card><p>fine <b>bold</b></p></card></wml>", ""},
+      {"<wml><card>\n<p><p/></p></card></wml>", "2: element p may not stand in p"},
+      {"<wml><card><p>a</p></card><head><meta content=\"x\"/></head></wml>",
+       "1: a deck holds a head, a template and its cards, in that order"},
+      {"<wml/>", "1: a deck needs at least one card"},
+      {"<wml><card><p><img src=\"a.wbmp\"/></p></card></wml>", "1: element img needs the attribute alt"},
+      {"<wml><card id=\"a\"/><card id=\"a\"/></wml>", "1: the id 'a' is used twice"},
+      {"<wml><card><p align=\"CENTER\">x</p></card></wml>", "1: the value 'CENTER' of align on p is not allowed"},
+      {"<wml><card><do type=\"accept\"/></card></wml>", "1: do needs exactly one task (go, prev, noop or refresh)"},
+      {"<wml><card>loose</card></wml>", "1: text may not stand in card"},
+      {"<wml><card><p><span>x</span></p></card></wml>", "1: element span is not WML 1.1"},
+      {"<html/>", "1: the root element must be wml"},
+  };
+  for (const auto& [deck, fault] : decks)
+    EXPECT_EQ(faultOf(deck), fault) << deck;
+}
+
+TEST(WmlCheck, AgreesWithTheDefinitionOnTheCorpus) {
+  const auto corpus = test::corpusDir();
+  if (corpus.empty() || !test::wmlDtdAvailable())
+    GTEST_SKIP() << "no corpus";
+  int decks = 0;
+  for (const auto& folder : {corpus / "wml", corpus / "wml" / "invalid"})
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      if (entry.path().extension() != ".wml")
+        continue;
+      const std::string text = test::readFile(entry.path());
+      xml::XmlDocument deck;
+      if (!deck.loadXML(text))
+        continue;
+      EXPECT_EQ(decks::firstFault(deck).has_value(), !test::wmlFault(text).empty()) << entry.path();
+      ++decks;
+    }
+  EXPECT_GT(decks, 20);
+}
+
+TEST(Wbxml, ADeckCompilesToKnownBytesAndReadsBack) {
+  // Version 1.3, WML 1.1 (public identifier 4), UTF-8 (106), an empty string table; wml with
+  // content (0x3F | 0x40), an empty card (0x27), the end of wml.
+  EXPECT_EQ(decks::compileWbxml("<wml><card/></wml>"), std::string("\x03\x04\x6A\x00\x7F\x27\x01", 7));
+  // Any document type becomes WML 1.1's.
+  EXPECT_EQ(decks::compileWbxml("<?xml version=\"1.0\"?><!DOCTYPE wml PUBLIC \"-//WAPFORUM//DTD WML 1.3//EN\" "
+                                "\"http://www.wapforum.org/DTD/wml13.dtd\"><wml><card/></wml>"),
+            std::string("\x03\x04\x6A\x00\x7F\x27\x01", 7));
+
+  const auto corpus = test::corpusDir();
+  std::vector<std::filesystem::path> decks{test::sourceDir() / "samples" / "project" / "index.wml",
+                                           test::sourceDir() / "samples" / "project" / "timetable.wml"};
+  if (!corpus.empty())
+    for (const auto& entry : std::filesystem::directory_iterator(corpus / "wml"))
+      if (entry.path().extension() == ".wml")
+        decks.push_back(entry.path());
+  for (const auto& path : decks) {
+    const std::string text = test::readFile(path);
+    const std::string compiled = decks::compileWbxml(text);
+    EXPECT_LT(compiled.size(), text.size()) << path;
+    EXPECT_EQ(shape(decks::decompileWbxml(compiled)), shape(text)) << path;
+  }
+  EXPECT_THROW(decks::compileWbxml("<wml><card>"), decks::WbxmlError);
+}
