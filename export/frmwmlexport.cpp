@@ -1,8 +1,10 @@
 #include "export/frmwmlexport.h"
 
+#include "entry/picture.h"
 #include "platform/qt/formlayout.h"
 #include "platform/qt/helpkey.h"
 #include "platform/ui/uiservices.h"
+#include "resources/resources.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -12,7 +14,6 @@
 
 namespace tavro {
 
-using qt::bannerFont;
 using qt::controlFont;
 using qt::named;
 using qt::place;
@@ -45,31 +46,14 @@ void frmWMLExport::buildControls() {
   setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
   setFont(controlFont());
 
-  picWelcome = named(new QWidget(this), "picWelcome");
-  place(picWelcome, 0, 0, kClientWidth, 975);
-  picWelcome->setAutoFillBackground(true);
-  QPalette white = picWelcome->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  picWelcome->setPalette(white);
-
-  const QColor bannerText(35, 88, 156);
-  QPalette textPalette = white;
-  textPalette.setColor(QPalette::WindowText, bannerText);
-
-  lblWelcomeTitle = named(new QLabel("Export your project to HTML", picWelcome), "lblWelcomeTitle");
-  place(lblWelcomeTitle, 120, 120, 5500, 255);
-  lblWelcomeTitle->setFont(bannerFont(9.75, true));
-  lblWelcomeTitle->setPalette(textPalette);
-
-  Label3 = named(new QLabel("Choose the files you want to export to html.", picWelcome), "Label3");
-  place(Label3, 120, 480, 5500, 375);
-  Label3->setFont(bannerFont(8.25, false));
-  Label3->setPalette(textPalette);
-
-  Image1 = named(new QLabel(picWelcome), "Image1");
-  place(Image1, 7440, 240, 480, 480);
-  Image1->setAlignment(Qt::AlignCenter);
-  Image1->setPixmap(qt::bannerPicture(102));
+  auto* banner = named(new qt::Banner(this, "Export your project to HTML", "Choose the files you want to export to html.",
+                                      qt::bannerPicture(Picture(resources::find("BITMAP", 102)).bmpFile())),
+                       "picWelcome");
+  place(banner, 0, 0, kClientWidth, qt::Banner::designHeight);
+  picWelcome = banner;
+  lblWelcomeTitle = named(banner->title(), "lblWelcomeTitle");
+  Label3 = named(banner->subTitle(), "Label3");
+  Image1 = named(banner->picture(), "Image1");
 
   lvFiles = named(new QTreeWidget(this), "lvFiles");
   place(lvFiles, 120, 1095, 7890, 3135);

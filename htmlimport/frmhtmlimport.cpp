@@ -9,6 +9,7 @@
 #include "htmlimport/frmhtmlimport.h"
 #include "navbar/navbar.h"
 #include "platform/qt/browserview.h"
+#include "platform/qt/formlayout.h"
 #include "platform/qt/helpkey.h"
 #include "platform/qt/ssactivetabs.h"
 
@@ -17,12 +18,10 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -30,7 +29,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <exception>
 
 namespace tavro {
 
@@ -46,36 +44,6 @@ constexpr int AnalysisPage = int(conversion::WizardPage::Analysis);
 constexpr int FinishPage = int(conversion::WizardPage::FineTune);
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-QFont verdana(double points, bool bold) {
-  QFont font(QStringLiteral("Verdana"));
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
-}
-
-/// The picture of the wizard's page headers: the catalogue icon of the import, doubled.
-QPixmap headerPicture() {
-  static const QPixmap picture = [] {
-    try {
-      const auto bmp = Picture(resources::find("BITMAP", 101)).bmpFile();
-      QImage image = QImage::fromData(bmp.data(), int(bmp.size()), "BMP");
-      if (!image.isNull()) {
-        // The icons draw their background in magenta, the toolbar's colour for "transparent".
-        image = image.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < image.height(); ++y)
-          for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == qRgb(255, 0, 255))
-              image.setPixel(x, y, qRgba(0, 0, 0, 0));
-        return QPixmap::fromImage(image.scaled(image.size() * 2, Qt::KeepAspectRatio, Qt::FastTransformation));
-      }
-    } catch (const std::exception&) {
-      // A header without its picture is still a header.
-    }
-    return QPixmap();
-  }();
-  return picture;
-}
 
 // Shows a name list in a list box. Only a change is drawn, so the user's scrolling stays.
 void showList(QListWidget* view, const conversion::NameList& names) {
@@ -136,45 +104,19 @@ html::Browser* frmHTMLImport::browser() const { return m_model ? &m_model->brows
 
 QWidget* frmHTMLImport::buildPage(const QString& name, const QString& pictureName, QLabel*& title,
                                   const QString& titleText, QLabel*& subTitle, const QString& subTitleText) {
+  // The banner's picture: the catalogue icon of the import.
+  static const QPixmap picture = qt::bannerPicture(Picture(resources::find("BITMAP", 101)).bmpFile());
   auto* page = new QWidget;
   page->setObjectName(name);
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(6);
-
-  // The header: title and sub-title on white, the picture at the right.
-  auto* header = new QFrame(page);
-  header->setObjectName(name + QStringLiteral("Header"));
-  header->setFrameShape(QFrame::StyledPanel);
-  header->setAutoFillBackground(true);
-  QPalette palette = header->palette();
-  palette.setColor(QPalette::Window, Qt::white);
-  palette.setColor(QPalette::WindowText, Qt::black);
-  header->setPalette(palette);
-  auto* headerLayout = new QHBoxLayout(header);
-  headerLayout->setContentsMargins(12, 8, 8, 8);
-  auto* titles = new QVBoxLayout;
-  title = new QLabel(titleText, header);
-  title->setFont(verdana(9.75, true));
-  subTitle = new QLabel(subTitleText, header);
-  subTitle->setFont(verdana(8.25, false));
-  subTitle->setWordWrap(true);
-  subTitle->setContentsMargins(12, 0, 0, 0);
-  titles->addWidget(title);
-  titles->addWidget(subTitle);
-  headerLayout->addLayout(titles, 1);
-
-  auto* picture = new QFrame(header);
-  picture->setObjectName(pictureName);
-  auto* pictureLayout = new QVBoxLayout(picture);
-  pictureLayout->setContentsMargins(0, 0, 0, 0);
-  auto* image = new QLabel(picture);
-  image->setObjectName(QStringLiteral("Image1"));
-  image->setPixmap(headerPicture());
-  pictureLayout->addWidget(image);
-  headerLayout->addWidget(picture, 0, Qt::AlignVCenter);
-
-  layout->addWidget(header);
+  auto* banner = new qt::Banner(page, titleText, subTitleText, picture);
+  banner->setObjectName(pictureName);
+  banner->picture()->setObjectName(QStringLiteral("Image1"));
+  title = banner->title();
+  subTitle = banner->subTitle();
+  layout->addWidget(banner);
   return page;
 }
 
