@@ -1,18 +1,20 @@
 #include "export/frmwmlexport.h"
 
+#include "entry/picture.h"
 #include "platform/qt/formlayout.h"
 #include "platform/qt/helpkey.h"
 #include "platform/ui/uiservices.h"
+#include "resources/resources.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 namespace tavro {
 
-using qt::bannerFont;
 using qt::controlFont;
 using qt::named;
 using qt::place;
@@ -34,7 +36,6 @@ constexpr int kMoreTopGap = 30;
 frmWMLExport::frmWMLExport(QWidget* parent) : QDialog(parent) {
   buildControls();
   qt::installHelpKey(this);
-  m_engine.LoadExportStylesheet();
 }
 
 frmWMLExport::~frmWMLExport() = default;
@@ -45,31 +46,14 @@ void frmWMLExport::buildControls() {
   setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
   setFont(controlFont());
 
-  picWelcome = named(new QWidget(this), "picWelcome");
-  place(picWelcome, 0, 0, kClientWidth, 975);
-  picWelcome->setAutoFillBackground(true);
-  QPalette white = picWelcome->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  picWelcome->setPalette(white);
-
-  const QColor bannerText(35, 88, 156);
-  QPalette textPalette = white;
-  textPalette.setColor(QPalette::WindowText, bannerText);
-
-  lblWelcomeTitle = named(new QLabel("Export your project to HTML", picWelcome), "lblWelcomeTitle");
-  place(lblWelcomeTitle, 120, 120, 5500, 255);
-  lblWelcomeTitle->setFont(bannerFont(9.75, true));
-  lblWelcomeTitle->setPalette(textPalette);
-
-  Label3 = named(new QLabel("Choose the files you want to export to html.", picWelcome), "Label3");
-  place(Label3, 120, 480, 5500, 375);
-  Label3->setFont(bannerFont(8.25, false));
-  Label3->setPalette(textPalette);
-
-  Image1 = named(new QLabel(picWelcome), "Image1");
-  place(Image1, 7440, 240, 480, 480);
-  Image1->setAlignment(Qt::AlignCenter);
-  Image1->setPixmap(qt::bannerPicture(102));
+  auto* banner = named(new qt::Banner(this, "Export your project to HTML", "Choose the files you want to export to html.",
+                                      qt::bannerPicture(Picture(resources::find("BITMAP", 102)).bmpFile())),
+                       "picWelcome");
+  place(banner, 0, 0, kClientWidth, qt::Banner::designHeight);
+  picWelcome = banner;
+  lblWelcomeTitle = named(banner->title(), "lblWelcomeTitle");
+  Label3 = named(banner->subTitle(), "Label3");
+  Image1 = named(banner->picture(), "Image1");
 
   lvFiles = named(new QTreeWidget(this), "lvFiles");
   place(lvFiles, 120, 1095, 7890, 3135);
@@ -115,10 +99,18 @@ void frmWMLExport::buildControls() {
   connect(cmdMore, &QPushButton::clicked, this, &frmWMLExport::cmdMore_Click);
   connect(cmdOK, &QPushButton::clicked, this, &frmWMLExport::cmdOK_Click);
   connect(CancelButton, &QPushButton::clicked, this, &frmWMLExport::CancelButton_Click);
-  connect(lvFiles, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem*, int column) {
-    if (!m_filling && column == FileName)
-      lvFiles_ItemCheck();
+  // The user's ticks (and targets set on a row) go into the model.
+  connect(lvFiles, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+    if (m_filling)
+      return;
+    const int row = lvFiles->indexOfTopLevelItem(item);
+    if (column == FileName)
+      m_model.setTicked(row, item->checkState(FileName) == Qt::Checked);
+    else if (column == HTMLFile)
+      m_model.setTarget(row, item->text(HTMLFile).toStdString());
+    showState();
   });
+  connect(chkConvertImages, &QCheckBox::toggled, this, [this](bool on) { m_model.setConvertImages(on); });
   connect(lvFiles, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { lvFiles_ItemClick(item); });
   connect(lvFiles, &QTreeWidget::itemDoubleClicked, this, [this] { lvFiles_DblClick(); });
 
@@ -132,144 +124,90 @@ void frmWMLExport::buildControls() {
 void frmWMLExport::HelpFile(const std::string& path) { qt::setApplicationHelpFile(path); }
 
 void frmWMLExport::Project(host::HostProjectRef project) {
-  m_project = std::move(project);
-  m_engine.setProject(m_project);
-  populateFileList();
+  m_model.Project(std::move(project));
+  showState();
 }
 
 void frmWMLExport::populateFileList() {
-  // A fresh list starts with every row ticked, so OK is available and no row is being edited.
-  cmdMore->hide();
-  cmdOK->setEnabled(true);
-  m_filling = true;
-  lvFiles->clear();
-  m_filling = false;
+  m_model.populateFileList();
+  showState();
+}
 
-  std::vector<ExportRow> list = tavro::populateFileList(m_project);
-  if (list.empty()) {
-    lvFiles->hide();
-    Label1->show();
-    return;
-  }
-  lvFiles->show();
-  Label1->hide();
+int frmWMLExport::currentRow() const { return lvFiles->indexOfTopLevelItem(lvFiles->currentItem()); }
+
+void frmWMLExport::showState() {
+  const std::vector<ExportRow>& list = m_model.rows();
   m_filling = true;
-  for (const auto& row : list) {
-    auto* item = new QTreeWidgetItem(lvFiles, {qs(row.name), qs(row.type), qs(row.htmlFile)});
-    item->setData(FileName, Qt::UserRole, qs(row.key));
+  if (lvFiles->topLevelItemCount() != int(list.size())) {
+    lvFiles->clear();
+    for (std::size_t i = 0; i < list.size(); ++i)
+      new QTreeWidgetItem(lvFiles);
+  }
+  for (int i = 0; i < int(list.size()); ++i) {
+    QTreeWidgetItem* item = lvFiles->topLevelItem(i);
+    const ExportRow& row = list[std::size_t(i)];
+    item->setText(FileName, qs(row.name));
+    item->setText(FileType, qs(row.type));
+    item->setText(HTMLFile, qs(row.htmlFile));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(FileName, row.ticked ? Qt::Checked : Qt::Unchecked);
   }
   m_filling = false;
-}
-
-bool frmWMLExport::BrowseFile(std::string& strFileName) { return m_engine.BrowseFile(strFileName); }
-
-std::vector<ExportRow> frmWMLExport::rows() const {
-  std::vector<ExportRow> list;
-  for (int i = 0; i < lvFiles->topLevelItemCount(); ++i) {
-    const QTreeWidgetItem* item = lvFiles->topLevelItem(i);
-    ExportRow row;
-    row.key = item->data(FileName, Qt::UserRole).toString().toStdString();
-    row.name = item->text(FileName).toStdString();
-    row.type = item->text(FileType).toStdString();
-    row.htmlFile = item->text(HTMLFile).toStdString();
-    row.ticked = item->checkState(FileName) == Qt::Checked;
-    list.push_back(std::move(row));
-  }
-  return list;
-}
-
-void frmWMLExport::setAllTicks(bool ticked) {
-  m_filling = true;
-  for (int i = 0; i < lvFiles->topLevelItemCount(); ++i)
-    lvFiles->topLevelItem(i)->setCheckState(FileName, ticked ? Qt::Checked : Qt::Unchecked);
-  m_filling = false;
-}
-
-bool frmWMLExport::anyTicked() const {
-  for (int i = 0; i < lvFiles->topLevelItemCount(); ++i) {
-    if (lvFiles->topLevelItem(i)->checkState(FileName) == Qt::Checked)
-      return true;
-  }
-  return false;
+  lvFiles->setVisible(!m_model.noDocuments());
+  Label1->setVisible(m_model.noDocuments());
+  cmdOK->setEnabled(m_model.okEnabled());
+  cmdMore->setVisible(m_model.moreRow() >= 0);
+  const QSignalBlocker block(chkConvertImages);
+  chkConvertImages->setChecked(m_model.convertImages());
 }
 
 void frmWMLExport::cmdSelectAll_Click() {
-  setAllTicks(true);
-  cmdOK->setEnabled(true);
-  cmdMore->hide();
+  m_model.cmdSelectAll_Click();
+  showState();
 }
 
 void frmWMLExport::cmdClear_Click() {
-  setAllTicks(false);
-  cmdOK->setEnabled(false);
-  cmdMore->hide();
+  m_model.cmdClear_Click();
+  showState();
 }
 
-void frmWMLExport::lvFiles_ItemCheck() { cmdOK->setEnabled(anyTicked()); }
-
 void frmWMLExport::lvFiles_DblClick() {
-  QTreeWidgetItem* item = lvFiles->currentItem();
-  if (!item)
-    return;
-  m_filling = true;
-  item->setCheckState(FileName, item->checkState(FileName) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-  m_filling = false;
-  lvFiles_ItemCheck();
+  m_model.lvFiles_DblClick(currentRow());
+  showState();
 }
 
 void frmWMLExport::lvFiles_ItemClick(QTreeWidgetItem* item) {
-  if (!item)
+  m_model.lvFiles_ItemClick(lvFiles->indexOfTopLevelItem(item));
+  if (m_model.moreRow() < 0)
     return;
-  // The row's top within the list's client area: below the header, inside the frame.
+  // Over the row's right end: its top within the list's client area, below the header and
+  // inside the frame.
   const QRect row = lvFiles->visualItemRect(item);
   const int rowTop = lvFiles->viewport()->mapTo(lvFiles, row.topLeft()).y() - lvFiles->frameWidth();
   const int left = toTwips(lvFiles->x()) + toTwips(lvFiles->width()) - toTwips(cmdMore->width()) - kMoreRightGap;
   const int top = toTwips(lvFiles->y()) + toTwips(rowTop) + kMoreTopGap;
   cmdMore->setGeometry(toPixels(left), toPixels(top), cmdMore->width(), row.height());
   cmdMore->raise();
-  cmdMore->show();
+  showState();
 }
 
 void frmWMLExport::cmdMore_Click() {
   QTreeWidgetItem* item = lvFiles->currentItem();
-  if (item) {
-    std::string path = item->text(HTMLFile).toStdString();
-    if (BrowseFile(path)) {
-      m_filling = true;
-      item->setText(HTMLFile, qs(path));
-      m_filling = false;
-      lvFiles->setCurrentItem(item);
-    }
-  }
-  cmdMore->hide();
+  m_model.cmdMore_Click(currentRow());
+  showState();
+  if (item)
+    lvFiles->setCurrentItem(item);
 }
 
 void frmWMLExport::cmdOK_Click() {
-  ui::BusyPointer busy;
-  m_engine.setConvertImages(chkConvertImages->isChecked());
-  ExportPassResult result = m_engine.exportRows(rows());
-  if (result.close)
+  if (m_model.cmdOK_Click())
     accept();
 }
 
-void frmWMLExport::CancelButton_Click() { reject(); }
-
 void frmWMLExport::done(int result) {
   QDialog::done(result);
-  unload();
-}
-
-void frmWMLExport::unload() {
-  m_project = host::HostProjectRef();
-  m_engine.setProject(m_project);
-  m_filling = true;
-  lvFiles->clear();
-  m_filling = false;
-  cmdMore->hide();
-  cmdOK->setEnabled(true);
-  chkConvertImages->setChecked(false);
+  m_model.unload();
+  showState();
 }
 
 } // namespace tavro

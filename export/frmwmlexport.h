@@ -1,15 +1,15 @@
 #pragma once
 // frmWMLExport: the "Export Project" dialog. It lists the project's documents with a check box
 // each and the HTML file each becomes, lets the user tick rows and change targets, and on OK
-// hands the ticked rows to the export engine. The dialog holds no export logic of its own.
+// hands the ticked rows to the export engine. The dialog only maps its controls onto an
+// ExportDialogModel, which holds the rows and the buttons' state and runs the OK pass.
 //
 //   frmWMLExport dialog;
 //   dialog.HelpFile(appPath + "/help/prohelp.chm");
 //   dialog.Project(project);     // fills the list
 //   dialog.exec();
 
-#include "export/exportengine.h"
-#include "host/hostproject.h"
+#include "export/exportdialogmodel.h"
 
 #include <QDialog>
 
@@ -47,35 +47,33 @@ public:
   void populateFileList();
   /// Asks for a target with the save dialog; true and strFileName set to the chosen folder,
   /// base name and ".htm" when the user chose one.
-  bool BrowseFile(std::string& strFileName);
+  bool BrowseFile(std::string& strFileName) { return m_model.engine().BrowseFile(strFileName); }
 
   /// The rows as the list shows them, in order.
-  std::vector<ExportRow> rows() const;
-  ExportEngine& engine() { return m_engine; }
+  const std::vector<ExportRow>& rows() const { return m_model.rows(); }
+  ExportEngine& engine() { return m_model.engine(); }
+  const ExportDialogModel& model() const { return m_model; }
 
   // Handlers.
   void cmdSelectAll_Click();
   void cmdClear_Click();
-  void lvFiles_ItemCheck();
   void lvFiles_DblClick();
   void lvFiles_ItemClick(QTreeWidgetItem* item);
   void cmdMore_Click();
   void cmdOK_Click();
-  void CancelButton_Click();
+  void CancelButton_Click() { reject(); }
 
 protected:
   void done(int result) override;
 
 private:
   void buildControls();
-  void setAllTicks(bool ticked);
-  bool anyTicked() const;
-  /// Releases what the dialog keeps between showings, as unloading it does.
-  void unload();
+  /// Redraws the list and the buttons from the model without raising the list's own handlers.
+  void showState();
+  int currentRow() const;
 
-  ExportEngine m_engine;
-  host::HostProjectRef m_project;
-  bool m_filling = false; // ticks set by the dialog itself are not the user's item-check
+  ExportDialogModel m_model;
+  bool m_filling = false; // changes the dialog makes to the list are not the user's
 
   QWidget* picWelcome = nullptr;
   QLabel* Image1 = nullptr;

@@ -1,8 +1,9 @@
 #pragma once
 // frmHTMLImport: the HTML import wizard. Four pages in one page container, one browser view
-// shared by all of them, and the navigation bar at the bottom. The form runs the page flow
-// and maps its controls onto the import engine, which does the conversion and the checks.
-// Every control carries its name as its object name (txtAddress, lstKnownElements ...).
+// shared by all of them, and the navigation bar at the bottom. The form only maps its controls
+// onto an ImportWizardModel, which runs the page flow and drives the import engine; after
+// every call the controls are redrawn from the model. Every control carries its name as its
+// object name (txtAddress, lstKnownElements ...).
 //
 //   frmHTMLImport form;
 //   form.setHelpFile(appPath + "/help/prohelp.chm");
@@ -14,10 +15,8 @@
 
 #include <QDialog>
 
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -29,16 +28,11 @@ class QVBoxLayout;
 
 namespace tavro::html {
 class Browser;
-class Document;
-} // namespace tavro::html
-
-namespace tavro::htmlimport {
-class BrowserTaming;
 }
 
 namespace tavro::conversion {
 class ImportEngine;
-class NameList;
+class ImportWizardModel;
 } // namespace tavro::conversion
 
 namespace tavro::qt {
@@ -54,9 +48,6 @@ class frmHTMLImport : public QDialog, public WizardDialog {
   Q_OBJECT
 
 public:
-  /// The pages, as the page container numbers them.
-  enum Page : int { IntroPage = 1, LoadPage = 2, AnalysisPage = 3, FinishPage = 4 };
-
   explicit frmHTMLImport(QWidget* parent = nullptr);
   ~frmHTMLImport() override;
 
@@ -72,10 +63,10 @@ public:
   /// Loads the form, shows it modally and returns once it has been unloaded.
   void showModal() override;
 
-  /// Builds the controls in their design state, opens the instructions page and makes the
-  /// working objects. showModal does this; tests may load and show the form themselves.
+  /// Builds the controls in their design state, makes the model of a new run and opens the
+  /// instructions page. showModal does this; tests may load and show the form themselves.
   void Form_Load();
-  /// Releases the working objects and the controls and hides the form; never refused.
+  /// Releases the model and the controls and hides the form; never refused.
   void Form_Unload();
   bool isLoaded() const { return m_content != nullptr; }
 
@@ -90,8 +81,9 @@ public:
   static std::string introText();
 
   // The working objects of a loaded form (null otherwise), for the launcher's tests.
-  conversion::ImportEngine* engine() const { return m_engine.get(); }
-  html::Browser* browser() const { return m_browser.get(); }
+  conversion::ImportWizardModel* model() const { return m_model.get(); }
+  conversion::ImportEngine* engine() const;
+  html::Browser* browser() const;
   qt::BrowserView* browserView() const { return wbBrowser; }
   qt::SSActiveTabs* pages() const { return SSActiveTabsHTML; }
   NavBar* navBar() const { return NavBarHTMLWizard; }
@@ -101,48 +93,18 @@ protected:
   void keyPressEvent(QKeyEvent* event) override;
 
 private:
-  // Building the controls.
   void buildControls();
   QWidget* buildPage(const QString& name, const QString& pictureName, QLabel*& title, const QString& titleText,
                      QLabel*& subTitle, const QString& subTitleText);
-  void connectLists();
   void placeBrowser(int page);
-
-  // The page flow.
-  void NavBarHTMLWizard_OnNavButton(std::int32_t Button);
-  void LeavePage(int NewTab);
-  void EnterPage(int NewTab);
-  void leaveIntroForward();
-  void leaveLoadForward();
-  void leaveAnalysisBackward();
-  void finish();
-  void cancel();
-
-  // The address row and the element lists.
-  void cmdBrowse_Click();
-  void txtAddress_Change();
-  void cmdRemove_Click();
-  void cmdAdd_Click();
-  void setAddressRowVisible(bool visible);
-  void clearElementLists();
-
-  /// Runs a handler; a failure is told to the user and the form stays as it is.
+  /// Hands a control event to the model, then closes the wizard or redraws the controls.
   template <class F>
-  void guarded(F&& handler);
-  void clearBodyAttributes();
-  std::shared_ptr<html::Document> document() const;
-  std::string bodyInnerHtml() const;
-  int selectedPage() const;
+  void run(F&& call);
+  /// Redraws every control from the model without raising the controls' own handlers.
+  void showState();
 
   host::HostProjectRef m_project;
-
-  // The working objects of one run, made by Form_Load and released by Form_Unload.
-  std::shared_ptr<html::Browser> m_browser;
-  std::unique_ptr<htmlimport::BrowserTaming> m_taming;
-  std::unique_ptr<conversion::ImportEngine> m_engine;
-  std::string m_strIntroText;
-  bool m_unloading = false;
-  std::vector<std::unique_ptr<QObject>> m_listMappings; // list boxes kept showing the engine's lists
+  std::unique_ptr<conversion::ImportWizardModel> m_model; // one run, from Form_Load to Form_Unload
 
   // The controls of one run.
   QWidget* m_content = nullptr;

@@ -1,10 +1,12 @@
 #include "images/formimages.h"
 
+#include "entry/picture.h"
 #include "images/imageerrormsgs.h"
 #include "platform/com/comerror.h"
 #include "platform/qt/formlayout.h"
 #include "platform/qt/helpkey.h"
 #include "platform/ui/uiservices.h"
+#include "resources/resources.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,7 +27,6 @@
 namespace tavro {
 
 using images::SizeUnits;
-using qt::bannerFont;
 using qt::controlFont;
 using qt::named;
 using qt::place;
@@ -82,30 +83,15 @@ void formImages::buildControls() {
   setFixedSize(toPixels(designWidth), toPixels(designHeight));
   setFont(controlFont());
 
-  const QColor bannerText(35, 88, 156);
-  picWelcome = named(new QWidget(this), "picWelcome");
-  place(picWelcome, 20, 0, 8100, 975);
-  picWelcome->setAutoFillBackground(true);
-  QPalette banner = picWelcome->palette();
-  banner.setColor(QPalette::Window, Qt::white);
-  banner.setColor(QPalette::WindowText, bannerText);
-  picWelcome->setPalette(banner);
-
-  lblSelectTitle = named(new QLabel("Import Image", picWelcome), "lblSelectTitle");
-  place(lblSelectTitle, 120, 120, 1575, 255);
-  lblSelectTitle->setFont(bannerFont(9.75, true));
-
-  Label3 = named(
-      new QLabel("Choose a .gif , .jpg , .bmp , or .png that you would like to convert to a WBMP.", picWelcome),
-      "Label3");
-  place(Label3, 120, 480, 3855, 375);
-  Label3->setFont(bannerFont(8.25, false));
-  Label3->setWordWrap(true);
-
-  Image1 = named(new QLabel(picWelcome), "Image1");
-  place(Image1, 7440, 240, 480, 480);
-  Image1->setAlignment(Qt::AlignCenter);
-  Image1->setPixmap(qt::bannerPicture(104));
+  auto* banner = named(new qt::Banner(this, "Import Image",
+                                      "Choose a .gif , .jpg , .bmp , or .png that you would like to convert to a WBMP.",
+                                      qt::bannerPicture(Picture(resources::find("BITMAP", 104)).bmpFile()), 3855),
+                       "picWelcome");
+  place(banner, 0, 0, designWidth, qt::Banner::designHeight);
+  picWelcome = banner;
+  lblSelectTitle = named(banner->title(), "lblSelectTitle");
+  Label3 = named(banner->subTitle(), "Label3");
+  Image1 = named(banner->picture(), "Image1");
 
   // The preview: a scroller holding the picture box, which takes the picture's size.
   fraPreview = named(new QGroupBox("WBMP preview", this), "fraPreview");

@@ -21,6 +21,7 @@
 // any Qt header (a member named emit), and this header is included after Qt's by moc.
 namespace tavro::html {
 class Browser;
+class Document;
 class Element;
 using ElementPtr = std::shared_ptr<Element>;
 } // namespace tavro::html

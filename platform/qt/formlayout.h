@@ -1,18 +1,17 @@
 #pragma once
 // Helpers the forms share: controls placed at positions given in twips, the controls' font,
-// the banner fonts, and the catalogue bitmaps as banner pictures.
+// and the banner across the top of a dialog or a wizard page.
 
-#include "entry/picture.h"
 #include "platform/qt/twips.h"
-#include "resources/resources.h"
 
 #include <QFont>
-#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
 #include <cstdint>
 #include <vector>
+
+class QLabel;
 
 namespace tavro::qt {
 
@@ -44,15 +43,34 @@ inline QFont bannerFont(double points, bool bold) {
   return font;
 }
 
-/// A catalogue bitmap (resource number) at twice its size, magenta made transparent.
-inline QPixmap bannerPicture(int number) {
-  const std::vector<std::uint8_t> bmp = Picture(resources::find("BITMAP", number)).bmpFile();
-  QImage image = QImage::fromData(bmp.data(), int(bmp.size()), "BMP").convertToFormat(QImage::Format_ARGB32);
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (image.pixel(x, y) == qRgb(255, 0, 255))
-        image.setPixel(x, y, qRgba(0, 0, 0, 0));
-  return QPixmap::fromImage(image.scaled(image.size() * 2));
-}
+/// A banner picture from the bytes of a BMP file: twice its size, magenta made transparent.
+QPixmap bannerPicture(const std::vector<std::uint8_t>& bmp);
+
+/// A banner: a white panel with a bold title and a sub-title in the banner colour, and a picture
+/// near its right end, which stays there when the panel is resized. Laid out in twips: the
+/// title at (120, 120), the sub-title at (120, 480), the picture 480 square and 240 from the
+/// top. The texts are textWidth wide (0: as far as the picture); the sub-title wraps.
+///
+///   auto* banner = named(new Banner(dialog, "Import Image", "Choose a picture", picture), "picWelcome");
+///   place(banner, 0, 0, dialogWidth, Banner::designHeight);
+class Banner : public QWidget {
+public:
+  static constexpr int designHeight = 975;
+
+  Banner(QWidget* parent, const QString& title, const QString& subTitle, const QPixmap& picture, int textWidth = 0);
+
+  QLabel* title() const { return m_title; }
+  QLabel* subTitle() const { return m_subTitle; }
+  QLabel* picture() const { return m_picture; }
+
+protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  QLabel* m_title;
+  QLabel* m_subTitle;
+  QLabel* m_picture;
+  int m_textWidth;
+};
 
 } // namespace tavro::qt

@@ -335,62 +335,6 @@ TEST_F(ImportWizard, AFrameIsFoundBesideItsFramesetWhateverTheFolderIsCalled) {
   EXPECT_EQ(buttons(), "++-+");
 }
 
-TEST_F(ImportWizard, APageThatCannotBeConvertedShowsTheErrorPage) {
-  test::writeFile(dir.path() / "pages" / "empty.html", "<html><body></body></html>");
-  load(page("empty.html"));
-  EXPECT_EQ(buttons(), "++-+");
-  click(NavBar::Next);
-  EXPECT_EQ(selectedPage(), 3);
-  EXPECT_EQ(buttons(), "+--+");
-  EXPECT_NE(shownText().find("An Error occurred during the transformation process."), std::string::npos);
-  EXPECT_TRUE(ui->messages.empty());
-
-  click(NavBar::Back);
-  EXPECT_EQ(selectedPage(), 2);
-  EXPECT_EQ(buttons(), "+--+"); // the page is open again, but an empty body offers nothing to go on with
-  browse(page("plain.html"));
-  EXPECT_EQ(buttons(), "++-+");
-  click(NavBar::Next);
-  EXPECT_EQ(buttons(), "++-+");
-}
-
-TEST_F(ImportWizard, BackFromEachPage) {
-  toFineTune(page("plain.html"));
-  const std::string analysis = form.engine()->m_html.AnalysisPage;
-
-  click(NavBar::Back);
-  EXPECT_EQ(selectedPage(), 3);
-  EXPECT_EQ(shown().body()->innerHTML(), analysis);
-  EXPECT_EQ(buttons(), "++-+");
-
-  click(NavBar::Back);
-  EXPECT_EQ(selectedPage(), 2);
-  EXPECT_EQ(buttons(), "++-+");
-  EXPECT_FALSE(address()->isHidden());
-  EXPECT_NE(shown().url().find("plain.html"), std::string::npos);
-
-  click(NavBar::Back);
-  EXPECT_EQ(selectedPage(), 1);
-  EXPECT_EQ(buttons(), "-+-+");
-  EXPECT_EQ(shown().body()->getElementsByTagName("B").at(0)->innerText(), "Import Wizard - Instructions");
-
-  click(NavBar::Back);
-  EXPECT_EQ(selectedPage(), 1);
-
-  // Forward again reopens the same page; once it has gone, the file-not-found page says so.
-  click(NavBar::Next);
-  EXPECT_NE(shown().url().find("plain.html"), std::string::npos);
-  EXPECT_EQ(buttons(), "++-+");
-  click(NavBar::Back);
-  stdfs::remove(dir.path() / "pages" / "plain.html");
-  click(NavBar::Next);
-  EXPECT_EQ(selectedPage(), 2);
-  EXPECT_EQ(buttons(), "+--+");
-  EXPECT_NE(shownText().find("could not be found"), std::string::npos);
-  EXPECT_TRUE(ui->messages.empty());
-  EXPECT_TRUE(pointerRestored());
-}
-
 TEST_F(ImportWizard, BrowseWithoutAFileOrWithAWrongOneSaysSo) {
   click(NavBar::Next);
   browse(std::nullopt);
