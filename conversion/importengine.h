@@ -90,10 +90,10 @@ public:
   bool ValidateTargetFile(const std::string& fileName);
   /// Writes the fine-tuned result as targetPath and adds it to the project as documentName.
   bool ImportIntoProject(const std::string& targetPath, const std::string& documentName, bool overwrite);
-  /// The deck ImportIntoProject would write into deckFolder, without the images option and
+  /// The deck ImportIntoProject would write into folder, without the images option and
   /// without writing anything: into deck (its text in m_strWml, its ids in deckIds). False when
   /// the conversion failed, which the user has been told.
-  bool PrepareDeck(const std::string& deckFolder, xml::XmlDocument& deck);
+  bool PrepareDeck(const std::string& folder, xml::XmlDocument& deck);
   /// Each id the last deck's page had, mapped to the id the deck writes.
   const std::map<std::string, std::string>& deckIds() const { return m_deckIds; }
 

@@ -80,11 +80,11 @@ bool ImportEngine::readFineTuned() {
   return true;
 }
 
-bool ImportEngine::PrepareDeck(const std::string& deckFolder, xml::XmlDocument& deck) {
+bool ImportEngine::PrepareDeck(const std::string& folder, xml::XmlDocument& deck) {
   ui::BusyPointer busy;
   if (!readFineTuned())
     return false;
-  referencePicturesFrom(m_xmlDoc, deckFolder);
+  referencePicturesFrom(m_xmlDoc, folder);
   if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true), m_strWml, &deck))
     return false;
   // The preview carries the ids the first pass wrote; the page's own ids map through both.
