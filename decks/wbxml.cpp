@@ -2,6 +2,7 @@
 
 #include "decks/wmlrules.h"
 #include "platform/xml/xmldocument.h"
+#include "util/text.h"
 
 #include <wbxml/wbxml.h>
 #include <wbxml/wbxml_conv.h>
@@ -53,14 +54,7 @@ std::string phoneWhiteSpace(const std::string& text) {
       if (c->type == XML_ELEMENT_NODE) {
         stack.push_back(c);
       } else if (c->type == XML_TEXT_NODE && c->content) {
-        std::string collapsed;
-        for (const char* p = reinterpret_cast<const char*>(c->content); *p; ++p) {
-          const bool space = *p == ' ' || *p == '\t' || *p == '\r' || *p == '\n';
-          if (!space)
-            collapsed += *p;
-          else if (collapsed.empty() || collapsed.back() != ' ')
-            collapsed += ' ';
-        }
+        const std::string collapsed = util::collapseSpaces(reinterpret_cast<const char*>(c->content));
         if (collapsed == " " && !(rule && rule->text))
           blank.push_back(c);
         else
@@ -75,52 +69,52 @@ std::string phoneWhiteSpace(const std::string& text) {
   return deck.xml();
 }
 
-struct Freed {
-  void operator()(WB_UTINY* p) const { std::free(p); }
-};
-
 [[noreturn]] void fail(const char* action, WBXMLError error) {
   throw WbxmlError(std::string(action) + ": " + reinterpret_cast<const char*>(wbxml_errors_string(error)));
+}
+
+// Runs one of libwbxml's converters over input: creates it, lets configure set it up, runs it
+// and hands back what it wrote, freeing the converter and its output whatever happens.
+template <typename Converter>
+std::string convert(const char* action, std::string input, WBXMLError (*create)(Converter**),
+                    void (*destroy)(Converter*), void (*configure)(Converter*),
+                    WBXMLError (*run)(Converter*, WB_UTINY*, WB_ULONG, WB_UTINY**, WB_ULONG*)) {
+  Converter* conv = nullptr;
+  if (WBXMLError e = create(&conv); e != WBXML_OK)
+    fail(action, e);
+  std::unique_ptr<Converter, void (*)(Converter*)> owner(conv, destroy);
+  configure(conv);
+  WB_UTINY* out = nullptr;
+  WB_ULONG length = 0;
+  const WBXMLError e =
+      run(conv, reinterpret_cast<WB_UTINY*>(input.data()), static_cast<WB_ULONG>(input.size()), &out, &length);
+  std::unique_ptr<WB_UTINY, void (*)(void*)> bytes(out, std::free);
+  if (e != WBXML_OK)
+    fail(action, e);
+  return std::string(reinterpret_cast<const char*>(out), length);
 }
 
 } // namespace
 
 std::string compileWbxml(std::string_view deckText) {
-  std::string text = asWml11(phoneWhiteSpace(std::string(deckText)));
-  WBXMLConvXML2WBXML* conv = nullptr;
-  if (WBXMLError e = wbxml_conv_xml2wbxml_create(&conv); e != WBXML_OK)
-    fail("cannot compile the deck", e);
-  std::unique_ptr<WBXMLConvXML2WBXML, decltype(&wbxml_conv_xml2wbxml_destroy)> owner(conv,
-                                                                                     wbxml_conv_xml2wbxml_destroy);
-  wbxml_conv_xml2wbxml_set_version(conv, WBXML_VERSION_13);
-  wbxml_conv_xml2wbxml_enable_preserve_whitespaces(conv);
-  WB_UTINY* out = nullptr;
-  WB_ULONG length = 0;
-  const WBXMLError e = wbxml_conv_xml2wbxml_run(conv, reinterpret_cast<WB_UTINY*>(text.data()), static_cast<WB_ULONG>(text.size()),
-                                                &out, &length);
-  std::unique_ptr<WB_UTINY, Freed> bytes(out);
-  if (e != WBXML_OK)
-    fail("cannot compile the deck", e);
-  return std::string(reinterpret_cast<const char*>(out), length);
+  return convert<WBXMLConvXML2WBXML>(
+      "cannot compile the deck", asWml11(phoneWhiteSpace(std::string(deckText))), wbxml_conv_xml2wbxml_create,
+      wbxml_conv_xml2wbxml_destroy,
+      [](WBXMLConvXML2WBXML* conv) {
+        wbxml_conv_xml2wbxml_set_version(conv, WBXML_VERSION_13);
+        wbxml_conv_xml2wbxml_enable_preserve_whitespaces(conv);
+      },
+      wbxml_conv_xml2wbxml_run);
 }
 
 std::string decompileWbxml(std::string_view wbxml) {
-  WBXMLConvWBXML2XML* conv = nullptr;
-  if (WBXMLError e = wbxml_conv_wbxml2xml_create(&conv); e != WBXML_OK)
-    fail("cannot read the compiled deck", e);
-  std::unique_ptr<WBXMLConvWBXML2XML, decltype(&wbxml_conv_wbxml2xml_destroy)> owner(conv,
-                                                                                     wbxml_conv_wbxml2xml_destroy);
-  wbxml_conv_wbxml2xml_set_gen_type(conv, WBXML_GEN_XML_COMPACT);
-  wbxml_conv_wbxml2xml_enable_preserve_whitespaces(conv);
-  std::string input(wbxml);
-  WB_UTINY* out = nullptr;
-  WB_ULONG length = 0;
-  const WBXMLError e = wbxml_conv_wbxml2xml_run(conv, reinterpret_cast<WB_UTINY*>(input.data()), static_cast<WB_ULONG>(input.size()),
-                                                &out, &length);
-  std::unique_ptr<WB_UTINY, Freed> bytes(out);
-  if (e != WBXML_OK)
-    fail("cannot read the compiled deck", e);
-  return std::string(reinterpret_cast<const char*>(out), length);
+  return convert<WBXMLConvWBXML2XML>(
+      "cannot read the compiled deck", std::string(wbxml), wbxml_conv_wbxml2xml_create, wbxml_conv_wbxml2xml_destroy,
+      [](WBXMLConvWBXML2XML* conv) {
+        wbxml_conv_wbxml2xml_set_gen_type(conv, WBXML_GEN_XML_COMPACT);
+        wbxml_conv_wbxml2xml_enable_preserve_whitespaces(conv);
+      },
+      wbxml_conv_wbxml2xml_run);
 }
 
 } // namespace tavro::decks

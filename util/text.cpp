@@ -45,4 +45,17 @@ std::string_view trim(std::string_view s) {
   return s.substr(first, last - first + 1);
 }
 
+std::string collapseSpaces(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s) {
+    const bool space = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    if (!space)
+      out += c;
+    else if (out.empty() || out.back() != ' ')
+      out += ' ';
+  }
+  return out;
+}
+
 } // namespace tavro::util

@@ -13,5 +13,7 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 int hexDigitValue(char c);
 /// Text without leading and trailing spaces, tabs, CR and LF.
 std::string_view trim(std::string_view s);
+/// Text with each run of spaces, tabs, CR and LF written as one space.
+std::string collapseSpaces(std::string_view s);
 
 } // namespace tavro::util

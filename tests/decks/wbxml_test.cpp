@@ -3,6 +3,7 @@
 #include "decks/wbxml.h"
 #include "decks/wmlcheck.h"
 #include "tests/support/testsupport.h"
+#include "util/text.h"
 
 #include <gtest/gtest.h>
 
@@ -45,14 +46,9 @@ std::string shape(const std::string& text) {
       for (auto it = children.rbegin(); it != children.rend(); ++it)
         stack.push_back({*it, depth + 1});
     } else if (node->type == XML_TEXT_NODE && node->content) {
-      std::string text;
-      for (const char* p = reinterpret_cast<const char*>(node->content); *p; ++p) {
-        const bool space = *p == ' ' || *p == '\t' || *p == '\r' || *p == '\n';
-        if (!space || text.empty() || text.back() != ' ')
-          text += space ? ' ' : *p;
-      }
-      if (text != " ")
-        out += indent + "'" + text + "'\n";
+      const std::string content = util::collapseSpaces(reinterpret_cast<const char*>(node->content));
+      if (content != " ")
+        out += indent + "'" + content + "'\n";
     }
   }
   return out;
