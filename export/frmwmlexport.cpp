@@ -46,14 +46,13 @@ void frmWMLExport::buildControls() {
   setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
   setFont(controlFont());
 
-  auto* banner = named(new qt::Banner(this, "Export your project to HTML", "Choose the files you want to export to html.",
-                                      qt::bannerPicture(Picture(resources::find("BITMAP", 102)).bmpFile())),
-                       "picWelcome");
-  place(banner, 0, 0, kClientWidth, qt::Banner::designHeight);
+  auto* banner = qt::dialogBanner(this, kClientWidth, "lblWelcomeTitle", "Export your project to HTML",
+                                  "Choose the files you want to export to html.",
+                                  qt::bannerPicture(Picture(resources::find("BITMAP", 102)).bmpFile()));
   picWelcome = banner;
-  lblWelcomeTitle = named(banner->title(), "lblWelcomeTitle");
-  Label3 = named(banner->subTitle(), "Label3");
-  Image1 = named(banner->picture(), "Image1");
+  lblWelcomeTitle = banner->title();
+  Label3 = banner->subTitle();
+  Image1 = banner->picture();
 
   lvFiles = named(new QTreeWidget(this), "lvFiles");
   place(lvFiles, 120, 1095, 7890, 3135);

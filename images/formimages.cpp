@@ -83,15 +83,13 @@ void formImages::buildControls() {
   setFixedSize(toPixels(designWidth), toPixels(designHeight));
   setFont(controlFont());
 
-  auto* banner = named(new qt::Banner(this, "Import Image",
-                                      "Choose a .gif , .jpg , .bmp , or .png that you would like to convert to a WBMP.",
-                                      qt::bannerPicture(Picture(resources::find("BITMAP", 104)).bmpFile()), 3855),
-                       "picWelcome");
-  place(banner, 0, 0, designWidth, qt::Banner::designHeight);
+  auto* banner = qt::dialogBanner(this, designWidth, "lblSelectTitle", "Import Image",
+                                  "Choose a .gif , .jpg , .bmp , or .png that you would like to convert to a WBMP.",
+                                  qt::bannerPicture(Picture(resources::find("BITMAP", 104)).bmpFile()), 3855);
   picWelcome = banner;
-  lblSelectTitle = named(banner->title(), "lblSelectTitle");
-  Label3 = named(banner->subTitle(), "Label3");
-  Image1 = named(banner->picture(), "Image1");
+  lblSelectTitle = banner->title();
+  Label3 = banner->subTitle();
+  Image1 = banner->picture();
 
   // The preview: a scroller holding the picture box, which takes the picture's size.
   fraPreview = named(new QGroupBox("WBMP preview", this), "fraPreview");

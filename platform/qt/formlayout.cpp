@@ -50,4 +50,14 @@ void Banner::resizeEvent(QResizeEvent* event) {
   place(m_picture, pictureLeft, pictureTop, pictureSide, pictureSide);
 }
 
+Banner* dialogBanner(QWidget* dialog, int designWidth, const char* titleName, const QString& title,
+                     const QString& subTitle, const QPixmap& picture, int textWidth) {
+  auto* banner = named(new Banner(dialog, title, subTitle, picture, textWidth), "picWelcome");
+  place(banner, 0, 0, designWidth, Banner::designHeight);
+  named(banner->title(), titleName);
+  named(banner->subTitle(), "Label3");
+  named(banner->picture(), "Image1");
+  return banner;
+}
+
 } // namespace tavro::qt

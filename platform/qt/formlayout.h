@@ -73,4 +73,10 @@ private:
   int m_textWidth;
 };
 
+/// The banner across the top of a dialog designWidth twips wide, named as the dialogs' tests and
+/// scripts know it: the panel "picWelcome", its title titleName, its sub-title "Label3" and its
+/// picture "Image1".
+Banner* dialogBanner(QWidget* dialog, int designWidth, const char* titleName, const QString& title,
+                     const QString& subTitle, const QPixmap& picture, int textWidth = 0);
+
 } // namespace tavro::qt
