@@ -94,17 +94,23 @@ std::string convert(const char* action, std::string input, WBXMLError (*create)(
   return std::string(reinterpret_cast<const char*>(out), length);
 }
 
+void setUpCompiler(WBXMLConvXML2WBXML* conv) {
+  wbxml_conv_xml2wbxml_set_version(conv, WBXML_VERSION_13);
+  wbxml_conv_xml2wbxml_enable_preserve_whitespaces(conv);
+}
+
+void setUpCompilerWithoutTable(WBXMLConvXML2WBXML* conv) {
+  setUpCompiler(conv);
+  wbxml_conv_xml2wbxml_disable_string_table(conv);
+}
+
 } // namespace
 
-std::string compileWbxml(std::string_view deckText) {
-  return convert<WBXMLConvXML2WBXML>(
-      "cannot compile the deck", asWml11(phoneWhiteSpace(std::string(deckText))), wbxml_conv_xml2wbxml_create,
-      wbxml_conv_xml2wbxml_destroy,
-      [](WBXMLConvXML2WBXML* conv) {
-        wbxml_conv_xml2wbxml_set_version(conv, WBXML_VERSION_13);
-        wbxml_conv_xml2wbxml_enable_preserve_whitespaces(conv);
-      },
-      wbxml_conv_xml2wbxml_run);
+std::string compileWbxml(std::string_view deckText, bool stringTable) {
+  const bool table = stringTable && deckText.size() <= maxStringTableText;
+  return convert<WBXMLConvXML2WBXML>("cannot compile the deck", asWml11(phoneWhiteSpace(std::string(deckText))),
+                                     wbxml_conv_xml2wbxml_create, wbxml_conv_xml2wbxml_destroy,
+                                     table ? setUpCompiler : setUpCompilerWithoutTable, wbxml_conv_xml2wbxml_run);
 }
 
 std::string decompileWbxml(std::string_view wbxml) {
