@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -310,6 +311,31 @@ void writeFileAtomic(std::string_view path, std::string_view bytes, bool overwri
     throwErrno(err, "write", target);
   }
   syncFolder(folder);
+}
+
+void writeFilesAtomic(const std::vector<std::pair<std::string, std::string>>& files, bool overwrite) {
+  std::vector<std::pair<std::string, std::optional<std::string>>> before; // what each written file held
+  try {
+    for (const auto& [path, bytes] : files) {
+      std::optional<std::string> old;
+      if (fileExists(path))
+        old = readFile(path);
+      writeFileAtomic(path, bytes, overwrite);
+      before.emplace_back(path, std::move(old));
+    }
+  } catch (...) {
+    for (auto it = before.rbegin(); it != before.rend(); ++it) {
+      try {
+        if (it->second)
+          writeFileAtomic(it->first, *it->second, true);
+        else
+          ::unlink(it->first.c_str());
+      } catch (const ComError&) {
+        // The first failure is the one to report; this file stays as it was written.
+      }
+    }
+    throw;
+  }
 }
 
 TemporaryFolder::TemporaryFolder(std::string_view prefix) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tavro::fs {
 
@@ -48,6 +50,11 @@ std::string readFile(std::string_view path, std::uintmax_t maxBytes = std::uintm
 /// exFAT, some network mounts) renamed with no-replace, else created exclusively. A new file
 /// gets the usual permissions (0666 less the umask); a replaced file keeps its mode.
 void writeFileAtomic(std::string_view path, std::string_view bytes, bool overwrite = true);
+
+/// Writes several files (path, bytes) as writeFileAtomic does, all of them or none: when one
+/// write fails, those written before it are put back as they were (a new one removed) and the
+/// failure is raised.
+void writeFilesAtomic(const std::vector<std::pair<std::string, std::string>>& files, bool overwrite = true);
 
 /// A folder of its own under the system's temporary folder, removed with everything in it
 /// when the object goes. Raises the cause's error when it cannot be made.

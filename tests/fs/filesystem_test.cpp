@@ -67,6 +67,22 @@ TEST(FileSystem, FailedWritesLeaveNothingAndSayWhy) {
   EXPECT_NE(test::comErrorOf([&] { fs::writeFileAtomic("/proc/tavro-test.html", "x"); }), 0);
 }
 
+TEST(FileSystem, SeveralFilesAreWrittenAllOrNone) {
+  test::TempDir dir;
+  test::writeFile(dir.path() / "old.wml", "old");
+  // The third cannot be written: what the first two held comes back.
+  const std::vector<std::pair<std::string, std::string>> files{
+      {dir.file("old.wml"), "new"}, {dir.file("new.wml"), "new"}, {dir.file("missing/x.wml"), "x"}};
+  EXPECT_EQ(test::comErrorOf([&] { fs::writeFilesAtomic(files); }), 76);
+  EXPECT_EQ(test::readFile(dir.path() / "old.wml"), "old");
+  EXPECT_FALSE(stdfs::exists(dir.path() / "new.wml"));
+  EXPECT_EQ(entriesIn(dir.path()), 1);
+
+  fs::writeFilesAtomic({files[0], files[1]});
+  EXPECT_EQ(test::readFile(dir.path() / "old.wml"), "new");
+  EXPECT_EQ(test::readFile(dir.path() / "new.wml"), "new");
+}
+
 TEST(FileSystem, CopyReadAndFolders) {
   test::TempDir dir;
   test::writeFile(dir.path() / "a.bin", std::string("a\0b", 3));
