@@ -745,10 +745,17 @@ std::string deckText(xml::XmlDocument& deck) {
     return {};
   xmlNodePtr root = deck.documentElement();
   escapeDollars(root, true);
+  std::string out = indentedDeck(deck);
+  escapeDollars(root, false);
+  return out;
+}
+
+std::string indentedDeck(const xml::XmlDocument& deck) {
+  if (deck.empty())
+    return {};
   xmlChar* text = nullptr;
   int length = 0;
   xmlDocDumpFormatMemoryEnc(deck.get(), &text, &length, "UTF-8", 1);
-  escapeDollars(root, false);
   if (!text)
     throw std::bad_alloc();
   std::string out(reinterpret_cast<const char*>(text), std::size_t(length));

@@ -42,4 +42,7 @@ void makeValid(xml::XmlDocument& deck, std::map<std::string, std::string>* ids =
 /// attribute values written "$$", since a lone "$" starts a variable reference in WML.
 std::string deckText(xml::XmlDocument& deck);
 
+/// The deck as text: an XML declaration, then the deck indented, its text as it stands.
+std::string indentedDeck(const xml::XmlDocument& deck);
+
 } // namespace tavro::decks

@@ -1,0 +1,376 @@
+#include "decks/split.h"
+
+#include "decks/deckrepair.h"
+#include "decks/wbxml.h"
+#include "platform/xml/xmldocument.h"
+#include "util/fileurl.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace tavro::decks {
+
+namespace {
+
+std::string_view nameOf(xmlNodePtr node) { return reinterpret_cast<const char*>(node->name); }
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Where a part may end after a piece, from the best place to the worst.
+enum class Cut { Paragraph, Line, Word, None };
+
+// The smallest piece of a card's content that goes into a part whole: an element, a word of
+// text with the spaces after it, or an element that stands beside the paragraphs (a do).
+struct Atom {
+  std::string markup;
+  std::string text;      // what it says, for a message
+  int paragraph = -1;    // index into Card::paragraphs; -1 beside the paragraphs
+  Cut after = Cut::None; // whether a part may end after it
+  bool lineBreak = false;
+  bool startsWithSpace = false;
+  std::vector<std::string> ids; // the ids of its elements
+};
+
+struct Paragraph {
+  std::string open;          // its start tag
+  std::string openWithoutId; // its start tag where it goes on in the next part
+  std::size_t firstAtom = 0;
+};
+
+struct Card {
+  std::string open, openWithoutId;
+  std::string prefix; // onevent and timer, which go into the first part
+  std::string id;
+  std::vector<Paragraph> paragraphs;
+  std::vector<Atom> atoms;
+};
+
+// A part: atoms [begin, end) of one card.
+struct Piece {
+  std::size_t card, begin, end;
+};
+
+std::string startTag(xmlNodePtr element, bool withId) {
+  std::unique_ptr<xmlNode, decltype(&xmlFreeNode)> copy(xmlDocCopyNode(element, element->doc, 2), xmlFreeNode);
+  if (!withId)
+    xmlUnsetProp(copy.get(), BAD_CAST "id");
+  std::string tag = xml::nodeXml(copy.get());
+  if (tag.size() >= 2 && tag.compare(tag.size() - 2, 2, "/>") == 0)
+    tag.replace(tag.size() - 2, 2, ">");
+  return tag;
+}
+
+std::vector<std::string> idsBelow(xmlNodePtr node) {
+  std::vector<std::string> ids;
+  std::vector<xmlNodePtr> stack{node};
+  while (!stack.empty()) {
+    xmlNodePtr n = stack.back();
+    stack.pop_back();
+    if (n->type != XML_ELEMENT_NODE)
+      continue;
+    if (xmlHasProp(n, BAD_CAST "id"))
+      ids.push_back(xml::attribute(n, "id"));
+    for (xmlNodePtr c = n->children; c; c = c->next)
+      stack.push_back(c);
+  }
+  return ids;
+}
+
+void addParagraph(Card& card, xmlNodePtr p) {
+  const int index = int(card.paragraphs.size());
+  card.paragraphs.push_back({startTag(p, true), startTag(p, false), card.atoms.size()});
+  for (xmlNodePtr c = p->children; c; c = c->next) {
+    if (c->type == XML_TEXT_NODE && c->content) {
+      // One atom a word, its spaces with it; the first takes the spaces before it too.
+      const std::string text = reinterpret_cast<const char*>(c->content);
+      std::size_t at = 0;
+      while (at < text.size()) {
+        std::size_t end = at;
+        while (at == 0 && end < text.size() && isSpace(text[end]))
+          ++end;
+        while (end < text.size() && !isSpace(text[end]))
+          ++end;
+        while (end < text.size() && isSpace(text[end]))
+          ++end;
+        const std::string word = text.substr(at, end - at);
+        xmlChar* escaped = xmlEncodeSpecialChars(p->doc, BAD_CAST word.c_str());
+        Atom atom{reinterpret_cast<const char*>(escaped), word, index};
+        xmlFree(escaped);
+        atom.startsWithSpace = isSpace(word.front());
+        atom.after = isSpace(word.back()) ? Cut::Word : Cut::None;
+        card.atoms.push_back(std::move(atom));
+        at = end;
+      }
+      continue;
+    }
+    Atom atom{xml::nodeXml(c), xml::nodeText(c), index};
+    atom.lineBreak = c->type == XML_ELEMENT_NODE && nameOf(c) == "br";
+    atom.after = atom.lineBreak ? Cut::Line : Cut::None;
+    atom.ids = idsBelow(c);
+    card.atoms.push_back(std::move(atom));
+  }
+  if (card.atoms.size() == card.paragraphs.back().firstAtom)
+    card.atoms.push_back({"", "", index}); // an empty paragraph stays one
+  // Between an element and the spaces that follow it a part may end too.
+  for (std::size_t i = card.paragraphs.back().firstAtom; i + 1 < card.atoms.size(); ++i)
+    if (card.atoms[i].after == Cut::None && card.atoms[i + 1].startsWithSpace)
+      card.atoms[i].after = Cut::Word;
+  card.atoms.back().after = Cut::Paragraph;
+  if (xmlHasProp(p, BAD_CAST "id"))
+    card.atoms[card.paragraphs.back().firstAtom].ids.push_back(xml::attribute(p, "id"));
+}
+
+Card readCard(xmlNodePtr element) {
+  Card card;
+  card.open = startTag(element, true);
+  card.openWithoutId = startTag(element, false);
+  card.id = xml::attribute(element, "id");
+  for (xmlNodePtr c = element->children; c; c = c->next) {
+    if (c->type != XML_ELEMENT_NODE)
+      continue;
+    if (nameOf(c) == "onevent" || nameOf(c) == "timer") {
+      card.prefix += xml::nodeXml(c);
+    } else if (nameOf(c) == "p") {
+      addParagraph(card, c);
+    } else {
+      Atom atom{xml::nodeXml(c), xml::nodeText(c)};
+      atom.after = Cut::Paragraph;
+      atom.ids = idsBelow(c);
+      card.atoms.push_back(std::move(atom));
+    }
+  }
+  return card;
+}
+
+class Splitter {
+public:
+  Splitter(const xml::XmlDocument& deck, const std::string& name, std::size_t maxBytes)
+      : m_name(name), m_maxBytes(maxBytes) {
+    xmlNodePtr root = deck.documentElement();
+    if (xmlDtdPtr dtd = xmlGetIntSubset(deck.get()))
+      m_prologue += xml::nodeXml(reinterpret_cast<xmlNodePtr>(dtd));
+    m_prologue += startTag(root, true);
+    for (xmlNodePtr c = root->children; c; c = c->next) {
+      if (c->type != XML_ELEMENT_NODE)
+        continue;
+      if (nameOf(c) == "card")
+        m_cards.push_back(readCard(c));
+      else
+        m_prologue += xml::nodeXml(c); // head, template
+    }
+    if (m_cards.empty())
+      throw SplitError("the deck has no card to split");
+  }
+
+  SplitDeck split() {
+    // The smallest part this deck can have: a card that goes on, with both ways and nothing in it.
+    const std::size_t smallest =
+        compiledSize(m_prologue + m_cards.front().openWithoutId + softKeys(1, true, true) + links(1, true, true) +
+                     "</card></wml>");
+    if (smallest > m_maxBytes)
+      throw SplitError("The limit of " + std::to_string(m_maxBytes) +
+                       " bytes is below the smallest deck this page can be split into (" + std::to_string(smallest) +
+                       " bytes compiled)");
+    // Pieces are measured before the links that cross parts are pointed at their parts and
+    // before the parts are indented; what those add is taken off the next round's budget.
+    std::size_t budget = m_maxBytes;
+    for (int round = 0; round < 8; ++round) {
+      const std::vector<Piece> pieces = pack(budget);
+      SplitDeck result = finish(pieces);
+      std::size_t over = 0;
+      for (const auto& part : result.parts) {
+        const std::size_t size = compileWbxml(part.text).size();
+        over = std::max(over, size > m_maxBytes ? size - m_maxBytes : 0);
+      }
+      if (over == 0)
+        return result;
+      if (over >= budget)
+        break;
+      budget -= over;
+    }
+    throw SplitError("The deck cannot be split into decks of at most " + std::to_string(m_maxBytes) +
+                     " bytes compiled");
+  }
+
+private:
+  // The compiled size of a part: as it will be compiled (exact), or without the string table,
+  // whose building grows with the cube of the text; that size is one the table can only lower.
+  static std::size_t compiledSize(const std::string& text, bool exact = true) {
+    return compileWbxml(text, exact).size();
+  }
+
+  std::string file(std::size_t part) const {
+    return util::percentEncode(partName(m_name, part) + ".wml", "-._~");
+  }
+
+  // The ways back and on from part index for phones with soft keys: "do" elements.
+  std::string softKeys(std::size_t index, bool back, bool next) const {
+    std::string out;
+    if (next)
+      out += "<do type=\"accept\" name=\"next\" label=\"Next\"><go href=\"" + file(index + 1) + "\"/></do>";
+    if (back)
+      out += "<do type=\"prev\" name=\"back\" label=\"Back\"><go href=\"" + file(index - 1) + "\"/></do>";
+    return out;
+  }
+
+  // The same ways for the other phones: the card's last paragraph, with links.
+  std::string links(std::size_t index, bool back, bool next) const {
+    if (!back && !next)
+      return {};
+    std::string out = back ? "<a href=\"" + file(index - 1) + "\">Back</a>" : "";
+    if (next)
+      out += std::string(back ? " " : "") + "<a href=\"" + file(index + 1) + "\">Next</a>";
+    return "<p>" + out + "</p>";
+  }
+
+  // The text of a part before its links are followed and it is indented.
+  std::string assemble(const Piece& piece, std::size_t index, bool next) const {
+    const Card& card = m_cards[piece.card];
+    const bool firstOfCard = piece.begin == 0;
+    std::string out = m_prologue + (firstOfCard ? card.open + card.prefix : card.openWithoutId) +
+                      softKeys(index, index > 0, next);
+    int open = -1;
+    for (std::size_t i = piece.begin; i < piece.end; ++i) {
+      const Atom& atom = card.atoms[i];
+      if (i + 1 == piece.end && atom.lineBreak && atom.after == Cut::Line)
+        break; // the line break where a paragraph is cut goes with the cut
+      if (atom.paragraph != open) {
+        if (open >= 0)
+          out += "</p>";
+        if (atom.paragraph >= 0) {
+          const Paragraph& p = card.paragraphs[std::size_t(atom.paragraph)];
+          out += i == p.firstAtom ? p.open : p.openWithoutId;
+        }
+        open = atom.paragraph;
+      }
+      out += atom.markup;
+    }
+    if (open >= 0)
+      out += "</p>";
+    return out + links(index, index > 0, next) + "</card></wml>";
+  }
+
+  bool lastOfDeck(std::size_t card, std::size_t end) const {
+    return card + 1 == m_cards.size() && end == m_cards[card].atoms.size();
+  }
+
+  bool fits(const Piece& piece, std::size_t index, std::size_t budget, bool exact) const {
+    return compiledSize(assemble(piece, index, !lastOfDeck(piece.card, piece.end)), exact) <= budget;
+  }
+
+  Cut cutAt(const Card& card, std::size_t end) const {
+    return end == card.atoms.size() ? Cut::Paragraph : card.atoms[end - 1].after;
+  }
+
+  [[noreturn]] void uncuttable(const Card& card, std::size_t begin) const {
+    std::string text = card.atoms[begin].text.substr(0, 60);
+    throw SplitError("A piece of the page that cannot be cut does not fit in " + std::to_string(m_maxBytes) +
+                     " bytes compiled: \"" + text + "\"");
+  }
+
+  std::vector<Piece> pack(std::size_t budget) const {
+    std::vector<Piece> pieces;
+    for (std::size_t c = 0; c < m_cards.size(); ++c) {
+      const Card& card = m_cards[c];
+      const std::size_t n = card.atoms.size();
+      std::size_t begin = 0;
+      do {
+        const std::size_t index = pieces.size();
+        // The furthest end that fits, found without the string table (doubling the step, then
+        // halving the gap) and then pushed on as far as the string table makes room for.
+        std::size_t good = begin;
+        auto furthest = [&](bool exact) {
+          auto fitsTo = [&](std::size_t end) { return fits({c, begin, end}, index, budget, exact); };
+          std::size_t bad = n + 1;
+          for (std::size_t step = 1; good < n; step *= 2) {
+            const std::size_t candidate = std::min(n, good + step);
+            if (!fitsTo(candidate)) {
+              bad = candidate;
+              break;
+            }
+            good = candidate;
+          }
+          while (bad - good > 1) {
+            const std::size_t mid = good + (bad - good) / 2;
+            (fitsTo(mid) ? good : bad) = mid;
+          }
+        };
+        if (n > begin) {
+          furthest(false);
+          if (good == begin && !fits({c, begin, begin + 1}, index, budget, true))
+            uncuttable(card, begin);
+          good = std::max(good, begin + 1);
+          furthest(true);
+        }
+        auto fitsTo = [&](std::size_t end) { return fits({c, begin, end}, index, budget, true); };
+        // Of the ends that fit, the last one at the best kind of place.
+        std::size_t end = begin;
+        for (Cut kind : {Cut::Paragraph, Cut::Line, Cut::Word}) {
+          for (std::size_t e = good; e > begin && end == begin; --e)
+            if (cutAt(card, e) <= kind && (e == good || fitsTo(e)))
+              end = e;
+          if (end != begin)
+            break;
+        }
+        if (end == begin && n > begin)
+          uncuttable(card, begin);
+        pieces.push_back({c, begin, n > begin ? end : n});
+        begin = pieces.back().end;
+      } while (begin < n);
+    }
+    return pieces;
+  }
+
+  SplitDeck finish(const std::vector<Piece>& pieces) const {
+    SplitDeck result;
+    std::map<std::string, std::size_t> partOf;
+    for (std::size_t k = 0; k < pieces.size(); ++k) {
+      const Card& card = m_cards[pieces[k].card];
+      if (pieces[k].begin == 0 && !card.id.empty())
+        partOf.emplace(card.id, k);
+      for (std::size_t i = pieces[k].begin; i < pieces[k].end; ++i)
+        for (const auto& id : card.atoms[i].ids)
+          partOf.emplace(id, k);
+    }
+    for (std::size_t k = 0; k < pieces.size(); ++k) {
+      xml::XmlDocument part;
+      if (!part.loadXML(assemble(pieces[k], k, k + 1 < pieces.size())))
+        throw SplitError("a part of the deck is not well-formed: " + part.parseError().reason);
+      // A link within the deck to an id that is now in another part goes to that part.
+      for (xmlNodePtr link : part.selectNodes("//*[@href]")) {
+        const std::string href = xml::attribute(link, "href");
+        if (href.size() < 2 || href[0] != '#')
+          continue;
+        auto it = partOf.find(href.substr(1));
+        if (it != partOf.end() && it->second != k)
+          xmlSetProp(link, BAD_CAST "href", BAD_CAST(file(it->second) + href).c_str());
+      }
+      result.parts.push_back({partName(m_name, k), indentedDeck(part)});
+    }
+    for (const auto& [id, k] : partOf)
+      result.partOfId[id] = partName(m_name, k);
+    return result;
+  }
+
+  std::string m_name;
+  std::size_t m_maxBytes;
+  std::string m_prologue; // the document type, the wml start tag, the head and the template
+  std::vector<Card> m_cards;
+};
+
+} // namespace
+
+std::string partName(const std::string& name, std::size_t index) {
+  return index == 0 ? name : name + "-" + std::to_string(index + 1);
+}
+
+SplitDeck splitDeck(std::string_view deckText, const std::string& name, std::size_t maxBytes) {
+  if (compileWbxml(deckText).size() <= maxBytes)
+    return {{{name, std::string(deckText)}}, {}};
+  xml::XmlDocument deck;
+  if (!deck.loadXML(deckText))
+    throw SplitError("the deck is not well-formed: " + deck.parseError().reason);
+  return Splitter(deck, name, maxBytes).split();
+}
+
+} // namespace tavro::decks

@@ -1,0 +1,51 @@
+#pragma once
+// Splitting a deck whose compiled size is over a phone's limit into several decks, each under
+// it: "name", "name-2", "name-3" ... in reading order.
+//
+// Decks are cut between paragraphs; a paragraph too big for a deck of its own is cut between
+// its lines (at a line break, which goes), and a line too big between its words, never inside
+// an element. Each card is split on its own, so a deck never holds parts of two cards. Every
+// deck but the first has a way back to the one before and every deck but the last a way on to
+// the next: "do" elements (labelled "Back" and "Next") for phones with soft keys, and a last
+// paragraph with "Back" and "Next" links for the others. The head and the template go into
+// every deck; the card keeps its title in each, its id and its timer and events in the first.
+// Links within the deck ("#id") follow their id to the deck that holds it.
+
+#include <cstddef>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavro::decks {
+
+/// Why a deck cannot be split under the limit, in words for the user.
+class SplitError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+struct DeckPart {
+  std::string name; ///< "name" for the first, then "name-2", "name-3" ...
+  std::string text; ///< the deck's text as it is written
+};
+
+struct SplitDeck {
+  std::vector<DeckPart> parts;
+  /// Each id of the deck mapped to the name of the part that holds it; empty when the deck
+  /// was not split.
+  std::map<std::string, std::string> partOfId;
+};
+
+/// The name of the part after the first: "name-2" for index 1, and so on.
+std::string partName(const std::string& name, std::size_t index);
+
+/// deckText (a valid deck as it is written, "$" written "$$") split into parts that each
+/// compile to at most maxBytes of WBXML. A deck that fits is the one part, byte for byte as
+/// given. Raises SplitError when the limit is below the smallest deck with navigation, or when
+/// a piece that may not be cut (an element, a word) does not fit on its own; WbxmlError when a
+/// part cannot be compiled.
+SplitDeck splitDeck(std::string_view deckText, const std::string& name, std::size_t maxBytes);
+
+} // namespace tavro::decks

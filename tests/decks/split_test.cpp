@@ -1,0 +1,173 @@
+// Decks split under a compiled-size limit: every part under it and valid, the words in order
+// across the parts, the ways back and on, and links that follow their ids.
+
+#include "decks/split.h"
+#include "decks/wbxml.h"
+#include "decks/wmlcheck.h"
+#include "platform/xml/xmldocument.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace tavro;
+
+namespace {
+
+// A long page as the import writes it: short and long paragraphs, one paragraph of many lines,
+// one of a single long line, a table, links between the parts by id, and a "$" or two.
+std::string longDeck() {
+  std::ostringstream out;
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml><head><meta name=\"generator\" content=\"t\"/></head>"
+         "<card id=\"top\" title=\"Guide\"><p><a href=\"#end\">To the end</a> costs $$5</p>";
+  for (int i = 0; i < 60; ++i) {
+    out << "<p" << (i % 7 == 0 ? " id=\"s" + std::to_string(i) + "\"" : "") << (i % 5 == 0 ? " align=\"left\"" : "")
+        << ">Section " << i << " tells <b>bold " << i << "</b> things";
+    if (i % 10 == 3)
+      for (int line = 0; line < 40; ++line)
+        out << "<br/>line " << i << "." << line << " of a long list";
+    if (i % 10 == 6)
+      for (int word = 0; word < 300; ++word)
+        out << " word" << i << "_" << word;
+    out << ".</p>";
+  }
+  out << "<p><table columns=\"2\"><tr><td>a</td><td>b</td></tr></table></p>"
+         "<p id=\"end\">The end. <a href=\"#top\">Top</a> <a href=\"#s21\">Section 21</a></p></card></wml>\n";
+  return out.str();
+}
+
+std::vector<std::string> wordsOf(xml::XmlDocument& deck) {
+  // The ways back and on are the splitter's own, not the page's.
+  for (xmlNodePtr nav : deck.selectNodes("//do[@name='next' or @name='back'] | //p[a][not(*[not(self::a)])]"
+                                         "[a[.='Next' or .='Back']][count(a)=count(a[.='Next' or .='Back'])]")) {
+    xmlUnlinkNode(nav);
+    xmlFreeNode(nav);
+  }
+  // Word by word, each text node on its own: the parts' paragraphs may be cut at a line break.
+  std::vector<std::string> words;
+  for (xmlNodePtr text : deck.selectNodes("//text()")) {
+    std::istringstream in(reinterpret_cast<const char*>(text->content));
+    for (std::string word; in >> word;)
+      words.push_back(word);
+  }
+  return words;
+}
+
+TEST(SplitDeck, EveryPartUnderTheLimitValidWithTheWordsInOrderAndBothWays) {
+  const std::string deck = longDeck();
+  xml::XmlDocument whole;
+  ASSERT_TRUE(whole.loadXML(deck));
+  ASSERT_FALSE(decks::firstFault(whole)) << decks::firstFault(whole)->message;
+  const std::vector<std::string> pageWords = wordsOf(whole);
+
+  for (std::size_t limit : {600, 1400, 3000, 8000}) {
+    SCOPED_TRACE("limit " + std::to_string(limit));
+    const decks::SplitDeck split = decks::splitDeck(deck, "guide", limit);
+    ASSERT_GT(split.parts.size(), 1u);
+    std::map<std::string, std::unique_ptr<xml::XmlDocument>> parts;
+    for (std::size_t k = 0; k < split.parts.size(); ++k) {
+      const auto& part = split.parts[k];
+      SCOPED_TRACE(part.name);
+      EXPECT_EQ(part.name, k == 0 ? "guide" : "guide-" + std::to_string(k + 1));
+      EXPECT_LE(decks::compileWbxml(part.text).size(), limit);
+      auto doc = std::make_unique<xml::XmlDocument>();
+      ASSERT_TRUE(doc->loadXML(part.text));
+      auto fault = decks::firstFault(*doc);
+      EXPECT_FALSE(fault) << fault->line << ": " << fault->message << "\n" << part.text;
+      EXPECT_EQ(xml::attribute(doc->selectSingleNode("//card"), "title"), "Guide");
+      EXPECT_EQ(doc->selectNodes("//head/meta").size(), 1u);
+
+      // Back to the one before, on to the one after, both as soft keys and as links.
+      const std::string back = k > 0 ? split.parts[k - 1].name + ".wml" : "";
+      const std::string next = k + 1 < split.parts.size() ? split.parts[k + 1].name + ".wml" : "";
+      auto hrefOf = [&](const char* xpath) {
+        xmlNodePtr node = doc->selectSingleNode(xpath);
+        return node ? xml::attribute(node, "href") : "";
+      };
+      EXPECT_EQ(hrefOf("//do[@type='accept' and @label='Next']/go"), next);
+      EXPECT_EQ(hrefOf("//p/a[.='Next']"), next);
+      EXPECT_EQ(hrefOf("//do[@type='prev' and @label='Back']/go"), back);
+      EXPECT_EQ(hrefOf("//p/a[.='Back']"), back);
+      parts[part.name + ".wml"] = std::move(doc);
+    }
+    // Links within the page lead to the part that holds their id.
+    for (auto& [file, doc] : parts) {
+      for (xmlNodePtr link : doc->selectNodes("//a[contains(@href, '#')]")) {
+        const std::string href = xml::attribute(link, "href");
+        const std::string target = href.substr(0, href.find('#'));
+        const std::string id = href.substr(href.find('#') + 1);
+        xml::XmlDocument& holder = target.empty() ? *doc : *parts.at(target);
+        EXPECT_TRUE(holder.selectSingleNode("//*[@id='" + id + "']")) << href << " from " << file;
+        EXPECT_EQ(split.partOfId.at(id) + ".wml", target.empty() ? file : target);
+      }
+    }
+    std::vector<std::string> words;
+    for (const auto& part : split.parts)
+      for (const auto& word : wordsOf(*parts.at(part.name + ".wml")))
+        words.push_back(word);
+    EXPECT_EQ(words, pageWords);
+  }
+}
+
+TEST(SplitDeck, CutsBetweenParagraphsUnlessOneIsTooBigOnItsOwn) {
+  std::string deck = "<wml><card>";
+  for (int i = 0; i < 30; ++i)
+    deck += "<p>Paragraph " + std::to_string(i) + " has a few words in it.</p>";
+  deck += "</card></wml>";
+  const auto split = decks::splitDeck(deck, "p", 500);
+  ASSERT_GT(split.parts.size(), 2u);
+  for (const auto& part : split.parts) {
+    xml::XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML(part.text));
+    // Every paragraph whole: each one that is not the links starts with its number, ends with a stop.
+    for (xmlNodePtr p : doc.selectNodes("//p[not(a)]")) {
+      const std::string text = xml::nodeText(p);
+      EXPECT_EQ(text.rfind("Paragraph ", 0), 0u) << text;
+      EXPECT_EQ(text.back(), '.') << text;
+    }
+  }
+
+  // One paragraph of many lines is cut at its line breaks, which go with the cut.
+  std::string lines = "<wml><card><p align=\"left\">";
+  for (int i = 0; i < 80; ++i)
+    lines += "Line " + std::to_string(i) + " reads well<br/>";
+  lines += "</p></card></wml>";
+  const auto byLines = decks::splitDeck(lines, "l", 700);
+  ASSERT_GT(byLines.parts.size(), 1u);
+  for (const auto& part : byLines.parts) {
+    xml::XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML(part.text));
+    xmlNodePtr p = doc.selectSingleNode("//p[@align='left']");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(xml::nodeText(p).rfind("Line ", 0), 0u);
+    EXPECT_NE(xml::nodeText(p).find("reads well"), std::string::npos);
+  }
+}
+
+TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
+  const std::string small = "<?xml version=\"1.0\"?>\n<wml>\n  <card>\n    <p>Short.</p>\n  </card>\n</wml>\n";
+  const auto one = decks::splitDeck(small, "s", 1400);
+  ASSERT_EQ(one.parts.size(), 1u);
+  EXPECT_EQ(one.parts[0].text, small);
+  EXPECT_EQ(one.parts[0].name, "s");
+
+  const std::string deck = longDeck();
+  try {
+    decks::splitDeck(deck, "guide", 40);
+    ADD_FAILURE() << "a limit below the smallest deck was taken";
+  } catch (const decks::SplitError& e) {
+    EXPECT_NE(std::string(e.what()).find("below the smallest deck"), std::string::npos) << e.what();
+  }
+
+  // A link whose text alone is over the limit cannot be cut.
+  const std::string bigLink =
+      "<wml><card><p>Start <a href=\"x.wml\">" + std::string(2000, 'x') + "</a> end</p><p>More.</p></card></wml>";
+  try {
+    decks::splitDeck(bigLink, "b", 600);
+    ADD_FAILURE() << "an element over the limit was cut";
+  } catch (const decks::SplitError& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot be cut"), std::string::npos) << e.what();
+  }
+}
+
+} // namespace
