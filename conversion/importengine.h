@@ -7,6 +7,7 @@
 // line tool drives the same object with a browser of its own.
 
 #include "conversion/namelist.h"
+#include "decks/split.h"
 #include "host/hostproject.h"
 #include "host/hosttools.h"
 #include "platform/xml/xsltemplate.h"
@@ -112,6 +113,11 @@ public:
   /// The folder the converted deck will be written to, which pictures left where they are on
   /// disk are referenced from. Empty: the project's folder, or without a project the page's.
   std::string deckFolder;
+  /// When set, a deck that compiles to more WBXML than this is written as several decks,
+  /// each under it ("name", "name-2" ...), all of them or none.
+  std::size_t maxDeckBytes = 0;
+  /// The decks the last import wrote, in reading order: one, or the parts of a split deck.
+  std::vector<decks::DeckPart> writtenDecks;
 
   // Working state, readable by the form and tests.
   xml::XmlDocument m_xmlElements;
@@ -156,6 +162,9 @@ private:
   void fail();
   /// Reads the fine-tuned preview back into m_xmlDoc, picture references as local paths.
   bool readFineTuned();
+  /// Whether the document name may be written: refused when the project has a document of
+  /// that name, asked when its file exists.
+  bool mayTake(const std::string& name) const;
   /// deckFolder, else the project's folder, else the folder of the page being converted.
   std::string pictureBase() const;
   /// Points every picture that is a local file at it by a URL relative to folder.

@@ -47,6 +47,12 @@ bool ImportEngine::ValidateTargetFile(const std::string& fileName) {
     return false;
 
   const std::string name = fs::getBaseName(fileName);
+  if (!mayTake(name))
+    return false;
+  return ImportIntoProject(m_project.ProjectFolder() + "/" + name + ".wml", name, true);
+}
+
+bool ImportEngine::mayTake(const std::string& name) const {
   const std::string path = m_project.ProjectFolder() + "/" + name + ".wml";
   for (const auto& document : m_project.Documents().all()) {
     if (document.Name() == name) {
@@ -61,7 +67,7 @@ bool ImportEngine::ValidateTargetFile(const std::string& fileName) {
     if (answer != ui::vbYes)
       return false;
   }
-  return ImportIntoProject(path, name, true);
+  return true;
 }
 
 bool ImportEngine::readFineTuned() {
@@ -101,6 +107,7 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
                                      bool overwrite) {
   ui::BusyPointer busy;
   pictureWarnings.clear();
+  writtenDecks.clear();
   if (!readFineTuned())
     return false;
 
@@ -149,6 +156,21 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
   if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true), m_strWml))
     return false;
 
+  // A deck over the size limit becomes several; the names of the parts after the first are
+  // checked as the first one's was.
+  std::vector<decks::DeckPart> parts{{documentName, m_strWml}};
+  if (maxDeckBytes > 0) {
+    try {
+      parts = decks::splitDeck(m_strWml, documentName, maxDeckBytes).parts;
+    } catch (const std::runtime_error& e) {
+      ui::services().msgBox(e.what(), ui::vbCritical | ui::vbOKOnly, "Deck too big");
+      return false;
+    }
+    for (std::size_t i = 1; i < parts.size(); ++i)
+      if (!mayTake(parts[i].name))
+        return false;
+  }
+
   if (imagesOption) {
     const std::string imagesFolder = m_project.ProjectFolder() + "/images";
     if (!fs::folderExists(imagesFolder))
@@ -157,12 +179,20 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
       fs::copyFile(picture.staged, picture.target, true);
   }
 
-  fs::writeFileAtomic(targetPath, m_strWml, overwrite);
+  std::vector<std::pair<std::string, std::string>> files{{targetPath, parts[0].text}};
+  const std::string folder = fs::getParentFolderName(targetPath);
+  for (std::size_t i = 1; i < parts.size(); ++i)
+    files.emplace_back(fs::joinPath(folder, parts[i].name + ".wml"), parts[i].text);
+  fs::writeFilesAtomic(files, overwrite);
+  writtenDecks = std::move(parts);
   const std::uintmax_t size = fs::fileExists(targetPath) ? fs::fileSize(targetPath) : 0;
   if (size > kLargeFileBytes)
     ui::services().msgBox(sizeMessage(size), ui::vbInformation | ui::vbOKOnly, "Velmor professional");
 
-  return m_project.AddDocument(documentName, com::Variant(true));
+  bool added = true;
+  for (const auto& part : writtenDecks)
+    added = m_project.AddDocument(part.name, com::Variant(true)) && added;
+  return added;
 }
 
 } // namespace tavro::conversion

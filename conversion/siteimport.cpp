@@ -1,6 +1,8 @@
 #include "conversion/siteimport.h"
 
 #include "decks/deckrepair.h"
+#include "decks/split.h"
+#include "decks/wbxml.h"
 #include "images/wbmpconversion.h"
 #include "platform/com/comerror.h"
 #include "platform/fs/filesystem.h"
@@ -24,6 +26,7 @@ struct ConvertedPage {
   std::optional<xml::XmlDocument> deck; // nothing when the page failed
   std::map<std::string, std::string> ids;
   std::string why;
+  std::vector<decks::DeckPart> parts; // the decks written: the deck, or its parts
 };
 
 // The deck of a frameset: a line and a link for each of its frames.
@@ -98,6 +101,90 @@ std::map<std::string, std::string> namePictures(const std::vector<ConvertedPage>
     names[source] = name;
   }
   return names;
+}
+
+// Points a link "name.wml#id" (a query between them kept) into a split deck at the part that
+// holds the id, and says whether any link changed. partOfId: by deck name, each id's part.
+bool followIntoParts(xml::XmlDocument& deck,
+                     const std::map<std::string, std::map<std::string, std::string>>& partOfId) {
+  bool changed = false;
+  for (xmlNodePtr link : deck.selectNodes("//*[@href]")) {
+    const std::string href = xml::attribute(link, "href");
+    const auto hash = href.find('#');
+    const auto pathEnd = href.find_first_of("?#");
+    if (hash == std::string::npos || pathEnd < 4 || href.compare(pathEnd - 4, 4, ".wml") != 0)
+      continue;
+    auto deckIds = partOfId.find(href.substr(0, pathEnd - 4));
+    if (deckIds == partOfId.end())
+      continue;
+    auto part = deckIds->second.find(href.substr(hash + 1));
+    if (part != deckIds->second.end() && part->second != deckIds->first) {
+      xmlSetProp(link, BAD_CAST "href", BAD_CAST(part->second + href.substr(pathEnd - 4)).c_str());
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+// Splits each deck over the limit into parts (taken: names no part may have). Links from the
+// other decks into a split one then follow their ids, which can lengthen a part: its page is
+// split again with the excess off its budget, a few times at most.
+void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePage>& pages,
+                const std::set<std::string>& taken, std::size_t maxBytes) {
+  std::vector<std::string> whole(pages.size());
+  std::vector<decks::SplitDeck> split(pages.size());
+  std::vector<std::size_t> budget(pages.size(), maxBytes);
+  std::vector<bool> again(pages.size());
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    if (converted[i].deck) {
+      whole[i] = decks::deckText(*converted[i].deck);
+      again[i] = true;
+    }
+  }
+  auto fail = [&](std::size_t i, const std::string& why) {
+    converted[i].why = why;
+    converted[i].deck.reset();
+    again[i] = false;
+  };
+  for (int round = 0; round < 4; ++round) {
+    std::map<std::string, std::map<std::string, std::string>> partOfId;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+      if (again[i]) {
+        try {
+          split[i] = decks::splitDeck(whole[i], pages[i].name, budget[i]);
+          for (std::size_t k = 1; k < split[i].parts.size(); ++k)
+            if (taken.count(split[i].parts[k].name))
+              throw decks::SplitError("its part " + split[i].parts[k].name + " would take the name of another document");
+        } catch (const std::runtime_error& e) {
+          fail(i, std::string("it cannot be split: ") + e.what());
+        }
+      }
+      if (converted[i].deck && split[i].parts.size() > 1)
+        partOfId[pages[i].name] = split[i].partOfId;
+    }
+    bool over = false;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+      again[i] = false;
+      if (!converted[i].deck)
+        continue;
+      converted[i].parts = split[i].parts;
+      for (auto& part : converted[i].parts) {
+        xml::XmlDocument doc;
+        if (partOfId.empty() || !doc.loadXML(part.text) || !followIntoParts(doc, partOfId))
+          continue;
+        part.text = decks::indentedDeck(doc);
+        if (const std::size_t size = decks::compileWbxml(part.text).size(); size > maxBytes) {
+          again[i] = over = true;
+          budget[i] -= std::min(budget[i], size - maxBytes);
+        }
+      }
+    }
+    if (!over)
+      return;
+  }
+  for (std::size_t i = 0; i < pages.size(); ++i)
+    if (again[i])
+      fail(i, "its decks cannot be kept under " + std::to_string(maxBytes) + " bytes compiled");
 }
 
 } // namespace
@@ -181,6 +268,17 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
     }
   }
 
+  if (options.maxDeckBytes > 0) {
+    std::set<std::string> taken = options.overwrite ? std::set<std::string>() : held;
+    for (const auto& page : pages)
+      taken.insert(page.name);
+    splitDecks(converted, pages, taken, options.maxDeckBytes);
+  } else {
+    for (std::size_t i = 0; i < pages.size(); ++i)
+      if (converted[i].deck)
+        converted[i].parts = {{pages[i].name, decks::deckText(*converted[i].deck)}};
+  }
+
   // The writes, one after the other: the pictures, then each deck and its place in the project.
   try {
     if (!pictures.empty()) {
@@ -203,15 +301,16 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
       result.failed.push_back({pages[i].relative, converted[i].why});
       continue;
     }
-    const std::string file = fs::joinPath(folder, pages[i].name + ".wml");
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& part : converted[i].parts)
+      files.emplace_back(fs::joinPath(folder, part.name + ".wml"), part.text);
     try {
-      fs::writeFileAtomic(file, decks::deckText(*converted[i].deck), options.overwrite);
-      if (!project.AddDocument(pages[i].name)) {
-        std::error_code ec;
-        stdfs::remove(file, ec);
-        throw com::ComError(com::errPathFileAccess, "the project did not take the document " + pages[i].name);
+      fs::writeFilesAtomic(files, options.overwrite);
+      for (const auto& part : converted[i].parts) {
+        if (!project.AddDocument(part.name))
+          throw com::ComError(com::errPathFileAccess, "the project did not take the document " + part.name);
+        result.imported.push_back(part.name);
       }
-      result.imported.push_back(pages[i].name);
     } catch (const com::ComError& e) {
       result.failed.push_back({pages[i].relative, e.what()});
     }

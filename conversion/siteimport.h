@@ -7,7 +7,9 @@
 // every page has been tried. Then, one after the other: the links are rewritten, the pictures
 // converted and copied into images/, and each deck written and added to the project. A page
 // that fails (it cannot be opened or converted, or its name is taken) leaves no deck behind
-// and does not stop the others.
+// and does not stop the others. With a size limit, a deck over it is split into parts after
+// its links are rewritten; a link from another deck into it then goes to the part that holds
+// its id, and a part that those links push over the limit has its page split again, tighter.
 
 #include "conversion/importengine.h"
 #include "conversion/sitemap.h"
@@ -40,6 +42,9 @@ struct SiteImportOptions {
   int threshold = 128;
   int dither = 0;
   int jobs = 1;
+  /// When set, a deck that compiles to more WBXML than this is written as several decks
+  /// ("name", "name-2" ...), each under it; links from the other decks follow their ids.
+  std::size_t maxDeckBytes = 0;
   /// Called as each page has been converted: pages done, pages in all, the page.
   std::function<void(std::size_t, std::size_t, const SitePage&)> progress;
 };
@@ -49,7 +54,7 @@ struct SiteImportResult {
     std::string page; ///< its path below the site's folder
     std::string why;
   };
-  std::vector<std::string> imported; ///< the documents written, in page order
+  std::vector<std::string> imported; ///< the documents written, in page order (parts in theirs)
   std::vector<Failure> failed;
   std::size_t pictures = 0;          ///< pictures converted into images/
   std::vector<std::string> warnings; ///< pictures that could not be converted

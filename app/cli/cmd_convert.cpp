@@ -3,6 +3,7 @@
 
 #include "app/cli/command.h"
 #include "app/cli/pagesession.h"
+#include "decks/split.h"
 #include "util/parallel.h"
 
 #include "platform/fs/filesystem.h"
@@ -19,18 +20,20 @@ struct ConvertOptions {
   std::string output;
   std::string folder;
   std::string frame;
+  std::size_t maxDeck = 0;
   int jobs = util::defaultJobs();
 };
 
 struct Converted {
-  std::string wml;
+  std::vector<decks::DeckPart> decks; // one, or the parts of a deck over the size limit
   std::string messages; // what the page's conversion said, in order
   std::string error;    // why it failed ("" when it did not)
 };
 
 // deckFolder: where the deck will be written ("" for standard output), which pictures are
-// referenced from.
-Converted convertOne(const std::string& page, const std::string& frame, const std::string& deckFolder) {
+// referenced from; name: the deck's name, which the parts of a split deck are named after.
+Converted convertOne(const std::string& page, const std::string& frame, const std::string& deckFolder,
+                     const std::string& name, std::size_t maxDeck) {
   Converted result;
   // Each page's messages are collected, so that batches print them in input order.
   ui::ScopedThreadServices console(std::make_shared<ui::ConsoleUi>(ui::vbNo, result.messages));
@@ -38,12 +41,26 @@ Converted convertOne(const std::string& page, const std::string& frame, const st
     PageSession session(page, frame);
     session.engine().deckFolder = deckFolder;
     session.convert();
-    result.wml = session.engine().m_strWml;
+    result.decks = {{name, session.engine().m_strWml}};
     result.messages += session.analysis();
+    if (maxDeck > 0) {
+      result.decks = decks::splitDeck(session.engine().m_strWml, name, maxDeck).parts;
+      result.messages += splitSummary(result.decks);
+    }
   } catch (const std::exception& e) {
     result.error = e.what();
   }
   return result;
+}
+
+// Where each deck of a page goes: the first to first, the others beside it.
+std::vector<std::pair<std::string, std::string>> filesOf(const std::vector<decks::DeckPart>& parts,
+                                                        const std::string& first) {
+  std::vector<std::pair<std::string, std::string>> files{{first, parts[0].text}};
+  const std::string folder = fs::getParentFolderName(fs::getAbsolutePathName(first));
+  for (std::size_t i = 1; i < parts.size(); ++i)
+    files.emplace_back(fs::joinPath(folder, parts[i].name + ".wml"), parts[i].text);
+  return files;
 }
 
 int runConvert(const ConvertOptions& o) {
@@ -56,13 +73,20 @@ int runConvert(const ConvertOptions& o) {
 
   if (o.folder.empty()) {
     const bool toFile = !o.output.empty() && o.output != "-";
-    Converted c = convertOne(o.pages.front(), o.frame, toFile ? fs::getParentFolderName(fs::getAbsolutePathName(o.output)) : "");
+    Converted c = convertOne(o.pages.front(), o.frame,
+                             toFile ? fs::getParentFolderName(fs::getAbsolutePathName(o.output)) : "",
+                             fs::getBaseName(toFile ? o.output : o.pages.front()), o.maxDeck);
     if (!c.error.empty())
       throw UserError(c.error);
-    if (o.output.empty() || o.output == "-")
-      std::fwrite(c.wml.data(), 1, c.wml.size(), stdout);
-    else
-      fs::writeFileAtomic(o.output, c.wml);
+    if (toFile) {
+      fs::writeFilesAtomic(filesOf(c.decks, o.output));
+    } else if (c.decks.size() > 1) {
+      std::fputs(c.messages.c_str(), stderr);
+      throw UserError("the deck is split into " + std::to_string(c.decks.size()) +
+                      " decks, which need -o FILE or -d DIR");
+    } else {
+      std::fwrite(c.decks[0].text.data(), 1, c.decks[0].text.size(), stdout);
+    }
     std::fputs(c.messages.c_str(), stderr);
     return exitOk;
   }
@@ -78,13 +102,25 @@ int runConvert(const ConvertOptions& o) {
 
   std::vector<Converted> results(o.pages.size());
   util::forEachParallel(o.pages.size(), o.jobs, [&](std::size_t i, std::size_t) {
-    results[i] = convertOne(o.pages[i], o.frame, o.folder);
-    if (results[i].error.empty()) {
-      try {
-        fs::writeFileAtomic(fs::joinPath(o.folder, fs::getBaseName(o.pages[i]) + ".wml"), results[i].wml);
-      } catch (const std::exception& e) {
-        results[i].error = e.what();
-      }
+    results[i] = convertOne(o.pages[i], o.frame, o.folder, fs::getBaseName(o.pages[i]), o.maxDeck);
+  });
+  // The parts of a split deck must not take the file of another page's deck either.
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    for (std::size_t k = 1; k < results[i].decks.size() && results[i].error.empty(); ++k) {
+      const std::string target = fs::joinPath(o.folder, results[i].decks[k].name + ".wml");
+      if (targets.count(target))
+        results[i].error = "'" + targets[target] + "' and '" + o.pages[i] + "' would both be written to '" + target + "'";
+      targets[target] = o.pages[i];
+    }
+  }
+  util::forEachParallel(o.pages.size(), o.jobs, [&](std::size_t i, std::size_t) {
+    if (!results[i].error.empty())
+      return;
+    try {
+      fs::writeFilesAtomic(
+          filesOf(results[i].decks, fs::joinPath(o.folder, fs::getBaseName(o.pages[i]) + ".wml")));
+    } catch (const std::exception& e) {
+      results[i].error = e.what();
     }
   });
 
@@ -110,6 +146,7 @@ Registrar convert(50, [](CLI::App& app, int* exitCode) {
   cmd->add_option("-o,--output", options->output, "write the deck of a single page to this file");
   cmd->add_option("-d,--directory", options->folder, "write each deck to DIR/NAME.wml (needed for several pages)");
   cmd->add_option("--frame", options->frame, "convert this frame (its src) of a frameset page");
+  addMaxDeckOption(cmd, options->maxDeck);
   addJobsOption(cmd, options->jobs, "pages converted");
   cmd->callback([options, exitCode] { *exitCode = runConvert(*options); });
 });

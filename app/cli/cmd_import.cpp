@@ -28,6 +28,7 @@ struct ImportOptions {
   int threshold = 128;
   std::string dither = "none";
   bool keepLinks = false;
+  std::size_t maxDeck = 0;
   int jobs = util::defaultJobs();
 };
 
@@ -66,6 +67,7 @@ int runSiteImport(const ImportOptions& o, int dither) {
   options.threshold = o.threshold;
   options.dither = dither;
   options.jobs = o.jobs;
+  options.maxDeckBytes = o.maxDeck;
   if (stderrIsTerminal()) {
     options.progress = [](std::size_t done, std::size_t total, const conversion::SitePage& page) {
       std::fprintf(stderr, "[%zu/%zu] %s\n", done, total, page.relative.c_str());
@@ -128,6 +130,7 @@ int runImport(ImportOptions o) {
   engine.imagesOption = o.images;
   engine.imageThreshold = o.threshold;
   engine.imageDither = dither;
+  engine.maxDeckBytes = o.maxDeck;
   const std::string name = o.name.empty() ? fs::getBaseName(session.address()) : o.name;
   const bool imported = engine.ValidateTargetFile(name);
   for (const auto& warning : engine.pictureWarnings)
@@ -135,7 +138,9 @@ int runImport(ImportOptions o) {
   if (!imported)
     return exitFailure;
   std::fputs(compiledSize(engine.m_strWml).c_str(), stderr);
-  std::printf("%s\n", (project->ProjectFolder() + "/" + fs::getBaseName(name) + ".wml").c_str());
+  std::fputs(splitSummary(engine.writtenDecks).c_str(), stderr);
+  for (const auto& deck : engine.writtenDecks)
+    std::printf("%s\n", (project->ProjectFolder() + "/" + deck.name + ".wml").c_str());
   return exitOk;
 }
 
@@ -154,6 +159,7 @@ Registrar import(60, [](CLI::App& app, int* exitCode) {
       ->check(CLI::Range(0, 255));
   cmd->add_option("--dither", o->dither, "none, random, matrix-display, matrix-printing or floyd");
   cmd->add_flag("--keep-links", o->keepLinks, "a site: leave every link as the page wrote it");
+  addMaxDeckOption(cmd, o->maxDeck);
   addJobsOption(cmd, o->jobs, "pages converted");
   cmd->callback([o, exitCode] { *exitCode = runImport(*o); });
 });

@@ -37,4 +37,7 @@ bool stderrIsTerminal();
 /// The -j/--jobs option of a batch: how many of `what` (pages, documents ...) run at once.
 void addJobsOption(CLI::App* cmd, int& jobs, const std::string& what);
 
+/// The --max-deck option: the compiled size above which a deck is split.
+void addMaxDeckOption(CLI::App* cmd, std::size_t& bytes);
+
 } // namespace tavro::cli

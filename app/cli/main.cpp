@@ -37,6 +37,12 @@ void addJobsOption(CLI::App* cmd, int& jobs, const std::string& what) {
   cmd->add_option("-j,--jobs", jobs, what + " at once (default: the number of cores)")->check(CLI::Range(1, 256));
 }
 
+void addMaxDeckOption(CLI::App* cmd, std::size_t& bytes) {
+  cmd->add_option("--max-deck", bytes,
+                  "split a deck that compiles to more WBXML than BYTES into decks NAME, NAME-2 ... each under it")
+      ->check(CLI::Range(std::size_t(1), std::size_t(1) << 30));
+}
+
 } // namespace tavro::cli
 
 int main(int argc, char** argv) {

@@ -88,6 +88,16 @@ std::string compiledSize(const std::string& deck) {
   }
 }
 
+std::string splitSummary(const std::vector<decks::DeckPart>& parts) {
+  if (parts.size() < 2)
+    return {};
+  std::string out = "Split Into: ";
+  for (std::size_t i = 0; i < parts.size(); ++i)
+    out += (i ? ", " : "") + parts[i].name + " (" + std::to_string(decks::compileWbxml(parts[i].text).size()) +
+           " bytes)";
+  return out + "\n";
+}
+
 std::string PageSession::analysis() const {
   std::string out;
   auto line = [&](const char* title, const std::vector<std::string>& names) {

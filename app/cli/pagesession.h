@@ -13,6 +13,9 @@ namespace tavro::cli {
 
 /// A line for the analysis: the size of the deck compiled to WBXML, as a phone receives it.
 std::string compiledSize(const std::string& deck);
+/// A line for the analysis of a deck that was split: each part and its compiled size. Empty
+/// for a deck that was not.
+std::string splitSummary(const std::vector<decks::DeckPart>& parts);
 
 class PageSession : public conversion::OpenedPage {
 public:

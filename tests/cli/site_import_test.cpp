@@ -1,6 +1,7 @@
 // tavro import FOLDER and tavro import PAGE...: a whole site into a project, the links between
 // its pages pointed at their decks and each picture converted once.
 
+#include "decks/wbxml.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -113,4 +114,33 @@ TEST_F(SiteImport, AFailedPageLeavesNoDeckAndTheOthersGoOn) {
   auto empty = runTavro({"import", dir.file("empty"), "--project", dir.file("project")});
   EXPECT_EQ(empty.exitCode, 1);
   EXPECT_NE(empty.err.find("no .htm or .html pages below"), std::string::npos) << empty.err;
+}
+
+TEST_F(SiteImport, ALongPageIsSplitAndLinksIntoItFollowTheirIds) {
+  std::string body = "<p>Start</p>";
+  for (int i = 0; i < 30; ++i)
+    body += "<p" + std::string(i == 25 ? " id=\"deep\"" : "") + ">Paragraph " + std::to_string(i) +
+            " of the long page, with a few words to make it long enough.</p>";
+  write("long.html", body);
+  write("index.html", "<p><a href=\"long.html#deep\">deep</a> <a href=\"long.html\">top</a></p>");
+  auto r = runTavro({"import", site.string(), "--project", dir.file("project"), "--max-deck", "700"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string list = runTavro({"project", "list", dir.file("project")}).out;
+  EXPECT_NE(list.find("long\twml\nlong-2\twml\n"), std::string::npos) << list;
+
+  // The link to the id goes to the part that holds it; the link to the page to its first part.
+  const auto links = hrefs(deck("index"));
+  ASSERT_EQ(links.size(), 2u);
+  const std::string part = links[0].substr(0, links[0].find('#'));
+  EXPECT_NE(part, "long.wml");
+  EXPECT_EQ(links[0], part + "#deep");
+  EXPECT_NE(test::readFile(dir.path() / "project" / part).find("id=\"deep\""), std::string::npos);
+  EXPECT_EQ(links[1], "long.wml");
+  for (int k = 1; stdfs::exists(dir.path() / "project" / (k == 1 ? "long.wml" : "long-" + std::to_string(k) + ".wml"));
+       ++k)
+  {
+    const std::string text = deck(k == 1 ? "long" : "long-" + std::to_string(k));
+    EXPECT_EQ(test::wmlFault(text), "") << k;
+    EXPECT_LE(decks::compileWbxml(text).size(), 700u) << k;
+  }
 }

@@ -1,0 +1,115 @@
+// --max-deck on tavro convert and tavro import: a page over the limit becomes several decks,
+// each under it, written all together or not at all.
+
+#include "decks/wbxml.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+using namespace tavro;
+using test::runTavro;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+class MaxDeck : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string body = "<html><body><h1>Guide</h1>";
+    for (int i = 0; i < 40; ++i) {
+      body += "<h2>Section " + std::to_string(i) + "</h2><p>Section " + std::to_string(i) + " tells <b>things</b>.</p>";
+      if (i % 4 == 2) {
+        body += "<ul>";
+        for (int line = 0; line < 20; ++line)
+          body += "<li>line " + std::to_string(line) + " of the list</li>";
+        body += "</ul>";
+      }
+    }
+    test::writeFile(dir.path() / "long.html", body + "</body></html>");
+    ASSERT_EQ(runTavro({"project", "new", dir.file("project"), "P"}).exitCode, 0);
+  }
+  // The decks in folder by name, each with its compiled size.
+  static std::map<std::string, std::size_t> decksIn(const stdfs::path& folder) {
+    std::map<std::string, std::size_t> found;
+    for (const auto& entry : stdfs::directory_iterator(folder))
+      if (entry.path().extension() == ".wml")
+        found[entry.path().stem().string()] = decks::compileWbxml(test::readFile(entry.path())).size();
+    return found;
+  }
+  // Whether the names are name, name-2 ... name-N, each compiled to at most limit bytes.
+  static void expectParts(const std::map<std::string, std::size_t>& found, const std::string& name,
+                          std::size_t limit) {
+    ASSERT_GT(found.size(), 2u);
+    for (std::size_t k = 1; k <= found.size(); ++k) {
+      const std::string part = k == 1 ? name : name + "-" + std::to_string(k);
+      ASSERT_TRUE(found.count(part)) << part;
+      EXPECT_LE(found.at(part), limit) << part;
+    }
+  }
+  test::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(MaxDeck, ConvertWritesEachPartUnderTheLimitBesideTheFirst) {
+  stdfs::create_directories(dir.path() / "out");
+  auto r = runTavro({"convert", dir.file("long.html"), "--max-deck", "1000", "-o", dir.file("out/guide.wml")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  expectParts(decksIn(dir.path() / "out"), "guide", 1000);
+  EXPECT_NE(r.err.find("Split Into: guide ("), std::string::npos) << r.err;
+
+  // Several parts cannot go to standard output; a limit no deck can meet is refused; a page
+  // that fits is written as without the option.
+  auto toStdout = runTavro({"convert", dir.file("long.html"), "--max-deck", "1000"});
+  EXPECT_EQ(toStdout.exitCode, 1);
+  EXPECT_EQ(toStdout.out, "");
+  EXPECT_NE(toStdout.err.find("need -o FILE or -d DIR"), std::string::npos) << toStdout.err;
+  auto tooSmall = runTavro({"convert", dir.file("long.html"), "--max-deck", "30", "-o", dir.file("small.wml")});
+  EXPECT_EQ(tooSmall.exitCode, 1);
+  EXPECT_NE(tooSmall.err.find("below the smallest deck"), std::string::npos) << tooSmall.err;
+  EXPECT_FALSE(stdfs::exists(dir.path() / "small.wml"));
+  const std::string plain = (test::sourceDir() / "samples" / "pages" / "plain.html").string();
+  EXPECT_EQ(runTavro({"convert", plain, "--max-deck", "100000"}).out, runTavro({"convert", plain}).out);
+
+  // With -d, a part that would take another page's file fails that page.
+  stdfs::create_directories(dir.path() / "d");
+  test::writeFile(dir.path() / "long-2.html", "<p>Another page</p>");
+  auto clash = runTavro({"convert", dir.file("long.html"), dir.file("long-2.html"), "--max-deck", "1000", "-d",
+                         dir.file("d")});
+  EXPECT_EQ(clash.exitCode, 1);
+  EXPECT_NE(clash.err.find("would both be written to"), std::string::npos) << clash.err;
+  EXPECT_NE(test::readFile(dir.path() / "d" / "long-2.wml").find("Another page"), std::string::npos);
+}
+
+TEST_F(MaxDeck, ImportAddsEveryPartOrNone) {
+  // A file in the way of the third part: refused without --overwrite, and nothing written.
+  test::writeFile(dir.path() / "project" / "long-3.wml", "mine");
+  auto refused = runTavro({"import", dir.file("long.html"), "--project", dir.file("project"), "--max-deck", "1000"});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(test::readFile(dir.path() / "project" / "long-3.wml"), "mine");
+  EXPECT_FALSE(stdfs::exists(dir.path() / "project" / "long.wml"));
+  EXPECT_EQ(runTavro({"project", "list", dir.file("project")}).out, "");
+
+  auto r = runTavro(
+      {"import", dir.file("long.html"), "--project", dir.file("project"), "--max-deck", "1000", "--overwrite"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto written = decksIn(dir.path() / "project");
+  expectParts(written, "long", 1000);
+  // Every part is printed and belongs to the project, in reading order.
+  std::string list, printed;
+  for (std::size_t k = 1; k <= written.size(); ++k) {
+    const std::string name = k == 1 ? "long" : "long-" + std::to_string(k);
+    printed += dir.file("project/" + name + ".wml") + "\n";
+    list += name + "\twml\n";
+  }
+  EXPECT_EQ(r.out, printed);
+  auto listed = runTavro({"project", "list", dir.file("project")}).out;
+  EXPECT_EQ(listed.size(), list.size()) << listed;
+  for (std::size_t k = 1; k <= written.size(); ++k)
+    EXPECT_NE(listed.find((k == 1 ? std::string("long") : "long-" + std::to_string(k)) + "\twml\n"),
+              std::string::npos)
+        << listed;
+}
