@@ -40,7 +40,8 @@ void addJobsOption(CLI::App* cmd, int& jobs, const std::string& what) {
 void addMaxDeckOption(CLI::App* cmd, std::size_t& bytes) {
   cmd->add_option("--max-deck", bytes,
                   "split a deck that compiles to more WBXML than BYTES into decks NAME, NAME-2 ... each under it")
-      ->check(CLI::Range(std::size_t(1), std::size_t(1) << 30));
+      ->check(CLI::Range(std::size_t(1), std::size_t(1) << 30))
+      ->option_text("BYTES");
 }
 
 } // namespace tavro::cli
