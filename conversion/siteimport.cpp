@@ -6,6 +6,7 @@
 #include "images/wbmpconversion.h"
 #include "platform/com/comerror.h"
 #include "platform/fs/filesystem.h"
+#include "platform/ui/consoleui.h"
 #include "platform/xml/xmldocument.h"
 #include "util/fileurl.h"
 #include "util/parallel.h"
@@ -27,6 +28,7 @@ struct ConvertedPage {
   std::map<std::string, std::string> ids;
   std::string why;
   std::vector<decks::DeckPart> parts; // the decks written: the deck, or its parts
+  std::string messages;               // what the page's conversion said, in order
 };
 
 // The deck of a frameset: a line and a link for each of its frames.
@@ -200,12 +202,23 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
   std::mutex progressLock;
   std::size_t done = 0;
   util::forEachParallel(pages.size(), options.jobs, [&](std::size_t i, std::size_t) {
-    converted[i] = convertPage(pages[i], project, open);
+    // The page's messages are kept with it, so that pages converted side by side do not mix
+    // theirs; a question is answered no.
+    std::string said;
+    {
+      ui::ScopedThreadServices console(std::make_shared<ui::ConsoleUi>(ui::vbNo, said));
+      converted[i] = convertPage(pages[i], project, open);
+    }
+    converted[i].messages = std::move(said);
     if (options.progress) {
       std::lock_guard lock(progressLock);
       options.progress(++done, pages.size(), pages[i]);
     }
   });
+
+  for (std::size_t i = 0; i < pages.size(); ++i)
+    if (!converted[i].messages.empty())
+      result.messages.push_back({pages[i].relative, converted[i].messages});
 
   // Names the project holds already are refused unless the decks may be replaced.
   std::set<std::string> held;

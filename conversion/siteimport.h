@@ -58,6 +58,12 @@ struct SiteImportResult {
   std::vector<Failure> failed;
   std::size_t pictures = 0;          ///< pictures converted into images/
   std::vector<std::string> warnings; ///< pictures that could not be converted
+  struct Said {
+    std::string page; ///< its path below the site's folder
+    std::string text; ///< the messages, a line each
+  };
+  /// What the conversion of each page said, in page order (pages that said nothing left out).
+  std::vector<Said> messages;
 };
 
 SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, const PageOpener& open,

@@ -79,6 +79,8 @@ int runSiteImport(const ImportOptions& o, int dither) {
   conversion::SiteImportResult result = conversion::importSite(*site, host::HostProjectRef(project), open, options);
   for (const auto& name : result.imported)
     std::printf("%s\n", fs::joinPath(project->ProjectFolder(), name + ".wml").c_str());
+  for (const auto& said : result.messages)
+    std::fprintf(stderr, "%s:\n%s", said.page.c_str(), said.text.c_str());
   for (const auto& warning : result.warnings)
     std::fprintf(stderr, "tavro: %s\n", warning.c_str());
   for (const auto& failure : result.failed)
