@@ -4,12 +4,9 @@
 #include "platform/com/comerror.h"
 #include "platform/fs/filesystem.h"
 
-#include <cerrno>
 #include <cstring>
 #include <new>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tavro::images {
 
@@ -49,25 +46,29 @@ Picture allocatePicture(std::int64_t width, std::int64_t height) {
 
 Picture readPicture(const std::string& path) {
   using namespace detail;
-  if (path.empty() || path.find('\0') != std::string::npos)
-    throw ImageFailure(codeCannotLoad, "bad file name");
-  // Opened without blocking, so that a FIFO named like a picture cannot hang the reader; only
-  // regular files are read.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
-    throw ImageFailure(codeCannotLoad, "cannot open '" + path + "': " + std::strerror(errno));
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
+  fs::RegularFile opened;
+  try {
+    opened = fs::openRegularFile(path);
+  } catch (const fs::OpenError& e) {
+    switch (e.fault()) {
+    case fs::OpenFault::BadName: throw ImageFailure(codeCannotLoad, "bad file name");
+    case fs::OpenFault::NotFound:
+    case fs::OpenFault::SystemError:
+      throw ImageFailure(codeCannotLoad, "cannot open '" + path + "': " + std::strerror(e.systemError()));
+    case fs::OpenFault::NotRegularFile:
+    case fs::OpenFault::TooLarge: break;
+    }
     throw ImageFailure(codeCannotLoad, "'" + path + "' is not a file");
   }
+  // Opened without blocking, so that a FIFO named like a picture cannot hang the reader; the
+  // readers that follow want ordinary blocking reads.
+  const int fd = opened.fd.get();
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   CFile file(::fdopen(fd, "rb"));
-  if (!file.get()) {
-    ::close(fd);
+  if (!file.get())
     throw ImageFailure(codeCannotLoad, "cannot read '" + path + "'");
-  }
-  std::uint64_t fileSize = std::uint64_t(st.st_size);
+  opened.fd.release();
+  const std::uint64_t fileSize = opened.size;
 
   unsigned char head[16] = {};
   std::size_t got = std::fread(head, 1, sizeof head, file.get());

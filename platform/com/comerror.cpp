@@ -6,6 +6,7 @@ std::string errorDescription(int number) {
   switch (number) {
   case errInvalidCall: return "Invalid procedure call or argument";
   case errOverflow: return "Overflow";
+  case errOutOfMemory: return "Out of memory";
   case errSubscript: return "Subscript out of range";
   case errTypeMismatch: return "Type mismatch";
   case errBadFileName: return "Bad file name or number";

@@ -10,6 +10,7 @@ namespace tavro::com {
 enum ErrorNumber : int {
   errInvalidCall = 5,          // "Invalid procedure call or argument"
   errOverflow = 6,
+  errOutOfMemory = 7,          // also what a file too large to read raises
   errSubscript = 9,            // "Subscript out of range"
   errTypeMismatch = 13,
   errBadFileName = 52,         // "Bad file name or number"

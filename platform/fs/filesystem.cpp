@@ -221,45 +221,47 @@ void createFolders(std::string_view path) {
   }
 }
 
-std::string readFile(std::string_view path, std::uintmax_t maxBytes) {
-  checkName(path);
+RegularFile openRegularFile(std::string_view path, std::uintmax_t maxBytes) {
+  const std::string name(path);
+  if (path.empty() || path.find('\0') != std::string_view::npos)
+    throw OpenError(OpenFault::BadName, 0, com::errBadFileName,
+                    "bad file name '" + std::string(path.substr(0, path.find('\0'))) + "'");
   // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
-  int fd = ::open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    if (errno == ENOENT)
-      throw ComError(com::errFileNotFound, "file not found: '" + std::string(path) + "'");
-    throwErrno(errno, "open", path);
+  RegularFile file{FileDescriptor(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY))};
+  if (file.fd.get() < 0) {
+    const int err = errno;
+    if (err == ENOENT)
+      throw OpenError(OpenFault::NotFound, err, com::errFileNotFound, "file not found: '" + name + "'");
+    throw OpenError(OpenFault::SystemError, err, errnoToNumber(err),
+                    "cannot open '" + name + "': " + std::strerror(err));
   }
   struct stat st{};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw ComError(com::errPathFileAccess, "not a regular file: '" + std::string(path) + "'");
-  }
-  if (std::uintmax_t(st.st_size) > maxBytes) {
-    ::close(fd);
-    throw ComError(7, "file too large: '" + std::string(path) + "'");
-  }
+  const int statError = ::fstat(file.fd.get(), &st) == 0 ? 0 : errno;
+  if (statError != 0 || !S_ISREG(st.st_mode))
+    throw OpenError(OpenFault::NotRegularFile, statError, com::errPathFileAccess, "not a regular file: '" + name + "'");
+  file.size = std::uintmax_t(st.st_size);
+  if (file.size > maxBytes)
+    throw OpenError(OpenFault::TooLarge, 0, com::errOutOfMemory, "file too large: '" + name + "'");
+  return file;
+}
+
+std::string readFile(std::string_view path, std::uintmax_t maxBytes) {
+  RegularFile file = openRegularFile(path, maxBytes);
   std::string data;
-  data.reserve(std::size_t(st.st_size));
+  data.reserve(std::size_t(file.size));
   char buf[65536];
   for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
+    ssize_t n = ::read(file.fd.get(), buf, sizeof buf);
     if (n < 0 && errno == EINTR)
       continue;
-    if (n < 0) {
-      int err = errno;
-      ::close(fd);
-      throwErrno(err, "read", path);
-    }
+    if (n < 0)
+      throwErrno(errno, "read", path);
     if (n == 0)
       break;
     data.append(buf, std::size_t(n));
-    if (data.size() > maxBytes) {
-      ::close(fd);
-      throw ComError(7, "file too large: '" + std::string(path) + "'");
-    }
+    if (data.size() > maxBytes)
+      throw OpenError(OpenFault::TooLarge, 0, com::errOutOfMemory, "file too large: '" + std::string(path) + "'");
   }
-  ::close(fd);
   return data;
 }
 

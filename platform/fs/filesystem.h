@@ -4,7 +4,11 @@
 // com::ComError with the run-time number of their cause (53 file not found, 58 file exists,
 // 70 permission denied, 76 path not found, 52 bad file name, 61 disk full, 75 otherwise).
 
+#include "platform/com/comerror.h"
+#include "platform/fs/filedescriptor.h"
+
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,8 +43,46 @@ void createFolders(std::string_view path);
 /// existing target raises 58.
 void copyFile(std::string_view source, std::string_view target, bool overwrite = true);
 
-/// Reads a whole file (53 when it does not exist). Files over maxBytes raise 7 ("Out of memory")
-/// rather than being read.
+/// Why a file could not be opened or read as a regular file of bounded size.
+enum class OpenFault {
+  BadName,        // empty, or holding a NUL
+  NotFound,       // nothing by that name
+  SystemError,    // the open call failed otherwise
+  NotRegularFile, // a folder, FIFO, device ...; or its type could not be told
+  TooLarge,       // more than the bytes allowed
+};
+
+/// The error openRegularFile and readFile raise for a file they refuse: readFile's number and
+/// text, with the fault behind them, so that a caller that reports its own errors can map it.
+class OpenError : public com::ComError {
+public:
+  OpenError(OpenFault fault, int systemError, int number, const std::string& description)
+      : com::ComError(number, description), m_fault(fault), m_systemError(systemError) {}
+
+  OpenFault fault() const noexcept { return m_fault; }
+  /// The errno value behind NotFound, SystemError and a failed type check; 0 otherwise.
+  int systemError() const noexcept { return m_systemError; }
+
+private:
+  OpenFault m_fault;
+  int m_systemError;
+};
+
+/// A file open for reading, with its size when it was opened.
+struct RegularFile {
+  FileDescriptor fd;
+  std::uintmax_t size = 0;
+};
+
+/// Opens a regular file of at most maxBytes for reading, non-blocking, so that a FIFO or device
+/// is refused at once rather than waited on. Anything else raises OpenError: 52 for a bad name,
+/// 53 when it does not exist, 75 when it is not a regular file, 7 ("Out of memory") when it is
+/// too large, the errno's number otherwise.
+RegularFile openRegularFile(std::string_view path,
+                            std::uintmax_t maxBytes = std::numeric_limits<std::uintmax_t>::max());
+
+/// Reads a whole file, opened as openRegularFile does (53 when it does not exist). Files over
+/// maxBytes, also one that grows past it while being read, raise 7 rather than being read.
 std::string readFile(std::string_view path, std::uintmax_t maxBytes = std::uintmax_t(256) << 20);
 
 /// Writes bytes to a file atomically: a temporary file beside the target, flushed to disk and

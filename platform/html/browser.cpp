@@ -7,76 +7,27 @@
 #include "util/fileurl.h"
 #include "util/text.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 namespace tavro::html {
 
-namespace {
-
-// Closes a file descriptor on every way out.
-class FileDescriptor {
-public:
-  explicit FileDescriptor(int fd) : m_fd(fd) {}
-  ~FileDescriptor() {
-    if (m_fd >= 0)
-      ::close(m_fd);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return m_fd; }
-
-private:
-  int m_fd;
-};
-
-} // namespace
-
 std::string readPageFile(const std::string& path, std::uintmax_t maxBytes) {
-  if (path.empty() || path.find('\0') != std::string::npos)
-    throw com::ComError(com::errBadFileName, "cannot open file '" + path + "': bad file name");
-  // O_NONBLOCK: opening a pipe must not wait for a writer; the type is checked right after.
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (fd.get() < 0)
-    fs::throwErrno(errno, "open", path);
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0)
-    fs::throwErrno(errno, "open", path);
-  if (!S_ISREG(st.st_mode))
-    throw com::ComError(com::errBadFileName, "cannot open file '" + path + "': not a regular file");
-  if (std::uintmax_t(st.st_size) > maxBytes)
-    throw com::ComError(7, "cannot open file '" + path + "': larger than " + std::to_string(maxBytes >> 20) + " MiB");
-  std::string bytes;
-  bytes.resize(std::size_t(st.st_size));
-  std::size_t done = 0;
-  while (true) {
-    if (done == bytes.size()) {
-      // The file may have grown since fstat; read on, within the limit.
-      if (bytes.size() >= maxBytes) {
-        char probe;
-        ssize_t extra = ::read(fd.get(), &probe, 1);
-        if (extra > 0)
-          throw com::ComError(7, "cannot open file '" + path + "': larger than " + std::to_string(maxBytes >> 20) +
-                                     " MiB");
-        break;
-      }
-      bytes.resize(std::min<std::uintmax_t>(maxBytes, bytes.size() + 65536));
+  try {
+    return fs::readFile(path, maxBytes);
+  } catch (const fs::OpenError& e) {
+    // A page names the file it could not open in words of its own.
+    const std::string cannot = "cannot open file '" + path + "': ";
+    switch (e.fault()) {
+    case fs::OpenFault::BadName: throw com::ComError(com::errBadFileName, cannot + "bad file name");
+    case fs::OpenFault::NotFound:
+    case fs::OpenFault::SystemError: fs::throwErrno(e.systemError(), "open", path);
+    case fs::OpenFault::NotRegularFile:
+      if (e.systemError() != 0)
+        fs::throwErrno(e.systemError(), "open", path);
+      throw com::ComError(com::errBadFileName, cannot + "not a regular file");
+    case fs::OpenFault::TooLarge:
+      throw com::ComError(com::errOutOfMemory, cannot + "larger than " + std::to_string(maxBytes >> 20) + " MiB");
     }
-    ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-    if (got < 0) {
-      if (errno == EINTR)
-        continue;
-      fs::throwErrno(errno, "read", path);
-    }
-    if (got == 0)
-      break;
-    done += std::size_t(got);
+    throw;
   }
-  bytes.resize(done);
-  return bytes;
 }
 
 bool Browser::refuse(std::string reason) {

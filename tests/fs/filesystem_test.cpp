@@ -103,3 +103,35 @@ TEST(FileSystem, CopyReadAndFolders) {
   EXPECT_EQ(test::comErrorOf([&] { fs::createFolder(dir.file("images")); }), 58);
   EXPECT_EQ(test::comErrorOf([&] { fs::createFolder(dir.file("no/such")); }), 76);
 }
+
+TEST(FileSystem, OpenRegularFileSaysWhyItRefuses) {
+  test::TempDir dir;
+  test::writeFile(dir.path() / "four.txt", "four");
+  ::mkfifo(dir.file("fifo").c_str(), 0600);
+  const struct {
+    std::string path;
+    std::uintmax_t maxBytes;
+    fs::OpenFault fault;
+    int number;
+  } cases[] = {
+      {"", 10, fs::OpenFault::BadName, 52},
+      {dir.file("a") + std::string(1, '\0'), 10, fs::OpenFault::BadName, 52},
+      {dir.file("missing"), 10, fs::OpenFault::NotFound, 53},
+      {dir.str(), 10, fs::OpenFault::NotRegularFile, 75},
+      {dir.file("fifo"), 10, fs::OpenFault::NotRegularFile, 75},
+      {dir.file("four.txt"), 3, fs::OpenFault::TooLarge, 7},
+      {dir.file("four.txt/inside"), 10, fs::OpenFault::SystemError, 76},
+  };
+  for (const auto& c : cases) {
+    try {
+      fs::openRegularFile(c.path, c.maxBytes);
+      ADD_FAILURE() << c.path << " opened";
+    } catch (const fs::OpenError& e) {
+      EXPECT_EQ(e.fault(), c.fault) << c.path;
+      EXPECT_EQ(e.number(), c.number) << c.path;
+    }
+  }
+  const fs::RegularFile file = fs::openRegularFile(dir.file("four.txt"), 4);
+  EXPECT_GE(file.fd.get(), 0);
+  EXPECT_EQ(file.size, 4u);
+}
