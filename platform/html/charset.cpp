@@ -5,8 +5,8 @@
 #include <memory>
 #include <type_traits>
 
-#include "platform/html/markup.h"
 #include "util/text.h"
+#include "util/utf8.h"
 
 #include <iconv.h>
 
@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 namespace tavro::html {
 
@@ -22,26 +23,6 @@ namespace {
 
 // How far into a page a meta charset is looked for.
 constexpr std::size_t metaScanBytes = 4096;
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | (cp >> 18));
-    out += char(0x80 | ((cp >> 12) & 0x3F));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
-
-const char kReplacement[] = "\xEF\xBF\xBD";
 
 std::string decodeWindows1252(std::string_view bytes) {
   // 0x80..0x9F; the five bytes the code page leaves undefined map to the C1 controls.
@@ -55,9 +36,9 @@ std::string decodeWindows1252(std::string_view bytes) {
     if (c < 0x80)
       out += char(c);
     else if (c < 0xA0)
-      appendUtf8(out, high[c - 0x80]);
+      util::appendUtf8(out, high[c - 0x80]);
     else
-      appendUtf8(out, c);
+      util::appendUtf8(out, c);
   }
   return out;
 }
@@ -79,19 +60,19 @@ std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
         std::uint32_t low = unit(i);
         if (low >= 0xDC00 && low <= 0xDFFF) {
           i += 2;
-          appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+          util::appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
           continue;
         }
       }
-      out += kReplacement;
+      out += util::replacementCharacter;
     } else if (u >= 0xDC00 && u <= 0xDFFF) {
-      out += kReplacement;
+      out += util::replacementCharacter;
     } else {
-      appendUtf8(out, u);
+      util::appendUtf8(out, u);
     }
   }
   if (i < bytes.size())
-    out += kReplacement;
+    out += util::replacementCharacter;
   return out;
 }
 
@@ -146,13 +127,13 @@ bool decodeWithIconv(std::string_view bytes, std::string_view encoding, std::str
     if (errno == E2BIG)
       continue;
     if (errno == EILSEQ) {
-      out += kReplacement;
+      out += util::replacementCharacter;
       ++in;
       --inLeft;
       continue;
     }
     // EINVAL: the input ends inside a sequence.
-    out += kReplacement;
+    out += util::replacementCharacter;
     break;
   }
   return true;
@@ -233,31 +214,6 @@ std::string charsetFromContent(std::string_view content) {
 }
 
 } // namespace
-
-bool isValidUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  const std::size_t n = bytes.size();
-  while (i < n) {
-    // Fast path over ASCII.
-    while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80)
-      ++i;
-    if (i >= n)
-      break;
-    unsigned char c = static_cast<unsigned char>(bytes[i]);
-    std::size_t len = (c >= 0xC2 && c <= 0xDF) ? 2 : (c >= 0xE0 && c <= 0xEF) ? 3 : (c >= 0xF0 && c <= 0xF4) ? 4 : 0;
-    if (len == 0 || i + len > n)
-      return false;
-    auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-    if ((c == 0xE0 && b1 < 0xA0) || (c == 0xED && b1 > 0x9F) || (c == 0xF0 && b1 < 0x90) || (c == 0xF4 && b1 > 0x8F))
-      return false;
-    for (std::size_t k = 1; k < len; ++k) {
-      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
-        return false;
-    }
-    i += len;
-  }
-  return true;
-}
 
 std::string findMetaCharset(std::string_view bytes) {
   std::string_view s = bytes.substr(0, metaScanBytes);
@@ -367,7 +323,7 @@ std::string canonicalEncoding(std::string_view label) {
 
 std::string decodeAs(std::string_view bytes, std::string_view encoding) {
   if (encoding == "UTF-8")
-    return detail::validUtf8(bytes);
+    return util::repairUtf8(bytes);
   if (encoding == "windows-1252")
     return decodeWindows1252(bytes);
   if (encoding == "UTF-16LE")
@@ -382,7 +338,7 @@ std::string decodeAs(std::string_view bytes, std::string_view encoding) {
 
 DecodedPage decodePage(std::string_view bytes) {
   if (bytes.starts_with("\xEF\xBB\xBF"))
-    return {detail::validUtf8(bytes.substr(3)), "UTF-8"};
+    return {util::repairUtf8(bytes.substr(3)), "UTF-8"};
   if (bytes.starts_with("\xFF\xFE"))
     return {decodeUtf16(bytes.substr(2), false), "UTF-16LE"};
   if (bytes.starts_with("\xFE\xFF"))

@@ -5,6 +5,8 @@
 // Shift_JIS, KOI8-R, windows-1251 ...), else windows-1252. Bytes the encoding cannot map
 // become U+FFFD; decoding never fails.
 
+#include "util/utf8.h"
+
 #include <string>
 #include <string_view>
 
@@ -28,7 +30,7 @@ std::string canonicalEncoding(std::string_view label);
 /// Bytes in the given encoding (a canonical name) as UTF-8.
 std::string decodeAs(std::string_view bytes, std::string_view encoding);
 
-bool isValidUtf8(std::string_view bytes);
+using util::isValidUtf8;
 
 /// The encoding a detector guesses from the bytes: a canonical name, or iconv's name of one
 /// canonicalEncoding does not list ("" when it cannot tell).

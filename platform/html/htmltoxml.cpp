@@ -4,6 +4,7 @@
 #include "platform/html/markup.h"
 #include "platform/html/url.h"
 #include "util/text.h"
+#include "util/utf8.h"
 
 #include <libxml/tree.h>
 
@@ -23,7 +24,7 @@ bool isBlank(std::string_view text) {
 // Text as XML 1.0 allows it: valid UTF-8, without C0 controls other than tab, LF and CR, and
 // without U+FFFE and U+FFFF.
 std::string xmlText(std::string_view text) {
-  std::string valid = detail::validUtf8(text);
+  std::string valid = util::repairUtf8(text);
   std::string out;
   out.reserve(valid.size());
   for (std::size_t i = 0; i < valid.size(); ++i) {

@@ -52,7 +52,4 @@ std::vector<NodePtr> parseFragment(std::string_view utf8, std::string_view conte
 /// Appends node's markup (or only its content) to out.
 void serialize(const Node& node, bool includeSelf, std::string& out);
 
-/// Text with invalid UTF-8 sequences replaced by U+FFFD.
-std::string validUtf8(std::string_view text);
-
 } // namespace tavro::html::detail

@@ -444,58 +444,6 @@ void serialize(const Node& node, bool includeSelf, std::string& out) {
   }
 }
 
-std::string validUtf8(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  std::size_t i = 0;
-  const std::size_t n = s.size();
-  while (i < n) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    std::size_t len = 0;
-    std::uint32_t cp = 0;
-    if (c < 0x80) {
-      out += char(c);
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      cp = c & 0x07;
-    }
-    bool ok = len > 0 && i + len <= n;
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      unsigned char d = static_cast<unsigned char>(s[i + k]);
-      if ((d & 0xC0) != 0x80)
-        ok = false;
-      else
-        cp = (cp << 6) | (d & 0x3F);
-    }
-    if (ok) {
-      // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-      if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-        ok = false;
-    }
-    if (ok) {
-      out.append(s.substr(i, len));
-      i += len;
-    } else {
-      out += "\xEF\xBF\xBD";
-      ++i;
-      // Skip the continuation bytes of a broken sequence as one error.
-      while (i < n && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80 && len > 1) {
-        ++i;
-        --len;
-      }
-    }
-  }
-  return out;
-}
-
 } // namespace tavro::html::detail
 
 namespace tavro::html {

@@ -1,6 +1,7 @@
 #include "platform/xml/xsltemplate.h"
 
 #include "platform/com/comerror.h"
+#include "util/utf8.h"
 
 #include <libxml/parserInternals.h>
 #include <libxslt/imports.h>
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace tavro::xml {
@@ -38,38 +40,13 @@ void transformError(void* sink, const char* format, ...) {
 bool xmlSafeText(const xmlChar* text) {
   if (!text)
     return true;
-  const unsigned char* p = text;
-  while (*p) {
-    unsigned c = *p;
-    if (c < 0x80) {
-      if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
-        return false;
-      ++p;
-      continue;
-    }
-    int length = 0;
-    std::uint32_t cp = 0;
-    if ((c & 0xE0) == 0xC0) {
-      length = 2;
-      cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      length = 3;
-      cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      length = 4;
-      cp = c & 0x07;
-    } else {
+  std::string_view rest(reinterpret_cast<const char*>(text));
+  while (!rest.empty()) {
+    const util::Utf8Char c = util::decodeUtf8(rest);
+    if (c.length == 0 || (c.codePoint < 0x20 && c.codePoint != '\t' && c.codePoint != '\n' && c.codePoint != '\r') ||
+        c.codePoint == 0xFFFE || c.codePoint == 0xFFFF)
       return false;
-    }
-    for (int i = 1; i < length; ++i) {
-      if ((p[i] & 0xC0) != 0x80)
-        return false;
-      cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < least[length] || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF || cp > 0x10FFFF)
-      return false;
-    p += length;
+    rest.remove_prefix(c.length);
   }
   return true;
 }
