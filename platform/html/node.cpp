@@ -591,12 +591,4 @@ void removeAll(const std::vector<ElementPtr>& elements) {
     TreeAccess::notifyChanged(*parent);
 }
 
-bool isVoidElement(std::string_view n) {
-  static constexpr std::string_view names[] = {"area",  "base",   "basefont", "bgsound", "br",    "col",
-                                               "embed", "frame",  "hr",       "image",   "img",   "input",
-                                               "keygen", "link",  "menuitem", "meta",    "param", "source",
-                                               "track", "wbr",    "isindex"};
-  return std::find(std::begin(names), std::end(names), n) != std::end(names);
-}
-
 } // namespace tavro::html

@@ -231,6 +231,4 @@ std::string formatStyle(const std::vector<std::pair<std::string, std::string>>& 
 /// Nothing for a style that declares nothing, which is left out.
 std::optional<std::string> writtenValue(const Element& e, const Attribute& a, const std::string& baseUrl);
 
-bool isVoidElement(std::string_view lowerName);
-
 } // namespace tavro::html

@@ -5,6 +5,7 @@
 #include "platform/html/markup.h"
 #include "platform/html/url.h"
 #include "util/text.h"
+#include "util/voidelements.h"
 
 #include <gumbo.h>
 
@@ -30,7 +31,7 @@ bool isRawTextElement(std::string_view n) {
 
 // Whether a start tag opens a level that the parser keeps open until its end tag.
 bool countsForNesting(std::string_view n) {
-  if (isVoidElement(n) || isRawTextElement(n))
+  if (util::isVoidElement(n) || isRawTextElement(n))
     return false;
   // End tag optional, or closed by the next of their kind.
   return !oneOf(n, {"p", "li", "dt", "dd", "option", "optgroup", "tr", "td", "th", "thead", "tbody", "tfoot",
@@ -415,7 +416,7 @@ void serialize(const Node& node, bool includeSelf, std::string& out) {
   const auto& rootElement = static_cast<const Element&>(node);
   if (includeSelf) {
     open(rootElement);
-    if (isVoidElement(rootElement.localName()))
+    if (util::isVoidElement(rootElement.localName()))
       return;
   }
   struct Frame {
@@ -439,7 +440,7 @@ void serialize(const Node& node, bool includeSelf, std::string& out) {
     }
     const auto& e = static_cast<const Element&>(child);
     open(e);
-    if (!isVoidElement(e.localName()))
+    if (!util::isVoidElement(e.localName()))
       stack.push_back({&e, 0});
   }
 }

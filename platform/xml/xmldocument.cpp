@@ -3,6 +3,7 @@
 #include "platform/com/comerror.h"
 #include "platform/fs/filesystem.h"
 #include "util/text.h"
+#include "util/voidelements.h"
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -17,7 +18,6 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <utility>
 
 namespace tavro::xml {
@@ -248,9 +248,6 @@ bool XmlDocument::load(const std::string& path) {
 }
 
 std::string XmlDocument::markup() {
-  static const std::set<std::string, std::less<>> voidElements{
-      "area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "img",
-      "input", "keygen", "link", "meta", "param", "source", "track", "wbr"};
   std::vector<xmlNodePtr> stack;
   if (xmlNodePtr root = documentElement())
     stack.push_back(root);
@@ -258,7 +255,7 @@ std::string XmlDocument::markup() {
     xmlNodePtr node = stack.back();
     stack.pop_back();
     if (!node->children) {
-      if (!voidElements.count(util::toLower(reinterpret_cast<const char*>(node->name))))
+      if (!util::isVoidElement(util::toLower(reinterpret_cast<const char*>(node->name))))
         xmlAddChild(node, xmlNewDocText(m_doc, BAD_CAST ""));
       continue;
     }
