@@ -4,8 +4,8 @@
 #include "images/imagecodecs.h"
 #include "images/resize.h"
 
-#include <algorithm>
-#include <cctype>
+#include "util/text.h"
+
 #include <new>
 
 namespace tavro::images {
@@ -34,8 +34,7 @@ bool ImagingComponent::LoadImage(const std::string& path, const std::string&) {
 }
 
 bool ImagingComponent::SaveImage(const std::string& path, const std::string& format, std::int32_t) {
-  std::string f = format;
-  std::transform(f.begin(), f.end(), f.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  const std::string f = util::toLower(format);
   if (f != "wbmp" && f != "bmp")
     return fail(codeCannotSave);
   if (m_picture.empty())

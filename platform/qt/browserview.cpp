@@ -1,6 +1,7 @@
 // The document model's headers come before Qt's (see browserview.h).
 #include "platform/html/browser.h"
 #include "platform/html/document.h"
+#include "util/text.h"
 
 #include "platform/qt/browserview.h"
 
@@ -65,13 +66,6 @@ bool isBlank(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; });
 }
 
-std::string lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z')
-      c = char(c - 'A' + 'a');
-  return s;
-}
-
 // Tags the text view understands, drawn as they are (some under the name it knows).
 std::string_view knownTag(std::string_view name) {
   static const std::array<std::string_view, 44> same{
@@ -114,7 +108,7 @@ bool isAllowedAttribute(std::string_view name) {
 std::string cleanStyle(std::string_view text) {
   std::string out;
   for (auto& [name, value] : html::parseStyle(text)) {
-    const std::string v = lower(value);
+    const std::string v = util::toLower(value);
     if (v.find("url(") != std::string::npos || v.find("expression") != std::string::npos)
       continue;
     std::string shown = value;
@@ -164,7 +158,7 @@ QString localPicturePath(const std::string& src) {
     return {};
   if (src.front() == '/')
     return QString::fromStdString(src);
-  if (lower(src.substr(0, 5)) == "file:") {
+  if (util::toLower(src.substr(0, 5)) == "file:") {
     const QUrl url(QString::fromStdString(src));
     if (url.isLocalFile() && (url.host().isEmpty() || url.host() == QLatin1String("localhost")))
       return url.toLocalFile();
@@ -235,7 +229,7 @@ private:
 
   // A form control as the user would recognise it; it takes no part in the layout.
   void writeControl(const html::Element& el, int n, const Context& context, std::string& out) const {
-    const std::string type = lower(el.attribute("type"));
+    const std::string type = util::toLower(el.attribute("type"));
     const bool disabled = context.disabled || el.disabled();
     if (el.is("input")) {
       if (type == "hidden")
