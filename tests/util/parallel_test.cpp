@@ -1,0 +1,71 @@
+#include "util/parallel.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace tavro;
+
+TEST(ForEachParallel, RunsEveryItemOnceOnItsOwnWorkers) {
+  for (int jobs : {1, 2, 8}) {
+    constexpr std::size_t count = 500;
+    std::vector<int> runs(count, 0);
+    std::vector<std::size_t> worker(count, 0);
+    util::forEachParallel(count, jobs, [&](std::size_t i, std::size_t w) {
+      ++runs[i];
+      worker[i] = w;
+    });
+    for (std::size_t i = 0; i < count; ++i) {
+      EXPECT_EQ(runs[i], 1) << "jobs " << jobs << ", item " << i;
+      EXPECT_LT(worker[i], util::workerCount(count, jobs)) << "jobs " << jobs;
+    }
+  }
+}
+
+// After a failed item no item starts, the items already running finish, and the caller gets
+// the exception once every worker has stopped.
+TEST(ForEachParallel, AnExceptionStopsTheBatchAndReachesTheCaller) {
+  for (int jobs : {1, 2, 8}) {
+    constexpr std::size_t count = 1000;
+    constexpr std::size_t failing = 3;
+    std::vector<int> runs(count, 0);
+    std::atomic<int> running{0};
+    std::atomic<std::size_t> ran{0};
+    try {
+      util::forEachParallel(count, jobs, [&](std::size_t i, std::size_t) {
+        ++running;
+        ++runs[i];
+        if (i == failing) {
+          --running;
+          throw std::runtime_error("item " + std::to_string(i) + " failed");
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ++ran;
+        --running;
+      });
+      ADD_FAILURE() << "jobs " << jobs << ": no exception";
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "item 3 failed") << "jobs " << jobs;
+    }
+    EXPECT_EQ(running, 0) << "jobs " << jobs << ": a worker still ran after the call returned";
+    EXPECT_LT(ran, count - 1) << "jobs " << jobs << ": the batch went on after the failure";
+    for (std::size_t i = 0; i < count; ++i)
+      EXPECT_LE(runs[i], 1) << "jobs " << jobs << ", item " << i;
+    if (jobs == 1) {
+      EXPECT_EQ(ran, failing) << "one worker stops right at the failed item";
+    }
+  }
+}
+
+TEST(ForEachParallel, OfManyFailuresOneReachesTheCaller) {
+  for (int jobs : {1, 2, 8}) {
+    EXPECT_THROW(util::forEachParallel(64, jobs, [](std::size_t, std::size_t) { throw std::logic_error("every item"); }),
+                 std::logic_error)
+        << "jobs " << jobs;
+  }
+}
