@@ -2,7 +2,6 @@
 
 #include "platform/html/document.h"
 #include "platform/html/markup.h"
-#include "platform/html/url.h"
 #include "util/text.h"
 #include "util/utf8.h"
 
@@ -102,12 +101,7 @@ bool isXmlName(std::string_view name) {
 }
 
 xml::XmlDocument contentToXml(const Element& container) {
-  std::string baseUrl;
-  if (auto doc = container.ownerDocument()) {
-    std::string scheme = urlScheme(doc->url());
-    if (!scheme.empty() && std::string_view(doc->url()).substr(scheme.size() + 1).starts_with("//"))
-      baseUrl = doc->url();
-  }
+  const std::string baseUrl = detail::pictureBase(container);
   xmlDocPtr raw = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
   if (!raw)
     throw std::bad_alloc();
@@ -115,9 +109,8 @@ xml::XmlDocument contentToXml(const Element& container) {
   xmlNodePtr body = checked(xmlNewDocNode(raw, nullptr, reinterpret_cast<const xmlChar*>("body"), nullptr));
   xmlDocSetRootElement(raw, body);
 
-  struct Frame {
-    const Element* element;
-    std::size_t next;
+  // Where the content of the element being walked goes.
+  struct Place {
     xmlNodePtr into;
     int depth;
     bool preserve;
@@ -133,17 +126,12 @@ xml::XmlDocument contentToXml(const Element& container) {
     pendingInto = nullptr;
   };
 
-  std::vector<Frame> stack{{&container, 0, body, 1, keepsWhiteSpace(container.localName())}};
-  while (!stack.empty()) {
-    Frame& top = stack.back();
-    const auto& kids = top.element->childNodes();
-    if (top.next >= kids.size()) {
-      stack.pop_back();
-      continue;
-    }
-    std::size_t index = top.next++;
-    const Node& child = *kids[index];
+  std::vector<Place> places{{body, 1, keepsWhiteSpace(container.localName())}};
+  auto enter = [&](const Node& child, std::size_t index) {
+    const Place top = places.back();
     if (child.nodeType() == NodeType::Text) {
+      const Element& parent = *child.parent();
+      const auto& kids = parent.childNodes();
       if (!top.preserve && isBlank(child.data())) {
         // The neighbours that count lie past comments and other white space.
         auto transparent = [](const Node& n) {
@@ -163,10 +151,10 @@ xml::XmlDocument contentToXml(const Element& container) {
         }
         // Inside an inline element, its edge continues the line it stands in: the space of
         // `<a href=x> </a>` still keeps the words on either side apart.
-        const bool inlineParent = isInlineElement(top.element->localName());
+        const bool inlineParent = isInlineElement(parent.localName());
         auto inlineSide = [&](const Node* n, bool atEdge) { return n ? isInlineContent(n) : atEdge && inlineParent; };
         if (!inlineSide(before, index <= reach) || !inlineSide(after, kids.size() - index - 1 <= reach))
-          continue;
+          return false;
       }
       std::string text = xmlText(child.data());
       if (!text.empty()) {
@@ -175,27 +163,25 @@ xml::XmlDocument contentToXml(const Element& container) {
         pendingInto = top.into;
         pending += text;
       }
-      continue;
+      return false;
     }
     if (!child.isElement())
-      continue;
+      return false;
     const auto& e = static_cast<const Element&>(child);
-    bool preserve = top.preserve || keepsWhiteSpace(e.localName());
+    const bool preserve = top.preserve || keepsWhiteSpace(e.localName());
     if (!isXmlName(e.localName()) || top.depth >= maxXmlDepth) {
       // No tag of its own: the content goes where the element stood.
-      if (!e.childNodes().empty())
-        stack.push_back({&e, 0, top.into, top.depth, preserve});
-      continue;
+      places.push_back({top.into, top.depth, preserve});
+      return true;
     }
     flush();
     xmlNodePtr node = checked(xmlNewDocNode(raw, nullptr, X(e.localName()), nullptr));
     xmlAddChild(top.into, node);
     copyAttributes(e, node, baseUrl);
-    int depth = top.depth + 1;
-    xmlNodePtr into = node;
-    if (!e.childNodes().empty())
-      stack.push_back({&e, 0, into, depth, preserve});
-  }
+    places.push_back({node, top.depth + 1, preserve});
+    return true;
+  };
+  walkDescendants(container, enter, [&](const Node&) { places.pop_back(); });
   flush();
   return result;
 }

@@ -49,6 +49,10 @@ ElementPtr parseDocument(std::string_view utf8, const std::weak_ptr<Document>& o
 std::vector<NodePtr> parseFragment(std::string_view utf8, std::string_view context,
                                    const std::weak_ptr<Document>& owner);
 
+/// The address an IMG src in node's markup is resolved against: its document's, when that has
+/// an authority part ("file:///...", "http://..."); "" otherwise.
+std::string pictureBase(const Node& node);
+
 /// Appends node's markup (or only its content) to out.
 void serialize(const Node& node, bool includeSelf, std::string& out);
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace tavro::html {
@@ -200,10 +201,12 @@ void removeAll(const std::vector<ElementPtr>& elements);
 
 // Helpers the parser, the serialiser and the XML bridge share.
 
-/// Walks the nodes inside root (not root itself) in document order without recursion. visit
-/// returns false to skip the node's content.
-template <class Visit>
-void walkDescendants(const Node& root, Visit visit) {
+/// Walks the nodes inside root (not root itself) in document order without recursion.
+/// enter(node) comes before a node's content and answers whether to go into it; it may also
+/// take the node's place among its parent's children, enter(node, index). leave(node) comes
+/// after the content of every node entered. Neither may change the tree.
+template <class Enter, class Leave>
+void walkDescendants(const Node& root, Enter enter, Leave leave) {
   struct Frame {
     const Node* node;
     std::size_t next;
@@ -212,13 +215,28 @@ void walkDescendants(const Node& root, Visit visit) {
   while (!stack.empty()) {
     Frame& top = stack.back();
     if (top.next >= top.node->childNodes().size()) {
+      const Node* done = top.node;
       stack.pop_back();
+      if (!stack.empty())
+        leave(*done);
       continue;
     }
-    const Node* child = top.node->childNodes()[top.next++].get();
-    if (visit(*child) && !child->childNodes().empty())
+    const std::size_t index = top.next++;
+    const Node* child = top.node->childNodes()[index].get();
+    bool into;
+    if constexpr (std::is_invocable_v<Enter&, const Node&, std::size_t>)
+      into = enter(*child, index);
+    else
+      into = enter(*child);
+    if (into)
       stack.push_back({child, 0});
   }
+}
+
+/// The same walk with nothing to do after a node's content: visit returns false to skip it.
+template <class Visit>
+void walkDescendants(const Node& root, Visit visit) {
+  walkDescendants(root, visit, [](const Node&) {});
 }
 
 /// The declarations of a style attribute as (lower-case name, value) pairs, later duplicates

@@ -375,13 +375,18 @@ std::vector<NodePtr> parseFragment(std::string_view utf8, std::string_view conte
   return TreeAccess::takeChildren(*holder);
 }
 
+std::string pictureBase(const Node& node) {
+  auto doc = node.ownerDocument();
+  if (!doc)
+    return {};
+  const std::string scheme = urlScheme(doc->url());
+  if (!scheme.empty() && std::string_view(doc->url()).substr(scheme.size() + 1).starts_with("//"))
+    return doc->url();
+  return {};
+}
+
 void serialize(const Node& node, bool includeSelf, std::string& out) {
-  std::string baseUrl;
-  if (auto doc = node.ownerDocument()) {
-    std::string scheme = urlScheme(doc->url());
-    if (!scheme.empty() && std::string_view(doc->url()).substr(scheme.size() + 1).starts_with("//"))
-      baseUrl = doc->url();
-  }
+  const std::string baseUrl = pictureBase(node);
   auto writeLeaf = [&](const Node& n) {
     if (n.nodeType() == NodeType::Text) {
       if (textIsRaw(n.parent()))
@@ -419,30 +424,20 @@ void serialize(const Node& node, bool includeSelf, std::string& out) {
     if (util::isVoidElement(rootElement.localName()))
       return;
   }
-  struct Frame {
-    const Element* element;
-    std::size_t next;
-  };
-  std::vector<Frame> stack{{&rootElement, 0}};
-  while (!stack.empty()) {
-    Frame& top = stack.back();
-    const auto& kids = top.element->childNodes();
-    if (top.next >= kids.size()) {
-      if (stack.size() > 1 || includeSelf)
-        close(*top.element);
-      stack.pop_back();
-      continue;
-    }
-    const Node& child = *kids[top.next++];
-    if (!child.isElement()) {
-      writeLeaf(child);
-      continue;
-    }
-    const auto& e = static_cast<const Element&>(child);
-    open(e);
-    if (!util::isVoidElement(e.localName()))
-      stack.push_back({&e, 0});
-  }
+  walkDescendants(
+      rootElement,
+      [&](const Node& child) {
+        if (!child.isElement()) {
+          writeLeaf(child);
+          return false;
+        }
+        const auto& e = static_cast<const Element&>(child);
+        open(e);
+        return !util::isVoidElement(e.localName());
+      },
+      [&](const Node& done) { close(static_cast<const Element&>(done)); });
+  if (includeSelf)
+    close(rootElement);
 }
 
 } // namespace tavro::html::detail

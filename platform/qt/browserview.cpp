@@ -195,12 +195,6 @@ private:
     bool pre = false;
     int depth = 0;        // tags written around this point
   };
-  struct Frame {
-    html::ElementPtr element;
-    std::size_t next = 0;
-    std::string close;
-    Context context;
-  };
 
   int number(const html::ElementPtr& el) {
     m_elements.push_back(el);
@@ -337,28 +331,20 @@ private:
     Context top;
     top.owner = rootNumber;
     top.disabled = root->disabled();
-    std::vector<Frame> stack;
-    stack.push_back({root, 0, {}, top});
-    while (!stack.empty()) {
-      Frame& frame = stack.back();
-      const auto& children = frame.element->childNodes();
-      if (frame.next >= children.size()) {
-        out += frame.close;
-        stack.pop_back();
-        continue;
+    // What closes each element entered, and the context of its content.
+    std::vector<std::pair<std::string, Context>> open{{std::string(), top}};
+    auto enter = [&](const html::Node& child) {
+      const Context context = open.back().second;
+      if (child.nodeType() == html::NodeType::Text) {
+        writeText(child.data(), context, out);
+        return false;
       }
-      const html::NodePtr child = children[frame.next++];
-      const Context context = frame.context;
-      if (child->nodeType() == html::NodeType::Text) {
-        writeText(child->data(), context, out);
-        continue;
-      }
-      if (!child->isElement())
-        continue;
-      auto el = std::static_pointer_cast<html::Element>(child);
+      if (!child.isElement())
+        return false;
+      const auto el = owned(static_cast<const html::Element&>(child));
       const std::string& name = el->localName();
       if (isHiddenContent(name))
-        continue;
+        return false;
       const int n = number(el);
       Context inner = context;
       inner.owner = n;
@@ -366,15 +352,15 @@ private:
 
       if (name == "input" || name == "select" || name == "textarea") {
         writeControl(*el, n, context, out);
-        continue;
+        return false;
       }
       if (name == "img") {
         writePicture(*el, n, context, out);
-        continue;
+        return false;
       }
       if (name == "br" || name == "hr") {
         out += "<" + name + ">";
-        continue;
+        return false;
       }
       if (name == "frame" || name == "iframe") {
         // Frames are not loaded: their address stands in for them.
@@ -383,39 +369,48 @@ private:
         out += "<p>";
         writeText("[frame: " + el->attribute("src") + "]", c, out);
         out += "</p>";
-        continue;
+        return false;
       }
 
-      std::string open;
+      std::string start;
       std::string close;
       if (name == "a" && el->hasAttribute("href") && !context.inLink) {
-        open = "<a href=\"" + std::string(linkScheme) + std::to_string(n) + "\">";
+        start = "<a href=\"" + std::string(linkScheme) + std::to_string(n) + "\">";
         close = "</a>";
         inner.inLink = true;
       } else if (name == "button") {
-        open = runStart(n, inner.disabled) + "[ </span>";
+        start = runStart(n, inner.disabled) + "[ </span>";
         close = runStart(n, inner.disabled) + " ]</span>";
       } else if (name == "caption") {
         // A row of its own across the table, the nearest the text view has to a caption.
-        open = "<tr><td colspan=\"" + std::to_string(columnsOf(el->parent())) + "\" align=\"center\"><b>";
+        start = "<tr><td colspan=\"" + std::to_string(columnsOf(el->parent())) + "\" align=\"center\"><b>";
         close = "</b></td></tr>";
       } else if (std::string_view tag = knownTag(name); !tag.empty()) {
-        open = "<" + std::string(tag) + attributesOf(*el) + ">";
+        start = "<" + std::string(tag) + attributesOf(*el) + ">";
         close = "</" + std::string(tag) + ">";
         if (tag == "pre")
           inner.pre = true;
       }
-      if (!open.empty()) {
+      if (!start.empty()) {
         if (context.depth >= maxTagDepth) {
-          open.clear();
+          start.clear();
           close.clear();
         } else {
           ++inner.depth;
         }
       }
-      out += open;
-      stack.push_back({el, 0, close, inner});
-    }
+      out += start;
+      open.emplace_back(std::move(close), inner);
+      return true;
+    };
+    html::walkDescendants(*root, enter, [&](const html::Node&) {
+      out += open.back().first;
+      open.pop_back();
+    });
+  }
+
+  static html::ElementPtr owned(const html::Element& el) {
+    return std::const_pointer_cast<html::Element>(std::static_pointer_cast<const html::Element>(el.shared_from_this()));
   }
 
   std::vector<html::ElementPtr>& m_elements;
