@@ -4,6 +4,7 @@
 #include "conversion/importengine.h"
 
 #include "platform/html/browser.h"
+#include "platform/xml/treewalk.h"
 
 #include <unordered_set>
 
@@ -16,18 +17,12 @@ namespace {
 // walk answers every name, where a query per name would walk the document each time.
 std::unordered_set<std::string> elementNames(const xml::XmlDocument& doc) {
   std::unordered_set<std::string> names;
-  std::vector<xmlNodePtr> stack;
-  if (xmlNodePtr root = doc.documentElement())
-    stack.push_back(root);
-  while (!stack.empty()) {
-    xmlNodePtr node = stack.back();
-    stack.pop_back();
+  xml::walkTree(doc.documentElement(), [&](xmlNodePtr node) {
+    if (node->type != XML_ELEMENT_NODE)
+      return false;
     names.emplace(reinterpret_cast<const char*>(node->name));
-    for (xmlNodePtr c = node->children; c; c = c->next) {
-      if (c->type == XML_ELEMENT_NODE)
-        stack.push_back(c);
-    }
-  }
+    return true;
+  });
   return names;
 }
 

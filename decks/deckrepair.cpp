@@ -1,6 +1,7 @@
 #include "decks/deckrepair.h"
 
 #include "decks/wmlrules.h"
+#include "platform/xml/treewalk.h"
 #include "util/text.h"
 
 #include <libxml/valid.h>
@@ -710,23 +711,17 @@ void escapeDollars(xmlNodePtr root, bool escape) {
     }
     xmlNodeSetContentLen(text, X(out), int(out.size()));
   };
-  std::vector<xmlNodePtr> stack{root};
-  while (!stack.empty()) {
-    xmlNodePtr node = stack.back();
-    stack.pop_back();
-    if (isText(node)) {
+  xml::walkTree(root, [&](xmlNodePtr node) {
+    if (isText(node))
       mend(node);
-      continue;
-    }
     if (node->type != XML_ELEMENT_NODE)
-      continue;
+      return false;
     for (xmlAttrPtr a = node->properties; a; a = a->next)
       for (xmlNodePtr v = a->children; v; v = v->next)
         if (v->type == XML_TEXT_NODE)
           mend(v);
-    for (xmlNodePtr c = node->children; c; c = c->next)
-      stack.push_back(c);
-  }
+    return true;
+  });
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "host/hosttools.h"
 
 #include "platform/com/comerror.h"
+#include "platform/xml/treewalk.h"
 #include "util/fileurl.h"
 #include "util/text.h"
 
@@ -12,23 +13,6 @@
 namespace tavro::host {
 
 namespace {
-
-// Visits root and every node below it in document order, without recursion or allocation.
-// The visitor answers whether to go into the node's children; it must not unlink nodes.
-// Entity references are not entered: their children belong to the declaration.
-template <class Visit>
-void walk(xmlNodePtr root, Visit visit) {
-  xmlNodePtr node = root;
-  while (node) {
-    if (visit(node) && node->children && node->type != XML_ENTITY_REF_NODE) {
-      node = node->children;
-      continue;
-    }
-    while (node != root && !node->next)
-      node = node->parent;
-    node = node == root ? nullptr : node->next;
-  }
-}
 
 std::string content(xmlNodePtr node) {
   return node->content ? reinterpret_cast<const char*>(node->content) : std::string();
@@ -61,7 +45,7 @@ xml::XmlDocument HostXmlTools::LoadXmlString(const std::string& text) const {
 }
 
 void HostXmlTools::ConvertDocument(xml::XmlDocument& doc, std::int32_t mode, bool, const com::Variant&) const {
-  walk(doc.documentElement(), [&](xmlNodePtr node) {
+  xml::walkTree(doc.documentElement(), [&](xmlNodePtr node) {
     if (mode == 0 && (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE)) {
       if (node->content && std::strchr(reinterpret_cast<const char*>(node->content), '\r')) {
         const std::string text = content(node);
@@ -92,7 +76,7 @@ void HostXmlTools::ConvertDocument(xml::XmlDocument& doc, std::int32_t mode, boo
 }
 
 void HostXmlTools::ConvertReferences(xml::XmlDocument& doc, std::int32_t mode, const com::Variant&) const {
-  walk(doc.documentElement(), [&](xmlNodePtr node) {
+  xml::walkTree(doc.documentElement(), [&](xmlNodePtr node) {
     if (!isElement(node, "img") || !xmlHasProp(node, reinterpret_cast<const xmlChar*>("src")))
       return true;
     std::string src = xml::attribute(node, "src");
@@ -153,7 +137,7 @@ void HostDomTools::RemoveElements(const std::string& names, xml::XmlDocument& do
 
   // Collect first, then change the tree: removing while walking would skip nodes.
   std::vector<xmlNodePtr> matches;
-  walk(doc.documentElement(), [&](xmlNodePtr node) {
+  xml::walkTree(doc.documentElement(), [&](xmlNodePtr node) {
     if (node->type == XML_ELEMENT_NODE && wanted.count(util::toLower(reinterpret_cast<const char*>(node->name)))) {
       matches.push_back(node);
       return !flag; // removed whole: nothing inside needs a visit

@@ -2,6 +2,7 @@
 
 #include "platform/com/comerror.h"
 #include "platform/fs/filesystem.h"
+#include "platform/xml/treewalk.h"
 #include "util/text.h"
 #include "util/voidelements.h"
 
@@ -152,25 +153,15 @@ void resetErrors() {
 
 std::string firstErrorMessage() { return t_errors.has ? t_errors.message : std::string(); }
 
-// Iterative, so depth costs no stack.
 void stripBlankText(xmlNodePtr root) {
-  xmlNodePtr node = root;
-  while (node) {
-    xmlNodePtr next = nullptr;
-    if (node->type == XML_ELEMENT_NODE && node->children) {
-      next = node->children;
-    } else {
-      xmlNodePtr n = node;
-      while (n && n != root && !n->next)
-        n = n->parent;
-      next = (n && n != root) ? n->next : nullptr;
-    }
+  walkTree(root, [](xmlNodePtr node) {
     if (node->type == XML_TEXT_NODE && xmlIsBlankNode(node) && xmlNodeGetSpacePreserve(node->parent) != 1) {
       xmlUnlinkNode(node);
       xmlFreeNode(node);
+      return false;
     }
-    node = next;
-  }
+    return node->type == XML_ELEMENT_NODE;
+  });
 }
 
 } // namespace detail
@@ -248,22 +239,13 @@ bool XmlDocument::load(const std::string& path) {
 }
 
 std::string XmlDocument::markup() {
-  std::vector<xmlNodePtr> stack;
-  if (xmlNodePtr root = documentElement())
-    stack.push_back(root);
-  while (!stack.empty()) {
-    xmlNodePtr node = stack.back();
-    stack.pop_back();
-    if (!node->children) {
-      if (!util::isVoidElement(util::toLower(reinterpret_cast<const char*>(node->name))))
-        xmlAddChild(node, xmlNewDocText(m_doc, BAD_CAST ""));
-      continue;
-    }
-    for (xmlNodePtr c = node->children; c; c = c->next) {
-      if (c->type == XML_ELEMENT_NODE)
-        stack.push_back(c);
-    }
-  }
+  walkTree(documentElement(), [&](xmlNodePtr node) {
+    if (node->type != XML_ELEMENT_NODE)
+      return false;
+    if (!node->children && !util::isVoidElement(util::toLower(reinterpret_cast<const char*>(node->name))))
+      xmlAddChild(node, xmlNewDocText(m_doc, BAD_CAST ""));
+    return true;
+  });
   return xml();
 }
 

@@ -1,4 +1,5 @@
 #include "platform/com/comerror.h"
+#include "platform/xml/treewalk.h"
 #include "platform/xml/xsltemplate.h"
 #include "tests/support/testsupport.h"
 
@@ -211,4 +212,57 @@ TEST(XmlDocument, MarkupClosesEmptyElementsThatAreNotVoid) {
   ASSERT_TRUE(doc.loadXML("<body><a name=\"x\"/>after<br/><img src=\"p.png\"/><td/><p>t</p></body>"));
   EXPECT_EQ(doc.xml(), "<body><a name=\"x\"/>after<br/><img src=\"p.png\"/><td/><p>t</p></body>");
   EXPECT_EQ(doc.markup(), "<body><a name=\"x\"></a>after<br/><img src=\"p.png\"/><td></td><p>t</p></body>");
+}
+
+TEST(TreeWalk, VisitsInDocumentOrderWithinTheRootOnly) {
+  xml::XmlDocument doc;
+  ASSERT_TRUE(doc.loadXML("<r><a><b/><c>t</c></a><skip><x/></skip><d/></r>"));
+  const struct {
+    const char* start; // the root of the walk, by name
+    const char* visited;
+  } cases[] = {
+      {"r", "r a b c text skip d "},
+      {"a", "a b c text "},  // the siblings after a are not its content
+      {"c", "c text "},
+      {"d", "d "},
+  };
+  for (const auto& c : cases) {
+    std::string visited;
+    xml::walkTree(doc.selectSingleNode(std::string("//") + c.start), [&](xmlNodePtr node) {
+      visited += std::string(reinterpret_cast<const char*>(node->name)) + " ";
+      return !xmlStrEqual(node->name, BAD_CAST "skip");
+    });
+    EXPECT_EQ(visited, c.visited) << c.start;
+  }
+}
+
+TEST(TreeWalk, AVisitMayFreeTheNodeItIsGiven) {
+  xml::XmlDocument doc;
+  ASSERT_TRUE(doc.loadXML("<r><a/><b><c/><d/></b><e/></r>"));
+  std::string kept;
+  xml::walkTree(doc.documentElement(), [&](xmlNodePtr node) {
+    if (xmlStrEqual(node->name, BAD_CAST "c") || xmlStrEqual(node->name, BAD_CAST "d") ||
+        xmlStrEqual(node->name, BAD_CAST "a")) {
+      xmlUnlinkNode(node);
+      xmlFreeNode(node);
+      return false;
+    }
+    kept += reinterpret_cast<const char*>(node->name);
+    return true;
+  });
+  EXPECT_EQ(kept, "rbe");
+  EXPECT_EQ(doc.xml(), "<r><b/><e/></r>");
+}
+
+TEST(TreeWalk, DeepTreesCostNoStack) {
+  constexpr int depth = 200000;
+  xmlDocPtr raw = xmlNewDoc(BAD_CAST "1.0");
+  xml::XmlDocument doc(raw);
+  xmlNodePtr node = xmlNewDocNode(raw, nullptr, BAD_CAST "n", nullptr);
+  xmlDocSetRootElement(raw, node);
+  for (int i = 1; i < depth; ++i)
+    node = xmlNewChild(node, nullptr, BAD_CAST "n", nullptr);
+  int visited = 0;
+  xml::walkTree(doc.documentElement(), [&](xmlNodePtr) { return ++visited > 0; });
+  EXPECT_EQ(visited, depth);
 }

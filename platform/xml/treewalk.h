@@ -1,0 +1,34 @@
+#pragma once
+// Walking a libxml2 tree in document order without recursion, so that depth costs no stack.
+
+#include <libxml/tree.h>
+
+namespace tavro::xml {
+
+/// Visits root and every node below it in document order; visit(node) answers whether to go
+/// into the node's children. Entity references are not entered: their children belong to the
+/// declaration. visit may unlink and free the node it is given when it answers false, and may
+/// change what lies inside it, but must not touch the nodes after it.
+template <class Visit>
+void walkTree(xmlNodePtr root, Visit visit) {
+  xmlNodePtr node = root;
+  while (node) {
+    // Taken before the visit, which may free the node.
+    xmlNodePtr next = node->next;
+    xmlNodePtr parent = node->parent;
+    if (visit(node) && node->children && node->type != XML_ENTITY_REF_NODE) {
+      node = node->children;
+      continue;
+    }
+    if (node == root)
+      break;
+    if (!next) {
+      while (parent != root && !parent->next)
+        parent = parent->parent;
+      next = parent == root ? nullptr : parent->next;
+    }
+    node = next;
+  }
+}
+
+} // namespace tavro::xml
