@@ -31,10 +31,17 @@ struct TreeAccess {
 
 namespace tavro::html::detail {
 
+/// Raises error 5 ("Invalid procedure call or argument") with the reason.
+[[noreturn]] void invalidCall(const std::string& what);
+
 /// Bounds applied to markup before gumbo sees it; gumbo's time grows with the square of the
 /// nesting depth and of the attributes on one tag.
 inline constexpr std::size_t maxOpenElements = 1000;
 inline constexpr std::size_t maxAttributesPerTag = 400;
+
+/// Whether an element's content is text up to its own end tag (SCRIPT, STYLE, TEXTAREA ...).
+/// NOSCRIPT is not among them: with scripting off, its content is markup.
+bool isRawTextElement(std::string_view lowerName);
 
 /// Writes to out the markup with start tags that would nest deeper than maxOpenElements taken
 /// out (their content stays, one level up) and attributes past maxAttributesPerTag dropped, and

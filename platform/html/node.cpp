@@ -12,9 +12,9 @@
 
 namespace tavro::html {
 
-namespace {
+void detail::invalidCall(const std::string& what) { throw com::ComError(com::errInvalidCall, what); }
 
-[[noreturn]] void invalidCall(const std::string& what) { throw com::ComError(com::errInvalidCall, what); }
+namespace {
 
 bool validAttributeName(std::string_view name) {
   if (name.empty())
@@ -188,7 +188,7 @@ std::optional<std::string> Element::getAttribute(std::string_view name) const {
 
 void Element::setAttribute(std::string_view name, std::string_view value) {
   if (!validAttributeName(name))
-    invalidCall("'" + std::string(name) + "' is not an attribute name");
+    detail::invalidCall("'" + std::string(name) + "' is not an attribute name");
   bool found = false;
   for (auto& a : m_attributes) {
     if (util::equalsNoCase(a.name, name)) {
@@ -227,9 +227,9 @@ NodePtr Element::insertBefore(NodePtr node, const NodePtr& ref) {
   if (!node)
     throw com::ComError(com::errObjectNotSet);
   if (node->contains(this))
-    invalidCall("a node cannot be inserted into itself");
+    detail::invalidCall("a node cannot be inserted into itself");
   if (ref && ref->m_parent != this)
-    invalidCall("the reference node is not a child of this element");
+    detail::invalidCall("the reference node is not a child of this element");
   if (ref == node)
     return node;
   if (Element* old = node->m_parent) {
@@ -248,7 +248,7 @@ NodePtr Element::insertBefore(NodePtr node, const NodePtr& ref) {
 
 NodePtr Element::removeChild(const NodePtr& child) {
   if (!child || child->m_parent != this)
-    invalidCall("the node is not a child of this element");
+    detail::invalidCall("the node is not a child of this element");
   NodePtr owned = TreeAccess::detach(*child);
   notifyChanged();
   return owned;
@@ -256,7 +256,7 @@ NodePtr Element::removeChild(const NodePtr& child) {
 
 NodePtr Element::replaceChild(NodePtr node, const NodePtr& old) {
   if (!old || old->m_parent != this)
-    invalidCall("the node to replace is not a child of this element");
+    detail::invalidCall("the node to replace is not a child of this element");
   if (node == old)
     return old;
   insertBefore(std::move(node), old);
@@ -316,7 +316,7 @@ void Element::setInnerHTML(std::string_view markup) { replaceChildren(parseFragm
 void Element::setOuterHTML(std::string_view markup) {
   Element* parent = m_parent;
   if (!parent)
-    invalidCall("a detached element has no outer HTML to replace");
+    detail::invalidCall("a detached element has no outer HTML to replace");
   auto nodes = detail::parseFragment(markup, parent->m_name, m_ownerDocument);
   NodePtr keep = shared_from_this();
   auto& siblings = parent->m_children;
@@ -350,8 +350,6 @@ void Element::setInnerText(std::string_view text) {
   }
   replaceChildren(std::move(nodes));
 }
-
-Style Element::style() { return Style(*this); }
 
 void Element::setDisabled(bool value) {
   if (value == disabled())
@@ -406,165 +404,6 @@ std::string Element::src() const {
   std::string value(util::trim(attribute("src")));
   auto doc = ownerDocument();
   return doc ? resolveUrl(doc->url(), value) : value;
-}
-
-ElementPtr Element::insertRow(int index) {
-  bool isTable = is("table");
-  if (!isTable && !is("thead") && !is("tbody") && !is("tfoot"))
-    invalidCall("insertRow needs a TABLE, THEAD, TBODY or TFOOT element");
-  auto existing = rows();
-  if (index < -1 || index > int(existing.size()))
-    invalidCall("row index " + std::to_string(index) + " is out of range");
-  auto row = std::make_shared<Element>("tr", m_ownerDocument);
-  if (!isTable) {
-    NodePtr ref = (index == -1 || index == int(existing.size())) ? nullptr : NodePtr(existing[std::size_t(index)]);
-    insertBefore(row, ref);
-  } else if (existing.empty()) {
-    // A table without rows gets a TBODY to hold them, as the HTML parser would make.
-    ElementPtr body;
-    for (auto& c : children()) {
-      if (c->is("tbody"))
-        body = c;
-    }
-    if (!body)
-      body = std::static_pointer_cast<Element>(appendChild(std::make_shared<Element>("tbody", m_ownerDocument)));
-    body->appendChild(row);
-  } else if (index == -1 || index == int(existing.size())) {
-    existing.back()->m_parent->appendChild(row);
-  } else {
-    const auto& ref = existing[std::size_t(index)];
-    ref->m_parent->insertBefore(row, ref);
-  }
-  return row;
-}
-
-ElementPtr Element::insertCell(int index) {
-  if (!is("tr"))
-    invalidCall("insertCell needs a TR element");
-  auto existing = cells();
-  if (index < -1 || index > int(existing.size()))
-    invalidCall("cell index " + std::to_string(index) + " is out of range");
-  auto cell = std::make_shared<Element>("td", m_ownerDocument);
-  NodePtr ref = (index == -1 || index == int(existing.size())) ? nullptr : NodePtr(existing[std::size_t(index)]);
-  insertBefore(cell, ref);
-  return cell;
-}
-
-std::vector<ElementPtr> Element::rows() const {
-  std::vector<ElementPtr> out;
-  for (auto& c : children()) {
-    if (c->is("tr")) {
-      out.push_back(c);
-    } else if (is("table") && (c->is("thead") || c->is("tbody") || c->is("tfoot"))) {
-      for (auto& r : c->children()) {
-        if (r->is("tr"))
-          out.push_back(r);
-      }
-    }
-  }
-  return out;
-}
-
-std::vector<ElementPtr> Element::cells() const {
-  std::vector<ElementPtr> out;
-  for (auto& c : children()) {
-    if (c->is("td") || c->is("th"))
-      out.push_back(c);
-  }
-  return out;
-}
-
-// --- Style --------------------------------------------------------------------------------
-
-std::vector<std::pair<std::string, std::string>> parseStyle(std::string_view text) {
-  std::vector<std::pair<std::string, std::string>> out;
-  std::unordered_map<std::string, std::size_t> position;
-  auto add = [&](std::string_view declaration) {
-    auto colon = declaration.find(':');
-    if (colon == std::string_view::npos)
-      return;
-    std::string name = util::toLower(util::trim(declaration.substr(0, colon)));
-    std::string value(util::trim(declaration.substr(colon + 1)));
-    if (name.empty() || value.empty())
-      return;
-    auto [it, added] = position.try_emplace(name, out.size());
-    if (added)
-      out.emplace_back(std::move(name), std::move(value));
-    else
-      out[it->second].second = std::move(value);
-  };
-  // Semicolons inside quotes or brackets (url(a;b)) do not end a declaration.
-  char quote = 0;
-  int depth = 0;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (quote) {
-      if (c == '\\')
-        ++i;
-      else if (c == quote)
-        quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')') {
-      depth = depth > 0 ? depth - 1 : 0;
-    } else if (c == ';' && depth == 0) {
-      add(text.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  if (start < text.size())
-    add(text.substr(start));
-  return out;
-}
-
-std::string formatStyle(const std::vector<std::pair<std::string, std::string>>& declarations) {
-  std::string out;
-  for (const auto& [name, value] : declarations) {
-    if (!out.empty())
-      out += "; ";
-    out += util::toUpper(name);
-    out += ": ";
-    out += value;
-  }
-  return out;
-}
-
-std::string Style::getPropertyValue(std::string_view name) const {
-  std::string wanted = util::toLower(util::trim(name));
-  for (auto& [n, v] : parseStyle(m_element.attribute("style"))) {
-    if (n == wanted)
-      return v;
-  }
-  return {};
-}
-
-void Style::setProperty(std::string_view name, std::string_view value) {
-  auto declarations = parseStyle(m_element.attribute("style"));
-  std::string key = util::toLower(util::trim(name));
-  std::string val(util::trim(value));
-  auto it = std::find_if(declarations.begin(), declarations.end(), [&](const auto& d) { return d.first == key; });
-  if (val.empty()) {
-    if (it != declarations.end())
-      declarations.erase(it);
-  } else if (it != declarations.end()) {
-    it->second = val;
-  } else if (!key.empty()) {
-    declarations.emplace_back(key, val);
-  }
-  setCssText(formatStyle(declarations));
-}
-
-std::string Style::cssText() const { return formatStyle(parseStyle(m_element.attribute("style"))); }
-
-void Style::setCssText(std::string_view text) {
-  std::string formatted = formatStyle(parseStyle(text));
-  if (formatted.empty())
-    m_element.removeAttribute("style");
-  else
-    m_element.setAttribute("style", formatted);
 }
 
 void removeAll(const std::vector<ElementPtr>& elements) {

@@ -5,6 +5,7 @@
 // without regard to case. Every walk over the tree is iterative, so a deep tree costs no stack.
 
 #include "platform/html/event.h"
+#include "platform/html/style.h"
 
 #include <cstddef>
 #include <memory>
@@ -19,7 +20,6 @@ namespace tavro::html {
 class Document;
 class Element;
 class Node;
-class Style;
 using NodePtr = std::shared_ptr<Node>;
 using ElementPtr = std::shared_ptr<Element>;
 using DocumentPtr = std::shared_ptr<Document>;
@@ -173,28 +173,6 @@ private:
   std::vector<Attribute> m_attributes;
 };
 
-/// An element's inline style: the declarations of its style attribute. Reading parses the
-/// attribute; writing rewrites it in the form "NAME: value; NAME: value".
-class Style {
-public:
-  explicit Style(Element& element) : m_element(element) {}
-
-  std::string fontFamily() const { return getPropertyValue("font-family"); }
-  void setFontFamily(std::string_view value) { setProperty("font-family", value); }
-  std::string fontSize() const { return getPropertyValue("font-size"); }
-  void setFontSize(std::string_view value) { setProperty("font-size", value); }
-
-  /// A property's value by its CSS name ("font-family", any case), "" when unset.
-  std::string getPropertyValue(std::string_view name) const;
-  /// Sets a property; an empty value removes it.
-  void setProperty(std::string_view name, std::string_view value);
-  std::string cssText() const;
-  void setCssText(std::string_view text);
-
-private:
-  Element& m_element;
-};
-
 /// Takes each of the elements out of its parent: one pass over each parent's children, however
 /// many of them go (removing them one by one costs the square of their number).
 void removeAll(const std::vector<ElementPtr>& elements);
@@ -239,11 +217,6 @@ void walkDescendants(const Node& root, Visit visit) {
   walkDescendants(root, visit, [](const Node&) {});
 }
 
-/// The declarations of a style attribute as (lower-case name, value) pairs, later duplicates
-/// replacing earlier values.
-std::vector<std::pair<std::string, std::string>> parseStyle(std::string_view text);
-/// Declarations written "NAME: value; NAME: value".
-std::string formatStyle(const std::vector<std::pair<std::string, std::string>>& declarations);
 /// An attribute's value as the browser writes it out: a style in the form formatStyle gives,
 /// an IMG src resolved against baseUrl (when there is one), anything else as it stands.
 /// Nothing for a style that declares nothing, which is left out.

@@ -1,0 +1,184 @@
+// The bounds applied to markup before gumbo sees it: nesting depth and attributes per tag.
+
+#include "platform/html/markup.h"
+#include "util/text.h"
+#include "util/voidelements.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace tavro::html::detail {
+
+namespace {
+
+bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+bool oneOf(std::string_view name, std::initializer_list<std::string_view> names) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+} // namespace
+
+bool isRawTextElement(std::string_view n) {
+  return oneOf(n, {"script", "style", "xmp", "iframe", "noembed", "noframes", "textarea", "title", "plaintext"});
+}
+
+namespace {
+
+// Whether a start tag opens a level that the parser keeps open until its end tag.
+bool countsForNesting(std::string_view n) {
+  if (util::isVoidElement(n) || isRawTextElement(n))
+    return false;
+  // End tag optional, or closed by the next of their kind.
+  return !oneOf(n, {"p", "li", "dt", "dd", "option", "optgroup", "tr", "td", "th", "thead", "tbody", "tfoot",
+                    "colgroup", "caption", "rb", "rt", "rp", "rtc", "html", "head", "body", "a", "nobr", "button",
+                    "form", "select"});
+}
+
+// Position of "</name" (any case) at or after from, or npos.
+std::size_t findEndTag(std::string_view in, std::string_view name, std::size_t from) {
+  while (true) {
+    auto p = in.find("</", from);
+    if (p == std::string_view::npos)
+      return p;
+    if (util::equalsNoCase(in.substr(p + 2, name.size()), name)) {
+      std::size_t after = p + 2 + name.size();
+      if (after >= in.size() || isSpace(in[after]) || in[after] == '>' || in[after] == '/')
+        return p;
+    }
+    from = p + 2;
+  }
+}
+
+} // namespace
+
+bool limitMarkup(std::string_view in, std::string& result) {
+  std::string out;
+  std::size_t copied = 0; // in[0, copied) is already in out
+  bool changed = false;
+  auto cut = [&](std::size_t from, std::size_t to) {
+    out.append(in.substr(copied, from - copied));
+    copied = to;
+    changed = true;
+  };
+  std::size_t depth = 0;
+  std::size_t dropped = 0;
+  std::size_t i = 0;
+  const std::size_t n = in.size();
+  while (i < n) {
+    std::size_t lt = in.find('<', i);
+    if (lt == std::string_view::npos || lt + 1 >= n)
+      break;
+    i = lt + 1;
+    char c = in[i];
+    if (c == '!' || c == '?') {
+      if (in.substr(i, 3) == "!--") {
+        std::size_t p = i + 3;
+        if (in.substr(p, 1) == ">")
+          i = p + 1;
+        else if (in.substr(p, 2) == "->")
+          i = p + 2;
+        else {
+          std::size_t end = in.find("-->", p);
+          i = end == std::string_view::npos ? n : end + 3;
+        }
+      } else {
+        std::size_t end = in.find('>', i);
+        i = end == std::string_view::npos ? n : end + 1;
+      }
+      continue;
+    }
+    bool endTag = c == '/';
+    std::size_t nameStart = endTag ? i + 1 : i;
+    if (nameStart >= n || !isAlpha(in[nameStart])) {
+      if (endTag) { // "</>" or "</ x>": skipped up to the next ">"
+        std::size_t end = in.find('>', i);
+        i = end == std::string_view::npos ? n : end + 1;
+      }
+      continue;
+    }
+    std::size_t p = nameStart;
+    while (p < n && !isSpace(in[p]) && in[p] != '/' && in[p] != '>')
+      ++p;
+    std::string name = util::toLower(in.substr(nameStart, p - nameStart));
+
+    // Attributes, with quoted values that may hold ">".
+    std::size_t attributes = 0;
+    std::size_t cutAt = std::string_view::npos;
+    bool selfClosing = false;
+    while (p < n && in[p] != '>') {
+      if (isSpace(in[p])) {
+        ++p;
+        continue;
+      }
+      if (in[p] == '/') {
+        selfClosing = p + 1 < n && in[p + 1] == '>';
+        ++p;
+        continue;
+      }
+      selfClosing = false;
+      std::size_t attrStart = p;
+      ++p; // the first character may be "="
+      while (p < n && !isSpace(in[p]) && in[p] != '/' && in[p] != '>' && in[p] != '=')
+        ++p;
+      if (++attributes == maxAttributesPerTag + 1)
+        cutAt = attrStart;
+      std::size_t q = p;
+      while (q < n && isSpace(in[q]))
+        ++q;
+      if (q < n && in[q] == '=') {
+        ++q;
+        while (q < n && isSpace(in[q]))
+          ++q;
+        if (q < n && (in[q] == '"' || in[q] == '\'')) {
+          std::size_t close = in.find(in[q], q + 1);
+          q = close == std::string_view::npos ? n : close + 1;
+        } else {
+          while (q < n && !isSpace(in[q]) && in[q] != '>')
+            ++q;
+        }
+        p = q;
+      }
+    }
+    std::size_t tagEnd = p < n ? p + 1 : n;
+    i = tagEnd;
+
+    if (endTag) {
+      if (countsForNesting(name)) {
+        if (dropped > 0) {
+          cut(lt, tagEnd);
+          --dropped;
+        } else if (depth > 0) {
+          --depth;
+        }
+      }
+      continue;
+    }
+    if (countsForNesting(name)) {
+      if (depth >= maxOpenElements) {
+        cut(lt, tagEnd);
+        ++dropped;
+        continue;
+      }
+      ++depth;
+    }
+    if (cutAt != std::string_view::npos && tagEnd > cutAt) {
+      cut(cutAt, tagEnd);
+      out += selfClosing ? "/>" : ">";
+    }
+    if (name == "plaintext") {
+      i = n;
+    } else if (isRawTextElement(name)) {
+      std::size_t end = findEndTag(in, name, tagEnd);
+      i = end == std::string_view::npos ? n : end;
+    }
+  }
+  if (!changed)
+    return false;
+  out.append(in.substr(copied));
+  result = std::move(out);
+  return true;
+}
+
+} // namespace tavro::html::detail
