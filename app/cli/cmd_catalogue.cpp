@@ -10,7 +10,7 @@
 namespace tavro::cli {
 namespace {
 
-Registrar catalogue(30, [](CLI::App& app, int* exitCode) {
+Registrar catalogue(HelpPlace::Catalogue, [](CLI::App& app, int* exitCode) {
   auto* cmd = app.add_subcommand("catalogue", "List the wizard catalogue: key, identifier, caption, tooltip, icon");
   cmd->callback([exitCode] {
     auto w = std::make_shared<wizard>();

@@ -39,7 +39,7 @@ int runCompile(const CompileOptions& o) {
   return exitOk;
 }
 
-Registrar compile(55, [](CLI::App& app, int* exitCode) {
+Registrar compile(HelpPlace::Compile, [](CLI::App& app, int* exitCode) {
   auto o = std::make_shared<CompileOptions>();
   auto* cmd = app.add_subcommand("compile", "Compile a WML 1.1 deck to WBXML, as a WAP gateway sends it to a phone");
   cmd->add_option("DECK", o->deck, "the deck, a .wml file")->required();

@@ -124,22 +124,17 @@ int runConvert(const ConvertOptions& o) {
     }
   });
 
-  int failed = 0;
   const bool progress = stderrIsTerminal();
-  for (std::size_t i = 0; i < results.size(); ++i) {
+  return reportBatch(results.size(), [&](std::size_t i) {
     if (progress)
       std::fprintf(stderr, "[%zu/%zu] %s\n", i + 1, results.size(), o.pages[i].c_str());
-    if (!results[i].error.empty()) {
-      ++failed;
-      std::fprintf(stderr, "tavro: %s\n", results[i].error.c_str());
-      continue;
-    }
-    std::fprintf(stderr, "%s:\n%s", o.pages[i].c_str(), results[i].messages.c_str());
-  }
-  return failed ? exitFailure : exitOk;
+    if (results[i].error.empty())
+      std::fprintf(stderr, "%s:\n%s", o.pages[i].c_str(), results[i].messages.c_str());
+    return results[i].error;
+  });
 }
 
-Registrar convert(50, [](CLI::App& app, int* exitCode) {
+Registrar convert(HelpPlace::Convert, [](CLI::App& app, int* exitCode) {
   auto options = std::make_shared<ConvertOptions>();
   auto* cmd = app.add_subcommand("convert", "Convert HTML pages into tidy WML decks (the analysis goes to stderr)");
   cmd->add_option("PAGE", options->pages, "the pages, .htm or .html files")->required();

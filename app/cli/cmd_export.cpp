@@ -98,7 +98,7 @@ int runExport(const ExportOptions& options) {
   return result.allWritten() ? exitOk : exitFailure;
 }
 
-Registrar exportCommand(40, [](CLI::App& app, int* exitCode) {
+Registrar exportCommand(HelpPlace::Export, [](CLI::App& app, int* exitCode) {
   auto options = std::make_shared<ExportOptions>();
   auto* cmd = app.add_subcommand("export", "Export a project's WML documents to HTML files");
   cmd->add_option("--project", options->project, "Project folder")->required();

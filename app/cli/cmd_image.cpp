@@ -105,20 +105,16 @@ int run(const ImageOptions& o) {
   if (progress)
     std::fprintf(stderr, "\r\033[K");
 
-  int failures = 0;
-  for (std::size_t i = 0; i < o.inputs.size(); ++i) {
-    if (!jobs[i].error.empty()) {
-      std::fprintf(stderr, "tavro: %s: %s\n", o.inputs[i].c_str(), jobs[i].error.c_str());
-      ++failures;
-      continue;
-    }
+  return reportBatch(o.inputs.size(), [&](std::size_t i) -> std::string {
+    if (!jobs[i].error.empty())
+      return o.inputs[i] + ": " + jobs[i].error;
     std::printf("%s -> %s (%d x %d)\n", o.inputs[i].c_str(), jobs[i].out.c_str(), jobs[i].result.width,
                 jobs[i].result.height);
-  }
-  return failures ? exitFailure : exitOk;
+    return {};
+  });
 }
 
-Registrar image(85, [](CLI::App& app, int* exitCode) {
+Registrar image(HelpPlace::Image, [](CLI::App& app, int* exitCode) {
   auto options = std::make_shared<ImageOptions>();
   auto* cmd = app.add_subcommand("image", "Convert pictures (PNG, JPEG, GIF, BMP, WBMP) to 1-bit WBMP files");
   cmd->add_option("IN", options->inputs, "Pictures to convert")->required();

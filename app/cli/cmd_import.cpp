@@ -146,7 +146,7 @@ int runImport(ImportOptions o) {
   return exitOk;
 }
 
-Registrar import(60, [](CLI::App& app, int* exitCode) {
+Registrar import(HelpPlace::Import, [](CLI::App& app, int* exitCode) {
   auto o = std::make_shared<ImportOptions>();
   auto* cmd = app.add_subcommand("import", "Import an HTML page into a project as a WML deck, as the wizard does");
   cmd->add_option("PAGE", o->pages, "the page (a .htm or .html file); several pages, or a folder, import a site")

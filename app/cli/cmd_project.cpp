@@ -57,7 +57,7 @@ int projectAdd(const ProjectOptions& o) {
   return exitOk;
 }
 
-Registrar project(40, [](CLI::App& app, int* exitCode) {
+Registrar project(HelpPlace::Project, [](CLI::App& app, int* exitCode) {
   auto options = std::make_shared<ProjectOptions>();
   auto* cmd = app.add_subcommand("project", "Make a project folder, list its documents, add a WML deck");
   cmd->require_subcommand(1);

@@ -48,12 +48,12 @@ int runExport(const char* exportName, const char* verb) {
   return exitOk;
 }
 
-Registrar reg(10, [](CLI::App& app, int* exitCode) {
+Registrar reg(HelpPlace::Register, [](CLI::App& app, int* exitCode) {
   app.add_subcommand("register", "Register the add-in's classes (Tavro.wizard ...) in the class registry")
       ->callback([exitCode] { *exitCode = runExport("DllRegisterServer", "registered"); });
 });
 
-Registrar unreg(20, [](CLI::App& app, int* exitCode) {
+Registrar unreg(HelpPlace::Unregister, [](CLI::App& app, int* exitCode) {
   app.add_subcommand("unregister", "Remove the add-in's classes from the class registry")
       ->callback([exitCode] { *exitCode = runExport("DllUnregisterServer", "unregistered"); });
 });

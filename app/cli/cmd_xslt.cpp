@@ -66,7 +66,7 @@ int runXslt(const XsltOptions& options) {
   return exitOk;
 }
 
-Registrar xslt(70, [](CLI::App& app, int* exitCode) {
+Registrar xslt(HelpPlace::Xslt, [](CLI::App& app, int* exitCode) {
   auto options = std::make_shared<XsltOptions>();
   auto* cmd = app.add_subcommand("xslt", "Apply an embedded stylesheet (HTMLIMPORT, TIDYWML, WMLEXPORT) to an "
                                          "XML file and print the result");

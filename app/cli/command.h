@@ -1,12 +1,13 @@
 #pragma once
 // The command line tool's subcommands. Each lives in its own file and registers itself with a
-// static Registrar; main() builds the parser from the registered commands in their order.
+// static Registrar; main() builds the parser from the registered commands in their help order.
 
 #include <CLI/CLI.hpp>
 
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace tavro::cli {
 
@@ -23,12 +24,15 @@ public:
 /// status in *exitCode.
 using CommandSetup = std::function<void(CLI::App& app, int* exitCode)>;
 
+/// Where each command stands in --help: one place each, in this order.
+enum class HelpPlace { Register, Unregister, Catalogue, Export, Project, Convert, Compile, Import, Xslt, Image };
+
 struct Registrar {
-  /// order sorts the commands in --help.
-  Registrar(int order, CommandSetup setup);
+  Registrar(HelpPlace place, CommandSetup setup);
 };
 
-/// The registered commands, sorted by order.
+/// The registered commands in their help order. Two commands registered at one place raise
+/// std::logic_error.
 std::vector<CommandSetup> registeredCommands();
 
 /// True when standard error is a terminal (progress lines are shown then).
@@ -39,5 +43,10 @@ void addJobsOption(CLI::App* cmd, int& jobs, const std::string& what);
 
 /// The --max-deck option: the compiled size above which a deck is split.
 void addMaxDeckOption(CLI::App* cmd, std::size_t& bytes);
+
+/// Reports the items of a batch in input order: report(i) tells of item i and returns why it
+/// failed ("" when it did not), which goes to standard error as "tavro: <why>". The batch's
+/// exit status: exitFailure when any item failed.
+int reportBatch(std::size_t count, const std::function<std::string(std::size_t)>& report);
 
 } // namespace tavro::cli

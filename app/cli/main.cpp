@@ -14,20 +14,24 @@
 namespace tavro::cli {
 
 namespace {
-std::vector<std::pair<int, CommandSetup>>& registry() {
-  static std::vector<std::pair<int, CommandSetup>> commands;
+std::vector<std::pair<HelpPlace, CommandSetup>>& registry() {
+  static std::vector<std::pair<HelpPlace, CommandSetup>> commands;
   return commands;
 }
 } // namespace
 
-Registrar::Registrar(int order, CommandSetup setup) { registry().emplace_back(order, std::move(setup)); }
+Registrar::Registrar(HelpPlace place, CommandSetup setup) { registry().emplace_back(place, std::move(setup)); }
 
 std::vector<CommandSetup> registeredCommands() {
   auto commands = registry();
-  std::stable_sort(commands.begin(), commands.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  // Sorted by place alone: the order the files happen to be linked in must not show.
+  std::sort(commands.begin(), commands.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<CommandSetup> out;
-  for (auto& [order, setup] : commands)
-    out.push_back(std::move(setup));
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    if (i > 0 && commands[i].first == commands[i - 1].first)
+      throw std::logic_error("two commands are registered at one place in --help");
+    out.push_back(std::move(commands[i].second));
+  }
   return out;
 }
 
@@ -42,6 +46,18 @@ void addMaxDeckOption(CLI::App* cmd, std::size_t& bytes) {
                   "split a deck that compiles to more WBXML than BYTES into decks NAME, NAME-2 ... each under it")
       ->check(CLI::Range(std::size_t(1), std::size_t(1) << 30))
       ->option_text("BYTES");
+}
+
+int reportBatch(std::size_t count, const std::function<std::string(std::size_t)>& report) {
+  int failed = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string why = report(i);
+    if (!why.empty()) {
+      ++failed;
+      std::fprintf(stderr, "tavro: %s\n", why.c_str());
+    }
+  }
+  return failed ? exitFailure : exitOk;
 }
 
 } // namespace tavro::cli
