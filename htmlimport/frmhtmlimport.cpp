@@ -1,5 +1,3 @@
-// The engine's headers come before any Qt header: their notification lists have a member
-// named emit, which Qt's keyword macro would otherwise rewrite.
 #include "conversion/importengine.h"
 #include "htmlimport/importwizardmodel.h"
 #include "entry/picture.h"

@@ -17,8 +17,8 @@
 #include <memory>
 #include <vector>
 
-// The document model is reached through forward declarations only: its headers must come before
-// any Qt header (a member named emit), and this header is included after Qt's by moc.
+// The document model is reached through forward declarations only, so that the forms that show
+// a view need not include it.
 namespace tavro::html {
 class Browser;
 class Document;
