@@ -3,9 +3,9 @@
 #include "entry/colwizards.h"
 #include "entry/wizard.h"
 #if TAVRO_WITH_GUI
+#include "dialogs/dialogprovider.h"
 #include "entry/wizarddialogs.h"
 #include "navbar/navbar.h"
-#include "dialogs/dialogprovider.h"
 #include "platform/qt/qtuiservices.h"
 
 #include <QApplication>
@@ -33,18 +33,18 @@ void useHostWindowing() {
 
 std::vector<com::PublicClass> publicClasses() {
   return {
-      {"Tavro.wizard",
-       [] {
-         useHostWindowing();
-         return com::ObjectPtr(std::make_shared<wizard>());
-       }},
-      {"Tavro.colWizards", [] { return com::ObjectPtr(std::make_shared<colWizards>()); }},
-      {"Tavro.clWizardItem", [] { return com::ObjectPtr(std::make_shared<clWizardItem>()); }},
+    {"Tavro.wizard",
+     [] {
+       useHostWindowing();
+       return com::ObjectPtr(std::make_shared<wizard>());
+     }},
+        {"Tavro.colWizards", [] { return com::ObjectPtr(std::make_shared<colWizards>()); }},
+        {"Tavro.clWizardItem", [] { return com::ObjectPtr(std::make_shared<clWizardItem>()); }},
 #if TAVRO_WITH_GUI
-      // A widget: it needs the host's running QApplication and raises error 429 without one.
-      {"Tavro.NavBar", [] { return NavBar::create(); }},
+        // A widget: it needs the host's running QApplication and raises error 429 without one.
+        {"Tavro.NavBar", [] { return NavBar::create(); }},
 #endif
-      {"Tavro.cEventHandler", [] { return com::ObjectPtr(std::make_shared<cEventHandler>()); }},
+        {"Tavro.cEventHandler", [] { return com::ObjectPtr(std::make_shared<cEventHandler>()); }},
   };
 }
 

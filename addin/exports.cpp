@@ -42,8 +42,7 @@ __attribute__((visibility("default"))) com::HResult DllUnregisterServer() {
   }
 }
 
-__attribute__((visibility("default"))) com::HResult DllGetClassObject(const char* progId,
-                                                                      com::ClassFactory** factory) {
+__attribute__((visibility("default"))) com::HResult DllGetClassObject(const char* progId, com::ClassFactory** factory) {
   try {
     return module().getClassObject(progId, factory);
   } catch (...) {

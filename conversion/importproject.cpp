@@ -7,8 +7,8 @@
 #include "images/wbmpconversion.h"
 #include "platform/fs/filesystem.h"
 #include "platform/html/browser.h"
-#include "platform/ui/uiservices.h"
 #include "platform/ui/clstringex.h"
+#include "platform/ui/uiservices.h"
 #include "util/fileurl.h"
 
 #include <cstdlib>
@@ -22,7 +22,8 @@ namespace {
 constexpr std::uintmax_t kLargeFileBytes = 10000;
 
 std::string sizeMessage(std::uintmax_t size) {
-  return "The HTML file being imported is: " + std::to_string(size) + "bytes.\r\n"
+  return "The HTML file being imported is: " + std::to_string(size) +
+         "bytes.\r\n"
          "Due to the size of this file it may take a few moments to add to the project.\r\n"
          "Please be patient during this process.";
 }
@@ -39,8 +40,8 @@ struct PlannedPicture {
 bool ImportEngine::ValidateTargetFile(const std::string& fileName) {
   // A name that is all extension (".htaccess") names no document either.
   if (fileName.empty() || fs::getBaseName(fileName).empty()) {
-    ui::services().msgBox("A file name must be entered before importing the document",
-                          ui::vbCritical | ui::vbOKOnly, "Enter a file name");
+    ui::services().msgBox("A file name must be entered before importing the document", ui::vbCritical | ui::vbOKOnly,
+                          "Enter a file name");
     return false;
   }
   if (!clStringEx().validFileName(fileName))
@@ -103,8 +104,7 @@ bool ImportEngine::PrepareDeck(const std::string& folder, xml::XmlDocument& deck
   return true;
 }
 
-bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::string& documentName,
-                                     bool overwrite) {
+bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::string& documentName, bool overwrite) {
   ui::BusyPointer busy;
   pictureWarnings.clear();
   writtenDecks.clear();
@@ -115,8 +115,8 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
   // relative to the document. They are converted into a staging folder first and only copied
   // into the project once the document itself has converted.
   std::unique_ptr<fs::TemporaryFolder> staging;
-  std::map<std::string, PlannedPicture> planned;   // by target name
-  std::map<std::string, std::string> sourceOf;     // target name -> source path
+  std::map<std::string, PlannedPicture> planned; // by target name
+  std::map<std::string, std::string> sourceOf;   // target name -> source path
   if (imagesOption) {
     staging = std::make_unique<fs::TemporaryFolder>("tavro-import");
     const std::string imagesFolder = m_project.ProjectFolder() + "/images";
@@ -140,8 +140,8 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
         const std::string staged = staging->file(std::to_string(planned.size()) + ".wbmp");
         auto converted = images::convertToWbmpFile(source, staged, imageThreshold, imageDither);
         if (!converted.ok) {
-          pictureWarnings.push_back("The picture " + source + " was not put into the images folder: " +
-                                    converted.message);
+          pictureWarnings.push_back("The picture " + source +
+                                    " was not put into the images folder: " + converted.message);
           continue;
         }
         planned[name] = {staged, imagesFolder + "/" + name};

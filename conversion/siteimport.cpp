@@ -156,7 +156,8 @@ void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePag
           split[i] = decks::splitDeck(whole[i], pages[i].name, budget[i]);
           for (std::size_t k = 1; k < split[i].parts.size(); ++k)
             if (taken.count(split[i].parts[k].name))
-              throw decks::SplitError("its part " + split[i].parts[k].name + " would take the name of another document");
+              throw decks::SplitError("its part " + split[i].parts[k].name +
+                                      " would take the name of another document");
         } catch (const std::runtime_error& e) {
           fail(i, std::string("it cannot be split: ") + e.what());
         }
@@ -255,15 +256,15 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
     std::vector<std::pair<std::string, std::string>> list(pictures.begin(), pictures.end());
     std::vector<std::string> failures(list.size());
     util::forEachParallel(list.size(), options.jobs, [&](std::size_t i, std::size_t) {
-      auto r = images::convertToWbmpFile(list[i].first, staging->file(list[i].second), options.threshold,
-                                         options.dither);
+      auto r =
+          images::convertToWbmpFile(list[i].first, staging->file(list[i].second), options.threshold, options.dither);
       if (!r.ok)
         failures[i] = r.message;
     });
     for (std::size_t i = 0; i < list.size(); ++i) {
       if (!failures[i].empty()) {
-        result.warnings.push_back("The picture " + list[i].first + " was not put into the images folder: " +
-                                  failures[i]);
+        result.warnings.push_back("The picture " + list[i].first +
+                                  " was not put into the images folder: " + failures[i]);
         pictures.erase(list[i].first);
       }
     }

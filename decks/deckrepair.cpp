@@ -77,8 +77,7 @@ bool isPlainName(const std::string& value) {
 }
 
 bool isAsciiNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-         c == '.';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
 }
 
 // A value made into a name token: every other character becomes "_".
@@ -117,7 +116,9 @@ bool allDigits(const std::string& value) {
 
 // Elements whose content is set apart from what stands around it: giving way to the content
 // puts a line break on either side.
-bool isBlock(std::string_view name) { return elementRule(name) && !isEmphasis(name) && name != "a" && name != "anchor"; }
+bool isBlock(std::string_view name) {
+  return elementRule(name) && !isEmphasis(name) && name != "a" && name != "anchor";
+}
 
 // Form fields and tasks cannot give way to their content; out of formatting or a link they
 // move, the formatting split around them.
@@ -332,8 +333,8 @@ private:
       return next;
     }
 
-    const bool needsContent = name == "table" || name == "tr" || name == "select" || name == "optgroup" ||
-                              name == "do" || name == "onevent";
+    const bool needsContent =
+        name == "table" || name == "tr" || name == "select" || name == "optgroup" || name == "do" || name == "onevent";
     int elements = 0;
     for (xmlNodePtr c = e->children; c; c = c->next)
       elements += c->type == XML_ELEMENT_NODE;
@@ -431,9 +432,7 @@ private:
         mended = std::string(util::trim(value));
         keep = allDigits(mended);
         break;
-      case ValueKind::Language:
-        keep = isNameToken(value);
-        break;
+      case ValueKind::Language: keep = isNameToken(value); break;
       case ValueKind::Boolean:
         mended = util::toLower(util::trim(value));
         keep = mended == "true" || mended == "false";

@@ -164,9 +164,8 @@ public:
 
   SplitDeck split() {
     // The smallest part this deck can have: a card that goes on, with both ways and nothing in it.
-    const std::size_t smallest =
-        compiledSize(m_prologue + m_cards.front().openWithoutId + softKeys(1, true, true) + links(1, true, true) +
-                     "</card></wml>");
+    const std::size_t smallest = compiledSize(m_prologue + m_cards.front().openWithoutId + softKeys(1, true, true) +
+                                              links(1, true, true) + "</card></wml>");
     if (smallest > m_maxBytes)
       throw SplitError("The limit of " + std::to_string(m_maxBytes) +
                        " bytes is below the smallest deck this page can be split into (" + std::to_string(smallest) +
@@ -199,9 +198,7 @@ private:
     return compileWbxml(text, exact).size();
   }
 
-  std::string file(std::size_t part) const {
-    return util::percentEncode(partName(m_name, part) + ".wml", "-._~");
-  }
+  std::string file(std::size_t part) const { return util::percentEncode(partName(m_name, part) + ".wml", "-._~"); }
 
   // The ways back and on from part index for phones with soft keys: "do" elements.
   std::string softKeys(std::size_t index, bool back, bool next) const {
@@ -227,8 +224,8 @@ private:
   std::string assemble(const Piece& piece, std::size_t index, bool next) const {
     const Card& card = m_cards[piece.card];
     const bool firstOfCard = piece.begin == 0;
-    std::string out = m_prologue + (firstOfCard ? card.open + card.prefix : card.openWithoutId) +
-                      softKeys(index, index > 0, next);
+    std::string out =
+        m_prologue + (firstOfCard ? card.open + card.prefix : card.openWithoutId) + softKeys(index, index > 0, next);
     int open = -1;
     for (std::size_t i = piece.begin; i < piece.end; ++i) {
       const Atom& atom = card.atoms[i];

@@ -39,11 +39,9 @@ bool validValue(const AttributeRule& rule, const std::string& value) {
   case ValueKind::Id: return !value.empty() && value.find(':') == std::string::npos && xmlValidateName(x, 0) == 0;
   case ValueKind::Token:
   case ValueKind::Language: return !value.empty() && xmlValidateNMToken(x, 0) == 0;
-  case ValueKind::Number:
-    return !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+  case ValueKind::Number: return !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
   case ValueKind::Boolean: return value == "true" || value == "false";
-  case ValueKind::Choice:
-    return std::find(rule.choices.begin(), rule.choices.end(), value) != rule.choices.end();
+  case ValueKind::Choice: return std::find(rule.choices.begin(), rule.choices.end(), value) != rule.choices.end();
   }
   return false;
 }

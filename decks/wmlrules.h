@@ -28,7 +28,7 @@ struct AttributeRule {
 
 struct ElementRule {
   std::string_view name;
-  bool text = false;                               // may hold text
+  bool text = false;                                // may hold text
   std::initializer_list<std::string_view> children; // the elements it may hold
   std::initializer_list<AttributeRule> attributes;  // besides id and class, which all take
 };

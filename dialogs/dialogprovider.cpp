@@ -28,7 +28,8 @@ struct ExitWatch {
 // Holds one form for the launcher. The launcher keeps its dialogs until the library goes:
 // at exit, after the QApplication or with Qt's own state half torn down. A widget cannot be
 // destroyed then, and the process is ending anyway, so the form is left to it.
-template <typename Form> class FormDialog : public WizardDialog {
+template <typename Form>
+class FormDialog : public WizardDialog {
 public:
   FormDialog() : m_form(new Form) { static ExitWatch watch; }
   ~FormDialog() override {

@@ -16,7 +16,11 @@ const std::vector<Member<colWizards>>& colWizards::members() {
        }},
       {"Item", CallKind::Get, [](colWizards& c, Args& a) { return Variant(c.Item(argument(a, 0))); }, dispidValue},
       {"Count", CallKind::Get, [](colWizards& c, Args&) { return Variant(int(c.Count())); }},
-      {"Remove", CallKind::Method, [](colWizards& c, Args& a) { c.Remove(argument(a, 0)); return Variant(); }},
+      {"Remove", CallKind::Method,
+       [](colWizards& c, Args& a) {
+         c.Remove(argument(a, 0));
+         return Variant();
+       }},
       {"NewEnum", CallKind::Get, [](colWizards& c, Args&) { return Variant(c.NewEnum()); }, dispidNewEnum},
   };
   return table;

@@ -60,7 +60,11 @@ wizard::wizard() : m_wizards(std::make_shared<colWizards>()) {
 
 const std::vector<Member<wizard>>& wizard::members() {
   static const std::vector<Member<wizard>> table{
-      {"AppPath", CallKind::Put, [](wizard& w, Args& a) { w.AppPath(argument(a, 0).toString()); return Variant(); }},
+      {"AppPath", CallKind::Put,
+       [](wizard& w, Args& a) {
+         w.AppPath(argument(a, 0).toString());
+         return Variant();
+       }},
       {"WizardsCollection", CallKind::Get, [](wizard& w, Args&) { return Variant(w.WizardsCollection()); }},
       {"Cancel", CallKind::Get, [](wizard& w, Args&) { return Variant(w.Cancel()); }},
       {"Project", CallKind::PutRef,

@@ -98,7 +98,8 @@ void ExportEngine::prepare(const std::vector<ExportRow>& rows, int jobs) {
 }
 
 std::string ExportEngine::targetFolderOf(const ExportRow& row) const {
-  return row.htmlFile.empty() ? m_project.ProjectFolder() : fs::getParentFolderName(fs::getAbsolutePathName(row.htmlFile));
+  return row.htmlFile.empty() ? m_project.ProjectFolder()
+                              : fs::getParentFolderName(fs::getAbsolutePathName(row.htmlFile));
 }
 
 bool ExportEngine::Transform(const std::string& StrDocName, std::string& StrHtml) {
@@ -141,7 +142,7 @@ bool ExportEngine::transform(const std::string& name, const std::string& targetF
   // text alone, which is a page still.
   xml::XmlDocument body;
   html = m_xmlTools.TryTransform(doc, m_template, body) && body.get() && body.get()->children ? htmlPage(body)
-                                                                                             : std::string();
+                                                                                              : std::string();
   return !html.empty();
 }
 
@@ -157,8 +158,8 @@ ExportRowResult ExportEngine::writeExport(const std::string& path, const std::st
 
   const bool exists = fs::fileExists(path);
   if (exists) {
-    int answer = ui::services().msgBox(
-        "The file " + fs::getFileName(path) + " already exists. Overwrite this file ?", ui::vbYesNo, "");
+    int answer = ui::services().msgBox("The file " + fs::getFileName(path) + " already exists. Overwrite this file ?",
+                                       ui::vbYesNo, "");
     if (answer != ui::vbYes)
       return {ExportOutcome::Declined, {}};
   }
@@ -179,8 +180,7 @@ ExportRowResult ExportEngine::writeExport(const std::string& path, const std::st
     case com::errBadFileName:
       warn("The file name is invalid. Please enter a different file name", "Invalid File name!");
       return {ExportOutcome::NotWritten, {}};
-    default:
-      return {ExportOutcome::NotWritten, e.what()};
+    default: return {ExportOutcome::NotWritten, e.what()};
     }
   }
 }

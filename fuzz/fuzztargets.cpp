@@ -111,9 +111,9 @@ stdfs::path subFolder(const char* name) {
 }
 
 // A 2 x 2 BMP (8-bit grey) and a 3 x 2 WBMP, for pages to reference as pictures.
-const unsigned char kTinyBmp[] = {
-    'B', 'M', 0x46, 0x04, 0, 0, 0, 0, 0, 0, 0x36, 0x04, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0,
-    0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const unsigned char kTinyBmp[] = {'B', 'M', 0x46, 0x04, 0, 0, 0, 0, 0, 0, 0x36, 0x04, 0, 0, 40, 0, 0, 0, 2, 0,
+                                  0,   0,   2,    0,    0, 0, 1, 0, 8, 0, 0,    0,    0, 0, 8,  0, 0, 0, 0, 0,
+                                  0,   0,   0,    0,    0, 0, 0, 0, 0, 0, 0,    0,    0, 0, 0,  0, 0, 0};
 const unsigned char kTinyWbmp[] = {0, 0, 3, 2, 0xA0, 0x40};
 
 void writeTinyBmp(const stdfs::path& path) {
@@ -143,8 +143,8 @@ struct PageSetup {
     writeTinyBmp(pages / "images" / "tiles.bmp");
     writeBytes(pages / "pic.wbmp", kTinyWbmp, sizeof kTinyWbmp);
     writeBytes(pages / "images" / "logo.wbmp", kTinyWbmp, sizeof kTinyWbmp);
-    project = host::FolderProject::create((subFolder("import") / "project").string(), "Fuzz",
-                                          subFolder("app").string());
+    project =
+        host::FolderProject::create((subFolder("import") / "project").string(), "Fuzz", subFolder("app").string());
   }
   stdfs::path pages;
   std::shared_ptr<host::FolderProject> project;
@@ -171,7 +171,8 @@ struct ConversionResources {
 
 class BorrowedResources {
 public:
-  explicit BorrowedResources(conversion::ImportEngine& engine) : m_engine(engine), m_resources(ConversionResources::loaded()) {
+  explicit BorrowedResources(conversion::ImportEngine& engine)
+      : m_engine(engine), m_resources(ConversionResources::loaded()) {
     swapAll();
   }
   ~BorrowedResources() { swapAll(); }

@@ -25,8 +25,8 @@ public:
         {"DocumentType", CallKind::Get, [](FolderDocument& d, Args&) { return Variant(d.m_entry.type); }},
         {"Content", CallKind::Get,
          [](FolderDocument& d, Args&) {
-           return Variant(fs::readFile(fs::joinPath(d.m_folder, d.m_entry.name + "." + d.m_entry.type),
-                                       xml::maxDocumentBytes));
+           return Variant(
+               fs::readFile(fs::joinPath(d.m_folder, d.m_entry.name + "." + d.m_entry.type), xml::maxDocumentBytes));
          }},
     };
     return table;

@@ -26,7 +26,6 @@ bool isElement(xmlNodePtr node, const char* name) {
   return node->type == XML_ELEMENT_NODE && util::equalsNoCase(reinterpret_cast<const char*>(node->name), name);
 }
 
-
 } // namespace
 
 std::string HostXmlTools::ResourceToString(std::span<const std::uint8_t> bytes) const {
@@ -100,9 +99,8 @@ std::string HostXmlTools::TransformToString(const xml::XmlDocument& doc, const x
 }
 
 std::optional<xml::XmlDocument> HostXmlTools::TransformToDocument(const xml::XmlDocument& doc,
-                                                                 const xml::XslTemplate& xslt,
-                                                                 std::string* text,
-                                                                 bool preserveWhiteSpace) const {
+                                                                  const xml::XslTemplate& xslt, std::string* text,
+                                                                  bool preserveWhiteSpace) const {
   return xslt.transformToDocument(doc, text, preserveWhiteSpace);
 }
 

@@ -7,8 +7,8 @@
 #include "platform/xml/xsltemplate.h"
 
 #include <cstdint>
-#include <span>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace tavro::host {
@@ -59,8 +59,7 @@ public:
   /// Removes the named elements (names separated by ","; white space around a name ignored;
   /// compared without regard to case). flag false keeps each element's content in its place;
   /// flag true removes the content with it.
-  void RemoveElements(const std::string& names, xml::XmlDocument& doc, bool flag,
-                      const com::Variant& spare = {}) const;
+  void RemoveElements(const std::string& names, xml::XmlDocument& doc, bool flag, const com::Variant& spare = {}) const;
 
   /// The markup parsed as the content of a body (HTML5 fragment parsing), as an XML document
   /// whose root is body, with lower-case names; attributes whose names are not XML names and

@@ -1,6 +1,6 @@
 #include "conversion/importengine.h"
-#include "htmlimport/importwizardmodel.h"
 #include "entry/picture.h"
+#include "htmlimport/importwizardmodel.h"
 #include "platform/html/browser.h"
 #include "resources/resources.h"
 
@@ -140,9 +140,9 @@ void frmHTMLImport::buildControls() {
   static_cast<QVBoxLayout*>(SSActiveTabIntro->layout())->addLayout(m_browserSlot[IntroPage], 1);
 
   // Page 2: the address row over the chosen page.
-  SSActiveTabLoad = buildPage(QStringLiteral("SSActiveTabLoad"), QStringLiteral("picKnown"), lblLoadTitle,
-                              tr("Select a HTML File"), lblLoadSubTitle,
-                              tr("Click the Browse button to locate a HTML File on your PC"));
+  SSActiveTabLoad =
+      buildPage(QStringLiteral("SSActiveTabLoad"), QStringLiteral("picKnown"), lblLoadTitle, tr("Select a HTML File"),
+                lblLoadSubTitle, tr("Click the Browse button to locate a HTML File on your PC"));
   lblLoadTitle->setObjectName(QStringLiteral("lblLoadTitle"));
   lblLoadSubTitle->setObjectName(QStringLiteral("lblLoadSubTitle"));
   auto* addressRow = new QHBoxLayout;
@@ -171,9 +171,9 @@ void frmHTMLImport::buildControls() {
   static_cast<QVBoxLayout*>(SSActiveTabAnalysis->layout())->addLayout(m_browserSlot[AnalysisPage], 1);
 
   // Page 4: the preview beside the element lists, the images option and the file name.
-  SSActiveTabFinish = buildPage(QStringLiteral("SSActiveTabFinish"), QStringLiteral("Picture2"), Label5,
-                                tr("Fine Tune Content"), Label4,
-                                tr("Select elements which should not be included in the conversion process"));
+  SSActiveTabFinish =
+      buildPage(QStringLiteral("SSActiveTabFinish"), QStringLiteral("Picture2"), Label5, tr("Fine Tune Content"),
+                Label4, tr("Select elements which should not be included in the conversion process"));
   Label5->setObjectName(QStringLiteral("Label5"));
   Label4->setObjectName(QStringLiteral("Label4"));
   auto* finishRow = new QHBoxLayout;

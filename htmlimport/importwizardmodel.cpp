@@ -94,9 +94,8 @@ void ImportWizardModel::ShowIntroPage() {
     body->style().setFontSize("12");
   }
   m_strIntroText = introText();
-  const std::string guidelines =
-      "Before importing the HTML file please read the guidelines by pressing 'F1'."
-      " These guidelines give information on how to improve the conversion process.";
+  const std::string guidelines = "Before importing the HTML file please read the guidelines by pressing 'F1'."
+                                 " These guidelines give information on how to improve the conversion process.";
 
   // Built as text nodes, so that nothing in the texts is read as markup.
   auto built = doc->createElement("BODY");

@@ -13,8 +13,15 @@
 namespace tavro::images::detail {
 namespace {
 
-enum Compression : std::uint32_t { biRgb = 0, biRle8 = 1, biRle4 = 2, biBitfields = 3, biJpeg = 4, biPng = 5,
-                                   biAlphaBitfields = 6 };
+enum Compression : std::uint32_t {
+  biRgb = 0,
+  biRle8 = 1,
+  biRle4 = 2,
+  biBitfields = 3,
+  biJpeg = 4,
+  biPng = 5,
+  biAlphaBitfields = 6
+};
 
 std::uint16_t u16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
 std::uint32_t u32(const std::uint8_t* p) {
@@ -79,7 +86,14 @@ Header readHeader(std::FILE* f, std::uint64_t fileSize) {
   readExactly(f, size, 4, codeBadHeader, "info header cut short");
   h.headerSize = u32(size);
   switch (h.headerSize) {
-  case 12: case 16: case 40: case 52: case 56: case 64: case 108: case 124: break;
+  case 12:
+  case 16:
+  case 40:
+  case 52:
+  case 56:
+  case 64:
+  case 108:
+  case 124: break;
   default: bad(codeBadHeader, "unknown info header size " + std::to_string(h.headerSize));
   }
   std::array<std::uint8_t, 124> info{};
@@ -125,19 +139,31 @@ Header readHeader(std::FILE* f, std::uint64_t fileSize) {
   }
 
   switch (h.bits) {
-  case 1: case 4: case 8: case 16: case 24: case 32: break;
+  case 1:
+  case 4:
+  case 8:
+  case 16:
+  case 24:
+  case 32: break;
   default: bad(codeBadHeader, "unsupported bit count " + std::to_string(h.bits));
   }
   switch (h.compression) {
   case biRgb: break;
-  case biRle8: if (h.bits != 8) bad(codeBadHeader, "RLE8 needs 8 bits a pixel"); break;
-  case biRle4: if (h.bits != 4) bad(codeBadHeader, "RLE4 needs 4 bits a pixel"); break;
+  case biRle8:
+    if (h.bits != 8)
+      bad(codeBadHeader, "RLE8 needs 8 bits a pixel");
+    break;
+  case biRle4:
+    if (h.bits != 4)
+      bad(codeBadHeader, "RLE4 needs 4 bits a pixel");
+    break;
   case biBitfields:
   case biAlphaBitfields:
     if (h.bits != 16 && h.bits != 32)
       bad(codeBadHeader, "bit fields need 16 or 32 bits a pixel");
     break;
-  case biJpeg: case biPng: bad(codeUnsupported, "embedded JPEG or PNG not supported");
+  case biJpeg:
+  case biPng: bad(codeUnsupported, "embedded JPEG or PNG not supported");
   default: bad(codeBadHeader, "unknown compression " + std::to_string(h.compression));
   }
   if ((h.compression == biRle8 || h.compression == biRle4) && h.topDown)

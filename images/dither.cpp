@@ -11,27 +11,17 @@ namespace {
 // Bayer's recursive ordering: each level of the 8 x 8 matrix spreads the levels as evenly as
 // it can, which makes the finest pattern a screen can show.
 constexpr std::array<std::uint8_t, 64> bayer = {
-     0, 32,  8, 40,  2, 34, 10, 42,
-    48, 16, 56, 24, 50, 18, 58, 26,
-    12, 44,  4, 36, 14, 46,  6, 38,
-    60, 28, 52, 20, 62, 30, 54, 22,
-     3, 35, 11, 43,  1, 33,  9, 41,
-    51, 19, 59, 27, 49, 17, 57, 25,
-    15, 47,  7, 39, 13, 45,  5, 37,
-    63, 31, 55, 23, 61, 29, 53, 21,
+    0,  32, 8,  40, 2,  34, 10, 42, 48, 16, 56, 24, 50, 18, 58, 26, 12, 44, 4,  36, 14, 46,
+    6,  38, 60, 28, 52, 20, 62, 30, 54, 22, 3,  35, 11, 43, 1,  33, 9,  41, 51, 19, 59, 27,
+    49, 17, 57, 25, 15, 47, 7,  39, 13, 45, 5,  37, 63, 31, 55, 23, 61, 29, 53, 21,
 };
 
 // Pixels ranked by the spot function cos(2 pi x) + cos(2 pi y): black dots grow from the cell
 // corners and white ones from the centres, a 45-degree screen that prints without smearing.
 constexpr std::array<std::uint8_t, 64> clustered = {
-    63, 59, 47, 39, 38, 46, 58, 62,
-    57, 51, 37, 23, 22, 36, 50, 56,
-    45, 35, 15, 11, 10, 14, 34, 44,
-    33, 21,  9,  3,  2,  8, 20, 32,
-    31, 19,  7,  1,  0,  6, 18, 30,
-    43, 29, 13,  5,  4, 12, 28, 42,
-    55, 49, 27, 17, 16, 26, 48, 54,
-    61, 53, 41, 25, 24, 40, 52, 60,
+    63, 59, 47, 39, 38, 46, 58, 62, 57, 51, 37, 23, 22, 36, 50, 56, 45, 35, 15, 11, 10, 14,
+    34, 44, 33, 21, 9,  3,  2,  8,  20, 32, 31, 19, 7,  1,  0,  6,  18, 30, 43, 29, 13, 5,
+    4,  12, 28, 42, 55, 49, 27, 17, 16, 26, 48, 54, 61, 53, 41, 25, 24, 40, 52, 60,
 };
 
 // The tone curve of the dithered modes: grey g becomes 255 (g/255)^gamma, where gamma puts
@@ -105,9 +95,9 @@ void diffuseRow(std::uint8_t* row, std::int32_t w, const std::array<std::uint8_t
                 std::int32_t* below) {
   std::int32_t x = Dir > 0 ? 0 : w - 1;
   const std::int32_t end = Dir > 0 ? w : -1;
-  std::int32_t ahead = 0;   // 7/16 of the last error, for the next pixel of this row
-  std::int32_t behind = 0;  // pending for below[x - Dir]
-  std::int32_t under = 0;   // pending for below[x]
+  std::int32_t ahead = 0;  // 7/16 of the last error, for the next pixel of this row
+  std::int32_t behind = 0; // pending for below[x - Dir]
+  std::int32_t under = 0;  // pending for below[x]
   below[x - Dir] = 0;
   for (; x != end; x += Dir) {
     const std::int32_t value = 16 * std::int32_t(lut[row[x]]) + cur[x] + ahead;

@@ -15,8 +15,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
@@ -315,10 +315,8 @@ bool formImages::eventFilter(QObject* watched, QEvent* event) {
   case Qt::Key_Escape:
   case Qt::Key_Return:
   case Qt::Key_Enter:
-  case Qt::Key_Delete:
-    return false;
-  default:
-    break;
+  case Qt::Key_Delete: return false;
+  default: break;
   }
   if (key->modifiers() & Qt::ControlModifier)
     return false;

@@ -5,8 +5,8 @@
 #include "platform/fs/filesystem.h"
 
 #include <cstring>
-#include <new>
 #include <fcntl.h>
+#include <new>
 
 namespace tavro::images {
 

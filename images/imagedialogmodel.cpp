@@ -91,8 +91,7 @@ void ImageDialogModel::showSize(std::int32_t height, std::int32_t width) {
 
 int ImageDialogModel::currentDither() const {
   const auto& items = ditherItems();
-  return m_ditherIndex >= 0 && std::size_t(m_ditherIndex) < items.size() ? items[std::size_t(m_ditherIndex)].data
-                                                                          : 0;
+  return m_ditherIndex >= 0 && std::size_t(m_ditherIndex) < items.size() ? items[std::size_t(m_ditherIndex)].data : 0;
 }
 
 void ImageDialogModel::setThreshold(int value) {

@@ -39,13 +39,13 @@ public:
   void PreviewLocation(const std::string& path) { m_pipeline.previewLocation = path; }
 
   // Control state, read by the window.
-  int threshold() const { return m_threshold; }       // sldThreshold, 0..255
-  int ditherIndex() const { return m_ditherIndex; }   // cboDither's selected item
+  int threshold() const { return m_threshold; }     // sldThreshold, 0..255
+  int ditherIndex() const { return m_ditherIndex; } // cboDither's selected item
   SizeUnits widthUnits() const { return m_widthUnits; }
   SizeUnits heightUnits() const { return m_heightUnits; }
   const std::string& widthText() const { return m_widthText; }
   const std::string& heightText() const { return m_heightText; }
-  bool keepRatio() const { return m_keepRatio; }      // chkRatio
+  bool keepRatio() const { return m_keepRatio; } // chkRatio
   bool applyEnabled() const { return m_applyEnabled; }
   bool undoEnabled() const { return m_undoEnabled; }
   bool saveEnabled() const { return m_saveEnabled; }

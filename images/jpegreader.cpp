@@ -8,8 +8,8 @@
 #include "images/readers.h"
 
 #include <cstdio>
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include <csetjmp>
 #include <cstring>
@@ -130,13 +130,34 @@ void orient(Picture& p, int o) {
     for (std::int32_t X = 0; X < out.width; ++X) {
       std::int32_t x, y;
       switch (o) {
-      case 2: x = w - 1 - X; y = Y; break;
-      case 3: x = w - 1 - X; y = h - 1 - Y; break;
-      case 4: x = X; y = h - 1 - Y; break;
-      case 5: x = Y; y = X; break;
-      case 6: x = Y; y = h - 1 - X; break;
-      case 7: x = w - 1 - Y; y = h - 1 - X; break;
-      default: x = w - 1 - Y; y = X; break;
+      case 2:
+        x = w - 1 - X;
+        y = Y;
+        break;
+      case 3:
+        x = w - 1 - X;
+        y = h - 1 - Y;
+        break;
+      case 4:
+        x = X;
+        y = h - 1 - Y;
+        break;
+      case 5:
+        x = Y;
+        y = X;
+        break;
+      case 6:
+        x = Y;
+        y = h - 1 - X;
+        break;
+      case 7:
+        x = w - 1 - Y;
+        y = h - 1 - X;
+        break;
+      default:
+        x = w - 1 - Y;
+        y = X;
+        break;
       }
       dst[X] = p.at(x, y);
     }

@@ -19,13 +19,13 @@ struct ConversionResult {
 /// Options of a conversion beyond the defaults of the image dialog.
 struct ConversionOptions {
   std::int32_t threshold = 128;
-  std::int32_t dither = 0;   // 0 none, 1 random, 2 matrix display, 3 matrix printing, 4 Floyd-Steinberg
-  std::int32_t width = 0;    // 0 and 0: the picture's own size
+  std::int32_t dither = 0; // 0 none, 1 random, 2 matrix display, 3 matrix printing, 4 Floyd-Steinberg
+  std::int32_t width = 0;  // 0 and 0: the picture's own size
   std::int32_t height = 0;
   bool widthInPercent = false; // width and height as percentages of the loaded picture's
   bool heightInPercent = false;
   bool keepRatio = false;
-  std::string previewBmp;    // when set, the result is also written there as a BMP
+  std::string previewBmp; // when set, the result is also written there as a BMP
 };
 
 /**

@@ -63,7 +63,8 @@ private:
 
 const std::vector<Member<NavBarObject>>& NavBarObject::members() {
   static const std::vector<Member<NavBarObject>> table{
-      {"NavigationMode", CallKind::Get, [](NavBarObject& o, Args&) { return Variant(int(o.alive().NavigationMode())); }},
+      {"NavigationMode", CallKind::Get,
+       [](NavBarObject& o, Args&) { return Variant(int(o.alive().NavigationMode())); }},
       {"NavigationMode", CallKind::Put,
        [](NavBarObject& o, Args& a) {
          o.alive().NavigationMode(com::argument(a, 0).toLong());
@@ -147,9 +148,7 @@ int NavBar::buttonLeft(std::int32_t Button) const {
   return m_left[static_cast<std::size_t>(Button)];
 }
 
-bool NavBar::isAttached() const {
-  return m_tabControl && util::toUpper(m_tabControl->typeName()) == tabControlClass;
-}
+bool NavBar::isAttached() const { return m_tabControl && util::toUpper(m_tabControl->typeName()) == tabControlClass; }
 
 void NavBar::cmdNav_Click(std::int32_t Index) {
   switch (m_NavigationMode) {
@@ -167,9 +166,7 @@ void NavBar::HandleNavButton(std::int32_t Button) {
   // leaves the buttons to show where the wizard really is.
   switch (Button) {
   case Back:
-  case Next:
-    try {
-      com::putProperty(m_tabControl, "SelectedTab", Variant(Button == Back ? -2 : -1));
+  case Next: try { com::putProperty(m_tabControl, "SelectedTab", Variant(Button == Back ? -2 : -1));
     } catch (const com::ComError&) {
     }
     break;

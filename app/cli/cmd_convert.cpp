@@ -26,8 +26,8 @@ struct ConvertOptions {
 
 struct Converted {
   std::vector<decks::DeckPart> decks; // one, or the parts of a deck over the size limit
-  std::string messages; // what the page's conversion said, in order
-  std::string error;    // why it failed ("" when it did not)
+  std::string messages;               // what the page's conversion said, in order
+  std::string error;                  // why it failed ("" when it did not)
 };
 
 // deckFolder: where the deck will be written ("" for standard output), which pictures are
@@ -55,7 +55,7 @@ Converted convertOne(const std::string& page, const std::string& frame, const st
 
 // Where each deck of a page goes: the first to first, the others beside it.
 std::vector<std::pair<std::string, std::string>> filesOf(const std::vector<decks::DeckPart>& parts,
-                                                        const std::string& first) {
+                                                         const std::string& first) {
   std::vector<std::pair<std::string, std::string>> files{{first, parts[0].text}};
   const std::string folder = fs::getParentFolderName(fs::getAbsolutePathName(first));
   for (std::size_t i = 1; i < parts.size(); ++i)
@@ -73,9 +73,9 @@ int runConvert(const ConvertOptions& o) {
 
   if (o.folder.empty()) {
     const bool toFile = !o.output.empty() && o.output != "-";
-    Converted c = convertOne(o.pages.front(), o.frame,
-                             toFile ? fs::getParentFolderName(fs::getAbsolutePathName(o.output)) : "",
-                             fs::getBaseName(toFile ? o.output : o.pages.front()), o.maxDeck);
+    Converted c =
+        convertOne(o.pages.front(), o.frame, toFile ? fs::getParentFolderName(fs::getAbsolutePathName(o.output)) : "",
+                   fs::getBaseName(toFile ? o.output : o.pages.front()), o.maxDeck);
     if (!c.error.empty())
       throw UserError(c.error);
     if (toFile) {
@@ -109,7 +109,8 @@ int runConvert(const ConvertOptions& o) {
     for (std::size_t k = 1; k < results[i].decks.size() && results[i].error.empty(); ++k) {
       const std::string target = fs::joinPath(o.folder, results[i].decks[k].name + ".wml");
       if (targets.count(target))
-        results[i].error = "'" + targets[target] + "' and '" + o.pages[i] + "' would both be written to '" + target + "'";
+        results[i].error =
+            "'" + targets[target] + "' and '" + o.pages[i] + "' would both be written to '" + target + "'";
       targets[target] = o.pages[i];
     }
   }
@@ -117,8 +118,7 @@ int runConvert(const ConvertOptions& o) {
     if (!results[i].error.empty())
       return;
     try {
-      fs::writeFilesAtomic(
-          filesOf(results[i].decks, fs::joinPath(o.folder, fs::getBaseName(o.pages[i]) + ".wml")));
+      fs::writeFilesAtomic(filesOf(results[i].decks, fs::joinPath(o.folder, fs::getBaseName(o.pages[i]) + ".wml")));
     } catch (const std::exception& e) {
       results[i].error = e.what();
     }

@@ -4,10 +4,10 @@
 #include "app/cli/command.h"
 
 #include "export/exportengine.h"
-#include "util/parallel.h"
 #include "host/folderproject.h"
 #include "platform/fs/filesystem.h"
 #include "platform/ui/consoleui.h"
+#include "util/parallel.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -103,8 +103,10 @@ Registrar exportCommand(HelpPlace::Export, [](CLI::App& app, int* exitCode) {
   auto* cmd = app.add_subcommand("export", "Export a project's WML documents to HTML files");
   cmd->add_option("--project", options->project, "Project folder")->required();
   cmd->add_option("names", options->names, "Documents to export (all when none is named)");
-  cmd->add_flag("--images", options->images, "Keep pictures (referred to relative to the page where they go together) instead of dropping them");
-  cmd->add_option("--out", options->out, "Folder to write NAME.html into, made when missing (default: the project folder)");
+  cmd->add_flag("--images", options->images,
+                "Keep pictures (referred to relative to the page where they go together) instead of dropping them");
+  cmd->add_option("--out", options->out,
+                  "Folder to write NAME.html into, made when missing (default: the project folder)");
   cmd->add_flag("--overwrite", options->overwrite, "Replace HTML files that already exist");
   addJobsOption(cmd, options->jobs, "documents transformed");
   cmd->callback([options, exitCode] { *exitCode = runExport(*options); });

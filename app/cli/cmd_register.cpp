@@ -3,8 +3,8 @@
 #include "app/cli/addinlibrary.h"
 #include "app/cli/command.h"
 
-#include "platform/registry/activation.h"
 #include "platform/fs/filesystem.h"
+#include "platform/registry/activation.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -40,8 +40,8 @@ int runExport(const char* exportName, const char* verb) {
     throw UserError("'" + path + "' does not export " + exportName);
   com::HResult hr = fn();
   if (hr != com::hrOk) {
-    std::fprintf(stderr, "tavro: %s failed for '%s' (0x%08X); registry: %s\n", exportName, path.c_str(),
-                 unsigned(hr), com::Registry::defaultPath().c_str());
+    std::fprintf(stderr, "tavro: %s failed for '%s' (0x%08X); registry: %s\n", exportName, path.c_str(), unsigned(hr),
+                 com::Registry::defaultPath().c_str());
     return exitFailure;
   }
   std::printf("%s %s in %s\n", verb, path.c_str(), com::Registry::defaultPath().c_str());
@@ -54,8 +54,9 @@ Registrar reg(HelpPlace::Register, [](CLI::App& app, int* exitCode) {
 });
 
 Registrar unreg(HelpPlace::Unregister, [](CLI::App& app, int* exitCode) {
-  app.add_subcommand("unregister", "Remove the add-in's classes from the class registry")
-      ->callback([exitCode] { *exitCode = runExport("DllUnregisterServer", "unregistered"); });
+  app.add_subcommand("unregister", "Remove the add-in's classes from the class registry")->callback([exitCode] {
+    *exitCode = runExport("DllUnregisterServer", "unregistered");
+  });
 });
 
 } // namespace

@@ -49,9 +49,9 @@ int runXslt(const XsltOptions& options) {
   input.setPreserveWhiteSpace(options.preserveWhiteSpace);
   if (!input.loadXML(text)) {
     const auto& error = input.parseError();
-    std::string where = error.line > 0 ? " (line " + std::to_string(error.line) + ", column " +
-                                             std::to_string(error.linepos) + ")"
-                                       : std::string();
+    std::string where = error.line > 0
+                            ? " (line " + std::to_string(error.line) + ", column " + std::to_string(error.linepos) + ")"
+                            : std::string();
     throw UserError("'" + options.input + "' is not well-formed XML" + where + ": " + error.reason);
   }
 
@@ -72,7 +72,8 @@ Registrar xslt(HelpPlace::Xslt, [](CLI::App& app, int* exitCode) {
                                          "XML file and print the result");
   cmd->add_option("name", options->name, "Stylesheet: HTMLIMPORT, TIDYWML or WMLEXPORT (any case)")
       ->required()
-      ->check(CLI::IsMember(std::vector<std::string>(stylesheetNames.begin(), stylesheetNames.end()), CLI::ignore_case));
+      ->check(
+          CLI::IsMember(std::vector<std::string>(stylesheetNames.begin(), stylesheetNames.end()), CLI::ignore_case));
   cmd->add_option("input", options->input, "XML file to transform")->required();
   cmd->add_flag("--preserve-space", options->preserveWhiteSpace,
                 "Keep white-space-only text between elements (dropped by default, as the import and export "

@@ -93,8 +93,8 @@ std::string splitSummary(const std::vector<decks::DeckPart>& parts) {
     return {};
   std::string out = "Split Into: ";
   for (std::size_t i = 0; i < parts.size(); ++i)
-    out += (i ? ", " : "") + parts[i].name + " (" + std::to_string(decks::compileWbxml(parts[i].text).size()) +
-           " bytes)";
+    out +=
+        (i ? ", " : "") + parts[i].name + " (" + std::to_string(decks::compileWbxml(parts[i].text).size()) + " bytes)";
   return out + "\n";
 }
 

@@ -174,7 +174,8 @@ void HostWindow::showDocument() {
   QString text;
   try {
     com::ObjectPtr documents = com::getProperty(m_project, "Documents").toObject();
-    com::Variant document = com::getProperty(documents, "Item", {com::Variant(item->data(Qt::UserRole).toString().toStdString())});
+    com::Variant document =
+        com::getProperty(documents, "Item", {com::Variant(item->data(Qt::UserRole).toString().toStdString())});
     if (document.isEmpty())
       return;
     text = qs(com::getProperty(document.toObject(), "Content").toString());

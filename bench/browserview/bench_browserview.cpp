@@ -25,7 +25,8 @@ namespace {
 std::string writePage(const QTemporaryDir& dir, int kilobytes) {
   std::string page = "<html><body>";
   for (int section = 0; page.size() < std::size_t(kilobytes) * 1024; ++section) {
-    page += "<h2>Section " + std::to_string(section) + "</h2><p>Ferries leave <b>Pier 3</b> every twenty minutes;"
+    page += "<h2>Section " + std::to_string(section) +
+            "</h2><p>Ferries leave <b>Pier 3</b> every twenty minutes;"
             " <a href=\"x.html\">the timetable</a> lists the <i>first</i> and last departures.</p>"
             "<table border=\"1\"><tr><td>Pier 3</td><td>06:00</td></tr><tr><td>Island</td><td>06:20</td></tr></table>"
             "<ul><li>Bicycles travel free.</li><li>Dogs on a lead are welcome.</li></ul>"

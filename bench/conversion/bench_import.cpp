@@ -38,20 +38,32 @@ namespace {
 // formatting, lists, a table, links, pictures, a form, pre and a quotation.
 std::string block(int n) {
   const std::string i = std::to_string(n);
-  return "<h2>Section " + i + "</h2>\n"
-         "<p>Ferries leave <b>every hour</b> from pier " + i + ". <i>Tickets</i> are sold on board; "
-         "see <a href=\"page" + i + ".html\">the timetable</a> and <a href=\"#top\"><b>the top</b> of the page</a>.</p>\n"
-         "<ul><li>Bicycles travel free.</li><li>Dogs <em>on a lead</em> are welcome.</li><li>Kiosk " + i + "</li></ul>\n"
+  return "<h2>Section " + i +
+         "</h2>\n"
+         "<p>Ferries leave <b>every hour</b> from pier " +
+         i +
+         ". <i>Tickets</i> are sold on board; "
+         "see <a href=\"page" +
+         i +
+         ".html\">the timetable</a> and <a href=\"#top\"><b>the top</b> of the page</a>.</p>\n"
+         "<ul><li>Bicycles travel free.</li><li>Dogs <em>on a lead</em> are welcome.</li><li>Kiosk " +
+         i +
+         "</li></ul>\n"
          "<ol><li>Buy a ticket.</li><li>Board by the front ramp.</li></ol>\n"
          "<table border=\"1\"><tr><th>Route</th><th>First</th></tr>"
-         "<tr><td>Pier " + i + "</td><td>06:00</td></tr><tr><td>Island</td><td><a href=\"x.html\">06:30</a></td></tr></table>\n"
+         "<tr><td>Pier " +
+         i +
+         "</td><td>06:00</td></tr><tr><td>Island</td><td><a href=\"x.html\">06:30</a></td></tr></table>\n"
          "<p><img src=\"images/sunset.png\" alt=\"Sunset\" width=\"96\" height=\"64\" /> "
          "<img src=\"images/tiles.bmp\" style=\"width:40px;height:24px\" /></p>\n"
-         "<form action=\"book.cgi\"><p>Name: <input type=\"text\" name=\"who" + i + "\" size=\"20\" /> "
+         "<form action=\"book.cgi\"><p>Name: <input type=\"text\" name=\"who" +
+         i +
+         "\" size=\"20\" /> "
          "<select name=\"route\"><option value=\"a\">A</option><option value=\"b\">B</option></select></p></form>\n"
          "<pre>Pier 3      06:00\nIsland      06:20\n</pre>\n"
          "<blockquote cite=\"http://example.org/review\"><p>The best twenty minutes of my day.</p></blockquote>\n"
-         "<div><span>Notes " + i + ":</span> <code>code</code> <sub>sub</sub> <h4>small heading</h4></div>\n";
+         "<div><span>Notes " +
+         i + ":</span> <code>code</code> <sub>sub</sub> <h4>small heading</h4></div>\n";
 }
 
 std::string page(std::size_t bytes) {
@@ -126,7 +138,7 @@ long peakKilobytes(const std::string& pagePath, const std::string& projectFolder
     ::_exit(0);
   }
   int status = 0;
-  struct rusage usage{};
+  struct rusage usage {};
   ::wait4(pid, &status, 0, &usage);
   return usage.ru_maxrss;
 }

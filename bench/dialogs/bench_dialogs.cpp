@@ -21,7 +21,6 @@
 
 namespace {
 
-
 // A smooth grey picture with fine texture, written as PNG.
 std::string writePicture(const QTemporaryDir& dir, int side) {
   QImage image(side, side, QImage::Format_Grayscale8);

@@ -12,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>

@@ -37,9 +37,12 @@ struct Sample {
 // The progressive JPEG is there for its memory: libjpeg must hold every coefficient of a
 // progressive file until the last scan, beyond the grey picture.
 const Sample samples[] = {
-    {"photo-4000x3000.jpg", 4000, 3000, true}, {"photo-4000x3000.png", 4000, 3000, false},
-    {"photo-640x480.jpg", 640, 480, true},     {"photo-640x480.png", 640, 480, false},
-    {"photo-100x80.jpg", 100, 80, true},       {"photo-100x80.png", 100, 80, false},
+    {"photo-4000x3000.jpg", 4000, 3000, true},
+    {"photo-4000x3000.png", 4000, 3000, false},
+    {"photo-640x480.jpg", 640, 480, true},
+    {"photo-640x480.png", 640, 480, false},
+    {"photo-100x80.jpg", 100, 80, true},
+    {"photo-100x80.png", 100, 80, false},
     {"photo-4000x3000-progressive.jpg", 4000, 3000, true, true},
 };
 

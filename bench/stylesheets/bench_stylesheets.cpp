@@ -24,27 +24,46 @@ constexpr std::size_t pageBytes = 1 << 20;
 // in every table, picture sizes in the browser's style text. Blocks differ in their numbers.
 std::string block(int n) {
   const std::string i = std::to_string(n);
-  return "<h2>Section " + i + "</h2>\n"
-         "<p>Ferries leave <b>every hour</b> from pier " + i + ". <i>Tickets</i> are sold on board; see "
-         "<a href=\"page" + i + ".html\">the timetable</a> and <a href=\"#top\"><b>the top</b> of the page</a>.</p>\n"
-         "Loose text between blocks " + i + "\n"
-         "<ul><li>Bicycles travel free.</li><li>Dogs <em>on a lead</em> are welcome.</li><li>Kiosk " + i + "</li></ul>\n"
+  return "<h2>Section " + i +
+         "</h2>\n"
+         "<p>Ferries leave <b>every hour</b> from pier " +
+         i +
+         ". <i>Tickets</i> are sold on board; see "
+         "<a href=\"page" +
+         i +
+         ".html\">the timetable</a> and <a href=\"#top\"><b>the top</b> of the page</a>.</p>\n"
+         "Loose text between blocks " +
+         i +
+         "\n"
+         "<ul><li>Bicycles travel free.</li><li>Dogs <em>on a lead</em> are welcome.</li><li>Kiosk " +
+         i +
+         "</li></ul>\n"
          "<ol start=\"2\"><li>Buy a ticket.</li><li>Board by the <strong>front</strong> ramp.</li></ol>\n"
          "<dl><dt>Fare</dt><dd>Two crowns, <abbr>approx.</abbr> one euro</dd></dl>\n"
-         "<table border=\"1\" id=\"t" + i + "\"><caption>Times</caption><tbody><tr><th>Route</th><th>First</th></tr>"
-         "<tr><td>Pier " + i + "</td><td>06:00</td></tr>"
+         "<table border=\"1\" id=\"t" +
+         i +
+         "\"><caption>Times</caption><tbody><tr><th>Route</th><th>First</th></tr>"
+         "<tr><td>Pier " +
+         i +
+         "</td><td>06:00</td></tr>"
          "<tr><td><b>Island</b> north</td><td><a href=\"x.html\" title=\"More\">06:30</a></td></tr></tbody></table>\n"
          "<p><img src=\"file:///site/images/sunset.png\" alt=\"Sunset\" width=\"96\" height=\"64\" align=\"middle\"/> "
          "<img src=\"file:///site/images/tiles.bmp\" style=\"WIDTH: 40px; HEIGHT: 24px\"/></p>\n"
          "<a href=\"gallery.html\"><img src=\"file:///site/images/thumb.gif\" alt=\"Gallery\"/></a>\n"
-         "<form action=\"book.cgi\"><p>Name: <input type=\"text\" name=\"who" + i + "\" size=\"20\"/> "
+         "<form action=\"book.cgi\"><p>Name: <input type=\"text\" name=\"who" +
+         i +
+         "\" size=\"20\"/> "
          "<input type=\"submit\" value=\"Go\"/> <select name=\"route\"><optgroup label=\"Day\">"
          "<option value=\"a\">A</option><option value=\"b\">B</option></optgroup></select></p></form>\n"
          "<pre>Pier 3      06:00\nIsland      06:20\nHarbour     06:45\n</pre>\n"
          "<blockquote cite=\"http://example.org/review\"><p>The best twenty minutes of my day.</p></blockquote>\n"
          "<p>As the captain says, <q>mind the gap</q>.<br/>Next line <sup>1</sup> <sub>2</sub></p>\n"
-         "<!-- block " + i + " -->\n"
-         "<div><span>Notes " + i + ":</span> <code>code</code> <font size=\"2\">small print</font> "
+         "<!-- block " +
+         i +
+         " -->\n"
+         "<div><span>Notes " +
+         i +
+         ":</span> <code>code</code> <font size=\"2\">small print</font> "
          "<h4>small heading</h4></div>\n";
 }
 
@@ -161,8 +180,17 @@ void TidyWmlOneLongRun(benchmark::State& state) {
 BENCHMARK(HtmlImport)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(TidyWml)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(WmlExport)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(HtmlImportLongList)->Args({20000, 0})->Args({20000, 1})->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
-BENCHMARK(TidyWmlOneLongRun)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(3)
+BENCHMARK(HtmlImportLongList)
+    ->Args({20000, 0})
+    ->Args({20000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(TidyWmlOneLongRun)
+    ->Arg(20000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

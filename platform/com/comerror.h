@@ -8,26 +8,26 @@ namespace tavro::com {
 
 // The run-time error numbers the component raises or passes on.
 enum ErrorNumber : int {
-  errInvalidCall = 5,          // "Invalid procedure call or argument"
+  errInvalidCall = 5, // "Invalid procedure call or argument"
   errOverflow = 6,
-  errOutOfMemory = 7,          // also what a file too large to read raises
-  errSubscript = 9,            // "Subscript out of range"
+  errOutOfMemory = 7, // also what a file too large to read raises
+  errSubscript = 9,   // "Subscript out of range"
   errTypeMismatch = 13,
-  errBadFileName = 52,         // "Bad file name or number"
+  errBadFileName = 52, // "Bad file name or number"
   errFileNotFound = 53,
   errDeviceIo = 57,
   errFileExists = 58,
   errDiskFull = 61,
-  errPermission = 70,          // "Permission denied"
+  errPermission = 70, // "Permission denied"
   errPathFileAccess = 75,
-  errPathNotFound = 76,        // "Path not found"
-  errObjectNotSet = 91,        // "Object variable or With block variable not set"
+  errPathNotFound = 76, // "Path not found"
+  errObjectNotSet = 91, // "Object variable or With block variable not set"
   errResourceNotFound = 326,
   errObjectRequired = 424,
-  errCannotCreate = 429,       // "ActiveX component can't create object"
-  errNotSupported = 438,       // "Object doesn't support this property or method"
+  errCannotCreate = 429, // "ActiveX component can't create object"
+  errNotSupported = 438, // "Object doesn't support this property or method"
   errArgumentCount = 450,
-  errDuplicateKey = 457,       // "This key is already associated with an element of this collection"
+  errDuplicateKey = 457, // "This key is already associated with an element of this collection"
 };
 
 /// The standard description of a run-time error number ("Application-defined or
@@ -38,8 +38,7 @@ std::string errorDescription(int number);
 class ComError : public std::runtime_error {
 public:
   explicit ComError(int number) : std::runtime_error(errorDescription(number)), m_number(number) {}
-  ComError(int number, const std::string& description)
-      : std::runtime_error(description), m_number(number) {}
+  ComError(int number, const std::string& description) : std::runtime_error(description), m_number(number) {}
 
   int number() const noexcept { return m_number; }
 

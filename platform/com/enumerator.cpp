@@ -14,7 +14,11 @@ const std::vector<Member<Enumerator>>& Enumerator::members() {
        }},
       {"Skip", CallKind::Method,
        [](Enumerator& e, Args& args) { return Variant(e.skip(std::size_t(argument(args, 0).toLong()))); }},
-      {"Reset", CallKind::Method, [](Enumerator& e, Args&) { e.reset(); return Variant(); }},
+      {"Reset", CallKind::Method,
+       [](Enumerator& e, Args&) {
+         e.reset();
+         return Variant();
+       }},
       {"Clone", CallKind::Method, [](Enumerator& e, Args&) { return Variant(e.clone()); }},
   };
   return table;

@@ -32,17 +32,14 @@ public:
   Variant(std::vector<std::uint8_t> bytes) : m_value(std::move(bytes)) {}
   Variant(ObjectPtr object) : m_value(std::move(object)) {}
   template <class T>
-    requires std::is_base_of_v<Dispatch, T>
-  Variant(std::shared_ptr<T> object) : m_value(ObjectPtr(std::move(object))) {}
+  requires std::is_base_of_v<Dispatch, T> Variant(std::shared_ptr<T> object) : m_value(ObjectPtr(std::move(object))) {}
 
   /// A Boolean variant from its 16-bit form (any non-zero value is True).
   static Variant boolean(VBool b) { return Variant(b != 0); }
 
   Type type() const { return static_cast<Type>(m_value.index()); }
   bool isEmpty() const { return type() == Type::Empty; }
-  bool isNumeric() const {
-    return type() == Type::Boolean || type() == Type::Long || type() == Type::Double;
-  }
+  bool isNumeric() const { return type() == Type::Boolean || type() == Type::Long || type() == Type::Double; }
   bool isObject() const { return type() == Type::Object; }
   /// An object reference that refers to nothing (Nothing).
   bool isNothing() const { return isObject() && !std::get<ObjectPtr>(m_value); }
@@ -65,8 +62,7 @@ private:
     VBool value;
     friend bool operator==(Bool, Bool) = default;
   };
-  std::variant<std::monostate, Bool, std::int32_t, double, std::string, std::vector<std::uint8_t>, ObjectPtr>
-      m_value;
+  std::variant<std::monostate, Bool, std::int32_t, double, std::string, std::vector<std::uint8_t>, ObjectPtr> m_value;
 };
 
 using Args = std::vector<Variant>;

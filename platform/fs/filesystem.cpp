@@ -7,8 +7,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <optional>
 #include <fstream>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -173,20 +173,20 @@ std::string joinPath(std::string_view folder, std::string_view name) {
 bool fileExists(std::string_view path) {
   if (path.empty() || path.find('\0') != std::string_view::npos)
     return false;
-  struct stat st{};
+  struct stat st {};
   return ::stat(std::string(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool folderExists(std::string_view path) {
   if (path.empty() || path.find('\0') != std::string_view::npos)
     return false;
-  struct stat st{};
+  struct stat st {};
   return ::stat(std::string(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::uintmax_t fileSize(std::string_view path) {
   checkName(path);
-  struct stat st{};
+  struct stat st {};
   if (::stat(std::string(path).c_str(), &st) != 0) {
     if (errno == ENOENT)
       throw ComError(com::errFileNotFound, "file not found: '" + std::string(path) + "'");
@@ -210,7 +210,7 @@ void createFolders(std::string_view path) {
     const auto slash = rest.find('/', 1);
     partial += rest.substr(0, slash);
     rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
-    struct stat st{};
+    struct stat st {};
     if (::stat(partial.c_str(), &st) == 0) {
       if (!S_ISDIR(st.st_mode))
         throw ComError(com::errPathFileAccess, "not a folder: '" + partial + "'");
@@ -235,7 +235,7 @@ RegularFile openRegularFile(std::string_view path, std::uintmax_t maxBytes) {
     throw OpenError(OpenFault::SystemError, err, errnoToNumber(err),
                     "cannot open '" + name + "': " + std::strerror(err));
   }
-  struct stat st{};
+  struct stat st {};
   const int statError = ::fstat(file.fd.get(), &st) == 0 ? 0 : errno;
   if (statError != 0 || !S_ISREG(st.st_mode))
     throw OpenError(OpenFault::NotRegularFile, statError, com::errPathFileAccess, "not a regular file: '" + name + "'");
@@ -273,7 +273,7 @@ void writeFileAtomic(std::string_view path, std::string_view bytes, bool overwri
     throw ComError(com::errBadFileName, "bad file name '" + target + "'");
 
   mode_t mode = 0666 & ~currentUmask();
-  struct stat st{};
+  struct stat st {};
   if (::stat(target.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode))
       throwErrno(EISDIR, "write", target);

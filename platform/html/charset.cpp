@@ -26,10 +26,10 @@ constexpr std::size_t metaScanBytes = 4096;
 
 std::string decodeWindows1252(std::string_view bytes) {
   // 0x80..0x9F; the five bytes the code page leaves undefined map to the C1 controls.
-  static constexpr std::uint16_t high[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  static constexpr std::uint16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
   for (unsigned char c : bytes) {
@@ -276,26 +276,66 @@ std::string findMetaCharset(std::string_view bytes) {
 std::string canonicalEncoding(std::string_view label) {
   std::string l = util::toLower(util::trim(label));
   static const std::pair<const char*, const char*> table[] = {
-      {"utf-8", "UTF-8"},          {"utf8", "UTF-8"},          {"unicode-1-1-utf-8", "UTF-8"},
-      {"utf-16", "UTF-16LE"},      {"utf-16le", "UTF-16LE"},   {"unicode", "UTF-16LE"},
-      {"ucs-2", "UTF-16LE"},       {"utf-16be", "UTF-16BE"},   {"windows-1252", "windows-1252"},
-      {"cp1252", "windows-1252"},  {"x-cp1252", "windows-1252"}, {"iso-8859-1", "windows-1252"},
-      {"iso8859-1", "windows-1252"}, {"iso_8859-1", "windows-1252"}, {"latin1", "windows-1252"},
-      {"l1", "windows-1252"},      {"us-ascii", "windows-1252"}, {"ascii", "windows-1252"},
-      {"ansi_x3.4-1968", "windows-1252"}, {"iso-ir-100", "windows-1252"}, {"ibm819", "windows-1252"},
-      {"cp819", "windows-1252"},   {"csisolatin1", "windows-1252"}, {"iso-8859-9", "windows-1254"},
-      {"iso8859-9", "windows-1254"}, {"latin5", "windows-1254"}, {"iso-8859-11", "windows-874"},
-      {"tis-620", "windows-874"},  {"koi8-r", "KOI8-R"},       {"koi8", "KOI8-R"},
-      {"koi8-u", "KOI8-U"},        {"shift_jis", "Shift_JIS"}, {"shift-jis", "Shift_JIS"},
-      {"sjis", "Shift_JIS"},       {"ms_kanji", "Shift_JIS"},  {"x-sjis", "Shift_JIS"},
-      {"windows-31j", "Shift_JIS"}, {"csshiftjis", "Shift_JIS"}, {"euc-jp", "EUC-JP"},
-      {"x-euc-jp", "EUC-JP"},      {"iso-2022-jp", "ISO-2022-JP"}, {"gb2312", "GBK"},
-      {"gbk", "GBK"},              {"chinese", "GBK"},         {"x-gbk", "GBK"},
-      {"csgb2312", "GBK"},         {"gb18030", "GB18030"},     {"big5", "Big5"},
-      {"big5-hkscs", "Big5"},      {"cn-big5", "Big5"},        {"x-x-big5", "Big5"},
-      {"euc-kr", "EUC-KR"},        {"ks_c_5601-1987", "EUC-KR"}, {"korean", "EUC-KR"},
-      {"windows-949", "EUC-KR"},   {"ibm866", "IBM866"},       {"cp866", "IBM866"},
-      {"macintosh", "macintosh"},  {"mac", "macintosh"},       {"x-mac-roman", "macintosh"},
+      {"utf-8", "UTF-8"},
+      {"utf8", "UTF-8"},
+      {"unicode-1-1-utf-8", "UTF-8"},
+      {"utf-16", "UTF-16LE"},
+      {"utf-16le", "UTF-16LE"},
+      {"unicode", "UTF-16LE"},
+      {"ucs-2", "UTF-16LE"},
+      {"utf-16be", "UTF-16BE"},
+      {"windows-1252", "windows-1252"},
+      {"cp1252", "windows-1252"},
+      {"x-cp1252", "windows-1252"},
+      {"iso-8859-1", "windows-1252"},
+      {"iso8859-1", "windows-1252"},
+      {"iso_8859-1", "windows-1252"},
+      {"latin1", "windows-1252"},
+      {"l1", "windows-1252"},
+      {"us-ascii", "windows-1252"},
+      {"ascii", "windows-1252"},
+      {"ansi_x3.4-1968", "windows-1252"},
+      {"iso-ir-100", "windows-1252"},
+      {"ibm819", "windows-1252"},
+      {"cp819", "windows-1252"},
+      {"csisolatin1", "windows-1252"},
+      {"iso-8859-9", "windows-1254"},
+      {"iso8859-9", "windows-1254"},
+      {"latin5", "windows-1254"},
+      {"iso-8859-11", "windows-874"},
+      {"tis-620", "windows-874"},
+      {"koi8-r", "KOI8-R"},
+      {"koi8", "KOI8-R"},
+      {"koi8-u", "KOI8-U"},
+      {"shift_jis", "Shift_JIS"},
+      {"shift-jis", "Shift_JIS"},
+      {"sjis", "Shift_JIS"},
+      {"ms_kanji", "Shift_JIS"},
+      {"x-sjis", "Shift_JIS"},
+      {"windows-31j", "Shift_JIS"},
+      {"csshiftjis", "Shift_JIS"},
+      {"euc-jp", "EUC-JP"},
+      {"x-euc-jp", "EUC-JP"},
+      {"iso-2022-jp", "ISO-2022-JP"},
+      {"gb2312", "GBK"},
+      {"gbk", "GBK"},
+      {"chinese", "GBK"},
+      {"x-gbk", "GBK"},
+      {"csgb2312", "GBK"},
+      {"gb18030", "GB18030"},
+      {"big5", "Big5"},
+      {"big5-hkscs", "Big5"},
+      {"cn-big5", "Big5"},
+      {"x-x-big5", "Big5"},
+      {"euc-kr", "EUC-KR"},
+      {"ks_c_5601-1987", "EUC-KR"},
+      {"korean", "EUC-KR"},
+      {"windows-949", "EUC-KR"},
+      {"ibm866", "IBM866"},
+      {"cp866", "IBM866"},
+      {"macintosh", "macintosh"},
+      {"mac", "macintosh"},
+      {"x-mac-roman", "macintosh"},
   };
   for (const auto& [from, to] : table) {
     if (l == from)
@@ -359,7 +399,8 @@ DecodedPage decodePage(std::string_view bytes) {
   // Nothing says: guess from the bytes, as browsers do, before falling back to windows-1252.
   // A few accented letters are too little to tell one single-byte encoding from another.
   constexpr std::ptrdiff_t enoughEvidence = 16;
-  const auto high = std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  const auto high =
+      std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
   std::string guessed = high >= enoughEvidence ? guessEncoding(bytes) : std::string();
   if (!guessed.empty() && guessed != "UTF-8" && guessed != "windows-1252") {
     std::string out;

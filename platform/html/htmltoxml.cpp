@@ -16,9 +16,7 @@ namespace {
 
 const xmlChar* X(const std::string& s) { return reinterpret_cast<const xmlChar*>(s.c_str()); }
 
-bool isBlank(std::string_view text) {
-  return text.find_first_not_of(" \t\r\n\f") == std::string_view::npos;
-}
+bool isBlank(std::string_view text) { return text.find_first_not_of(" \t\r\n\f") == std::string_view::npos; }
 
 // Text as XML 1.0 allows it: valid UTF-8, without C0 controls other than tab, LF and CR, and
 // without U+FFFE and U+FFFF.
@@ -46,10 +44,10 @@ bool keepsWhiteSpace(std::string_view name) {
 
 bool isInlineElement(std::string_view n) {
   static constexpr std::string_view names[] = {
-      "a",    "abbr", "acronym", "b",    "bdo",    "big",   "br",     "button", "cite", "code", "del", "dfn",
-      "em",   "font", "i",       "img",  "input",  "ins",   "kbd",    "label",  "nobr", "q",   "s",
-      "samp", "select", "small", "span", "strike", "strong", "sub",   "sup",    "textarea", "tt", "u",
-      "var",  "mark", "time"};
+      "a",    "abbr",     "acronym", "b",    "bdo",    "big",   "br",    "button", "cite",   "code",
+      "del",  "dfn",      "em",      "font", "i",      "img",   "input", "ins",    "kbd",    "label",
+      "nobr", "q",        "s",       "samp", "select", "small", "span",  "strike", "strong", "sub",
+      "sup",  "textarea", "tt",      "u",    "var",    "mark",  "time"};
   return std::find(std::begin(names), std::end(names), n) != std::end(names);
 }
 
@@ -95,9 +93,8 @@ bool isXmlName(std::string_view name) {
   auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
   if (!letter(name[0]))
     return false;
-  return std::all_of(name.begin() + 1, name.end(), [&](char c) {
-    return letter(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-  });
+  return std::all_of(name.begin() + 1, name.end(),
+                     [&](char c) { return letter(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; });
 }
 
 xml::XmlDocument contentToXml(const Element& container) {

@@ -31,9 +31,9 @@ bool countsForNesting(std::string_view n) {
   if (util::isVoidElement(n) || isRawTextElement(n))
     return false;
   // End tag optional, or closed by the next of their kind.
-  return !oneOf(n, {"p", "li", "dt", "dd", "option", "optgroup", "tr", "td", "th", "thead", "tbody", "tfoot",
-                    "colgroup", "caption", "rb", "rt", "rp", "rtc", "html", "head", "body", "a", "nobr", "button",
-                    "form", "select"});
+  return !oneOf(n, {"p",     "li",    "dt",    "dd",       "option",  "optgroup", "tr",   "td",    "th",
+                    "thead", "tbody", "tfoot", "colgroup", "caption", "rb",       "rt",   "rp",    "rtc",
+                    "html",  "head",  "body",  "a",        "nobr",    "button",   "form", "select"});
 }
 
 // Position of "</name" (any case) at or after from, or npos.

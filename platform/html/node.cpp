@@ -420,7 +420,8 @@ void removeAll(const std::vector<ElementPtr>& elements) {
   for (Element* parent : parents) {
     const auto& going = byParent[parent];
     auto& kids = TreeAccess::children(*parent);
-    auto kept = std::stable_partition(kids.begin(), kids.end(), [&](const NodePtr& n) { return !going.count(n.get()); });
+    auto kept =
+        std::stable_partition(kids.begin(), kids.end(), [&](const NodePtr& n) { return !going.count(n.get()); });
     for (auto it = kept; it != kids.end(); ++it)
       TreeAccess::setParent(**it, nullptr);
     // The callers' list keeps the removed elements alive.

@@ -103,8 +103,7 @@ void convertChildren(const GumboVector& children, Element& parent, const std::we
                          into->childNodes().size());
       break;
     case GUMBO_NODE_COMMENT:
-      TreeAccess::attach(*into,
-                         TreeAccess::makeNode(NodeType::Comment, owner, g->v.text.text ? g->v.text.text : ""),
+      TreeAccess::attach(*into, TreeAccess::makeNode(NodeType::Comment, owner, g->v.text.text ? g->v.text.text : ""),
                          into->childNodes().size());
       break;
     case GUMBO_NODE_DOCUMENT: break;

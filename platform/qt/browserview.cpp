@@ -12,18 +12,17 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QToolTip>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QToolTip>
 #include <QUrl>
 
 #include <algorithm>
 #include <string>
 
 namespace tavro::qt {
-
 
 BrowserView::BrowserView(std::shared_ptr<html::Browser> browser, QWidget* parent)
     : QTextBrowser(parent), m_browser(std::move(browser)) {
@@ -33,8 +32,10 @@ BrowserView::BrowserView(std::shared_ptr<html::Browser> browser, QWidget* parent
   setTabChangesFocus(true);
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse);
 
-  m_navigateConnection = m_browser->NavigateComplete2.connect([this](html::Browser&, const std::string&) { schedule(true); });
-  m_completeConnection = m_browser->DocumentComplete.connect([this](html::Browser&, const std::string&) { schedule(true); });
+  m_navigateConnection =
+      m_browser->NavigateComplete2.connect([this](html::Browser&, const std::string&) { schedule(true); });
+  m_completeConnection =
+      m_browser->DocumentComplete.connect([this](html::Browser&, const std::string&) { schedule(true); });
   schedule(true);
 }
 

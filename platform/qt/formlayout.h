@@ -21,7 +21,8 @@ inline void place(QWidget* w, int left, int top, int width, int height) {
 }
 
 /// Gives the control its name and returns it.
-template <typename W> W* named(W* w, const char* name) {
+template <typename W>
+W* named(W* w, const char* name) {
   w->setObjectName(name);
   return w;
 }

@@ -202,8 +202,8 @@ std::optional<std::string> QtUiServices::runFileDialog(const ui::FileDialogReque
       return std::nullopt;
     const bool needsFolder = request.flags & (ui::cdlOFNPathMustExist | ui::cdlOFNFileMustExist);
     if (needsFolder && !QFileInfo(chosen).absoluteDir().exists()) {
-      msgBox(localPath(chosen) + "\nPath does not exist.\nCheck the path and try again.", ui::vbOKOnly | ui::vbExclamation,
-             request.title);
+      msgBox(localPath(chosen) + "\nPath does not exist.\nCheck the path and try again.",
+             ui::vbOKOnly | ui::vbExclamation, request.title);
       continue;
     }
     return localPath(chosen);

@@ -38,24 +38,30 @@ std::string escapeText(std::string_view text) {
 }
 
 bool isBlank(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; });
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; });
 }
 
 // Tags the text view understands, drawn as they are (some under the name it knows).
 std::string_view knownTag(std::string_view name) {
   static const std::array<std::string_view, 44> same{
-      "p",    "div", "span", "b",   "i",    "u",  "s",    "em",    "strong", "small", "big",
-      "sub",  "sup", "code", "tt",  "kbd",  "samp", "var", "cite",  "dfn",    "address", "blockquote",
-      "center", "pre", "h1", "h2",  "h3",   "h4", "h5",   "h6",    "ul",     "ol",    "li",
-      "dl",   "dt",  "dd",   "table", "thead", "tbody", "tfoot", "tr", "td", "th", "font"};
+      "p",      "div", "span", "b",     "i",     "u",     "s",     "em",   "strong", "small",   "big",
+      "sub",    "sup", "code", "tt",    "kbd",   "samp",  "var",   "cite", "dfn",    "address", "blockquote",
+      "center", "pre", "h1",   "h2",    "h3",    "h4",    "h5",    "h6",   "ul",     "ol",      "li",
+      "dl",     "dt",  "dd",   "table", "thead", "tbody", "tfoot", "tr",   "td",     "th",      "font"};
   for (auto tag : same)
     if (tag == name)
       return tag;
-  if (name == "nobr") return "nobr";
-  if (name == "strike" || name == "del") return "s";
-  if (name == "ins") return "u";
-  if (name == "abbr" || name == "acronym" || name == "q" || name == "label" || name == "legend") return "span";
-  if (name == "xmp" || name == "listing" || name == "plaintext") return "pre";
+  if (name == "nobr")
+    return "nobr";
+  if (name == "strike" || name == "del")
+    return "s";
+  if (name == "ins")
+    return "u";
+  if (name == "abbr" || name == "acronym" || name == "q" || name == "label" || name == "legend")
+    return "span";
+  if (name == "xmp" || name == "listing" || name == "plaintext")
+    return "pre";
   if (name == "form" || name == "fieldset" || name == "section" || name == "article" || name == "nav" ||
       name == "header" || name == "footer" || name == "main" || name == "aside" || name == "figure" ||
       name == "figcaption" || name == "details" || name == "summary" || name == "menu" || name == "dir")
@@ -66,15 +72,15 @@ std::string_view knownTag(std::string_view name) {
 // Elements whose content is never shown.
 bool isHiddenContent(std::string_view name) {
   static const std::array<std::string_view, 20> hidden{
-      "head",  "script", "style", "title", "noscript", "template", "object", "embed",  "applet", "param",
-      "map",   "area",   "noframes", "datalist", "audio", "video", "canvas", "svg",  "math",  "option"};
+      "head", "script", "style",    "title",    "noscript", "template", "object", "embed", "applet", "param",
+      "map",  "area",   "noframes", "datalist", "audio",    "video",    "canvas", "svg",   "math",   "option"};
   return std::find(hidden.begin(), hidden.end(), name) != hidden.end();
 }
 
 bool isAllowedAttribute(std::string_view name) {
   static const std::array<std::string_view, 17> allowed{
-      "align", "valign", "width", "height", "border", "cellpadding", "cellspacing", "colspan", "rowspan",
-      "bgcolor", "color", "face", "size", "type", "start", "dir", "nowrap"};
+      "align",   "valign", "width", "height", "border", "cellpadding", "cellspacing", "colspan", "rowspan",
+      "bgcolor", "color",  "face",  "size",   "type",   "start",       "dir",         "nowrap"};
   return std::find(allowed.begin(), allowed.end(), name) != allowed.end();
 }
 
@@ -164,11 +170,11 @@ public:
 
 private:
   struct Context {
-    int owner = 0;        // the element whose text is being written
-    bool inLink = false;  // inside an address of our own, where text needs no name
+    int owner = 0;       // the element whose text is being written
+    bool inLink = false; // inside an address of our own, where text needs no name
     bool disabled = false;
     bool pre = false;
-    int depth = 0;        // tags written around this point
+    int depth = 0; // tags written around this point
   };
 
   int number(const html::ElementPtr& el) {
@@ -182,8 +188,9 @@ private:
   }
 
   static std::string mark(int n, const std::string& glyph, bool disabled) {
-    return "<a href=\"" + std::string(linkScheme) + std::to_string(n) + "\" style=\"text-decoration:none; color:" +
-           (disabled ? greyText.toStdString() : std::string("#000000")) + "\">" + glyph + "</a>";
+    return "<a href=\"" + std::string(linkScheme) + std::to_string(n) +
+           "\" style=\"text-decoration:none; color:" + (disabled ? greyText.toStdString() : std::string("#000000")) +
+           "\">" + glyph + "</a>";
   }
 
   void writeText(const std::string& text, const Context& context, std::string& out) const {
@@ -204,8 +211,8 @@ private:
       if (type == "hidden")
         return;
       if (type == "radio" || type == "checkbox") {
-        const std::string glyph = type == "radio" ? (el.checked() ? "\u25C9" : "\u25CB")
-                                                  : (el.checked() ? "\u2611" : "\u2610");
+        const std::string glyph =
+            type == "radio" ? (el.checked() ? "\u25C9" : "\u25CB") : (el.checked() ? "\u2611" : "\u2610");
         if (context.inLink)
           out += escapeText(glyph);
         else

@@ -37,7 +37,11 @@ private:
 
 const std::vector<Member<TabObject>>& TabObject::members() {
   static const std::vector<Member<TabObject>> table{
-      {"Index", CallKind::Get, [](TabObject& t, Args&) { t.tabs(); return Variant(t.m_index); }},
+      {"Index", CallKind::Get,
+       [](TabObject& t, Args&) {
+         t.tabs();
+         return Variant(t.m_index);
+       }},
       {"Visible", CallKind::Get, [](TabObject& t, Args&) { return Variant(t.tabs().isTabVisible(t.m_index)); }},
       {"Visible", CallKind::Put,
        [](TabObject& t, Args& a) {
@@ -57,8 +61,7 @@ const std::vector<Member<TabObject>>& TabObject::members() {
          t.tabs().setCaption(t.m_index, QString::fromStdString(com::argument(a, 0).toString()));
          return Variant();
        }},
-      {"Selected", CallKind::Get,
-       [](TabObject& t, Args&) { return Variant(t.tabs().selectedTab() == t.m_index); }},
+      {"Selected", CallKind::Get, [](TabObject& t, Args&) { return Variant(t.tabs().selectedTab() == t.m_index); }},
   };
   return table;
 }

@@ -5,10 +5,10 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
-#include <utility>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 

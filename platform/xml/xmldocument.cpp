@@ -107,7 +107,8 @@ bool declaresEntities(std::string_view text) {
       if (open == std::string_view::npos || text[open] == '>')
         return false;
       std::size_t close = text.find("]", open);
-      std::string_view subset = text.substr(open, close == std::string_view::npos ? std::string_view::npos : close - open);
+      std::string_view subset =
+          text.substr(open, close == std::string_view::npos ? std::string_view::npos : close - open);
       return subset.find("<!ENTITY") != std::string_view::npos;
     } else {
       return false; // the root element: the prolog is over
@@ -206,8 +207,8 @@ bool XmlDocument::loadXML(std::string_view text) {
     m_error = {XML_ERR_NO_MEMORY, "out of memory", 0, 0};
     return false;
   }
-  xmlDocPtr doc = xmlCtxtReadMemory(ctxt.get(), text.data(), int(text.size()), nullptr, nullptr,
-                                    detail::safeParseOptions());
+  xmlDocPtr doc =
+      xmlCtxtReadMemory(ctxt.get(), text.data(), int(text.size()), nullptr, nullptr, detail::safeParseOptions());
   if (!doc || !ctxt->wellFormed || t_errors.has || !xmlDocGetRootElement(doc)) {
     if (doc)
       xmlFreeDoc(doc);
@@ -274,8 +275,7 @@ std::vector<xmlNodePtr> XmlDocument::selectNodes(std::string_view xpath) const {
   std::vector<xmlNodePtr> nodes;
   if (!m_doc)
     return nodes;
-  std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> ctx(xmlXPathNewContext(m_doc),
-                                                                        xmlXPathFreeContext);
+  std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> ctx(xmlXPathNewContext(m_doc), xmlXPathFreeContext);
   detail::resetErrors();
   std::string expr(xpath);
   std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(

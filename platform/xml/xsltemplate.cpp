@@ -82,8 +82,8 @@ bool readsBackAsItStands(xmlDocPtr doc) {
   if (elements != 1)
     return false;
 
-  constexpr int kDepth = 200;        // well under the parser's own limit
-  constexpr int kAttributes = 64;    // more are checked the slow way
+  constexpr int kDepth = 200;     // well under the parser's own limit
+  constexpr int kAttributes = 64; // more are checked the slow way
   std::size_t bytes = 0;
   int depth = 0;
   xmlNodePtr node = doc->children;
@@ -130,13 +130,12 @@ bool readsBackAsItStands(xmlDocPtr doc) {
       break;
     }
     case XML_PI_NODE:
-      if (!plainName(node->name) || xmlStrncasecmp(node->name, BAD_CAST "xml", 3) == 0 ||
-          !xmlSafeText(node->content) || xmlStrstr(node->content, BAD_CAST "?>"))
+      if (!plainName(node->name) || xmlStrncasecmp(node->name, BAD_CAST "xml", 3) == 0 || !xmlSafeText(node->content) ||
+          xmlStrstr(node->content, BAD_CAST "?>"))
         return false;
       bytes += std::size_t(xmlStrlen(node->name)) + writtenBound(node->content) + 5;
       break;
-    default:
-      return false; // CDATA, entity references and the like
+    default: return false; // CDATA, entity references and the like
     }
     if (bytes > maxDocumentBytes)
       return false;
@@ -211,7 +210,7 @@ xmlDocPtr XslTemplate::apply(const XmlDocument& input) const {
     return nullptr;
   }
   std::unique_ptr<xsltSecurityPrefs, decltype(&xsltFreeSecurityPrefs)> prefs(xsltNewSecurityPrefs(),
-                                                                            xsltFreeSecurityPrefs);
+                                                                             xsltFreeSecurityPrefs);
   for (auto option : {XSLT_SECPREF_READ_FILE, XSLT_SECPREF_WRITE_FILE, XSLT_SECPREF_CREATE_DIRECTORY,
                       XSLT_SECPREF_READ_NETWORK, XSLT_SECPREF_WRITE_NETWORK})
     xsltSetSecurityPrefs(prefs.get(), option, xsltSecurityForbid);
@@ -257,7 +256,7 @@ std::optional<std::string> XslTemplate::serialise(const XmlDocument& result) con
 }
 
 std::optional<XmlDocument> XslTemplate::transformToDocument(const XmlDocument& input, std::string* text,
-                                                           bool preserveWhiteSpace) const {
+                                                            bool preserveWhiteSpace) const {
   XmlDocument result(apply(input));
   if (result.empty())
     return std::nullopt;
