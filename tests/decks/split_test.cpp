@@ -110,37 +110,36 @@ TEST(SplitDeck, EveryPartUnderTheLimitValidWithTheWordsInOrderAndBothWays) {
 }
 
 TEST(SplitDeck, CutsBetweenParagraphsUnlessOneIsTooBigOnItsOwn) {
-  std::string deck = "<wml><card>";
+  std::string paragraphs = "<wml><card>", lines = "<wml><card><p align=\"left\">";
   for (int i = 0; i < 30; ++i)
-    deck += "<p>Paragraph " + std::to_string(i) + " has a few words in it.</p>";
-  deck += "</card></wml>";
-  const auto split = decks::splitDeck(deck, "p", 500);
-  ASSERT_GT(split.parts.size(), 2u);
-  for (const auto& part : split.parts) {
-    xml::XmlDocument doc;
-    ASSERT_TRUE(doc.loadXML(part.text));
-    // Every paragraph whole: each one that is not the links starts with its number, ends with a stop.
-    for (xmlNodePtr p : doc.selectNodes("//p[not(a)]")) {
-      const std::string text = xml::nodeText(p);
-      EXPECT_EQ(text.rfind("Paragraph ", 0), 0u) << text;
-      EXPECT_EQ(text.back(), '.') << text;
-    }
-  }
-
-  // One paragraph of many lines is cut at its line breaks, which go with the cut.
-  std::string lines = "<wml><card><p align=\"left\">";
+    paragraphs += "<p>Paragraph " + std::to_string(i) + " has a few words in it.</p>";
   for (int i = 0; i < 80; ++i)
     lines += "Line " + std::to_string(i) + " reads well<br/>";
-  lines += "</p></card></wml>";
-  const auto byLines = decks::splitDeck(lines, "l", 700);
-  ASSERT_GT(byLines.parts.size(), 1u);
-  for (const auto& part : byLines.parts) {
-    xml::XmlDocument doc;
-    ASSERT_TRUE(doc.loadXML(part.text));
-    xmlNodePtr p = doc.selectSingleNode("//p[@align='left']");
-    ASSERT_TRUE(p);
-    EXPECT_EQ(xml::nodeText(p).rfind("Line ", 0), 0u);
-    EXPECT_NE(xml::nodeText(p).find("reads well"), std::string::npos);
+  // Each piece of content in every part starts and ends as a whole paragraph, or a whole line
+  // of the one long paragraph (whose line breaks go with the cuts).
+  struct Case {
+    std::string deck;
+    std::size_t limit;
+    const char* content;
+    const char* start;
+    const char* end;
+  };
+  for (const Case& c : {Case{paragraphs + "</card></wml>", 500, "//p[not(a)]", "Paragraph ", " in it."},
+                        Case{lines + "</p></card></wml>", 700, "//p[@align='left']", "Line ", " reads well"}}) {
+    SCOPED_TRACE(c.content);
+    const auto split = decks::splitDeck(c.deck, "p", c.limit);
+    ASSERT_GT(split.parts.size(), 2u);
+    for (const auto& part : split.parts) {
+      xml::XmlDocument doc;
+      ASSERT_TRUE(doc.loadXML(part.text));
+      const auto found = doc.selectNodes(c.content);
+      ASSERT_FALSE(found.empty()) << part.text;
+      for (xmlNodePtr p : found) {
+        const std::string text = xml::nodeText(p);
+        EXPECT_EQ(text.rfind(c.start, 0), 0u) << text;
+        EXPECT_EQ(text.size() - text.rfind(c.end), std::string_view(c.end).size()) << text;
+      }
+    }
   }
 }
 
