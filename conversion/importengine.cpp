@@ -88,10 +88,23 @@ void ImportEngine::LoadConversionResources() {
 }
 
 void ImportEngine::LoadStylesheets() {
-  const std::pair<const char*, xml::XslTemplate*> sheets[] = {
-      {"HTMLIMPORT", &m_xslImport}, {"WMLEXPORT", &m_xslExport}, {"TIDYWML", &m_xslTidy}};
-  for (auto [type, sheet] : sheets)
-    sheet->setStylesheet(m_xmlTools.LoadXmlString(m_xmlTools.ResourceToString(resources::find(type, 101))));
+  // Compiling the three stylesheets costs more than converting a small page, so each thread
+  // compiles them once and its engines share them (a compiled stylesheet serves one thread).
+  struct Sheets {
+    xml::XslTemplate import, exportSheet, tidy;
+  };
+  thread_local std::optional<Sheets> compiled;
+  if (!compiled) {
+    auto load = [this](const char* type) {
+      xml::XslTemplate sheet;
+      sheet.setStylesheet(m_xmlTools.LoadXmlString(m_xmlTools.ResourceToString(resources::find(type, 101))));
+      return sheet;
+    };
+    compiled = Sheets{load("HTMLIMPORT"), load("WMLEXPORT"), load("TIDYWML")};
+  }
+  m_xslImport = compiled->import;
+  m_xslExport = compiled->exportSheet;
+  m_xslTidy = compiled->tidy;
 }
 
 std::shared_ptr<html::Document> ImportEngine::document() const {

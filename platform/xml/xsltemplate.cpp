@@ -157,34 +157,13 @@ bool readsBackAsItStands(xmlDocPtr doc) {
 
 } // namespace
 
-XslTemplate::~XslTemplate() {
-  if (m_sheet)
-    xsltFreeStylesheet(m_sheet);
-}
-
-XslTemplate::XslTemplate(XslTemplate&& other) noexcept
-    : m_sheet(std::exchange(other.m_sheet, nullptr)), m_lastError(std::move(other.m_lastError)) {}
-
-XslTemplate& XslTemplate::operator=(XslTemplate&& other) noexcept {
-  if (this != &other) {
-    if (m_sheet)
-      xsltFreeStylesheet(m_sheet);
-    m_sheet = std::exchange(other.m_sheet, nullptr);
-    m_lastError = std::move(other.m_lastError);
-  }
-  return *this;
-}
-
 void XslTemplate::setStylesheet(const XmlDocument& stylesheet) {
-  if (m_sheet) {
-    xsltFreeStylesheet(m_sheet);
-    m_sheet = nullptr;
-  }
+  m_sheet.reset();
   if (stylesheet.empty())
     throw com::ComError(com::errInvalidCall, "the stylesheet document is empty");
   detail::resetErrors();
   xmlDocPtr copy = xmlCopyDoc(stylesheet.get(), 1);
-  m_sheet = xsltParseStylesheetDoc(copy);
+  m_sheet.reset(xsltParseStylesheetDoc(copy), xsltFreeStylesheet);
   if (!m_sheet) {
     xmlFreeDoc(copy); // libxslt leaves the document to the caller when it fails
     std::string why = detail::firstErrorMessage();
@@ -204,7 +183,7 @@ xmlDocPtr XslTemplate::apply(const XmlDocument& input) const {
   }
   detail::resetErrors();
   std::unique_ptr<xsltTransformContext, decltype(&xsltFreeTransformContext)> ctxt(
-      xsltNewTransformContext(m_sheet, input.get()), xsltFreeTransformContext);
+      xsltNewTransformContext(m_sheet.get(), input.get()), xsltFreeTransformContext);
   if (!ctxt) {
     m_lastError = "out of memory";
     return nullptr;
@@ -218,7 +197,7 @@ xmlDocPtr XslTemplate::apply(const XmlDocument& input) const {
   xsltSetCtxtParseOptions(ctxt.get(), detail::safeParseOptions());
   xsltSetTransformErrorFunc(ctxt.get(), &m_lastError, transformError);
 
-  xmlDocPtr result = xsltApplyStylesheetUser(m_sheet, input.get(), nullptr, nullptr, nullptr, ctxt.get());
+  xmlDocPtr result = xsltApplyStylesheetUser(m_sheet.get(), input.get(), nullptr, nullptr, nullptr, ctxt.get());
   if (!result || ctxt->state == XSLT_STATE_ERROR || ctxt->state == XSLT_STATE_STOPPED) {
     if (result)
       xmlFreeDoc(result);
@@ -246,7 +225,7 @@ std::optional<std::string> XslTemplate::transformToString(const XmlDocument& inp
 std::optional<std::string> XslTemplate::serialise(const XmlDocument& result) const {
   xmlChar* text = nullptr;
   int length = 0;
-  if (xsltSaveResultToString(&text, &length, result.get(), m_sheet) != 0) {
+  if (xsltSaveResultToString(&text, &length, result.get(), m_sheet.get()) != 0) {
     m_lastError = "the result could not be serialised";
     return std::nullopt;
   }
@@ -274,9 +253,9 @@ std::optional<XmlDocument> XslTemplate::transformToDocument(const XmlDocument& i
 
   // Plain XML 1.0 output in UTF-8: anything else is read back from its text.
   const xmlChar *method = nullptr, *version = nullptr, *encoding = nullptr;
-  XSLT_GET_IMPORT_PTR(method, m_sheet, method);
-  XSLT_GET_IMPORT_PTR(version, m_sheet, version);
-  XSLT_GET_IMPORT_PTR(encoding, m_sheet, encoding);
+  XSLT_GET_IMPORT_PTR(method, m_sheet.get(), method);
+  XSLT_GET_IMPORT_PTR(version, m_sheet.get(), version);
+  XSLT_GET_IMPORT_PTR(encoding, m_sheet.get(), encoding);
   const bool xmlOutput = (!method || xmlStrEqual(method, BAD_CAST "xml")) &&
                          (!version || xmlStrEqual(version, BAD_CAST "1.0")) &&
                          (!encoding || xmlStrcasecmp(encoding, BAD_CAST "UTF-8") == 0);

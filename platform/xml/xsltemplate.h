@@ -7,19 +7,16 @@
 
 #include <libxslt/xsltInternals.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace tavro::xml {
 
+/// Copies share the compiled stylesheet, which costs nothing; libxslt runs one compiled
+/// stylesheet safely for one thread at a time, so copies are for use on one thread.
 class XslTemplate {
 public:
-  XslTemplate() = default;
-  ~XslTemplate();
-  XslTemplate(XslTemplate&& other) noexcept;
-  XslTemplate& operator=(XslTemplate&& other) noexcept;
-  XslTemplate(const XslTemplate&) = delete;
-  XslTemplate& operator=(const XslTemplate&) = delete;
 
   /// Compiles a stylesheet from a document (which is copied). Raises error 5 with libxslt's
   /// first message when it is not a valid stylesheet.
@@ -50,7 +47,7 @@ private:
   xmlDocPtr apply(const XmlDocument& input) const;
   std::optional<std::string> serialise(const XmlDocument& result) const;
 
-  xsltStylesheetPtr m_sheet = nullptr;
+  std::shared_ptr<xsltStylesheet> m_sheet;
   mutable std::string m_lastError;
 };
 
