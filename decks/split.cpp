@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace tavro::decks {
 
@@ -22,6 +23,9 @@ enum class Cut { Paragraph, Line, Word, None };
 // The smallest piece of a card's content that goes into a part whole: an element, a word of
 // text with the spaces after it, or an element that stands beside the paragraphs (a do).
 struct Atom {
+  Atom(std::string markupText, std::string said, int inParagraph = -1)
+      : markup(std::move(markupText)), text(std::move(said)), paragraph(inParagraph) {}
+
   std::string markup;
   std::string text;      // what it says, for a message
   int paragraph = -1;    // index into Card::paragraphs; -1 beside the paragraphs
@@ -110,7 +114,7 @@ void addParagraph(Card& card, xmlNodePtr p) {
     card.atoms.push_back(std::move(atom));
   }
   if (card.atoms.size() == card.paragraphs.back().firstAtom)
-    card.atoms.push_back({"", "", index}); // an empty paragraph stays one
+    card.atoms.emplace_back("", "", index); // an empty paragraph stays one
   // Between an element and the spaces that follow it a part may end too.
   for (std::size_t i = card.paragraphs.back().firstAtom; i + 1 < card.atoms.size(); ++i)
     if (card.atoms[i].after == Cut::None && card.atoms[i + 1].startsWithSpace)
