@@ -4,6 +4,7 @@
 #include "decks/wbxml.h"
 #include "platform/xml/xmldocument.h"
 #include "util/fileurl.h"
+#include "util/text.h"
 
 #include <algorithm>
 #include <memory>
@@ -64,6 +65,16 @@ std::string startTag(xmlNodePtr element, bool withId) {
   return tag;
 }
 
+// How a message names a piece: an element by its name and the start of its text.
+std::string describe(xmlNodePtr node) {
+  std::string text(util::trim(util::collapseSpaces(xml::nodeText(node))));
+  if (text.size() > 60)
+    text = text.substr(0, 60) + "...";
+  if (node->type != XML_ELEMENT_NODE)
+    return "\"" + text + "\"";
+  return "<" + std::string(nameOf(node)) + ">" + (text.empty() ? "" : " \"" + text + "\"");
+}
+
 std::vector<std::string> idsBelow(xmlNodePtr node) {
   std::vector<std::string> ids;
   std::vector<xmlNodePtr> stack{node};
@@ -98,7 +109,7 @@ void addParagraph(Card& card, xmlNodePtr p) {
           ++end;
         const std::string word = text.substr(at, end - at);
         xmlChar* escaped = xmlEncodeSpecialChars(p->doc, BAD_CAST word.c_str());
-        Atom atom{reinterpret_cast<const char*>(escaped), word, index};
+        Atom atom{reinterpret_cast<const char*>(escaped), "\"" + std::string(util::trim(word)) + "\"", index};
         xmlFree(escaped);
         atom.startsWithSpace = isSpace(word.front());
         atom.after = isSpace(word.back()) ? Cut::Word : Cut::None;
@@ -107,7 +118,7 @@ void addParagraph(Card& card, xmlNodePtr p) {
       }
       continue;
     }
-    Atom atom{xml::nodeXml(c), xml::nodeText(c), index};
+    Atom atom{xml::nodeXml(c), describe(c), index};
     atom.lineBreak = c->type == XML_ELEMENT_NODE && nameOf(c) == "br";
     atom.after = atom.lineBreak ? Cut::Line : Cut::None;
     atom.ids = idsBelow(c);
@@ -137,7 +148,7 @@ Card readCard(xmlNodePtr element) {
     } else if (nameOf(c) == "p") {
       addParagraph(card, c);
     } else {
-      Atom atom{xml::nodeXml(c), xml::nodeText(c)};
+      Atom atom{xml::nodeXml(c), describe(c)};
       atom.after = Cut::Paragraph;
       atom.ids = idsBelow(c);
       card.atoms.push_back(std::move(atom));
@@ -264,9 +275,8 @@ private:
   }
 
   [[noreturn]] void uncuttable(const Card& card, std::size_t begin) const {
-    std::string text = card.atoms[begin].text.substr(0, 60);
     throw SplitError("A piece of the page that cannot be cut does not fit in " + std::to_string(m_maxBytes) +
-                     " bytes compiled: \"" + text + "\"");
+                     " bytes compiled: " + card.atoms[begin].text);
   }
 
   std::vector<Piece> pack(std::size_t budget) const {
