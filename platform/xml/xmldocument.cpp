@@ -66,12 +66,10 @@ void structuredError(void*, xmlErrorPtr error) {
 void genericError(void*, const char* format, ...) {
   if (t_errors.has)
     return;
-  char buf[512];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(buf, sizeof buf, format, args);
+  const std::string text = detail::formatMessage(format, args);
   va_end(args);
-  std::string text(util::trim(buf));
   if (text.empty())
     return;
   t_errors.has = true;
@@ -153,6 +151,12 @@ void resetErrors() {
 }
 
 std::string firstErrorMessage() { return t_errors.has ? t_errors.message : std::string(); }
+
+std::string formatMessage(const char* format, va_list args) {
+  char buf[512];
+  std::vsnprintf(buf, sizeof buf, format, args);
+  return std::string(util::trim(buf));
+}
 
 void stripBlankText(xmlNodePtr root) {
   walkTree(root, [](xmlNodePtr node) {

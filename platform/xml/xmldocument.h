@@ -7,6 +7,7 @@
 
 #include <libxml/tree.h>
 
+#include <cstdarg>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -96,6 +97,9 @@ std::string firstErrorMessage();
 /// Removes white-space-only text nodes below root, as loadXML does for a document that does
 /// not preserve white space; xml:space="preserve" keeps them.
 void stripBlankText(xmlNodePtr root);
+/// A printf-style message of libxml2 or libxslt (at most 511 bytes), without the spaces and line
+/// ends around it.
+std::string formatMessage(const char* format, va_list args);
 } // namespace detail
 
 } // namespace tavro::xml

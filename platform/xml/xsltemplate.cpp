@@ -24,14 +24,10 @@ void transformError(void* sink, const char* format, ...) {
   auto* message = static_cast<std::string*>(sink);
   if (!message->empty())
     return;
-  char buf[512];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(buf, sizeof buf, format, args);
+  *message = detail::formatMessage(format, args);
   va_end(args);
-  *message = buf;
-  while (!message->empty() && (message->back() == '\n' || message->back() == ' '))
-    message->pop_back();
 }
 
 // Text libxml2 writes so that it parses back to the same characters: well-formed UTF-8 of
