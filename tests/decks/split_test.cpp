@@ -143,6 +143,45 @@ TEST(SplitDeck, CutsBetweenParagraphsUnlessOneIsTooBigOnItsOwn) {
   }
 }
 
+TEST(SplitDeck, EachCardIsSplitOnItsOwnAndLinksToACardFollowIt) {
+  std::string deck = "<wml><template><do type=\"options\" label=\"Menu\"><go href=\"menu.wml\"/></do></template>";
+  for (const char* card : {"one", "two"}) {
+    deck += std::string("<card id=\"") + card + "\" title=\"" + card + "\"><onevent type=\"onenterforward\">"
+            "<refresh/></onevent><p><a href=\"#two\">to two</a></p>";
+    for (int i = 0; i < 20; ++i)
+      deck += "<p>Card " + std::string(card) + " paragraph " + std::to_string(i) + " with some words.</p>";
+    deck += "</card>";
+  }
+  const auto split = decks::splitDeck(deck + "</wml>", "c", 700);
+  ASSERT_GT(split.parts.size(), 3u);
+  // The second card's id stands in its first part only, which links to it lead to.
+  std::size_t withId = 0;
+  for (const auto& part : split.parts) {
+    if (part.text.find("<card id=\"two\"") != std::string::npos) {
+      ++withId;
+      EXPECT_EQ(split.partOfId.at("two"), part.name);
+    }
+  }
+  EXPECT_EQ(withId, 1u);
+  for (const auto& part : split.parts) {
+    xml::XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML(part.text));
+    auto fault = decks::firstFault(doc);
+    EXPECT_FALSE(fault) << fault->message << "\n" << part.text;
+    EXPECT_EQ(doc.selectNodes("//card").size(), 1u);
+    EXPECT_EQ(doc.selectNodes("//template/do").size(), 1u);
+    const std::string title = xml::attribute(doc.selectSingleNode("//card"), "title");
+    // A part holds one card's paragraphs only; the events go with the card's first part.
+    for (xmlNodePtr p : doc.selectNodes("//p[starts-with(., 'Card ')]"))
+      EXPECT_EQ(xml::nodeText(p).rfind("Card " + title + " ", 0), 0u) << xml::nodeText(p);
+    const bool first = doc.selectSingleNode("//card[@id]") != nullptr;
+    EXPECT_EQ(doc.selectNodes("//onevent").size(), first ? 1u : 0u) << part.name;
+    for (xmlNodePtr link : doc.selectNodes("//a[.='to two']"))
+      EXPECT_EQ(xml::attribute(link, "href"),
+                split.partOfId.at("two") == part.name ? "#two" : split.partOfId.at("two") + ".wml#two");
+  }
+}
+
 TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
   const std::string small = "<?xml version=\"1.0\"?>\n<wml>\n  <card>\n    <p>Short.</p>\n  </card>\n</wml>\n";
   const auto one = decks::splitDeck(small, "s", 1400);
