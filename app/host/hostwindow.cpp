@@ -124,6 +124,7 @@ void HostWindow::buildDocumentView() {
   m_cards = new QComboBox(pane);
   m_cards->setObjectName("cardComboBox");
   m_cards->setToolTip(tr("The deck's cards"));
+  m_cards->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   auto* cardsLabel = new QLabel(tr("&Card:"), pane);
   cardsLabel->setBuddy(m_cards);
   cardRow->addWidget(m_cardTitle, 1);
@@ -322,9 +323,12 @@ void HostWindow::showDocument() {
   auto* item = m_documents->currentItem();
   if (!item || !m_project)
     return;
+  // A deck near the 16 MB limit takes seconds (8 s and 1.1 GB for 15 MB in one card).
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   m_deck->open(host::HostProjectRef(m_project), item->data(kNameRole).toString().toStdString());
   m_source->setPlainText(qs(m_deck->source()));
   m_source->moveCursor(QTextCursor::Start);
+  QApplication::restoreOverrideCursor();
 }
 
 void HostWindow::removeDocument() {

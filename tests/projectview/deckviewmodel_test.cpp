@@ -103,6 +103,16 @@ TEST_F(DeckView, SaysWhetherTheDeckIsValidAndHowLargeItIs) {
   EXPECT_EQ(model.summary(), "Valid WML 1.1 | " + std::to_string(text.size()) + " bytes as text | " +
                                  std::to_string(*model.compiledSize()) + " bytes compiled");
 
+  // A deck longer than the view compiles is measured as text only.
+  std::string paragraphs;
+  while (paragraphs.size() <= projectview::maxCompiledText)
+    paragraphs += "<p>A line of the long deck.</p>\n";
+  addDeck("long", deck("<card id=\"l\">\n" + paragraphs + "</card>"));
+  model.open(host::HostProjectRef(project), "long");
+  EXPECT_TRUE(model.valid());
+  EXPECT_FALSE(model.compiledSize());
+  EXPECT_NE(model.summary().find("| not compiled: larger than 256 KiB"), std::string::npos) << model.summary();
+
   // An invalid deck is still shown, with its first fault and the line of it; it is not compiled.
   addDeck("bad", deck("<card id=\"a\">\n<p>One</p>\n</card>\n<card id=\"a\">\n<p>Two</p>\n</card>"));
   model.open(host::HostProjectRef(project), "bad");
