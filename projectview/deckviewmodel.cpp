@@ -43,14 +43,15 @@ void DeckViewModel::reset() {
   m_compiledSize.reset();
 }
 
-void DeckViewModel::open(const host::HostProjectRef& project, const std::string& name) {
+void DeckViewModel::open(const host::HostProjectRef& project, std::string name) {
+  // By value: the caller may pass documentName() itself, which reset() clears.
   reset();
-  m_name = name;
+  m_name = std::move(name);
 
   // Read the source first: the view, the source tab and the checks all start from this text.
-  com::ObjectPtr document = project.Documents().Item(name);
+  com::ObjectPtr document = project.Documents().Item(m_name);
   if (!document) {
-    m_problem = "The project holds no document named '" + name + "'.";
+    m_problem = "The project holds no document named '" + m_name + "'.";
     showMessage(m_problem);
     notify();
     return;

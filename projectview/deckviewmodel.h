@@ -49,7 +49,7 @@ public:
   /// Reads the project's document of that name and shows its first card. A document that is
   /// not held, cannot be read or does not parse leaves a page in the browser saying why, and
   /// problem() says the same; never throws for what the file holds.
-  void open(const host::HostProjectRef& project, const std::string& name);
+  void open(const host::HostProjectRef& project, std::string name);
   /// No document: an empty page, and every property empty.
   void clear();
 

@@ -332,3 +332,33 @@ TEST_F(Host, OpenRecentListsTheLastProjectsAndTheWindowKeepsItsSizeAndSplitter) 
   EXPECT_EQ(again.findChild<QSplitter*>("documentSplitter")->sizes(), sizes);
   EXPECT_EQ(again.recentProjects(), window->recentProjects());
 }
+
+TEST_F(Host, TheListIsReadAgainWhenAWizardClosesAndTheViewFollowsIt) {
+  ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
+  openDocument("index.wml");
+  // Meanwhile the manifest changes behind the window: a document comes, the one shown is
+  // rewritten, and another goes.
+  test::writeFile(std::filesystem::path(folder) / "fresh.wml", "<wml><card><p>Fresh</p></card></wml>");
+  test::writeFile(std::filesystem::path(folder) / "index.wml",
+                  "<wml><card id=\"only\" title=\"Rewritten\"><p>New text</p></card></wml>");
+  {
+    auto project = host::FolderProject::open(folder, appPath);
+    ASSERT_TRUE(project->AddDocument("fresh"));
+    ASSERT_TRUE(project->removeDocument("contact", "wml", false));
+  }
+  launch("Export", [](QWidget*) {});
+  QStringList rows;
+  for (int i = 0; i < window->documentList()->count(); ++i)
+    rows << window->documentList()->item(i)->text();
+  EXPECT_EQ(rows, (QStringList{"index.wml", "timetable.wml", "fresh.wml"}));
+  window->deckView()->refresh();
+  EXPECT_EQ(label("cardTitleLabel"), "Rewritten");
+  EXPECT_TRUE(shownText().contains("New text")) << shownText().toStdString();
+
+  // When the document shown leaves the project, the view empties.
+  host::FolderProject::open(folder, appPath)->removeDocument("index", "wml", false);
+  launch("Export", [](QWidget*) {});
+  window->deckView()->refresh();
+  EXPECT_EQ(window->deck().documentName(), "");
+  EXPECT_EQ(shownText(), "");
+}
