@@ -267,8 +267,15 @@ TEST_F(Host, AnInvalidDeckShowsItsFaultAndAMissingFileSaysSo) {
   EXPECT_TRUE(label("deckStatusLabel").startsWith("Not valid WML 1.1: line 4: "))
       << label("deckStatusLabel").toStdString();
 
+  // Again with a double click on the row (a first click only selects it).
   test::writeFile(std::filesystem::path(folder) / "bad.wml", "<wml>\n<card>\n</wml>\n");
-  openDocument("bad.wml");
+  QListWidget* list = window->documentList();
+  QListWidgetItem* row = list->findItems("bad.wml", Qt::MatchExactly).value(0);
+  ASSERT_NE(row, nullptr);
+  const QPoint centre = list->visualItemRect(row).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+  window->deckView()->refresh();
   EXPECT_TRUE(label("deckStatusLabel").startsWith("Not well-formed XML: line 3: "))
       << label("deckStatusLabel").toStdString();
   EXPECT_TRUE(shownText().contains("Not well-formed XML: line 3")) << shownText().toStdString();

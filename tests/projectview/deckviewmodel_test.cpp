@@ -47,9 +47,7 @@ protected:
   DeckViewModel model{browser};
 };
 
-std::string deck(const std::string& cards) {
-  return "<?xml version=\"1.0\"?>\n<wml>\n" + cards + "\n</wml>\n";
-}
+std::string deck(const std::string& cards) { return "<?xml version=\"1.0\"?>\n<wml>\n" + cards + "\n</wml>\n"; }
 
 } // namespace
 
