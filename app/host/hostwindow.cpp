@@ -1,6 +1,7 @@
 #include "app/host/hostwindow.h"
 
 #include "host/folderproject.h"
+#include "images/imagecodecs.h"
 #include "platform/com/enumerator.h"
 #include "platform/html/browser.h"
 #include "platform/qt/browserview.h"
@@ -30,6 +31,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <cstring>
 
 namespace tavro::hostapp {
 
@@ -136,6 +139,18 @@ void HostWindow::buildDocumentView() {
   m_tabs->setObjectName("documentTabs");
   m_view = new qt::BrowserView(m_browser, m_tabs);
   m_view->setObjectName("deckView");
+  // Decks refer to WBMP pictures, which Qt does not read; the imaging engine does.
+  m_view->setPictureReader([](const QString& path) {
+    try {
+      const images::Picture picture = images::readPicture(path.toStdString());
+      QImage grey(picture.width, picture.height, QImage::Format_Grayscale8);
+      for (std::int32_t y = 0; y < picture.height; ++y)
+        std::memcpy(grey.scanLine(y), picture.row(y), std::size_t(picture.width));
+      return grey;
+    } catch (const std::exception&) {
+      return QImage();
+    }
+  });
   m_source = new QPlainTextEdit(m_tabs);
   m_source->setObjectName("documentSource");
   m_source->setReadOnly(true);

@@ -26,6 +26,8 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -244,6 +246,17 @@ TEST_F(Host, EnterOnADeckShowsItsFirstCardAndAClickOnACardLinkShowsTheOther) {
   auto* source = window->findChild<QPlainTextEdit*>("documentSource");
   EXPECT_EQ(source->toPlainText().toStdString(), test::readFile(std::filesystem::path(folder) / "index.wml"));
   EXPECT_TRUE(source->isReadOnly());
+
+  // The sample's WBMP logo is drawn, read by the imaging engine.
+  QImage logo;
+  for (QTextBlock block = window->deckView()->document()->begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+      if (it.fragment().charFormat().isImageFormat())
+        logo = window->deckView()
+                   ->document()
+                   ->resource(QTextDocument::ImageResource, QUrl(it.fragment().charFormat().toImageFormat().name()))
+                   .value<QImage>();
+  EXPECT_EQ(logo.size(), QSize(60, 30));
 
   // A click on the "News" link, where the view draws it.
   qt::BrowserView* view = window->deckView();
