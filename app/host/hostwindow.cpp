@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -33,6 +34,7 @@
 #include <QVBoxLayout>
 
 #include <cstring>
+#include <utility>
 
 namespace tavro::hostapp {
 
@@ -176,6 +178,11 @@ void HostWindow::buildDocumentView() {
   setCentralWidget(m_splitter);
 
   m_deck->changed = [this] { deckChanged(); };
+  // The view draws a change later, keeping its scroll position: another card starts at its top.
+  connect(m_view, &qt::BrowserView::rendered, this, [this] {
+    if (std::exchange(m_scrollToTop, false))
+      m_view->verticalScrollBar()->setValue(0);
+  });
   connect(m_cards, &QComboBox::activated, this, [this](int index) { m_deck->showCard(index); });
   deckChanged();
 }
@@ -193,6 +200,9 @@ void HostWindow::deckChanged() {
   m_cards->setCurrentIndex(deck.currentCard());
   m_cards->setEnabled(deck.cards().size() > 1);
   m_deckStatus->setText(qs(deck.summary()));
+  const QString card = qs(deck.documentName()) + "#" + QString::number(deck.currentCard());
+  m_scrollToTop = m_scrollToTop || card != m_shownCard;
+  m_shownCard = card;
 }
 
 void HostWindow::buildWizardMenu() {

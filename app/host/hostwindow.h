@@ -88,6 +88,9 @@ private:
   qt::BrowserView* m_view = nullptr;
   QPlainTextEdit* m_source = nullptr;
   QLabel* m_deckStatus = nullptr;
+  /// The card last mapped onto the controls (deck name and index), to tell when another shows.
+  QString m_shownCard;
+  bool m_scrollToTop = false;
   QLabel* m_status = nullptr;
   QMenu* m_recentMenu = nullptr;
   QAction* m_removeAction = nullptr;

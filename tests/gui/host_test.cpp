@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
@@ -381,4 +382,31 @@ TEST_F(Host, TheListIsReadAgainWhenAWizardClosesAndTheViewFollowsIt) {
   window->deckView()->refresh();
   EXPECT_EQ(window->deck().documentName(), "");
   EXPECT_EQ(shownText(), "");
+}
+
+TEST_F(Host, ACardReachedByALinkStartsAtItsTop) {
+  std::string lines;
+  for (int i = 0; i < 150; ++i)
+    lines += "<p>Line " + std::to_string(i) + "</p>\n";
+  test::writeFile(std::filesystem::path(folder) / "long.wml",
+                  "<wml><card id=\"one\">" + lines + "<p><a href=\"#two\">Onwards</a></p></card><card id=\"two\">" +
+                      lines + "</card></wml>");
+  ASSERT_TRUE(host::FolderProject::open(folder, appPath)->AddDocument("long"));
+  ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
+  openDocument("long.wml");
+
+  // Down to the link at the end of the first card, and a click on it.
+  qt::BrowserView* view = window->deckView();
+  QScrollBar* scroll = view->verticalScrollBar();
+  ASSERT_GT(scroll->maximum(), 0);
+  scroll->setValue(scroll->maximum());
+  QTextCursor link = view->document()->find("Onwards");
+  ASSERT_FALSE(link.isNull());
+  QTextCursor middle(view->document());
+  middle.setPosition(link.selectionStart() + 2);
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(middle).center());
+  QApplication::processEvents();
+  EXPECT_EQ(window->deck().currentCard(), 1);
+  EXPECT_GT(scroll->maximum(), 0);
+  EXPECT_EQ(scroll->value(), 0);
 }
