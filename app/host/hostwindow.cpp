@@ -244,11 +244,11 @@ bool HostWindow::openProject(const QString& folder) {
     QSettings saved = settings();
     saved.setValue("lastProject", qs(project->ProjectFolder()));
     std::vector<std::string> recent;
-    for (const QString& folder : saved.value(kRecentKey).toStringList())
-      recent.push_back(folder.toStdString());
+    for (const QString& entry : saved.value(kRecentKey).toStringList())
+      recent.push_back(entry.toStdString());
     QStringList list;
-    for (const auto& folder : projectview::withRecentProject(recent, project->ProjectFolder()))
-      list.append(qs(folder));
+    for (const auto& entry : projectview::withRecentProject(recent, project->ProjectFolder()))
+      list.append(qs(entry));
     saved.setValue(kRecentKey, list);
     rebuildRecentMenu();
     m_deck->clear();
