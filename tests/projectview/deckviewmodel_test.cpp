@@ -52,11 +52,8 @@ std::string deck(const std::string& cards) { return "<?xml version=\"1.0\"?>\n<w
 } // namespace
 
 TEST_F(DeckView, ShowsTheSampleDeckCardByCardAndFollowsItsCardLinks) {
-  int changes = 0;
-  model.changed = [&] { ++changes; };
   model.open(host::HostProjectRef(project), "index");
   EXPECT_EQ(model.problem(), "");
-  EXPECT_GE(changes, 1);
   ASSERT_EQ(model.cards().size(), 2u);
   EXPECT_EQ(model.cards()[0].id, "home");
   EXPECT_EQ(model.cards()[1].title, "News");
