@@ -114,7 +114,6 @@ bool ExportEngine::transform(const std::string& name, const std::string& targetF
     return true;
   }
   com::ObjectPtr document = m_project.Documents().Item(name);
-  xml::XmlDocument doc;
   if (!document)
     return false;
 
@@ -126,6 +125,15 @@ bool ExportEngine::transform(const std::string& name, const std::string& targetF
   } catch (const com::ComError&) {
     return false;
   }
+  return transformText(source, targetFolder, html);
+}
+
+bool ExportEngine::transformSource(const std::string& source, std::string& html) {
+  return transformText(source, m_project.ProjectFolder(), html);
+}
+
+bool ExportEngine::transformText(const std::string& source, const std::string& targetFolder, std::string& html) {
+  xml::XmlDocument doc;
   if (!doc.loadXML(source))
     return false;
 

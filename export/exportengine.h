@@ -75,6 +75,9 @@ public:
   /// UTF-8, and refers to kept pictures relative to the page's folder when the picture lies
   /// below it or both lie in the project folder, else by a file: URL.
   bool Transform(const std::string& StrDocName, std::string& StrHtml);
+  /// Transform for a deck's source text already read: the page as it is written into the
+  /// project folder. False when the text is not well-formed XML or the stylesheet gives nothing.
+  bool transformSource(const std::string& source, std::string& html);
   /// Transforms the ticked rows ahead of a pass on up to jobs threads, each with a stylesheet
   /// of its own; the pass then answers from these results. The HTML is the same as the pass's
   /// alone.
@@ -102,6 +105,7 @@ public:
 private:
   /// Transform for a page written into targetFolder.
   bool transform(const std::string& name, const std::string& targetFolder, std::string& html);
+  bool transformText(const std::string& source, const std::string& targetFolder, std::string& html);
   /// The folder a row's page is written into (the project folder when the row has no target).
   std::string targetFolderOf(const ExportRow& row) const;
   ExportRowResult writeExport(const std::string& path, const std::string& html);

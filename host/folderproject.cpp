@@ -207,6 +207,23 @@ bool FolderProject::AddDocument(const std::string& name, const Variant&) {
   return true;
 }
 
+bool FolderProject::removeDocument(const std::string& name, const std::string& type, bool deleteFile) {
+  auto documents = m_documents;
+  auto gone = std::erase_if(documents, [&](const DocumentEntry& d) { return d.name == name && d.type == type; });
+  if (gone == 0)
+    return false;
+  saveManifest(documents);
+  m_documents = std::move(documents);
+  if (deleteFile) {
+    // Entries are plain file names (open checks them), so the path stays in the folder.
+    const std::string path = fs::joinPath(m_folder, name + "." + type);
+    std::error_code ec;
+    if (!std::filesystem::remove(path, ec) && ec)
+      fs::throwErrno(ec.value(), "delete", path);
+  }
+  return true;
+}
+
 void FolderProject::saveManifest(const std::vector<DocumentEntry>& documents) const {
   fs::writeFileAtomic(manifestPath(), manifestText(m_name, documents));
 }

@@ -46,6 +46,11 @@ public:
   /// entry. False when the file is missing or the name is not a plain file name. The manifest
   /// is rewritten atomically; a failed write raises its error and leaves the list as it was.
   bool AddDocument(const std::string& name, const com::Variant& option = com::Variant(true));
+  /// Takes the document <name>.<type> out of the manifest, which is rewritten atomically; with
+  /// deleteFile its file in the project folder is deleted too, after the manifest is written.
+  /// False when the project holds no such document. A failed write or deletion raises its
+  /// error; a failed write leaves the list as it was.
+  bool removeDocument(const std::string& name, const std::string& type, bool deleteFile);
 
 private:
   FolderProject(std::string folder, std::string name, std::string applicationPath)

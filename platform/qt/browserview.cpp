@@ -122,6 +122,8 @@ QVariant BrowserView::loadResource(int type, const QUrl& name) {
     QImageReader reader(path);
     reader.setAutoTransform(true);
     image = reader.read();
+    if (image.isNull() && m_pictureReader)
+      image = m_pictureReader(path);
   }
   m_pictureCache.insert(path, image);
   if (image.isNull())

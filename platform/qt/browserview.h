@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QTextBrowser>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,11 @@ public:
   /// How many times the document was drawn.
   int renderCount() const { return m_renderCount; }
 
+  /// Reads a local picture that Qt's own readers cannot (a null image when it cannot either).
+  using PictureReader = std::function<QImage(const QString& path)>;
+  /// The reader tried after Qt's, for formats only the program knows (WBMP).
+  void setPictureReader(PictureReader reader) { m_pictureReader = std::move(reader); }
+
   /// The Windows virtual-key code the model sees for a Qt key (0 when it has none).
   static int virtualKeyCode(int qtKey);
 
@@ -90,6 +96,7 @@ private:
   std::vector<QString> m_pictures;          // picture number -> local path
   std::vector<int> m_pictureOwner;          // picture number -> element number
   QHash<QString, QImage> m_pictureCache;    // by local path, for the current page
+  PictureReader m_pictureReader;
   QPoint m_pressPos;
   bool m_pressed = false;
 };

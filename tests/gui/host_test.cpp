@@ -2,7 +2,10 @@
 // name from the registry, its catalogue turned into the Wizards menu, and each entry launched.
 
 #include "app/host/hostwindow.h"
+#include "host/folderproject.h"
+#include "platform/qt/browserview.h"
 #include "platform/registry/activation.h"
+#include "projectview/deckviewmodel.h"
 #include "tests/gui/guitest.h"
 #include "tests/support/testsupport.h"
 
@@ -10,13 +13,22 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSettings>
+#include <QSplitter>
+#include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -34,6 +46,8 @@ class Host : public ::testing::Test {
 protected:
   void SetUp() override {
     test::application();
+    // Nothing may reach the real home's settings.
+    ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(dir.file("settings")));
     ::setenv("TAVRO_REGISTRY", dir.file("registry").c_str(), 1);
     const std::string library = (test::buildDir() / "libtavro.so").string();
@@ -53,6 +67,60 @@ protected:
   void TearDown() override {
     window.reset();
     ::unsetenv("TAVRO_REGISTRY");
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+
+  // Makes the row of that file current and activates it with Enter, as a user would.
+  void openDocument(const QString& file) {
+    QListWidget* list = window->documentList();
+    const auto items = list->findItems(file, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << file.toStdString();
+    list->setCurrentItem(items.front());
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    window->deckView()->refresh();
+  }
+
+  QString shownText() const { return window->deckView()->toPlainText(); }
+  QString label(const char* name) const { return window->findChild<QLabel*>(name)->text(); }
+
+  // Presses Del on the list and answers the question: Yes or No, with "Delete the file"
+  // ticked or not. Returns the question's text.
+  QString removeWithDel(const QString& file, QMessageBox::StandardButton answer, bool deleteFile) {
+    QListWidget* list = window->documentList();
+    const auto items = list->findItems(file, Qt::MatchExactly);
+    if (items.size() != 1)
+      return "no row " + file;
+    list->setCurrentItem(items.front());
+    list->setFocus();
+    QString asked;
+    // A timer of this call's own, so that nothing is left to fire when no question comes.
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box)
+        return;
+      answerer.stop();
+      asked = box->text();
+      if (auto* tick = box->findChild<QCheckBox*>("deleteFileCheckBox"))
+        tick->setChecked(deleteFile);
+      box->button(answer)->click();
+    });
+    answerer.start(10);
+    // The shortcut belongs to the list, so the window must be the active one.
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+      return "the window is not active";
+    QTest::keyClick(list, Qt::Key_Delete);
+    return asked;
+  }
+
+  std::vector<std::string> manifestNames() const {
+    std::vector<std::string> names;
+    const auto project = host::FolderProject::open(folder, appPath);
+    for (const auto& d : project->documents())
+      names.push_back(d.name);
+    return names;
   }
 
   QAction* action(const char* strID) {
@@ -164,4 +232,177 @@ TEST_F(Host, ImportAndFtpAreLaunchedThroughTheAddin) {
   for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   EXPECT_TRUE(std::filesystem::exists(marker));
+}
+
+TEST_F(Host, EnterOnADeckShowsItsFirstCardAndAClickOnACardLinkShowsTheOther) {
+  ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
+  openDocument("index.wml");
+  EXPECT_TRUE(shownText().contains("Welcome aboard")) << shownText().toStdString();
+  EXPECT_FALSE(shownText().contains("Winter service"));
+  EXPECT_EQ(label("cardTitleLabel"), "Harbour Ferries");
+  EXPECT_TRUE(label("deckStatusLabel").startsWith("Valid WML 1.1 | ")) << label("deckStatusLabel").toStdString();
+  EXPECT_TRUE(label("deckStatusLabel").contains("bytes compiled"));
+  EXPECT_EQ(window->findChild<QComboBox*>("cardComboBox")->count(), 2);
+  // The source tab holds the file as it is, read-only.
+  auto* source = window->findChild<QPlainTextEdit*>("documentSource");
+  EXPECT_EQ(source->toPlainText().toStdString(), test::readFile(std::filesystem::path(folder) / "index.wml"));
+  EXPECT_TRUE(source->isReadOnly());
+
+  // The sample's WBMP logo is drawn, read by the imaging engine.
+  QImage logo;
+  for (QTextBlock block = window->deckView()->document()->begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+      if (it.fragment().charFormat().isImageFormat())
+        logo = window->deckView()
+                   ->document()
+                   ->resource(QTextDocument::ImageResource, QUrl(it.fragment().charFormat().toImageFormat().name()))
+                   .value<QImage>();
+  EXPECT_EQ(logo.size(), QSize(60, 30));
+
+  // A click on the "News" link, where the view draws it.
+  qt::BrowserView* view = window->deckView();
+  QTextCursor link = view->document()->find("News");
+  ASSERT_FALSE(link.isNull());
+  QTextCursor middle(view->document());
+  middle.setPosition(link.selectionStart() + 2);
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(middle).center());
+  view->refresh();
+  EXPECT_TRUE(shownText().contains("Winter service")) << shownText().toStdString();
+  EXPECT_EQ(label("cardTitleLabel"), "News");
+  EXPECT_EQ(window->findChild<QComboBox*>("cardComboBox")->currentIndex(), 1);
+}
+
+TEST_F(Host, AnInvalidDeckShowsItsFault) {
+  test::writeFile(std::filesystem::path(folder) / "bad.wml",
+                  "<?xml version=\"1.0\"?>\n<wml>\n<card>\n<p><table/></p>\n</card>\n</wml>\n");
+  ASSERT_TRUE(host::FolderProject::open(folder, appPath)->AddDocument("bad"));
+  ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
+  openDocument("bad.wml");
+  EXPECT_TRUE(label("deckStatusLabel").startsWith("Not valid WML 1.1: line 4: "))
+      << label("deckStatusLabel").toStdString();
+
+  // Again with a double click on the row (a first click only selects it).
+  test::writeFile(std::filesystem::path(folder) / "bad.wml", "<wml>\n<card>\n</wml>\n");
+  QListWidget* list = window->documentList();
+  QListWidgetItem* row = list->findItems("bad.wml", Qt::MatchExactly).value(0);
+  ASSERT_NE(row, nullptr);
+  const QPoint centre = list->visualItemRect(row).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+  window->deckView()->refresh();
+  EXPECT_TRUE(label("deckStatusLabel").startsWith("Not well-formed XML: line 3: "))
+      << label("deckStatusLabel").toStdString();
+  EXPECT_TRUE(shownText().contains("Not well-formed XML: line 3")) << shownText().toStdString();
+
+}
+
+TEST_F(Host, DelAsksThenTakesTheEntryOutAndDeletesTheFileOnlyWhenTicked) {
+  ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
+  openDocument("contact.wml");
+  const std::filesystem::path contact = std::filesystem::path(folder) / "contact.wml";
+
+  // No: nothing changes.
+  EXPECT_EQ(removeWithDel("contact.wml", QMessageBox::No, true), "Remove contact.wml from the project Harbour?");
+  EXPECT_EQ(manifestNames(), (std::vector<std::string>{"index", "timetable", "contact"}));
+  EXPECT_TRUE(std::filesystem::exists(contact));
+
+  // Yes: the entry goes, the file stays, and the view no longer shows the document.
+  removeWithDel("contact.wml", QMessageBox::Yes, false);
+  EXPECT_EQ(manifestNames(), (std::vector<std::string>{"index", "timetable"}));
+  EXPECT_TRUE(std::filesystem::exists(contact));
+  EXPECT_EQ(window->documentList()->count(), 2);
+  EXPECT_EQ(window->deck().documentName(), "");
+
+  // Ticked: the file goes too.
+  removeWithDel("timetable.wml", QMessageBox::Yes, true);
+  EXPECT_EQ(manifestNames(), (std::vector<std::string>{"index"}));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder) / "timetable.wml"));
+  EXPECT_EQ(window->documentList()->count(), 1);
+}
+
+TEST_F(Host, OpenRecentListsTheLastProjectsAndTheWindowKeepsItsSizeAndSplitter) {
+  const std::string other = dir.file("Other");
+  host::FolderProject::create(other, "Other", appPath);
+  ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
+  ASSERT_TRUE(window->openProject(QString::fromStdString(other)));
+  const QStringList recent = window->recentProjects();
+  ASSERT_EQ(recent.size(), 2);
+  EXPECT_TRUE(recent[0].endsWith("/Other"));
+  EXPECT_TRUE(recent[1].endsWith("/Harbour"));
+
+  QMenu* menu = window->findChild<QMenu*>("recentMenu");
+  ASSERT_EQ(menu->actions().size(), 2);
+  menu->actions()[1]->trigger();
+  EXPECT_TRUE(window->projectFolder().endsWith("/Harbour"));
+  EXPECT_EQ(window->documentList()->count(), 3);
+  EXPECT_TRUE(window->recentProjects()[0].endsWith("/Harbour"));
+
+  window->resize(777, 444);
+  auto* splitter = window->findChild<QSplitter*>("documentSplitter");
+  splitter->setSizes({150, 600});
+  const QList<int> sizes = splitter->sizes();
+  window->close();
+
+  hostapp::HostWindow again(com::createObject("Tavro.wizard"), appPath);
+  again.show();
+  EXPECT_EQ(again.size(), QSize(777, 444));
+  EXPECT_EQ(again.findChild<QSplitter*>("documentSplitter")->sizes(), sizes);
+  EXPECT_EQ(again.recentProjects(), window->recentProjects());
+}
+
+TEST_F(Host, TheListIsReadAgainWhenAWizardClosesAndTheViewFollowsIt) {
+  ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
+  openDocument("index.wml");
+  // Meanwhile the manifest changes behind the window: a document comes, the one shown is
+  // rewritten, and another goes.
+  test::writeFile(std::filesystem::path(folder) / "fresh.wml", "<wml><card><p>Fresh</p></card></wml>");
+  test::writeFile(std::filesystem::path(folder) / "index.wml",
+                  "<wml><card id=\"only\" title=\"Rewritten\"><p>New text</p></card></wml>");
+  {
+    auto project = host::FolderProject::open(folder, appPath);
+    ASSERT_TRUE(project->AddDocument("fresh"));
+    ASSERT_TRUE(project->removeDocument("contact", "wml", false));
+  }
+  launch("Export", [](QWidget*) {});
+  QStringList rows;
+  for (int i = 0; i < window->documentList()->count(); ++i)
+    rows << window->documentList()->item(i)->text();
+  EXPECT_EQ(rows, (QStringList{"index.wml", "timetable.wml", "fresh.wml"}));
+  window->deckView()->refresh();
+  EXPECT_EQ(label("cardTitleLabel"), "Rewritten");
+  EXPECT_TRUE(shownText().contains("New text")) << shownText().toStdString();
+
+  // When the document shown leaves the project, the view empties.
+  host::FolderProject::open(folder, appPath)->removeDocument("index", "wml", false);
+  launch("Export", [](QWidget*) {});
+  window->deckView()->refresh();
+  EXPECT_EQ(window->deck().documentName(), "");
+  EXPECT_EQ(shownText(), "");
+}
+
+TEST_F(Host, ACardReachedByALinkStartsAtItsTop) {
+  std::string lines;
+  for (int i = 0; i < 150; ++i)
+    lines += "<p>Line " + std::to_string(i) + "</p>\n";
+  test::writeFile(std::filesystem::path(folder) / "long.wml",
+                  "<wml><card id=\"one\">" + lines + "<p><a href=\"#two\">Onwards</a></p></card><card id=\"two\">" +
+                      lines + "</card></wml>");
+  ASSERT_TRUE(host::FolderProject::open(folder, appPath)->AddDocument("long"));
+  ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
+  openDocument("long.wml");
+
+  // Down to the link at the end of the first card, and a click on it.
+  qt::BrowserView* view = window->deckView();
+  QScrollBar* scroll = view->verticalScrollBar();
+  ASSERT_GT(scroll->maximum(), 0);
+  scroll->setValue(scroll->maximum());
+  QTextCursor link = view->document()->find("Onwards");
+  ASSERT_FALSE(link.isNull());
+  QTextCursor middle(view->document());
+  middle.setPosition(link.selectionStart() + 2);
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(middle).center());
+  QApplication::processEvents();
+  EXPECT_EQ(window->deck().currentCard(), 1);
+  EXPECT_GT(scroll->maximum(), 0);
+  EXPECT_EQ(scroll->value(), 0);
 }

@@ -103,3 +103,31 @@ TEST(FolderProject, AManifestThatCannotBeWrittenLeavesTheProjectAsItWas) {
   test::writeFile(project->manifestPath(), before);
   EXPECT_TRUE(project->AddDocument("a"));
 }
+
+TEST(FolderProject, RemoveDocumentTakesTheEntryOutAndDeletesTheFileOnlyWhenAsked) {
+  test::TempDir dir;
+  auto project = FolderProject::create(dir.file("p"), "P", "/app");
+  for (const char* name : {"a", "b", "c"}) {
+    test::writeFile(dir.path() / "p" / (std::string(name) + ".wml"), "<wml/>");
+    ASSERT_TRUE(project->AddDocument(name));
+  }
+
+  EXPECT_TRUE(project->removeDocument("a", "wml", false));
+  EXPECT_TRUE(stdfs::exists(dir.path() / "p" / "a.wml"));
+  EXPECT_TRUE(project->removeDocument("c", "wml", true));
+  EXPECT_FALSE(stdfs::exists(dir.path() / "p" / "c.wml"));
+  EXPECT_FALSE(project->removeDocument("a", "wml", true)); // no longer held: nothing deleted
+  EXPECT_TRUE(stdfs::exists(dir.path() / "p" / "a.wml"));
+  EXPECT_FALSE(project->removeDocument("b", "wbmp", true));
+
+  auto reopened = FolderProject::open(dir.file("p"), "/app");
+  ASSERT_EQ(reopened->documents().size(), 1u);
+  EXPECT_EQ(reopened->documents()[0].name, "b");
+
+  // A manifest that cannot be written keeps the entry and the file.
+  stdfs::remove(project->manifestPath());
+  stdfs::create_directory(project->manifestPath());
+  EXPECT_THROW(project->removeDocument("b", "wml", true), com::ComError);
+  EXPECT_EQ(project->documents().size(), 1u);
+  EXPECT_TRUE(stdfs::exists(dir.path() / "p" / "b.wml"));
+}

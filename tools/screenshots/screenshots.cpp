@@ -1,4 +1,5 @@
-// tavro_screenshots: draws the export dialog, the image dialog and the stand-in host offscreen
+// tavro_screenshots: draws the export dialog, the image dialog and the stand-in host (its list,
+// and its view of a deck) offscreen
 // and saves them as PNG files, for the documentation.
 //
 //   tavro_screenshots OUTPUT-FOLDER
@@ -10,11 +11,13 @@
 #include "export/frmwmlexport.h"
 #include "host/folderproject.h"
 #include "images/formimages.h"
+#include "platform/qt/browserview.h"
 #include "tests/support/scriptedui.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -88,8 +91,16 @@ int main(int argc, char** argv) {
   }
   {
     hostapp::HostWindow window(std::make_shared<wizard>(), appPath);
+    window.resize(900, 520);
     window.openProject(QString::fromStdString(sampleProject));
     ok = save(window, out + "/host.png") && ok;
+
+    // The view of the sample's first deck, opened as a user does: its row, then Enter.
+    QListWidget* list = window.documentList();
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Return);
+    window.deckView()->refresh();
+    ok = save(window, out + "/host-view.png") && ok;
   }
   return ok ? 0 : 1;
 }
