@@ -376,12 +376,16 @@ std::string partName(const std::string& name, std::size_t index) {
 }
 
 SplitDeck splitDeck(std::string_view deckText, const std::string& name, std::size_t maxBytes) {
-  if (compileWbxml(deckText).size() <= maxBytes)
-    return {{{name, std::string(deckText)}}, {}};
+  // libwbxml's time grows faster than the deck, so a deck far over any limit is not compiled
+  // whole just to learn that it does not fit; the packing finds out from its pieces.
+  const SplitDeck unsplit{{{name, std::string(deckText)}}, {}};
+  if (deckText.size() <= maxCompiledText && compileWbxml(deckText).size() <= maxBytes)
+    return unsplit;
   xml::XmlDocument deck;
   if (!deck.loadXML(deckText))
     throw SplitError("the deck is not well-formed: " + deck.parseError().reason);
-  return Splitter(deck, name, maxBytes).split();
+  SplitDeck split = Splitter(deck, name, maxBytes).split();
+  return split.parts.size() == 1 ? unsplit : split;
 }
 
 } // namespace tavro::decks

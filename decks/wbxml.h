@@ -3,6 +3,7 @@
 // compiled deck says it is WML 1.1 (public identifier 4) in UTF-8, and a string table holds
 // text that repeats where that saves bytes; libwbxml does the encoding.
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,6 +19,11 @@ public:
 /// time that grows with about the cube of the deck's size (27 ms at 6 KB, two seconds at
 /// 21 KB), it saves a tenth of the bytes at most, and no phone takes a deck of that size.
 inline constexpr std::size_t maxStringTableText = 8192;
+
+/// The longest deck text worth compiling just to tell its size. libwbxml builds its tree in
+/// time that grows with the square of the number of elements side by side (1.5 s for 1 MB of
+/// paragraphs), and no phone takes a deck of even a tenth of this size.
+inline constexpr std::size_t maxCompiledText = std::size_t(256) << 10;
 
 /// The deck's text (valid WML 1.1, with or without a document type) compiled to WBXML, as
 /// WML 1.1 whatever document type it names; with a string table when stringTable is set and

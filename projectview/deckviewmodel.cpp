@@ -83,7 +83,7 @@ void DeckViewModel::open(const host::HostProjectRef& project, std::string name) 
     m_valid = true;
     m_validity = "Valid WML 1.1";
     try {
-      if (m_source.size() <= maxCompiledText)
+      if (m_source.size() <= decks::maxCompiledText)
         m_compiledSize = decks::compileWbxml(m_source).size();
     } catch (const decks::WbxmlError&) {
       m_compiledSize.reset();
@@ -175,8 +175,8 @@ std::string DeckViewModel::summary() const {
     line += (line.empty() ? "" : " | ") + std::to_string(*size) + " bytes as text";
   if (m_compiledSize)
     line += " | " + std::to_string(*m_compiledSize) + " bytes compiled";
-  else if (m_valid && m_source.size() > maxCompiledText)
-    line += " | not compiled: larger than " + std::to_string(maxCompiledText >> 10) + " KiB";
+  else if (m_valid && m_source.size() > decks::maxCompiledText)
+    line += " | not compiled: larger than " + std::to_string(decks::maxCompiledText >> 10) + " KiB";
   return line;
 }
 

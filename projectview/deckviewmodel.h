@@ -9,6 +9,7 @@
 //   deck.open(project, "index");        // the browser shows the first card
 //   deck.followLink("#news");           // and now the card with id "news"
 
+#include "decks/wbxml.h"
 #include "export/exportengine.h"
 #include "host/hostproject.h"
 
@@ -26,11 +27,6 @@ class Document;
 } // namespace tavro::html
 
 namespace tavro::projectview {
-
-/// The longest deck text the view compiles to tell its compiled size. libwbxml builds its tree
-/// in time that grows with the square of the number of elements side by side (1.5 s for 1 MB
-/// of paragraphs), and no phone takes a deck of even a tenth of this size.
-inline constexpr std::size_t maxCompiledText = std::size_t(256) << 10;
 
 struct DeckCard {
   std::string id;
@@ -75,7 +71,7 @@ public:
   bool valid() const { return m_valid; }
   /// The size of the deck's text in bytes (when it was read).
   std::optional<std::size_t> textSize() const;
-  /// The size of the deck compiled to WBXML (when it is valid, at most maxCompiledText long,
+  /// The size of the deck compiled to WBXML (when it is valid, at most decks::maxCompiledText long,
   /// and compiles).
   std::optional<std::size_t> compiledSize() const { return m_compiledSize; }
   /// The validity and the sizes in one line, as the view's status shows them.

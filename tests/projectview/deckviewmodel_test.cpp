@@ -100,7 +100,7 @@ TEST_F(DeckView, SaysWhetherTheDeckIsValidAndHowLargeItIs) {
 
   // A deck longer than the view compiles is measured as text only.
   std::string paragraphs;
-  while (paragraphs.size() <= projectview::maxCompiledText)
+  while (paragraphs.size() <= decks::maxCompiledText)
     paragraphs += "<p>A line of the long deck.</p>\n";
   addDeck("long", deck("<card id=\"l\">\n" + paragraphs + "</card>"));
   model.open(host::HostProjectRef(project), "long");
