@@ -23,6 +23,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <cstdlib>
+
 namespace tavro::hostapp {
 
 namespace {
@@ -107,6 +109,8 @@ bool HostWindow::openProject(const QString& folder) {
     auto project = host::FolderProject::open(folder.toStdString(), m_applicationPath);
     m_project = project;
     com::putRefProperty(m_wizard, "Project", com::Variant(project));
+    // Programs the add-in starts inherit the host's environment; the FTP starter opens this folder.
+    ::setenv("TAVRO_PROJECT", project->ProjectFolder().c_str(), 1);
     QSettings().setValue("lastProject", qs(project->ProjectFolder()));
     refreshDocuments();
     return true;
