@@ -23,10 +23,9 @@ int main(int argc, char** argv) {
 
   const char* path = std::getenv("PATH");
   const std::string pathVariable = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  const auto choice = tavro::ftp::chooseClient(tavro::ftp::configuredCommand(), folder.toStdString(),
-                                               [&](const std::string& name) {
-                                                 return tavro::ftp::findInPath(name, pathVariable);
-                                               });
+  const auto choice =
+      tavro::ftp::chooseClient(tavro::ftp::configuredCommand(), folder.toStdString(),
+                               [&](const std::string& name) { return tavro::ftp::findInPath(name, pathVariable); });
   if (choice.command.empty()) {
     QMessageBox::warning(nullptr, "Trell Ftp", QString::fromStdString(tavro::ftp::noClientMessage(choice.lookedFor)));
     return 1;
@@ -35,8 +34,9 @@ int main(int argc, char** argv) {
   for (std::size_t i = 1; i < choice.command.size(); ++i)
     arguments << QString::fromStdString(choice.command[i]);
   if (!QProcess::startDetached(QString::fromStdString(choice.command.front()), arguments, folder)) {
-    QMessageBox::warning(nullptr, "Trell Ftp",
-                         QString("The FTP client %1 cannot be started.").arg(QString::fromStdString(choice.command.front())));
+    QMessageBox::warning(
+        nullptr, "Trell Ftp",
+        QString("The FTP client %1 cannot be started.").arg(QString::fromStdString(choice.command.front())));
     return 1;
   }
   return 0;
