@@ -5,8 +5,8 @@
 
 namespace tavro::cli {
 
-/// The add-in library: $TAVRO_LIBRARY, else libtavro.so beside this program, else
-/// ../lib/libtavro.so. Raises UserError when none exists.
+/// The add-in library: $TAVRO_LIBRARY, else libtavro.so beside this program (a build folder),
+/// else in the installed add-in folder. Raises UserError when none exists.
 std::string addinLibraryPath();
 
 } // namespace tavro::cli

@@ -5,11 +5,10 @@
 
 #include "platform/fs/filesystem.h"
 #include "platform/registry/activation.h"
+#include "platform/registry/installedfiles.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
 
 namespace tavro::cli {
 
@@ -19,15 +18,10 @@ std::string addinLibraryPath() {
       throw UserError(std::string("the add-in library named by TAVRO_LIBRARY does not exist: '") + explicitPath + "'");
     return fs::getAbsolutePathName(explicitPath);
   }
-  std::error_code ec;
-  auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    for (auto candidate : {self.parent_path() / "libtavro.so", self.parent_path() / ".." / "lib" / "libtavro.so"}) {
-      if (fs::fileExists(candidate.string()))
-        return fs::getAbsolutePathName(candidate.string());
-    }
-  }
-  throw UserError("cannot find the add-in library libtavro.so beside this program; set TAVRO_LIBRARY");
+  if (auto found = com::findAddinLibrary())
+    return *found;
+  throw UserError("cannot find the add-in library libtavro.so beside this program or in the installed add-in "
+                  "folder; set TAVRO_LIBRARY");
 }
 
 namespace {

@@ -33,6 +33,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -241,6 +242,8 @@ bool HostWindow::openProject(const QString& folder) {
     auto project = host::FolderProject::open(folder.toStdString(), m_applicationPath);
     m_project = project;
     com::putRefProperty(m_wizard, "Project", com::Variant(project));
+    // Programs the add-in starts inherit the host's environment; the FTP starter opens this folder.
+    ::setenv("TAVRO_PROJECT", project->ProjectFolder().c_str(), 1);
     QSettings saved = settings();
     saved.setValue("lastProject", qs(project->ProjectFolder()));
     std::vector<std::string> recent;

@@ -8,6 +8,7 @@
 
 #include "host/folderproject.h"
 #include "platform/registry/activation.h"
+#include "platform/registry/installedfiles.h"
 #include "util/allocator.h"
 
 #include <QApplication>
@@ -22,12 +23,17 @@ using namespace tavro;
 
 namespace {
 
-// The add-in beside this program, registered unless the registry already knows Tavro.wizard.
+// The add-in beside this program (a build folder) or in the installed add-in folder,
+// registered unless the registry already knows Tavro.wizard.
 void ensureRegistered() {
   com::Registry registry;
   if (auto path = registry.lookup("Tavro.wizard"); path && std::filesystem::exists(*path))
     return;
-  const std::string library = (QCoreApplication::applicationDirPath() + "/libtavro.so").toStdString();
+  const auto found = com::findAddinLibrary();
+  if (!found)
+    throw com::ComError(com::errCannotCreate, "the add-in library libtavro.so is neither beside this program nor "
+                                              "in its installed folder");
+  const std::string& library = *found;
   void* handle = com::loadLibrary(library);
   auto registerServer = reinterpret_cast<com::HResult (*)()>(com::librarySymbol(handle, "DllRegisterServer"));
   if (!registerServer || registerServer() != com::hrOk)
@@ -51,6 +57,10 @@ int main(int argc, char** argv) {
   const std::string applicationPath = host::FolderProject::defaultApplicationPath();
   std::error_code ec;
   std::filesystem::create_directories(applicationPath, ec);
+  // The "Ftp" entry starts BraskFTP.exe in the application folder; the folder is the user's
+  // own (the image dialog writes there), so the shipped starter is linked into it.
+  if (auto starter = com::findFtpStarter())
+    com::linkInto(applicationPath, "BraskFTP.exe", *starter);
 
   com::ObjectPtr wizard;
   try {

@@ -68,6 +68,7 @@ protected:
     window.reset();
     ::unsetenv("TAVRO_REGISTRY");
     ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("TAVRO_PROJECT");
   }
 
   // Makes the row of that file current and activates it with Enter, as a user would.
@@ -223,15 +224,18 @@ TEST_F(Host, ImportAndFtpAreLaunchedThroughTheAddin) {
   // window opens and the host stays usable after it.
   EXPECT_GE(launch("Import", [](QWidget*) {}), 1);
 
-  // The FTP client is started from the application folder, without a window of ours.
+  // The FTP client is started from the application folder, without a window of ours, and
+  // learns the open project's folder from the host's environment.
   const std::string client = appPath + "/BraskFTP.exe";
   const std::string marker = appPath + "/ftp-started";
-  test::writeFile(client, "#!/bin/sh\necho started > '" + marker + "'\n");
+  test::writeFile(client, "#!/bin/sh\necho \"$TAVRO_PROJECT\" > '" + marker + ".tmp' && mv '" + marker + ".tmp' '" +
+                              marker + "'\n");
   ::chmod(client.c_str(), 0755);
   EXPECT_EQ(launch("Ftp", [](QWidget*) {}), 0);
   for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  EXPECT_TRUE(std::filesystem::exists(marker));
+  ASSERT_TRUE(std::filesystem::exists(marker));
+  EXPECT_EQ(test::readFile(marker), window->projectFolder().toStdString() + "\n");
 }
 
 TEST_F(Host, EnterOnADeckShowsItsFirstCardAndAClickOnACardLinkShowsTheOther) {
