@@ -1,7 +1,7 @@
 // The add-in as a host meets it: the built libtavro.so, registered and created by name.
 
-#include "platform/registry/activation.h"
 #include "platform/com/enumerator.h"
+#include "platform/registry/activation.h"
 #include "platform/ui/uiservices.h"
 #include "tests/support/testsupport.h"
 

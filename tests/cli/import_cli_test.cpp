@@ -51,9 +51,8 @@ TEST(CliConvert, FramesetsNeedAFrame) {
 TEST(CliConvert, BadPagesGetAOneLineMessage) {
   test::TempDir dir;
   test::writeFile(dir.path() / "notes.txt", "<p>hello</p>");
-  for (const auto& args : std::vector<std::vector<std::string>>{{"convert", dir.file("missing.html")},
-                                                                {"convert", dir.file("notes.txt")},
-                                                                {"convert", dir.str()}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"convert", dir.file("missing.html")}, {"convert", dir.file("notes.txt")}, {"convert", dir.str()}}) {
     auto r = runTavro(args);
     EXPECT_EQ(r.exitCode, 1) << args[1];
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -100,8 +99,8 @@ TEST_F(CliImport, NeverOverwritesWithoutBeingToldTo) {
   EXPECT_EQ(clash.exitCode, 1);
   EXPECT_NE(clash.err.find("The file plain already belongs to the project Demo"), std::string::npos);
 
-  auto unknownStrip = runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--name", "other",
-                                "--strip", "marquee"});
+  auto unknownStrip = runTavro(
+      {"import", page("plain.html"), "--project", dir.file("project"), "--name", "other", "--strip", "marquee"});
   EXPECT_EQ(unknownStrip.exitCode, 0);
   EXPECT_NE(unknownStrip.err.find("'marquee'"), std::string::npos);
   // A name that is all extension names no document: said, and nothing is written.

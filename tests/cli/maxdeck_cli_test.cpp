@@ -40,8 +40,7 @@ protected:
     return found;
   }
   // Whether the names are name, name-2 ... name-N, each compiled to at most limit bytes.
-  static void expectParts(const std::map<std::string, std::size_t>& found, const std::string& name,
-                          std::size_t limit) {
+  static void expectParts(const std::map<std::string, std::size_t>& found, const std::string& name, std::size_t limit) {
     ASSERT_GT(found.size(), 2u);
     for (std::size_t k = 1; k <= found.size(); ++k) {
       const std::string part = k == 1 ? name : name + "-" + std::to_string(k);
@@ -77,8 +76,8 @@ TEST_F(MaxDeck, ConvertWritesEachPartUnderTheLimitBesideTheFirst) {
   // With -d, a part that would take another page's file fails that page.
   stdfs::create_directories(dir.path() / "d");
   test::writeFile(dir.path() / "long-2.html", "<p>Another page</p>");
-  auto clash = runTavro({"convert", dir.file("long.html"), dir.file("long-2.html"), "--max-deck", "1000", "-d",
-                         dir.file("d")});
+  auto clash =
+      runTavro({"convert", dir.file("long.html"), dir.file("long-2.html"), "--max-deck", "1000", "-d", dir.file("d")});
   EXPECT_EQ(clash.exitCode, 1);
   EXPECT_NE(clash.err.find("would both be written to"), std::string::npos) << clash.err;
   EXPECT_NE(test::readFile(dir.path() / "d" / "long-2.wml").find("Another page"), std::string::npos);
@@ -109,7 +108,6 @@ TEST_F(MaxDeck, ImportAddsEveryPartOrNone) {
   auto listed = runTavro({"project", "list", dir.file("project")}).out;
   EXPECT_EQ(listed.size(), list.size()) << listed;
   for (std::size_t k = 1; k <= written.size(); ++k)
-    EXPECT_NE(listed.find((k == 1 ? std::string("long") : "long-" + std::to_string(k)) + "\twml\n"),
-              std::string::npos)
+    EXPECT_NE(listed.find((k == 1 ? std::string("long") : "long-" + std::to_string(k)) + "\twml\n"), std::string::npos)
         << listed;
 }

@@ -22,12 +22,15 @@ protected:
     write("index.html", "<h1>Harbour</h1><p>See <a href=\"guide/intro.html#setup\">setup</a>, "
                         "<a href=\"guide/intro.html?lang=en#top\">intro</a>, <a href=\"news/2026.html\">news</a>, "
                         "<a href=\"http://example.com/\">elsewhere</a> <img src=\"img/sun.png\" alt=\"sun\"></p>");
-    write("guide/intro.html", "<p id=\"setup\">Setup <a href=\"../index.html\">home</a> "
-                              "<img src=\"../img/sun.png\" alt=\"sun\"> <img src=\"pics/sun.png\" alt=\"other sun\"></p>"
-                              "<p id=\"2nd\">Second <a href=\"#2nd\">here</a> <a href=\"missing.html\">gone</a></p>");
+    write("guide/intro.html",
+          "<p id=\"setup\">Setup <a href=\"../index.html\">home</a> "
+          "<img src=\"../img/sun.png\" alt=\"sun\"> <img src=\"pics/sun.png\" alt=\"other sun\"></p>"
+          "<p id=\"2nd\">Second <a href=\"#2nd\">here</a> <a href=\"missing.html\">gone</a></p>");
     write("news/2026.html", "<p>News <a href=\"../guide/intro.html#2nd\">second step</a></p>");
-    write("frames.html", "<html><frameset cols=\"50%,50%\"><frame src=\"index.html\"><frame src=\"news/2026.html\">"
-                         "</frameset></html>", false);
+    write("frames.html",
+          "<html><frameset cols=\"50%,50%\"><frame src=\"index.html\"><frame src=\"news/2026.html\">"
+          "</frameset></html>",
+          false);
     stdfs::create_directories(site / "img");
     stdfs::create_directories(site / "guide" / "pics");
     stdfs::copy_file(picture, site / "img" / "sun.png");
@@ -63,8 +66,7 @@ TEST_F(SiteImport, EveryPageBecomesADeckThatLinksToTheOthers) {
   EXPECT_EQ(hrefs(deck("index")), (std::vector<std::string>{"guide-intro.wml#setup", "guide-intro.wml?lang=en#top",
                                                             "news-2026.wml", "http://example.com/"}));
   // The page's id "2nd" is written "id2nd", and links from this deck and from others follow it.
-  EXPECT_EQ(hrefs(deck("guide-intro")),
-            (std::vector<std::string>{"index.wml", "#id2nd", "missing.html"}));
+  EXPECT_EQ(hrefs(deck("guide-intro")), (std::vector<std::string>{"index.wml", "#id2nd", "missing.html"}));
   EXPECT_EQ(hrefs(deck("news-2026")), std::vector<std::string>{"guide-intro.wml#id2nd"});
   // The frameset links to the decks of its frames.
   EXPECT_EQ(hrefs(deck("frames")), (std::vector<std::string>{"index.wml", "news-2026.wml"}));
@@ -74,7 +76,8 @@ TEST_F(SiteImport, EveryPageBecomesADeckThatLinksToTheOthers) {
   EXPECT_NE(deck("index").find("src=\"images/sun-2.wbmp\""), std::string::npos);
   EXPECT_NE(deck("guide-intro").find("<img alt=\"sun\" src=\"images/sun-2.wbmp\"/>"), std::string::npos);
   EXPECT_NE(deck("guide-intro").find("<img alt=\"other sun\" src=\"images/sun.wbmp\"/>"), std::string::npos);
-  EXPECT_EQ(std::distance(stdfs::directory_iterator(dir.path() / "project" / "images"), stdfs::directory_iterator()), 2);
+  EXPECT_EQ(std::distance(stdfs::directory_iterator(dir.path() / "project" / "images"), stdfs::directory_iterator()),
+            2);
   for (const char* name : {"index", "guide-intro", "news-2026", "frames"})
     EXPECT_EQ(test::wmlFault(deck(name)), "") << name;
 }
@@ -89,8 +92,8 @@ TEST_F(SiteImport, TheSameSiteGivesTheSameDecksOnAnyNumberOfThreads) {
   for (const auto& [name, text] : first)
     EXPECT_EQ(deck(name), text) << name;
   // --keep-links leaves the page's links as written.
-  ASSERT_EQ(runTavro({"import", site.string(), "--project", dir.file("project"), "--overwrite", "--keep-links"}).exitCode,
-            0);
+  ASSERT_EQ(
+      runTavro({"import", site.string(), "--project", dir.file("project"), "--overwrite", "--keep-links"}).exitCode, 0);
   EXPECT_EQ(hrefs(deck("news-2026")), std::vector<std::string>{"../guide/intro.html#2nd"});
 }
 
@@ -137,8 +140,7 @@ TEST_F(SiteImport, ALongPageIsSplitAndLinksIntoItFollowTheirIds) {
   EXPECT_NE(test::readFile(dir.path() / "project" / part).find("id=\"deep\""), std::string::npos);
   EXPECT_EQ(links[1], "long.wml");
   for (int k = 1; stdfs::exists(dir.path() / "project" / (k == 1 ? "long.wml" : "long-" + std::to_string(k) + ".wml"));
-       ++k)
-  {
+       ++k) {
     const std::string text = deck(k == 1 ? "long" : "long-" + std::to_string(k));
     EXPECT_EQ(test::wmlFault(text), "") << k;
     EXPECT_LE(decks::compileWbxml(text).size(), 700u) << k;

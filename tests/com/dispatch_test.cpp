@@ -12,7 +12,11 @@ public:
   static const std::vector<Member<Counter>>& members() {
     static const std::vector<Member<Counter>> table{
         {"Value", CallKind::Get, [](Counter& c, Args&) { return Variant(c.value); }, dispidValue},
-        {"Value", CallKind::Put, [](Counter& c, Args& a) { c.value = argument(a, 0).toLong(); return Variant(); }},
+        {"Value", CallKind::Put,
+         [](Counter& c, Args& a) {
+           c.value = argument(a, 0).toLong();
+           return Variant();
+         }},
         {"Add", CallKind::Method,
          [](Counter& c, Args& a) {
            c.value += argument(a, 0).toLong();

@@ -80,7 +80,12 @@ TEST(Registry, UnknownIdentifiersCannotBeCreated) {
 
 TEST(ServerModule, ServesFactoriesForItsClassesOnly) {
   int made = 0;
-  ServerModule module({{"Tavro.wizard", [&] { ++made; return ObjectPtr(); }}}, "/x.so");
+  ServerModule module({{"Tavro.wizard",
+                        [&] {
+                          ++made;
+                          return ObjectPtr();
+                        }}},
+                      "/x.so");
   ClassFactory* factory = nullptr;
   EXPECT_EQ(module.getClassObject("Tavro.Wizard", &factory), hrOk);
   ASSERT_NE(factory, nullptr);

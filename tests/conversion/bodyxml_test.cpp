@@ -2,9 +2,9 @@
 // gives: the import converts the model directly rather than writing and reparsing it.
 
 #include "conversion/htmltoxmldocument.h"
-#include "platform/html/browser.h"
 #include "conversion/importengine.h"
 #include "htmlimport/browsertaming.h"
+#include "platform/html/browser.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
 

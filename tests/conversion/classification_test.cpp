@@ -36,8 +36,8 @@ TEST_F(Classify, AnalysisLogHasOneSectionPerNonEmptyListEndingWithALineBreak) {
   engine->ShowAnalysisPage();
 
   auto body = browser.Document()->body();
-  EXPECT_EQ(childTags(*body), (std::vector<std::string>{"B", "P", "HR", "B", "#text", "TABLE", "HR", "B", "#text",
-                                                        "TABLE", "BR"}));
+  EXPECT_EQ(childTags(*body),
+            (std::vector<std::string>{"B", "P", "HR", "B", "#text", "TABLE", "HR", "B", "#text", "TABLE", "BR"}));
   auto bold = body->getElementsByTagName("B");
   EXPECT_EQ(bold[0]->innerText(), "Analysis Log");
   EXPECT_EQ(bold[1]->innerText(), "Transformed Elements");
@@ -140,6 +140,5 @@ TEST(NormaliseTables, PrunesRowsWithoutCellsThenTablesWithoutRows) {
   // Only direct td children count, and nested tables are judged on their own.
   EXPECT_EQ(run("<card><table><tr><td><table><tr><th/></tr></table></td></tr></table></card>"),
             "<card><table><tr><td/></tr></table></card>");
-  EXPECT_EQ(run("<card><table><tr><th><table><tr><td>in</td></tr></table></th></tr></table></card>"),
-            "<card/>");
+  EXPECT_EQ(run("<card><table><tr><th><table><tr><td>in</td></tr></table></th></tr></table></card>"), "<card/>");
 }

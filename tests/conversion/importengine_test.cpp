@@ -17,8 +17,8 @@ using Import = test::ImportFixture;
 
 xml::XslTemplate stylesheet(const std::string& body) {
   xml::XmlDocument doc;
-  EXPECT_TRUE(doc.loadXML("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">" +
-                          body + "</xsl:stylesheet>"));
+  EXPECT_TRUE(doc.loadXML("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">" + body +
+                          "</xsl:stylesheet>"));
   xml::XslTemplate t;
   t.setStylesheet(doc);
   return t;
@@ -56,23 +56,24 @@ TEST_F(Import, APlainPageBecomesADeckInTheProject) {
 
   ASSERT_TRUE(engine->ValidateTargetFile("plain"));
   EXPECT_TRUE(ui->messages.empty());
-  EXPECT_EQ(test::readFile(dir.path() / "project" / "plain.wml"),
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<wml>\n"
-            "  <card>\n"
-            "    <p>\n"
-            "      <big>Harbour Ferries</big>\n"
-            "    </p>\n"
-            "    <p>Ferries leave every hour from pier 3. The crossing takes twenty minutes.</p>\n"
-            "    <p>\n"
-            "      <img alt=\"Sunset over the harbour\" src=\"../pages/images/sunset.png\" height=\"64\" width=\"96\"/>\n"
-                "    </p>\n"
-                "    <p>Tickets are sold on board. <b>Children under five travel free.</b></p>\n"
-                "    <p>\n"
-                "      <a href=\"rich.html\">Timetable and booking</a>\n"
-                "    </p>\n"
-                "  </card>\n"
-                "</wml>\n");
+  EXPECT_EQ(
+      test::readFile(dir.path() / "project" / "plain.wml"),
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<wml>\n"
+      "  <card>\n"
+      "    <p>\n"
+      "      <big>Harbour Ferries</big>\n"
+      "    </p>\n"
+      "    <p>Ferries leave every hour from pier 3. The crossing takes twenty minutes.</p>\n"
+      "    <p>\n"
+      "      <img alt=\"Sunset over the harbour\" src=\"../pages/images/sunset.png\" height=\"64\" width=\"96\"/>\n"
+      "    </p>\n"
+      "    <p>Tickets are sold on board. <b>Children under five travel free.</b></p>\n"
+      "    <p>\n"
+      "      <a href=\"rich.html\">Timetable and booking</a>\n"
+      "    </p>\n"
+      "  </card>\n"
+      "</wml>\n");
   auto reopened = host::FolderProject::open(dir.file("project"), "/app");
   ASSERT_EQ(reopened->documents().size(), 1u);
   EXPECT_EQ(reopened->documents()[0].name, "plain");
@@ -290,8 +291,8 @@ TEST_F(Import, TargetNamesAreCheckedBeforeAnythingIsWritten) {
   test::writeFile(dir.path() / "project" / "mypage.wml", "keep me");
   ui->answers = {ui::vbNo};
   EXPECT_FALSE(engine->ValidateTargetFile("mypage.htm"));
-  EXPECT_EQ(ui->messages.back().text, "The file " + dir.file("project/mypage.wml") +
-                                          " already exists. Overwrite this file ?");
+  EXPECT_EQ(ui->messages.back().text,
+            "The file " + dir.file("project/mypage.wml") + " already exists. Overwrite this file ?");
   EXPECT_EQ(ui->messages.back().title, "File already exits");
   EXPECT_EQ(ui->messages.back().style, ui::vbCritical | ui::vbYesNo);
   EXPECT_EQ(test::readFile(dir.path() / "project" / "mypage.wml"), "keep me");
@@ -310,6 +311,5 @@ TEST_F(Import, AFramesetFrameImportsLikeAPage) {
   open(page("main.html")); // the frame the user picked, loaded in its place
   convertAndPreview();
   ASSERT_TRUE(engine->ValidateTargetFile("main"));
-  EXPECT_NE(test::readFile(dir.path() / "project" / "main.wml").find("<big>Welcome aboard</big>"),
-            std::string::npos);
+  EXPECT_NE(test::readFile(dir.path() / "project" / "main.wml").find("<big>Welcome aboard</big>"), std::string::npos);
 }

@@ -57,17 +57,18 @@ TEST_F(RealPages, WordsStayApartAndInOrder) {
       {"<style>p { color: red }</style><p>Costs $10, see $(HOME)</p>", "<p>Costs $$10, see $$(HOME)</p>"},
       // A list in a list goes on in the outer paragraph, indented.
       {"<ul><li>One<ul><li>A</li></ul></li><li>Two</li></ul>",
-       "<p align=\"left\">\xC2\xB7One<br/>\xC2\xA0\xC2\xA0\xC2\xB7" "A<br/>\xC2\xB7Two<br/></p>"},
+       "<p align=\"left\">\xC2\xB7One<br/>\xC2\xA0\xC2\xA0\xC2\xB7"
+       "A<br/>\xC2\xB7Two<br/></p>"},
   };
   for (const auto& [body, card] : cases)
     EXPECT_EQ(cardOf(convert(body)), card) << body;
 }
 
 TEST_F(RealPages, TablesKeepTheirHeadersCaptionsAndLinkText) {
-  const std::string card = cardOf(convert(
-      "<table><caption>Fares</caption><thead><tr><th>Route</th><th>Price</th></tr></thead>"
-      "<tbody><tr><th>Island</th><td><a href=\"i.html\">$5 <b>return</b></a></td></tr></tbody>"
-      "<tfoot><tr><td colspan=2>Children free</td></tr></tfoot></table>"));
+  const std::string card =
+      cardOf(convert("<table><caption>Fares</caption><thead><tr><th>Route</th><th>Price</th></tr></thead>"
+                     "<tbody><tr><th>Island</th><td><a href=\"i.html\">$5 <b>return</b></a></td></tr></tbody>"
+                     "<tfoot><tr><td colspan=2>Children free</td></tr></tfoot></table>"));
   EXPECT_EQ(card, "<p>Fares</p><p><table columns=\"2\"><tr><td>Route</td><td>Price</td></tr>"
                   "<tr><td>Island</td><td><a href=\"i.html\">$$5 return</a></td></tr>"
                   "<tr><td>Children free</td></tr></table></p>");
@@ -88,11 +89,12 @@ TEST_F(RealPages, PicturesLeftOnDiskAreReferencedFromTheProject) {
 }
 
 TEST_F(RealPages, TheWrittenDeckIsTheDeckTheAnalysisShowed) {
-  const std::string deck = convert(
-      "<h2 id=\"top\">Ferries</h2><pre>Pier 3  06:00\nIsland  06:20\n</pre><p>After the table</p>"
-      "<ol><li>Buy<ul><li>online</li></ul></li></ol><table id=\"t\"><tr><td>a</td><td>b</td></tr></table>"
-      "<p align=center lang=en>Centred <a href=\"#top\">up</a></p><p><em>parse</em><a href=\"#t\"> </a><em>args</em></p>"
-      "<dl><dt>Each<dd><p>has:</p><div><table><tr><td>c</td></tr></table></div></dl>");
+  const std::string deck =
+      convert("<h2 id=\"top\">Ferries</h2><pre>Pier 3  06:00\nIsland  06:20\n</pre><p>After the table</p>"
+              "<ol><li>Buy<ul><li>online</li></ul></li></ol><table id=\"t\"><tr><td>a</td><td>b</td></tr></table>"
+              "<p align=center lang=en>Centred <a href=\"#top\">up</a></p><p><em>parse</em><a href=\"#t\"> "
+              "</a><em>args</em></p>"
+              "<dl><dt>Each<dd><p>has:</p><div><table><tr><td>c</td></tr></table></div></dl>");
   EXPECT_EQ(import("same"), deck);
   // A stripped choice list leaves its options as text, still valid.
   convert("<p>Pick <select><option>one</option><option>two</option></select></p>");
@@ -114,7 +116,8 @@ TEST_F(RealPages, EveryCorpusPageGivesAValidDeckThatTheImportWritesAgain) {
     open(path.string());
     if (!browser.Document()->getElementsByTagName("FRAME").empty())
       continue; // a frameset: its frames are pages of their own
-    if (engine->ConvertSource() != conversion::StepResult::Done || engine->BuildPreview() != conversion::StepResult::Done)
+    if (engine->ConvertSource() != conversion::StepResult::Done ||
+        engine->BuildPreview() != conversion::StepResult::Done)
       continue; // told the user why; nothing to check
     EXPECT_EQ(test::wmlFault(engine->m_strWml), "");
     if (engine->m_strWml.find("<card/>") != std::string::npos)

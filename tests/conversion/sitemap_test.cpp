@@ -32,8 +32,8 @@ std::vector<std::pair<std::string, std::string>> namesOf(const SiteMap& map) {
 TEST(SiteMap, PagesBelowAFolderInPathOrderWithStableUniqueNames) {
   test::TempDir dir;
   const auto site = dir.path() / "site";
-  for (const char* file : {"index.html", "guide/intro.html", "guide/Setup.HTM", "a-b.html", "a/b.html",
-                           "v1.2/a b.html", "notes.txt", "images/logo.png"})
+  for (const char* file : {"index.html", "guide/intro.html", "guide/Setup.HTM", "a-b.html", "a/b.html", "v1.2/a b.html",
+                           "notes.txt", "images/logo.png"})
     writePage(site / file);
   // Outside the folder: reached through links, never taken.
   writePage(dir.path() / "outside" / "secret.html");
@@ -41,16 +41,19 @@ TEST(SiteMap, PagesBelowAFolderInPathOrderWithStableUniqueNames) {
   stdfs::create_symlink(dir.path() / "outside" / "secret.html", site / "secret.html");
 
   const SiteMap map = SiteMap::ofFolder(site);
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"a-b.html", "a-b"},           {"a/b.html", "a-b-2"},       {"guide/Setup.HTM", "guide-Setup"},
-      {"guide/intro.html", "guide-intro"}, {"index.html", "index"}, {"v1.2/a b.html", "v1_2-a_b"}};
+  const std::vector<std::pair<std::string, std::string>> expected = {{"a-b.html", "a-b"},
+                                                                     {"a/b.html", "a-b-2"},
+                                                                     {"guide/Setup.HTM", "guide-Setup"},
+                                                                     {"guide/intro.html", "guide-intro"},
+                                                                     {"index.html", "index"},
+                                                                     {"v1.2/a b.html", "v1_2-a_b"}};
   EXPECT_EQ(namesOf(map), expected);
   EXPECT_EQ(namesOf(SiteMap::ofFolder(site)), expected); // the same on every run
 
   // Pages named one by one take their names below the folder that holds them all.
   const SiteMap some = SiteMap::ofPages({site / "guide" / "intro.html", site / "index.html"});
   EXPECT_EQ(namesOf(some), (std::vector<std::pair<std::string, std::string>>{{"guide/intro.html", "guide-intro"},
-                                                                            {"index.html", "index"}}));
+                                                                             {"index.html", "index"}}));
   EXPECT_THROW(SiteMap::ofFolder(site / "index.html"), std::runtime_error);
   EXPECT_THROW(SiteMap::ofPages({site / "missing.html"}), std::runtime_error);
 }

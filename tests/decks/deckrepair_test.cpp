@@ -87,7 +87,8 @@ TEST(DeckRepair, AttributesAreMendedWhereTheirMeaningIsClearAndDroppedElsewhere)
        "<p><img alt=\"a\" src=\"s\" align=\"middle\" width=\"10\"/></p>"},
       {"<p><input name=\"first name\" size=\"big\" maxlength=\" 8 \" emptyok=\"TRUE\"/></p>",
        "<p><input name=\"first_name\" emptyok=\"true\" maxlength=\"8\"/></p>"},
-      {"<p><select multiple=\"multiple\" tabindex=\"2\"><option value=\"v\" selected=\"selected\">o</option></select></p>",
+      {"<p><select multiple=\"multiple\" tabindex=\"2\"><option value=\"v\" "
+       "selected=\"selected\">o</option></select></p>",
        "<p><select tabindex=\"2\"><option value=\"v\">o</option></select></p>"},
       // A paragraph without a wrap mode takes the one before it: after "nowrap" it says "wrap".
       {"<p mode=\"nowrap\">a</p><p>b</p><p>c</p>", "<p mode=\"nowrap\">a</p><p mode=\"wrap\">b</p><p>c</p>"},

@@ -146,7 +146,8 @@ TEST(SplitDeck, CutsBetweenParagraphsUnlessOneIsTooBigOnItsOwn) {
 TEST(SplitDeck, EachCardIsSplitOnItsOwnAndLinksToACardFollowIt) {
   std::string deck = "<wml><template><do type=\"options\" label=\"Menu\"><go href=\"menu.wml\"/></do></template>";
   for (const char* card : {"one", "two"}) {
-    deck += std::string("<card id=\"") + card + "\" title=\"" + card + "\"><onevent type=\"onenterforward\">"
+    deck += std::string("<card id=\"") + card + "\" title=\"" + card +
+            "\"><onevent type=\"onenterforward\">"
             "<refresh/></onevent><p><a href=\"#two\">to two</a></p>";
     for (int i = 0; i < 20; ++i)
       deck += "<p>Card " + std::string(card) + " paragraph " + std::to_string(i) + " with some words.</p>";

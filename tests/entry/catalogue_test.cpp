@@ -34,7 +34,8 @@ TEST(Catalogue, HoldsTheFourEntriesInOrderReachableByPositionKeyAndEnumeration) 
   ASSERT_EQ(com::getProperty(entries, "Count").toLong(), 4);
 
   std::vector<std::string> walked;
-  com::forEach(entries, [&](const Variant& v) { walked.push_back(com::getProperty(v.toObject(), "strID").toString()); });
+  com::forEach(entries,
+               [&](const Variant& v) { walked.push_back(com::getProperty(v.toObject(), "strID").toString()); });
   EXPECT_EQ(walked, (std::vector<std::string>{"Import", "Export", "Ftp", "Image"}));
 
   for (int i = 0; i < 4; ++i) {
@@ -82,11 +83,11 @@ TEST(Catalogue, IconsAreSixteenBySixteenTwentyFourBitBitmaps) {
   for (int id : {101, 102, 103, 104}) {
     auto dib = resources::find("BITMAP", id);
     ASSERT_EQ(dib.size(), 40u + 768u) << id;
-    EXPECT_EQ(dib[0], 40); // header size
-    EXPECT_EQ(dib[4], 16); // width
-    EXPECT_EQ(dib[8], 16); // height
+    EXPECT_EQ(dib[0], 40);  // header size
+    EXPECT_EQ(dib[4], 16);  // width
+    EXPECT_EQ(dib[8], 16);  // height
     EXPECT_EQ(dib[14], 24); // bits per pixel
-    EXPECT_EQ(dib[16], 0); // no compression
+    EXPECT_EQ(dib[16], 0);  // no compression
   }
   EXPECT_EQ(resources::find("bitmap", "OPTIONS").size(), 808u);
   // The four drawings differ from each other.

@@ -24,7 +24,8 @@ public:
   FakeDialog(DialogKind kind, DialogLog& log) : m_kind(kind), m_log(log) {}
   void setHelpFile(const std::string& path) override { m_log.calls.push_back(name() + ".HelpFile=" + path); }
   void setProject(const com::ObjectPtr& project) override {
-    m_log.calls.push_back(name() + ".Project=" + (project ? com::getProperty(project, "ProjectName").toString() : "none"));
+    m_log.calls.push_back(name() +
+                          ".Project=" + (project ? com::getProperty(project, "ProjectName").toString() : "none"));
   }
   void setPreviewLocation(const std::string& path) override {
     m_log.calls.push_back(name() + ".PreviewLocation=" + path);
@@ -94,9 +95,9 @@ TEST_F(Launcher, ImportGetsHelpFileThenProjectThenShowsOnOneInstance) {
   com::putRefProperty(w, "Project", Variant(project));
   EXPECT_FALSE(w->launchWizard("Import"));
   EXPECT_FALSE(w->launchWizard("Import"));
-  EXPECT_EQ(log.calls, (std::vector<std::string>{
-                           "Import.HelpFile=/opt/velmor/help/prohelp.chm", "Import.Project=Demo", "Import.Show",
-                           "Import.HelpFile=/opt/velmor/help/prohelp.chm", "Import.Project=Demo", "Import.Show"}));
+  EXPECT_EQ(log.calls, (std::vector<std::string>{"Import.HelpFile=/opt/velmor/help/prohelp.chm", "Import.Project=Demo",
+                                                 "Import.Show", "Import.HelpFile=/opt/velmor/help/prohelp.chm",
+                                                 "Import.Project=Demo", "Import.Show"}));
   EXPECT_EQ(log.created[DialogKind::Import], 1);
   // A second wizard object shares the dialog: one instance while the library is loaded.
   wizard other;
@@ -113,8 +114,8 @@ TEST_F(Launcher, ExportShowsNothingForAnEmptyProjectAndTheDialogOtherwise) {
   EXPECT_TRUE(ui->messages.empty());
   addDocument("index");
   w.launchWizard("Export");
-  EXPECT_EQ(log.calls, (std::vector<std::string>{"Export.HelpFile=/opt/velmor/help/prohelp.chm",
-                                                 "Export.Project=Demo", "Export.Show"}));
+  EXPECT_EQ(log.calls, (std::vector<std::string>{"Export.HelpFile=/opt/velmor/help/prohelp.chm", "Export.Project=Demo",
+                                                 "Export.Show"}));
 }
 
 TEST_F(Launcher, ImageGetsHelpFileThenPreviewLocationAndNoProject) {

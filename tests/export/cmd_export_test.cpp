@@ -61,8 +61,8 @@ ToolRun runTool(const std::vector<std::string>& args, const TempDir& scratch, co
 
 bool haveExportStylesheet() { return resources::contains("WMLEXPORT", "101"); }
 
-#define NEED_EXPORT_STYLESHEET()                                                                                     \
-  if (!haveExportStylesheet())                                                                                       \
+#define NEED_EXPORT_STYLESHEET()                                                                                       \
+  if (!haveExportStylesheet())                                                                                         \
   GTEST_SKIP() << "the WMLEXPORT stylesheet is not embedded in this build"
 
 } // namespace

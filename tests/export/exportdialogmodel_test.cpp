@@ -1,8 +1,8 @@
 // The export dialog's state without a window: ticks, OK, the "..." button's row, the OK pass.
 
 #include "export/exportdialogmodel.h"
-#include "tests/support/scriptedui.h"
 #include "tests/export/exporttestsupport.h"
+#include "tests/support/scriptedui.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,8 @@ namespace {
 class ExportDialogState : public ::testing::Test {
 public:
   void SetUp() override {
-    model.Project(test::makeProject(dir.str(), {{"a", test::deck("A", "one")},
-                                                {"b", test::deck("B", "two")},
-                                                {"c", test::deck("C", "three")}}));
+    model.Project(test::makeProject(
+        dir.str(), {{"a", test::deck("A", "one")}, {"b", test::deck("B", "two")}, {"c", test::deck("C", "three")}}));
   }
   /// The ticks, e.g. "+-+".
   std::string ticks() const {

@@ -1,6 +1,6 @@
 #include "export/exportengine.h"
-#include "tests/support/scriptedui.h"
 #include "tests/export/exporttestsupport.h"
+#include "tests/support/scriptedui.h"
 
 #include <gtest/gtest.h>
 
@@ -181,8 +181,7 @@ TEST_F(ExportEngineTest, UnconvertibleDocumentsAreReportedAndThePassGoesOn) {
         seen.push_back(row.name + " done after " + std::to_string(ui->messages.size()) + " messages");
       });
   EXPECT_EQ(seen, (std::vector<std::string>{"first 1/3", "first done after 0 messages", "broken 2/3",
-                                            "broken done after 1 messages", "gone 3/3",
-                                            "gone done after 2 messages"}));
+                                            "broken done after 1 messages", "gone 3/3", "gone done after 2 messages"}));
   // The close flag is the last write's result; failed conversions leave it as it was.
   EXPECT_TRUE(result.close);
   EXPECT_EQ(result.rows[1].outcome, ExportOutcome::NotConverted);
@@ -334,7 +333,6 @@ TEST(ExportStylesheet, WritesTheExactHtmlOfASmallDeck) {
   engine.setConvertImages(true);
   ui->answers = {ui::vbYes};
   EXPECT_TRUE(engine.exportRows(rows).close);
-  EXPECT_EQ(test::readFile(dir.file("index.html")),
-            expected("<img src=\"images/logo.wbmp\" alt=\"logo\"/>"));
+  EXPECT_EQ(test::readFile(dir.file("index.html")), expected("<img src=\"images/logo.wbmp\" alt=\"logo\"/>"));
   EXPECT_EQ(ui->messages.size(), 1u); // the overwrite question only
 }

@@ -1,7 +1,7 @@
 #include "export/exportengine.h"
 #include "export/exportlist.h"
-#include "tests/support/scriptedui.h"
 #include "tests/export/exporttestsupport.h"
+#include "tests/support/scriptedui.h"
 
 #include <gtest/gtest.h>
 

@@ -45,7 +45,8 @@ struct Item {
 Attributes attributesOf(xmlNodePtr e) {
   Attributes attributes;
   for (xmlAttrPtr a = e->properties; a; a = a->next)
-    attributes.emplace_back(reinterpret_cast<const char*>(a->name), xml::attribute(e, reinterpret_cast<const char*>(a->name)));
+    attributes.emplace_back(reinterpret_cast<const char*>(a->name),
+                            xml::attribute(e, reinterpret_cast<const char*>(a->name)));
   std::sort(attributes.begin(), attributes.end());
   return attributes;
 }
@@ -116,11 +117,12 @@ std::string compare(xmlNodePtr meant, const html::Node& read, const std::string&
       return where + ": " + want[i].name + " is not read";
     // A paragraph that holds a fieldset is written as a div: HTML ends a paragraph where a
     // fieldset starts.
-    const bool paragraphAsDiv =
-        want[i].name == "p" && got[i].name == "div" && holdsFieldset(static_cast<xmlNodePtr>(const_cast<void*>(want[i].node)));
+    const bool paragraphAsDiv = want[i].name == "p" && got[i].name == "div" &&
+                                holdsFieldset(static_cast<xmlNodePtr>(const_cast<void*>(want[i].node)));
     if ((want[i].name != got[i].name && !paragraphAsDiv) || want[i].text != got[i].text ||
         want[i].attributes != got[i].attributes)
-      return where + ": meant " + want[i].name + " '" + want[i].text + "', read " + got[i].name + " '" + got[i].text + "'";
+      return where + ": meant " + want[i].name + " '" + want[i].text + "', read " + got[i].name + " '" + got[i].text +
+             "'";
     if (want[i].node) {
       std::string fault = compare(static_cast<xmlNodePtr>(const_cast<void*>(want[i].node)),
                                   *static_cast<const html::Node*>(got[i].node), where + " " + want[i].name);
@@ -137,7 +139,8 @@ std::string htmlReadsAs(const std::string& page, const xml::XmlDocument& intende
   auto doc = html::Document::parse(page, "about:blank");
   bool utf8 = false;
   for (const auto& meta : doc->getElementsByTagName("META"))
-    utf8 = utf8 || (meta->parentNode() && meta->parentNode()->localName() == "head" && meta->attribute("charset") == "utf-8");
+    utf8 = utf8 ||
+           (meta->parentNode() && meta->parentNode()->localName() == "head" && meta->attribute("charset") == "utf-8");
   if (!utf8)
     return "no UTF-8 declaration in the head";
   xmlNodePtr root = intended.documentElement();
@@ -194,8 +197,8 @@ ReadOnlyMount::ReadOnlyMount(const std::string& folder, const std::map<std::stri
   m_mounted = true;
   for (const auto& [name, bytes] : files)
     writeFile(folder + "/" + name, bytes);
-  if (::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV | MS_NOEXEC,
-              nullptr) != 0) {
+  if (::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) !=
+      0) {
     ::umount2(folder.c_str(), MNT_DETACH);
     m_mounted = false;
   }

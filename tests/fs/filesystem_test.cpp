@@ -45,7 +45,7 @@ TEST(FileSystem, AtomicWritesReplaceWholeFilesAndKeepTheirMode) {
   ::chmod(file.c_str(), 0640);
   fs::writeFileAtomic(file, "second, longer");
   EXPECT_EQ(test::readFile(file), "second, longer");
-  struct stat st{};
+  struct stat st {};
   ::stat(file.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(entriesIn(dir.path()), 1); // no temporary left behind

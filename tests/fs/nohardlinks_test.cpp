@@ -21,8 +21,8 @@ using namespace tavro;
 
 namespace {
 
-int linkError = 0;   // what link() fails with; 0: it works
-int renameError = 0; // what renameat2() fails with; 0: it works
+int linkError = 0;                           // what link() fails with; 0: it works
+int renameError = 0;                         // what renameat2() fails with; 0: it works
 std::function<void(const char*)> beforeLink; // runs as link() is called, with the target
 
 } // namespace
@@ -75,7 +75,7 @@ TEST_P(NoHardLinks, ANewFileIsWrittenWholeAndNeverReplacesOneThatAppeared) {
   const std::string file = dir.file("page.html");
   fs::writeFileAtomic(file, "<p>new</p>", false);
   EXPECT_EQ(test::readFile(file), "<p>new</p>");
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
   const mode_t mask = ::umask(0);
   ::umask(mask);

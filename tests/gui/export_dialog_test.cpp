@@ -1,12 +1,12 @@
 // The export dialog driven through its controls, offscreen, with a scripted user.
 
+#include "dialogs/dialogprovider.h"
 #include "entry/wizard.h"
 #include "entry/wizarddialogs.h"
 #include "export/frmwmlexport.h"
 #include "host/folderproject.h"
-#include "dialogs/dialogprovider.h"
-#include "tests/support/scriptedui.h"
 #include "tests/gui/guitest.h"
+#include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +53,8 @@ protected:
     lv = control<QTreeWidget>("lvFiles");
   }
 
-  template <typename W> W* control(const char* name) {
+  template <typename W>
+  W* control(const char* name) {
     W* w = dialog->findChild<W*>(name);
     EXPECT_NE(w, nullptr) << name;
     return w;

@@ -1,8 +1,8 @@
 // F1 in a window opens the application's help file.
 
 #include "platform/qt/helpkey.h"
-#include "tests/support/scriptedui.h"
 #include "tests/gui/guitest.h"
+#include "tests/support/scriptedui.h"
 
 #include <gtest/gtest.h>
 

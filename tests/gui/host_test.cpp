@@ -297,7 +297,6 @@ TEST_F(Host, AnInvalidDeckShowsItsFault) {
   EXPECT_TRUE(label("deckStatusLabel").startsWith("Not well-formed XML: line 3: "))
       << label("deckStatusLabel").toStdString();
   EXPECT_TRUE(shownText().contains("Not well-formed XML: line 3")) << shownText().toStdString();
-
 }
 
 TEST_F(Host, DelAsksThenTakesTheEntryOutAndDeletesTheFileOnlyWhenTicked) {

@@ -1,12 +1,12 @@
 // The image conversion dialog driven through its controls, offscreen, with a scripted user.
 
+#include "dialogs/dialogprovider.h"
 #include "entry/wizard.h"
 #include "entry/wizarddialogs.h"
 #include "host/folderproject.h"
 #include "images/formimages.h"
-#include "dialogs/dialogprovider.h"
-#include "tests/support/scriptedui.h"
 #include "tests/gui/guitest.h"
+#include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +42,8 @@ protected:
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
   }
 
-  template <typename W = QWidget> W* control(const char* name) {
+  template <typename W = QWidget>
+  W* control(const char* name) {
     W* w = dialog->findChild<W*>(name);
     EXPECT_NE(w, nullptr) << name;
     return w;

@@ -8,9 +8,9 @@
 #include "htmlimport/browsertaming.h"
 #include "platform/html/browser.h"
 #include "platform/html/document.h"
+#include "platform/ui/clstringex.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
-#include "platform/ui/clstringex.h"
 
 #include "htmlimport/frmhtmlimport.h"
 #include "navbar/navbar.h"
@@ -31,8 +31,8 @@
 #include <QTextBlock>
 
 #include <cstdlib>
-#include <stdexcept>
 #include <filesystem>
+#include <stdexcept>
 
 using namespace tavro;
 namespace stdfs = std::filesystem;
@@ -495,8 +495,9 @@ TEST_F(ImportWizard, AFatalErrorAtFinishClosesTheWizardAsItsMessageSays) {
 TEST_F(ImportWizard, PicturesGoIntoTheImagesFolderAndFailuresAreToldOnce) {
   // One picture that converts, one that is not a picture at all.
   test::writeFile(dir.path() / "pages" / "images" / "broken.png", "not a png");
-  test::writeFile(dir.path() / "pages" / "pictures.html",
-                  "<html><body><p>Sun <img src=\"images/sunset.png\"> and <img src=\"images/broken.png\"></p></body></html>");
+  test::writeFile(
+      dir.path() / "pages" / "pictures.html",
+      "<html><body><p>Sun <img src=\"images/sunset.png\"> and <img src=\"images/broken.png\"></p></body></html>");
   toFineTune(page("pictures.html"));
   QTest::mouseClick(control<QCheckBox>("chkImages"), Qt::LeftButton);
   click(NavBar::Finish);
@@ -607,9 +608,8 @@ TEST_F(BrowserViewTest, FollowsNavigationAndEveryChangeOfTheDocument) {
 TEST_F(BrowserViewTest, ClicksReachTheElementUnderThePointer) {
   open("<p>plain text <span id=\"s\">inner words</span></p><p><a href=\"other.html\">a link</a></p>");
   std::vector<std::string> clicked;
-  doc().addEventListener("click", [&](html::Event& e) {
-    clicked.push_back(e.srcElement() ? e.srcElement()->tagName() : "-");
-  });
+  doc().addEventListener("click",
+                         [&](html::Event& e) { clicked.push_back(e.srcElement() ? e.srcElement()->tagName() : "-"); });
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf("inner"));
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf("plain"));
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf("link"));
@@ -628,7 +628,8 @@ TEST_F(BrowserViewTest, TamedPagesTakeNoClickMenuOrKey) {
   EXPECT_FALSE(radio->checked());
 
   std::vector<std::string> events;
-  doc().addEventListener("contextmenu", [&](html::Event& e) { events.push_back(e.defaultPrevented() ? "menu-" : "menu+"); });
+  doc().addEventListener("contextmenu",
+                         [&](html::Event& e) { events.push_back(e.defaultPrevented() ? "menu-" : "menu+"); });
   doc().addEventListener("keydown", [&](html::Event& e) { events.push_back("key" + std::to_string(e.keyCode())); });
   QContextMenuEvent menu(QContextMenuEvent::Mouse, pointOf("cell"), view.viewport()->mapToGlobal(pointOf("cell")));
   QCoreApplication::sendEvent(view.viewport(), &menu);

@@ -237,5 +237,6 @@ TEST(NavBarCreation, WithoutAnApplicationRaisesAClearError) {
         }
         std::exit(1);
       },
-      ::testing::ExitedWithCode(0), "429 cannot create Tavro.NavBar: the navigation bar needs a running Qt application");
+      ::testing::ExitedWithCode(0),
+      "429 cannot create Tavro.NavBar: the navigation bar needs a running Qt application");
 }

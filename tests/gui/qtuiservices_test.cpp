@@ -47,7 +47,8 @@ TEST(QtUiServicesFilters, BecomeQtNameFiltersOnePerPair) {
 
 TEST_F(QtUiServicesTest, FileDialogsHonourTheirFlags) {
   test::TempDir dir;
-  FileDialogRequest open{"", "HTM Files (*.htm)|*.htm;*.html", dir.str(), "", "", cdlOFNFileMustExist | cdlOFNHideReadOnly};
+  FileDialogRequest open{"", "HTM Files (*.htm)|*.htm;*.html",        dir.str(), "",
+                         "", cdlOFNFileMustExist | cdlOFNHideReadOnly};
   auto openDialog = QtUiServices::fileDialog(open, false);
   EXPECT_EQ(openDialog->acceptMode(), QFileDialog::AcceptOpen);
   EXPECT_EQ(openDialog->fileMode(), QFileDialog::ExistingFile);
@@ -87,8 +88,8 @@ TEST_F(QtUiServicesTest, OpenFileGivesTheChosenPathOrNothing) {
 }
 
 TEST_F(QtUiServicesTest, MessageBoxesShowTheirTextButtonsIconAndTitle) {
-  auto box = qtUi.messageBox("Are you sure you want to cancel the wizard?", vbYesNo | vbInformation,
-                                 "HTML Import Wizard");
+  auto box =
+      qtUi.messageBox("Are you sure you want to cancel the wizard?", vbYesNo | vbInformation, "HTML Import Wizard");
   EXPECT_EQ(box->text(), "Are you sure you want to cancel the wizard?");
   EXPECT_EQ(box->windowTitle(), "HTML Import Wizard");
   EXPECT_EQ(box->icon(), QMessageBox::Information);

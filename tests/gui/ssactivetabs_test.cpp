@@ -46,8 +46,8 @@ TEST_F(SSActiveTabsTest, MovesToTheNextAndPreviousUsableTabAndAnnouncesEachChang
   pages->setSelectedTab(SSActiveTabs::nextTab);
   EXPECT_EQ(pages->selectedTab(), 4);
   EXPECT_EQ(shownPage(), pages->page(4));
-  pages->setSelectedTab(SSActiveTabs::nextTab);  // nowhere to go
-  pages->setSelectedTab(4);                      // already there
+  pages->setSelectedTab(SSActiveTabs::nextTab); // nowhere to go
+  pages->setSelectedTab(4);                     // already there
   pages->setSelectedTab(SSActiveTabs::previousTab);
   EXPECT_EQ(pages->selectedTab(), 1);
   // A tab chosen by number is selected even when it could not be reached by moving.

@@ -11,9 +11,7 @@ using namespace tavro;
 using host::FolderProject;
 namespace stdfs = std::filesystem;
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 TEST(FolderProject, OpensTheSampleProjectThroughTheHostInterface) {
   auto project = FolderProject::open((test::sourceDir() / "samples" / "project").string(), "/opt/app");

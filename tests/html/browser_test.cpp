@@ -37,8 +37,8 @@ TEST(Browser, BlankPageRaisesBothEventsAndEndsComplete) {
   EXPECT_EQ(browser.Document(), nullptr);
   Recorder events(browser);
   ASSERT_TRUE(browser.Navigate("about:blank"));
-  EXPECT_EQ(events.log, (std::vector<std::string>{"navigate about:blank 3 interactive",
-                                                  "complete about:blank 4 complete"}));
+  EXPECT_EQ(events.log,
+            (std::vector<std::string>{"navigate about:blank 3 interactive", "complete about:blank 4 complete"}));
   EXPECT_EQ(browser.ReadyState(), 4);
   EXPECT_FALSE(browser.Busy());
   EXPECT_EQ(browser.Document()->readyState(), "complete");
@@ -72,8 +72,8 @@ TEST(Browser, RefusesEveryOtherSchemeAndKeepsItsPage) {
   auto shown = browser.Document();
   Recorder events(browser);
   for (const char* address : {"http://example.com/", "https://example.com/x.html", "ftp://example.com/a.htm",
-                              "javascript:alert(1)", "data:text/html,<p>x", "about:config", "file://server/share/a.html",
-                              "mailto:a@b", "c:\\pages\\index.html", ""}) {
+                              "javascript:alert(1)", "data:text/html,<p>x", "about:config",
+                              "file://server/share/a.html", "mailto:a@b", "c:\\pages\\index.html", ""}) {
     EXPECT_FALSE(browser.Navigate(address)) << address;
     EXPECT_FALSE(browser.LastError().empty()) << address;
     EXPECT_EQ(browser.Document(), shown) << address;

@@ -237,7 +237,8 @@ TEST(Document, ClickOnARadioButtonChecksItAndUnchecksItsGroup) {
 TEST(Document, ReportsChangesOfItsTreeOnly) {
   auto doc = Document::createBlank();
   std::vector<std::string> changed;
-  doc->changed.connect([&](Node& n) { changed.push_back(n.isElement() ? static_cast<Element&>(n).tagName() : "#text"); });
+  doc->changed.connect(
+      [&](Node& n) { changed.push_back(n.isElement() ? static_cast<Element&>(n).tagName() : "#text"); });
 
   auto detached = doc->createElement("DIV");
   detached->setInnerHTML("<b>x</b>");

@@ -60,8 +60,8 @@ TEST(HtmlToXml, GivesXmlUnderABodyRootThatLoadsAgain) {
        "<body><p>Word\xC2\xA0 text</p></body>"},
       {"characters XML forbids are dropped", "<p title=\"a&#1;b\">x&#1;y&#xFFFE;z&#x1F;w&#x1F600;</p>", "",
        "<body><p title=\"ab\">xyzw\xF0\x9F\x98\x80</p></body>"},
-      {"pictures find their file and keep their size",
-       "<img src=\"pics/logo.gif\" style=\"width:99px;height:63px\">", "file:///home/ann/site/index.html",
+      {"pictures find their file and keep their size", "<img src=\"pics/logo.gif\" style=\"width:99px;height:63px\">",
+       "file:///home/ann/site/index.html",
        "<body><img src=\"file:///home/ann/site/pics/logo.gif\" style=\"WIDTH: 99px; HEIGHT: 63px\"/></body>"},
       {"no address, no resolving", "<img src=\"pics/logo.gif\">", "", "<body><img src=\"pics/logo.gif\"/></body>"},
       {"white space stays only where it shows",
@@ -137,8 +137,8 @@ TEST(HtmlToXml, BoundsTheAttributesOfOneElement) {
 // The markup of an XML document read back by the HTML parser: an empty element stays empty and
 // the text after it stays beside it, whether the element is void or not.
 TEST(HtmlToXml, MarkupOfEmptyElementsReadsBackAsTheSameTree) {
-  for (const char* name : {"a", "span", "b", "div", "p", "br", "wbr", "hr", "img", "input", "embed", "source",
-                           "track", "param", "keygen", "menuitem", "basefont", "bgsound"}) {
+  for (const char* name : {"a", "span", "b", "div", "p", "br", "wbr", "hr", "img", "input", "embed", "source", "track",
+                           "param", "keygen", "menuitem", "basefont", "bgsound"}) {
     xml::XmlDocument doc;
     ASSERT_TRUE(doc.loadXML("<body><" + std::string(name) + "/>after</body>"));
     auto page = Document::createBlank("about:blank");

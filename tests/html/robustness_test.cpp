@@ -151,7 +151,8 @@ TEST(Robustness, EmptyAndNonHtmlFilesLoadAsEmptyOrTextPages) {
       {"empty.html", ""},
       {"bom.html", "\xEF\xBB\xBF"},
       {"utf16bom.html", "\xFF\xFE"},
-      {"picture.html", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1F\x15\xC4\x89", 33)},
+      {"picture.html",
+       std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1F\x15\xC4\x89", 33)},
   };
   for (const auto& [name, bytes] : files) {
     test::writeFile(dir.file(name), bytes);

@@ -11,13 +11,12 @@ using namespace tavro::htmlimport;
 
 namespace {
 
-const char kFormPage[] =
-    "<html><head><script>alert(1)</script></head><body onload=go()>"
-    "<form><input type=text name=t><input type=radio name=r id=r1><button>b</button>"
-    "<select><option>o</select><textarea>x</textarea></form>"
-    "<table><tr><td><a href=next.html>link</a></td></tr></table>"
-    "<object data=movie.swf><param name=p value=v><embed src=movie.swf></object>"
-    "<p>text<script>document.write('x')</script></p></body></html>";
+const char kFormPage[] = "<html><head><script>alert(1)</script></head><body onload=go()>"
+                         "<form><input type=text name=t><input type=radio name=r id=r1><button>b</button>"
+                         "<select><option>o</select><textarea>x</textarea></form>"
+                         "<table><tr><td><a href=next.html>link</a></td></tr></table>"
+                         "<object data=movie.swf><param name=p value=v><embed src=movie.swf></object>"
+                         "<p>text<script>document.write('x')</script></p></body></html>";
 
 std::string writePage(test::TempDir& dir, const std::string& name, const std::string& markup) {
   std::string path = dir.file(name);

@@ -17,8 +17,16 @@ public:
   static std::string className() { return "Form"; }
   static const std::vector<Member<Form>>& members() {
     static const std::vector<Member<Form>> table{
-        {"Some_Procedure", CallKind::Method, [](Form& f, Args& a) { f.calls.push_back("Some_Procedure/" + std::to_string(a.size())); return Variant(); }},
-        {"Other", CallKind::Method, [](Form& f, Args&) { f.calls.push_back("Other"); return Variant(42); }},
+        {"Some_Procedure", CallKind::Method,
+         [](Form& f, Args& a) {
+           f.calls.push_back("Some_Procedure/" + std::to_string(a.size()));
+           return Variant();
+         }},
+        {"Other", CallKind::Method,
+         [](Form& f, Args&) {
+           f.calls.push_back("Other");
+           return Variant(42);
+         }},
         {"Broken", CallKind::Method, [](Form&, Args&) -> Variant { throw ComError(errPermission); }},
     };
     return table;

@@ -6,9 +6,7 @@
 
 using namespace tavro;
 
-TEST(HtmlToXmlDocument, GivesNothingForEmptyMarkup) {
-  EXPECT_FALSE(conversion::HtmlToXmlDocument("").has_value());
-}
+TEST(HtmlToXmlDocument, GivesNothingForEmptyMarkup) { EXPECT_FALSE(conversion::HtmlToXmlDocument("").has_value()); }
 
 TEST(HtmlToXmlDocument, GivesTheMarkupUnderABodyRoot) {
   auto doc = conversion::HtmlToXmlDocument("<P>Hello <B>world</B><TABLE><TR><TD>x</TABLE>");

@@ -117,7 +117,8 @@ TEST_F(ImportWizardFlow, ForwardAndBackThroughEveryPage) {
   // Every hourglass was taken back.
   ASSERT_FALSE(ui->pointers.empty());
   EXPECT_EQ(ui->pointers.back(), ui::Pointer::Default);
-  EXPECT_EQ(std::count(ui->pointers.begin(), ui->pointers.end(), ui::Pointer::Hourglass) * 2, long(ui->pointers.size()));
+  EXPECT_EQ(std::count(ui->pointers.begin(), ui->pointers.end(), ui::Pointer::Hourglass) * 2,
+            long(ui->pointers.size()));
 }
 
 TEST_F(ImportWizardFlow, ErrorPagesLeaveNoWayForward) {

@@ -16,9 +16,9 @@ namespace stdfs = std::filesystem;
 namespace {
 std::string greyPng(const TempDir& dir, const std::string& name, int width, int height) {
   writeFile(dir.path() / name, makePng({width, height, PNG_COLOR_TYPE_GRAY, 8}, [](int x, int) {
-    auto v = std::uint8_t(x * 255 / 99);
-    return Rgba{v, v, v};
-  }));
+              auto v = std::uint8_t(x * 255 / 99);
+              return Rgba{v, v, v};
+            }));
   return dir.file(name);
 }
 } // namespace
@@ -30,8 +30,8 @@ TEST(CliImage, ConvertsOnePictureBesideItOrWhereTold) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(images::readPicture(dir.file("photo.wbmp")).width, 100);
 
-  auto sized = runTavro({"image", in, "-o", dir.file("small.wbmp"), "--width", "50%", "--height", "30",
-                         "--dither", "floyd", "--threshold", "100", "--preview", dir.file("small.bmp")});
+  auto sized = runTavro({"image", in, "-o", dir.file("small.wbmp"), "--width", "50%", "--height", "30", "--dither",
+                         "floyd", "--threshold", "100", "--preview", dir.file("small.bmp")});
   ASSERT_EQ(sized.exitCode, 0) << sized.err;
   auto small = images::readPicture(dir.file("small.wbmp"));
   EXPECT_EQ(small.width, 50);

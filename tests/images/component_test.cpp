@@ -5,8 +5,8 @@
 #include "images/imagedialogmodel.h"
 #include "images/imageerrormsgs.h"
 #include "images/imagingcomponent.h"
-#include "tests/support/scriptedui.h"
 #include "tests/images/picturefiles.h"
+#include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>

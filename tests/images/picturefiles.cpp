@@ -41,7 +41,9 @@ std::string makePng(const PngLayout& s, const PixelFn& pixel) {
   std::vector<png_color> palette;
   std::vector<png_byte> alphas;
   std::map<std::uint32_t, int> indexOf;
-  auto key = [](Rgba p) { return std::uint32_t(p.r) | std::uint32_t(p.g) << 8 | std::uint32_t(p.b) << 16 | std::uint32_t(p.a) << 24; };
+  auto key = [](Rgba p) {
+    return std::uint32_t(p.r) | std::uint32_t(p.g) << 8 | std::uint32_t(p.b) << 16 | std::uint32_t(p.a) << 24;
+  };
   if (s.colorType == PNG_COLOR_TYPE_PALETTE) {
     for (int y = 0; y < s.height; ++y)
       for (int x = 0; x < s.width; ++x) {
@@ -62,10 +64,12 @@ std::string makePng(const PngLayout& s, const PixelFn& pixel) {
     png_set_swap(png); // rows below are little-endian 16-bit samples
 
   int channels = s.colorType == PNG_COLOR_TYPE_GRAY || s.colorType == PNG_COLOR_TYPE_PALETTE ? 1
-                 : s.colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-                 : s.colorType == PNG_COLOR_TYPE_RGB ? 3 : 4;
+                 : s.colorType == PNG_COLOR_TYPE_GRAY_ALPHA                                  ? 2
+                 : s.colorType == PNG_COLOR_TYPE_RGB                                         ? 3
+                                                                                             : 4;
   int bytes = s.bitDepth == 16 ? 2 : 1;
-  std::vector<std::vector<png_byte>> rows(std::size_t(s.height), std::vector<png_byte>(std::size_t(s.width * channels * bytes)));
+  std::vector<std::vector<png_byte>> rows(std::size_t(s.height),
+                                          std::vector<png_byte>(std::size_t(s.width * channels * bytes)));
   for (int y = 0; y < s.height; ++y)
     for (int x = 0; x < s.width; ++x) {
       Rgba p = pixel(x, y);
@@ -111,7 +115,8 @@ std::string pngOfZeros(std::uint32_t width, std::uint32_t height, std::uint32_t 
   std::string raw(std::size_t(rows) * (std::size_t(rowBytes ? rowBytes : width) + 1), '\0');
   uLongf size = compressBound(uLong(raw.size()));
   std::string z(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()), 9);
+  compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()),
+            9);
   z.resize(size);
   std::string ihdr = be32(width) + be32(height) + std::string("\x08\x00\x00\x00\x00", 5);
   return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr) + extra + pngChunk("IDAT", z) +
@@ -238,11 +243,11 @@ std::string multiByte(std::uint32_t value) {
   return groups;
 }
 
-std::string bmpInfo(std::int32_t width, std::int32_t height, int bits, std::uint32_t compression,
-                    std::uint32_t colours, std::uint32_t hdrSize) {
+std::string bmpInfo(std::int32_t width, std::int32_t height, int bits, std::uint32_t compression, std::uint32_t colours,
+                    std::uint32_t hdrSize) {
   std::string info = le32(hdrSize) + le32(std::uint32_t(width)) + le32(std::uint32_t(height)) + le16(1) +
-                     le16(std::uint32_t(bits)) + le32(compression) + le32(0) + le32(2835) + le32(2835) +
-                     le32(colours) + le32(0);
+                     le16(std::uint32_t(bits)) + le32(compression) + le32(0) + le32(2835) + le32(2835) + le32(colours) +
+                     le32(0);
   if (hdrSize > info.size())
     info.resize(hdrSize, '\0');
   return info;

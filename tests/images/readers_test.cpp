@@ -271,7 +271,8 @@ TEST(BmpReader, ReadsEveryBitDepthAndRowOrder) {
        makeBmp(bmpInfo(w, h, 32), "", direct(4, std::string(4, '\0'), std::string("\xff\xff\xff\0", 4)))},
       {"16 bits 5-5-5", makeBmp(bmpInfo(w, h, 16), "", direct(2, le16(0), le16(0x7fff)))},
       {"16 bits 5-6-5 bit fields after a 40-byte header",
-       makeBmp(bmpInfo(w, h, 16, 3) + le32(0xf800) + le32(0x07e0) + le32(0x001f), "", direct(2, le16(0), le16(0xffff)))},
+       makeBmp(bmpInfo(w, h, 16, 3) + le32(0xf800) + le32(0x07e0) + le32(0x001f), "",
+               direct(2, le16(0), le16(0xffff)))},
       {"OS/2 1.x: 12-byte header, 16-bit sizes, 3-byte palette entries",
        makeBmp(le32(12) + le16(w) + le16(h) + le16(1) + le16(8), std::string("\0\0\0\xff\xff\xff", 6),
                packedRows(w, h, 8))},
@@ -290,13 +291,13 @@ TEST(BmpReader, ReadsEveryBitDepthAndRowOrder) {
 
 TEST(BmpReader, DecodesRunLengthDataWithMovesAndLiterals) {
   // 6 x 3, bottom row first. Unset pixels (skipped by a move or an early end of line) are white.
-  std::string rle8 = std::string("\x03\x00\x03\x01", 4)             // row 2: 3 black, 3 white
-                     + std::string("\x00\x00", 2)                     // end of line
-                     + std::string("\x00\x03\x01\x00\x01\x00", 6)     // row 1: literal w b w (+pad)
-                     + std::string("\x00\x00", 2)                     // end of line
-                     + std::string("\x00\x02\x02\x00", 4)             // move right 2
-                     + std::string("\x02\x00", 2)                     // row 0: x 2..3 black
-                     + std::string("\x00\x01", 2);                    // end of picture
+  std::string rle8 = std::string("\x03\x00\x03\x01", 4)           // row 2: 3 black, 3 white
+                     + std::string("\x00\x00", 2)                 // end of line
+                     + std::string("\x00\x03\x01\x00\x01\x00", 6) // row 1: literal w b w (+pad)
+                     + std::string("\x00\x00", 2)                 // end of line
+                     + std::string("\x00\x02\x02\x00", 4)         // move right 2
+                     + std::string("\x02\x00", 2)                 // row 0: x 2..3 black
+                     + std::string("\x00\x01", 2);                // end of picture
   Picture p = load(makeBmp(bmpInfo(6, 3, 8, 1, 2), blackWhite, rle8));
   const char* expected[] = {"WWBBWW", "WBWWWW", "BBBWWW"};
   for (int y = 0; y < 3; ++y)
@@ -304,8 +305,8 @@ TEST(BmpReader, DecodesRunLengthDataWithMovesAndLiterals) {
       EXPECT_EQ(p.at(x, y), expected[y][x] == 'B' ? 0 : 255) << x << "," << y;
 
   // RLE4: a run alternates its two nibbles; a literal takes nibbles in order.
-  std::string rle4 = std::string("\x05\x01", 2) + std::string("\x00\x00", 2) + std::string("\x00\x04\x10\x01\x00\x00", 6) +
-                     std::string("\x00\x01", 2);
+  std::string rle4 = std::string("\x05\x01", 2) + std::string("\x00\x00", 2) +
+                     std::string("\x00\x04\x10\x01\x00\x00", 6) + std::string("\x00\x01", 2);
   Picture q = load(makeBmp(bmpInfo(5, 2, 4, 2, 2), blackWhite, rle4));
   const char* expected4[] = {"WBBWW", "BWBWB"};
   for (int y = 0; y < 2; ++y)
@@ -417,8 +418,8 @@ TEST(PictureReader, OversizedPicturesAreRefusedBeforeTheyAreAllocated) {
   jpeg[sof + 6] = jpeg[sof + 8] = char(0xdc); // 65500 x 65500
   EXPECT_EQ(failureCode(jpeg), codeCannotLoad);
 
-  std::string gif = std::string("GIF89a") + le16(65535) + le16(65535) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) + "," +
-                    le16(0) + le16(0) + le16(65535) + le16(65535) + std::string("\0\x02\x02\x4c\x01\0;", 7);
+  std::string gif = std::string("GIF89a") + le16(65535) + le16(65535) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) +
+                    "," + le16(0) + le16(0) + le16(65535) + le16(65535) + std::string("\0\x02\x02\x4c\x01\0;", 7);
   int gifCode = failureCode(gif);
   EXPECT_TRUE(gifCode == codeCannotLoad || badFormat(gifCode)) << gifCode;
 
@@ -452,16 +453,23 @@ TEST(PictureReader, HostileHeadersGiveACodeNeverACrash) {
       {"bmp 7 bits", makeBmp(bmpInfo(8, 2, 7), "", std::string(16, '\0'))},
       {"bmp rle top-down", makeBmp(bmpInfo(4, -2, 8, 1, 2), pal, std::string("\x04\x01\0\0\x04\x01\0\x01", 8))},
       {"bmp masks zero", makeBmp(bmpInfo(2, 1, 16, 3) + le32(0) + le32(0) + le32(0), "", std::string(4, '\0'))},
-      {"bmp masks full", makeBmp(bmpInfo(2, 1, 32, 3) + le32(0xffffffff) + le32(0xffffffff) + le32(0xffffffff), "", std::string(8, '\0'))},
-      {"bmp header size 2^32-1", makeBmp(bmpInfo(8, 2, 1, 0, 0, 40).replace(0, 4, le32(0xffffffff)), pal, std::string(8, '\0'))},
-      {"bmp OS/2 65535^2", std::string("BM") + le32(36) + le32(0) + le32(32) + le32(12) + le16(0xffff) + le16(0xffff) + le16(1) + le16(1) + std::string("\0\0\0\xff\xff\xff", 6) + std::string(4, '\0')},
+      {"bmp masks full", makeBmp(bmpInfo(2, 1, 32, 3) + le32(0xffffffff) + le32(0xffffffff) + le32(0xffffffff), "",
+                                 std::string(8, '\0'))},
+      {"bmp header size 2^32-1",
+       makeBmp(bmpInfo(8, 2, 1, 0, 0, 40).replace(0, 4, le32(0xffffffff)), pal, std::string(8, '\0'))},
+      {"bmp OS/2 65535^2", std::string("BM") + le32(36) + le32(0) + le32(32) + le32(12) + le16(0xffff) + le16(0xffff) +
+                               le16(1) + le16(1) + std::string("\0\0\0\xff\xff\xff", 6) + std::string(4, '\0')},
       {"wbmp endless continuation", std::string("\0\0", 2) + std::string(100000, '\xff')},
-      {"wbmp value overflow", std::string("\0\0", 2) + std::string(12, '\x81') + std::string("\0", 1) + multiByte(2) + "\xff"},
+      {"wbmp value overflow",
+       std::string("\0\0", 2) + std::string(12, '\x81') + std::string("\0", 1) + multiByte(2) + "\xff"},
       {"wbmp zero size", std::string(4, '\0')},
       {"wbmp type 5", std::string("\x05\0", 2) + multiByte(8) + multiByte(2) + std::string("\xff\0", 2)},
-      {"wbmp extension header", std::string("\0\x80", 2) + std::string(50, '\xff') + multiByte(8) + multiByte(2) + std::string("\xff\0", 2)},
-      {"gif zero height", std::string("GIF89a") + le16(10) + le16(10) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) + "," + le16(0) + le16(0) + le16(10) + le16(0) + std::string("\0\x02\x02\x4c\x01\0;", 7)},
-      {"gif code size 12", std::string("GIF89a") + le16(8) + le16(8) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) + "," + le16(0) + le16(0) + le16(8) + le16(8) + std::string("\0\x0c\x02\x4c\x01\0;", 7)},
+      {"wbmp extension header",
+       std::string("\0\x80", 2) + std::string(50, '\xff') + multiByte(8) + multiByte(2) + std::string("\xff\0", 2)},
+      {"gif zero height", std::string("GIF89a") + le16(10) + le16(10) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) +
+                              "," + le16(0) + le16(0) + le16(10) + le16(0) + std::string("\0\x02\x02\x4c\x01\0;", 7)},
+      {"gif code size 12", std::string("GIF89a") + le16(8) + le16(8) + std::string("\x80\0\0\0\0\0\xff\xff\xff", 9) +
+                               "," + le16(0) + le16(0) + le16(8) + le16(8) + std::string("\0\x0c\x02\x4c\x01\0;", 7)},
   };
   for (const auto& c : cases) {
     int code = failureCode(c.bytes);
@@ -494,7 +502,8 @@ TEST(PictureReader, BombsInsideGoodFilesStayBounded) {
   std::string zeds(20'000'000, 'Z');
   uLongf size = compressBound(uLong(zeds.size()));
   std::string packed(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(zeds.data()), uLong(zeds.size()), 9);
+  compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(zeds.data()),
+            uLong(zeds.size()), 9);
   packed.resize(size);
   EXPECT_EQ(load(pngOfZeros(16, 16, 16, pngChunk("zTXt", std::string("Comment\0\0", 9) + packed))).width, 16);
   std::string many;

@@ -27,15 +27,15 @@ TEST(HtmlImport, WritesOneCardWithoutDeclarationOrIndentation) {
   // blocks are marked where they begin and end.
   EXPECT_EQ(importHtml(body("\n<div>in a div</div><hr/>")), deck("\n<?break?>in a div<?break?><?break?><?break?>"));
   // What a browser does not show gives nothing.
-  EXPECT_EQ(importHtml(body("<style>p { color: red }</style>a<script>x()</script><noframes>n</noframes>")),
-            deck("a"));
+  EXPECT_EQ(importHtml(body("<style>p { color: red }</style>a<script>x()</script><noframes>n</noframes>")), deck("a"));
 }
 
 TEST(HtmlImport, ListsBecomeLeftAlignedParagraphs) {
   EXPECT_EQ(importHtml(body("<ol start=\"5\"><li>one</li><li>two</li><li>three</li></ol>")),
             deck("<p align=\"left\">1. one<br/>2. two<br/>3. three<br/></p>"));
   EXPECT_EQ(importHtml(body("<ul id=\"u\" class=\"c\" lang=\"fr\" type=\"disc\"><li>a</li><li><b>b</b></li></ul>")),
-            deck("<p align=\"left\" xml:lang=\"fr\" id=\"u\" class=\"c\">\xC2\xB7" "a<br/>\xC2\xB7<b>b</b><br/></p>"));
+            deck("<p align=\"left\" xml:lang=\"fr\" id=\"u\" class=\"c\">\xC2\xB7"
+                 "a<br/>\xC2\xB7<b>b</b><br/></p>"));
   EXPECT_EQ(importHtml(body("<dl><dt id=\"t\">term</dt><dd>said</dd></dl><address>here</address>")),
             deck("<p align=\"left\"><b id=\"t\">term</b><br/>\xC2\xA0\xC2\xA0said<br/></p><p align=\"left\">here</p>"));
   // An item outside ul and ol keeps its content only; numbering counts items, not other nodes.
@@ -44,12 +44,17 @@ TEST(HtmlImport, ListsBecomeLeftAlignedParagraphs) {
   // Whatever else an ordered list holds keeps its place among the items. A list or a paragraph
   // inside a list goes on in the list's paragraph from a new line, its items indented; an item
   // that ends with a list has no break of its own after it.
-  EXPECT_EQ(importHtml(body("<ol>lead<li>x<ol><li>in</li></ol></li><p>mid</p><li/>tail<b>end</b></ol><ol>no items</ol>")),
-            deck("<p align=\"left\">lead1. x<?break?>\xC2\xA0\xC2\xA0" "1. in<br/><?break?><?break?>mid<?break?>2. <br/>"
-                 "tail<b>end</b></p><p align=\"left\">no items</p>"));
+  EXPECT_EQ(
+      importHtml(body("<ol>lead<li>x<ol><li>in</li></ol></li><p>mid</p><li/>tail<b>end</b></ol><ol>no items</ol>")),
+      deck("<p align=\"left\">lead1. x<?break?>\xC2\xA0\xC2\xA0"
+           "1. in<br/><?break?><?break?>mid<?break?>2. <br/>"
+           "tail<b>end</b></p><p align=\"left\">no items</p>"));
   EXPECT_EQ(importHtml(body("<ul><li>a<ul><li>b<ol><li>c</li></ol></li></ul></li></ul>")),
-            deck("<p align=\"left\">\xC2\xB7" "a<?break?>\xC2\xA0\xC2\xA0\xC2\xB7" "b<?break?>"
-                 "\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0" "1. c<br/><?break?><?break?></p>"));
+            deck("<p align=\"left\">\xC2\xB7"
+                 "a<?break?>\xC2\xA0\xC2\xA0\xC2\xB7"
+                 "b<?break?>"
+                 "\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0"
+                 "1. c<br/><?break?><?break?></p>"));
   // A list left open holds the rest of the page, in order.
   std::string rest, converted;
   for (int i = 0; i < 1000; ++i) {
@@ -137,8 +142,9 @@ TEST(HtmlImport, SimpleLinksKeepTheirContentExactly) {
 TEST(HtmlImport, CompoundLinksBecomeOneLinkPerPiece) {
   EXPECT_EQ(importHtml(body("<a href=\"u.wml\" title=\"T\"><b>word</b> tail</a>")),
             deck("<b><a href=\"u.wml\" title=\"T\">word</a></b><a href=\"u.wml\" title=\"T\"> tail</a>"));
-  EXPECT_EQ(importHtml(body("<a href=\"u\" id=\"z\"><font><img src=\"p.gif\"/></font><br/><i>t</i></a>")),
-            deck("<a href=\"u\"><img alt=\"p.gif\" src=\"p.gif\"/></a><a href=\"u\"><br/></a><i><a href=\"u\">t</a></i>"));
+  EXPECT_EQ(
+      importHtml(body("<a href=\"u\" id=\"z\"><font><img src=\"p.gif\"/></font><br/><i>t</i></a>")),
+      deck("<a href=\"u\"><img alt=\"p.gif\" src=\"p.gif\"/></a><a href=\"u\"><br/></a><i><a href=\"u\">t</a></i>"));
   // Without a target the text stays and pictures and breaks go.
   EXPECT_EQ(importHtml(body("<a name=\"n\"><b>x</b><img src=\"q\"/><br/>y</a>")), deck("<b>x</b>y"));
   // WML's own anchor keeps its text; the task inside has no rule.
@@ -161,8 +167,9 @@ TEST(HtmlImport, TablesCountTheWidestRow) {
   EXPECT_EQ(wml.selectNodes("//td").size(), 21u);
 
   // Header cells count as cells. No rows: an empty count.
-  EXPECT_EQ(importHtml(body("<table id=\"t\" align=\"left\"><tr><th>only th</th></tr></table><table><tbody/></table>")),
-            deck("<table align=\"left\" columns=\"1\" id=\"t\"><tr><td>only th</td></tr></table><table columns=\"\"/>"));
+  EXPECT_EQ(
+      importHtml(body("<table id=\"t\" align=\"left\"><tr><th>only th</th></tr></table><table><tbody/></table>")),
+      deck("<table align=\"left\" columns=\"1\" id=\"t\"><tr><td>only th</td></tr></table><table columns=\"\"/>"));
 }
 
 TEST(HtmlImport, TablesKeepTheirCaptionHeadBodiesAndFoot) {
@@ -203,12 +210,11 @@ TEST(HtmlImport, RowsAreFlattenedIntoOneCellPerPiece) {
 
 TEST(HtmlImport, InlineElementsMapToTheirWmlStandIns) {
   const std::pair<const char*, const char*> mapping[] = {
-      {"em", "em"},     {"strong", "strong"}, {"b", "b"},       {"i", "i"},       {"u", "u"},
-      {"big", "big"},   {"small", "small"},   {"dfn", "i"},     {"cite", "i"},    {"var", "i"},
-      {"quote", "i"},   {"acronym", "i"},     {"code", "em"},   {"samp", "em"},   {"bdo", "em"},
-      {"kbd", "em"},    {"tt", "em"},         {"abbr", "u"},    {"strike", "u"},  {"h1", "big"},
-      {"h2", "big"},    {"h3", "big"},        {"sup", "big"},   {"h4", "small"},  {"h5", "small"},
-      {"h6", "small"},  {"sub", "small"}};
+      {"em", "em"},       {"strong", "strong"}, {"b", "b"},      {"i", "i"},    {"u", "u"},     {"big", "big"},
+      {"small", "small"}, {"dfn", "i"},         {"cite", "i"},   {"var", "i"},  {"quote", "i"}, {"acronym", "i"},
+      {"code", "em"},     {"samp", "em"},       {"bdo", "em"},   {"kbd", "em"}, {"tt", "em"},   {"abbr", "u"},
+      {"strike", "u"},    {"h1", "big"},        {"h2", "big"},   {"h3", "big"}, {"sup", "big"}, {"h4", "small"},
+      {"h5", "small"},    {"h6", "small"},      {"sub", "small"}};
   for (const auto& [html, wml] : mapping) {
     const std::string h(html), w(wml);
     // A heading stands on a line of its own; formatting that keeps its name keeps its id.

@@ -38,8 +38,7 @@ bool haveXsltproc() { return std::system("xsltproc --version >/dev/null 2>&1") =
 std::string runXsltproc(const std::string& stylesheetFile, const std::string& input, const test::TempDir& dir) {
   test::writeFile(dir.path() / "in.xml", input);
   const std::string command = "xsltproc '" + (test::sourceDir() / "resources" / stylesheetFile).string() + "' '" +
-                              dir.file("in.xml") + "' > '" + dir.file("out.xml") + "' 2> '" + dir.file("err.txt") +
-                              "'";
+                              dir.file("in.xml") + "' > '" + dir.file("out.xml") + "' 2> '" + dir.file("err.txt") + "'";
   EXPECT_EQ(std::system(command.c_str()), 0) << test::readFile(dir.path() / "err.txt");
   return test::readFile(dir.path() / "out.xml");
 }
@@ -48,9 +47,9 @@ std::string runXsltproc(const std::string& stylesheetFile, const std::string& in
 
 TEST(Stylesheets, EmbeddedTextIsTheFileUpToTheRootEndTag) {
   const std::pair<const char*, const char*> files[] = {{"HTMLIMPORT", "htmlimport.xsl"},
-                                                      {"TIDYWML", "tidywml.xsl"},
-                                                      {"WMLEXPORT", "wmlexport.xsl"},
-                                                      {"HTMLELEMENTS", "htmlelements.xml"}};
+                                                       {"TIDYWML", "tidywml.xsl"},
+                                                       {"WMLEXPORT", "wmlexport.xsl"},
+                                                       {"HTMLELEMENTS", "htmlelements.xml"}};
   for (const auto& [type, file] : files) {
     const std::string text = resources::text(type, 101);
     EXPECT_EQ(text, test::readFile(test::sourceDir() / "resources" / file)) << type;

@@ -69,14 +69,9 @@ void writeCanonical(xmlNodePtr node, bool dropBlank, std::string& out) {
         out += escape(text, false);
       break;
     }
-    case XML_COMMENT_NODE:
-      out += "<!--" + str(node->content) + "-->";
-      break;
-    case XML_PI_NODE:
-      out += "<?" + str(node->name) + "?>";
-      break;
-    default:
-      break;
+    case XML_COMMENT_NODE: out += "<!--" + str(node->content) + "-->"; break;
+    case XML_PI_NODE: out += "<?" + str(node->name) + "?>"; break;
+    default: break;
     }
   }
 }
@@ -117,9 +112,7 @@ std::string canonical(std::string_view xmlText, bool dropBlank) {
   return out;
 }
 
-std::string importHtml(std::string_view body) {
-  return canonical(applyStylesheet("HTMLIMPORT", body), false);
-}
+std::string importHtml(std::string_view body) { return canonical(applyStylesheet("HTMLIMPORT", body), false); }
 
 std::string tidyWml(std::string_view deck) { return canonical(applyStylesheet("TIDYWML", deck), true); }
 

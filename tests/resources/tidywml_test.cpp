@@ -38,8 +38,8 @@ TEST(TidyWml, HeldTextTakesPartInRunsAsPlainText) {
 }
 
 TEST(TidyWml, BuildsNewDeckAndCardElements) {
-  const std::string out = test::applyStylesheet(
-      "TIDYWML", "<wml xml:lang=\"en\"><card id=\"c\" title=\"T\"><p>x</p></card></wml>");
+  const std::string out =
+      test::applyStylesheet("TIDYWML", "<wml xml:lang=\"en\"><card id=\"c\" title=\"T\"><p>x</p></card></wml>");
   EXPECT_EQ(out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml>\n  <card>\n    <p>x</p>\n  </card>\n</wml>\n");
 }
 

@@ -34,8 +34,7 @@ std::optional<std::string> ScriptedUi::saveFile(const FileDialogRequest& request
   return a;
 }
 
-ScopedScriptedUi::ScopedScriptedUi()
-    : m_ui(std::make_shared<ScriptedUi>()), m_previous(installServices(m_ui)) {}
+ScopedScriptedUi::ScopedScriptedUi() : m_ui(std::make_shared<ScriptedUi>()), m_previous(installServices(m_ui)) {}
 ScopedScriptedUi::~ScopedScriptedUi() { installServices(m_previous); }
 
 } // namespace tavro::ui

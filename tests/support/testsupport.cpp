@@ -9,10 +9,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -129,7 +129,9 @@ void writeFile(const stdfs::path& path, const std::string& bytes) {
 
 std::string treeShape(const xml::XmlDocument& doc) {
   std::string out;
-  auto text = [](const xmlChar* s) { return s ? std::string(reinterpret_cast<const char*>(s)) : std::string("(null)"); };
+  auto text = [](const xmlChar* s) {
+    return s ? std::string(reinterpret_cast<const char*>(s)) : std::string("(null)");
+  };
   auto line = [&](int depth, xmlNodePtr node) {
     out += std::string(std::size_t(depth) * 2, ' ') + std::to_string(int(node->type)) + " " + text(node->name);
     if (node->ns)

@@ -1,5 +1,5 @@
-#include "tests/support/scriptedui.h"
 #include "platform/ui/clstringex.h"
+#include "tests/support/scriptedui.h"
 
 #include <gtest/gtest.h>
 
@@ -39,8 +39,7 @@ TEST(ClStringEx, ValidFileNameRejectsEachForbiddenCharacterWithOneMessage) {
     clStringEx s;
     EXPECT_FALSE(s.validFileName(bad)) << bad;
     ASSERT_EQ(ui->messages.size(), 1u) << bad;
-    EXPECT_EQ(ui->messages[0].text,
-              "File names cannot contain the following characters:\n\n         \\/:*?\"<>|");
+    EXPECT_EQ(ui->messages[0].text, "File names cannot contain the following characters:\n\n         \\/:*?\"<>|");
     EXPECT_EQ(ui->messages[0].style, ui::vbCritical | ui::vbOKOnly);
     EXPECT_EQ(ui->messages[0].title, "");
   }

@@ -64,8 +64,9 @@ TEST(ForEachParallel, AnExceptionStopsTheBatchAndReachesTheCaller) {
 
 TEST(ForEachParallel, OfManyFailuresOneReachesTheCaller) {
   for (int jobs : {1, 2, 8}) {
-    EXPECT_THROW(util::forEachParallel(64, jobs, [](std::size_t, std::size_t) { throw std::logic_error("every item"); }),
-                 std::logic_error)
+    EXPECT_THROW(
+        util::forEachParallel(64, jobs, [](std::size_t, std::size_t) { throw std::logic_error("every item"); }),
+        std::logic_error)
         << "jobs " << jobs;
   }
 }

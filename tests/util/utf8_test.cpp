@@ -15,17 +15,17 @@ TEST(Utf8, DecodesOnlyWellFormedCharacters) {
       {"\xE2\x82\xAC", 0x20AC, 3},
       {"\xF0\x9F\x98\x80", 0x1F600, 4},
       {"\xF4\x8F\xBF\xBF", 0x10FFFF, 4},
-      {"\xEF\xBF\xBF", 0xFFFF, 3},       // a noncharacter is still UTF-8
-      {"\xC0\x80", 0, 0},                // overlong NUL
-      {"\xC1\xBF", 0, 0},                // overlong two-byte form
-      {"\xE0\x9F\xBF", 0, 0},            // overlong three-byte form
-      {"\xF0\x8F\xBF\xBF", 0, 0},        // overlong four-byte form
-      {"\xED\xA0\x80", 0, 0},            // a surrogate
-      {"\xF4\x90\x80\x80", 0, 0},        // past U+10FFFF
-      {"\xF5\x80\x80\x80", 0, 0},        // a lead byte UTF-8 never uses
-      {"\x80", 0, 0},                    // a continuation byte alone
-      {"\xE2\x82", 0, 0},                // cut short
-      {"\xE2\x28\xAC", 0, 0},            // a continuation byte missing
+      {"\xEF\xBF\xBF", 0xFFFF, 3}, // a noncharacter is still UTF-8
+      {"\xC0\x80", 0, 0},          // overlong NUL
+      {"\xC1\xBF", 0, 0},          // overlong two-byte form
+      {"\xE0\x9F\xBF", 0, 0},      // overlong three-byte form
+      {"\xF0\x8F\xBF\xBF", 0, 0},  // overlong four-byte form
+      {"\xED\xA0\x80", 0, 0},      // a surrogate
+      {"\xF4\x90\x80\x80", 0, 0},  // past U+10FFFF
+      {"\xF5\x80\x80\x80", 0, 0},  // a lead byte UTF-8 never uses
+      {"\x80", 0, 0},              // a continuation byte alone
+      {"\xE2\x82", 0, 0},          // cut short
+      {"\xE2\x28\xAC", 0, 0},      // a continuation byte missing
       {"", 0, 0},
   };
   for (const auto& c : cases) {
@@ -39,8 +39,8 @@ TEST(Utf8, DecodesOnlyWellFormedCharacters) {
 }
 
 TEST(Utf8, EncodingRoundTripsEveryLength) {
-  for (char32_t cp : {char32_t(0), char32_t(0x7F), char32_t(0x80), char32_t(0x7FF), char32_t(0x800),
-                      char32_t(0xFFFD), char32_t(0x10000), char32_t(0x10FFFF)}) {
+  for (char32_t cp : {char32_t(0), char32_t(0x7F), char32_t(0x80), char32_t(0x7FF), char32_t(0x800), char32_t(0xFFFD),
+                      char32_t(0x10000), char32_t(0x10FFFF)}) {
     std::string bytes;
     util::appendUtf8(bytes, cp);
     const util::Utf8Char back = util::decodeUtf8(bytes);
@@ -56,12 +56,16 @@ TEST(Utf8, RepairReplacesEachBrokenSequenceOnce) {
     std::string repaired;
   } cases[] = {
       {"caf\xC3\xA9", "caf\xC3\xA9"},
-      {"a\xFF" "b", "a" + r + "b"},
-      {"\xE2\x82" "x", r + "x"},               // a cut-off sequence is one error
-      {"\xED\xA0\x80!", r + "!"},              // a surrogate's three bytes are one error
-      {"\xC0\x80", r + r},                     // 0xC0 starts nothing: its continuation is a second error
+      {"a\xFF"
+       "b",
+       "a" + r + "b"},
+      {"\xE2\x82"
+       "x",
+       r + "x"},                  // a cut-off sequence is one error
+      {"\xED\xA0\x80!", r + "!"}, // a surrogate's three bytes are one error
+      {"\xC0\x80", r + r},        // 0xC0 starts nothing: its continuation is a second error
       {"\x80\x80", r + r},
-      {"\xF0\x9F\x98", r},                     // cut off at the end
+      {"\xF0\x9F\x98", r}, // cut off at the end
       {"\xE2\x82\xE2\x82\xAC", r + "\xE2\x82\xAC"},
   };
   for (const auto& c : cases)

@@ -65,9 +65,9 @@ TEST(XmlDocument, NeverReadsExternalEntitiesOrExpandsBombs) {
   test::TempDir dir;
   test::writeFile(dir.path() / "secret.txt", "TOPSECRET");
   const std::string secret = (dir.path() / "secret.txt").string();
-  for (std::string doctype : {"<!DOCTYPE a [<!ENTITY x SYSTEM \"file://" + secret + "\">]>",
-                              "<!DOCTYPE a [<!ENTITY x SYSTEM \"" + secret + "\">]>",
-                              "<!DOCTYPE a SYSTEM \"" + secret + "\">"}) {
+  for (std::string doctype :
+       {"<!DOCTYPE a [<!ENTITY x SYSTEM \"file://" + secret + "\">]>",
+        "<!DOCTYPE a [<!ENTITY x SYSTEM \"" + secret + "\">]>", "<!DOCTYPE a SYSTEM \"" + secret + "\">"}) {
     xml::XmlDocument doc;
     bool loaded = doc.loadXML(doctype + "<a>&x;</a>");
     EXPECT_EQ(doc.xml().find("TOPSECRET"), std::string::npos) << doctype;
@@ -110,7 +110,8 @@ TEST(XslTemplate, StylesheetsCannotReadOrWriteFiles) {
   xml::XmlDocument input;
   ASSERT_TRUE(input.loadXML("<doc href=\"" + (dir.path() / "secret.xml").string() + "\"/>"));
 
-  auto reader = compile("<xsl:template match=\"/\"><r><xsl:copy-of select=\"document(/doc/@href)\"/></r></xsl:template>");
+  auto reader =
+      compile("<xsl:template match=\"/\"><r><xsl:copy-of select=\"document(/doc/@href)\"/></r></xsl:template>");
   auto read = reader.transformToString(input);
   EXPECT_TRUE(!read || read->find("TOPSECRET") == std::string::npos);
 
@@ -154,8 +155,7 @@ TEST(XslTemplate, AResultTreeIsTheDocumentItsTextReadsBackAs) {
                                "<xsl:apply-templates select=\"@*\"/></r></xsl:template>"},
       {"empty text", root + "<r><xsl:value-of select=\"''\"/><s/><xsl:value-of select=\"''\"/></r></xsl:template>"},
       {"blank text", root + "<r><s/><xsl:text>  \n </xsl:text><t/>x<xsl:text> </xsl:text><u/></r></xsl:template>"},
-      {"indented", "<xsl:output indent=\"yes\"/>" + root +
-                       "<r><s><t>x</t><t/></s>mixed<u><v/></u></r></xsl:template>"},
+      {"indented", "<xsl:output indent=\"yes\"/>" + root + "<r><s><t>x</t><t/></s>mixed<u><v/></u></r></xsl:template>"},
       {"unescaped element", root + "<r><xsl:text disable-output-escaping=\"yes\">&lt;b&gt;bold&lt;/b&gt;</xsl:text></r>"
                                    "</xsl:template>"},
       {"unescaped, ill-formed", root + "<r><xsl:text disable-output-escaping=\"yes\">&lt;b&gt;</xsl:text></r>"
@@ -180,7 +180,8 @@ TEST(XslTemplate, AResultTreeIsTheDocumentItsTextReadsBackAs) {
       {"attribute characters", root + "<r a=\"{'x&#10;y&#9;&quot;&lt;&amp;&#13;'}\" b=\"\"/></xsl:template>"},
       {"names beyond ASCII", root + "<r><\xc3\xa9t\xc3\xa9>x</\xc3\xa9t\xc3\xa9></r></xsl:template>"},
       {"doctype", "<xsl:output doctype-system=\"urn:none\"/>" + root + "<r>&#160;</r></xsl:template>"},
-      {"another encoding", "<xsl:output encoding=\"ISO-8859-1\"/>" + root + "<r>\xc3\xa9 \xe2\x82\xac</r></xsl:template>"},
+      {"another encoding",
+       "<xsl:output encoding=\"ISO-8859-1\"/>" + root + "<r>\xc3\xa9 \xe2\x82\xac</r></xsl:template>"},
       {"unknown encoding", "<xsl:output encoding=\"x-none\"/>" + root + "<r/></xsl:template>"},
       {"XML 1.1", "<xsl:output version=\"1.1\"/>" + root + "<r/></xsl:template>"},
       {"characters beyond ASCII", root + "<r>\xe2\x82\xac \xf0\x9f\x98\x80 &#xFFFD;</r></xsl:template>"},
@@ -194,9 +195,10 @@ TEST(XslTemplate, AResultTreeIsTheDocumentItsTextReadsBackAs) {
                            "<xsl:with-param name=\"n\" select=\"$n - 1\"/></xsl:call-template></d></xsl:when>"
                            "<xsl:otherwise>end</xsl:otherwise></xsl:choose></xsl:template>";
   for (int depth : {150, 230, 300}) {
-    test::expectTransformReadsBack(compile(nest + root + "<xsl:call-template name=\"nest\"><xsl:with-param name=\"n\" select=\"" +
-                                 std::to_string(depth) + "\"/></xsl:call-template></xsl:template>"),
-                         input, "depth " + std::to_string(depth));
+    test::expectTransformReadsBack(compile(nest + root +
+                                           "<xsl:call-template name=\"nest\"><xsl:with-param name=\"n\" select=\"" +
+                                           std::to_string(depth) + "\"/></xsl:call-template></xsl:template>"),
+                                   input, "depth " + std::to_string(depth));
   }
 
   // Characters XML cannot hold, in a document built by hand as the HTML model builds one.
@@ -204,7 +206,7 @@ TEST(XslTemplate, AResultTreeIsTheDocumentItsTextReadsBackAs) {
   ASSERT_TRUE(control.loadXML("<in><a>x</a></in>"));
   xmlNodeAddContent(control.documentElement()->children, BAD_CAST "\x01\xef\xbf\xbe");
   test::expectTransformReadsBack(compile(root + "<r><xsl:copy-of select=\"in/a\"/></r></xsl:template>"), control,
-                       "control characters");
+                                 "control characters");
 }
 
 TEST(XmlDocument, MarkupClosesEmptyElementsThatAreNotVoid) {
@@ -222,7 +224,7 @@ TEST(TreeWalk, VisitsInDocumentOrderWithinTheRootOnly) {
     const char* visited;
   } cases[] = {
       {"r", "r a b c text skip d "},
-      {"a", "a b c text "},  // the siblings after a are not its content
+      {"a", "a b c text "}, // the siblings after a are not its content
       {"c", "c text "},
       {"d", "d "},
   };
