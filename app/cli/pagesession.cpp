@@ -82,8 +82,7 @@ void PageSession::convert() {
 
 std::string compiledSize(const std::string& deck) {
   if (deck.size() > decks::maxCompiledText)
-    return "Compiled Size: not compiled, the deck is over " + std::to_string(decks::maxCompiledText >> 10) +
-           " KiB\n";
+    return "Compiled Size: not compiled, the deck is over " + std::to_string(decks::maxCompiledText >> 10) + " KiB\n";
   try {
     return "Compiled Size: " + std::to_string(decks::compileWbxml(deck).size()) + " bytes of WBXML\n";
   } catch (const decks::WbxmlError& e) {

@@ -17,7 +17,6 @@ namespace tavro::xml {
 /// stylesheet safely for one thread at a time, so copies are for use on one thread.
 class XslTemplate {
 public:
-
   /// Compiles a stylesheet from a document (which is copied). Raises error 5 with libxslt's
   /// first message when it is not a valid stylesheet.
   void setStylesheet(const XmlDocument& stylesheet);
