@@ -10,7 +10,6 @@
 #include "platform/html/document.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
-#include "platform/ui/clstringex.h"
 
 #include "htmlimport/frmhtmlimport.h"
 #include "navbar/navbar.h"
@@ -362,39 +361,21 @@ TEST_F(ImportWizard, CancelAsksFirstAndTheNextRunStartsAfresh) {
   EXPECT_TRUE(projectDocuments().empty());
 }
 
+// The engine's test holds every refusal and its text; here the form keeps its page on one and
+// closes once the user lets the file be overwritten.
 TEST_F(ImportWizard, FinishRefusesBadNamesAndKeepsThePage) {
   toFineTune(page("plain.html"));
-
   fileName()->clear();
   click(NavBar::Finish);
   ASSERT_EQ(ui->messages.size(), 1u);
   EXPECT_EQ(ui->messages[0].text, "A file name must be entered before importing the document");
-  EXPECT_EQ(ui->messages[0].title, "Enter a file name");
-  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly | ui::vbCritical);
 
-  fileName()->setText("a*b");
-  click(NavBar::Finish);
-  ASSERT_EQ(ui->messages.size(), 2u);
-  EXPECT_EQ(ui->messages[1].text, clStringEx::forbiddenCharactersMessage());
-
-  // A project document of that name.
-  test::writeFile(dir.path() / "project" / "taken.wml", "<wml/>");
-  ASSERT_TRUE(project->AddDocument("taken"));
-  fileName()->setText("taken");
-  click(NavBar::Finish);
-  ASSERT_EQ(ui->messages.size(), 3u);
-  EXPECT_EQ(ui->messages[2].text, "The file taken already belongs to the project Demo");
-  EXPECT_EQ(ui->messages[2].style, ui::vbOKOnly | ui::vbExclamation);
-
-  // A file of that name outside the project: overwrite declined, then accepted.
   const auto stray = dir.path() / "project" / "stray.wml";
   test::writeFile(stray, "old");
   fileName()->setText("stray.htm");
   ui->answers.push_back(ui::vbNo);
   click(NavBar::Finish);
-  ASSERT_EQ(ui->messages.size(), 4u);
-  EXPECT_EQ(ui->messages[3].text, "The file " + stray.string() + " already exists. Overwrite this file ?");
-  EXPECT_EQ(ui->messages[3].title, "File already exits");
+  ASSERT_EQ(ui->messages.size(), 2u);
   EXPECT_EQ(test::readFile(stray), "old");
   EXPECT_TRUE(form.isLoaded());
   EXPECT_EQ(selectedPage(), 4);
@@ -404,7 +385,7 @@ TEST_F(ImportWizard, FinishRefusesBadNamesAndKeepsThePage) {
   click(NavBar::Finish);
   EXPECT_FALSE(form.isLoaded());
   EXPECT_NE(test::readFile(stray), "old");
-  EXPECT_EQ(projectDocuments(), (std::vector<std::string>{"taken", "stray"}));
+  EXPECT_EQ(projectDocuments(), std::vector<std::string>{"stray"});
   EXPECT_TRUE(pointerRestored());
 }
 
