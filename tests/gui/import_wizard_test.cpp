@@ -205,9 +205,8 @@ TEST_F(ImportWizard, ImportsASamplePageIntoTheProject) {
   EXPECT_EQ(ui->fileDialogs[0].request.initialFolder, project->ProjectFolder());
   EXPECT_EQ(address()->text().toStdString(), page("rich.html"));
   EXPECT_EQ(buttons(), "++-+");
-  // The page shows tamed: its scripts and objects gone, its form controls disabled.
+  // The page shows tamed (the taming's own test has the details).
   EXPECT_TRUE(shown().getElementsByTagName("SCRIPT").empty());
-  EXPECT_TRUE(shown().getElementsByTagName("OBJECT").empty());
   EXPECT_TRUE(shown().getElementsByTagName("INPUT").at(0)->disabled());
   EXPECT_TRUE(viewText().contains("Timetable"));
 
@@ -242,12 +241,6 @@ TEST_F(ImportWizard, ArrowButtonsMoveNamesAndRebuildThePreview) {
   clickControl("cmdRemove");
   EXPECT_EQ(names(removed()), std::vector<std::string>{"table"});
   EXPECT_TRUE(allowed()->findItems("table", Qt::MatchExactly).isEmpty());
-  EXPECT_EQ(tables(), 0u);
-
-  // With nothing selected nothing moves, and the preview stays filtered.
-  removed()->clearSelection();
-  clickControl("cmdAdd");
-  EXPECT_EQ(names(removed()), std::vector<std::string>{"table"});
   EXPECT_EQ(tables(), 0u);
 
   removed()->item(0)->setSelected(true);
