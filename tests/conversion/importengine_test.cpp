@@ -5,6 +5,7 @@
 #include "decks/deckrepair.h"
 
 #include "platform/com/comerror.h"
+#include "platform/ui/clstringex.h"
 
 #include <fstream>
 
@@ -280,7 +281,7 @@ TEST_F(Import, TargetNamesAreCheckedBeforeAnythingIsWritten) {
   EXPECT_EQ(ui->messages.back().style, ui::vbCritical | ui::vbOKOnly);
 
   EXPECT_FALSE(engine->ValidateTargetFile("a?b"));
-  EXPECT_EQ(ui->messages.back().text.rfind("File names cannot contain", 0), 0u);
+  EXPECT_EQ(ui->messages.back().text, clStringEx::forbiddenCharactersMessage());
 
   EXPECT_FALSE(engine->ValidateTargetFile("index"));
   EXPECT_EQ(ui->messages.back().text, "The file index already belongs to the project Demo");

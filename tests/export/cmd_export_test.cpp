@@ -3,61 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 using namespace tavro;
 using test::TempDir;
+using test::ToolResult;
 
 namespace {
-
-struct ToolRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs the built tool with the arguments; standard output and error go to files in scratch, or
-// standard error to errPath when given (a terminal, for instance).
-ToolRun runTool(const std::vector<std::string>& args, const TempDir& scratch, const std::string& errPath = "") {
-  std::string tool = (test::buildDir() / "tavro").string();
-  std::vector<std::string> all{tool};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-
-  const std::string outFile = scratch.file("stdout.txt");
-  const std::string errFile = errPath.empty() ? scratch.file("stderr.txt") : errPath;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(),
-                                   errPath.empty() ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_NOCTTY, 0644);
-  pid_t pid = -1;
-  ToolRun run;
-  if (posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  run.out = test::readFile(outFile);
-  if (errPath.empty())
-    run.err = test::readFile(errFile);
-  return run;
-}
 
 bool haveExportStylesheet() { return resources::contains("WMLEXPORT", "101"); }
 
@@ -69,10 +24,10 @@ bool haveExportStylesheet() { return resources::contains("WMLEXPORT", "101"); }
 
 TEST(ExportCommand, UsageAndSetupFailures) {
   TempDir scratch;
-  EXPECT_EQ(runTool({"export"}, scratch).status, 2);
+  EXPECT_EQ(test::runTavro({"export"}).exitCode, 2);
 
-  ToolRun missing = runTool({"export", "--project", scratch.file("nosuch")}, scratch);
-  EXPECT_EQ(missing.status, 1);
+  ToolResult missing = test::runTavro({"export", "--project", scratch.file("nosuch")});
+  EXPECT_EQ(missing.exitCode, 1);
   EXPECT_NE(missing.err.find("tavro: project folder not found: '" + scratch.file("nosuch") + "'"), std::string::npos)
       << missing.err;
 
@@ -80,25 +35,25 @@ TEST(ExportCommand, UsageAndSetupFailures) {
   test::makeProject(dir.str(), {{"index", test::deck("A", "")}});
   // A missing output folder is made, with its parents; a file in its way, or a folder where
   // the page would go, is named.
-  ToolRun made = runTool({"export", "--project", dir.str(), "--out", dir.file("new/deeper")}, scratch);
-  EXPECT_EQ(made.status, 0) << made.err;
+  ToolResult made = test::runTavro({"export", "--project", dir.str(), "--out", dir.file("new/deeper")});
+  EXPECT_EQ(made.exitCode, 0) << made.err;
   EXPECT_TRUE(std::filesystem::exists(dir.file("new/deeper/index.html")));
   test::writeFile(dir.path() / "file", "x");
-  ToolRun blocked = runTool({"export", "--project", dir.str(), "--out", dir.file("file/out")}, scratch);
-  EXPECT_EQ(blocked.status, 1);
+  ToolResult blocked = test::runTavro({"export", "--project", dir.str(), "--out", dir.file("file/out")});
+  EXPECT_EQ(blocked.exitCode, 1);
   EXPECT_EQ(blocked.err, "tavro: not a folder: '" + dir.file("file") + "'\n");
   std::filesystem::create_directories(dir.path() / "taken" / "index.html");
-  ToolRun folder = runTool({"export", "--project", dir.str(), "--out", dir.file("taken")}, scratch);
-  EXPECT_EQ(folder.status, 1);
+  ToolResult folder = test::runTavro({"export", "--project", dir.str(), "--out", dir.file("taken")});
+  EXPECT_EQ(folder.exitCode, 1);
   EXPECT_EQ(folder.err, "tavro: cannot write '" + dir.file("taken/index.html") + "': Is a directory\n");
   EXPECT_FALSE(std::filesystem::exists(dir.file("index.html")));
 }
 
 TEST(ExportCommand, EmptyProjectExportsNothing) {
-  TempDir scratch, dir;
+  TempDir dir;
   test::makeProject(dir.str(), {});
-  ToolRun run = runTool({"export", "--project", dir.str()}, scratch);
-  EXPECT_EQ(run.status, 0);
+  ToolResult run = test::runTavro({"export", "--project", dir.str()});
+  EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.err, "Project currently contains no documents\n");
 }
 
@@ -119,11 +74,11 @@ std::string unableMessage(const std::string& name) {
 
 TEST(ExportCommand, ExportsNamedDocumentsAndReportsTheRest) {
   NEED_EXPORT_STYLESHEET();
-  TempDir scratch, dir, out;
+  TempDir dir, out;
   sampleProject(dir);
-  ToolRun run =
-      runTool({"export", "--project", dir.str(), "--out", out.str(), "index", "broken", "gone", "index"}, scratch);
-  EXPECT_EQ(run.status, 1);
+  ToolResult run =
+      test::runTavro({"export", "--project", dir.str(), "--out", out.str(), "index", "broken", "gone", "index"});
+  EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, unableMessage("broken") + unableMessage("gone"));
   EXPECT_EQ(run.out, "");
   std::string html = test::readFile(out.file("index.html"));
@@ -136,11 +91,11 @@ TEST(ExportCommand, ExportsNamedDocumentsAndReportsTheRest) {
 
 TEST(ExportCommand, ExportsEveryDocumentWithImagesIntoTheProjectFolder) {
   NEED_EXPORT_STYLESHEET();
-  TempDir scratch, dir;
+  TempDir dir;
   test::makeProject(dir.str(), {{"index", test::deck("Home", "<p>Hi <img src=\"images/logo.wbmp\" alt=\"logo\"/></p>")},
                                 {"about", test::deck("About", "<p>Us</p>")}});
-  ToolRun run = runTool({"export", "--project", dir.str(), "--images"}, scratch);
-  EXPECT_EQ(run.status, 0) << run.err;
+  ToolResult run = test::runTavro({"export", "--project", dir.str(), "--images"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "");
   std::string html = test::readFile(dir.file("index.html"));
   EXPECT_NE(html.find("src=\"images/logo.wbmp\""), std::string::npos) << html;
@@ -149,19 +104,19 @@ TEST(ExportCommand, ExportsEveryDocumentWithImagesIntoTheProjectFolder) {
 
 TEST(ExportCommand, ReplacesExistingFilesOnlyWithOverwrite) {
   NEED_EXPORT_STYLESHEET();
-  TempDir scratch, dir;
+  TempDir dir;
   test::makeProject(dir.str(), {{"index", test::deck("Home", "")}, {"about", test::deck("About", "")}});
   test::writeFile(dir.file("index.html"), "keep me");
 
-  ToolRun kept = runTool({"export", "--project", dir.str()}, scratch);
-  EXPECT_EQ(kept.status, 1);
+  ToolResult kept = test::runTavro({"export", "--project", dir.str()});
+  EXPECT_EQ(kept.exitCode, 1);
   EXPECT_EQ(kept.err, "The file index.html already exists. Overwrite this file ?\ntavro: '" + dir.file("index.html") +
                           "' not replaced (use --overwrite to replace it)\n");
   EXPECT_EQ(test::readFile(dir.file("index.html")), "keep me");
   std::string about = test::readFile(dir.file("about.html"));
 
-  ToolRun replaced = runTool({"export", "--project", dir.str(), "--overwrite"}, scratch);
-  EXPECT_EQ(replaced.status, 0);
+  ToolResult replaced = test::runTavro({"export", "--project", dir.str(), "--overwrite"});
+  EXPECT_EQ(replaced.exitCode, 0);
   EXPECT_EQ(replaced.err, "The file index.html already exists. Overwrite this file ?\n"
                           "The file about.html already exists. Overwrite this file ?\n");
   EXPECT_NE(test::readFile(dir.file("index.html")).find("title=\"Home\""), std::string::npos);
@@ -177,11 +132,11 @@ TEST(ExportCommand, ShowsProgressWhenStandardErrorIsATerminal) {
     GTEST_SKIP() << "no pseudo-terminal available";
   }
   std::string terminal = ::ptsname(master);
-  TempDir scratch, dir;
+  TempDir dir;
   test::makeProject(dir.str(), {{"index", test::deck("Home", "")}, {"about", test::deck("About", "")}});
 
-  ToolRun run = runTool({"export", "--project", dir.str()}, scratch, terminal);
-  EXPECT_EQ(run.status, 0);
+  ToolResult run = test::runTavro({"export", "--project", dir.str()}, {}, terminal);
+  EXPECT_EQ(run.exitCode, 0);
   std::string shown;
   ::fcntl(master, F_SETFL, O_NONBLOCK);
   char buffer[4096];

@@ -198,11 +198,7 @@ TEST_F(ImportWizard, OpensOnTheInstructionsWithEveryControlUnderItsName) {
 
 TEST_F(ImportWizard, ImportsASamplePageIntoTheProject) {
   click(NavBar::Next);
-  EXPECT_EQ(selectedPage(), 2);
-  EXPECT_EQ(buttons(), "+--+");
   EXPECT_FALSE(address()->isHidden());
-  EXPECT_EQ(shown().body()->innerHTML(), "");
-
   browse(page("rich.html"));
   ASSERT_EQ(ui->fileDialogs.size(), 1u);
   EXPECT_EQ(ui->fileDialogs[0].request.filter, "HTM Files (*.htm)|*.htm;*.html");
@@ -210,22 +206,16 @@ TEST_F(ImportWizard, ImportsASamplePageIntoTheProject) {
   EXPECT_EQ(ui->fileDialogs[0].request.initialFolder, project->ProjectFolder());
   EXPECT_EQ(address()->text().toStdString(), page("rich.html"));
   EXPECT_EQ(buttons(), "++-+");
-  // The page shows tamed: its scripts and objects gone, its form controls disabled.
+  // The page shows tamed (the taming's own test has the details).
   EXPECT_TRUE(shown().getElementsByTagName("SCRIPT").empty());
-  EXPECT_TRUE(shown().getElementsByTagName("OBJECT").empty());
   EXPECT_TRUE(shown().getElementsByTagName("INPUT").at(0)->disabled());
   EXPECT_TRUE(viewText().contains("Timetable"));
 
   click(NavBar::Next);
-  EXPECT_EQ(selectedPage(), 3);
-  EXPECT_EQ(buttons(), "++-+");
   EXPECT_TRUE(address()->isHidden());
   EXPECT_EQ(fileName()->text(), "rich");
-  EXPECT_FALSE(form.engine()->m_strWml.empty());
-  EXPECT_EQ(shownText().rfind("Analysis Log", 0), 0u) << shownText();
 
   click(NavBar::Next);
-  EXPECT_EQ(selectedPage(), 4);
   EXPECT_EQ(buttons(), "+-++");
   EXPECT_GT(allowed()->count(), 0);
   EXPECT_EQ(names(allowed()), form.engine()->lstKnownElements.items());
@@ -254,12 +244,6 @@ TEST_F(ImportWizard, ArrowButtonsMoveNamesAndRebuildThePreview) {
   EXPECT_TRUE(allowed()->findItems("table", Qt::MatchExactly).isEmpty());
   EXPECT_EQ(tables(), 0u);
 
-  // With nothing selected nothing moves, and the preview stays filtered.
-  removed()->clearSelection();
-  clickControl("cmdAdd");
-  EXPECT_EQ(names(removed()), std::vector<std::string>{"table"});
-  EXPECT_EQ(tables(), 0u);
-
   removed()->item(0)->setSelected(true);
   clickControl("cmdAdd");
   EXPECT_EQ(removed()->count(), 0);
@@ -278,48 +262,6 @@ TEST_F(ImportWizard, ArrowButtonsMoveNamesAndRebuildThePreview) {
   EXPECT_EQ(removed()->count(), 0);
 }
 
-TEST_F(ImportWizard, FramesetLetsTheUserPickAFrame) {
-  load(page("frameset.html"));
-  click(NavBar::Next);
-  EXPECT_EQ(selectedPage(), 3);
-  EXPECT_EQ(buttons(), "++-+");
-  ASSERT_EQ(shown().getElementsByTagName("INPUT").size(), 2u);
-
-  // Next before a frame is checked: told, and nothing else happens.
-  click(NavBar::Next);
-  ASSERT_EQ(ui->messages.size(), 1u);
-  EXPECT_EQ(ui->messages[0].text, "Please select a frame before continuing.");
-  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly);
-  EXPECT_EQ(ui->messages[0].title, "");
-  EXPECT_EQ(selectedPage(), 3);
-
-  // Back reloads the frameset itself.
-  click(NavBar::Back);
-  EXPECT_EQ(selectedPage(), 2);
-  EXPECT_EQ(address()->text().toStdString(), page("frameset.html"));
-  EXPECT_EQ(shown().getElementsByTagName("FRAME").size(), 2u);
-  EXPECT_EQ(buttons(), "++-+");
-  click(NavBar::Next);
-
-  // The user clicks the mark of the main frame in the view.
-  checkFrame("main.html");
-  EXPECT_TRUE(shown().getElementById("main.html")->checked());
-  EXPECT_TRUE(viewText().contains(QStringLiteral("\u25C9")));
-
-  click(NavBar::Next);
-  EXPECT_EQ(selectedPage(), 2);
-  EXPECT_EQ(address()->text().toStdString(), page("main.html"));
-  EXPECT_FALSE(address()->isHidden());
-  EXPECT_EQ(buttons(), "++-+");
-  EXPECT_NE(shown().url().find("main.html"), std::string::npos);
-
-  click(NavBar::Next);
-  EXPECT_EQ(selectedPage(), 3);
-  EXPECT_EQ(fileName()->text(), "main");
-  EXPECT_FALSE(form.engine()->m_strWml.empty());
-  EXPECT_EQ(ui->messages.size(), 1u);
-}
-
 TEST_F(ImportWizard, AFrameIsFoundBesideItsFramesetWhateverTheFolderIsCalled) {
   // The frameset's own file name also names its folder: only the file name is replaced.
   const auto folder = dir.path() / "pages" / "site.html";
@@ -328,7 +270,10 @@ TEST_F(ImportWizard, AFrameIsFoundBesideItsFramesetWhateverTheFolderIsCalled) {
   test::writeFile(folder / "a.html", "<html><body><p>frame a</p></body></html>");
   load((folder / "site.html").string());
   click(NavBar::Next);
+  // The user clicks the mark of the frame in the view: it is checked and drawn so.
   checkFrame("a.html");
+  EXPECT_TRUE(shown().getElementById("a.html")->checked());
+  EXPECT_TRUE(viewText().contains(QStringLiteral("\u25C9")));
   click(NavBar::Next);
   EXPECT_EQ(address()->text().toStdString(), (folder / "a.html").string());
   EXPECT_EQ(shownText(), "frame a");
@@ -410,39 +355,21 @@ TEST_F(ImportWizard, CancelAsksFirstAndTheNextRunStartsAfresh) {
   EXPECT_TRUE(projectDocuments().empty());
 }
 
+// The engine's test holds every refusal and its text; here the form keeps its page on one and
+// closes once the user lets the file be overwritten.
 TEST_F(ImportWizard, FinishRefusesBadNamesAndKeepsThePage) {
   toFineTune(page("plain.html"));
-
   fileName()->clear();
   click(NavBar::Finish);
   ASSERT_EQ(ui->messages.size(), 1u);
   EXPECT_EQ(ui->messages[0].text, "A file name must be entered before importing the document");
-  EXPECT_EQ(ui->messages[0].title, "Enter a file name");
-  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly | ui::vbCritical);
 
-  fileName()->setText("a*b");
-  click(NavBar::Finish);
-  ASSERT_EQ(ui->messages.size(), 2u);
-  EXPECT_EQ(ui->messages[1].text, clStringEx::forbiddenCharactersMessage());
-
-  // A project document of that name.
-  test::writeFile(dir.path() / "project" / "taken.wml", "<wml/>");
-  ASSERT_TRUE(project->AddDocument("taken"));
-  fileName()->setText("taken");
-  click(NavBar::Finish);
-  ASSERT_EQ(ui->messages.size(), 3u);
-  EXPECT_EQ(ui->messages[2].text, "The file taken already belongs to the project Demo");
-  EXPECT_EQ(ui->messages[2].style, ui::vbOKOnly | ui::vbExclamation);
-
-  // A file of that name outside the project: overwrite declined, then accepted.
   const auto stray = dir.path() / "project" / "stray.wml";
   test::writeFile(stray, "old");
   fileName()->setText("stray.htm");
   ui->answers.push_back(ui::vbNo);
   click(NavBar::Finish);
-  ASSERT_EQ(ui->messages.size(), 4u);
-  EXPECT_EQ(ui->messages[3].text, "The file " + stray.string() + " already exists. Overwrite this file ?");
-  EXPECT_EQ(ui->messages[3].title, "File already exits");
+  ASSERT_EQ(ui->messages.size(), 2u);
   EXPECT_EQ(test::readFile(stray), "old");
   EXPECT_TRUE(form.isLoaded());
   EXPECT_EQ(selectedPage(), 4);
@@ -452,7 +379,7 @@ TEST_F(ImportWizard, FinishRefusesBadNamesAndKeepsThePage) {
   click(NavBar::Finish);
   EXPECT_FALSE(form.isLoaded());
   EXPECT_NE(test::readFile(stray), "old");
-  EXPECT_EQ(projectDocuments(), (std::vector<std::string>{"taken", "stray"}));
+  EXPECT_EQ(projectDocuments(), std::vector<std::string>{"stray"});
   EXPECT_TRUE(pointerRestored());
 }
 

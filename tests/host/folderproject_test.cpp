@@ -11,8 +11,6 @@ using namespace tavro;
 using host::FolderProject;
 namespace stdfs = std::filesystem;
 
-namespace {} // namespace
-
 TEST(FolderProject, OpensTheSampleProjectThroughTheHostInterface) {
   auto project = FolderProject::open((test::sourceDir() / "samples" / "project").string(), "/opt/app");
   host::HostProjectRef ref(project);

@@ -16,16 +16,13 @@ TEST(ModHtmlImport, IsHtmlFileWantsAnExistingHtmOrHtmlFile) {
   test::TempDir dir;
   std::filesystem::create_directory(dir.path() / "pages");
   std::filesystem::create_directory(dir.path() / "pages.old");
-  for (const char* name : {"pages/index.HTML", "pages/a.htm", "pages/b.Htm", "pages/index.txt", "pages.old/readme",
-                           "pages/c.html.bak", "pages/noext"})
+  const std::pair<const char*, bool> files[] = {
+      {"pages/index.HTML", true},  {"pages/a.htm", true},       {"pages/b.Htm", true}, {"pages/index.txt", false},
+      {"pages.old/readme", false}, {"pages/c.html.bak", false}, {"pages/noext", false}};
+  for (const auto& [name, html] : files) {
     test::writeFile(dir.path() / name, "<p>x</p>");
-  EXPECT_TRUE(IsHtmlFile(dir.file("pages/index.HTML")));
-  EXPECT_TRUE(IsHtmlFile(dir.file("pages/a.htm")));
-  EXPECT_TRUE(IsHtmlFile(dir.file("pages/b.Htm")));
-  EXPECT_FALSE(IsHtmlFile(dir.file("pages/index.txt")));
-  EXPECT_FALSE(IsHtmlFile(dir.file("pages.old/readme")));
-  EXPECT_FALSE(IsHtmlFile(dir.file("pages/c.html.bak")));
-  EXPECT_FALSE(IsHtmlFile(dir.file("pages/noext")));
+    EXPECT_EQ(IsHtmlFile(dir.file(name)), html) << name;
+  }
   EXPECT_FALSE(IsHtmlFile(dir.file("pages/missing.html")));
   EXPECT_FALSE(IsHtmlFile(""));
 }

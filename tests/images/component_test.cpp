@@ -39,43 +39,34 @@ std::string pictureFile(const TempDir& dir, const std::string& name, int width, 
 TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
   TempDir dir;
   ImagingComponent img;
+  // The code a call leaves: 0 for success, which must also be what the call answers.
+  auto code = [&img](bool ok) {
+    EXPECT_EQ(ok, img.LastError() == 0);
+    return img.LastError();
+  };
   EXPECT_EQ(img.ImageWidth(), 0);
-  EXPECT_FALSE(img.ConvertToMonochrome(0, 128));
-  EXPECT_EQ(img.LastError(), 7);
-  EXPECT_FALSE(img.Resize(10, 10, 0));
-  EXPECT_EQ(img.LastError(), 7);
-  EXPECT_FALSE(img.Refresh());
-  EXPECT_EQ(img.LastError(), 7);
-  EXPECT_FALSE(img.SaveImage(dir.file("x.wbmp"), "wbmp", 0));
-  EXPECT_EQ(img.LastError(), 8);
+  EXPECT_EQ(code(img.ConvertToMonochrome(0, 128)), 7);
+  EXPECT_EQ(code(img.Resize(10, 10, 0)), 7);
+  EXPECT_EQ(code(img.Refresh()), 7);
+  EXPECT_EQ(code(img.SaveImage(dir.file("x.wbmp"), "wbmp", 0)), 8);
 
-  ASSERT_TRUE(img.LoadImage(pictureFile(dir, "p.png", 40, 20), ""));
-  EXPECT_EQ(img.LastError(), 0);
+  ASSERT_EQ(code(img.LoadImage(pictureFile(dir, "p.png", 40, 20), "")), 0);
   EXPECT_EQ(img.ImageWidth(), 40);
   EXPECT_EQ(img.ImageHeight(), 20);
-
-  EXPECT_FALSE(img.ConvertToMonochrome(5, 128));
-  EXPECT_EQ(img.LastError(), 12);
-  EXPECT_FALSE(img.ConvertToMonochrome(0, 256));
-  EXPECT_EQ(img.LastError(), 12);
-  EXPECT_FALSE(img.Resize(-1, 10, 1));
-  EXPECT_EQ(img.LastError(), 13);
-  EXPECT_FALSE(img.Resize(10, 10, 2));
-  EXPECT_EQ(img.LastError(), 13);
+  EXPECT_EQ(code(img.ConvertToMonochrome(5, 128)), 12);
+  EXPECT_EQ(code(img.ConvertToMonochrome(0, 256)), 12);
+  EXPECT_EQ(code(img.Resize(-1, 10, 1)), 13);
+  EXPECT_EQ(code(img.Resize(10, 10, 2)), 13);
   EXPECT_EQ(img.ImageWidth(), 40) << "a failed resize leaves the picture";
 
-  EXPECT_TRUE(img.Resize(10, 10, 0));
-  EXPECT_EQ(img.LastError(), 0) << "success clears the code";
+  EXPECT_EQ(code(img.Resize(10, 10, 0)), 0) << "success clears the code";
   EXPECT_EQ(img.ImageWidth(), 10);
   EXPECT_EQ(img.ImageHeight(), 5);
-  EXPECT_TRUE(img.ConvertToMonochrome(4, 128));
-  EXPECT_TRUE(img.Refresh());
-
-  EXPECT_FALSE(img.SaveImage(dir.file("x.gif"), "gif", 0));
-  EXPECT_EQ(img.LastError(), 24);
-  EXPECT_FALSE(img.SaveImage(dir.file("no/such/folder/x.wbmp"), "wbmp", 0));
-  EXPECT_EQ(img.LastError(), 1);
-  ASSERT_TRUE(img.SaveImage(dir.file("x.wbmp"), "WBMP", 0));
+  EXPECT_EQ(code(img.ConvertToMonochrome(4, 128)), 0);
+  EXPECT_EQ(code(img.Refresh()), 0);
+  EXPECT_EQ(code(img.SaveImage(dir.file("x.gif"), "gif", 0)), 24);
+  EXPECT_EQ(code(img.SaveImage(dir.file("no/such/folder/x.wbmp"), "wbmp", 0)), 1);
+  ASSERT_EQ(code(img.SaveImage(dir.file("x.wbmp"), "WBMP", 0)), 0);
 
   // What was saved reads back as the same bits.
   ImagingComponent back;
@@ -86,11 +77,9 @@ TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
   EXPECT_EQ(back.picture().pixels, img.picture().pixels);
 
   // A failed load drops the picture it had.
-  EXPECT_FALSE(img.LoadImage(dir.file("missing.png")));
-  EXPECT_EQ(img.LastError(), 15);
+  EXPECT_EQ(code(img.LoadImage(dir.file("missing.png"))), 15);
   EXPECT_EQ(img.ImageWidth(), 0);
-  EXPECT_FALSE(img.ConvertToMonochrome(0, 128));
-  EXPECT_EQ(img.LastError(), 7);
+  EXPECT_EQ(code(img.ConvertToMonochrome(0, 128)), 7);
 }
 
 TEST(ImagingComponent, FailedSavesGiveDiskCodesAndLeaveWhatWasThere) {
@@ -142,15 +131,23 @@ struct RecordingControls : PipelineControls {
     calls.push_back("size " + std::to_string(h) + " " + std::to_string(w));
   }
 };
-} // namespace
 
-TEST(ConversionPipeline, FirstOpenSkipsTheResizeAndLaterRunsResize) {
+// A pipeline on a grey picture of that size, its preview in the same folder.
+struct Pipeline {
   ui::ScopedScriptedUi ui;
   TempDir dir;
   RecordingControls controls;
-  ConversionPipeline pipeline(controls);
-  pipeline.sourceFile = pictureFile(dir, "p.png", 200, 100);
-  pipeline.previewLocation = dir.file("tmp.bmp");
+  ConversionPipeline pipeline{controls};
+  Pipeline(int width, int height) {
+    pipeline.sourceFile = pictureFile(dir, "p.png", width, height);
+    pipeline.previewLocation = dir.file("tmp.bmp");
+  }
+};
+} // namespace
+
+TEST(ConversionPipeline, FirstOpenSkipsTheResizeAndLaterRunsResize) {
+  Pipeline p(200, 100);
+  auto& [ui, dir, controls, pipeline] = p;
 
   ASSERT_TRUE(pipeline.ConvertAndPreview(128, 0, 10, 10, false));
   EXPECT_EQ(pipeline.imageWidth, 200) << "no picture was loaded: the size is not applied";
@@ -168,12 +165,8 @@ TEST(ConversionPipeline, FirstOpenSkipsTheResizeAndLaterRunsResize) {
 }
 
 TEST(ConversionPipeline, AFailedStepShowsItsMessageAndLeavesThePreview) {
-  ui::ScopedScriptedUi ui;
-  TempDir dir;
-  RecordingControls controls;
-  ConversionPipeline pipeline(controls);
-  pipeline.previewLocation = dir.file("tmp.bmp");
-  pipeline.sourceFile = pictureFile(dir, "p.png", 20, 10);
+  Pipeline p(20, 10);
+  auto& [ui, dir, controls, pipeline] = p;
   ASSERT_TRUE(pipeline.ConvertAndPreview(128, 0, 0, 0, false));
   std::string preview = readFile(dir.path() / "tmp.bmp");
   controls.calls.clear();
@@ -202,13 +195,9 @@ TEST(ConversionPipeline, AFailedStepShowsItsMessageAndLeavesThePreview) {
 }
 
 TEST(ConversionPipeline, ARunTimeErrorEndsTheRunWithTheRenderingMessage) {
-  ui::ScopedScriptedUi ui;
-  TempDir dir;
-  RecordingControls controls;
+  Pipeline p(20, 10);
+  auto& [ui, dir, controls, pipeline] = p;
   controls.failPreview = true;
-  ConversionPipeline pipeline(controls);
-  pipeline.previewLocation = dir.file("tmp.bmp");
-  pipeline.sourceFile = pictureFile(dir, "p.png", 20, 10);
   EXPECT_FALSE(pipeline.ConvertAndPreview(128, 0, 0, 0, false));
   ASSERT_EQ(ui->messages.size(), 1u);
   EXPECT_EQ(ui->messages[0].text, "Error Rendering Image: Invalid picture");

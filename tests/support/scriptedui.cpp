@@ -16,17 +16,9 @@ int ScriptedUi::msgBox(const std::string& text, int style, const std::string& ti
   return answer;
 }
 
-std::optional<std::string> ScriptedUi::openFile(const FileDialogRequest& request) {
-  fileDialogs.push_back({false, request});
-  if (fileAnswers.empty())
-    throw std::logic_error("unanswered file dialog: " + request.title);
-  auto a = fileAnswers.front();
-  fileAnswers.pop_front();
-  return a;
-}
-
-std::optional<std::string> ScriptedUi::saveFile(const FileDialogRequest& request) {
-  fileDialogs.push_back({true, request});
+// Both file dialogs record the request and take the next queued answer.
+std::optional<std::string> ScriptedUi::fileDialog(bool save, const FileDialogRequest& request) {
+  fileDialogs.push_back({save, request});
   if (fileAnswers.empty())
     throw std::logic_error("unanswered file dialog: " + request.title);
   auto a = fileAnswers.front();

@@ -36,14 +36,17 @@ public:
   bool startResult = true;
 
   int msgBox(const std::string& text, int style, const std::string& title) override;
-  std::optional<std::string> openFile(const FileDialogRequest& request) override;
-  std::optional<std::string> saveFile(const FileDialogRequest& request) override;
+  std::optional<std::string> openFile(const FileDialogRequest& request) override { return fileDialog(false, request); }
+  std::optional<std::string> saveFile(const FileDialogRequest& request) override { return fileDialog(true, request); }
   void setPointer(Pointer pointer) override { pointers.push_back(pointer); }
   void showHelp(const std::string& helpFile) override { helpFiles.push_back(helpFile); }
   bool startProgram(const std::string& path) override {
     startedPrograms.push_back(path);
     return startResult;
   }
+
+private:
+  std::optional<std::string> fileDialog(bool save, const FileDialogRequest& request);
 };
 
 /// Installs a ScriptedUi for the life of a scope and restores the previous services after.

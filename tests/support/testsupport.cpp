@@ -71,9 +71,10 @@ std::vector<stdfs::path> corpusPages() {
   return pages;
 }
 
-ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+                    const std::string& errTo) {
   TempDir capture;
-  const std::string outPath = capture.file("out"), errPath = capture.file("err");
+  const std::string outPath = capture.file("out"), errPath = errTo.empty() ? capture.file("err") : errTo;
   const std::string tool = (buildDir() / "tavro").string();
 
   std::vector<std::string> env;
@@ -87,7 +88,8 @@ ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std:
   if (pid == 0) {
     int in = ::open("/dev/null", O_RDONLY);
     int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = errTo.empty() ? ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)
+                            : ::open(errPath.c_str(), O_WRONLY | O_NOCTTY);
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
@@ -107,7 +109,8 @@ ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std:
   ToolResult r;
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   r.out = readFile(outPath);
-  r.err = readFile(errPath);
+  if (errTo.empty())
+    r.err = readFile(errPath);
   return r;
 }
 

@@ -47,8 +47,10 @@ struct ToolResult {
 
 /// Runs the built `tavro` tool with the arguments (no shell), standard input empty, and
 /// returns its exit status and output. extraEnv holds "NAME=value" entries added to the
-/// environment of the run.
-ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {});
+/// environment of the run. With errTo (a terminal, for instance) standard error goes there
+/// and is not captured.
+ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {},
+                    const std::string& errTo = "");
 
 /// The run-time error number f raises, or 0 when it raises none; message (when given) takes
 /// the error's text.
