@@ -51,10 +51,7 @@ void DeckViewModel::open(const host::HostProjectRef& project, std::string name) 
   // Read the source first: the view, the source tab and the checks all start from this text.
   com::ObjectPtr document = project.Documents().Item(m_name);
   if (!document) {
-    m_problem = "The project holds no document named '" + m_name + "'.";
-    showMessage(m_problem);
-    notify();
-    return;
+    return fail("The project holds no document named '" + m_name + "'.");
   }
   host::HostDocumentRef ref(document);
   m_fileName = ref.Name() + "." + ref.DocumentType();
@@ -62,20 +59,14 @@ void DeckViewModel::open(const host::HostProjectRef& project, std::string name) 
     m_source = ref.Content();
     m_read = true;
   } catch (const com::ComError& e) {
-    m_problem = "The file " + m_fileName + " cannot be read: " + e.what();
-    showMessage(m_problem);
-    notify();
-    return;
+    return fail("The file " + m_fileName + " cannot be read: " + e.what());
   }
 
   xml::XmlDocument deck;
   if (!deck.loadXML(m_source)) {
     const auto& error = deck.parseError();
     m_validity = "Not well-formed XML: " + lineOf(error.line) + error.reason;
-    m_problem = "The deck cannot be shown. " + m_validity;
-    showMessage(m_problem);
-    notify();
-    return;
+    return fail("The deck cannot be shown. " + m_validity);
   }
   if (auto fault = decks::firstFault(deck)) {
     m_validity = "Not valid WML 1.1: " + lineOf(fault->line) + fault->message;
@@ -94,24 +85,15 @@ void DeckViewModel::open(const host::HostProjectRef& project, std::string name) 
   m_export.setProject(project);
   std::string page;
   if (!m_export.transformSource(m_source, page)) {
-    m_problem = "The deck gives no page to show.";
-    showMessage(m_problem);
-    notify();
-    return;
+    return fail("The deck gives no page to show.");
   }
   if (page.size() > html::Browser::maxPageBytes) {
-    m_problem = "The deck's page is larger than the browser shows (" +
-                std::to_string(html::Browser::maxPageBytes >> 20) + " MiB); its source is in the Source tab.";
-    showMessage(m_problem);
-    notify();
-    return;
+    return fail("The deck's page is larger than the browser shows (" +
+                std::to_string(html::Browser::maxPageBytes >> 20) + " MiB); its source is in the Source tab.");
   }
   splitCards(page, project.ProjectFolder());
   if (m_cards.empty()) {
-    m_problem = "The deck holds nothing to show.";
-    showMessage(m_problem);
-    notify();
-    return;
+    return fail("The deck holds nothing to show.");
   }
   showCard(0);
 }
@@ -178,6 +160,12 @@ std::string DeckViewModel::summary() const {
   else if (m_valid && m_source.size() > decks::maxCompiledText)
     line += " | not compiled: larger than " + std::to_string(decks::maxCompiledText >> 10) + " KiB";
   return line;
+}
+
+void DeckViewModel::fail(std::string problem) {
+  m_problem = std::move(problem);
+  showMessage(m_problem);
+  notify();
 }
 
 void DeckViewModel::showMessage(const std::string& text) {

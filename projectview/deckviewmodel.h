@@ -82,6 +82,8 @@ public:
 
 private:
   void reset();
+  /// Shows why the document cannot be shown, and tells the listener.
+  void fail(std::string problem);
   void showMessage(const std::string& text);
   void showMarkup(const std::string& markup);
   void splitCards(const std::string& page, const std::string& projectFolder);
