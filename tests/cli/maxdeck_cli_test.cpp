@@ -105,9 +105,5 @@ TEST_F(MaxDeck, ImportAddsEveryPartOrNone) {
     list += name + "\twml\n";
   }
   EXPECT_EQ(r.out, printed);
-  auto listed = runTavro({"project", "list", dir.file("project")}).out;
-  EXPECT_EQ(listed.size(), list.size()) << listed;
-  for (std::size_t k = 1; k <= written.size(); ++k)
-    EXPECT_NE(listed.find((k == 1 ? std::string("long") : "long-" + std::to_string(k)) + "\twml\n"), std::string::npos)
-        << listed;
+  EXPECT_EQ(runTavro({"project", "list", dir.file("project")}).out, list);
 }
