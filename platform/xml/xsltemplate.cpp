@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -30,21 +31,32 @@ void transformError(void* sink, const char* format, ...) {
   va_end(args);
 }
 
-// Text libxml2 writes so that it parses back to the same characters: well-formed UTF-8 of
-// characters XML 1.0 allows. Anything else (control characters, U+FFFE, broken sequences) is
-// written as it is or as a reference the parser refuses.
-bool xmlSafeText(const xmlChar* text) {
+// The bytes a text takes at most once written, when libxml2 writes it so that it parses back to
+// the same characters: well-formed UTF-8 of characters XML 1.0 allows. Nothing for anything
+// else (control characters, U+FFFE, broken sequences), which is written as it is or as a
+// reference the parser refuses. The bound is per character, so that it stays close to the
+// text's own size: the escapes of markup characters take at most six bytes, and a character
+// beyond ASCII at most ten (a character reference).
+std::optional<std::size_t> writtenSize(const xmlChar* text) {
   if (!text)
-    return true;
+    return 0;
+  std::size_t bytes = 0;
   std::string_view rest(reinterpret_cast<const char*>(text));
   while (!rest.empty()) {
+    const unsigned char first = static_cast<unsigned char>(rest.front());
+    if (first >= 0x20 && first < 0x80) {
+      bytes += first == '<' || first == '>' || first == '&' || first == '"' ? 6 : 1;
+      rest.remove_prefix(1);
+      continue;
+    }
     const util::Utf8Char c = util::decodeUtf8(rest);
     if (c.length == 0 || (c.codePoint < 0x20 && c.codePoint != '\t' && c.codePoint != '\n' && c.codePoint != '\r') ||
         c.codePoint == 0xFFFE || c.codePoint == 0xFFFF)
-      return false;
+      return std::nullopt;
+    bytes += c.codePoint < 0x80 ? 6 : 10;
     rest.remove_prefix(c.length);
   }
-  return true;
+  return bytes;
 }
 
 // An ASCII name without a prefix: one every XML parser takes as it is.
@@ -57,9 +69,6 @@ bool plainName(const xmlChar* name) {
       return false;
   return true;
 }
-
-// Generous bound of the bytes a text takes once written with every character escaped.
-std::size_t writtenBound(const xmlChar* text) { return text ? 6 * std::size_t(xmlStrlen(text)) : 0; }
 
 // Whether a result tree is what parsing its own text would give, but for the white space
 // between elements that loadXML drops. Any doubt answers no: the caller then goes through
@@ -101,36 +110,43 @@ bool readsBackAsItStands(xmlDocPtr doc) {
           if (xmlStrEqual(b->name, a->name))
             return false;
         for (xmlNodePtr v = a->children; v; v = v->next) {
-          if (v->type != XML_TEXT_NODE || !xmlSafeText(v->content))
+          const auto written = v->type == XML_TEXT_NODE ? writtenSize(v->content) : std::nullopt;
+          if (!written)
             return false;
-          bytes += writtenBound(v->content);
+          bytes += *written;
         }
         bytes += std::size_t(xmlStrlen(a->name)) + 12;
       }
       break;
     }
-    case XML_TEXT_NODE:
+    case XML_TEXT_NODE: {
       // The parser gives neither empty text nor two texts side by side (libxslt does not
       // make them either).
-      if (node->name == xmlStringTextNoenc || !node->content || !*node->content || !xmlSafeText(node->content) ||
+      if (node->name == xmlStringTextNoenc || !node->content || !*node->content ||
           (node->next && node->next->type == XML_TEXT_NODE))
         return false;
-      bytes += writtenBound(node->content);
-      break;
-    case XML_COMMENT_NODE: {
-      const int length = node->content ? xmlStrlen(node->content) : 0;
-      if (!xmlSafeText(node->content) || xmlStrstr(node->content, BAD_CAST "--") ||
-          (length > 0 && node->content[length - 1] == '-'))
+      const auto written = writtenSize(node->content);
+      if (!written)
         return false;
-      bytes += writtenBound(node->content) + 7;
+      bytes += *written;
       break;
     }
-    case XML_PI_NODE:
-      if (!plainName(node->name) || xmlStrncasecmp(node->name, BAD_CAST "xml", 3) == 0 || !xmlSafeText(node->content) ||
+    case XML_COMMENT_NODE: {
+      const int length = node->content ? xmlStrlen(node->content) : 0;
+      const auto written = writtenSize(node->content);
+      if (!written || xmlStrstr(node->content, BAD_CAST "--") || (length > 0 && node->content[length - 1] == '-'))
+        return false;
+      bytes += *written + 7;
+      break;
+    }
+    case XML_PI_NODE: {
+      const auto written = writtenSize(node->content);
+      if (!written || !plainName(node->name) || xmlStrncasecmp(node->name, BAD_CAST "xml", 3) == 0 ||
           xmlStrstr(node->content, BAD_CAST "?>"))
         return false;
-      bytes += std::size_t(xmlStrlen(node->name)) + writtenBound(node->content) + 5;
+      bytes += std::size_t(xmlStrlen(node->name)) + *written + 5;
       break;
+    }
     default: return false; // CDATA, entity references and the like
     }
     if (bytes > maxDocumentBytes)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 using namespace tavro;
 
@@ -199,6 +200,20 @@ TEST(XslTemplate, AResultTreeIsTheDocumentItsTextReadsBackAs) {
                                            "<xsl:call-template name=\"nest\"><xsl:with-param name=\"n\" select=\"" +
                                            std::to_string(depth) + "\"/></xsl:call-template></xsl:template>"),
                                    input, "depth " + std::to_string(depth));
+  }
+
+  // Size: results whose text comes near the 16 MiB the parser takes, plain and full of escapes,
+  // load or fail as their text does.
+  for (const auto& [label, unit, count] :
+       {std::tuple{"12 MiB of text", "abcd", 3 << 20}, std::tuple{"17 MiB of text", "abcd", 17 << 18},
+        std::tuple{"escapes to 15 MB", "aaa&", 1900000}, std::tuple{"escapes past 16 MiB", "<&<&", 1 << 20}}) {
+    xml::XmlDocument big;
+    std::string text;
+    for (int i = 0; i < count; ++i)
+      text += unit;
+    big.loadXML("<in><a/></in>");
+    xmlNodeAddContent(big.documentElement()->children, BAD_CAST text.c_str());
+    test::expectTransformReadsBack(compile(root + "<r><xsl:copy-of select=\"in/a\"/></r></xsl:template>"), big, label);
   }
 
   // Characters XML cannot hold, in a document built by hand as the HTML model builds one.
