@@ -11,7 +11,6 @@ void ImportEngine::StripRemovedElements(std::string& strPreview) {
   ui::BusyPointer busy;
   // Always start again from the unfiltered preview, so names moved back reappear.
   setBodyHtml(strPreview);
-  notePreviewShown();
 
   std::string removal;
   for (const auto& name : lstRemovedElements.items())

@@ -141,16 +141,6 @@ std::optional<xml::XmlDocument> ImportEngine::bodyXml() {
   return HtmlToXmlDocument(bodyHtml(), m_xmlTools, m_domTools);
 }
 
-void ImportEngine::notePreviewShown() {
-  m_previewDocument = document();
-  m_previewVersion = document()->version();
-}
-
-bool ImportEngine::previewShown() const {
-  auto shown = m_previewDocument.lock();
-  return shown && shown == m_browser.Document() && shown->version() == m_previewVersion;
-}
-
 std::string ImportEngine::pictureBase() const {
   if (!deckFolder.empty())
     return deckFolder;
@@ -203,6 +193,7 @@ StepResult ImportEngine::ConvertSource() {
     return StepResult::Closed;
 
   m_xmlDoc = std::move(tidied);
+  m_referencesAsUrls = false;
   m_pageIds = m_deckIds;
   ClassifyResult(m_xmlDoc);
   ShowAnalysisPage();
@@ -251,6 +242,7 @@ StepResult ImportEngine::BuildPreview() {
   // Pictures are referenced from where the deck will be written: from there the preview finds them.
   m_xmlTools.setProjectFolder(pictureBase());
   m_xmlTools.ConvertReferences(m_xmlDoc, 1);
+  m_referencesAsUrls = true;
 
   // A second reference: the transformation replaces it, m_xmlDoc keeps the WML.
   xml::XmlDocument preview;
@@ -271,7 +263,6 @@ StepResult ImportEngine::BuildPreview() {
     StripRemovedElements(m_html.Preview);
   } else {
     setBodyHtml(m_html.Preview);
-    notePreviewShown();
   }
   AnalyseElements(lstKnownElements);
   return StepResult::Done;

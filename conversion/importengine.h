@@ -154,14 +154,15 @@ private:
   /// The page body as XML: straight from the model when the body is a BODY (the same
   /// document its markup gives), else from its markup.
   std::optional<xml::XmlDocument> bodyXml();
-  /// Notes that the browser now shows the unfiltered preview, unchanged since.
-  void notePreviewShown();
-  bool previewShown() const;
   void showLogPage(const std::shared_ptr<html::Element>& container);
   std::shared_ptr<html::Element> logHead(const std::string& text);
   void fail();
-  /// Reads the fine-tuned preview back into m_xmlDoc, picture references as local paths.
-  bool readFineTuned();
+  /// The fine-tuned result, picture references as local paths: the analysis deck when nothing
+  /// was stripped, else the filtered preview as XML (nothing when that would not read).
+  std::optional<xml::XmlDocument> readFineTuned();
+  /// The deck of a fine-tuned result (converted again when it is the preview) into m_strWml,
+  /// and into deck when given; its ids into m_deckIds. False when the conversion failed.
+  bool deckFrom(std::optional<xml::XmlDocument> fineTuned, xml::XmlDocument* deck);
   /// Whether the document name may be written: refused when the project has a document of
   /// that name, asked when its file exists.
   bool mayTake(const std::string& name) const;
@@ -180,8 +181,7 @@ private:
   std::map<std::string, std::string> m_deckIds;
   std::map<std::string, std::string> m_pageIds; // the page's ids as the analysis deck wrote them
   std::string m_pageFolder;
-  std::weak_ptr<html::Document> m_previewDocument;
-  std::uint64_t m_previewVersion = 0;
+  bool m_referencesAsUrls = false; // the preview turned the deck's picture references into URLs
 };
 
 } // namespace tavro::conversion

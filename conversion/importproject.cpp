@@ -4,6 +4,7 @@
 #include "conversion/htmltoxmldocument.h"
 #include "conversion/importengine.h"
 
+#include "decks/deckrepair.h"
 #include "images/wbmpconversion.h"
 #include "platform/fs/filesystem.h"
 #include "platform/html/browser.h"
@@ -71,28 +72,38 @@ bool ImportEngine::mayTake(const std::string& name) const {
   return true;
 }
 
-bool ImportEngine::readFineTuned() {
-  // The result of the fine-tuning, as XML.
-  const bool filtered = lstRemovedElements.ListCount() > 0;
-  if (filtered)
-    StripRemovedElements(m_html.Preview);
-  // When the browser shows the preview, filtered or as built, its body gives the document
-  // the markup would give, without parsing that again.
-  std::optional<xml::XmlDocument> doc =
-      filtered || previewShown() ? bodyXml() : HtmlToXmlDocument(m_html.Preview, m_xmlTools, m_domTools);
-  if (!doc)
-    return false;
-  m_xmlDoc = std::move(*doc);
-  m_xmlTools.ConvertReferences(m_xmlDoc, 0);
-  return true;
+std::optional<xml::XmlDocument> ImportEngine::readFineTuned() {
+  // With nothing stripped, the fine-tuned result is the unfiltered preview, which converts
+  // back to the deck it was built from: that deck is taken as it is.
+  if (lstRemovedElements.ListCount() == 0) {
+    if (m_xmlDoc.empty())
+      return std::nullopt;
+    xml::XmlDocument deck = m_xmlDoc.clone();
+    if (!m_referencesAsUrls) {
+      m_xmlTools.setProjectFolder(pictureBase());
+      m_xmlTools.ConvertReferences(deck, 1);
+    }
+    m_xmlTools.ConvertReferences(deck, 0);
+    return deck;
+  }
+  StripRemovedElements(m_html.Preview);
+  // The browser shows the filtered preview: its body gives the document the markup would,
+  // without parsing that again.
+  std::optional<xml::XmlDocument> doc = bodyXml();
+  if (doc)
+    m_xmlTools.ConvertReferences(*doc, 0);
+  return doc;
 }
 
-bool ImportEngine::PrepareDeck(const std::string& folder, xml::XmlDocument& deck) {
-  ui::BusyPointer busy;
-  if (!readFineTuned())
-    return false;
-  referencePicturesFrom(m_xmlDoc, folder);
-  if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true), m_strWml, &deck))
+bool ImportEngine::deckFrom(std::optional<xml::XmlDocument> fineTuned, xml::XmlDocument* deck) {
+  if (lstRemovedElements.ListCount() == 0) {
+    m_strWml = decks::deckText(*fineTuned);
+    m_deckIds = m_pageIds;
+    if (deck)
+      *deck = std::move(*fineTuned);
+    return true;
+  }
+  if (!TransformDocument(m_xmlTools.TransformToDocument(*fineTuned, m_xslImport, nullptr, true), m_strWml, deck))
     return false;
   // The preview carries the ids the first pass wrote; the page's own ids map through both.
   std::map<std::string, std::string> ids;
@@ -104,11 +115,21 @@ bool ImportEngine::PrepareDeck(const std::string& folder, xml::XmlDocument& deck
   return true;
 }
 
+bool ImportEngine::PrepareDeck(const std::string& folder, xml::XmlDocument& deck) {
+  ui::BusyPointer busy;
+  std::optional<xml::XmlDocument> fineTuned = readFineTuned();
+  if (!fineTuned)
+    return false;
+  referencePicturesFrom(*fineTuned, folder);
+  return deckFrom(std::move(fineTuned), &deck);
+}
+
 bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::string& documentName, bool overwrite) {
   ui::BusyPointer busy;
   pictureWarnings.clear();
   writtenDecks.clear();
-  if (!readFineTuned())
+  std::optional<xml::XmlDocument> fineTuned = readFineTuned();
+  if (!fineTuned)
     return false;
 
   // Pictures: each becomes a real WBMP named after its source's base name, referenced
@@ -120,7 +141,7 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
   if (imagesOption) {
     staging = std::make_unique<fs::TemporaryFolder>("tavro-import");
     const std::string imagesFolder = m_project.ProjectFolder() + "/images";
-    for (xmlNodePtr img : m_xmlDoc.selectNodes("//img")) {
+    for (xmlNodePtr img : fineTuned->selectNodes("//img")) {
       if (!xmlHasProp(img, BAD_CAST "src"))
         continue; // nothing to copy; the picture stays as it is
       std::string source = xml::attribute(img, "src");
@@ -151,9 +172,8 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
     }
   }
   // The pictures that stay where they are, from the folder the deck goes to.
-  referencePicturesFrom(m_xmlDoc, fs::getParentFolderName(targetPath));
-
-  if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true), m_strWml))
+  referencePicturesFrom(*fineTuned, fs::getParentFolderName(targetPath));
+  if (!deckFrom(std::move(fineTuned), nullptr))
     return false;
 
   // A deck over the size limit becomes several; the names of the parts after the first are

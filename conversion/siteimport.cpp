@@ -58,10 +58,9 @@ ConvertedPage convertPage(const SitePage& page, const host::HostProjectRef& proj
     }
     ImportEngine& engine = opened->engine();
     xml::XmlDocument deck;
+    // Nothing is stripped from a site's pages, so their decks need no preview.
     if (engine.ConvertSource() != StepResult::Done)
       converted.why = "it could not be turned into XML, so it cannot be converted";
-    else if (engine.BuildPreview() != StepResult::Done)
-      converted.why = "its preview could not be built";
     else if (!engine.PrepareDeck(project.ProjectFolder(), deck))
       converted.why = "the conversion failed in its final stage";
     else {

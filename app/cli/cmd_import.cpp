@@ -104,7 +104,8 @@ int runImport(ImportOptions o) {
   PageSession session(o.page, o.frame, host::HostProjectRef(project));
   auto& engine = session.engine();
   session.convert();
-  if (engine.BuildPreview() != conversion::StepResult::Done)
+  // The preview is what element kinds are stripped from; without any, the deck goes as it is.
+  if (!util::trim(o.strip).empty() && engine.BuildPreview() != conversion::StepResult::Done)
     throw UserError("the preview of '" + session.address() + "' could not be built");
 
   // Element kinds to strip, as the fine-tune page moves them from Allowed to Removed.
