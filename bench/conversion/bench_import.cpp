@@ -1,34 +1,26 @@
-// The whole import road (load, convert, preview, import) on generated pages of 20 KB to 1 MB,
-// measured against its floor: one gumbo parse plus one libxslt identity transform of the same
-// page. Prints, per size, the median of the runs, the time per KB, the ratio to the floor and
-// the peak memory of a run in a fresh process.
+// The import road as the user runs it, against its floor, on pages of 100 KB, 1 MB and 8 MB:
+// `tavro convert` and `tavro import` each in a process of their own, side by side with
+// bench_floor (one gumbo parse, then libxml2's read, an identity XSLT transform and the
+// writing of its result) on the same page. Generated pages are varied XHTML; when the corpus
+// is there, a real documentation page is also repeated to 8 MB. Prints, per page, the median
+// wall time and peak memory of each and their ratios to the floor, then how the time per KB
+// grows.
 //
 //   build/bench/conversion/bench_import [runs]
-
-#include "conversion/importengine.h"
-#include "host/folderproject.h"
-#include "htmlimport/browsertaming.h"
-#include "htmlimport/modhtmlimport.h"
-#include "platform/html/browser.h"
-#include "platform/ui/consoleui.h"
-#include "platform/xml/xsltemplate.h"
-#include "util/allocator.h"
-
-#include <gumbo.h>
-#include <libxml/parser.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-using namespace tavro;
 namespace stdfs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
@@ -66,7 +58,7 @@ std::string block(int n) {
          i + ":</span> <code>code</code> <sub>sub</sub> <h4>small heading</h4></div>\n";
 }
 
-std::string page(std::size_t bytes) {
+std::string generatedPage(std::size_t bytes) {
   std::string body;
   for (int n = 1; body.size() < bytes; ++n)
     body += block(n);
@@ -74,124 +66,122 @@ std::string page(std::size_t bytes) {
          "</body></html>\n";
 }
 
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+// A real page's body (or the whole of a page that is a fragment) repeated in one page of the
+// given size.
+std::string repeatedPage(const stdfs::path& source, std::size_t bytes) {
+  std::ifstream in(source, std::ios::binary);
+  std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (const auto open = body.find("<body"); open != std::string::npos)
+    body.erase(0, body.find('>', open) + 1);
+  if (const auto close = body.rfind("</body>"); close != std::string::npos)
+    body.erase(close);
+  std::string page = "<html><head><title>Documentation</title></head><body>\n";
+  while (page.size() < bytes)
+    page += body;
+  return page + "</body></html>\n";
 }
 
-// Seconds spent in each step of the road.
-struct Steps {
-  double load = 0, convert = 0, preview = 0, import = 0;
+struct Run {
+  double seconds = 0, megabytes = 0;
 };
 
-// The road the wizard takes, from the file to the project.
-Steps road(const std::string& pagePath, const std::string& projectFolder) {
-  Steps steps;
-  auto t = Clock::now();
-  auto lap = [&](double& into) {
-    auto now = Clock::now();
-    into = seconds(now - t);
-    t = now;
-  };
-  auto project = host::FolderProject::open(projectFolder, "/tmp");
-  html::Browser browser;
-  htmlimport::BrowserTaming taming(browser);
-  conversion::ImportEngine engine(browser, host::HostProjectRef(project));
-  engine.LoadConversionResources();
-  if (!htmlimport::LoadHtmlFile(pagePath, browser))
-    throw std::runtime_error("cannot load " + pagePath);
-  browser.Document()->body()->clearAttributes();
-  lap(steps.load);
-  if (engine.ConvertSource() != conversion::StepResult::Done)
-    throw std::runtime_error("conversion failed");
-  lap(steps.convert);
-  if (engine.BuildPreview() != conversion::StepResult::Done)
-    throw std::runtime_error("preview failed");
-  lap(steps.preview);
-  if (!engine.ImportIntoProject(projectFolder + "/bench.wml", "bench", true))
-    throw std::runtime_error("import failed");
-  lap(steps.import);
-  return steps;
-}
-
-// The floor: one HTML5 parse and one XSLT identity transform (parse, apply, serialise).
-void floorRun(const std::string& text, const xml::XslTemplate& identity) {
-  GumboOptions options = kGumboDefaultOptions;
-  options.max_errors = 0;
-  GumboOutput* out = gumbo_parse_with_options(&options, text.data(), text.size());
-  gumbo_destroy_output(&options, out);
-  xml::XmlDocument doc;
-  if (!doc.loadXML(text) || !identity.transformToString(doc))
-    throw std::runtime_error("identity transform failed");
-}
-
-long peakKilobytes(const std::string& pagePath, const std::string& projectFolder) {
-  pid_t pid = ::fork();
+// One run of a program in a process of its own: its wall time and peak resident memory.
+Run run(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const auto& a : args)
+    argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  std::fflush(stdout);
+  const auto start = Clock::now();
+  const pid_t pid = ::fork();
   if (pid == 0) {
-    try {
-      road(pagePath, projectFolder);
-    } catch (...) {
-      ::_exit(1);
-    }
-    ::_exit(0);
+    std::freopen("/dev/null", "w", stdout);
+    std::freopen("/dev/null", "w", stderr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
   }
   int status = 0;
   struct rusage usage {};
   ::wait4(pid, &status, 0, &usage);
-  return usage.ru_maxrss;
+  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "bench_import: %s failed\n", args[0].c_str());
+    std::exit(1);
+  }
+  return {wall, double(usage.ru_maxrss) / 1024.0};
+}
+
+Run median(std::vector<Run> runs) {
+  auto middle = [&](auto field) {
+    std::vector<double> v;
+    for (const auto& r : runs)
+      v.push_back(r.*field);
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  };
+  return {middle(&Run::seconds), middle(&Run::megabytes)};
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-  // As the command line tool and the stand-in host run.
-  util::tuneAllocator();
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  // The size message of large decks would only repeat itself here.
-  std::FILE* quiet = std::fopen("/dev/null", "w");
-  ui::installServices(std::make_shared<ui::ConsoleUi>(ui::vbYes, quiet));
-
+  const std::string tavro = TAVRO_BINARY_DIR "/tavro";
+  const std::string floor = (stdfs::path(argv[0]).parent_path() / "bench_floor").string();
   const stdfs::path work = stdfs::temp_directory_path() / ("tavro-bench-" + std::to_string(::getpid()));
   stdfs::create_directories(work / "pages");
   stdfs::copy(stdfs::path(TAVRO_SOURCE_DIR) / "samples" / "pages" / "images", work / "pages" / "images");
-  host::FolderProject::create((work / "project").string(), "Bench", "/tmp");
 
-  xml::XmlDocument identityDoc;
-  identityDoc.loadXML("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
-                      "<xsl:template match=\"@*|node()\"><xsl:copy><xsl:apply-templates select=\"@*|node()\"/>"
-                      "</xsl:copy></xsl:template></xsl:stylesheet>");
-  xml::XslTemplate identity;
-  identity.setStylesheet(identityDoc);
-
-  std::printf("%-8s %10s %10s %12s %8s %10s\n", "page", "road (s)", "floor (s)", "road ms/KB", "ratio", "peak MB");
-  std::vector<double> perKb;
-  for (std::size_t kb : {20, 100, 200, 1024}) {
-    const std::string text = page(kb * 1024);
-    const std::string path = (work / "pages" / ("page" + std::to_string(kb) + ".html")).string();
-    std::ofstream(path) << text;
-
-    std::vector<double> roadTimes, floorTimes;
-    Steps last;
-    for (int r = 0; r < runs; ++r) {
-      auto t0 = Clock::now();
-      last = road(path, (work / "project").string());
-      auto t1 = Clock::now();
-      floorRun(text, identity);
-      auto t2 = Clock::now();
-      roadTimes.push_back(seconds(t1 - t0));
-      floorTimes.push_back(seconds(t2 - t1));
-    }
-    const double roadS = median(roadTimes), floorS = median(floorTimes);
-    const double msPerKb = roadS * 1000.0 / double(text.size() / 1024.0);
-    perKb.push_back(msPerKb);
-    std::printf("%-8s %10.3f %10.3f %12.3f %8.2f %10.1f\n", (std::to_string(kb) + " KB").c_str(), roadS, floorS,
-                msPerKb, roadS / floorS, peakKilobytes(path, (work / "project").string()) / 1024.0);
-    std::printf("         steps of the last run: load %.3f, convert %.3f, preview %.3f, import %.3f\n", last.load,
-                last.convert, last.preview, last.import);
+  // The pages are made in a process of their own: a child forked later starts with the peak
+  // memory of its parent, which must stay small for the figures to be the programs' own.
+  struct Page {
+    std::string label, path;
+    std::size_t bytes = 0;
+  };
+  std::vector<Page> pages;
+  for (std::size_t kb : {100, 1024, 8192})
+    pages.push_back({(kb < 1024 ? std::to_string(kb) + " KB" : std::to_string(kb / 1024) + " MB") + " generated", "", 0});
+  const stdfs::path real =
+      stdfs::path(TAVRO_SOURCE_DIR) / ".." / "shared" / "corpus" / "html" / "w3c-validator-docs-errors.html";
+  if (stdfs::exists(real))
+    pages.push_back({"8 MB documentation", "", 0});
+  for (std::size_t i = 0; i < pages.size(); ++i)
+    pages[i].path = (work / "pages" / ("page" + std::to_string(i) + ".html")).string();
+  std::fflush(stdout);
+  if (const pid_t maker = ::fork(); maker == 0) {
+    const std::size_t sizes[] = {100, 1024, 8192};
+    for (std::size_t i = 0; i < pages.size(); ++i)
+      std::ofstream(pages[i].path, std::ios::binary)
+          << (i < 3 ? generatedPage(sizes[i] * 1024) : repeatedPage(real, std::size_t(8192) * 1024));
+    ::_exit(0);
+  } else {
+    ::waitpid(maker, nullptr, 0);
   }
-  std::printf("growth: time per KB at 1 MB / at 100 KB = %.2f\n", perKb[3] / perKb[1]);
+  for (auto& page : pages)
+    page.bytes = stdfs::file_size(page.path);
+
+  std::printf("%-20s %17s %31s %31s\n", "page", "floor", "convert (ratio to the floor)", "import (ratio to the floor)");
+  std::vector<double> perKb;
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const std::string& path = pages[i].path;
+    std::vector<Run> floors, converts, imports;
+    for (int r = 0; r < runs; ++r) {
+      const std::string project = (work / ("project" + std::to_string(r))).string();
+      stdfs::remove_all(project);
+      run({tavro, "project", "new", project, "Bench"});
+      floors.push_back(run({floor, path, (work / "floor.out").string()}));
+      converts.push_back(run({tavro, "convert", path, "-o", (work / "convert.wml").string()}));
+      imports.push_back(run({tavro, "import", path, "--project", project, "--name", "bench"}));
+    }
+    const Run f = median(floors), c = median(converts), m = median(imports);
+    std::printf("%-20s %6.3f s %5.0f MB   %6.3f s (%4.2f) %5.0f MB (%4.2f)   %6.3f s (%4.2f) %5.0f MB (%4.2f)\n",
+                pages[i].label.c_str(), f.seconds, f.megabytes, c.seconds, c.seconds / f.seconds, c.megabytes,
+                c.megabytes / f.megabytes, m.seconds, m.seconds / f.seconds, m.megabytes, m.megabytes / f.megabytes);
+    if (i < 3)
+      perKb.push_back(m.seconds / double(pages[i].bytes));
+  }
+  std::printf("growth of the import's time per KB: 1 MB / 100 KB = %.2f, 8 MB / 1 MB = %.2f\n", perKb[1] / perKb[0],
+              perKb[2] / perKb[1]);
   std::error_code ec;
   stdfs::remove_all(work, ec);
   return 0;
