@@ -171,6 +171,10 @@ StepResult ImportEngine::ConvertSource() {
     auto converted = bodyXml();
     m_xmlDoc = converted ? std::move(*converted) : xml::XmlDocument();
   }
+  // The page has been read: the report pages take its place in the browser, and its model is
+  // let go now, so that a large page's model and the conversion's trees are not held at once.
+  if (!m_xmlDoc.empty() && m_xmlDoc.parseError().errorCode == 0)
+    setBodyHtml(std::string());
   if (m_xmlDoc.empty() || m_xmlDoc.parseError().errorCode != 0) {
     m_bConvertError = true;
     ShowTransformErrorPage();
@@ -189,7 +193,9 @@ StepResult ImportEngine::ConvertSource() {
   ClassifySource(m_xmlDoc);
 
   xml::XmlDocument tidied;
-  if (!TransformDocument(m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true), m_strWml, &tidied))
+  std::optional<xml::XmlDocument> imported = m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true);
+  m_xmlDoc = xml::XmlDocument(); // read by the import pass alone
+  if (!TransformDocument(std::move(imported), m_strWml, &tidied))
     return StepResult::Closed;
 
   m_xmlDoc = std::move(tidied);
@@ -222,6 +228,7 @@ bool ImportEngine::TransformDocument(std::optional<xml::XmlDocument> wml, std::s
   holdBareText(doc);
   // A tidying pass that gives no deck failed: there is nothing to write.
   std::optional<xml::XmlDocument> result = m_xmlTools.TransformToDocument(doc, m_xslTidy, nullptr, true);
+  wml.reset(); // the tidying pass has read it
   if (!result || result->empty()) {
     fail();
     return false;

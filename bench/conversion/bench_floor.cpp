@@ -29,16 +29,16 @@ int main(int argc, char** argv) {
   GumboOutput* parsed = gumbo_parse_with_options(&options, text.data(), text.size());
   gumbo_destroy_output(&options, parsed);
 
-  xmlDocPtr doc = xmlReadMemory(text.data(), int(text.size()), nullptr, "UTF-8", XML_PARSE_NONET | XML_PARSE_NOERROR |
-                                                                                  XML_PARSE_NOWARNING);
+  xmlDocPtr doc = xmlReadMemory(text.data(), int(text.size()), nullptr, "UTF-8",
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   if (!doc)
     doc = htmlReadMemory(text.data(), int(text.size()), nullptr, "UTF-8",
                          HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING);
   const char* identity = "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
                          "<xsl:template match=\"@*|node()\"><xsl:copy><xsl:apply-templates select=\"@*|node()\"/>"
                          "</xsl:copy></xsl:template></xsl:stylesheet>";
-  xsltStylesheetPtr sheet = xsltParseStylesheetDoc(xmlReadMemory(identity, int(std::char_traits<char>::length(identity)),
-                                                                 nullptr, nullptr, 0));
+  xsltStylesheetPtr sheet = xsltParseStylesheetDoc(
+      xmlReadMemory(identity, int(std::char_traits<char>::length(identity)), nullptr, nullptr, 0));
   xmlDocPtr copy = doc && sheet ? xsltApplyStylesheet(sheet, doc, nullptr) : nullptr;
   xmlChar* written = nullptr;
   int length = 0;

@@ -140,7 +140,8 @@ int main(int argc, char** argv) {
   };
   std::vector<Page> pages;
   for (std::size_t kb : {100, 1024, 8192})
-    pages.push_back({(kb < 1024 ? std::to_string(kb) + " KB" : std::to_string(kb / 1024) + " MB") + " generated", "", 0});
+    pages.push_back(
+        {(kb < 1024 ? std::to_string(kb) + " KB" : std::to_string(kb / 1024) + " MB") + " generated", "", 0});
   const stdfs::path real =
       stdfs::path(TAVRO_SOURCE_DIR) / ".." / "shared" / "corpus" / "html" / "w3c-validator-docs-errors.html";
   if (stdfs::exists(real))
