@@ -607,9 +607,11 @@ private:
     std::set<xmlNsPtr> used;
     walk(root, [&](xmlNodePtr n) {
       if (n->type == XML_ELEMENT_NODE) {
-        used.insert(n->ns);
+        if (n->ns)
+          used.insert(n->ns);
         for (xmlAttrPtr a = n->properties; a; a = a->next)
-          used.insert(a->ns);
+          if (a->ns)
+            used.insert(a->ns);
       }
       return true;
     });
@@ -675,15 +677,14 @@ private:
     while (!stack.empty()) {
       xmlNodePtr node = stack.back();
       stack.pop_back();
-      // Children are taken before the visit, which may replace the node itself.
-      std::vector<xmlNodePtr> children;
+      // Children are taken before the visit, which may replace the node itself; the first
+      // child goes on top. A visit that does not go in takes them off again.
+      const std::size_t mark = stack.size();
       if (node->type == XML_ELEMENT_NODE)
-        for (xmlNodePtr c = node->children; c; c = c->next)
-          children.push_back(c);
+        for (xmlNodePtr c = node->last; c; c = c->prev)
+          stack.push_back(c);
       if (!visit(node))
-        continue;
-      for (auto it = children.rbegin(); it != children.rend(); ++it)
-        stack.push_back(*it);
+        stack.resize(mark);
     }
   }
 
@@ -692,23 +693,22 @@ private:
   std::set<xmlNodePtr> m_emptied;
 };
 
-// Doubles (or, undoing it, halves) every "$" of text and attribute values below root.
-void escapeDollars(xmlNodePtr root, bool escape) {
+// Doubles every "$" of text and attribute values below root, and gives the texts it changed
+// with what they held before.
+std::vector<std::pair<xmlNodePtr, std::string>> escapeDollars(xmlNodePtr root) {
+  std::vector<std::pair<xmlNodePtr, std::string>> changed;
   auto mend = [&](xmlNodePtr text) {
     if (!text->content || !xmlStrchr(text->content, '$'))
       return;
     std::string value(reinterpret_cast<const char*>(text->content));
     std::string out;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-      out += value[i];
-      if (value[i] == '$') {
-        if (escape)
-          out += '$';
-        else if (i + 1 < value.size() && value[i + 1] == '$')
-          ++i;
-      }
+    for (char c : value) {
+      out += c;
+      if (c == '$')
+        out += '$';
     }
     xmlNodeSetContentLen(text, X(out), int(out.size()));
+    changed.emplace_back(text, std::move(value));
   };
   xml::walkTree(root, [&](xmlNodePtr node) {
     if (isText(node))
@@ -721,6 +721,7 @@ void escapeDollars(xmlNodePtr root, bool escape) {
           mend(v);
     return true;
   });
+  return changed;
 }
 
 } // namespace
@@ -738,9 +739,10 @@ std::string deckText(xml::XmlDocument& deck) {
   if (deck.empty())
     return {};
   xmlNodePtr root = deck.documentElement();
-  escapeDollars(root, true);
+  const auto changed = escapeDollars(root);
   std::string out = indentedDeck(deck);
-  escapeDollars(root, false);
+  for (const auto& [text, value] : changed)
+    xmlNodeSetContentLen(text, X(value), int(value.size()));
   return out;
 }
 
