@@ -6,8 +6,7 @@ namespace tavro::htmlimport {
 
 void disableControls(html::Document& doc) {
   for (const auto& e : doc.all()) {
-    std::string tag = e->tagName();
-    if (tag == "INPUT" || tag == "BUTTON" || tag == "TABLE" || tag == "OBJECT")
+    if (e->is("input") || e->is("button") || e->is("table") || e->is("object"))
       e->setDisabled(true);
   }
 }
