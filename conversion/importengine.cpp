@@ -1,6 +1,7 @@
 #include "conversion/importengine.h"
 
 #include "conversion/htmltoxmldocument.h"
+#include "conversion/tidy.h"
 #include "decks/deckrepair.h"
 #include "platform/fs/filesystem.h"
 #include "platform/html/browser.h"
@@ -11,44 +12,6 @@
 namespace tavro::conversion {
 
 namespace {
-
-// The paragraph-wrapping pass only moves elements into paragraphs: bare text standing directly
-// in a card (text of the page's body, of a div or a span) would be lost, and so would the
-// break marks between blocks. Each piece of such text is held in a t:text element and each
-// mark in a t:break element, which that pass treats as part of a run and writes out as the
-// text or the mark. White space is held only inside a run, where it keeps two words apart.
-void holdBareText(xml::XmlDocument& doc) {
-  auto inRun = [](xmlNodePtr n, bool forward) {
-    while (n && (n->type == XML_COMMENT_NODE || (n->type == XML_TEXT_NODE && xmlIsBlankNode(n))))
-      n = forward ? n->next : n->prev;
-    if (!n)
-      return false;
-    if (n->type == XML_ELEMENT_NODE)
-      return n->ns || xmlStrcmp(n->name, BAD_CAST "p") != 0;
-    return n->type == XML_TEXT_NODE || n->type == XML_PI_NODE;
-  };
-  for (xmlNodePtr card : doc.selectNodes("/wml/card")) {
-    // The namespace is declared on each holder: declared on the card, every element the pass
-    // copies would carry the declaration along.
-    auto hold = [&](xmlNodePtr node, const char* name) {
-      xmlNodePtr held = xmlNewDocNode(doc.get(), nullptr, BAD_CAST name, nullptr);
-      xmlSetNs(held, xmlNewNs(held, BAD_CAST "urn:tavro:tidy", BAD_CAST "t"));
-      xmlReplaceNode(node, held);
-      if (node->type == XML_TEXT_NODE)
-        xmlAddChild(held, node);
-      else
-        xmlFreeNode(node);
-    };
-    for (xmlNodePtr node = card->children; node;) {
-      xmlNodePtr next = node->next;
-      if (node->type == XML_TEXT_NODE && (!xmlIsBlankNode(node) || (inRun(node->prev, false) && inRun(next, true))))
-        hold(node, "text");
-      else if (node->type == XML_PI_NODE && xmlStrEqual(node->name, BAD_CAST decks::breakTarget))
-        hold(node, "break");
-      node = next;
-    }
-  }
-}
 
 // The object the frame radio buttons' handler calls by name. The frame choice itself is read
 // by the document's click handling, so the call has nothing to do.
@@ -105,6 +68,7 @@ void ImportEngine::LoadStylesheets() {
   m_xslImport = compiled->import;
   m_xslExport = compiled->exportSheet;
   m_xslTidy = compiled->tidy;
+  m_shippedTidy = compiled->tidy;
 }
 
 std::shared_ptr<html::Document> ImportEngine::document() const {
@@ -226,8 +190,13 @@ bool ImportEngine::TransformDocument(std::optional<xml::XmlDocument> wml, std::s
   doc.setProperty("SelectionLanguage", "XPath");
   NormaliseTables(doc);
   holdBareText(doc);
+  // The shipped tidying rules run in place; a stylesheet of the caller's own runs as XSLT.
   // A tidying pass that gives no deck failed: there is nothing to write.
-  std::optional<xml::XmlDocument> result = m_xmlTools.TransformToDocument(doc, m_xslTidy, nullptr, true);
+  std::optional<xml::XmlDocument> result;
+  if (m_xslTidy.sameSheet(m_shippedTidy) && wrapParagraphs(doc))
+    result = m_xslTidy.readBack(std::move(doc), nullptr, true);
+  else
+    result = m_xmlTools.TransformToDocument(doc, m_xslTidy, nullptr, true);
   wml.reset(); // the tidying pass has read it
   if (!result || result->empty()) {
     fail();

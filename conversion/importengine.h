@@ -181,6 +181,7 @@ private:
   std::map<std::string, std::string> m_deckIds;
   std::map<std::string, std::string> m_pageIds; // the page's ids as the analysis deck wrote them
   std::string m_pageFolder;
+  xml::XslTemplate m_shippedTidy;  // the TIDYWML stylesheet, whose rules the engine runs in place
   bool m_referencesAsUrls = false; // the preview turned the deck's picture references into URLs
 };
 

@@ -251,6 +251,10 @@ std::optional<XmlDocument> XslTemplate::transformToDocument(const XmlDocument& i
   XmlDocument result(apply(input));
   if (result.empty())
     return std::nullopt;
+  return readBack(std::move(result), text, preserveWhiteSpace);
+}
+
+std::optional<XmlDocument> XslTemplate::readBack(XmlDocument result, std::string* text, bool preserveWhiteSpace) const {
   // The text is written only when the caller wants it or the tree cannot be taken as it is.
   std::string own;
   std::string& written = text ? *text : own;

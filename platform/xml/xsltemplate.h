@@ -21,6 +21,8 @@ public:
   /// first message when it is not a valid stylesheet.
   void setStylesheet(const XmlDocument& stylesheet);
   bool compiled() const { return m_sheet != nullptr; }
+  /// Whether this and other are copies of one compiled stylesheet.
+  bool sameSheet(const XslTemplate& other) const { return m_sheet && m_sheet == other.m_sheet; }
 
   /// The result tree, or nothing when the transformation failed (lastError() says why).
   std::optional<XmlDocument> transform(const XmlDocument& input) const;
@@ -39,6 +41,10 @@ public:
   /// preserves it.
   std::optional<XmlDocument> transformToDocument(const XmlDocument& input, std::string* text = nullptr,
                                                  bool preserveWhiteSpace = false) const;
+  /// A result tree made by other means for this stylesheet, as transformToDocument gives
+  /// one: taken as it stands when its text would read back to it, else read from that text.
+  std::optional<XmlDocument> readBack(XmlDocument result, std::string* text = nullptr,
+                                      bool preserveWhiteSpace = false) const;
 
   const std::string& lastError() const { return m_lastError; }
 

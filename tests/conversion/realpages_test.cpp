@@ -4,6 +4,7 @@
 #include "tests/conversion/importfixture.h"
 
 #include "platform/xml/xmldocument.h"
+#include "resources/resources.h"
 
 #include <regex>
 
@@ -143,4 +144,45 @@ TEST_F(RealPages, EveryCorpusPageGivesOneValidDeckOnBothRoadsOfTheImport) {
     }
   }
   EXPECT_GT(n, 20);
+}
+
+// The engine runs the shipped tidying rules in place; the stylesheet that states them, run as
+// XSLT, gives the same deck, the same analysis and the same preview on every page.
+TEST_F(RealPages, TheTidyingRulesInPlaceGiveWhatTheirStylesheetGives) {
+  auto pages = test::corpusPages();
+  if (pages.empty())
+    GTEST_SKIP() << "no corpus";
+  for (const auto& sample : {"plain.html", "rich.html", "main.html"})
+    pages.push_back(page(sample));
+  const auto& text = resources::find("TIDYWML", 101);
+  xml::XmlDocument sheet;
+  ASSERT_TRUE(sheet.loadXML(std::string(text.begin(), text.end())));
+  xml::XslTemplate asXslt;
+  asXslt.setStylesheet(sheet);
+  struct Seen {
+    std::string deck, preview;
+    std::vector<std::string> transformed;
+  };
+  auto convert = [&](const std::filesystem::path& path, bool inPlace) {
+    engine = std::make_unique<conversion::ImportEngine>(browser, host::HostProjectRef(project));
+    engine->LoadConversionResources();
+    if (!inPlace)
+      engine->m_xslTidy = asXslt;
+    open(path.string());
+    Seen seen;
+    if (engine->ConvertSource() == conversion::StepResult::Done &&
+        engine->BuildPreview() == conversion::StepResult::Done)
+      seen = {engine->m_strWml, engine->m_html.Preview, engine->m_colTransformed};
+    return seen;
+  };
+  int decks = 0;
+  for (const auto& path : pages) {
+    SCOPED_TRACE(path.string());
+    const Seen inPlace = convert(path, true), asStylesheet = convert(path, false);
+    EXPECT_EQ(inPlace.deck, asStylesheet.deck);
+    EXPECT_EQ(inPlace.preview, asStylesheet.preview);
+    EXPECT_EQ(inPlace.transformed, asStylesheet.transformed);
+    decks += !inPlace.deck.empty();
+  }
+  EXPECT_GT(decks, 20);
 }
