@@ -605,6 +605,7 @@ private:
   // WML has no namespaces: declarations that nothing left in the deck uses go.
   void dropUnusedNamespaces(xmlNodePtr root) {
     std::set<xmlNsPtr> used;
+    std::vector<xmlNodePtr> declaring;
     walk(root, [&](xmlNodePtr n) {
       if (n->type == XML_ELEMENT_NODE) {
         if (n->ns)
@@ -612,12 +613,12 @@ private:
         for (xmlAttrPtr a = n->properties; a; a = a->next)
           if (a->ns)
             used.insert(a->ns);
+        if (n->nsDef)
+          declaring.push_back(n);
       }
       return true;
     });
-    walk(root, [&](xmlNodePtr n) {
-      if (n->type != XML_ELEMENT_NODE)
-        return true;
+    for (xmlNodePtr n : declaring) {
       for (xmlNsPtr* link = &n->nsDef; *link;) {
         xmlNsPtr ns = *link;
         if (used.count(ns)) {
@@ -628,8 +629,7 @@ private:
           xmlFreeNs(ns);
         }
       }
-      return true;
-    });
+    }
   }
 
   // Every id a valid name, each used once; links into the deck follow the first element that
@@ -637,36 +637,34 @@ private:
   void uniqueIds(xmlNodePtr root) {
     std::set<std::string> used;
     std::map<std::string, std::string>& renamed = m_renamedIds;
+    std::vector<xmlAttrPtr> links; // the deck's links to an id of its own
     walk(root, [&](xmlNodePtr n) {
-      if (n->type == XML_ELEMENT_NODE) {
-        if (xmlAttrPtr a = xmlHasProp(n, X("id")); a && !a->ns) {
-          const std::string id = attributeValue(a);
-          const std::string base = asName(id);
-          std::string name = base;
-          for (int k = 2; used.count(name); ++k)
-            name = base + "-" + std::to_string(k);
-          used.insert(name);
-          renamed.emplace(id, name);
-          if (name != id)
-            xmlSetProp(n, X("id"), X(name));
-        }
+      if (n->type != XML_ELEMENT_NODE)
+        return true;
+      if (xmlAttrPtr a = xmlHasProp(n, X("id")); a && !a->ns) {
+        const std::string id = attributeValue(a);
+        const std::string base = asName(id);
+        std::string name = base;
+        for (int k = 2; used.count(name); ++k)
+          name = base + "-" + std::to_string(k);
+        used.insert(name);
+        renamed.emplace(id, name);
+        if (name != id)
+          xmlSetProp(n, X("id"), X(name));
       }
+      if (isElement(n, "a") || isElement(n, "go"))
+        if (xmlAttrPtr a = xmlHasProp(n, X("href")); a && !a->ns)
+          links.push_back(a);
       return true;
     });
-    walk(root, [&](xmlNodePtr n) {
-      if (n->type == XML_ELEMENT_NODE && (isElement(n, "a") || isElement(n, "go"))) {
-        if (xmlAttrPtr a = xmlHasProp(n, X("href")); a && !a->ns) {
-          const std::string href = attributeValue(a);
-          const auto hash = href.find('#');
-          if (hash != std::string::npos && hash == 0) {
-            auto it = renamed.find(href.substr(1));
-            if (it != renamed.end() && it->second != href.substr(1))
-              xmlSetProp(n, X("href"), X("#" + it->second));
-          }
-        }
-      }
-      return true;
-    });
+    for (xmlAttrPtr a : links) {
+      const std::string href = attributeValue(a);
+      if (href.empty() || href[0] != '#')
+        continue;
+      auto it = renamed.find(href.substr(1));
+      if (it != renamed.end() && it->second != href.substr(1))
+        xmlSetProp(a->parent, X("href"), X("#" + it->second));
+    }
   }
 
   // Visits root and the nodes below it in document order; visit answers whether to go into a

@@ -39,16 +39,17 @@ TEST(Tidy, InPlaceGivesTheStylesheetsTree) {
     std::function<void(xml::XmlDocument&)> edit; // what the tree holds that text cannot say
   };
   const Case cases[] = {
-      {"runs between paragraphs",
-       "<wml><card><b>a</b><i>b</i><p>c</p>x<!--n--><br/><p>d</p><u>e</u></card></wml>", nullptr},
-      {"held text and marks", "<wml><card><t:text" + held + ">one </t:text><t:text" + held +
-                                  ">two</t:text><t:break" + held + "/><b>three</b><p>p</p><t:text" + held +
-                                  "> four</t:text></card></wml>",
+      {"runs between paragraphs", "<wml><card><b>a</b><i>b</i><p>c</p>x<!--n--><br/><p>d</p><u>e</u></card></wml>",
+       nullptr},
+      {"held text and marks",
+       "<wml><card><t:text" + held + ">one </t:text><t:text" + held + ">two</t:text><t:break" + held +
+           "/><b>three</b><p>p</p><t:text" + held + "> four</t:text></card></wml>",
        nullptr},
       {"empty card and cards side by side", "<wml><card/><card><p/></card><card><a href=\"#x\">l</a></card></wml>",
        nullptr},
-      {"long runs", "<wml><card>" + run(70, "<b>x</b>") + "<p>p</p>" + run(1100, "<i>y</i><t:text" + held + ">z</t:text>") +
-                        "</card></wml>",
+      {"long runs",
+       "<wml><card>" + run(70, "<b>x</b>") + "<p>p</p>" + run(1100, "<i>y</i><t:text" + held + ">z</t:text>") +
+           "</card></wml>",
        nullptr},
       {"text side by side in a paragraph", "<wml><card><p>a<br/>b</p><b>c</b></card></wml>",
        [](xml::XmlDocument& doc) {
