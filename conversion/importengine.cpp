@@ -113,11 +113,11 @@ std::string ImportEngine::pictureBase() const {
   return m_pageFolder;
 }
 
-void ImportEngine::referencePicturesFrom(xml::XmlDocument& doc, const std::string& folder) const {
+void ImportEngine::referencePicturesFrom(const std::vector<xmlNodePtr>& pictures, const std::string& folder) const {
   if (folder.empty())
     return;
   const std::string base = fs::getAbsolutePathName(folder);
-  for (xmlNodePtr img : doc.selectNodes("//img")) {
+  for (xmlNodePtr img : pictures) {
     std::string src = xml::attribute(img, "src");
     if (src.empty() || src[0] != '/')
       continue;
@@ -149,7 +149,7 @@ StepResult ImportEngine::ConvertSource() {
   m_xmlTools.ConvertDocument(m_xmlDoc, 0, false);
   m_xmlTools.ConvertDocument(m_xmlDoc, 1, false);
   m_xmlTools.ConvertReferences(m_xmlDoc, 0);
-  referencePicturesFrom(m_xmlDoc, pictureBase());
+  referencePicturesFrom(m_xmlDoc.selectNodes("//img"), pictureBase());
 
   m_colRemoved.clear();
   m_colTransformed.clear();
@@ -163,7 +163,7 @@ StepResult ImportEngine::ConvertSource() {
     return StepResult::Closed;
 
   m_xmlDoc = std::move(tidied);
-  m_referencesAsUrls = false;
+  m_analysisDeck = m_strWml;
   m_pageIds = m_deckIds;
   ClassifyResult(m_xmlDoc);
   ShowAnalysisPage();
@@ -216,13 +216,16 @@ StepResult ImportEngine::BuildPreview() {
   ui::BusyPointer busy;
 
   // Pictures are referenced from where the deck will be written: from there the preview finds them.
+  // The deck itself keeps its references as the analysis wrote them.
   m_xmlTools.setProjectFolder(pictureBase());
-  m_xmlTools.ConvertReferences(m_xmlDoc, 1);
-  m_referencesAsUrls = true;
-
-  // A second reference: the transformation replaces it, m_xmlDoc keeps the WML.
   xml::XmlDocument preview;
-  if (!m_xmlTools.TryTransform(m_xmlDoc, m_xslExport, preview)) {
+  bool transformed = false;
+  {
+    const xml::SavedAttributes sources(m_xmlDoc.selectNodes("//img"), "src");
+    m_xmlTools.ConvertReferences(m_xmlDoc, 1);
+    transformed = m_xmlTools.TryTransform(m_xmlDoc, m_xslExport, preview);
+  }
+  if (!transformed) {
     fail();
     m_html.Preview.clear();
     return StepResult::Closed;

@@ -157,19 +157,22 @@ private:
   void showLogPage(const std::shared_ptr<html::Element>& container);
   std::shared_ptr<html::Element> logHead(const std::string& text);
   void fail();
-  /// The fine-tuned result, picture references as local paths: the analysis deck when nothing
-  /// was stripped, else the filtered preview as XML (nothing when that would not read).
+  bool strippedNothing() const { return lstRemovedElements.ListCount() == 0; }
+  /// The filtered preview as XML, picture references as local paths (nothing when it would
+  /// not read).
   std::optional<xml::XmlDocument> readFineTuned();
-  /// The deck of a fine-tuned result (converted again when it is the preview) into m_strWml,
-  /// and into deck when given; its ids into m_deckIds. False when the conversion failed.
-  bool deckFrom(std::optional<xml::XmlDocument> fineTuned, xml::XmlDocument* deck);
+  /// The analysis deck's pictures referenced as the preview shows them, as local paths.
+  void localReferences(const std::vector<xmlNodePtr>& pictures);
+  /// The fine-tuned preview converted again: its deck into m_strWml, and into deck when given;
+  /// its ids into m_deckIds. False when the conversion failed, which the user was told.
+  bool convertAgain(xml::XmlDocument& fineTuned, xml::XmlDocument* deck);
   /// Whether the document name may be written: refused when the project has a document of
   /// that name, asked when its file exists.
   bool mayTake(const std::string& name) const;
   /// deckFolder, else the project's folder, else the folder of the page being converted.
   std::string pictureBase() const;
   /// Points every picture that is a local file at it by a URL relative to folder.
-  void referencePicturesFrom(xml::XmlDocument& doc, const std::string& folder) const;
+  void referencePicturesFrom(const std::vector<xmlNodePtr>& pictures, const std::string& folder) const;
 
   html::Browser& m_browser;
   host::HostProjectRef m_project;
@@ -181,8 +184,8 @@ private:
   std::map<std::string, std::string> m_deckIds;
   std::map<std::string, std::string> m_pageIds; // the page's ids as the analysis deck wrote them
   std::string m_pageFolder;
-  xml::XslTemplate m_shippedTidy;  // the TIDYWML stylesheet, whose rules the engine runs in place
-  bool m_referencesAsUrls = false; // the preview turned the deck's picture references into URLs
+  xml::XslTemplate m_shippedTidy; // the TIDYWML stylesheet, whose rules the engine runs in place
+  std::string m_analysisDeck;     // the deck's text as the analysis gave it
 };
 
 } // namespace tavro::conversion

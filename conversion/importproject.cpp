@@ -73,19 +73,6 @@ bool ImportEngine::mayTake(const std::string& name) const {
 }
 
 std::optional<xml::XmlDocument> ImportEngine::readFineTuned() {
-  // With nothing stripped, the fine-tuned result is the unfiltered preview, which converts
-  // back to the deck it was built from: that deck is taken as it is.
-  if (lstRemovedElements.ListCount() == 0) {
-    if (m_xmlDoc.empty())
-      return std::nullopt;
-    xml::XmlDocument deck = m_xmlDoc.clone();
-    if (!m_referencesAsUrls) {
-      m_xmlTools.setProjectFolder(pictureBase());
-      m_xmlTools.ConvertReferences(deck, 1);
-    }
-    m_xmlTools.ConvertReferences(deck, 0);
-    return deck;
-  }
   StripRemovedElements(m_html.Preview);
   // The browser shows the filtered preview: its body gives the document the markup would,
   // without parsing that again.
@@ -95,15 +82,18 @@ std::optional<xml::XmlDocument> ImportEngine::readFineTuned() {
   return doc;
 }
 
-bool ImportEngine::deckFrom(std::optional<xml::XmlDocument> fineTuned, xml::XmlDocument* deck) {
-  if (lstRemovedElements.ListCount() == 0) {
-    m_strWml = decks::deckText(*fineTuned);
-    m_deckIds = m_pageIds;
-    if (deck)
-      *deck = std::move(*fineTuned);
-    return true;
+void ImportEngine::localReferences(const std::vector<xmlNodePtr>& pictures) {
+  // As the preview shows them (file: URLs, relative ones resolved from where the deck goes),
+  // read back as local paths.
+  m_xmlTools.setProjectFolder(pictureBase());
+  for (xmlNodePtr img : pictures) {
+    m_xmlTools.ConvertReference(img, 1);
+    m_xmlTools.ConvertReference(img, 0);
   }
-  if (!TransformDocument(m_xmlTools.TransformToDocument(*fineTuned, m_xslImport, nullptr, true), m_strWml, deck))
+}
+
+bool ImportEngine::convertAgain(xml::XmlDocument& fineTuned, xml::XmlDocument* deck) {
+  if (!TransformDocument(m_xmlTools.TransformToDocument(fineTuned, m_xslImport, nullptr, true), m_strWml, deck))
     return false;
   // The preview carries the ids the first pass wrote; the page's own ids map through both.
   std::map<std::string, std::string> ids;
@@ -117,20 +107,40 @@ bool ImportEngine::deckFrom(std::optional<xml::XmlDocument> fineTuned, xml::XmlD
 
 bool ImportEngine::PrepareDeck(const std::string& folder, xml::XmlDocument& deck) {
   ui::BusyPointer busy;
+  if (strippedNothing()) {
+    if (m_xmlDoc.empty())
+      return false;
+    deck = m_xmlDoc.clone();
+    const auto pictures = deck.selectNodes("//img");
+    localReferences(pictures);
+    referencePicturesFrom(pictures, folder);
+    m_strWml = decks::deckText(deck);
+    m_deckIds = m_pageIds;
+    return true;
+  }
   std::optional<xml::XmlDocument> fineTuned = readFineTuned();
   if (!fineTuned)
     return false;
-  referencePicturesFrom(*fineTuned, folder);
-  return deckFrom(std::move(fineTuned), &deck);
+  referencePicturesFrom(fineTuned->selectNodes("//img"), folder);
+  return convertAgain(*fineTuned, &deck);
 }
 
 bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::string& documentName, bool overwrite) {
   ui::BusyPointer busy;
   pictureWarnings.clear();
   writtenDecks.clear();
-  std::optional<xml::XmlDocument> fineTuned = readFineTuned();
-  if (!fineTuned)
+  // With nothing stripped, the unfiltered preview converts back to the deck it was built from:
+  // the analysis deck is written, its pictures referenced for the project. It stays the
+  // analysis deck for another try. Else the stripped preview is converted again.
+  const bool analysed = strippedNothing();
+  std::optional<xml::XmlDocument> fineTuned;
+  if (analysed ? m_xmlDoc.empty() : !(fineTuned = readFineTuned()))
     return false;
+  xml::XmlDocument& doc = analysed ? m_xmlDoc : *fineTuned;
+  const std::vector<xmlNodePtr> pictures = doc.selectNodes("//img");
+  const xml::SavedAttributes analysedSources(analysed ? pictures : std::vector<xmlNodePtr>{}, "src");
+  if (analysed)
+    localReferences(pictures);
 
   // Pictures: each becomes a real WBMP named after its source's base name, referenced
   // relative to the document. They are converted into a staging folder first and only copied
@@ -141,7 +151,7 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
   if (imagesOption) {
     staging = std::make_unique<fs::TemporaryFolder>("tavro-import");
     const std::string imagesFolder = m_project.ProjectFolder() + "/images";
-    for (xmlNodePtr img : fineTuned->selectNodes("//img")) {
+    for (xmlNodePtr img : pictures) {
       if (!xmlHasProp(img, BAD_CAST "src"))
         continue; // nothing to copy; the picture stays as it is
       std::string source = xml::attribute(img, "src");
@@ -172,9 +182,13 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
     }
   }
   // The pictures that stay where they are, from the folder the deck goes to.
-  referencePicturesFrom(*fineTuned, fs::getParentFolderName(targetPath));
-  if (!deckFrom(std::move(fineTuned), nullptr))
+  referencePicturesFrom(pictures, fs::getParentFolderName(targetPath));
+  if (analysed) {
+    m_strWml = analysedSources.unchanged() ? m_analysisDeck : decks::deckText(m_xmlDoc);
+    m_deckIds = m_pageIds;
+  } else if (!convertAgain(*fineTuned, nullptr)) {
     return false;
+  }
 
   // A deck over the size limit becomes several; the names of the parts after the first are
   // checked as the first one's was.

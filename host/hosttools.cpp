@@ -76,22 +76,26 @@ void HostXmlTools::ConvertDocument(xml::XmlDocument& doc, std::int32_t mode, boo
 
 void HostXmlTools::ConvertReferences(xml::XmlDocument& doc, std::int32_t mode, const com::Variant&) const {
   xml::walkTree(doc.documentElement(), [&](xmlNodePtr node) {
-    if (!isElement(node, "img") || !xmlHasProp(node, reinterpret_cast<const xmlChar*>("src")))
-      return true;
-    std::string src = xml::attribute(node, "src");
-    if (mode == 0) {
-      if (auto path = util::fileUrlToPath(src))
-        setAttr(node, "src", *path);
-    } else if (mode == 1) {
-      if (src.rfind("/", 0) == 0) {
-        setAttr(node, "src", util::pathToFileUrl(src));
-      } else if (!m_projectFolder.empty() && !src.empty() && src.find(':') == std::string::npos) {
-        // The reference is a URL already: it is joined to the folder's URL as it stands.
-        setAttr(node, "src", util::pathToFileUrl(m_projectFolder) + "/" + src);
-      }
-    }
+    ConvertReference(node, mode);
     return true;
   });
+}
+
+void HostXmlTools::ConvertReference(xmlNodePtr node, std::int32_t mode) const {
+  if (!isElement(node, "img") || !xmlHasProp(node, reinterpret_cast<const xmlChar*>("src")))
+    return;
+  std::string src = xml::attribute(node, "src");
+  if (mode == 0) {
+    if (auto path = util::fileUrlToPath(src))
+      setAttr(node, "src", *path);
+  } else if (mode == 1) {
+    if (src.rfind("/", 0) == 0) {
+      setAttr(node, "src", util::pathToFileUrl(src));
+    } else if (!m_projectFolder.empty() && !src.empty() && src.find(':') == std::string::npos) {
+      // The reference is a URL already: it is joined to the folder's URL as it stands.
+      setAttr(node, "src", util::pathToFileUrl(m_projectFolder) + "/" + src);
+    }
+  }
 }
 
 std::string HostXmlTools::TransformToString(const xml::XmlDocument& doc, const xml::XslTemplate& xslt) const {

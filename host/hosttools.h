@@ -28,6 +28,8 @@ public:
   /// img src that is an absolute local path becomes a file: URL, and a relative one is resolved
   /// against the project folder when the tools know it.
   void ConvertReferences(xml::XmlDocument& doc, std::int32_t mode, const com::Variant& spare = {}) const;
+  /// ConvertReferences for one element: a picture's src is converted, anything else is left.
+  void ConvertReference(xmlNodePtr node, std::int32_t mode) const;
 
   /// The transformation's output with the stylesheet's own output settings; "" on failure.
   std::string TransformToString(const xml::XmlDocument& doc, const xml::XslTemplate& xslt) const;

@@ -312,6 +312,42 @@ std::string nodeXml(xmlNodePtr node) {
   return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())), xmlBufferLength(buffer.get()));
 }
 
+namespace {
+
+std::optional<std::string> attributeIfAny(xmlNodePtr element, const char* name) {
+  if (!xmlHasProp(element, reinterpret_cast<const xmlChar*>(name)))
+    return std::nullopt;
+  return attribute(element, name);
+}
+
+} // namespace
+
+SavedAttributes::SavedAttributes(std::vector<xmlNodePtr> elements, const char* name)
+    : m_elements(std::move(elements)), m_name(name) {
+  m_values.reserve(m_elements.size());
+  for (xmlNodePtr e : m_elements)
+    m_values.push_back(attributeIfAny(e, name));
+}
+
+SavedAttributes::~SavedAttributes() {
+  const auto* name = reinterpret_cast<const xmlChar*>(m_name.c_str());
+  for (std::size_t i = 0; i < m_elements.size(); ++i) {
+    if (attributeIfAny(m_elements[i], m_name.c_str()) == m_values[i])
+      continue;
+    if (m_values[i])
+      xmlSetProp(m_elements[i], name, reinterpret_cast<const xmlChar*>(m_values[i]->c_str()));
+    else
+      xmlUnsetProp(m_elements[i], name);
+  }
+}
+
+bool SavedAttributes::unchanged() const {
+  for (std::size_t i = 0; i < m_elements.size(); ++i)
+    if (attributeIfAny(m_elements[i], m_name.c_str()) != m_values[i])
+      return false;
+  return true;
+}
+
 std::string nodeText(xmlNodePtr node) {
   if (!node)
     return {};

@@ -9,6 +9,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,6 +88,23 @@ std::string nodeXml(xmlNodePtr node);
 std::string nodeText(xmlNodePtr node);
 /// An attribute's value, or "" when the element has none.
 std::string attribute(xmlNodePtr element, const char* name);
+
+/// One attribute of some elements, noted as it stands and put back so when this goes: for
+/// work that rewrites a document's values for a while.
+class SavedAttributes {
+public:
+  SavedAttributes(std::vector<xmlNodePtr> elements, const char* name);
+  ~SavedAttributes();
+  SavedAttributes(const SavedAttributes&) = delete;
+  SavedAttributes& operator=(const SavedAttributes&) = delete;
+  /// Whether every element still has the value it had.
+  bool unchanged() const;
+
+private:
+  std::vector<xmlNodePtr> m_elements;
+  std::string m_name;
+  std::vector<std::optional<std::string>> m_values;
+};
 
 namespace detail {
 /// Libxml2 parse options used for every untrusted document.

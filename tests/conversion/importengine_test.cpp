@@ -271,6 +271,31 @@ TEST_F(Import, APageThatCannotBeTurnedIntoXmlShowsTheErrorPage) {
             std::string::npos);
 }
 
+// The import rewrites the analysis deck's picture references for a while; whatever happened to
+// one try, the next writes the same deck.
+TEST_F(Import, EveryTryWritesTheDeckTheAnalysisShowed) {
+  open(page("plain.html"));
+  convertAndPreview();
+  const std::string analysis = engine->m_strWml;
+  auto written = [&](const std::string& name) { return test::readFile(dir.path() / "project" / (name + ".wml")); };
+
+  engine->imagesOption = true;
+  engine->maxDeckBytes = 1; // refused: no deck is that small
+  EXPECT_FALSE(engine->ImportIntoProject(dir.file("project/refused.wml"), "refused", true));
+  EXPECT_FALSE(stdfs::exists(dir.path() / "project" / "refused.wml"));
+  engine->maxDeckBytes = 0;
+  ASSERT_TRUE(engine->ImportIntoProject(dir.file("project/first.wml"), "first", true));
+  ASSERT_TRUE(engine->ImportIntoProject(dir.file("project/second.wml"), "second", true));
+  EXPECT_NE(written("first").find("src=\"images/sunset.wbmp\""), std::string::npos);
+  EXPECT_EQ(written("second"), written("first"));
+
+  engine->imagesOption = false;
+  ASSERT_TRUE(engine->ImportIntoProject(dir.file("project/plain.wml"), "plain", true));
+  EXPECT_EQ(written("plain"), analysis);
+  ASSERT_EQ(engine->BuildPreview(), conversion::StepResult::Done);
+  EXPECT_EQ(count("IMG"), 1u); // the preview still finds the picture
+}
+
 TEST_F(Import, TargetNamesAreCheckedBeforeAnythingIsWritten) {
   open(page("plain.html"));
   convertAndPreview();
