@@ -54,6 +54,8 @@ std::string attributeName(xmlAttrPtr a) {
 }
 
 std::string attributeValue(xmlAttrPtr a) {
+  if (a->children && !a->children->next && a->children->type == XML_TEXT_NODE)
+    return a->children->content ? reinterpret_cast<const char*>(a->children->content) : "";
   xmlChar* v = xmlNodeListGetString(a->doc, a->children, 1);
   std::string value = v ? reinterpret_cast<const char*>(v) : "";
   xmlFree(v);
@@ -375,6 +377,8 @@ private:
   // The attributes in the order the rules list them, id and class last, whatever order the
   // page gave them in: the same deck is always written the same way.
   static void orderAttributes(xmlNodePtr e, const ElementRule& rule) {
+    if (!e->properties || !e->properties->next)
+      return;
     auto rank = [&](xmlAttrPtr a) {
       const std::string name = attributeName(a);
       std::size_t i = 0;
