@@ -40,8 +40,9 @@ std::vector<xmlNodePtr> childElements(xmlNodePtr node) {
 
 } // namespace
 
-void ImportEngine::ClassifySource(const xml::XmlDocument& doc) {
-  const auto names = elementNames(doc);
+void ImportEngine::ClassifySource(const xml::XmlDocument& doc) { classifySource(elementNames(doc)); }
+
+void ImportEngine::classifySource(const std::unordered_set<std::string>& names) {
   auto present = [&](const std::string& name) { return names.count(name) > 0; };
   for (xmlNodePtr name : childElements(m_xmlElements.selectSingleNode("//unknown"))) {
     if (present(nodeName(name)))

@@ -6,6 +6,7 @@
 #include "platform/fs/filesystem.h"
 #include "platform/html/browser.h"
 #include "platform/ui/uiservices.h"
+#include "platform/xml/treewalk.h"
 #include "resources/resources.h"
 #include "util/fileurl.h"
 
@@ -146,15 +147,27 @@ StepResult ImportEngine::ConvertSource() {
   }
   m_xmlDoc.setProperty("SelectionLanguage", "XPath");
 
-  m_xmlTools.ConvertDocument(m_xmlDoc, 0, false);
-  m_xmlTools.ConvertDocument(m_xmlDoc, 1, false);
-  m_xmlTools.ConvertReferences(m_xmlDoc, 0);
-  referencePicturesFrom(m_xmlDoc.selectNodes("//img"), pictureBase());
+  // One walk of the page: line ends folded, references trimmed, pictures' file: URLs read as
+  // paths, and the pictures and the element names gathered.
+  std::vector<xmlNodePtr> pictures;
+  std::unordered_set<std::string> names;
+  xml::walkTree(m_xmlDoc.documentElement(), [&](xmlNodePtr node) {
+    m_xmlTools.ConvertNode(node, 0);
+    m_xmlTools.ConvertNode(node, 1);
+    m_xmlTools.ConvertReference(node, 0);
+    if (node->type == XML_ELEMENT_NODE) {
+      names.emplace(reinterpret_cast<const char*>(node->name));
+      if (!node->ns && xmlStrEqual(node->name, BAD_CAST "img"))
+        pictures.push_back(node);
+    }
+    return true;
+  });
+  referencePicturesFrom(pictures, pictureBase());
 
   m_colRemoved.clear();
   m_colTransformed.clear();
   m_colMapped.clear();
-  ClassifySource(m_xmlDoc);
+  classifySource(names);
 
   xml::XmlDocument tidied;
   std::optional<xml::XmlDocument> imported = m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true);

@@ -45,33 +45,37 @@ xml::XmlDocument HostXmlTools::LoadXmlString(const std::string& text) const {
 
 void HostXmlTools::ConvertDocument(xml::XmlDocument& doc, std::int32_t mode, bool, const com::Variant&) const {
   xml::walkTree(doc.documentElement(), [&](xmlNodePtr node) {
-    if (mode == 0 && (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE)) {
-      if (node->content && std::strchr(reinterpret_cast<const char*>(node->content), '\r')) {
-        const std::string text = content(node);
-        std::string folded;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-          if (text[i] == '\r') {
-            folded += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-              ++i;
-          } else {
-            folded += text[i];
-          }
-        }
-        xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar*>(folded.data()), int(folded.size()));
-      }
-    } else if (mode == 1 && node->type == XML_ELEMENT_NODE) {
-      for (const char* name : {"src", "href"}) {
-        if (xmlHasProp(node, reinterpret_cast<const xmlChar*>(name))) {
-          std::string value = xml::attribute(node, name);
-          std::string trimmed(util::trim(value));
-          if (trimmed != value)
-            setAttr(node, name, trimmed);
-        }
-      }
-    }
+    ConvertNode(node, mode);
     return true;
   });
+}
+
+void HostXmlTools::ConvertNode(xmlNodePtr node, std::int32_t mode) const {
+  if (mode == 0 && (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE)) {
+    if (node->content && std::strchr(reinterpret_cast<const char*>(node->content), '\r')) {
+      const std::string text = content(node);
+      std::string folded;
+      for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+          folded += '\n';
+          if (i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        } else {
+          folded += text[i];
+        }
+      }
+      xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar*>(folded.data()), int(folded.size()));
+    }
+  } else if (mode == 1 && node->type == XML_ELEMENT_NODE) {
+    for (const char* name : {"src", "href"}) {
+      if (xmlHasProp(node, reinterpret_cast<const xmlChar*>(name))) {
+        std::string value = xml::attribute(node, name);
+        std::string trimmed(util::trim(value));
+        if (trimmed != value)
+          setAttr(node, name, trimmed);
+      }
+    }
+  }
 }
 
 void HostXmlTools::ConvertReferences(xml::XmlDocument& doc, std::int32_t mode, const com::Variant&) const {

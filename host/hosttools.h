@@ -24,6 +24,8 @@ public:
   /// mode 0: folds CR LF and lone CR to LF in every text node; mode 1: trims white space around
   /// every src and href attribute value. Other modes change nothing.
   void ConvertDocument(xml::XmlDocument& doc, std::int32_t mode, bool flag, const com::Variant& spare = {}) const;
+  /// ConvertDocument for one node (its children are left to the caller's walk).
+  void ConvertNode(xmlNodePtr node, std::int32_t mode) const;
   /// mode 0: every img src that is a file: URL becomes the local path it names; mode 1: every
   /// img src that is an absolute local path becomes a file: URL, and a relative one is resolved
   /// against the project folder when the tools know it.
