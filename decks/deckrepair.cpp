@@ -7,6 +7,7 @@
 #include <libxml/valid.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <new>
 #include <set>
@@ -24,8 +25,12 @@ std::string_view nameOf(xmlNodePtr node) {
   return node->name ? std::string_view(reinterpret_cast<const char*>(node->name)) : std::string_view();
 }
 
+// Compared without measuring the node's name first: most names differ in their first letter.
 bool isElement(xmlNodePtr node, std::string_view name) {
-  return node && node->type == XML_ELEMENT_NODE && !node->ns && nameOf(node) == name;
+  if (!node || node->type != XML_ELEMENT_NODE || node->ns || !node->name)
+    return false;
+  const char* own = reinterpret_cast<const char*>(node->name);
+  return std::strncmp(own, name.data(), name.size()) == 0 && own[name.size()] == '\0';
 }
 
 bool isText(xmlNodePtr node) { return node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE; }
@@ -161,8 +166,7 @@ public:
     trimParagraphs(root);
     removeEmptyParagraphs(root);
     keepWrapModeToItsParagraph(root);
-    uniqueIds(root);
-    dropUnusedNamespaces(root);
+    uniqueIdsAndNoNamespaces(root);
   }
 
   /// Each id the deck had, mapped to the id its first element has now.
@@ -606,42 +610,15 @@ private:
     }
   }
 
-  // WML has no namespaces: declarations that nothing left in the deck uses go.
-  void dropUnusedNamespaces(xmlNodePtr root) {
-    std::set<xmlNsPtr> used;
-    std::vector<xmlNodePtr> declaring;
-    walk(root, [&](xmlNodePtr n) {
-      if (n->type == XML_ELEMENT_NODE) {
-        if (n->ns)
-          used.insert(n->ns);
-        for (xmlAttrPtr a = n->properties; a; a = a->next)
-          if (a->ns)
-            used.insert(a->ns);
-        if (n->nsDef)
-          declaring.push_back(n);
-      }
-      return true;
-    });
-    for (xmlNodePtr n : declaring) {
-      for (xmlNsPtr* link = &n->nsDef; *link;) {
-        xmlNsPtr ns = *link;
-        if (used.count(ns)) {
-          link = &ns->next;
-        } else {
-          *link = ns->next;
-          ns->next = nullptr;
-          xmlFreeNs(ns);
-        }
-      }
-    }
-  }
-
-  // Every id a valid name, each used once; links into the deck follow the first element that
-  // had the id they name.
-  void uniqueIds(xmlNodePtr root) {
-    std::set<std::string> used;
+  // The last rules look at each element once, in one walk of the deck. Every id becomes a
+  // valid name, each used once, and links into the deck follow the first element that had
+  // the id they name. WML has no namespaces: declarations that nothing left uses go.
+  void uniqueIdsAndNoNamespaces(xmlNodePtr root) {
+    std::set<std::string> usedIds;
     std::map<std::string, std::string>& renamed = m_renamedIds;
     std::vector<xmlAttrPtr> links; // the deck's links to an id of its own
+    std::set<xmlNsPtr> usedNamespaces;
+    std::vector<xmlNodePtr> declaring;
     walk(root, [&](xmlNodePtr n) {
       if (n->type != XML_ELEMENT_NODE)
         return true;
@@ -649,9 +626,9 @@ private:
         const std::string id = attributeValue(a);
         const std::string base = asName(id);
         std::string name = base;
-        for (int k = 2; used.count(name); ++k)
+        for (int k = 2; usedIds.count(name); ++k)
           name = base + "-" + std::to_string(k);
-        used.insert(name);
+        usedIds.insert(name);
         renamed.emplace(id, name);
         if (name != id)
           xmlSetProp(n, X("id"), X(name));
@@ -659,6 +636,13 @@ private:
       if (isElement(n, "a") || isElement(n, "go"))
         if (xmlAttrPtr a = xmlHasProp(n, X("href")); a && !a->ns)
           links.push_back(a);
+      if (n->ns)
+        usedNamespaces.insert(n->ns);
+      for (xmlAttrPtr a = n->properties; a; a = a->next)
+        if (a->ns)
+          usedNamespaces.insert(a->ns);
+      if (n->nsDef)
+        declaring.push_back(n);
       return true;
     });
     for (xmlAttrPtr a : links) {
@@ -668,6 +652,18 @@ private:
       auto it = renamed.find(href.substr(1));
       if (it != renamed.end() && it->second != href.substr(1))
         xmlSetProp(a->parent, X("href"), X("#" + it->second));
+    }
+    for (xmlNodePtr n : declaring) {
+      for (xmlNsPtr* link = &n->nsDef; *link;) {
+        xmlNsPtr ns = *link;
+        if (usedNamespaces.count(ns)) {
+          link = &ns->next;
+        } else {
+          *link = ns->next;
+          ns->next = nullptr;
+          xmlFreeNs(ns);
+        }
+      }
     }
   }
 
