@@ -507,14 +507,13 @@ private:
 
   // Each paragraph and each cell is a run of lines; a break becomes a line break where its
   // line holds something and something follows before the next line break.
+  // The paragraphs are those of the cards and the cells those of the tables met on the way,
+  // which is every one the rules let the deck hold.
   void resolveBreaks(xmlNodePtr root) {
-    std::vector<xmlNodePtr> containers;
-    walk(root, [&](xmlNodePtr n) {
-      if (isElement(n, "p") || isElement(n, "td"))
-        containers.push_back(n);
-      return true;
-    });
-    for (xmlNodePtr container : containers) {
+    std::vector<xmlNodePtr> containers = cardParagraphs(root);
+    while (!containers.empty()) {
+      xmlNodePtr container = containers.back();
+      containers.pop_back();
       xmlNodePtr pending = nullptr;
       bool lineHasContent = false;
       std::vector<xmlNodePtr> dropped;
@@ -533,6 +532,11 @@ private:
           }
           pending = nullptr;
           lineHasContent = true;
+          if (isElement(n, "table"))
+            for (xmlNodePtr row = n->children; row; row = row->next)
+              for (xmlNodePtr cell = isElement(row, "tr") ? row->children : nullptr; cell; cell = cell->next)
+                if (isElement(cell, "td"))
+                  containers.push_back(cell);
           return false; // a table's cells are lines of their own; a list's options are not text
         }
         if (isBreak(n)) {
