@@ -10,6 +10,8 @@
 #include "resources/resources.h"
 #include "util/fileurl.h"
 
+#include <unordered_map>
+
 namespace tavro::conversion {
 
 namespace {
@@ -118,13 +120,16 @@ void ImportEngine::referencePicturesFrom(const std::vector<xmlNodePtr>& pictures
   if (folder.empty())
     return;
   const std::string base = fs::getAbsolutePathName(folder);
+  std::unordered_map<std::string, std::string> relativeOf; // a page shows one picture many times
   for (xmlNodePtr img : pictures) {
     std::string src = xml::attribute(img, "src");
     if (src.empty() || src[0] != '/')
       continue;
-    const std::string relative = util::relativeReference(src, base);
-    if (!relative.empty())
-      xmlSetProp(img, BAD_CAST "src", BAD_CAST relative.c_str());
+    auto known = relativeOf.find(src);
+    if (known == relativeOf.end())
+      known = relativeOf.emplace(src, util::relativeReference(src, base)).first;
+    if (!known->second.empty())
+      xmlSetProp(img, BAD_CAST "src", BAD_CAST known->second.c_str());
   }
 }
 
@@ -234,7 +239,7 @@ StepResult ImportEngine::BuildPreview() {
   xml::XmlDocument preview;
   bool transformed = false;
   {
-    const xml::SavedAttributes sources(m_xmlDoc.selectNodes("//img"), "src");
+    const xml::SavedAttributes sources(xml::elementsNamed(m_xmlDoc.documentElement(), "img"), "src");
     m_xmlTools.ConvertReferences(m_xmlDoc, 1);
     transformed = m_xmlTools.TryTransform(m_xmlDoc, m_xslExport, preview);
   }

@@ -10,11 +10,13 @@
 #include "platform/html/browser.h"
 #include "platform/ui/clstringex.h"
 #include "platform/ui/uiservices.h"
+#include "platform/xml/treewalk.h"
 #include "util/fileurl.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <unordered_map>
 
 namespace tavro::conversion {
 
@@ -86,9 +88,19 @@ void ImportEngine::localReferences(const std::vector<xmlNodePtr>& pictures) {
   // As the preview shows them (file: URLs, relative ones resolved from where the deck goes),
   // read back as local paths.
   m_xmlTools.setProjectFolder(pictureBase());
+  std::unordered_map<std::string, std::string> localOf; // a page shows one picture many times
   for (xmlNodePtr img : pictures) {
+    if (!xmlHasProp(img, BAD_CAST "src"))
+      continue;
+    const std::string src = xml::attribute(img, "src");
+    if (auto known = localOf.find(src); known != localOf.end()) {
+      if (known->second != src)
+        xmlSetProp(img, BAD_CAST "src", BAD_CAST known->second.c_str());
+      continue;
+    }
     m_xmlTools.ConvertReference(img, 1);
     m_xmlTools.ConvertReference(img, 0);
+    localOf.emplace(src, xml::attribute(img, "src"));
   }
 }
 
@@ -111,7 +123,7 @@ bool ImportEngine::PrepareDeck(const std::string& folder, xml::XmlDocument& deck
     if (m_xmlDoc.empty())
       return false;
     deck = m_xmlDoc.clone();
-    const auto pictures = deck.selectNodes("//img");
+    const auto pictures = xml::elementsNamed(deck.documentElement(), "img");
     localReferences(pictures);
     referencePicturesFrom(pictures, folder);
     m_strWml = decks::deckText(deck);
@@ -121,7 +133,7 @@ bool ImportEngine::PrepareDeck(const std::string& folder, xml::XmlDocument& deck
   std::optional<xml::XmlDocument> fineTuned = readFineTuned();
   if (!fineTuned)
     return false;
-  referencePicturesFrom(fineTuned->selectNodes("//img"), folder);
+  referencePicturesFrom(xml::elementsNamed(fineTuned->documentElement(), "img"), folder);
   return convertAgain(*fineTuned, &deck);
 }
 
@@ -137,7 +149,7 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
   if (analysed ? m_xmlDoc.empty() : !(fineTuned = readFineTuned()))
     return false;
   xml::XmlDocument& doc = analysed ? m_xmlDoc : *fineTuned;
-  const std::vector<xmlNodePtr> pictures = doc.selectNodes("//img");
+  const std::vector<xmlNodePtr> pictures = xml::elementsNamed(doc.documentElement(), "img");
   const xml::SavedAttributes analysedSources(analysed ? pictures : std::vector<xmlNodePtr>{}, "src");
   if (analysed)
     localReferences(pictures);

@@ -3,6 +3,8 @@
 
 #include <libxml/tree.h>
 
+#include <vector>
+
 namespace tavro::xml {
 
 /// Visits root and every node below it in document order; visit(node) answers whether to go
@@ -29,6 +31,20 @@ void walkTree(xmlNodePtr root, Visit visit) {
     }
     node = next;
   }
+}
+
+/// The elements below and at root named name, without a namespace, in document order: what
+/// the XPath "//name" selects, without building an XPath context for it.
+inline std::vector<xmlNodePtr> elementsNamed(xmlNodePtr root, const char* name) {
+  std::vector<xmlNodePtr> found;
+  walkTree(root, [&](xmlNodePtr n) {
+    if (n->type != XML_ELEMENT_NODE)
+      return false;
+    if (!n->ns && xmlStrEqual(n->name, reinterpret_cast<const xmlChar*>(name)))
+      found.push_back(n);
+    return true;
+  });
+  return found;
 }
 
 } // namespace tavro::xml

@@ -253,6 +253,14 @@ TEST(TreeWalk, VisitsInDocumentOrderWithinTheRootOnly) {
   }
 }
 
+TEST(TreeWalk, ElementsNamedAreWhatTheirXPathSelects) {
+  xml::XmlDocument doc;
+  ASSERT_TRUE(doc.loadXML("<img><p><img src=\"a\"/>t<b><img/><IMG/></b></p><x:img xmlns:x=\"urn:x\"/>"
+                          "<q><img src=\"b\"><img/></img></q></img>"));
+  for (const char* name : {"img", "b", "none"})
+    EXPECT_EQ(xml::elementsNamed(doc.documentElement(), name), doc.selectNodes(std::string("//") + name)) << name;
+}
+
 TEST(TreeWalk, AVisitMayFreeTheNodeItIsGiven) {
   xml::XmlDocument doc;
   ASSERT_TRUE(doc.loadXML("<r><a/><b><c/><d/></b><e/></r>"));
