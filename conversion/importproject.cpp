@@ -1,7 +1,6 @@
 // The last step of an import: checking the target name, then writing the fine-tuned result
 // (and its pictures) into the project folder and adding it to the project.
 
-#include "conversion/htmltoxmldocument.h"
 #include "conversion/importengine.h"
 
 #include "decks/deckrepair.h"
