@@ -4,6 +4,9 @@
 #include "conversion/importengine.h"
 
 #include "platform/ui/uiservices.h"
+#include "platform/xml/treewalk.h"
+
+#include <libxml/parserInternals.h>
 
 namespace tavro::conversion {
 
@@ -36,22 +39,30 @@ void ImportEngine::StripRemovedElements(std::string& strPreview) {
 void ImportEngine::NormaliseTables(xml::XmlDocument& doc) {
   // Each test looks only at direct children, so going backwards gives the same result and
   // never touches a node freed with an ancestor removed earlier.
-  auto removeWhere = [&](const char* path, const char* required) {
-    auto nodes = doc.selectNodes(path);
+  auto plainText = [](xmlNodePtr n) { return n && n->type == XML_TEXT_NODE && n->name == xmlStringText; };
+  auto removeWhere = [&](const char* name, const char* required) {
+    auto nodes = xml::elementsNamed(doc.documentElement(), name);
     for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
       xmlNodePtr node = *it;
       bool has = false;
       for (xmlNodePtr c = node->children; c && !has; c = c->next)
         has = c->type == XML_ELEMENT_NODE && xmlStrcmp(c->name, BAD_CAST required) == 0;
-      if (!has) {
-        xmlUnlinkNode(node);
-        xmlFreeNode(node);
+      if (has)
+        continue;
+      xmlNodePtr before = node->prev, after = node->next;
+      xmlUnlinkNode(node);
+      xmlFreeNode(node);
+      // The text either side becomes one, as any copy of the tree would make it.
+      if (plainText(before) && plainText(after)) {
+        xmlNodeAddContent(before, after->content);
+        xmlUnlinkNode(after);
+        xmlFreeNode(after);
       }
     }
   };
   // Rows first, so a table whose rows all lacked cells goes in the same pass.
-  removeWhere("//tr", "td");
-  removeWhere("//table", "tr");
+  removeWhere("tr", "td");
+  removeWhere("table", "tr");
 }
 
 } // namespace tavro::conversion

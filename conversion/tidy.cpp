@@ -5,9 +5,6 @@
 #include "conversion/tidy.h"
 
 #include "decks/deckrepair.h"
-#include "platform/xml/treewalk.h"
-
-#include <libxml/parserInternals.h>
 
 namespace tavro::conversion {
 
@@ -22,26 +19,6 @@ bool plainElement(xmlNodePtr n, const char* name) {
 bool holder(xmlNodePtr n, const char* name) {
   return n->type == XML_ELEMENT_NODE && n->ns && xmlStrEqual(n->ns->href, BAD_CAST kTidyNamespace) &&
          xmlStrEqual(n->name, BAD_CAST name);
-}
-
-// Joins text nodes that stand side by side below root, as copying a tree with XSLT does.
-void joinAdjacentText(xmlNodePtr root) {
-  xml::walkTree(root, [](xmlNodePtr n) {
-    if (n->type != XML_ELEMENT_NODE)
-      return false;
-    for (xmlNodePtr c = n->children; c;) {
-      xmlNodePtr next = c->next;
-      if (c->type == XML_TEXT_NODE && c->name == xmlStringText && next && next->type == XML_TEXT_NODE &&
-          next->name == xmlStringText) {
-        xmlNodeAddContent(c, next->content);
-        xmlUnlinkNode(next);
-        xmlFreeNode(next);
-        continue; // c may take the next text as well
-      }
-      c = next;
-    }
-    return true;
-  });
 }
 
 } // namespace
@@ -129,7 +106,6 @@ bool wrapParagraphs(xml::XmlDocument& doc) {
       }
       node = next;
     }
-    joinAdjacentText(card);
   }
   return true;
 }

@@ -13,7 +13,9 @@ void holdBareText(xml::XmlDocument& doc);
 /// What the TIDYWML stylesheet does to a held deck, done in place: the card's non-paragraph
 /// elements, run by run, each in a new paragraph, held text written as text and held marks as
 /// marks; text and comments standing in the card itself go. False, with the deck untouched,
-/// when it is not the plain wml of cards the import pass gives.
+/// when it is not the plain wml of cards the import pass gives. Text nodes side by side, which
+/// a copy would join, are not looked for: neither a transform nor a parse leaves them, and the
+/// import's clean-up joins the ones its removals would leave.
 bool wrapParagraphs(xml::XmlDocument& doc);
 
 } // namespace tavro::conversion
