@@ -416,8 +416,10 @@ private:
       attributes.push_back(a);
     for (xmlAttrPtr a : attributes) {
       const std::string name = attributeName(a);
-      const std::string value = attributeValue(a);
       const AttributeRule* r = attributeRule(rule, name);
+      if (r && (r->kind == ValueKind::Text || r->kind == ValueKind::Id))
+        continue; // any text will do; ids are made unique once the whole deck is known
+      const std::string value = attributeValue(a);
       if (!r) {
         // HTML's language attribute is WML's xml:lang.
         if (name == "lang" && attributeRule(rule, "xml:lang") && !xmlHasNsProp(e, X("lang"), XML_XML_NAMESPACE) &&
@@ -430,7 +432,7 @@ private:
       bool keep = true;
       switch (r->kind) {
       case ValueKind::Text:
-      case ValueKind::Id: // made unique once the whole deck is known
+      case ValueKind::Id: // taken as they are, above
         break;
       case ValueKind::Token:
         mended = asNameToken(std::string(util::trim(value)));
