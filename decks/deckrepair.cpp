@@ -163,9 +163,7 @@ public:
       xmlAddChild(root, checked(xmlNewDocNode(m_doc, nullptr, X("card"), nullptr)));
     separateBlocks(root);
     resolveBreaks(root);
-    trimParagraphs(root);
-    removeEmptyParagraphs(root);
-    keepWrapModeToItsParagraph(root);
+    finishParagraphs(root);
     uniqueIdsAndNoNamespaces(root);
   }
 
@@ -561,59 +559,65 @@ private:
     }
   }
 
-  // White space at the start and the end of a paragraph shows nothing.
-  void trimParagraphs(xmlNodePtr root) {
-    constexpr const char* space = " \t\r\n";
-    for (xmlNodePtr p : cardParagraphs(root)) {
-      for (bool front : {true, false}) {
-        xmlNodePtr edge = front ? p->children : p->last;
-        while (edge && isText(edge)) {
-          std::string text = edge->content ? reinterpret_cast<const char*>(edge->content) : "";
-          const auto cut = front ? text.find_first_not_of(space) : text.find_last_not_of(space);
-          xmlNodePtr further = front ? edge->next : edge->prev;
-          if (cut == std::string::npos) {
-            removeNode(edge);
-            edge = further;
-            continue;
-          }
-          text = front ? text.substr(cut) : text.substr(0, cut + 1);
-          xmlNodeSetContentLen(edge, X(text), int(text.size()));
-          break;
+  // The paragraphs' last three rules, taken paragraph by paragraph in one pass over each card.
+  void finishParagraphs(xmlNodePtr root) {
+    for (xmlNodePtr card = root->children; card; card = card->next) {
+      if (!isElement(card, "card"))
+        continue;
+      bool noWrap = false;
+      for (xmlNodePtr p = card->children, next; p; p = next) {
+        next = p->next;
+        if (!isElement(p, "p"))
+          continue;
+        trim(p);
+        if (!showsSomething(p)) {
+          removeNode(p);
+          continue;
         }
+        keepWrapMode(p, noWrap);
+      }
+    }
+  }
+
+  // White space at the start and the end of a paragraph shows nothing.
+  static void trim(xmlNodePtr p) {
+    constexpr std::string_view space = " \t\r\n";
+    for (bool front : {true, false}) {
+      xmlNodePtr edge = front ? p->children : p->last;
+      while (edge && isText(edge)) {
+        const std::string_view text = edge->content ? reinterpret_cast<const char*>(edge->content) : "";
+        const auto cut = front ? text.find_first_not_of(space) : text.find_last_not_of(space);
+        xmlNodePtr further = front ? edge->next : edge->prev;
+        if (cut == std::string_view::npos) {
+          removeNode(edge);
+          edge = further;
+          continue;
+        }
+        const std::string_view kept = front ? text.substr(cut) : text.substr(0, cut + 1);
+        if (kept.size() != text.size()) {
+          const std::string copy(kept); // the content is replaced from a copy of part of itself
+          xmlNodeSetContentLen(edge, X(copy), int(copy.size()));
+        }
+        break;
       }
     }
   }
 
   // A paragraph with nothing to show (line breaks at most) is only an empty gap on the screen.
-  void removeEmptyParagraphs(xmlNodePtr root) {
-    std::vector<xmlNodePtr> empty;
-    for (xmlNodePtr p : cardParagraphs(root)) {
-      bool shows = false;
-      for (xmlNodePtr c = p->children; c && !shows; c = c->next)
-        shows = (c->type == XML_ELEMENT_NODE && !isElement(c, "br")) || (isText(c) && !isBlank(c));
-      if (!shows)
-        empty.push_back(p);
-    }
-    for (xmlNodePtr p : empty)
-      removeNode(p);
+  static bool showsSomething(xmlNodePtr p) {
+    for (xmlNodePtr c = p->children; c; c = c->next)
+      if ((c->type == XML_ELEMENT_NODE && !isElement(c, "br")) || (isText(c) && !isBlank(c)))
+        return true;
+    return false;
   }
 
   // A paragraph without a wrap mode takes the one of the paragraph before it: one that did not
   // say "nowrap" in the page must say "wrap" after one that did.
-  void keepWrapModeToItsParagraph(xmlNodePtr root) {
-    for (xmlNodePtr card = root->children; card; card = card->next) {
-      if (!isElement(card, "card"))
-        continue;
-      bool noWrap = false;
-      for (xmlNodePtr p = card->children; p; p = p->next) {
-        if (!isElement(p, "p"))
-          continue;
-        xmlAttrPtr mode = xmlHasProp(p, X("mode"));
-        if (!mode && noWrap)
-          xmlSetProp(p, X("mode"), X("wrap"));
-        noWrap = mode && attributeValue(mode) == "nowrap";
-      }
-    }
+  static void keepWrapMode(xmlNodePtr p, bool& noWrap) {
+    xmlAttrPtr mode = xmlHasProp(p, X("mode"));
+    if (!mode && noWrap)
+      xmlSetProp(p, X("mode"), X("wrap"));
+    noWrap = mode && attributeValue(mode) == "nowrap";
   }
 
   // The last rules look at each element once, in one walk of the deck. Every id becomes a
