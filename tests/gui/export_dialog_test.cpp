@@ -112,14 +112,6 @@ TEST_F(ExportDialog, ListsEachDocumentTickedWithItsHtmlTarget) {
   EXPECT_EQ(lv->topLevelItemCount(), 2);
 }
 
-TEST_F(ExportDialog, AProjectWithoutDocumentsShowsOnlyTheNotice) {
-  open();
-  EXPECT_FALSE(lv->isVisible());
-  auto* notice = control<QLabel>("Label1");
-  EXPECT_TRUE(notice->isVisible());
-  EXPECT_EQ(notice->text(), "Project currently contains no documents");
-}
-
 // The model's test walks every tick and OK rule; here each control reaches it: the space key on
 // a row, Clear, Select All and a double click.
 TEST_F(ExportDialog, EachTickControlReachesTheRowsAndOk) {
@@ -234,16 +226,6 @@ TEST_F(ExportDialog, AFailedLastWriteKeepsTheDialogOpen) {
   EXPECT_EQ(ui->messages[0].title, "Invalid Path!");
   EXPECT_NE(test::readFile(folder + "/index.html").find("<img"), std::string::npos);
   EXPECT_TRUE(dialog->isVisible());
-}
-
-TEST_F(ExportDialog, CancelClosesWithoutWriting) {
-  addSampleDeck("index");
-  open();
-  QTest::mouseClick(button("CancelButton"), Qt::LeftButton);
-  EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(dialog->result(), QDialog::Rejected);
-  EXPECT_TRUE(ui->messages.empty());
-  EXPECT_FALSE(std::filesystem::exists(folder + "/index.html"));
 }
 
 TEST_F(ExportDialog, TheLauncherShowsOneDialogModallyWithItsHelpAndTheProjectsRows) {

@@ -79,27 +79,6 @@ TEST_F(NavBarTest, ModeZeroTurnsThePagesAndFollowsThemWithTheButtons) {
   EXPECT_EQ(pressed.count(), 0);
 }
 
-TEST_F(NavBarTest, ModeZeroSkipsHiddenAndDisabledPages) {
-  pages->setTabVisible(2, false);
-  pages->setTabEnabled(4, false);
-  bar->SetTabControl(pages->object());
-  EXPECT_EQ(buttons(), "-+-+");
-
-  click(NavBar::Next);
-  EXPECT_EQ(pages->selectedTab(), 3);
-  EXPECT_EQ(buttons(), "+-++") << "page 4 is disabled, so page 3 is the last usable one";
-
-  click(NavBar::Back);
-  EXPECT_EQ(pages->selectedTab(), 1);
-  EXPECT_EQ(buttons(), "-+-+");
-
-  // With page 1 hidden as well, page 3 has nothing usable before it.
-  pages->setTabVisible(1, false);
-  pages->setSelectedTab(3);
-  bar->UpdateNavButtons();
-  EXPECT_EQ(buttons(), "--++");
-}
-
 TEST_F(NavBarTest, ModeZeroReportsFinishAndCancelWithoutTouchingTheButtons) {
   bar->SetTabControl(pages->object());
   QSignalSpy pressed(bar, &NavBar::OnNavButton);
