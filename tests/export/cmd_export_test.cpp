@@ -1,4 +1,3 @@
-#include "resources/resources.h"
 #include "tests/export/exporttestsupport.h"
 
 #include <gtest/gtest.h>
@@ -11,16 +10,6 @@
 using namespace tavro;
 using test::TempDir;
 using test::ToolResult;
-
-namespace {
-
-bool haveExportStylesheet() { return resources::contains("WMLEXPORT", "101"); }
-
-#define NEED_EXPORT_STYLESHEET()                                                                                       \
-  if (!haveExportStylesheet())                                                                                         \
-  GTEST_SKIP() << "the WMLEXPORT stylesheet is not embedded in this build"
-
-} // namespace
 
 TEST(ExportCommand, UsageAndSetupFailures) {
   TempDir scratch;
@@ -73,7 +62,6 @@ std::string unableMessage(const std::string& name) {
 } // namespace
 
 TEST(ExportCommand, ExportsNamedDocumentsAndReportsTheRest) {
-  NEED_EXPORT_STYLESHEET();
   TempDir dir, out;
   sampleProject(dir);
   ToolResult run =
@@ -90,7 +78,6 @@ TEST(ExportCommand, ExportsNamedDocumentsAndReportsTheRest) {
 }
 
 TEST(ExportCommand, ExportsEveryDocumentWithImagesIntoTheProjectFolder) {
-  NEED_EXPORT_STYLESHEET();
   TempDir dir;
   test::makeProject(dir.str(), {{"index", test::deck("Home", "<p>Hi <img src=\"images/logo.wbmp\" alt=\"logo\"/></p>")},
                                 {"about", test::deck("About", "<p>Us</p>")}});
@@ -103,7 +90,6 @@ TEST(ExportCommand, ExportsEveryDocumentWithImagesIntoTheProjectFolder) {
 }
 
 TEST(ExportCommand, ReplacesExistingFilesOnlyWithOverwrite) {
-  NEED_EXPORT_STYLESHEET();
   TempDir dir;
   test::makeProject(dir.str(), {{"index", test::deck("Home", "")}, {"about", test::deck("About", "")}});
   test::writeFile(dir.file("index.html"), "keep me");
@@ -124,7 +110,6 @@ TEST(ExportCommand, ReplacesExistingFilesOnlyWithOverwrite) {
 }
 
 TEST(ExportCommand, ShowsProgressWhenStandardErrorIsATerminal) {
-  NEED_EXPORT_STYLESHEET();
   int master = ::posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
     if (master >= 0)
