@@ -6,9 +6,8 @@
 
 using namespace tavro;
 
-TEST(HtmlToXmlDocument, GivesNothingForEmptyMarkup) { EXPECT_FALSE(conversion::HtmlToXmlDocument("").has_value()); }
-
-TEST(HtmlToXmlDocument, GivesTheMarkupUnderABodyRoot) {
+TEST(HtmlToXmlDocument, GivesTheMarkupUnderABodyRootAndNothingForNoMarkup) {
+  EXPECT_FALSE(conversion::HtmlToXmlDocument("").has_value());
   auto doc = conversion::HtmlToXmlDocument("<P>Hello <B>world</B><TABLE><TR><TD>x</TABLE>");
   ASSERT_TRUE(doc.has_value());
   EXPECT_EQ(doc->parseError().errorCode, 0);
