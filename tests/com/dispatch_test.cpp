@@ -1,7 +1,9 @@
 #include "platform/com/enumerator.h"
+#include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
 
+using namespace tavro;
 using namespace tavro::com;
 
 namespace {
@@ -45,27 +47,13 @@ TEST(Dispatch, CallsMembersByNameWithoutRegardToCase) {
 
 TEST(Dispatch, UnknownMembersAndMissingArgumentsRaiseTheirErrors) {
   auto c = std::make_shared<Counter>();
-  try {
-    getProperty(c, "Colour");
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), 438);
-    EXPECT_STREQ(e.what(), "Object doesn't support this property or method");
-  }
+  std::string message;
+  EXPECT_EQ(test::comErrorOf([&] { getProperty(c, "Colour"); }, &message), 438);
+  EXPECT_EQ(message, "Object doesn't support this property or method");
   // A property that can only be read cannot be written.
   EXPECT_THROW(putProperty(c, "Add", Variant(1)), ComError);
-  try {
-    callMethod(c, "Add");
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), 450);
-  }
-  try {
-    getProperty(nullptr, "Value");
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), 91);
-  }
+  EXPECT_EQ(test::comErrorOf([&] { callMethod(c, "Add"); }), 450);
+  EXPECT_EQ(test::comErrorOf([&] { getProperty(nullptr, "Value"); }), 91);
 }
 
 TEST(Dispatch, LiveObjectsAreCounted) {

@@ -44,13 +44,9 @@ TEST(Registry, RegisteringTwiceKeepsOneEntry) {
 TEST(Registry, UnknownIdentifiersCannotBeCreated) {
   test::TempDir dir;
   Registry registry(dir.path() / "registry");
-  try {
-    createObject("Tavro.nothing", registry);
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), errCannotCreate);
-    EXPECT_NE(std::string(e.what()).find("Tavro.nothing"), std::string::npos);
-  }
+  std::string message;
+  EXPECT_EQ(test::comErrorOf([&] { createObject("Tavro.nothing", registry); }, &message), errCannotCreate);
+  EXPECT_NE(message.find("Tavro.nothing"), std::string::npos);
 }
 
 TEST(ServerModule, ServesFactoriesForItsClassesOnly) {

@@ -2,6 +2,7 @@
 
 #include "addin/classes.h"
 #include "conversion/ceventhandler.h"
+#include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -58,21 +59,11 @@ TEST(CEventHandler, PassesOnAFailureOfTheCalledMethod) {
   auto form = std::make_shared<Form>();
   cEventHandler handler;
   handler.Set_Destination(form, "Broken");
-  try {
-    handler.My_Default_Method();
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), errPermission);
-  }
+  EXPECT_EQ(test::comErrorOf([&] { handler.My_Default_Method(); }), errPermission);
   handler.Set_Destination(form, "NoSuchMethod");
   EXPECT_THROW(handler.My_Default_Method(), ComError);
   handler.Set_Destination(nullptr, "Some_Procedure");
-  try {
-    handler.My_Default_Method();
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), errObjectNotSet);
-  }
+  EXPECT_EQ(test::comErrorOf([&] { handler.My_Default_Method(); }), errObjectNotSet);
 }
 
 TEST(CEventHandler, IsCreatableByNameAndCallableLateBound) {
