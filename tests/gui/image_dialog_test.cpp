@@ -104,33 +104,6 @@ TEST_F(ImageDialog, OpenShowsThePictureInBlackAndWhiteAtItsSizeAndAFailedOneClea
   EXPECT_FALSE(control("cmdSave")->isEnabled());
 }
 
-TEST_F(ImageDialog, EveryCorpusPictureIsShownAtItsSizeOrRefused) {
-  const std::filesystem::path corpus = test::corpusDir();
-  if (corpus.empty())
-    GTEST_SKIP() << "no shared corpus";
-  int shown = 0, refused = 0;
-  for (const auto& folder : {corpus / "images", corpus / "images/hostile"}) {
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      if (!entry.is_regular_file() || entry.path().extension() == ".md")
-        continue;
-      const std::string name = entry.path().filename().string();
-      openPicture(entry.path().string());
-      if (control("cmdSave")->isEnabled()) {
-        ++shown;
-        EXPECT_FALSE(previewImage().isNull()) << name;
-        EXPECT_EQ(previewSize(), QSize(text("txtWidth").toInt(), text("txtHeight").toInt())) << name;
-      } else {
-        ++refused;
-        EXPECT_EQ(previewSize(), QSize(0, 0)) << name;
-      }
-    }
-  }
-  for (const auto& message : ui->messages)
-    EXPECT_EQ(message.title, "Image Error") << message.text;
-  EXPECT_GT(shown, 0);
-  EXPECT_GT(refused, 0);
-}
-
 TEST_F(ImageDialog, ThresholdAndDitherReconvertAtTheCurrentSize) {
   openPicture(sunset);
   type("txtWidth", "48");
