@@ -56,15 +56,6 @@ TEST(Dispatch, UnknownMembersAndMissingArgumentsRaiseTheirErrors) {
   EXPECT_EQ(test::comErrorOf([&] { getProperty(nullptr, "Value"); }), 91);
 }
 
-TEST(Dispatch, LiveObjectsAreCounted) {
-  long before = liveObjectCount();
-  {
-    auto c = std::make_shared<Counter>();
-    EXPECT_EQ(liveObjectCount(), before + 1);
-  }
-  EXPECT_EQ(liveObjectCount(), before);
-}
-
 TEST(Enumerator, WalksSkipsResetsAndClones) {
   auto e = std::make_shared<Enumerator>(std::vector<Variant>{Variant(1), Variant(2), Variant(3)});
   EXPECT_EQ(e->next(2), (std::vector<Variant>{Variant(1), Variant(2)}));

@@ -55,17 +55,6 @@ TEST_F(Classify, AnalysisLogHasOneSectionPerNonEmptyListEndingWithALineBreak) {
   EXPECT_EQ(childTags(*browser.Document()->body()), (std::vector<std::string>{"B", "P"}));
 }
 
-TEST_F(Classify, ErrorPagesAreOneParagraphEach) {
-  open(page("plain.html"));
-  engine->ShowFileNotFoundPage();
-  auto body = browser.Document()->body();
-  EXPECT_EQ(childTags(*body), (std::vector<std::string>{"B", "P", "HR"}));
-  EXPECT_NE(body->innerText().find("could not be found. Please click Browse"), std::string::npos);
-  engine->ShowTransformErrorPage();
-  EXPECT_NE(browser.Document()->body()->innerText().find("Click Back and attempt to load another HTML file."),
-            std::string::npos);
-}
-
 TEST_F(Classify, FramesPageOffersOneRadioButtonPerFrameAndRecordsTheChoice) {
   open(page("frameset.html"));
   auto frames = browser.Document()->getElementsByTagName("FRAME");

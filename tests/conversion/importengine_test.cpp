@@ -304,13 +304,3 @@ TEST_F(Import, TargetNamesAreCheckedBeforeAnythingIsWritten) {
   // Names are compared exactly: Index is not index.
   EXPECT_TRUE(engine->ValidateTargetFile("Index"));
 }
-
-TEST_F(Import, AFramesetFrameImportsLikeAPage) {
-  open(page("frameset.html"));
-  auto frames = browser.Document()->getElementsByTagName("FRAME");
-  ASSERT_EQ(frames.size(), 2u);
-  open(page("main.html")); // the frame the user picked, loaded in its place
-  convertAndPreview();
-  ASSERT_TRUE(engine->ValidateTargetFile("main"));
-  EXPECT_NE(test::readFile(dir.path() / "project" / "main.wml").find("<big>Welcome aboard</big>"), std::string::npos);
-}
