@@ -1,5 +1,7 @@
-// Checking a chosen path and opening it.
+// Checking a chosen path, opening it, and its body markup as the XML document the conversion
+// reads.
 
+#include "conversion/htmltoxmldocument.h"
 #include "htmlimport/modhtmlimport.h"
 #include "platform/html/browser.h"
 #include "tests/support/testsupport.h"
@@ -46,4 +48,13 @@ TEST(ModHtmlImport, LoadHtmlFileShowsOnlyAPageThatQualifiesAndReads) {
   EXPECT_TRUE(LoadHtmlFile(dir.file("page.html"), browser));
   EXPECT_EQ(browser.ReadyState(), 4);
   EXPECT_EQ(browser.Document()->body()->innerHTML(), "<p>page</p>");
+}
+
+TEST(HtmlToXmlDocument, GivesTheMarkupUnderABodyRootAndNothingForNoMarkup) {
+  EXPECT_FALSE(conversion::HtmlToXmlDocument("").has_value());
+  auto doc = conversion::HtmlToXmlDocument("<P>Hello <B>world</B><TABLE><TR><TD>x</TABLE>");
+  ASSERT_TRUE(doc.has_value());
+  EXPECT_EQ(doc->parseError().errorCode, 0);
+  EXPECT_EQ(doc->xml(), "<body><p>Hello <b>world</b></p><table><tbody><tr><td>x</td></tr></tbody></table></body>");
+  EXPECT_EQ(doc->selectNodes("//tbody").size(), 1u);
 }
