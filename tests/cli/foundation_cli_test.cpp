@@ -23,20 +23,6 @@ TEST(CliBasics, HelpVersionAndUsageErrors) {
   EXPECT_EQ(runTavro({"project", "list"}).exitCode, 2);
 }
 
-TEST(CliBasics, HelpListsEveryCommandOnceInItsPlace) {
-  const std::string out = runTavro({"--help"}).out;
-  std::size_t last = 0;
-  for (const char* command :
-       {"register", "unregister", "catalogue", "export", "project", "convert", "compile", "import", "xslt", "image"}) {
-    const std::string line = "\n  " + std::string(command) + " ";
-    const std::size_t at = out.find(line);
-    ASSERT_NE(at, std::string::npos) << command;
-    EXPECT_GT(at, last) << command;
-    EXPECT_EQ(out.find(line, at + 1), std::string::npos) << command;
-    last = at;
-  }
-}
-
 TEST(CliBasics, CatalogueListsTheFourEntriesInOrder) {
   auto r = runTavro({"catalogue"});
   EXPECT_EQ(r.exitCode, 0);

@@ -1,7 +1,11 @@
+#include "platform/com/comerror.h"
 #include "platform/com/enumerator.h"
+#include "platform/com/variant.h"
+#include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
 
+using namespace tavro;
 using namespace tavro::com;
 
 namespace {
@@ -45,36 +49,13 @@ TEST(Dispatch, CallsMembersByNameWithoutRegardToCase) {
 
 TEST(Dispatch, UnknownMembersAndMissingArgumentsRaiseTheirErrors) {
   auto c = std::make_shared<Counter>();
-  try {
-    getProperty(c, "Colour");
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), 438);
-    EXPECT_STREQ(e.what(), "Object doesn't support this property or method");
-  }
+  std::string message;
+  EXPECT_EQ(test::comErrorOf([&] { getProperty(c, "Colour"); }, &message), 438);
+  EXPECT_EQ(message, "Object doesn't support this property or method");
   // A property that can only be read cannot be written.
   EXPECT_THROW(putProperty(c, "Add", Variant(1)), ComError);
-  try {
-    callMethod(c, "Add");
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), 450);
-  }
-  try {
-    getProperty(nullptr, "Value");
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), 91);
-  }
-}
-
-TEST(Dispatch, LiveObjectsAreCounted) {
-  long before = liveObjectCount();
-  {
-    auto c = std::make_shared<Counter>();
-    EXPECT_EQ(liveObjectCount(), before + 1);
-  }
-  EXPECT_EQ(liveObjectCount(), before);
+  EXPECT_EQ(test::comErrorOf([&] { callMethod(c, "Add"); }), 450);
+  EXPECT_EQ(test::comErrorOf([&] { getProperty(nullptr, "Value"); }), 91);
 }
 
 TEST(Enumerator, WalksSkipsResetsAndClones) {
@@ -87,4 +68,29 @@ TEST(Enumerator, WalksSkipsResetsAndClones) {
   e->reset();
   EXPECT_TRUE(e->skip(2));
   EXPECT_FALSE(e->skip(2));
+}
+
+TEST(Variant, BooleansAreSixteenBitMinusOne) {
+  EXPECT_EQ(Variant(true).toLong(), -1);
+  EXPECT_EQ(Variant(true).toVBool(), -1);
+  EXPECT_EQ(Variant(false).toLong(), 0);
+  EXPECT_EQ(Variant(true).toString(), "True");
+  EXPECT_TRUE(Variant::boolean(1).toBool());
+  EXPECT_EQ(Variant::boolean(1).toVBool(), vbTrue);
+}
+
+TEST(Variant, ConvertsLikeLateBoundCode) {
+  EXPECT_EQ(Variant().toString(), "");
+  EXPECT_EQ(Variant().toLong(), 0);
+  EXPECT_EQ(Variant(" 42 ").toLong(), 42);
+  EXPECT_EQ(Variant(2.5).toLong(), 2); // halves go to the even neighbour
+  EXPECT_EQ(Variant(3.5).toLong(), 4);
+  EXPECT_EQ(Variant(-2.5).toLong(), -2);
+  EXPECT_EQ(Variant(1.25).toString(), "1.25");
+  EXPECT_TRUE(Variant("True").toBool());
+  EXPECT_EQ(test::comErrorOf([] { Variant("abc").toLong(); }), errTypeMismatch);
+  EXPECT_EQ(test::comErrorOf([] { Variant(1e12).toLong(); }), errOverflow);
+  EXPECT_EQ(test::comErrorOf([] { Variant().toObject(); }), errObjectNotSet);
+  EXPECT_EQ(test::comErrorOf([] { Variant(ObjectPtr()).toObject(); }), errObjectNotSet);
+  EXPECT_EQ(test::comErrorOf([] { Variant(5).toObject(); }), errObjectRequired);
 }

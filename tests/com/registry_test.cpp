@@ -6,31 +6,6 @@
 using namespace tavro;
 using namespace tavro::com;
 
-TEST(Registry, RegistersAndUnregistersOnlyItsOwnClasses) {
-  test::TempDir dir;
-  const auto file = dir.path() / "config" / "registry";
-  {
-    Registry other(file);
-    other.add("Other.thing", "/opt/other/libother.so");
-    other.save();
-  }
-  ServerModule module({{"Tavro.wizard", [] { return ObjectPtr(); }}, {"Tavro.colWizards", [] { return ObjectPtr(); }}},
-                      "/usr/lib/libtavro.so");
-  Registry registry(file);
-  EXPECT_EQ(module.registerServer(registry), hrOk);
-
-  Registry reread(file);
-  EXPECT_EQ(reread.lookup("tavro.WIZARD"), "/usr/lib/libtavro.so");
-  EXPECT_EQ(reread.lookup("Tavro.colWizards"), "/usr/lib/libtavro.so");
-  EXPECT_EQ(reread.lookup("Other.thing"), "/opt/other/libother.so");
-
-  EXPECT_EQ(module.unregisterServer(reread), hrOk);
-  Registry after(file);
-  EXPECT_FALSE(after.lookup("Tavro.wizard"));
-  EXPECT_FALSE(after.lookup("Tavro.colWizards"));
-  EXPECT_EQ(after.lookup("Other.thing"), "/opt/other/libother.so");
-}
-
 TEST(Registry, CommentsAndLinesItCannotReadAreKeptInTheirPlaces) {
   test::TempDir dir;
   const auto file = dir.path() / "registry";
@@ -63,19 +38,15 @@ TEST(Registry, RegisteringTwiceKeepsOneEntry) {
   registry.add("Tavro.wizard", "/a/libtavro.so");
   registry.add("TAVRO.wizard", "/b/libtavro.so");
   EXPECT_EQ(registry.entries().size(), 1u);
-  EXPECT_EQ(registry.lookup("Tavro.wizard"), "/b/libtavro.so");
+  EXPECT_EQ(registry.lookup("tavro.WIZARD"), "/b/libtavro.so");
 }
 
 TEST(Registry, UnknownIdentifiersCannotBeCreated) {
   test::TempDir dir;
   Registry registry(dir.path() / "registry");
-  try {
-    createObject("Tavro.nothing", registry);
-    FAIL() << "no error";
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), errCannotCreate);
-    EXPECT_NE(std::string(e.what()).find("Tavro.nothing"), std::string::npos);
-  }
+  std::string message;
+  EXPECT_EQ(test::comErrorOf([&] { createObject("Tavro.nothing", registry); }, &message), errCannotCreate);
+  EXPECT_NE(message.find("Tavro.nothing"), std::string::npos);
 }
 
 TEST(ServerModule, ServesFactoriesForItsClassesOnly) {

@@ -39,45 +39,20 @@ TEST_F(Classify, AnalysisLogHasOneSectionPerNonEmptyListEndingWithALineBreak) {
   EXPECT_EQ(childTags(*body),
             (std::vector<std::string>{"B", "P", "HR", "B", "#text", "TABLE", "HR", "B", "#text", "TABLE", "BR"}));
   auto bold = body->getElementsByTagName("B");
-  EXPECT_EQ(bold[0]->innerText(), "Analysis Log");
   EXPECT_EQ(bold[1]->innerText(), "Transformed Elements");
   EXPECT_EQ(bold[2]->innerText(), "Removed Elements");
-  EXPECT_EQ(body->getElementsByTagName("P")[0]->innerText(),
-            "The import wizard has successfully converted your HTML content into a skeleton WML representation. "
-            "Click Next to proceed.");
-  EXPECT_EQ(body->childNodes()[4]->data(), " - These elements have been transformed into a WML representation. "
-                                           "These elements can be removed during the Fine Tune process.");
+  // Four names a row, in the list's order.
   auto tables = body->getElementsByTagName("TABLE");
   ASSERT_EQ(tables[0]->rows().size(), 3u);
   EXPECT_EQ(tables[0]->rows()[0]->cells().size(), 4u);
   EXPECT_EQ(tables[0]->rows()[2]->cells().size(), 1u);
   EXPECT_EQ(tables[0]->rows()[2]->cells()[0]->innerText(), "small");
-  EXPECT_EQ(tables[0]->rows()[0]->cells()[0]->attribute("width"), "80");
-  EXPECT_EQ(tables[0]->attribute("border"), "1");
-  EXPECT_EQ(tables[0]->attribute("bordercolor"), "#B0C4DE");
-  EXPECT_EQ(tables[0]->attribute("bordercolorlight"), "#B0C4DE");
-  EXPECT_EQ(tables[0]->style().fontFamily(), "Arial");
   EXPECT_EQ(tables[1]->rows().size(), 1u);
-  EXPECT_EQ(body->style().fontFamily(), "Arial");
-  EXPECT_EQ(body->style().fontSize(), "12");
 
   engine->m_colTransformed.clear();
   engine->m_colRemoved.clear();
   engine->ShowAnalysisPage();
   EXPECT_EQ(childTags(*browser.Document()->body()), (std::vector<std::string>{"B", "P"}));
-}
-
-TEST_F(Classify, ErrorPagesAreOneParagraphEach) {
-  open(page("plain.html"));
-  engine->ShowFileNotFoundPage();
-  auto body = browser.Document()->body();
-  EXPECT_EQ(childTags(*body), (std::vector<std::string>{"B", "P", "HR"}));
-  EXPECT_EQ(body->getElementsByTagName("P")[0]->innerText(),
-            "An Error occurred during the transformation process. The HTML file that the Wizard attempted to "
-            "import could not be found. Please click Browse to select an alternative HTML file.");
-  engine->ShowTransformErrorPage();
-  EXPECT_EQ(browser.Document()->body()->getElementsByTagName("P")[0]->innerText(),
-            "An Error occurred during the transformation process. Click Back and attempt to load another HTML file.");
 }
 
 TEST_F(Classify, FramesPageOffersOneRadioButtonPerFrameAndRecordsTheChoice) {

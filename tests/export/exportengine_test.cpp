@@ -91,8 +91,6 @@ TEST_F(ExportEngineTest, ImagesAreDroppedUnlessConverted) {
 }
 
 TEST(ExportHtml, EmptyElementsAreClosedSoThatTheCardReadsAsMeant) {
-  if (!resources::contains("WMLEXPORT", "101"))
-    GTEST_SKIP() << "the WMLEXPORT stylesheet is not embedded in this build";
   const char* cards[] = {
       // A linked picture, dropped, leaves an empty link; the text after it is not in the link.
       "<p><a href=\"index.wml\"><img src=\"a.wbmp\" alt=\"a\"/></a> after the link</p>",
@@ -265,10 +263,7 @@ TEST(ExportCorpus, EveryWellFormedDeckIsWrittenAndTheOthersReported) {
 
   for (bool images : {false, true}) {
     ExportEngine engine(project);
-    if (resources::contains("WMLEXPORT", "101"))
-      engine.LoadExportStylesheet();
-    else
-      engine.loadExportStylesheet(bytesOf(test::tinyStylesheet()));
+    engine.LoadExportStylesheet();
     engine.setConvertImages(images);
     auto rows = populateFileList(project);
     for (auto& row : rows)
@@ -284,7 +279,7 @@ TEST(ExportCorpus, EveryWellFormedDeckIsWrittenAndTheOthersReported) {
         // A deck in a namespace matches none of the WML rules and comes out as its text.
         const std::string source = test::readFile(dir.file(rows[i].name + ".wml"));
         const std::string html = test::readFile(rows[i].htmlFile);
-        if (source.find("xmlns=") == std::string::npos && !images && resources::contains("WMLEXPORT", "101")) {
+        if (source.find("xmlns=") == std::string::npos && !images) {
           EXPECT_EQ(test::htmlReadsAs(html, intendedBody(source)), "") << rows[i].name;
         }
         bool hasPicture = source.find("<img") != std::string::npos;
@@ -299,8 +294,6 @@ TEST(ExportCorpus, EveryWellFormedDeckIsWrittenAndTheOthersReported) {
 }
 
 TEST(ExportStylesheet, WritesTheExactHtmlOfASmallDeck) {
-  if (!resources::contains("WMLEXPORT", "101"))
-    GTEST_SKIP() << "the WMLEXPORT stylesheet is not embedded in this build";
   TempDir dir;
   auto project = test::makeProject(dir.str(), {{"index", R"(<?xml version="1.0"?>
 <!DOCTYPE wml PUBLIC "-//WAPFORUM//DTD WML 1.1//EN" "http://www.wapforum.org/DTD/wml_1.1.xml">

@@ -1,9 +1,12 @@
-// The navigation bar driven by its buttons, over a real page container of four pages.
+// The navigation bar driven by its buttons, over a real page container of four pages; the
+// property bag it saves its mode in; and the bar as a host creates it from the built add-in.
 
 #include "navbar/navbar.h"
 #include "platform/qt/propertybag.h"
 #include "platform/qt/ssactivetabs.h"
+#include "platform/registry/activation.h"
 #include "tests/gui/guitest.h"
+#include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,9 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
+
+#include <cstdlib>
+#include <filesystem>
 
 using namespace tavro;
 using namespace tavro::com;
@@ -57,7 +63,7 @@ protected:
 
 } // namespace
 
-TEST_F(NavBarTest, ModeZeroTurnsThePagesAndFollowsThemWithTheButtons) {
+TEST_F(NavBarTest, ModeZeroTurnsThePagesAndReportsOnlyFinishAndCancel) {
   QSignalSpy pressed(bar, &NavBar::OnNavButton);
   bar->SetTabControl(pages->object());
   EXPECT_EQ(buttons(), "-+-+");
@@ -70,47 +76,22 @@ TEST_F(NavBarTest, ModeZeroTurnsThePagesAndFollowsThemWithTheButtons) {
   EXPECT_EQ(pages->selectedTab(), 4);
   EXPECT_EQ(buttons(), "+-++");
 
-  // The disabled Next does nothing; Back goes one page back.
+  // The disabled Next does nothing; Finish and Cancel are reported, and the buttons are not
+  // refreshed after them.
+  bar->EnableNavButton(NavBar::Back, false);
   click(NavBar::Next);
-  EXPECT_EQ(pages->selectedTab(), 4);
-  click(NavBar::Back);
-  EXPECT_EQ(pages->selectedTab(), 3);
-  EXPECT_EQ(buttons(), "++-+");
-  EXPECT_EQ(pressed.count(), 0);
-}
-
-TEST_F(NavBarTest, ModeZeroSkipsHiddenAndDisabledPages) {
-  pages->setTabVisible(2, false);
-  pages->setTabEnabled(4, false);
-  bar->SetTabControl(pages->object());
-  EXPECT_EQ(buttons(), "-+-+");
-
-  click(NavBar::Next);
-  EXPECT_EQ(pages->selectedTab(), 3);
-  EXPECT_EQ(buttons(), "+-++") << "page 4 is disabled, so page 3 is the last usable one";
-
-  click(NavBar::Back);
-  EXPECT_EQ(pages->selectedTab(), 1);
-  EXPECT_EQ(buttons(), "-+-+");
-
-  // With page 1 hidden as well, page 3 has nothing usable before it.
-  pages->setTabVisible(1, false);
-  pages->setSelectedTab(3);
-  bar->UpdateNavButtons();
-  EXPECT_EQ(buttons(), "--++");
-}
-
-TEST_F(NavBarTest, ModeZeroReportsFinishAndCancelWithoutTouchingTheButtons) {
-  bar->SetTabControl(pages->object());
-  QSignalSpy pressed(bar, &NavBar::OnNavButton);
-  bar->EnableNavButton(NavBar::Finish, true);
   click(NavBar::Finish);
   click(NavBar::Cancel);
+  EXPECT_EQ(pages->selectedTab(), 4);
   ASSERT_EQ(pressed.count(), 2);
   EXPECT_EQ(pressed[0][0].toInt(), 3);
   EXPECT_EQ(pressed[1][0].toInt(), 4);
-  EXPECT_EQ(pages->selectedTab(), 1);
-  EXPECT_EQ(buttons(), "-+++") << "the buttons are not refreshed after Finish or Cancel";
+  EXPECT_EQ(buttons(), "--++");
+
+  bar->EnableNavButton(NavBar::Back, true);
+  click(NavBar::Back);
+  EXPECT_EQ(pages->selectedTab(), 3);
+  EXPECT_EQ(buttons(), "++-+");
 }
 
 TEST_F(NavBarTest, ModeOneReportsEveryButtonAndOtherModesMakeTheButtonsInert) {
@@ -239,4 +220,41 @@ TEST(NavBarCreation, WithoutAnApplicationRaisesAClearError) {
       },
       ::testing::ExitedWithCode(0),
       "429 cannot create Tavro.NavBar: the navigation bar needs a running Qt application");
+}
+
+TEST(PropertyBag, StoresOnlyWhatDiffersFromTheDefaultUnderOneNameWhateverItsCase) {
+  PropertyBag bag;
+  bag.writeProperty("Caption", Variant("Next >"), Variant(""));
+  bag.writeProperty("CAPTION", Variant("Finish"), Variant(""));
+  bag.writeProperty("Enabled", Variant(false), Variant(0)); // False equals 0: not stored
+  bag.writeProperty("Width", Variant(924.0), Variant(0));
+  ASSERT_EQ(bag.entries().size(), 2u);
+  EXPECT_EQ(bag.entries()[0].first, "Caption");
+  EXPECT_EQ(bag.readProperty("caption").toString(), "Finish");
+  EXPECT_EQ(bag.readProperty("width").toLong(), 924);
+  EXPECT_EQ(bag.readProperty("Enabled", Variant(true)).toVBool(), vbTrue);
+
+  bag.writeProperty("width", Variant(0), Variant(0));
+  EXPECT_FALSE(bag.contains("Width"));
+}
+
+TEST(AddinNavBar, AHostWithAnApplicationCreatesTavroNavBarByName) {
+  test::application();
+  test::TempDir dir;
+  const std::string library = (test::buildDir() / "libtavro.so").string();
+  ASSERT_TRUE(std::filesystem::exists(library)) << library;
+  const std::string registryFile = dir.file("registry");
+  ::setenv("TAVRO_REGISTRY", registryFile.c_str(), 1);
+  auto registerServer = reinterpret_cast<HResult (*)()>(librarySymbol(loadLibrary(library), "DllRegisterServer"));
+  ASSERT_NE(registerServer, nullptr);
+  ASSERT_EQ(registerServer(), hrOk);
+  ::unsetenv("TAVRO_REGISTRY");
+
+  ObjectPtr bar = createObject("Tavro.NavBar", Registry(registryFile));
+  EXPECT_EQ(bar->typeName(), "NavBar");
+  EXPECT_EQ(getProperty(bar, "NavigationMode").toLong(), 0);
+  putProperty(bar, "NavigationMode", Variant(1));
+  EXPECT_EQ(getProperty(bar, "NavigationMode").toLong(), 1);
+  // Another class is refused without a word.
+  callMethod(bar, "SetTabControl", {Variant(createObject("Tavro.clWizardItem", Registry(registryFile)))});
 }

@@ -2,6 +2,7 @@
 
 #include "platform/qt/ssactivetabs.h"
 #include "tests/gui/guitest.h"
+#include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -55,14 +56,8 @@ TEST_F(SSActiveTabsTest, MovesToTheNextAndPreviousUsableTabAndAnnouncesEachChang
   EXPECT_EQ(log, "leave 1 for 4; enter 4; leave 4 for 1; enter 1; leave 1 for 3; enter 3; ");
   EXPECT_EQ(shownPage(), pages->page(3));
 
-  for (int bad : {0, 5, -3}) {
-    try {
-      pages->setSelectedTab(bad);
-      FAIL() << bad;
-    } catch (const ComError& e) {
-      EXPECT_EQ(e.number(), errInvalidCall);
-    }
-  }
+  for (int bad : {0, 5, -3})
+    EXPECT_EQ(test::comErrorOf([&] { pages->setSelectedTab(bad); }), errInvalidCall) << bad;
   EXPECT_EQ(pages->selectedTab(), 3);
 }
 
@@ -77,12 +72,7 @@ TEST_F(SSActiveTabsTest, IsCallableByName) {
 
   putProperty(tabs, "SelectedTab", Variant(-1));
   EXPECT_EQ(pages->selectedTab(), 4);
-  try {
-    getProperty(tabs, "Tabs", {Variant(5)});
-    FAIL();
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), errSubscript);
-  }
+  EXPECT_EQ(test::comErrorOf([&] { getProperty(tabs, "Tabs", {Variant(5)}); }), errSubscript);
 }
 
 TEST_F(SSActiveTabsTest, AContainerClosedWhileAPageIsLeftChangesNothingMore) {
@@ -93,10 +83,5 @@ TEST_F(SSActiveTabsTest, AContainerClosedWhileAPageIsLeftChangesNothingMore) {
   EXPECT_EQ(log, "leave 1 for 2; ");
 
   // Callers still holding the container by name get an error, not a dangling widget.
-  try {
-    putProperty(byName, "SelectedTab", Variant(1));
-    FAIL();
-  } catch (const ComError& e) {
-    EXPECT_EQ(e.number(), errObjectNotSet);
-  }
+  EXPECT_EQ(test::comErrorOf([&] { putProperty(byName, "SelectedTab", Variant(1)); }), errObjectNotSet);
 }

@@ -85,21 +85,6 @@ TEST(FolderProject, ClearErrorsForFoldersWithoutAGoodManifest) {
   EXPECT_EQ(test::comErrorOf([&] { FolderProject::create(dir.file("x"), "a/b", "/app"); }), 52);
 }
 
-TEST(FolderProject, AManifestThatCannotBeWrittenLeavesTheProjectAsItWas) {
-  test::TempDir dir;
-  auto project = FolderProject::create(dir.file("p"), "P", "/app");
-  test::writeFile(dir.path() / "p" / "a.wml", "<wml/>");
-  const std::string before = test::readFile(project->manifestPath());
-  // The manifest's place is taken by a folder of the same name: the write must fail.
-  stdfs::remove(project->manifestPath());
-  stdfs::create_directory(project->manifestPath());
-  EXPECT_THROW(project->AddDocument("a"), com::ComError);
-  EXPECT_TRUE(project->documents().empty());
-  stdfs::remove(project->manifestPath());
-  test::writeFile(project->manifestPath(), before);
-  EXPECT_TRUE(project->AddDocument("a"));
-}
-
 TEST(FolderProject, RemoveDocumentTakesTheEntryOutAndDeletesTheFileOnlyWhenAsked) {
   test::TempDir dir;
   auto project = FolderProject::create(dir.file("p"), "P", "/app");
@@ -120,10 +105,17 @@ TEST(FolderProject, RemoveDocumentTakesTheEntryOutAndDeletesTheFileOnlyWhenAsked
   ASSERT_EQ(reopened->documents().size(), 1u);
   EXPECT_EQ(reopened->documents()[0].name, "b");
 
-  // A manifest that cannot be written keeps the entry and the file.
+  // A manifest that cannot be written (a folder has taken its place) keeps the entries and the
+  // files as they were, and so does the project once it can be written again.
+  const std::string before = test::readFile(project->manifestPath());
   stdfs::remove(project->manifestPath());
   stdfs::create_directory(project->manifestPath());
   EXPECT_THROW(project->removeDocument("b", "wml", true), com::ComError);
+  EXPECT_THROW(project->AddDocument("a"), com::ComError);
   EXPECT_EQ(project->documents().size(), 1u);
   EXPECT_TRUE(stdfs::exists(dir.path() / "p" / "b.wml"));
+  stdfs::remove(project->manifestPath());
+  test::writeFile(project->manifestPath(), before);
+  EXPECT_TRUE(project->AddDocument("a"));
+  EXPECT_EQ(project->documents().size(), 2u);
 }

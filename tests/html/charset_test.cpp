@@ -122,4 +122,10 @@ TEST(Charset, CorpusPagesDecodeAsTheySay) {
   auto word = decodePage(tavro::test::readFile(html / "tidy-1067112-word2000-windows1252.html"));
   EXPECT_EQ(word.encoding, "windows-1252");
   EXPECT_TRUE(isValidUtf8(word.text));
+  // An unlabelled Big5 page the guess does not take is read whole as windows-1252; binary
+  // garbage still gives text.
+  auto big5 = decodePage(tavro::test::readFile(html / "tidy-658230-big5-no-charset.html"));
+  EXPECT_EQ(big5.encoding, "windows-1252");
+  EXPECT_GT(big5.text.size(), 40000u);
+  EXPECT_FALSE(decodePage(tavro::test::readFile(html / "tidy-946-fuzzed-binary-garbage.html")).text.empty());
 }

@@ -54,18 +54,6 @@ TEST(Robustness, EveryCorpusPageLoadsAndConverts) {
   EXPECT_GT(pages.size(), 20u);
 }
 
-TEST(Robustness, GarbageAndLegacyBytesLoadAsText) {
-  auto corpus = test::corpusDir();
-  if (corpus.empty())
-    GTEST_SKIP() << "no corpus";
-  Browser browser;
-  ASSERT_TRUE(browser.Navigate((corpus / "html" / "tidy-946-fuzzed-binary-garbage.html").string()));
-  EXPECT_FALSE(browser.Document()->body()->textContent().empty());
-  ASSERT_TRUE(browser.Navigate((corpus / "html" / "tidy-658230-big5-no-charset.html").string()));
-  EXPECT_EQ(browser.Document()->charset(), "windows-1252");
-  EXPECT_GT(browser.Document()->body()->textContent().size(), 40000u);
-}
-
 TEST(Robustness, HostileMarkupParsesWithoutHarm) {
   // Known gumbo crashers, a tag with 50,000 attributes, and 20,000 unclosed tags.
   std::string manyAttributes = "<p";

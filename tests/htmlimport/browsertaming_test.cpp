@@ -77,33 +77,6 @@ TEST(Taming, SwallowsClicksContextMenusAndKeys) {
   EXPECT_FALSE(browser.Document()->dispatchKeyDown(65));
 }
 
-TEST(Taming, OnTheFramesListAClickRecordsTheCheckedFrame) {
-  Browser browser;
-  BrowserTaming taming(browser);
-  ASSERT_TRUE(browser.Navigate("about:blank"));
-  auto doc = browser.Document();
-  doc->body()->setInnerHTML("<table><tr><td><b>top.htm</b></td><td><input type=radio id=top.htm name=radioButton>"
-                            "<tr><td><b>main.htm</b></td><td><input TYPE=radio ID=main.htm name=radioButton>"
-                            "</table><p id=elsewhere>text</p>");
-  taming.state().framesShown = true;
-  taming.state().frameSource = "";
-
-  EXPECT_TRUE(doc->dispatchClick(doc->getElementById("main.htm")));
-  EXPECT_EQ(taming.state().frameSource, "main.htm");
-  EXPECT_TRUE(doc->dispatchClick(doc->getElementById("top.htm")));
-  EXPECT_EQ(taming.state().frameSource, "top.htm");
-  EXPECT_FALSE(doc->getElementById("main.htm")->checked());
-  // Clicking elsewhere on the list keeps the last choice.
-  EXPECT_TRUE(doc->dispatchClick(doc->getElementById("elsewhere")));
-  EXPECT_EQ(taming.state().frameSource, "top.htm");
-
-  // Once the list is gone, clicks are swallowed again.
-  taming.state().framesShown = false;
-  EXPECT_FALSE(doc->dispatchClick(doc->getElementById("main.htm")));
-  EXPECT_EQ(taming.state().frameSource, "top.htm");
-  EXPECT_TRUE(doc->getElementById("top.htm")->checked());
-}
-
 TEST(Taming, AnswersPageErrors) {
   Browser browser;
   BrowserTaming taming(browser);

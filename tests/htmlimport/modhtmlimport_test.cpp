@@ -1,5 +1,7 @@
-// Checking a chosen path and opening it.
+// Checking a chosen path, opening it, and its body markup as the XML document the conversion
+// reads.
 
+#include "conversion/htmltoxmldocument.h"
 #include "htmlimport/modhtmlimport.h"
 #include "platform/html/browser.h"
 #include "tests/support/testsupport.h"
@@ -27,30 +29,32 @@ TEST(ModHtmlImport, IsHtmlFileWantsAnExistingHtmOrHtmlFile) {
   EXPECT_FALSE(IsHtmlFile(""));
 }
 
-TEST(ModHtmlImport, LoadHtmlFileShowsOnlyWhatQualifies) {
+TEST(ModHtmlImport, LoadHtmlFileShowsOnlyAPageThatQualifiesAndReads) {
   test::TempDir dir;
   test::writeFile(dir.path() / "page.html", "<p>page</p>");
   test::writeFile(dir.path() / "page.txt", "<p>text</p>");
+  // A pipe named like a page exists, so it qualifies, but it is no page to read.
+  const std::string pipe = dir.file("pipe.html");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_TRUE(IsHtmlFile(pipe));
   html::Browser browser;
   ASSERT_TRUE(browser.Navigate("about:blank"));
 
   EXPECT_FALSE(LoadHtmlFile(dir.file("page.txt"), browser));
+  EXPECT_FALSE(LoadHtmlFile(pipe, browser));
   EXPECT_EQ(browser.LocationURL(), "about:blank");
+  EXPECT_NE(browser.LastError().find("pipe.html"), std::string::npos);
 
   EXPECT_TRUE(LoadHtmlFile(dir.file("page.html"), browser));
   EXPECT_EQ(browser.ReadyState(), 4);
   EXPECT_EQ(browser.Document()->body()->innerHTML(), "<p>page</p>");
 }
 
-TEST(ModHtmlImport, AFileThatCannotBeReadIsNotReportedAsLoaded) {
-  test::TempDir dir;
-  html::Browser browser;
-  ASSERT_TRUE(browser.Navigate("about:blank"));
-  // A pipe named like a page exists, so it qualifies, but it is no page to read.
-  std::string pipe = dir.file("pipe.html");
-  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  EXPECT_TRUE(IsHtmlFile(pipe));
-  EXPECT_FALSE(LoadHtmlFile(pipe, browser));
-  EXPECT_EQ(browser.LocationURL(), "about:blank");
-  EXPECT_NE(browser.LastError().find("pipe.html"), std::string::npos);
+TEST(HtmlToXmlDocument, GivesTheMarkupUnderABodyRootAndNothingForNoMarkup) {
+  EXPECT_FALSE(conversion::HtmlToXmlDocument("").has_value());
+  auto doc = conversion::HtmlToXmlDocument("<P>Hello <B>world</B><TABLE><TR><TD>x</TABLE>");
+  ASSERT_TRUE(doc.has_value());
+  EXPECT_EQ(doc->parseError().errorCode, 0);
+  EXPECT_EQ(doc->xml(), "<body><p>Hello <b>world</b></p><table><tbody><tr><td>x</td></tr></tbody></table></body>");
+  EXPECT_EQ(doc->selectNodes("//tbody").size(), 1u);
 }

@@ -111,29 +111,20 @@ TEST(JpegReader, BaselineProgressiveAndGreyKeepTheirTone) {
   auto pixel = [](int x, int) { return x < 16 ? Rgba{0, 0, 0} : Rgba{191, 191, 191}; };
   for (bool grey : {false, true})
     for (bool progressive : {false, true}) {
-      JpegLayout layout;
-      layout.width = 32;
-      layout.height = 16;
-      layout.grey = grey;
-      layout.progressive = progressive;
-      Picture p = load(makeJpeg(layout, pixel));
+      Picture p = load(makeJpeg({.width = 32, .height = 16, .grey = grey, .progressive = progressive}, pixel));
       ASSERT_EQ(p.width, 32);
       ASSERT_EQ(p.height, 16);
       EXPECT_NEAR(p.at(2, 8), 0, 4) << grey << progressive;
       EXPECT_NEAR(p.at(29, 8), 191, 4) << grey << progressive;
     }
   // Colour goes through luma.
-  JpegLayout colour;
-  Picture red = load(makeJpeg(colour, [](int, int) { return Rgba{255, 0, 0}; }));
+  Picture red = load(makeJpeg({}, [](int, int) { return Rgba{255, 0, 0}; }));
   EXPECT_NEAR(red.at(8, 8), 77, 4);
 }
 
 TEST(JpegReader, AdobeCmykComesOutWithTheRightTone) {
-  JpegLayout layout;
-  layout.cmyk = true;
-  layout.width = 32;
   // Inks: no ink (white), 25% black, full cyan, full black.
-  Picture p = load(makeJpeg(layout, [](int x, int) {
+  Picture p = load(makeJpeg({.width = 32, .cmyk = true}, [](int x, int) {
     switch (x / 8) {
     case 0: return Rgba{0, 0, 0, 0};
     case 1: return Rgba{0, 0, 0, 64};
@@ -159,13 +150,8 @@ TEST(JpegReader, TurnsThePictureTheWayItsExifOrientationSays) {
                         {5, 16, 32, 4, 4}, {6, 16, 32, 12, 4}, {7, 16, 32, 12, 28}, {8, 16, 32, 4, 28}};
   for (const auto& t : turns)
     for (bool bigEndian : {false, true}) {
-      JpegLayout layout;
-      layout.width = 32;
-      layout.height = 16;
-      layout.grey = true;
-      layout.orientation = t.orientation;
-      layout.bigEndianExif = bigEndian;
-      Picture p = load(makeJpeg(layout, pixel));
+      Picture p = load(makeJpeg(
+          {.width = 32, .height = 16, .grey = true, .orientation = t.orientation, .bigEndianExif = bigEndian}, pixel));
       ASSERT_EQ(p.width, t.width) << t.orientation;
       ASSERT_EQ(p.height, t.height) << t.orientation;
       EXPECT_LT(p.at(t.blackX, t.blackY), 40) << t.orientation << (bigEndian ? " MM" : " II");
@@ -174,49 +160,32 @@ TEST(JpegReader, TurnsThePictureTheWayItsExifOrientationSays) {
 }
 
 TEST(GifReader, ReadsInterlacedRowsInTheirPlaceAndTransparencyAsWhite) {
-  GifLayout layout;
-  layout.screenWidth = layout.width = 7;
-  layout.screenHeight = layout.height = 13;
-  layout.interlaced = true;
-  expectPattern(load(makeGif(layout, [](int x, int y) { return patternBlack(x, y) ? 0 : 1; })), 7, 13, "interlaced");
+  expectPattern(load(makeGif({.screenWidth = 7, .screenHeight = 13, .width = 7, .height = 13, .interlaced = true},
+                             [](int x, int y) { return patternBlack(x, y) ? 0 : 1; })),
+                7, 13, "interlaced");
 
-  GifLayout clear;
-  clear.palette = {{0, 0, 0}, {255, 0, 0}};
-  clear.transparent = 0;
-  Picture p = load(makeGif(clear, [](int x, int) { return x < 4 ? 0 : 1; }));
+  Picture p =
+      load(makeGif({.transparent = 0, .palette = {{0, 0, 0}, {255, 0, 0}}}, [](int x, int) { return x < 4 ? 0 : 1; }));
   EXPECT_EQ(p.at(0, 0), 255);
   EXPECT_EQ(p.at(7, 0), 77);
 }
 
 TEST(GifReader, PlacesTheFrameOnTheScreenAndClipsWhatLiesOutside) {
   auto black = [](int, int) { return 0; };
-  GifLayout inside;
-  inside.screenWidth = inside.screenHeight = 6;
-  inside.left = inside.top = 2;
-  inside.width = inside.height = 2;
-  Picture p = load(makeGif(inside, black));
+  Picture p = load(makeGif({.screenWidth = 6, .screenHeight = 6, .left = 2, .top = 2, .width = 2, .height = 2}, black));
   ASSERT_EQ(p.width, 6);
   EXPECT_EQ(p.at(0, 0), 255);
   EXPECT_EQ(p.at(2, 2), 0);
   EXPECT_EQ(p.at(3, 3), 0);
   EXPECT_EQ(p.at(4, 4), 255);
 
-  GifLayout over;
-  over.screenWidth = over.screenHeight = 4;
-  over.left = 2;
-  over.width = over.height = 4;
-  Picture clipped = load(makeGif(over, black));
+  Picture clipped = load(makeGif({.screenWidth = 4, .screenHeight = 4, .left = 2, .width = 4, .height = 4}, black));
   ASSERT_EQ(clipped.width, 4);
   ASSERT_EQ(clipped.height, 4);
   EXPECT_EQ(clipped.at(1, 0), 255);
   EXPECT_EQ(clipped.at(3, 3), 0);
 
-  GifLayout outside;
-  outside.screenWidth = 4;
-  outside.screenHeight = 1;
-  outside.left = 4;
-  outside.width = outside.height = 1;
-  Picture none = load(makeGif(outside, black));
+  Picture none = load(makeGif({.screenWidth = 4, .screenHeight = 1, .left = 4, .width = 1, .height = 1}, black));
   EXPECT_EQ(none.width, 4);
   EXPECT_EQ(none.at(0, 0), 255);
 }
@@ -512,10 +481,9 @@ TEST(PictureReader, BombsInsideGoodFilesStayBounded) {
   EXPECT_EQ(load(pngOfZeros(16, 16, 16, many)).width, 16);
 
   // A progressive JPEG with hundreds of repeated scans stops at the scan limit.
-  JpegLayout layout;
-  layout.width = layout.height = 256;
-  layout.progressive = true;
-  std::string prog = makeJpeg(layout, [](int, int) { return Rgba{128, 64, 32}; });
+  std::string prog = makeJpeg({.width = 256, .height = 256, .progressive = true}, [](int, int) {
+    return Rgba{128, 64, 32};
+  });
   std::size_t lastScan = prog.rfind("\xff\xda");
   std::string scan = prog.substr(lastScan, prog.size() - 2 - lastScan);
   std::string bomb = prog.substr(0, prog.size() - 2);

@@ -92,7 +92,7 @@ TEST(Monochrome, EveryDitherFollowsTheThresholdAndKeepsBlackAndWhite) {
   }
 }
 
-TEST(Monochrome, OrderedDithersRepeatWithTheMatrixPeriod) {
+TEST(Monochrome, OrderedDithersRepeatWithTheMatrixPeriodAndDispersedAndClusteredDiffer) {
   for (Dither d : {Dither::MatrixDisplay, Dither::MatrixPrinting}) {
     Picture p = flat(40, 24, 100);
     reduceToMonochrome(p, d, 128);
@@ -103,9 +103,6 @@ TEST(Monochrome, OrderedDithersRepeatWithTheMatrixPeriod) {
     EXPECT_GT(blackShare(p), 0.3);
     EXPECT_LT(blackShare(p), 0.8);
   }
-}
-
-TEST(Monochrome, DispersedAndClusteredMatricesDiffer) {
   // At 50% the Bayer matrix gives a checkerboard; the clustered dot gives larger dots, so far
   // fewer black pixels have a white right-hand neighbour.
   auto edges = [](const Picture& p) {

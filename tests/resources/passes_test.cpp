@@ -54,7 +54,10 @@ TEST(Stylesheets, EmbeddedTextIsTheFileUpToTheRootEndTag) {
     const std::string text = resources::text(type, 101);
     EXPECT_EQ(text, test::readFile(test::sourceDir() / "resources" / file)) << type;
     EXPECT_EQ(text.back(), '>') << type;
+    EXPECT_TRUE(resources::contains(type, "101")) << type;
   }
+  EXPECT_TRUE(resources::contains("wmlexport", "101"));
+  EXPECT_FALSE(resources::contains("HTMLIMPORT", "102"));
   EXPECT_THROW(resources::find("HTMLIMPORT", 102), com::ComError);
 }
 

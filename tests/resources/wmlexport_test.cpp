@@ -27,9 +27,7 @@ TEST(WmlExport, DeckBecomesBodyAndCardsDivs) {
   EXPECT_EQ(exportWml("<wml><head id=\"h\" lang=\"x\"><access domain=\"d\"/></head><card/></wml>"),
             html("<body><whead id=\"h\"/><div/></body>"));
   EXPECT_EQ(exportWml("<wml><head/><card/></wml>"), html("<body><div/></body>"));
-}
-
-TEST(WmlExport, WritesAnIndentedDocumentWithADeclaration) {
+  // Written out indented, with a declaration.
   EXPECT_EQ(test::applyStylesheet("WMLEXPORT", "<wml><card title=\"A\"><p>x</p></card></wml>"),
             "<?xml version=\"1.0\"?>\n<body>\n  <div title=\"A\">\n    <p>x</p>\n  </div>\n</body>\n");
 }
