@@ -39,7 +39,13 @@ TEST_F(Classify, AnalysisLogHasOneSectionPerNonEmptyListEndingWithALineBreak) {
   EXPECT_EQ(childTags(*body),
             (std::vector<std::string>{"B", "P", "HR", "B", "#text", "TABLE", "HR", "B", "#text", "TABLE", "BR"}));
   auto bold = body->getElementsByTagName("B");
+  EXPECT_EQ(bold[0]->innerText(), "Analysis Log");
+  EXPECT_EQ(body->getElementsByTagName("P")[0]->innerText(),
+            "The import wizard has successfully converted your HTML content into a skeleton WML representation. "
+            "Click Next to proceed.");
   EXPECT_EQ(bold[1]->innerText(), "Transformed Elements");
+  EXPECT_EQ(body->childNodes()[4]->data(), " - These elements have been transformed into a WML representation. "
+                                           "These elements can be removed during the Fine Tune process.");
   EXPECT_EQ(bold[2]->innerText(), "Removed Elements");
   // Four names a row, in the list's order.
   auto tables = body->getElementsByTagName("TABLE");
@@ -53,6 +59,17 @@ TEST_F(Classify, AnalysisLogHasOneSectionPerNonEmptyListEndingWithALineBreak) {
   engine->m_colRemoved.clear();
   engine->ShowAnalysisPage();
   EXPECT_EQ(childTags(*browser.Document()->body()), (std::vector<std::string>{"B", "P"}));
+}
+
+TEST_F(Classify, ErrorPagesSayWhatWentWrongAndWhatToDo) {
+  open(page("plain.html"));
+  engine->ShowFileNotFoundPage();
+  EXPECT_EQ(browser.Document()->body()->getElementsByTagName("P")[0]->innerText(),
+            "An Error occurred during the transformation process. The HTML file that the Wizard attempted to "
+            "import could not be found. Please click Browse to select an alternative HTML file.");
+  engine->ShowTransformErrorPage();
+  EXPECT_EQ(browser.Document()->body()->getElementsByTagName("P")[0]->innerText(),
+            "An Error occurred during the transformation process. Click Back and attempt to load another HTML file.");
 }
 
 TEST_F(Classify, FramesPageOffersOneRadioButtonPerFrameAndRecordsTheChoice) {

@@ -222,9 +222,10 @@ TEST_F(Import, IllFormedWmlOrATidyingPassThatGivesNothingStopsTheWizard) {
   EXPECT_EQ(ui->messages[0].title, "Import Error");
   EXPECT_EQ(ui->messages[0].style, ui::vbCritical | ui::vbOKOnly);
 
-  // A fresh engine, as the next run of the wizard has.
+  // A fresh engine and the page loaded again, as the next run of the wizard has them.
   engine = std::make_unique<conversion::ImportEngine>(browser, host::HostProjectRef(project));
   engine->LoadConversionResources();
+  open(page("plain.html"));
   engine->m_xslTidy = stylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\"/>");
   EXPECT_EQ(engine->ConvertSource(), conversion::StepResult::Closed);
   ASSERT_EQ(ui->messages.size(), 2u);

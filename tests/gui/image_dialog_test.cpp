@@ -74,8 +74,19 @@ protected:
 } // namespace
 
 TEST_F(ImageDialog, OpenShowsThePictureInBlackAndWhiteAtItsSizeAndAFailedOneClearsIt) {
+  EXPECT_EQ(dialog->windowTitle(), "Image Conversion");
+  auto* dither = control<QComboBox>("cboDither");
+  ASSERT_EQ(dither->count(), 5);
+  EXPECT_EQ(dither->itemText(0), "No Dither");
+  EXPECT_EQ(dither->itemText(4), "Floystein");
   openPicture(sunset);
 
+  ASSERT_EQ(ui->fileDialogs.size(), 1u);
+  EXPECT_EQ(ui->fileDialogs[0].request.title, "Open an image file");
+  EXPECT_EQ(ui->fileDialogs[0].request.filter,
+            "Images (*.wbmp,*.bmp,*.png,*.gif,*.jpg)|*.wbmp;*.bmp;*.png;*.gif;*.jpg|JPG images "
+            "(*.jpg)|*.jpg;*.jpeg|BMP images (*.bmp)|*.bmp|GIF images (*.gif)|*.gif|PNG images "
+            "(*.png)|*.png");
   EXPECT_TRUE(ui->messages.empty());
   EXPECT_TRUE(std::filesystem::exists(preview));
 
@@ -183,6 +194,7 @@ TEST_F(ImageDialog, SizeBoxesTakeDigitsOnlyAndApplyRefusesOtherText) {
   click("cmdApply");
   ASSERT_EQ(ui->messages.size(), 1u);
   EXPECT_EQ(ui->messages[0].text, "The Width field is invalid, please enter a numeric value");
+  EXPECT_EQ(ui->messages[0].title, "Image Conversion");
   EXPECT_EQ(previewSize(), QSize(96, 64));
   EXPECT_FALSE(control("cmdUndo")->isEnabled());
 }
@@ -200,7 +212,9 @@ TEST_F(ImageDialog, SaveWritesTheConvertedPictureAsWbmpAfterACancelledOpen) {
   ASSERT_EQ(ui->fileDialogs.size(), 3u);
   const auto& save = ui->fileDialogs[2];
   EXPECT_TRUE(save.save);
+  EXPECT_EQ(save.request.title, "Save WBMP ");
   EXPECT_EQ(save.request.fileName, "sunset.wbmp");
+  EXPECT_EQ(save.request.filter, "WBMP Images (*.wbmp)|*.wbmp");
   const std::string wbmp = test::readFile(target);
   ASSERT_EQ(wbmp.size(), 4u + 12u * 64u); // type, header, width, height, 12 bytes a row
   EXPECT_EQ(wbmp.substr(0, 4), std::string("\x00\x00\x60\x40", 4));
@@ -216,6 +230,7 @@ TEST_F(ImageDialog, ExitAsksOnceAPictureIsLoadedAndNoKeepsEverything) {
 
   ASSERT_EQ(ui->messages.size(), 1u);
   EXPECT_EQ(ui->messages[0].text, "Are you sure you want to cancel?");
+  EXPECT_EQ(ui->messages[0].title, "Cancel");
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(previewSize(), QSize(96, 64));
   EXPECT_EQ(text("txtWidth"), "50");

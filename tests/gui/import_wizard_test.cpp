@@ -247,6 +247,8 @@ TEST_F(ImportWizard, BrowseWithoutAFileOrWithAWrongOneSaysSo) {
   browse(std::nullopt);
   ASSERT_EQ(ui->messages.size(), 1u);
   EXPECT_EQ(ui->messages[0].text, "No HTML file was specified. Please specify a HTML file");
+  EXPECT_EQ(ui->messages[0].title, "Unable to load HTML file");
+  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly | ui::vbCritical);
   EXPECT_EQ(buttons(), "+--+");
 
   test::writeFile(dir.path() / "pages" / "notes.txt", "<p>hello</p>");
