@@ -40,9 +40,8 @@ std::vector<xmlNodePtr> childElements(xmlNodePtr node) {
 
 } // namespace
 
-void ImportEngine::ClassifySource(const xml::XmlDocument& doc) { classifySource(elementNames(doc)); }
-
-void ImportEngine::classifySource(const std::unordered_set<std::string>& names) {
+void ImportEngine::ClassifySource(const xml::XmlDocument& doc) {
+  const auto names = elementNames(doc);
   auto present = [&](const std::string& name) { return names.count(name) > 0; };
   for (xmlNodePtr name : childElements(m_xmlElements.selectSingleNode("//unknown"))) {
     if (present(nodeName(name)))

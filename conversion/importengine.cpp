@@ -153,18 +153,14 @@ StepResult ImportEngine::ConvertSource() {
   m_xmlDoc.setProperty("SelectionLanguage", "XPath");
 
   // One walk of the page: line ends folded, references trimmed, pictures' file: URLs read as
-  // paths, and the pictures and the element names gathered.
+  // paths, and the pictures gathered.
   std::vector<xmlNodePtr> pictures;
-  std::unordered_set<std::string> names;
   xml::walkTree(m_xmlDoc.documentElement(), [&](xmlNodePtr node) {
     m_xmlTools.ConvertNode(node, 0);
     m_xmlTools.ConvertNode(node, 1);
     m_xmlTools.ConvertReference(node, 0);
-    if (node->type == XML_ELEMENT_NODE) {
-      names.emplace(reinterpret_cast<const char*>(node->name));
-      if (!node->ns && xmlStrEqual(node->name, BAD_CAST "img"))
-        pictures.push_back(node);
-    }
+    if (node->type == XML_ELEMENT_NODE && !node->ns && xmlStrEqual(node->name, BAD_CAST "img"))
+      pictures.push_back(node);
     return true;
   });
   referencePicturesFrom(pictures, pictureBase());
@@ -172,7 +168,7 @@ StepResult ImportEngine::ConvertSource() {
   m_colRemoved.clear();
   m_colTransformed.clear();
   m_colMapped.clear();
-  classifySource(names);
+  ClassifySource(m_xmlDoc);
 
   xml::XmlDocument tidied;
   std::optional<xml::XmlDocument> imported = m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true);
@@ -239,8 +235,10 @@ StepResult ImportEngine::BuildPreview() {
   xml::XmlDocument preview;
   bool transformed = false;
   {
-    const xml::SavedAttributes sources(xml::elementsNamed(m_xmlDoc.documentElement(), "img"), "src");
-    m_xmlTools.ConvertReferences(m_xmlDoc, 1);
+    const std::vector<xmlNodePtr> pictures = xml::elementsNamed(m_xmlDoc.documentElement(), "img");
+    const xml::SavedAttributes sources(pictures, "src");
+    for (xmlNodePtr img : pictures)
+      m_xmlTools.ConvertReference(img, 1);
     transformed = m_xmlTools.TryTransform(m_xmlDoc, m_xslExport, preview);
   }
   if (!transformed) {

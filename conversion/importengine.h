@@ -17,7 +17,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace tavro::html {
@@ -158,8 +157,6 @@ private:
   void showLogPage(const std::shared_ptr<html::Element>& container);
   std::shared_ptr<html::Element> logHead(const std::string& text);
   void fail();
-  /// ClassifySource for the element names a document holds.
-  void classifySource(const std::unordered_set<std::string>& names);
   bool strippedNothing() const { return lstRemovedElements.ListCount() == 0; }
   /// The filtered preview as XML, picture references as local paths (nothing when it would
   /// not read).
