@@ -58,4 +58,14 @@ std::string collapseSpaces(std::string_view s) {
   return out;
 }
 
+std::string join(const std::vector<std::string>& items, std::string_view separator) {
+  std::string out;
+  for (const auto& item : items) {
+    if (&item != &items.front())
+      out += separator;
+    out += item;
+  }
+  return out;
+}
+
 } // namespace tavro::util

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavro::util {
 
@@ -15,5 +16,7 @@ int hexDigitValue(char c);
 std::string_view trim(std::string_view s);
 /// Text with each run of spaces, tabs, CR and LF written as one space.
 std::string collapseSpaces(std::string_view s);
+/// The items one after the other with separator between each two.
+std::string join(const std::vector<std::string>& items, std::string_view separator);
 
 } // namespace tavro::util

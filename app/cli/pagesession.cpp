@@ -6,7 +6,9 @@
 #include "htmlimport/browsertaming.h"
 #include "htmlimport/modhtmlimport.h"
 #include "platform/fs/filesystem.h"
+#include "util/text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tavro::cli {
@@ -22,21 +24,16 @@ PageSession::PageSession(const std::string& page, const std::string& frame, host
   m_engine->LoadConversionResources();
   load(page);
 
-  auto frames = m_browser.Document()->getElementsByTagName("FRAME");
-  if (frames.empty()) {
+  const std::vector<std::string> sources = frames();
+  if (sources.empty()) {
     if (!frame.empty())
       throw UserError("'" + page + "' has no frames, so --frame " + frame + " names nothing");
     return;
   }
-  std::string list;
-  for (const auto& f : frames)
-    list += (list.empty() ? "" : ", ") + f->attribute("src");
+  const std::string list = util::join(sources, ", ");
   if (frame.empty())
     throw UserError("'" + page + "' is a frameset; choose a frame with --frame: " + list);
-  bool known = false;
-  for (const auto& f : frames)
-    known = known || f->attribute("src") == frame;
-  if (!known)
+  if (std::find(sources.begin(), sources.end(), frame) == sources.end())
     throw UserError("'" + page + "' has no frame '" + frame + "'; its frames: " + list);
   load(conversion::frameAddress(m_address, frame));
 }
@@ -103,10 +100,7 @@ std::string splitSummary(const std::vector<decks::DeckPart>& parts) {
 std::string PageSession::analysis() const {
   std::string out;
   auto line = [&](const char* title, const std::vector<std::string>& names) {
-    std::string joined;
-    for (const auto& n : names)
-      joined += (joined.empty() ? "" : ", ") + n;
-    out += std::string(title) + ": " + (joined.empty() ? "(none)" : joined) + "\n";
+    out += std::string(title) + ": " + (names.empty() ? "(none)" : util::join(names, ", ")) + "\n";
   };
   line("Transformed Elements", m_engine->m_colTransformed);
   line("Mapped Elements", m_engine->m_colMapped);

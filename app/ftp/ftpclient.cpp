@@ -1,5 +1,7 @@
 #include "app/ftp/ftpclient.h"
 
+#include "util/text.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -103,10 +105,7 @@ std::optional<std::string> findInPath(const std::string& name, const std::string
 }
 
 std::string noClientMessage(const std::vector<std::string>& lookedFor) {
-  std::string names;
-  for (const auto& name : lookedFor)
-    names += (names.empty() ? "" : ", ") + name;
-  return "No FTP client was found. Looked for: " + names +
+  return "No FTP client was found. Looked for: " + util::join(lookedFor, ", ") +
          ".\n\nInstall one (for example: apt-get install filezilla), or name the command to start in "
          "~/.config/tavro/ftp-client.";
 }
