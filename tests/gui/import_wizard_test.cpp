@@ -28,7 +28,6 @@
 #include <QTest>
 #include <QTextBlock>
 
-#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 
@@ -596,40 +595,3 @@ TEST(ImportWizardCorpus, EveryCorpusPageGoesThroughTheWizardOrClosesItWithAMessa
 }
 
 // --- Screenshots of a sample run ----------------------------------------------------------------
-
-TEST(ImportWizardScreens, SavesEachPageOfASampleRun) {
-  const char* out = std::getenv("TAVRO_WIZARD_SCREENSHOTS");
-  if (!out || !*out)
-    GTEST_SKIP() << "set TAVRO_WIZARD_SCREENSHOTS to a folder to write the screenshots";
-  test::application();
-  test::TempDir dir;
-  ui::ScopedScriptedUi ui;
-  // The sample page is only read; the project that receives nothing lives in a temporary folder.
-  const std::string sample = (test::sourceDir() / "samples" / "pages" / "rich.html").string();
-  auto project = host::FolderProject::create(dir.file("project"), "Harbour", dir.file("app"));
-  frmHTMLImport form;
-  form.setProject(project);
-  form.Form_Load();
-  form.resize(760, 600);
-  form.show();
-  auto save = [&](const char* name) {
-    QTest::qWait(100); // the pending drawing, then the layout it causes
-    const QString path = QString::fromLocal8Bit(out) + "/" + name;
-    ASSERT_TRUE(form.grab().save(path)) << path.toStdString();
-  };
-  auto click = [&](int n) { QTest::mouseClick(form.navBar()->cmdNav(n), Qt::LeftButton); };
-  save("wizard-1-intro.png");
-  click(NavBar::Next);
-  ui->fileAnswers.push_back(sample);
-  QTest::mouseClick(form.findChild<QPushButton*>("cmdBrowse"), Qt::LeftButton);
-  save("wizard-2-load.png");
-  click(NavBar::Next);
-  save("wizard-3-analysis.png");
-  click(NavBar::Next);
-  auto* known = form.findChild<QListWidget*>("lstKnownElements");
-  for (const char* name : {"input", "select"})
-    for (auto* item : known->findItems(name, Qt::MatchExactly))
-      item->setSelected(true);
-  QTest::mouseClick(form.findChild<QPushButton*>("cmdRemove"), Qt::LeftButton);
-  save("wizard-4-finetune.png");
-}

@@ -1,5 +1,5 @@
-// tavro_screenshots: draws the export dialog, the image dialog and the stand-in host (its list,
-// and its view of a deck) offscreen
+// tavro_screenshots: draws the import wizard's pages, the export dialog, the image dialog and
+// the stand-in host (its list, and its view of a deck) offscreen
 // and saves them as PNG files, for the documentation.
 //
 //   tavro_screenshots OUTPUT-FOLDER
@@ -10,7 +10,9 @@
 #include "entry/wizard.h"
 #include "export/frmwmlexport.h"
 #include "host/folderproject.h"
+#include "htmlimport/frmhtmlimport.h"
 #include "images/formimages.h"
+#include "navbar/navbar.h"
 #include "platform/qt/browserview.h"
 #include "tests/support/scriptedui.h"
 
@@ -88,6 +90,29 @@ int main(int argc, char** argv) {
     }
     ui->answers.push_back(ui::vbYes);
     dialog.reject();
+  }
+  {
+    // The import wizard's four pages on a sample page; the project that receives nothing
+    // lives in the scratch folder.
+    frmHTMLImport form;
+    form.setProject(host::FolderProject::create(appPath + "/wizard-project", "Harbour", appPath));
+    form.Form_Load();
+    form.resize(760, 600);
+    auto next = [&] { QTest::mouseClick(form.navBar()->cmdNav(NavBar::Next), Qt::LeftButton); };
+    ok = save(form, out + "/wizard-1-intro.png") && ok;
+    next();
+    ui->fileAnswers.push_back(sources + "/samples/pages/rich.html");
+    QTest::mouseClick(form.findChild<QPushButton*>("cmdBrowse"), Qt::LeftButton);
+    ok = save(form, out + "/wizard-2-load.png") && ok;
+    next();
+    ok = save(form, out + "/wizard-3-analysis.png") && ok;
+    next();
+    auto* known = form.findChild<QListWidget*>("lstKnownElements");
+    for (const char* name : {"input", "select"})
+      for (auto* item : known->findItems(name, Qt::MatchExactly))
+        item->setSelected(true);
+    QTest::mouseClick(form.findChild<QPushButton*>("cmdRemove"), Qt::LeftButton);
+    ok = save(form, out + "/wizard-4-finetune.png") && ok;
   }
   {
     hostapp::HostWindow window(std::make_shared<wizard>(), appPath);
