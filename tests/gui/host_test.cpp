@@ -82,6 +82,16 @@ protected:
     window->deckView()->refresh();
   }
 
+  // Clicks in the middle of the first place the view shows text, as a user would.
+  void clickOnText(const QString& text) {
+    qt::BrowserView* view = window->deckView();
+    QTextCursor found = view->document()->find(text);
+    ASSERT_FALSE(found.isNull()) << text.toStdString();
+    QTextCursor middle(view->document());
+    middle.setPosition(found.selectionStart() + 2);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(middle).center());
+  }
+
   QString shownText() const { return window->deckView()->toPlainText(); }
   QString label(const char* name) const { return window->findChild<QLabel*>(name)->text(); }
 
@@ -251,13 +261,8 @@ TEST_F(Host, EnterOnADeckShowsItsFirstCardAndAClickOnACardLinkShowsTheOther) {
   EXPECT_EQ(logo.size(), QSize(60, 30));
 
   // A click on the "News" link, where the view draws it.
-  qt::BrowserView* view = window->deckView();
-  QTextCursor link = view->document()->find("News");
-  ASSERT_FALSE(link.isNull());
-  QTextCursor middle(view->document());
-  middle.setPosition(link.selectionStart() + 2);
-  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(middle).center());
-  view->refresh();
+  clickOnText("News");
+  window->deckView()->refresh();
   EXPECT_TRUE(shownText().contains("Winter service")) << shownText().toStdString();
   EXPECT_EQ(label("cardTitleLabel"), "News");
   EXPECT_EQ(window->findChild<QComboBox*>("cardComboBox")->currentIndex(), 1);
@@ -363,11 +368,7 @@ TEST_F(Host, ACardReachedByALinkStartsAtItsTop) {
   QScrollBar* scroll = view->verticalScrollBar();
   ASSERT_GT(scroll->maximum(), 0);
   scroll->setValue(scroll->maximum());
-  QTextCursor link = view->document()->find("Onwards");
-  ASSERT_FALSE(link.isNull());
-  QTextCursor middle(view->document());
-  middle.setPosition(link.selectionStart() + 2);
-  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(middle).center());
+  clickOnText("Onwards");
   QApplication::processEvents();
   EXPECT_EQ(window->deck().currentCard(), 1);
   EXPECT_GT(scroll->maximum(), 0);
