@@ -50,6 +50,19 @@ bool isRawTextElement(std::string_view lowerName);
 /// elements and elements that cannot nest in themselves do not count.
 bool limitMarkup(std::string_view markup, std::string& out);
 
+/// gumbo 0.10.1 takes an SVG or MathML element that shares its name with an HTML element
+/// (select, td ...) for that HTML element and then stops the process on an assertion. It is
+/// never given foreign content: every "<svg" and "<math" that could start a start or end tag,
+/// wherever it stands, gets foreignMarker after its "<" or "</", so that gumbo parses the
+/// content as HTML; restoreForeignNames takes the marker out of the names, text and attribute
+/// values it reaches. Returns false, leaving out alone, when the markup has no such tag.
+inline constexpr std::string_view foreignMarker = "tavro-";
+bool hideForeignContent(std::string_view markup, std::string& out);
+/// Takes out the marker hideForeignContent put in text ("<tavro-svg>" becomes "<svg>").
+void restoreForeignNames(std::string& text);
+/// The element name before hideForeignContent ("tavro-math" becomes "math").
+std::string_view foreignElementName(std::string_view lowerName);
+
 /// Parses a whole page; returns its HTML element.
 ElementPtr parseDocument(std::string_view utf8, const std::weak_ptr<Document>& owner);
 /// Parses markup as the content of an element named context (lower case).

@@ -1,4 +1,5 @@
-// The bounds applied to markup before gumbo sees it: nesting depth and attributes per tag.
+// What is done to markup before gumbo sees it: foreign content hidden, nesting depth and
+// attributes per tag bounded.
 
 #include "platform/html/markup.h"
 #include "util/text.h"
@@ -52,6 +53,75 @@ std::size_t findEndTag(std::string_view in, std::string_view name, std::size_t f
 }
 
 } // namespace
+
+namespace {
+
+// Whether a tag name ends at in[at], as gumbo's tokenizer ends it ("\r" is a line break to it).
+bool endsTagName(std::string_view in, std::size_t at) {
+  return at < in.size() && (isSpace(in[at]) || in[at] == '/' || in[at] == '>');
+}
+
+// Length of the foreign element name ("svg", "math", any case) that starts in[at] and ends a
+// tag name there, or 0.
+std::size_t foreignNameAt(std::string_view in, std::size_t at) {
+  for (std::string_view name : {std::string_view("svg"), std::string_view("math")}) {
+    if (util::equalsNoCase(in.substr(at, name.size()), name) && endsTagName(in, at + name.size()))
+      return name.size();
+  }
+  return 0;
+}
+
+} // namespace
+
+bool hideForeignContent(std::string_view in, std::string& result) {
+  std::string out;
+  std::size_t copied = 0;
+  for (std::size_t lt = in.find('<'); lt != std::string_view::npos; lt = in.find('<', lt + 1)) {
+    std::size_t name = lt + 1;
+    if (name < in.size() && in[name] == '/')
+      ++name;
+    if (foreignNameAt(in, name) == 0)
+      continue;
+    if (out.empty())
+      out.reserve(in.size() + 64);
+    out.append(in.substr(copied, name - copied));
+    out.append(foreignMarker);
+    copied = name;
+  }
+  if (copied == 0)
+    return false;
+  out.append(in.substr(copied));
+  result = std::move(out);
+  return true;
+}
+
+void restoreForeignNames(std::string& text) {
+  std::size_t at = text.find(foreignMarker);
+  if (at == std::string::npos)
+    return;
+  std::string out;
+  std::size_t copied = 0;
+  for (; at != std::string::npos; at = text.find(foreignMarker, at + 1)) {
+    bool afterOpen = at >= 1 && (text[at - 1] == '<' || (text[at - 1] == '/' && at >= 2 && text[at - 2] == '<'));
+    if (!afterOpen || foreignNameAt(text, at + foreignMarker.size()) == 0)
+      continue;
+    out.append(text, copied, at - copied);
+    copied = at + foreignMarker.size();
+  }
+  if (copied == 0)
+    return;
+  out.append(text, copied);
+  text = std::move(out);
+}
+
+std::string_view foreignElementName(std::string_view n) {
+  if (n.size() > foreignMarker.size() && n.substr(0, foreignMarker.size()) == foreignMarker) {
+    std::string_view rest = n.substr(foreignMarker.size());
+    if (rest == "svg" || rest == "math")
+      return rest;
+  }
+  return n;
+}
 
 bool limitMarkup(std::string_view in, std::string& result) {
   std::string out;

@@ -44,12 +44,21 @@ std::string elementName(const GumboElement& e) {
   if (piece.data && piece.length > 0) {
     gumbo_tag_from_original_text(&piece);
     if (piece.data && piece.length > 0)
-      return util::toLower(std::string_view(piece.data, piece.length));
+      return std::string(foreignElementName(util::toLower(std::string_view(piece.data, piece.length))));
   }
   return "span";
 }
 
-std::shared_ptr<Element> makeElement(const GumboElement& g, const std::weak_ptr<Document>& owner) {
+// The text of a gumbo string, with foreign names given back when the markup had them hidden.
+std::string textOf(const char* text, bool foreignHidden) {
+  std::string s = text ? text : "";
+  if (foreignHidden)
+    restoreForeignNames(s);
+  return s;
+}
+
+std::shared_ptr<Element> makeElement(const GumboElement& g, const std::weak_ptr<Document>& owner,
+                                     bool foreignHidden) {
   auto element = std::make_shared<Element>(elementName(g), owner);
   auto& attributes = TreeAccess::attributes(*element);
   std::size_t count = std::min<std::size_t>(g.attributes.length, maxAttributesPerTag);
@@ -65,13 +74,14 @@ std::shared_ptr<Element> makeElement(const GumboElement& g, const std::weak_ptr<
     }
     auto same = [&](const Attribute& x) { return x.name == name; };
     if (std::none_of(attributes.begin(), attributes.end(), same))
-      attributes.push_back({std::move(name), a->value ? a->value : ""});
+      attributes.push_back({std::move(name), textOf(a->value, foreignHidden)});
   }
   return element;
 }
 
 // Copies the children of a gumbo node below parent, without recursion.
-void convertChildren(const GumboVector& children, Element& parent, const std::weak_ptr<Document>& owner) {
+void convertChildren(const GumboVector& children, Element& parent, const std::weak_ptr<Document>& owner,
+                     bool foreignHidden) {
   struct Frame {
     const GumboVector* children;
     std::size_t next;
@@ -89,7 +99,7 @@ void convertChildren(const GumboVector& children, Element& parent, const std::we
     switch (g->type) {
     case GUMBO_NODE_ELEMENT:
     case GUMBO_NODE_TEMPLATE: {
-      auto element = makeElement(g->v.element, owner);
+      auto element = makeElement(g->v.element, owner, foreignHidden);
       Element* raw = element.get();
       TreeAccess::attach(*into, std::move(element), into->childNodes().size());
       if (g->v.element.children.length > 0)
@@ -99,11 +109,11 @@ void convertChildren(const GumboVector& children, Element& parent, const std::we
     case GUMBO_NODE_TEXT:
     case GUMBO_NODE_WHITESPACE:
     case GUMBO_NODE_CDATA:
-      TreeAccess::attach(*into, TreeAccess::makeNode(NodeType::Text, owner, g->v.text.text ? g->v.text.text : ""),
+      TreeAccess::attach(*into, TreeAccess::makeNode(NodeType::Text, owner, textOf(g->v.text.text, foreignHidden)),
                          into->childNodes().size());
       break;
     case GUMBO_NODE_COMMENT:
-      TreeAccess::attach(*into, TreeAccess::makeNode(NodeType::Comment, owner, g->v.text.text ? g->v.text.text : ""),
+      TreeAccess::attach(*into, TreeAccess::makeNode(NodeType::Comment, owner, textOf(g->v.text.text, foreignHidden)),
                          into->childNodes().size());
       break;
     case GUMBO_NODE_DOCUMENT: break;
@@ -111,17 +121,39 @@ void convertChildren(const GumboVector& children, Element& parent, const std::we
   }
 }
 
+// The markup as gumbo is given it: foreign content hidden, then bounded. Holds the text it
+// rewrote; view() is the markup itself when nothing needed rewriting.
+class PreparedMarkup {
+public:
+  explicit PreparedMarkup(std::string_view utf8) : m_view(utf8) {
+    m_foreignHidden = hideForeignContent(utf8, m_hidden);
+    if (m_foreignHidden)
+      m_view = m_hidden;
+    if (limitMarkup(m_view, m_limited))
+      m_view = m_limited;
+  }
+  PreparedMarkup(const PreparedMarkup&) = delete;
+  PreparedMarkup& operator=(const PreparedMarkup&) = delete;
+  std::string_view view() const { return m_view; }
+  bool foreignHidden() const { return m_foreignHidden; }
+
+private:
+  std::string m_hidden;
+  std::string m_limited;
+  std::string_view m_view;
+  bool m_foreignHidden = false;
+};
+
 } // namespace
 
 ElementPtr parseDocument(std::string_view utf8, const std::weak_ptr<Document>& owner) {
-  std::string limited;
-  std::string_view text = limitMarkup(utf8, limited) ? std::string_view(limited) : utf8;
-  GumboParse parse(text, GUMBO_TAG_LAST);
+  PreparedMarkup markup(utf8);
+  GumboParse parse(markup.view(), GUMBO_TAG_LAST);
   const GumboNode* root = parse.output().root;
   ElementPtr html;
   if (root && root->type == GUMBO_NODE_ELEMENT) {
-    html = makeElement(root->v.element, owner);
-    convertChildren(root->v.element.children, *html, owner);
+    html = makeElement(root->v.element, owner, markup.foreignHidden());
+    convertChildren(root->v.element.children, *html, owner, markup.foreignHidden());
   } else {
     html = std::make_shared<Element>("html", owner);
   }
@@ -130,17 +162,16 @@ ElementPtr parseDocument(std::string_view utf8, const std::weak_ptr<Document>& o
 
 std::vector<NodePtr> parseFragment(std::string_view utf8, std::string_view context,
                                    const std::weak_ptr<Document>& owner) {
-  std::string limited;
-  std::string_view text = limitMarkup(utf8, limited) ? std::string_view(limited) : utf8;
+  PreparedMarkup markup(utf8);
   GumboTag tag = gumbo_tag_enum(std::string(context).c_str());
   if (tag == GUMBO_TAG_UNKNOWN || tag == GUMBO_TAG_LAST)
     tag = GUMBO_TAG_DIV;
-  GumboParse parse(text, tag);
+  GumboParse parse(markup.view(), tag);
   const GumboNode* root = parse.output().root;
   if (!root || root->type != GUMBO_NODE_ELEMENT)
     return {};
   auto holder = std::make_shared<Element>("div", owner);
-  convertChildren(root->v.element.children, *holder, owner);
+  convertChildren(root->v.element.children, *holder, owner, markup.foreignHidden());
   return TreeAccess::takeChildren(*holder);
 }
 

@@ -70,6 +70,10 @@ TEST(Robustness, HostileMarkupParsesWithoutHarm) {
       std::string("<template>\0", 11),
       "&#3000000000",
       "<table><tr><td><svg><desc><td></desc><circle>",
+      // Foreign elements named like HTML ones, under an HTML select in a table.
+      "<table><svg><select><foreignobject><select><td>",
+      "<table><math><select><mi><select></table>",
+      "<table><svg><th><title><select></table>",
       manyAttributes,
       unclosed,
       std::string("\0\0\xFF\xFE<\x01>\xC3", 9),
