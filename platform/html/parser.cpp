@@ -57,8 +57,7 @@ std::string textOf(const char* text, bool foreignHidden) {
   return s;
 }
 
-std::shared_ptr<Element> makeElement(const GumboElement& g, const std::weak_ptr<Document>& owner,
-                                     bool foreignHidden) {
+std::shared_ptr<Element> makeElement(const GumboElement& g, const std::weak_ptr<Document>& owner, bool foreignHidden) {
   auto element = std::make_shared<Element>(elementName(g), owner);
   auto& attributes = TreeAccess::attributes(*element);
   std::size_t count = std::min<std::size_t>(g.attributes.length, maxAttributesPerTag);

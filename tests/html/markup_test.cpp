@@ -48,10 +48,12 @@ TEST(Markup, SerialisesCanonicalHtmlThatParsesBackToItself) {
       // Inline SVG and MathML keep their names, attributes and text in order; "<svg" and
       // "<math" as text, in attribute values and in comments stay as written.
       {"<p>a<SVG viewBox=\"0 0 1 1\"><path d=\"M0\"></path><text>in</text></SVG>b<math><mi>x</mi></math></p>",
-       "about:blank", "<p>a<svg viewbox=\"0 0 1 1\"><path d=\"M0\"></path><text>in</text></svg>b<math><mi>x</mi></math></p>"},
+       "about:blank",
+       "<p>a<svg viewbox=\"0 0 1 1\"><path d=\"M0\"></path><text>in</text></svg>b<math><mi>x</mi></math></p>"},
       {"<p title=\"<svg>\">x</p><textarea><Math> </svg></textarea><!-- <svg/> --><style>a{content:\"</math>\"}</style>",
        "about:blank",
-       "<p title=\"<svg>\">x</p><textarea>&lt;Math&gt; &lt;/svg&gt;</textarea><!-- <svg/> --><style>a{content:\"</math>\"}</style>"},
+       "<p title=\"<svg>\">x</p><textarea>&lt;Math&gt; &lt;/svg&gt;</textarea><!-- <svg/> "
+       "--><style>a{content:\"</math>\"}</style>"},
   };
   for (const auto& c : cases) {
     std::string once = roundTrip(c.in, c.url);
