@@ -52,10 +52,6 @@ std::size_t findEndTag(std::string_view in, std::string_view name, std::size_t f
   }
 }
 
-} // namespace
-
-namespace {
-
 // Whether a tag name ends at in[at], as gumbo's tokenizer ends it ("\r" is a line break to it).
 bool endsTagName(std::string_view in, std::size_t at) {
   return at < in.size() && (isSpace(in[at]) || in[at] == '/' || in[at] == '>');
@@ -82,7 +78,7 @@ bool hideForeignContent(std::string_view in, std::string& result) {
       ++name;
     if (foreignNameAt(in, name) == 0)
       continue;
-    if (out.empty())
+    if (copied == 0)
       out.reserve(in.size() + 64);
     out.append(in.substr(copied, name - copied));
     out.append(foreignMarker);
@@ -102,7 +98,8 @@ void restoreForeignNames(std::string& text) {
   std::string out;
   std::size_t copied = 0;
   for (; at != std::string::npos; at = text.find(foreignMarker, at + 1)) {
-    bool afterOpen = at >= 1 && (text[at - 1] == '<' || (text[at - 1] == '/' && at >= 2 && text[at - 2] == '<'));
+    const std::string_view before = std::string_view(text).substr(0, at);
+    const bool afterOpen = before.ends_with('<') || before.ends_with("</");
     if (!afterOpen || foreignNameAt(text, at + foreignMarker.size()) == 0)
       continue;
     out.append(text, copied, at - copied);
@@ -115,12 +112,10 @@ void restoreForeignNames(std::string& text) {
 }
 
 std::string_view foreignElementName(std::string_view n) {
-  if (n.size() > foreignMarker.size() && n.substr(0, foreignMarker.size()) == foreignMarker) {
-    std::string_view rest = n.substr(foreignMarker.size());
-    if (rest == "svg" || rest == "math")
-      return rest;
-  }
-  return n;
+  if (!n.starts_with(foreignMarker))
+    return n;
+  const std::string_view rest = n.substr(foreignMarker.size());
+  return rest == "svg" || rest == "math" ? rest : n;
 }
 
 bool limitMarkup(std::string_view in, std::string& result) {

@@ -125,8 +125,7 @@ void convertChildren(const GumboVector& children, Element& parent, const std::we
 class PreparedMarkup {
 public:
   explicit PreparedMarkup(std::string_view utf8) : m_view(utf8) {
-    m_foreignHidden = hideForeignContent(utf8, m_hidden);
-    if (m_foreignHidden)
+    if (hideForeignContent(utf8, m_hidden))
       m_view = m_hidden;
     if (limitMarkup(m_view, m_limited))
       m_view = m_limited;
@@ -134,13 +133,13 @@ public:
   PreparedMarkup(const PreparedMarkup&) = delete;
   PreparedMarkup& operator=(const PreparedMarkup&) = delete;
   std::string_view view() const { return m_view; }
-  bool foreignHidden() const { return m_foreignHidden; }
+  /// Whether names must be given back: hidden markup always holds at least one marker.
+  bool foreignHidden() const { return !m_hidden.empty(); }
 
 private:
   std::string m_hidden;
   std::string m_limited;
   std::string_view m_view;
-  bool m_foreignHidden = false;
 };
 
 } // namespace
