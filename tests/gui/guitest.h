@@ -1,12 +1,16 @@
 #pragma once
-// Helpers for the widget tests: one QApplication for the process, and answering the next
-// modal window from inside its event loop.
+// Helpers for the widget tests: one QApplication for the process, answering the next modal
+// window from inside its event loop, and the pictures a view draws.
 
 #include <QApplication>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 namespace tavro::test {
 
@@ -30,6 +34,18 @@ inline void onNextModal(std::function<void(QWidget*)> act) {
     }
   });
   timer->start(10);
+}
+
+/// The pictures a rich-text document draws, in order; a null image where its resource is missing.
+inline std::vector<QImage> drawnPictures(QTextDocument* document) {
+  std::vector<QImage> pictures;
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+      if (it.fragment().charFormat().isImageFormat()) {
+        const QUrl name(it.fragment().charFormat().toImageFormat().name());
+        pictures.push_back(document->resource(QTextDocument::ImageResource, name).value<QImage>());
+      }
+  return pictures;
 }
 
 } // namespace tavro::test

@@ -1,6 +1,6 @@
 // The HTML import wizard driven as a user drives it: by its buttons, its address row, its lists
 // and the marks in its browser view, with the ui services scripted. Also the browser view on
-// its own, and the screenshots of a sample run.
+// its own, and every page of the shared corpus.
 
 // The document model's headers come before any Qt header (a member named emit).
 #include "conversion/importengine.h"
@@ -21,12 +21,10 @@
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QTextBlock>
 
 #include <filesystem>
 #include <stdexcept>
@@ -523,16 +521,10 @@ TEST_F(BrowserViewTest, ShowsLocalPicturesOnlyAndStaysOffTheNetwork) {
   EXPECT_FALSE(html.contains("example.org"));
   EXPECT_FALSE(html.contains("data:"));
   EXPECT_TRUE(html.contains("[remote]"));
-  int pictures = 0;
-  for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next())
-    for (auto it = block.begin(); !it.atEnd(); ++it)
-      if (it.fragment().charFormat().isImageFormat()) {
-        const QString name = it.fragment().charFormat().toImageFormat().name();
-        const QImage image = view.document()->resource(QTextDocument::ImageResource, QUrl(name)).value<QImage>();
-        EXPECT_FALSE(image.isNull()) << name.toStdString();
-        ++pictures;
-      }
-  EXPECT_EQ(pictures, 2);
+  const std::vector<QImage> pictures = test::drawnPictures(view.document());
+  ASSERT_EQ(pictures.size(), 2u);
+  for (const QImage& picture : pictures)
+    EXPECT_FALSE(picture.isNull());
 }
 
 TEST_F(BrowserViewTest, DrawsMarkupInTheDocumentAsTextAndDeepNestingWithItsText) {
@@ -593,5 +585,3 @@ TEST(ImportWizardCorpus, EveryCorpusPageGoesThroughTheWizardOrClosesItWithAMessa
       EXPECT_FALSE(ui->messages.empty());
   }
 }
-
-// --- Screenshots of a sample run ----------------------------------------------------------------
