@@ -57,12 +57,6 @@ TEST(Catalogue, AddRemoveAndKeysWithoutRegardToCase) {
   entries->Remove(Variant("key"));
   EXPECT_EQ(entries->Count(), 1);
   EXPECT_EQ(entries->Item(Variant(1)), b);
-  // A new item starts empty, and its properties take any value.
-  auto item = std::make_shared<clWizardItem>();
-  EXPECT_EQ(com::getProperty(item, "Caption").toString(), "");
-  EXPECT_EQ(com::getProperty(item, "IconId").toLong(), 0);
-  com::putProperty(item, "IconId", Variant("17"));
-  EXPECT_EQ(item->IconId, 17);
 }
 
 TEST(Catalogue, IconsAreSixteenBySixteenTwentyFourBitBitmaps) {
