@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>

@@ -56,13 +56,14 @@ protected:
   }
   QSize previewSize() { return control<PictureBox>("picPictureViewer")->size(); }
   QImage previewImage() { return control<PictureBox>("picPictureViewer")->picture(); }
-  static int blackPixels(const QImage& image) {
+  static int pixelsOf(const QImage& image, int grey) {
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
       for (int x = 0; x < image.width(); ++x)
-        n += qGray(image.pixel(x, y)) == 0 ? 1 : 0;
+        n += qGray(image.pixel(x, y)) == grey ? 1 : 0;
     return n;
   }
+  static int blackPixels(const QImage& image) { return pixelsOf(image, 0); }
 
   test::TempDir app;
   std::string sunset;
@@ -93,10 +94,7 @@ TEST_F(ImageDialog, OpenShowsThePictureInBlackAndWhiteAtItsSizeAndAFailedOneClea
   EXPECT_EQ(previewSize(), QSize(96, 64));
   const QImage picture = previewImage();
   ASSERT_EQ(picture.size(), QSize(96, 64));
-  int black = blackPixels(picture), white = 0;
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 96; ++x)
-      white += qGray(picture.pixel(x, y)) == 255 ? 1 : 0;
+  const int black = blackPixels(picture), white = pixelsOf(picture, 255);
   EXPECT_EQ(black + white, 96 * 64);
   EXPECT_GT(black, 0);
   EXPECT_GT(white, 0);
