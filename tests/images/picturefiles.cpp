@@ -138,7 +138,7 @@ std::string makeJpeg(const JpegLayout& s, const PixelFn& pixel) {
   cinfo.input_components = s.grey ? 1 : s.cmyk ? 4 : 3;
   cinfo.in_color_space = s.grey ? JCS_GRAYSCALE : s.cmyk ? JCS_CMYK : JCS_RGB;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, s.quality, TRUE);
+  jpeg_set_quality(&cinfo, 95, TRUE);
   if (s.progressive)
     jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);

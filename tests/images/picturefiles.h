@@ -31,7 +31,6 @@ struct JpegLayout {
   bool grey = false;
   bool progressive = false;
   bool cmyk = false; // 4 components, written as Photoshop does: 255 minus the ink
-  int quality = 95;
   int orientation = 0; // an EXIF orientation tag (1..8) when set
   bool bigEndianExif = false;
 };
