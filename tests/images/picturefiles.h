@@ -30,7 +30,7 @@ struct JpegLayout {
   int width = 16, height = 16;
   bool grey = false;
   bool progressive = false;
-  bool cmyk = false; // 4 components, written as Photoshop does: 255 minus the ink
+  bool cmyk = false;   // 4 components, written as Photoshop does: 255 minus the ink
   int orientation = 0; // an EXIF orientation tag (1..8) when set
   bool bigEndianExif = false;
 };
