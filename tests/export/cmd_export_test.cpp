@@ -44,28 +44,17 @@ TEST(ExportCommand, UsageAndSetupFailures) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("index.html")));
 }
 
-namespace {
-
-// A project in dir with a deck showing a picture, a plain deck and a deck that is not XML.
-void sampleProject(const TempDir& dir) {
+TEST(ExportCommand, ExportsNamedDocumentsAndReportsTheRest) {
+  TempDir dir, out;
   test::makeProject(dir.str(), {{"index", test::deck("Home", "<p>Hi <img src=\"images/logo.wbmp\" alt=\"logo\"/></p>")},
                                 {"about", test::deck("About", "<p>Us</p>")},
                                 {"broken", "<wml><card>"}});
-}
-
-std::string unableMessage(const std::string& name) {
-  return "Velmor Professional: Unable to export document " + name + ".\nPlease ensure the content is valid.\n";
-}
-
-} // namespace
-
-TEST(ExportCommand, ExportsNamedDocumentsAndReportsTheRest) {
-  TempDir dir, out;
-  sampleProject(dir);
   ToolResult run =
       test::runTavro({"export", "--project", dir.str(), "--out", out.str(), "index", "broken", "gone", "index"});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, unableMessage("broken") + unableMessage("gone"));
+  const std::string unable = "Velmor Professional: Unable to export document ";
+  EXPECT_EQ(run.err, unable + "broken.\nPlease ensure the content is valid.\n" + unable +
+                         "gone.\nPlease ensure the content is valid.\n");
   EXPECT_EQ(run.out, "");
   std::string html = test::readFile(out.file("index.html"));
   EXPECT_NE(html.find("title=\"Home\""), std::string::npos) << html;
@@ -75,21 +64,11 @@ TEST(ExportCommand, ExportsNamedDocumentsAndReportsTheRest) {
   EXPECT_FALSE(std::filesystem::exists(out.file("gone.html")));
 }
 
-TEST(ExportCommand, ExportsEveryDocumentWithImagesIntoTheProjectFolder) {
-  TempDir dir;
-  test::makeProject(dir.str(), {{"index", test::deck("Home", "<p>Hi <img src=\"images/logo.wbmp\" alt=\"logo\"/></p>")},
-                                {"about", test::deck("About", "<p>Us</p>")}});
-  ToolResult run = test::runTavro({"export", "--project", dir.str(), "--images"});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  std::string html = test::readFile(dir.file("index.html"));
-  EXPECT_NE(html.find("src=\"images/logo.wbmp\""), std::string::npos) << html;
-  EXPECT_NE(test::readFile(dir.file("about.html")).find("title=\"About\""), std::string::npos);
-}
-
+// Without --out the pages go into the project folder; --images keeps the pictures.
 TEST(ExportCommand, ReplacesExistingFilesOnlyWithOverwrite) {
   TempDir dir;
-  test::makeProject(dir.str(), {{"index", test::deck("Home", "")}, {"about", test::deck("About", "")}});
+  test::makeProject(dir.str(), {{"index", test::deck("Home", "<p>Hi <img src=\"images/logo.wbmp\" alt=\"logo\"/></p>")},
+                                {"about", test::deck("About", "")}});
   test::writeFile(dir.file("index.html"), "keep me");
 
   ToolResult kept = test::runTavro({"export", "--project", dir.str()});
@@ -99,11 +78,13 @@ TEST(ExportCommand, ReplacesExistingFilesOnlyWithOverwrite) {
   EXPECT_EQ(test::readFile(dir.file("index.html")), "keep me");
   std::string about = test::readFile(dir.file("about.html"));
 
-  ToolResult replaced = test::runTavro({"export", "--project", dir.str(), "--overwrite"});
+  ToolResult replaced = test::runTavro({"export", "--project", dir.str(), "--overwrite", "--images"});
   EXPECT_EQ(replaced.exitCode, 0);
   EXPECT_EQ(replaced.err, "The file index.html already exists. Overwrite this file ?\n"
                           "The file about.html already exists. Overwrite this file ?\n");
-  EXPECT_NE(test::readFile(dir.file("index.html")).find("title=\"Home\""), std::string::npos);
+  const std::string index = test::readFile(dir.file("index.html"));
+  EXPECT_NE(index.find("title=\"Home\""), std::string::npos) << index;
+  EXPECT_NE(index.find("src=\"images/logo.wbmp\""), std::string::npos) << index;
   EXPECT_EQ(test::readFile(dir.file("about.html")), about);
 }
 
