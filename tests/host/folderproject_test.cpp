@@ -64,18 +64,18 @@ TEST(FolderProject, ClearErrorsForFoldersWithoutAGoodManifest) {
   EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 53);
   EXPECT_NE(message.find("*.wmlproj"), std::string::npos);
 
-  test::writeFile(dir.path() / "broken.wmlproj", "<Project Name=\"x\"><Document Name=\"a\"</Project>");
-  EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
-  EXPECT_NE(message.find("broken.wmlproj"), std::string::npos) << message;
-  EXPECT_NE(message.find("line 1"), std::string::npos) << message;
-
-  test::writeFile(dir.path() / "broken.wmlproj",
-                  "<Project Name=\"x\"><Document Name=\"../../etc/passwd\" DocumentType=\"wml\"/></Project>");
-  EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
-  EXPECT_NE(message.find("plain file name"), std::string::npos) << message;
-
-  test::writeFile(dir.path() / "broken.wmlproj", "<Other/>");
-  EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }), 5);
+  // A manifest that is not XML, names a file outside the folder, or is no project.
+  const std::pair<const char*, const char*> manifests[] = {
+      {"<Project Name=\"x\"><Document Name=\"a\"</Project>", "line 1"},
+      {"<Project Name=\"x\"><Document Name=\"../../etc/passwd\" DocumentType=\"wml\"/></Project>", "plain file name"},
+      {"<Other/>", "not Project"},
+  };
+  for (const auto& [manifest, said] : manifests) {
+    test::writeFile(dir.path() / "broken.wmlproj", manifest);
+    EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5) << manifest;
+    EXPECT_NE(message.find(said), std::string::npos) << message;
+    EXPECT_NE(message.find("broken.wmlproj"), std::string::npos) << message;
+  }
 
   test::writeFile(dir.path() / "second.wmlproj", "<Project/>");
   EXPECT_EQ(test::comErrorOf([&] { FolderProject::open(dir.str(), "/app"); }, &message), 5);
