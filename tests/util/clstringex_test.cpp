@@ -6,22 +6,20 @@
 using namespace tavro;
 
 TEST(ClStringEx, TrimCharacterRemovesOnlyTrailingCopiesAndChangesTheArgument) {
-  clStringEx s;
-  std::string path = "C:\\";
-  EXPECT_EQ(s.trimCharacter(path, "\\"), "C:");
-  EXPECT_EQ(path, "C:");
-  std::string twice = "C:\\\\";
-  EXPECT_EQ(s.trimCharacter(twice, "\\"), "C:");
-  std::string web = "C:\\web";
-  EXPECT_EQ(s.trimCharacter(web, "\\"), "C:\\web");
-  std::string folder = "/out///";
-  EXPECT_EQ(s.trimCharacter(folder, "/"), "/out");
-  std::string all = "////";
-  EXPECT_EQ(s.trimCharacter(all, "/"), "");
-  std::string multi = "abab";
-  EXPECT_EQ(s.trimCharacter(multi, "ab"), "abab"); // more than one character never matches
-  std::string empty;
-  EXPECT_EQ(s.trimCharacter(empty, ""), "");
+  const struct {
+    const char* in;
+    const char* character;
+    const char* out;
+  } cases[] = {
+      {"C:\\", "\\", "C:"}, {"C:\\\\", "\\", "C:"}, {"C:\\web", "\\", "C:\\web"}, {"/out///", "/", "/out"},
+      {"////", "/", ""},    {"abab", "ab", "abab"}, // more than one character never matches
+      {"", "", ""},
+  };
+  for (const auto& c : cases) {
+    std::string text = c.in;
+    EXPECT_EQ(clStringEx().trimCharacter(text, c.character), c.out) << c.in;
+    EXPECT_EQ(text, c.out) << c.in;
+  }
 }
 
 TEST(ClStringEx, ValidFileNameRefusesEachForbiddenCharacterWithOneMessage) {
