@@ -21,6 +21,13 @@ bool isBlank(std::string_view text) { return text.find_first_not_of(" \t\r\n\f")
 // Text as XML 1.0 allows it: valid UTF-8, without C0 controls other than tab, LF and CR, and
 // without U+FFFE and U+FFFF.
 std::string xmlText(std::string_view text) {
+  // Most text is plain ASCII without controls and goes through as it is.
+  const bool plain = std::all_of(text.begin(), text.end(), [](char ch) {
+    const auto c = static_cast<unsigned char>(ch);
+    return c < 0x80 && (c >= 0x20 || c == '\t' || c == '\n' || c == '\r');
+  });
+  if (plain)
+    return std::string(text);
   std::string valid = util::repairUtf8(text);
   std::string out;
   out.reserve(valid.size());

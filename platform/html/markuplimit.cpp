@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <unordered_set>
 
 namespace tavro::html::detail {
 
@@ -27,14 +28,22 @@ bool isRawTextElement(std::string_view n) {
 
 namespace {
 
-// Whether a start tag opens a level that the parser keeps open until its end tag.
+// Whether a start tag opens a level that the parser keeps open until its end tag. Asked for
+// every tag of the page, so the names that do not are looked up in one set.
 bool countsForNesting(std::string_view n) {
-  if (util::isVoidElement(n) || isRawTextElement(n))
-    return false;
-  // End tag optional, or closed by the next of their kind.
-  return !oneOf(n, {"p",     "li",    "dt",    "dd",       "option",  "optgroup", "tr",   "td",    "th",
-                    "thead", "tbody", "tfoot", "colgroup", "caption", "rb",       "rt",   "rp",    "rtc",
-                    "html",  "head",  "body",  "a",        "nobr",    "button",   "form", "select"});
+  static const std::unordered_set<std::string_view> flat = [] {
+    // Void and raw text elements, and those whose end tag is optional or that the next of
+    // their kind closes.
+    std::unordered_set<std::string_view> names = {
+        "p",     "li",    "dt",     "dd",       "option",   "optgroup", "tr",    "td",       "th",
+        "thead", "tbody", "tfoot",  "colgroup", "caption",  "rb",       "rt",    "rp",       "rtc",
+        "html",  "head",  "body",   "a",        "nobr",     "button",   "form",  "select",   "script",
+        "style", "xmp",   "iframe", "noembed",  "noframes", "textarea", "title", "plaintext"};
+    for (std::string_view v : util::voidElements())
+      names.insert(v);
+    return names;
+  }();
+  return !flat.contains(n);
 }
 
 // Position of "</name" (any case) at or after from, or npos.
