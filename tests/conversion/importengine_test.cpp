@@ -16,22 +16,13 @@ namespace {
 
 using Import = test::ImportFixture;
 
-xml::XslTemplate stylesheet(const std::string& body) {
-  xml::XmlDocument doc;
-  EXPECT_TRUE(doc.loadXML("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">" + body +
-                          "</xsl:stylesheet>"));
-  xml::XslTemplate t;
-  t.setStylesheet(doc);
-  return t;
-}
-
 // A tidying stylesheet whose deck is written as exactly n bytes.
 xml::XslTemplate fixedSizeOutput(std::size_t n) {
   xml::XmlDocument probe;
   probe.loadXML("<wml><card><p>x</p></card></wml>");
   const std::size_t overhead = decks::deckText(probe).size() - 1;
-  return stylesheet("<xsl:template match=\"/\"><wml><card><p>" + std::string(n - overhead, 'x') +
-                    "</p></card></wml></xsl:template>");
+  return test::compileStylesheet("<xsl:template match=\"/\"><wml><card><p>" + std::string(n - overhead, 'x') +
+                                 "</p></card></wml></xsl:template>");
 }
 
 std::vector<std::string> projectFiles(const stdfs::path& folder) {
@@ -210,8 +201,8 @@ TEST_F(Import, AWrittenFileOverTenThousandBytesIsReported) {
 
 TEST_F(Import, IllFormedWmlOrATidyingPassThatGivesNothingStopsTheWizard) {
   open(page("plain.html"));
-  engine->m_xslImport = stylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\">"
-                                   "&lt;wml&gt;&lt;card&gt;</xsl:template>");
+  engine->m_xslImport = test::compileStylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\">"
+                                                "&lt;wml&gt;&lt;card&gt;</xsl:template>");
   EXPECT_EQ(engine->ConvertSource(), conversion::StepResult::Closed);
   EXPECT_TRUE(engine->closeRequested());
   ASSERT_EQ(ui->messages.size(), 1u);
@@ -226,7 +217,7 @@ TEST_F(Import, IllFormedWmlOrATidyingPassThatGivesNothingStopsTheWizard) {
   engine = std::make_unique<conversion::ImportEngine>(browser, host::HostProjectRef(project));
   engine->LoadConversionResources();
   open(page("plain.html"));
-  engine->m_xslTidy = stylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\"/>");
+  engine->m_xslTidy = test::compileStylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\"/>");
   EXPECT_EQ(engine->ConvertSource(), conversion::StepResult::Closed);
   ASSERT_EQ(ui->messages.size(), 2u);
   EXPECT_EQ(ui->messages[1].title, "Import Error");
@@ -252,7 +243,8 @@ TEST_F(Import, AFailedImportWritesNothingAtAll) {
   const std::string manifest = test::readFile(project->manifestPath());
   engine->imagesOption = true;
   move(engine->lstKnownElements, engine->lstRemovedElements, "b");
-  engine->m_xslImport = stylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\">&lt;wml</xsl:template>");
+  engine->m_xslImport =
+      test::compileStylesheet("<xsl:output method=\"text\"/><xsl:template match=\"/\">&lt;wml</xsl:template>");
   EXPECT_FALSE(engine->ValidateTargetFile("plain"));
   EXPECT_EQ(ui->messages.size(), 1u);
   EXPECT_EQ(projectFiles(dir.path() / "project"), (std::vector<std::string>{"Demo.wmlproj"}));

@@ -60,11 +60,9 @@ TEST(HostXmlTools, ConvertReferencesTurnsPictureUrlsIntoPathsAndBack) {
 
 TEST(HostXmlTools, TransformsReportFailureWithoutTouchingTheDocument) {
   host::HostXmlTools tools;
-  xml::XslTemplate upper;
-  upper.setStylesheet(load("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
-                           "<xsl:output method=\"xml\" omit-xml-declaration=\"yes\"/>"
-                           "<xsl:template match=\"/\"><out><xsl:value-of select=\"count(//p)\"/></out></xsl:template>"
-                           "</xsl:stylesheet>"));
+  const xml::XslTemplate upper = test::compileStylesheet(
+      "<xsl:output method=\"xml\" omit-xml-declaration=\"yes\"/>"
+      "<xsl:template match=\"/\"><out><xsl:value-of select=\"count(//p)\"/></out></xsl:template>");
   auto doc = load("<body><p/><p/></body>");
   EXPECT_EQ(tools.TransformToString(doc, upper), "<out>2</out>\n");
   xml::XmlDocument second;
@@ -74,10 +72,8 @@ TEST(HostXmlTools, TransformsReportFailureWithoutTouchingTheDocument) {
   EXPECT_TRUE(tools.TryTransform(doc, upper));
   EXPECT_EQ(doc.xml(), "<out>2</out>");
 
-  xml::XslTemplate failing;
-  failing.setStylesheet(load("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
-                             "<xsl:template match=\"/\"><xsl:message terminate=\"yes\">stop</xsl:message>"
-                             "</xsl:template></xsl:stylesheet>"));
+  const xml::XslTemplate failing = test::compileStylesheet(
+      "<xsl:template match=\"/\"><xsl:message terminate=\"yes\">stop</xsl:message></xsl:template>");
   EXPECT_EQ(tools.TransformToString(doc, failing), "");
   EXPECT_FALSE(tools.TryTransform(doc, failing));
   EXPECT_EQ(doc.xml(), "<out>2</out>");

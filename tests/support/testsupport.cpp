@@ -241,4 +241,15 @@ std::string wmlFault(const std::string& deck) {
   return valid ? std::string() : fault;
 }
 
+xml::XslTemplate compileStylesheet(const std::string& body, const std::string& extraNamespaces) {
+  xml::XmlDocument doc;
+  doc.setPreserveWhiteSpace(true);
+  EXPECT_TRUE(doc.loadXML("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\" " +
+                          extraNamespaces + ">" + body + "</xsl:stylesheet>"))
+      << doc.parseError().reason;
+  xml::XslTemplate compiled;
+  compiled.setStylesheet(doc);
+  return compiled;
+}
+
 } // namespace tavro::test

@@ -84,4 +84,9 @@ std::string treeShape(const xml::XmlDocument& doc);
 /// reads back as (same shape, same text), and to fail exactly when that text does not load.
 void expectTransformReadsBack(const xml::XslTemplate& sheet, const xml::XmlDocument& input, const std::string& label);
 
+/// An XSLT 1.0 stylesheet made of body (its templates and top-level elements), compiled, its
+/// white space kept as a stylesheet file keeps it. extraNamespaces goes into the root's start
+/// tag as it stands (namespace declarations and such attributes).
+xml::XslTemplate compileStylesheet(const std::string& body, const std::string& extraNamespaces = "");
+
 } // namespace tavro::test

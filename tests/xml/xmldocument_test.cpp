@@ -16,14 +16,7 @@ const char* kWmlDoctype = "<!DOCTYPE wml PUBLIC \"-//WAPFORUM//DTD WML 1.1//EN\"
                           "\"http://www.wapforum.org/DTD/wml_1.1.xml\">";
 
 xml::XslTemplate compile(const std::string& body, const std::string& extraNamespaces = "") {
-  xml::XmlDocument doc;
-  doc.setPreserveWhiteSpace(true); // as a stylesheet file loads: xsl:text keeps its spaces
-  EXPECT_TRUE(doc.loadXML("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\" " +
-                          extraNamespaces + ">" + body + "</xsl:stylesheet>"))
-      << doc.parseError().reason;
-  xml::XslTemplate t;
-  t.setStylesheet(doc);
-  return t;
+  return test::compileStylesheet(body, extraNamespaces);
 }
 
 } // namespace
