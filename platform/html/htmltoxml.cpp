@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_set>
 
 namespace tavro::html {
 
@@ -50,12 +51,12 @@ bool keepsWhiteSpace(std::string_view name) {
 }
 
 bool isInlineElement(std::string_view n) {
-  static constexpr std::string_view names[] = {
+  static const std::unordered_set<std::string_view> names = {
       "a",    "abbr",     "acronym", "b",    "bdo",    "big",   "br",    "button", "cite",   "code",
       "del",  "dfn",      "em",      "font", "i",      "img",   "input", "ins",    "kbd",    "label",
       "nobr", "q",        "s",       "samp", "select", "small", "span",  "strike", "strong", "sub",
       "sup",  "textarea", "tt",      "u",    "var",    "mark",  "time"};
-  return std::find(std::begin(names), std::end(names), n) != std::end(names);
+  return names.contains(n);
 }
 
 bool isInlineContent(const Node* node) {
