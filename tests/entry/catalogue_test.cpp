@@ -57,6 +57,9 @@ TEST(Catalogue, AddRemoveAndKeysWithoutRegardToCase) {
   entries->Remove(Variant("key"));
   EXPECT_EQ(entries->Count(), 1);
   EXPECT_EQ(entries->Item(Variant(1)), b);
+  // A caller by name may hand a number as text.
+  com::putProperty(b, "IconId", Variant("17"));
+  EXPECT_EQ(b->IconId, 17);
 }
 
 TEST(Catalogue, IconsAreSixteenBySixteenTwentyFourBitBitmaps) {

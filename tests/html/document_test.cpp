@@ -139,6 +139,11 @@ TEST(Document, StyleHoldsFontFamilyAndSize) {
   body->style().setFontSize("");
   body->style().setFontFamily("");
   EXPECT_FALSE(body->hasAttribute("style"));
+
+  // A page's own style attribute reads back through the same properties.
+  auto styled = page("<body style='font-size: 10pt;font-family:Courier'><p>x</p></body>");
+  EXPECT_EQ(styled->body()->style().fontSize(), "10pt");
+  EXPECT_EQ(styled->body()->style().fontFamily(), "Courier");
 }
 
 TEST(Document, ClickCallsTheObjectHeldByOnclickAndBubblesToTheDocument) {
