@@ -43,48 +43,24 @@ std::array<std::uint8_t, 256> toneCurve(int threshold) {
   return lut;
 }
 
-void plainThreshold(Picture& p, int threshold) {
-  for (auto& v : p.pixels)
-    v = v >= threshold ? 255 : 0;
+// An ordered dither as a table by place in the 8 x 8 cell and level: a level v is white where
+// v exceeds the matrix entry's share of the range, (m + 1/2) * 255 / 64, so a flat field gets
+// the nearest sixty-fourth of white.
+std::vector<std::uint8_t> orderedTable(const std::array<std::uint8_t, 256>& lut,
+                                       const std::array<std::uint8_t, 64>& matrix) {
+  std::vector<std::uint8_t> table(64 * 256);
+  for (std::size_t place = 0; place < 64; ++place)
+    for (std::size_t v = 0; v < 256; ++v)
+      table[place * 256 + v] = 128 * lut[v] > (2 * matrix[place] + 1) * 255 ? 255 : 0;
+  return table;
 }
 
-// An ordered dither: a level v is white where v exceeds the matrix cell's share of the
-// range, (m + 1/2) * 255 / 64, so a flat field gets the nearest sixty-fourth of white.
-void orderedDither(Picture& p, const std::array<std::uint8_t, 256>& lut, const std::array<std::uint8_t, 64>& matrix) {
-  std::array<std::uint8_t, 256 * 64> table{};
-  for (int m = 0; m < 64; ++m)
-    for (int v = 0; v < 256; ++v)
-      table[std::size_t(m * 256 + v)] = 128 * lut[std::size_t(v)] > (2 * m + 1) * 255 ? 255 : 0;
-  for (std::int32_t y = 0; y < p.height; ++y) {
-    std::uint8_t* row = p.row(y);
-    const std::uint8_t* cells = &matrix[std::size_t((y & 7) * 8)];
-    for (std::int32_t x = 0; x < p.width; ++x)
-      row[x] = table[std::size_t(cells[x & 7]) * 256 + row[x]];
-  }
-}
-
-// Uniform noise from a fixed seed, so the same picture always gives the same bits. A level v
-// is white with probability v/255.
-void randomDither(Picture& p, const std::array<std::uint8_t, 256>& lut) {
-  std::uint64_t state = 0x9e3779b97f4a7c15ull;
-  auto next = [&state] {
-    // splitmix64
-    std::uint64_t z = (state += 0x9e3779b97f4a7c15ull);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-    return z ^ (z >> 31);
-  };
-  std::array<std::uint32_t, 256> scaled{};
-  for (int v = 0; v < 256; ++v)
-    scaled[std::size_t(v)] = std::uint32_t(lut[std::size_t(v)]) * 65536u;
-  std::size_t n = p.pixels.size();
-  std::uint8_t* px = p.pixels.data();
-  std::size_t i = 0;
-  while (i < n) {
-    std::uint64_t bits = next();
-    for (int k = 0; k < 4 && i < n; ++k, ++i, bits >>= 16)
-      px[i] = std::uint32_t(bits & 0xffff) * 255u < scaled[px[i]] ? 255 : 0;
-  }
+// splitmix64 from a fixed seed, so the same picture always gives the same bits.
+std::uint64_t nextRandom(std::uint64_t& state) {
+  std::uint64_t z = (state += 0x9e3779b97f4a7c15ull);
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+  return z ^ (z >> 31);
 }
 
 // One row of Floyd-Steinberg in the direction Dir (+1 or -1). `cur` holds the errors this
@@ -116,36 +92,74 @@ void diffuseRow(std::uint8_t* row, std::int32_t w, const std::array<std::uint8_t
   below[end] = under;
 }
 
-// Floyd-Steinberg, left to right on even rows and right to left on odd ones, so that errors
-// do not pile up along one side.
-void floydSteinberg(Picture& p, const std::array<std::uint8_t, 256>& lut) {
-  const std::int32_t w = p.width;
-  std::vector<std::int32_t> a(std::size_t(w) + 2, 0), b(std::size_t(w) + 2, 0);
-  std::int32_t* cur = a.data() + 1;
-  std::int32_t* below = b.data() + 1;
-  for (std::int32_t y = 0; y < p.height; ++y) {
-    if ((y & 1) == 0)
-      diffuseRow<1>(p.row(y), w, lut, cur, below);
-    else
-      diffuseRow<-1>(p.row(y), w, lut, cur, below);
-    std::swap(cur, below);
+} // namespace
+
+RowReducer::RowReducer(Dither dither, int threshold, std::int32_t width)
+    : m_dither(dither), m_threshold(threshold), m_width(width) {
+  if (dither == Dither::None)
+    return;
+  const auto lut = toneCurve(threshold);
+  switch (dither) {
+  case Dither::MatrixDisplay: m_table = orderedTable(lut, bayer); break;
+  case Dither::MatrixPrinting: m_table = orderedTable(lut, clustered); break;
+  case Dither::Random:
+    // A level v is white with probability v/255.
+    m_scaled.resize(256);
+    for (int v = 0; v < 256; ++v)
+      m_scaled[std::size_t(v)] = std::uint32_t(lut[std::size_t(v)]) * 65536u;
+    break;
+  default:
+    m_lut = lut;
+    m_errors.assign(2 * (std::size_t(width) + 2), 0);
+    m_cur = m_errors.data() + 1;
+    m_below = m_errors.data() + std::size_t(width) + 3;
+    break;
   }
 }
 
-} // namespace
-
-void reduceToMonochrome(Picture& picture, Dither dither, int threshold) {
-  if (dither == Dither::None) {
-    plainThreshold(picture, threshold);
-  } else {
-    auto lut = toneCurve(threshold);
-    switch (dither) {
-    case Dither::Random: randomDither(picture, lut); break;
-    case Dither::MatrixDisplay: orderedDither(picture, lut, bayer); break;
-    case Dither::MatrixPrinting: orderedDither(picture, lut, clustered); break;
-    default: floydSteinberg(picture, lut); break;
+void RowReducer::reduce(std::uint8_t* pixels, std::int32_t first, std::int32_t last) {
+  const std::size_t w = std::size_t(m_width);
+  for (std::int32_t y = first; y < last; ++y) {
+    std::uint8_t* row = pixels + std::size_t(y) * w;
+    switch (m_dither) {
+    case Dither::None:
+      for (std::size_t x = 0; x < w; ++x)
+        row[x] = row[x] >= m_threshold ? 255 : 0;
+      break;
+    case Dither::MatrixDisplay:
+    case Dither::MatrixPrinting: {
+      const std::uint8_t* cells = m_table.data() + std::size_t(y & 7) * 8 * 256;
+      for (std::size_t x = 0; x < w; ++x)
+        row[x] = cells[(x & 7) * 256 + row[x]];
+      break;
+    }
+    case Dither::Random:
+      // Each random number gives four pixels their 16 bits of noise, across row ends.
+      for (std::size_t x = 0; x < w; ++x) {
+        if (m_bitsLeft == 0) {
+          m_bits = nextRandom(m_state);
+          m_bitsLeft = 4;
+        }
+        row[x] = std::uint32_t(m_bits & 0xffff) * 255u < m_scaled[row[x]] ? 255 : 0;
+        m_bits >>= 16;
+        --m_bitsLeft;
+      }
+      break;
+    default:
+      // Serpentine, left to right on even rows and right to left on odd ones, so that errors
+      // do not pile up along one side.
+      if ((y & 1) == 0)
+        diffuseRow<1>(row, m_width, m_lut, m_cur, m_below);
+      else
+        diffuseRow<-1>(row, m_width, m_lut, m_cur, m_below);
+      std::swap(m_cur, m_below);
+      break;
     }
   }
+}
+
+void reduceToMonochrome(Picture& picture, Dither dither, int threshold) {
+  RowReducer(dither, threshold, picture.width).reduce(picture.pixels.data(), 0, picture.height);
   picture.monochrome = true;
 }
 

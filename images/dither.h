@@ -3,6 +3,10 @@
 
 #include "images/picture.h"
 
+#include <array>
+#include <cstdint>
+#include <vector>
+
 namespace tavro::images {
 
 /// The dither codes the component takes.
@@ -24,5 +28,31 @@ enum class Dither : int {
  * Every mode is deterministic. threshold must be 0 to 255.
  */
 void reduceToMonochrome(Picture& picture, Dither dither, int threshold);
+
+/**
+ * The same reduction a band of rows at a time, top to bottom, for work on the top of a
+ * picture while the rest is still being decoded: the bands together give exactly what
+ * reduceToMonochrome gives for the whole picture.
+ */
+class RowReducer {
+public:
+  RowReducer(Dither dither, int threshold, std::int32_t width);
+  /// Reduces rows [first, last) of the width-wide pixels; each band starts where the last ended.
+  void reduce(std::uint8_t* pixels, std::int32_t first, std::int32_t last);
+
+private:
+  Dither m_dither;
+  int m_threshold;
+  std::int32_t m_width;
+  std::vector<std::uint8_t> m_table;   // ordered dithers: white or black by place and level
+  std::vector<std::uint32_t> m_scaled; // random: each level's share of white, in 1/65536
+  std::uint64_t m_state = 0x9e3779b97f4a7c15ull;
+  std::uint64_t m_bits = 0;
+  int m_bitsLeft = 0;
+  std::array<std::uint8_t, 256> m_lut{}; // Floyd-Steinberg: the tone curve and two rows of errors
+  std::vector<std::int32_t> m_errors;
+  std::int32_t* m_cur = nullptr;
+  std::int32_t* m_below = nullptr;
+};
 
 } // namespace tavro::images

@@ -44,7 +44,9 @@ Picture allocatePicture(std::int64_t width, std::int64_t height) {
 
 } // namespace detail
 
-Picture readPicture(const std::string& path) {
+Picture readPicture(const std::string& path) { return readPicture(path, nullptr); }
+
+Picture readPicture(const std::string& path, RowsReady* ready) {
   using namespace detail;
   fs::RegularFile opened;
   try {
@@ -75,19 +77,22 @@ Picture readPicture(const std::string& path) {
   if (std::fseek(file.get(), 0, SEEK_SET) != 0)
     throw ImageFailure(codeCannotLoad, "cannot read '" + path + "'");
 
+  Picture picture;
   try {
     switch (sniffFormat(head, got)) {
-    case Format::Png: return readPng(file.get());
-    case Format::Jpeg: return readJpeg(file.get());
-    case Format::Gif: return readGif(file.get());
-    case Format::Bmp: return readBmp(file.get(), fileSize);
-    case Format::Wbmp: return readWbmp(file.get(), fileSize);
-    case Format::Unknown: break;
+    case Format::Png: picture = readPng(file.get()); break;
+    case Format::Jpeg: picture = readJpeg(file.get(), ready); break;
+    case Format::Gif: picture = readGif(file.get()); break;
+    case Format::Bmp: picture = readBmp(file.get(), fileSize); break;
+    case Format::Wbmp: picture = readWbmp(file.get(), fileSize); break;
+    case Format::Unknown: throw ImageFailure(codeUnrecognised, "'" + path + "' is not a picture in a known format");
     }
   } catch (const std::bad_alloc&) {
     throw ImageFailure(codeCannotLoad, "out of memory reading '" + path + "'");
   }
-  throw ImageFailure(codeUnrecognised, "'" + path + "' is not a picture in a known format");
+  if (ready)
+    ready->rowsReady(picture.pixels.data(), picture.width, picture.height, picture.height);
+  return picture;
 }
 
 std::string encodeBmp(const Picture& picture) {

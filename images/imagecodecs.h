@@ -3,6 +3,7 @@
 
 #include "images/picture.h"
 
+#include <cstdint>
 #include <string>
 
 namespace tavro::images {
@@ -14,6 +15,22 @@ enum class SaveFormat { Wbmp, Bmp };
 /// picture is over the limits, 21 when the content is no format we read, 3 to 5 when it is
 /// one but broken (3 header, 4 pixel data, 5 an unsupported variant).
 Picture readPicture(const std::string& path);
+
+/// Told, on the reading thread, as the top rows of a picture being read reach their final
+/// values, so that a caller can work on them while the rest is decoded.
+class RowsReady {
+public:
+  virtual ~RowsReady() = default;
+  /// Rows [0, rows) of the width x height pixels are final; the caller may change them. The
+  /// pixels stay where they are until the picture is returned.
+  virtual void rowsReady(std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t rows) = 0;
+  /// The read failed: returns once nothing touches the rows told so far, which then go away.
+  virtual void abandon() = 0;
+};
+
+/// readPicture, telling `ready` of the rows as they come; every row is told by the time the
+/// picture is returned.
+Picture readPicture(const std::string& path, RowsReady* ready);
 
 /// WBMP type 0: multi-byte width and height, rows padded to whole bytes, 1 = white. Grey
 /// levels from 128 up are white.

@@ -6,9 +6,86 @@
 
 #include "util/text.h"
 
-#include <new>
+#include <atomic>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 namespace tavro::images {
+
+namespace {
+
+// Reduces the rows of a picture being read as the reader tells of them, on a thread of its own.
+class ReducingRows final : public RowsReady {
+public:
+  ReducingRows(Dither dither, int threshold) : m_dither(dither), m_threshold(threshold) {}
+
+  void rowsReady(std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t rows) override {
+    if (m_ready.load(std::memory_order_relaxed) == 0) {
+      m_pixels = pixels;
+      m_width = width;
+      m_height = height;
+    }
+    m_ready.store(rows, std::memory_order_release);
+    m_ready.notify_one();
+  }
+
+  void abandon() override {
+    m_ready.store(abandoned, std::memory_order_release);
+    m_ready.notify_one();
+    finish();
+  }
+
+  void start() {
+    m_worker = std::thread([this] { run(); });
+  }
+  void finish() {
+    if (m_worker.joinable())
+      m_worker.join();
+  }
+  ~ReducingRows() override { abandon(); }
+
+  /// Whether every row was reduced (false when the reduction could not get its memory).
+  bool reducedAll() const { return m_done == m_height && m_height > 0; }
+
+private:
+  static constexpr std::int32_t abandoned = -1;
+
+  void run() {
+    std::optional<RowReducer> reducer;
+    for (;;) {
+      const std::int32_t ready = m_ready.load(std::memory_order_acquire);
+      if (ready == abandoned)
+        return;
+      if (ready == m_done) {
+        m_ready.wait(ready, std::memory_order_acquire);
+        continue;
+      }
+      if (!reducer) {
+        try {
+          reducer.emplace(m_dither, m_threshold, m_width);
+        } catch (const std::bad_alloc&) {
+          return; // the caller reduces the picture once it is read, and reports the failure
+        }
+      }
+      reducer->reduce(m_pixels, m_done, ready);
+      m_done = ready;
+      if (m_done == m_height)
+        return;
+    }
+  }
+
+  const Dither m_dither;
+  const int m_threshold;
+  std::atomic<std::int32_t> m_ready{0};
+  std::uint8_t* m_pixels = nullptr;
+  std::int32_t m_width = 0;
+  std::int32_t m_height = 0;
+  std::int32_t m_done = 0; // the worker's own until it is joined
+  std::thread m_worker;
+};
+
+} // namespace
 
 bool ImagingComponent::fail(std::int32_t code) {
   m_lastError = code;
@@ -58,6 +135,32 @@ bool ImagingComponent::ConvertToMonochrome(std::int32_t dither, std::int32_t thr
   } catch (const std::bad_alloc&) {
     return fail(codeConvertMemory);
   }
+}
+
+bool ImagingComponent::LoadAsMonochrome(const std::string& path, std::int32_t dither, std::int32_t threshold) {
+  if (dither < 0 || dither > 4 || threshold < 0 || threshold > 255)
+    return LoadImage(path) && ConvertToMonochrome(dither, threshold);
+  m_picture = Picture();
+  ReducingRows rows(Dither(dither), threshold);
+  try {
+    rows.start();
+  } catch (const std::system_error&) {
+    return LoadImage(path) && ConvertToMonochrome(dither, threshold);
+  }
+  try {
+    m_picture = readPicture(path, &rows);
+  } catch (const ImageFailure& e) {
+    rows.abandon();
+    return fail(e.code());
+  } catch (const std::bad_alloc&) {
+    rows.abandon();
+    return fail(codeCannotLoad);
+  }
+  rows.finish();
+  if (!rows.reducedAll())
+    return ConvertToMonochrome(dither, threshold);
+  m_picture.monochrome = true;
+  return succeed();
 }
 
 bool ImagingComponent::Resize(std::int32_t width, std::int32_t height, std::int32_t mode) {

@@ -26,6 +26,9 @@ public:
   std::int32_t ImageHeight() const { return m_picture.height; }
   /// Reduces the picture to black and white: dither 0 to 4 (see Dither), threshold 0 to 255.
   bool ConvertToMonochrome(std::int32_t dither, std::int32_t threshold);
+  /// LoadImage and then ConvertToMonochrome, with the same result and codes, but the rows are
+  /// reduced on a second thread while the rest of the picture is decoded.
+  bool LoadAsMonochrome(const std::string& path, std::int32_t dither, std::int32_t threshold);
   /// Mode 0 keeps the aspect ratio within width x height, mode 1 gives exactly that size;
   /// 0 and 0 keep the size (see resizedSize).
   bool Resize(std::int32_t width, std::int32_t height, std::int32_t mode);

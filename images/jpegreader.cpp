@@ -182,7 +182,7 @@ void cmykRowToGrey(const JSAMPLE* in, JDIMENSION width, bool inverted, std::uint
 
 // Everything that can longjmp runs here; the objects with destructors belong to the caller.
 bool decode(JpegDecompressor& decompressor, JpegErrors& errors, jpeg_progress_mgr& progress, std::FILE* f,
-            Picture& picture, std::vector<JSAMPLE>& row, int& orientation) {
+            Picture& picture, std::vector<JSAMPLE>& row, int& orientation, RowsReady* ready) {
   jpeg_decompress_struct& cinfo = decompressor.cinfo();
   if (setjmp(errors.jump))
     return false;
@@ -226,6 +226,9 @@ bool decode(JpegDecompressor& decompressor, JpegErrors& errors, jpeg_progress_mg
     }
     if (cmyk)
       cmykRowToGrey(row.data(), cinfo.output_width, inverted, picture.row(std::int32_t(y)));
+    // A picture that will be turned has no final rows until it is.
+    if (ready && orientation == 1)
+      ready->rowsReady(picture.pixels.data(), picture.width, picture.height, std::int32_t(y) + 1);
   }
   jpeg_finish_decompress(&cinfo);
   return true;
@@ -233,14 +236,16 @@ bool decode(JpegDecompressor& decompressor, JpegErrors& errors, jpeg_progress_mg
 
 } // namespace
 
-Picture readJpeg(std::FILE* f) {
+Picture readJpeg(std::FILE* f, RowsReady* ready) {
   JpegDecompressor decompressor;
   JpegErrors errors;
   jpeg_progress_mgr progress{};
   Picture picture;
   std::vector<JSAMPLE> row;
   int orientation = 1;
-  if (!decode(decompressor, errors, progress, f, picture, row, orientation)) {
+  if (!decode(decompressor, errors, progress, f, picture, row, orientation, ready)) {
+    if (ready)
+      ready->abandon();
     int code = errors.code;
     // Errors raised before the size is known are faults of the header.
     if (code == codeBadData && decompressor.cinfo().global_state < 202 /* DSTATE_READY */)

@@ -3,6 +3,7 @@
 // rows, checks the declared size against the limits before allocating, and throws
 // ImageFailure with the code that names what went wrong.
 
+#include "images/imagecodecs.h"
 #include "images/picture.h"
 
 #include <cstdint>
@@ -43,7 +44,8 @@ Picture allocatePicture(std::int64_t width, std::int64_t height);
 
 // Each reader starts at the beginning of the stream.
 Picture readPng(std::FILE* f);
-Picture readJpeg(std::FILE* f);
+/// Tells `ready` of each row as it is decoded when the picture needs no turning.
+Picture readJpeg(std::FILE* f, RowsReady* ready = nullptr);
 Picture readGif(std::FILE* f);
 Picture readBmp(std::FILE* f, std::uint64_t fileSize);
 Picture readWbmp(std::FILE* f, std::uint64_t fileSize);

@@ -82,6 +82,41 @@ TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
   EXPECT_EQ(code(img.ConvertToMonochrome(0, 128)), 7);
 }
 
+TEST(ImagingComponent, LoadingAsMonochromeGivesWhatLoadingThenConvertingGives) {
+  TempDir dir;
+  const std::string jpeg = makeJpeg({.width = 301, .height = 203}, greyPixel);
+  const struct {
+    const char* name;
+    std::string bytes;
+  } files[] = {
+      {"plain.jpg", jpeg},
+      {"turned.jpg", makeJpeg({.width = 301, .height = 203, .orientation = 6}, greyPixel)},
+      {"progressive.jpg", makeJpeg({.width = 64, .height = 48, .grey = true, .progressive = true}, greyPixel)},
+      {"cmyk.jpg", makeJpeg({.width = 40, .height = 24, .cmyk = true}, greyPixel)},
+      {"grey.png", makePng({57, 33, PNG_COLOR_TYPE_GRAY, 8}, greyPixel)},
+      {"truncated.jpg", jpeg.substr(0, jpeg.size() / 2)},
+      {"header-only.jpg", jpeg.substr(0, 200)},
+      {"notes.jpg", "not a picture"},
+  };
+  for (const auto& f : files)
+    for (std::int32_t dither : {0, 1, 4, 9})
+      for (std::int32_t threshold : {90, 128}) {
+        SCOPED_TRACE(std::string(f.name) + " dither " + std::to_string(dither));
+        writeFile(dir.file(f.name), f.bytes);
+        ImagingComponent serial, streamed;
+        const bool loaded = serial.LoadImage(dir.file(f.name));
+        const bool ok = loaded && serial.ConvertToMonochrome(dither, threshold);
+        EXPECT_EQ(streamed.LoadAsMonochrome(dir.file(f.name), dither, threshold), ok);
+        EXPECT_EQ(streamed.LastError(), serial.LastError());
+        EXPECT_EQ(streamed.ImageWidth(), serial.ImageWidth());
+        EXPECT_EQ(streamed.picture().monochrome, serial.picture().monochrome);
+        EXPECT_TRUE(streamed.picture().pixels == serial.picture().pixels);
+      }
+  ImagingComponent missing;
+  EXPECT_FALSE(missing.LoadAsMonochrome(dir.file("none.jpg"), 4, 128));
+  EXPECT_EQ(missing.LastError(), 15);
+}
+
 TEST(ImagingComponent, FailedSavesGiveDiskCodesAndLeaveWhatWasThere) {
   TempDir dir;
   ImagingComponent img;

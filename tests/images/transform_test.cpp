@@ -134,6 +134,22 @@ TEST(Monochrome, FloydSteinbergFollowsTheLocalTone) {
   }
 }
 
+TEST(Monochrome, BandsOfRowsGiveWhatTheWholePictureGives) {
+  // Odd widths and bands that end mid-way through a random number's four pixels and on rows
+  // of either direction of the serpentine.
+  const Picture source = ramp(37, 29);
+  for (Dither d : {Dither::None, Dither::Random, Dither::MatrixDisplay, Dither::MatrixPrinting, Dither::FloydSteinberg})
+    for (int threshold : {60, 128}) {
+      Picture whole = source;
+      reduceToMonochrome(whole, d, threshold);
+      Picture banded = source;
+      RowReducer reducer(d, threshold, banded.width);
+      for (std::int32_t first = 0, band = 1; first < banded.height; first += band, band = band % 5 + 2)
+        reducer.reduce(banded.pixels.data(), first, std::min(banded.height, first + band));
+      EXPECT_EQ(banded.pixels, whole.pixels) << int(d) << " at " << threshold;
+    }
+}
+
 TEST(ResizeSize, ExactOrTheLargestSizeWithinThatKeepsTheRatio) {
   EXPECT_EQ(resizedSize(200, 100, 100, 50, ResizeMode::Exact), std::make_pair(100, 50));
   EXPECT_EQ(resizedSize(200, 100, 30, 90, ResizeMode::Exact), std::make_pair(30, 90));
