@@ -80,7 +80,7 @@ Picture readPicture(const std::string& path, RowsReady* ready) {
   Picture picture;
   try {
     switch (sniffFormat(head, got)) {
-    case Format::Png: picture = readPng(file.get()); break;
+    case Format::Png: picture = readPng(file.get(), ready); break;
     case Format::Jpeg: picture = readJpeg(file.get(), ready); break;
     case Format::Gif: picture = readGif(file.get()); break;
     case Format::Bmp: picture = readBmp(file.get(), fileSize); break;

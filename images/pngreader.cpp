@@ -69,8 +69,8 @@ void rowToGrey(const png_byte* in, int channels, std::uint32_t count, std::uint8
 
 // Everything that can longjmp runs here. Objects with destructors are created by the caller,
 // so a jump back to setjmp skips none of them.
-bool decode(png_structp png, png_infop info, std::FILE* f, Picture& picture, std::vector<png_byte>& row,
-            int& failCode) {
+bool decode(png_structp png, png_infop info, std::FILE* f, Picture& picture, std::vector<png_byte>& row, int& failCode,
+            RowsReady* ready) {
   if (setjmp(png_jmpbuf(png)))
     return false;
 
@@ -107,6 +107,8 @@ bool decode(png_structp png, png_infop info, std::FILE* f, Picture& picture, std
     for (png_uint_32 y = 0; y < height; ++y) {
       png_read_row(png, row.data(), nullptr);
       rowToGrey(row.data(), channels, width, picture.row(std::int32_t(y)), 1);
+      if (ready)
+        ready->rowsReady(picture.pixels.data(), picture.width, picture.height, std::int32_t(y) + 1);
     }
   } else {
     // Without libpng's interlace handling each pass arrives as a small picture of its own;
@@ -130,7 +132,7 @@ bool decode(png_structp png, png_infop info, std::FILE* f, Picture& picture, std
 
 } // namespace
 
-Picture readPng(std::FILE* f) {
+Picture readPng(std::FILE* f, RowsReady* ready) {
   PngErrorState errors;
   PngReadState state(&errors);
   if (!state.png() || !state.info())
@@ -138,7 +140,9 @@ Picture readPng(std::FILE* f) {
   Picture picture;
   std::vector<png_byte> row;
   int failCode = codeBadData;
-  if (!decode(state.png(), state.info(), f, picture, row, failCode)) {
+  if (!decode(state.png(), state.info(), f, picture, row, failCode, ready)) {
+    if (ready)
+      ready->abandon();
     if (failCode == codeCannotLoad)
       throw ImageFailure(codeCannotLoad, "PNG picture too large");
     if (failCode == codeUnsupported)

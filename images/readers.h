@@ -43,8 +43,9 @@ private:
 Picture allocatePicture(std::int64_t width, std::int64_t height);
 
 // Each reader starts at the beginning of the stream.
-Picture readPng(std::FILE* f);
-/// Tells `ready` of each row as it is decoded when the picture needs no turning.
+// The readers that take `ready` tell it of each row as it is decoded, where rows come in
+// order and need no turning afterwards.
+Picture readPng(std::FILE* f, RowsReady* ready = nullptr);
 Picture readJpeg(std::FILE* f, RowsReady* ready = nullptr);
 Picture readGif(std::FILE* f);
 Picture readBmp(std::FILE* f, std::uint64_t fileSize);

@@ -85,6 +85,7 @@ TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
 TEST(ImagingComponent, LoadingAsMonochromeGivesWhatLoadingThenConvertingGives) {
   TempDir dir;
   const std::string jpeg = makeJpeg({.width = 301, .height = 203}, greyPixel);
+  const std::string png = makePng({57, 33, PNG_COLOR_TYPE_GRAY, 8}, greyPixel);
   const struct {
     const char* name;
     std::string bytes;
@@ -93,7 +94,9 @@ TEST(ImagingComponent, LoadingAsMonochromeGivesWhatLoadingThenConvertingGives) {
       {"turned.jpg", makeJpeg({.width = 301, .height = 203, .orientation = 6}, greyPixel)},
       {"progressive.jpg", makeJpeg({.width = 64, .height = 48, .grey = true, .progressive = true}, greyPixel)},
       {"cmyk.jpg", makeJpeg({.width = 40, .height = 24, .cmyk = true}, greyPixel)},
-      {"grey.png", makePng({57, 33, PNG_COLOR_TYPE_GRAY, 8}, greyPixel)},
+      {"grey.png", png},
+      {"interlaced.png", makePng({57, 33, PNG_COLOR_TYPE_RGB, 8, true}, greyPixel)},
+      {"truncated.png", png.substr(0, png.size() * 2 / 3)},
       {"truncated.jpg", jpeg.substr(0, jpeg.size() / 2)},
       {"header-only.jpg", jpeg.substr(0, 200)},
       {"notes.jpg", "not a picture"},
