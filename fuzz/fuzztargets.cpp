@@ -324,11 +324,19 @@ void feedPicture(const std::uint8_t* data, std::size_t size) {
   writeBytes(input, data, size);
 
   images::ImagingComponent original;
-  if (!original.LoadImage(input.string())) {
+  const bool loaded = original.LoadImage(input.string());
+  // Reduced while it is decoded, the picture must load as it does on its own, and fail alike.
+  images::ImagingComponent streamed;
+  if (streamed.LoadAsMonochrome(input.string(), 4, 128) != loaded || streamed.LastError() != original.LastError())
+    broken("a picture reduced while it is decoded loads otherwise");
+  if (!loaded) {
     if (original.LastError() == 0)
       broken("a failed load left no error code");
     return;
   }
+  images::ImagingComponent serial = original;
+  if (!serial.ConvertToMonochrome(4, 128) || serial.picture().pixels != streamed.picture().pixels)
+    broken("a picture reduced while it is decoded has other pixels");
   const std::int64_t width = original.ImageWidth(), height = original.ImageHeight();
   if (!images::withinLimits(width, height) || std::int64_t(original.picture().pixels.size()) != width * height)
     broken("a loaded picture's size and pixels disagree");
