@@ -138,14 +138,15 @@ bool ImagingComponent::ConvertToMonochrome(std::int32_t dither, std::int32_t thr
 }
 
 bool ImagingComponent::LoadAsMonochrome(const std::string& path, std::int32_t dither, std::int32_t threshold) {
+  auto serially = [&] { return LoadImage(path) && ConvertToMonochrome(dither, threshold); };
   if (dither < 0 || dither > 4 || threshold < 0 || threshold > 255)
-    return LoadImage(path) && ConvertToMonochrome(dither, threshold);
+    return serially(); // the load's codes come before the conversion's
   m_picture = Picture();
   ReducingRows rows(Dither(dither), threshold);
   try {
     rows.start();
   } catch (const std::system_error&) {
-    return LoadImage(path) && ConvertToMonochrome(dither, threshold);
+    return serially();
   }
   try {
     m_picture = readPicture(path, &rows);

@@ -5,6 +5,7 @@
 #include "images/imagedialogmodel.h"
 #include "images/imageerrormsgs.h"
 #include "images/imagingcomponent.h"
+#include "images/wbmpconversion.h"
 #include "tests/images/picturefiles.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
@@ -118,6 +119,53 @@ TEST(ImagingComponent, LoadingAsMonochromeGivesWhatLoadingThenConvertingGives) {
   ImagingComponent missing;
   EXPECT_FALSE(missing.LoadAsMonochrome(dir.file("none.jpg"), 4, 128));
   EXPECT_EQ(missing.LastError(), 15);
+}
+
+TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
+  TempDir dir;
+  const std::string picture = pictureFile(dir, "p.png", 40, 20);
+  writeFile(dir.file("notes.png"), "not a picture");
+  ConversionOptions half;
+  half.width = half.height = 50;
+  half.widthInPercent = half.heightInPercent = true;
+  ConversionOptions huge = half;
+  huge.width = INT32_MAX;
+  ConversionOptions badDither = half;
+  badDither.dither = 9;
+  ConversionOptions withPreview;
+  withPreview.dither = 4;
+  withPreview.previewBmp = dir.file("preview.bmp");
+  const struct {
+    const char* what;
+    std::string source, target;
+    ConversionOptions options;
+    std::int32_t code, width, height;
+  } cases[] = {
+      {"as it is, with a preview", picture, dir.file("a.wbmp"), withPreview, 0, 40, 20},
+      {"at half its size", picture, dir.file("b.wbmp"), half, 0, 20, 10},
+      {"a missing file", dir.file("none.png"), dir.file("c.wbmp"), half, 15, 0, 0},
+      {"not a picture", dir.file("notes.png"), dir.file("d.wbmp"), half, 21, 0, 0},
+      {"a percentage beyond any size", picture, dir.file("e.wbmp"), huge, 13, 0, 0},
+      {"a dither code out of range", picture, dir.file("f.wbmp"), badDither, 12, 0, 0},
+      {"into a missing folder", picture, dir.file("none/g.wbmp"), half, 1, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ConversionResult r = convertToWbmpFile(c.source, c.target, c.options);
+    EXPECT_EQ(r.ok, c.code == 0);
+    EXPECT_EQ(r.code, c.code);
+    EXPECT_EQ(stdfs::exists(c.target), c.code == 0);
+    if (c.code == 0) {
+      EXPECT_EQ(r.width, c.width);
+      EXPECT_EQ(r.height, c.height);
+      EXPECT_EQ(readFile(c.target).size(), 4u + std::size_t((c.width + 7) / 8 * c.height));
+    } else {
+      std::string message;
+      ASSERT_TRUE(ImageErrorMsgs(c.code, message));
+      EXPECT_EQ(r.message, message);
+    }
+  }
+  EXPECT_EQ(readFile(dir.file("preview.bmp")).substr(0, 2), "BM");
 }
 
 TEST(ImagingComponent, FailedSavesGiveDiskCodesAndLeaveWhatWasThere) {
