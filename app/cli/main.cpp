@@ -65,6 +65,7 @@ int reportBatch(std::size_t count, const std::function<std::string(std::size_t)>
 int main(int argc, char** argv) {
   using namespace tavro;
   util::tuneAllocator();
+  util::tuneMimalloc();
   CLI::App app{"Tavro: imports HTML pages as WML decks, exports WML to HTML, converts pictures to WBMP.", "tavro"};
   app.set_version_flag("--version", std::string("tavro ") + tavro::version());
   app.require_subcommand(1);
