@@ -5,6 +5,8 @@
 //
 //   bench_floor PAGE OUT
 
+#include "util/allocator.h"
+
 #include <gumbo.h>
 #include <libxml/HTMLparser.h>
 #include <libxml/parser.h>
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bench_floor PAGE OUT\n");
     return 2;
   }
+  tavro::util::tuneMimalloc();
   std::ifstream in(argv[1], std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 

@@ -128,6 +128,9 @@ int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   const std::string tavro = TAVRO_BINARY_DIR "/tavro";
   const std::string floor = (stdfs::path(argv[0]).parent_path() / "bench_floor").string();
+  // The same floor linked with the tool's allocator and its settings, where the build has it.
+  const std::string tunedFloor = (stdfs::path(argv[0]).parent_path() / "bench_floor_mimalloc").string();
+  const bool haveTunedFloor = stdfs::exists(tunedFloor);
   const stdfs::path work = stdfs::temp_directory_path() / ("tavro-bench-" + std::to_string(::getpid()));
   stdfs::create_directories(work / "pages");
   stdfs::copy(stdfs::path(TAVRO_SOURCE_DIR) / "samples" / "pages" / "images", work / "pages" / "images");
@@ -163,14 +166,17 @@ int main(int argc, char** argv) {
 
   std::printf("%-20s %17s %31s %31s\n", "page", "floor", "convert (ratio to the floor)", "import (ratio to the floor)");
   std::vector<double> perKb;
+  std::vector<std::string> tunedLines;
   for (std::size_t i = 0; i < pages.size(); ++i) {
     const std::string& path = pages[i].path;
-    std::vector<Run> floors, converts, imports;
+    std::vector<Run> floors, tunedFloors, converts, imports;
     for (int r = 0; r < runs; ++r) {
       const std::string project = (work / ("project" + std::to_string(r))).string();
       stdfs::remove_all(project);
       run({tavro, "project", "new", project, "Bench"});
       floors.push_back(run({floor, path, (work / "floor.out").string()}));
+      if (haveTunedFloor)
+        tunedFloors.push_back(run({tunedFloor, path, (work / "floor.out").string()}));
       converts.push_back(run({tavro, "convert", path, "-o", (work / "convert.wml").string()}));
       imports.push_back(run({tavro, "import", path, "--project", project, "--name", "bench"}));
     }
@@ -180,9 +186,22 @@ int main(int argc, char** argv) {
                 c.megabytes / f.megabytes, m.seconds, m.seconds / f.seconds, m.megabytes, m.megabytes / f.megabytes);
     if (i < 3)
       perKb.push_back(m.seconds / double(pages[i].bytes));
+    if (haveTunedFloor) {
+      const Run t = median(tunedFloors);
+      char line[200];
+      std::snprintf(line, sizeof line, "%-20s %6.3f s %5.0f MB   convert %4.2f, import %4.2f; memory %4.2f, %4.2f",
+                    pages[i].label.c_str(), t.seconds, t.megabytes, c.seconds / t.seconds, m.seconds / t.seconds,
+                    c.megabytes / t.megabytes, m.megabytes / t.megabytes);
+      tunedLines.push_back(line);
+    }
   }
   std::printf("growth of the import's time per KB: 1 MB / 100 KB = %.2f, 8 MB / 1 MB = %.2f\n", perKb[1] / perKb[0],
               perKb[2] / perKb[1]);
+  if (haveTunedFloor) {
+    std::printf("\nthe floor with the tool's allocator (mimalloc, huge pages, no decommit), and the ratios to it:\n");
+    for (const auto& line : tunedLines)
+      std::printf("%s\n", line.c_str());
+  }
   std::error_code ec;
   stdfs::remove_all(work, ec);
   return 0;
