@@ -151,10 +151,8 @@ bool ImagingComponent::LoadAsMonochrome(const std::string& path, std::int32_t di
   try {
     m_picture = readPicture(path, &rows);
   } catch (const ImageFailure& e) {
-    rows.abandon();
-    return fail(e.code());
+    return fail(e.code()); // the reader stopped the worker before it freed the rows
   } catch (const std::bad_alloc&) {
-    rows.abandon();
     return fail(codeCannotLoad);
   }
   rows.finish();
