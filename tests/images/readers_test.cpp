@@ -8,7 +8,6 @@
 #include <png.h>
 #include <zlib.h>
 
-#include <chrono>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -373,7 +372,6 @@ long peakResidentKb() {
 } // namespace
 
 TEST(PictureReader, OversizedPicturesAreRefusedBeforeTheyAreAllocated) {
-  const auto start = std::chrono::steady_clock::now();
   const long peakBefore = peakResidentKb();
   // Over 16384 on a side, and over 64 megapixels with both sides allowed.
   EXPECT_EQ(failureCode(pngOfZeros(100000, 100000, 4)), codeCannotLoad);
@@ -403,7 +401,6 @@ TEST(PictureReader, OversizedPicturesAreRefusedBeforeTheyAreAllocated) {
   row += std::string(1, char(16000 - 62 * 255)) + std::string("\0\0\0", 3);
   EXPECT_EQ(failureCode(makeBmp(bmpInfo(16000, 16000, 8, 1, 2), blackWhite, row + std::string("\0\x01", 2))),
             codeCannotLoad);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   // Any of these allocated would have taken hundreds of megabytes.
   EXPECT_LT(peakResidentKb() - peakBefore, 64 * 1024);
 }
@@ -466,7 +463,6 @@ TEST(PictureReader, HostileHeadersGiveACodeNeverACrash) {
 }
 
 TEST(PictureReader, BombsInsideGoodFilesStayBounded) {
-  const auto start = std::chrono::steady_clock::now();
   // Text chunks are skipped: a 100 MB compressed comment and many chunks leave the picture readable.
   std::string zeds(20'000'000, 'Z');
   uLongf size = compressBound(uLong(zeds.size()));
@@ -498,5 +494,4 @@ TEST(PictureReader, BombsInsideGoodFilesStayBounded) {
     frames += "," + le16(0) + le16(0) + le16(1) + le16(1) + std::string("\0\x02\x02\x4c\x01\0", 6);
   frames += ";";
   EXPECT_EQ(load(frames).width, 1);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
