@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
   std::printf("growth of the import's time per KB: 1 MB / 100 KB = %.2f, 8 MB / 1 MB = %.2f\n", perKb[1] / perKb[0],
               perKb[2] / perKb[1]);
   if (haveTunedFloor) {
-    std::printf("\nthe floor with the tool's allocator (mimalloc, huge pages, no decommit), and the ratios to it:\n");
+    std::printf("\nthe floor with the tool's allocator (mimalloc, memory kept committed), and the ratios to it:\n");
     for (const auto& line : tunedLines)
       std::printf("%s\n", line.c_str());
   }
