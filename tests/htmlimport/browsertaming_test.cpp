@@ -15,7 +15,8 @@ const char kFormPage[] = "<html><head><script>alert(1)</script></head><body onlo
                          "<form><input type=text name=t><input type=radio name=r id=r1><button>b</button>"
                          "<select><option>o</select><textarea>x</textarea></form>"
                          "<table><tr><td><a href=next.html>link</a></td></tr></table>"
-                         "<object data=movie.swf><param name=p value=v><embed src=movie.swf></object>"
+                         "<object data=movie.swf><param name=p value=v><object "
+                         "data=inner.swf><script>x()</script></object><embed src=movie.swf></object>"
                          "<p>text<script>document.write('x')</script></p></body></html>";
 
 std::string writePage(test::TempDir& dir, const std::string& name, const std::string& markup) {
