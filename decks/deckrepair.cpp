@@ -517,7 +517,7 @@ private:
       xmlNodePtr pending = nullptr;
       bool lineHasContent = false;
       std::vector<xmlNodePtr> dropped;
-      walk(container, [&](xmlNodePtr n) {
+      xml::walkTree(container, [&](xmlNodePtr n) {
         if (n == container)
           return true;
         const bool content = (isText(n) && !isBlank(n)) || isElement(n, "img") || isElement(n, "input") ||
@@ -629,7 +629,7 @@ private:
     std::vector<xmlAttrPtr> links; // the deck's links to an id of its own
     std::set<xmlNsPtr> usedNamespaces;
     std::vector<xmlNodePtr> declaring;
-    walk(root, [&](xmlNodePtr n) {
+    xml::walkTree(root, [&](xmlNodePtr n) {
       if (n->type != XML_ELEMENT_NODE)
         return true;
       if (xmlAttrPtr a = xmlHasProp(n, X("id")); a && !a->ns) {
@@ -674,25 +674,6 @@ private:
           xmlFreeNs(ns);
         }
       }
-    }
-  }
-
-  // Visits root and the nodes below it in document order; visit answers whether to go into a
-  // node's children. It may replace the node it is given, but not others.
-  template <class Visit>
-  static void walk(xmlNodePtr root, Visit visit) {
-    std::vector<xmlNodePtr> stack{root};
-    while (!stack.empty()) {
-      xmlNodePtr node = stack.back();
-      stack.pop_back();
-      // Children are taken before the visit, which may replace the node itself; the first
-      // child goes on top. A visit that does not go in takes them off again.
-      const std::size_t mark = stack.size();
-      if (node->type == XML_ELEMENT_NODE)
-        for (xmlNodePtr c = node->last; c; c = c->prev)
-          stack.push_back(c);
-      if (!visit(node))
-        stack.resize(mark);
     }
   }
 
