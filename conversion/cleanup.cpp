@@ -40,8 +40,8 @@ void ImportEngine::NormaliseTables(xml::XmlDocument& doc) {
   // Each test looks only at direct children, so going backwards gives the same result and
   // never touches a node freed with an ancestor removed earlier.
   auto plainText = [](xmlNodePtr n) { return n && n->type == XML_TEXT_NODE && n->name == xmlStringText; };
-  auto removeWhere = [&](const char* name, const char* required) {
-    auto nodes = xml::elementsNamed(doc.documentElement(), name);
+  auto removeWhere = [&](const std::vector<xmlNodePtr>& nodes, const char* required) {
+    bool removed = false;
     for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
       xmlNodePtr node = *it;
       bool has = false;
@@ -52,6 +52,7 @@ void ImportEngine::NormaliseTables(xml::XmlDocument& doc) {
       xmlNodePtr before = node->prev, after = node->next;
       xmlUnlinkNode(node);
       xmlFreeNode(node);
+      removed = true;
       // The text either side becomes one, as any copy of the tree would make it.
       if (plainText(before) && plainText(after)) {
         xmlNodeAddContent(before, after->content);
@@ -59,10 +60,24 @@ void ImportEngine::NormaliseTables(xml::XmlDocument& doc) {
         xmlFreeNode(after);
       }
     }
+    return removed;
   };
-  // Rows first, so a table whose rows all lacked cells goes in the same pass.
-  removeWhere("tr", "td");
-  removeWhere("table", "tr");
+  // One walk finds the rows and the tables.
+  std::vector<xmlNodePtr> rows, tables;
+  xml::walkTree(doc.documentElement(), [&](xmlNodePtr n) {
+    if (n->type != XML_ELEMENT_NODE)
+      return false;
+    if (!n->ns && xmlStrEqual(n->name, BAD_CAST "tr"))
+      rows.push_back(n);
+    else if (!n->ns && xmlStrEqual(n->name, BAD_CAST "table"))
+      tables.push_back(n);
+    return true;
+  });
+  // Rows first, so a table whose rows all lacked cells goes in the same pass. A row that
+  // went may have taken tables inside it along: the tables are then found again.
+  if (removeWhere(rows, "td"))
+    tables = xml::elementsNamed(doc.documentElement(), "table");
+  removeWhere(tables, "tr");
 }
 
 } // namespace tavro::conversion
