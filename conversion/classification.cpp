@@ -40,9 +40,8 @@ std::vector<xmlNodePtr> childElements(xmlNodePtr node) {
 
 } // namespace
 
-void ImportEngine::ClassifySource(const xml::XmlDocument& doc) {
-  const auto names = elementNames(doc);
-  auto present = [&](const std::string& name) { return names.count(name) > 0; };
+void ImportEngine::ClassifySource(const std::unordered_set<std::string>& pageNames) {
+  auto present = [&](const std::string& name) { return pageNames.count(name) > 0; };
   for (xmlNodePtr name : childElements(m_xmlElements.selectSingleNode("//unknown"))) {
     if (present(nodeName(name)))
       m_colRemoved.push_back(nodeName(name));

@@ -153,14 +153,18 @@ StepResult ImportEngine::ConvertSource() {
   m_xmlDoc.setProperty("SelectionLanguage", "XPath");
 
   // One walk of the page: line ends folded, references trimmed, pictures' file: URLs read as
-  // paths, and the pictures gathered.
+  // paths, and the pictures and the names of the elements gathered.
   std::vector<xmlNodePtr> pictures;
+  std::unordered_set<std::string> pageNames;
   xml::walkTree(m_xmlDoc.documentElement(), [&](xmlNodePtr node) {
     m_xmlTools.ConvertNode(node, 0);
     m_xmlTools.ConvertNode(node, 1);
     m_xmlTools.ConvertReference(node, 0);
-    if (node->type == XML_ELEMENT_NODE && !node->ns && xmlStrEqual(node->name, BAD_CAST "img"))
-      pictures.push_back(node);
+    if (node->type == XML_ELEMENT_NODE) {
+      pageNames.emplace(reinterpret_cast<const char*>(node->name));
+      if (!node->ns && xmlStrEqual(node->name, BAD_CAST "img"))
+        pictures.push_back(node);
+    }
     return true;
   });
   referencePicturesFrom(pictures, pictureBase());
@@ -168,7 +172,7 @@ StepResult ImportEngine::ConvertSource() {
   m_colRemoved.clear();
   m_colTransformed.clear();
   m_colMapped.clear();
-  ClassifySource(m_xmlDoc);
+  ClassifySource(pageNames);
 
   xml::XmlDocument tidied;
   std::optional<xml::XmlDocument> imported = m_xmlTools.TransformToDocument(m_xmlDoc, m_xslImport, nullptr, true);

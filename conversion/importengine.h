@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace tavro::html {
@@ -66,7 +67,9 @@ public:
   static void NormaliseTables(xml::XmlDocument& doc);
 
   // Classification.
-  void ClassifySource(const xml::XmlDocument& doc);
+  /// Lists the catalogue's unknown and mapped names among the page's element names.
+  void ClassifySource(const std::unordered_set<std::string>& pageNames);
+  /// Lists the catalogue's known names present in the deck.
   void ClassifyResult(const xml::XmlDocument& doc);
   /// Adds to list each catalogue name present in the browser's document and not yet listed.
   void AnalyseElements(NameList& list);
