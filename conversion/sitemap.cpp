@@ -1,5 +1,6 @@
 #include "conversion/sitemap.h"
 
+#include "platform/xml/treewalk.h"
 #include "util/fileurl.h"
 #include "util/text.h"
 
@@ -136,21 +137,13 @@ const SitePage* SiteMap::find(const stdfs::path& file) const {
 
 void SiteMap::rewriteLinks(xmlNodePtr deck, const SitePage& page,
                            const std::map<std::string, std::map<std::string, std::string>>& ids) const {
-  std::vector<xmlNodePtr> stack{deck};
-  while (!stack.empty()) {
-    xmlNodePtr node = stack.back();
-    stack.pop_back();
-    for (xmlNodePtr c = node->children; c; c = c->next)
-      if (c->type == XML_ELEMENT_NODE)
-        stack.push_back(c);
-    if (node->type != XML_ELEMENT_NODE || node->ns)
-      continue;
+  auto rewrite = [&](xmlNodePtr node) {
     const std::string_view element = reinterpret_cast<const char*>(node->name);
     if (element != "a" && element != "go")
-      continue;
+      return;
     const std::string href = hrefOf(node);
     if (href.empty() || href[0] == '#' || href[0] == '?' || href[0] == '/' || hasScheme(href))
-      continue;
+      return;
     // path ? query # fragment: the query and the fragment are kept as they are written.
     const auto hash = href.find('#');
     const auto question = href.substr(0, hash).find('?');
@@ -158,7 +151,7 @@ void SiteMap::rewriteLinks(xmlNodePtr deck, const SitePage& page,
     const std::optional<std::string> decoded = util::percentDecode(path);
     const SitePage* target = decoded ? find(page.file.parent_path() / *decoded) : nullptr;
     if (!target)
-      continue;
+      return;
     std::string rewritten = target->name + ".wml";
     if (question != std::string::npos)
       rewritten += href.substr(question, hash == std::string::npos ? std::string::npos : hash - question);
@@ -171,7 +164,14 @@ void SiteMap::rewriteLinks(xmlNodePtr deck, const SitePage& page,
       rewritten += "#" + fragment;
     }
     xmlSetProp(node, BAD_CAST "href", BAD_CAST rewritten.c_str());
-  }
+  };
+  xml::walkTree(deck, [&](xmlNodePtr node) {
+    if (node->type != XML_ELEMENT_NODE)
+      return false;
+    if (!node->ns)
+      rewrite(node);
+    return true;
+  });
 }
 
 } // namespace tavro::conversion

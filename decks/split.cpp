@@ -2,6 +2,7 @@
 
 #include "decks/deckrepair.h"
 #include "decks/wbxml.h"
+#include "platform/xml/treewalk.h"
 #include "platform/xml/xmldocument.h"
 #include "util/fileurl.h"
 #include "util/text.h"
@@ -77,17 +78,13 @@ std::string describe(xmlNodePtr node) {
 
 std::vector<std::string> idsBelow(xmlNodePtr node) {
   std::vector<std::string> ids;
-  std::vector<xmlNodePtr> stack{node};
-  while (!stack.empty()) {
-    xmlNodePtr n = stack.back();
-    stack.pop_back();
+  xml::walkTree(node, [&](xmlNodePtr n) {
     if (n->type != XML_ELEMENT_NODE)
-      continue;
+      return false;
     if (xmlHasProp(n, BAD_CAST "id"))
       ids.push_back(xml::attribute(n, "id"));
-    for (xmlNodePtr c = n->children; c; c = c->next)
-      stack.push_back(c);
-  }
+    return true;
+  });
   return ids;
 }
 

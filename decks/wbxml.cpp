@@ -1,6 +1,7 @@
 #include "decks/wbxml.h"
 
 #include "decks/wmlrules.h"
+#include "platform/xml/treewalk.h"
 #include "platform/xml/xmldocument.h"
 #include "util/text.h"
 
@@ -45,15 +46,13 @@ std::string phoneWhiteSpace(const std::string& text) {
   deck.setPreserveWhiteSpace(true);
   if (!deck.loadXML(text))
     throw WbxmlError("cannot compile the deck: " + deck.parseError().reason);
-  std::vector<xmlNodePtr> stack{deck.documentElement()}, blank;
-  while (!stack.empty()) {
-    xmlNodePtr node = stack.back();
-    stack.pop_back();
+  std::vector<xmlNodePtr> blank;
+  xml::walkTree(deck.documentElement(), [&](xmlNodePtr node) {
+    if (node->type != XML_ELEMENT_NODE)
+      return false;
     const ElementRule* rule = elementRule(reinterpret_cast<const char*>(node->name));
     for (xmlNodePtr c = node->children; c; c = c->next) {
-      if (c->type == XML_ELEMENT_NODE) {
-        stack.push_back(c);
-      } else if (c->type == XML_TEXT_NODE && c->content) {
+      if (c->type == XML_TEXT_NODE && c->content) {
         const std::string collapsed = util::collapseSpaces(reinterpret_cast<const char*>(c->content));
         if (collapsed == " " && !(rule && rule->text))
           blank.push_back(c);
@@ -61,7 +60,8 @@ std::string phoneWhiteSpace(const std::string& text) {
           xmlNodeSetContentLen(c, reinterpret_cast<const xmlChar*>(collapsed.data()), int(collapsed.size()));
       }
     }
-  }
+    return true;
+  });
   for (xmlNodePtr node : blank) {
     xmlUnlinkNode(node);
     xmlFreeNode(node);

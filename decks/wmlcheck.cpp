@@ -1,6 +1,7 @@
 #include "decks/wmlcheck.h"
 
 #include "decks/wmlrules.h"
+#include "platform/xml/treewalk.h"
 
 #include <libxml/valid.h>
 
@@ -102,19 +103,15 @@ public:
   std::optional<DeckFault> run(xmlNodePtr root) {
     if (!root || root->ns || nameOf(root) != "wml")
       return fault(root, "the root element must be wml");
-    std::vector<xmlNodePtr> stack{root};
-    while (!stack.empty()) {
-      xmlNodePtr e = stack.back();
-      stack.pop_back();
-      if (auto f = element(e))
-        return f;
-      std::vector<xmlNodePtr> children;
-      for (xmlNodePtr c = e->children; c; c = c->next)
-        if (c->type == XML_ELEMENT_NODE)
-          children.push_back(c);
-      stack.insert(stack.end(), children.rbegin(), children.rend());
-    }
-    return std::nullopt;
+    // The first fault in document order; once it is found, the walk goes into nothing more.
+    std::optional<DeckFault> first;
+    xml::walkTree(root, [&](xmlNodePtr e) {
+      if (first || e->type != XML_ELEMENT_NODE)
+        return false;
+      first = element(e);
+      return !first;
+    });
+    return first;
   }
 
 private:
