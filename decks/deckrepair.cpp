@@ -135,17 +135,6 @@ bool movesOut(std::string_view name) {
 
 bool splits(std::string_view name) { return isEmphasis(name) || name == "a" || name == "anchor"; }
 
-// The paragraphs standing in the deck's cards, in order.
-std::vector<xmlNodePtr> cardParagraphs(xmlNodePtr root) {
-  std::vector<xmlNodePtr> paragraphs;
-  for (xmlNodePtr card = root->children; card; card = card->next)
-    if (isElement(card, "card"))
-      for (xmlNodePtr p = card->children; p; p = p->next)
-        if (isElement(p, "p"))
-          paragraphs.push_back(p);
-  return paragraphs;
-}
-
 class Repair {
 public:
   explicit Repair(xmlDocPtr doc) : m_doc(doc) {}
@@ -161,8 +150,6 @@ public:
       hasCard = isElement(c, "card");
     if (!hasCard)
       xmlAddChild(root, checked(xmlNewDocNode(m_doc, nullptr, X("card"), nullptr)));
-    separateBlocks(root);
-    resolveBreaks(root);
     finishParagraphs(root);
     uniqueIdsAndNoNamespaces(root);
   }
@@ -462,34 +449,34 @@ private:
 
   // A table or a field set is a block of its own: shown as HTML (the preview, an export) it
   // would end the paragraph it stands in. The paragraph is split around it, each part keeping
-  // the paragraph's alignment and wrap mode, so that the deck reads back as it is.
-  void separateBlocks(xmlNodePtr root) {
-    for (xmlNodePtr p : cardParagraphs(root)) {
-      // The children in groups: each block alone, what stands between blocks together.
-      std::vector<std::vector<xmlNodePtr>> groups(1);
-      for (xmlNodePtr c = p->children; c; c = c->next) {
-        const bool block = isElement(c, "table") || isElement(c, "fieldset");
-        if (block && !groups.back().empty())
-          groups.emplace_back();
-        groups.back().push_back(c);
-        if (block)
-          groups.emplace_back();
-      }
-      if (groups.back().empty())
-        groups.pop_back();
-      // White space alone between two blocks makes no paragraph.
-      std::erase_if(groups, [](const std::vector<xmlNodePtr>& g) {
-        return std::all_of(g.begin(), g.end(), [](xmlNodePtr n) { return isBlank(n); });
-      });
-      xmlNodePtr part = p;
-      for (std::size_t i = 1; i < groups.size(); ++i) {
-        part = newPart(p, part, groups[i].front());
-        for (xmlNodePtr n : groups[i]) {
-          xmlUnlinkNode(n);
-          xmlAddChild(part, n);
-        }
+  // the paragraph's alignment and wrap mode, so that the deck reads back as it is. Returns
+  // the last part (p itself when there is one).
+  xmlNodePtr separateBlocks(xmlNodePtr p) {
+    // The children in groups: each block alone, what stands between blocks together.
+    std::vector<std::vector<xmlNodePtr>> groups(1);
+    for (xmlNodePtr c = p->children; c; c = c->next) {
+      const bool block = isElement(c, "table") || isElement(c, "fieldset");
+      if (block && !groups.back().empty())
+        groups.emplace_back();
+      groups.back().push_back(c);
+      if (block)
+        groups.emplace_back();
+    }
+    if (groups.back().empty())
+      groups.pop_back();
+    // White space alone between two blocks makes no paragraph.
+    std::erase_if(groups, [](const std::vector<xmlNodePtr>& g) {
+      return std::all_of(g.begin(), g.end(), [](xmlNodePtr n) { return isBlank(n); });
+    });
+    xmlNodePtr part = p;
+    for (std::size_t i = 1; i < groups.size(); ++i) {
+      part = newPart(p, part, groups[i].front());
+      for (xmlNodePtr n : groups[i]) {
+        xmlUnlinkNode(n);
+        xmlAddChild(part, n);
       }
     }
+    return part;
   }
 
   // A new paragraph after `after`, for content that starts with `first`, with the wrap mode of
@@ -507,10 +494,10 @@ private:
 
   // Each paragraph and each cell is a run of lines; a break becomes a line break where its
   // line holds something and something follows before the next line break.
-  // The paragraphs are those of the cards and the cells those of the tables met on the way,
-  // which is every one the rules let the deck hold.
-  void resolveBreaks(xmlNodePtr root) {
-    std::vector<xmlNodePtr> containers = cardParagraphs(root);
+  // The cells are those of the tables met on the way through the paragraph, which is every
+  // one the rules let a paragraph hold.
+  void resolveBreaks(xmlNodePtr paragraph) {
+    std::vector<xmlNodePtr> containers{paragraph};
     while (!containers.empty()) {
       xmlNodePtr container = containers.back();
       containers.pop_back();
@@ -559,22 +546,33 @@ private:
     }
   }
 
-  // The paragraphs' last three rules, taken paragraph by paragraph in one pass over each card.
+  // The paragraphs' last rules, taken paragraph by paragraph in one pass over each card, so
+  // that a paragraph is read once while it is at hand rather than once a rule: its blocks
+  // separated, then in each part the breaks resolved, the edges trimmed, an empty part
+  // dropped and the wrap mode carried on. Each rule looks only at its own paragraph, but the
+  // wrap mode, which follows the paragraphs before it in the card.
   void finishParagraphs(xmlNodePtr root) {
     for (xmlNodePtr card = root->children; card; card = card->next) {
       if (!isElement(card, "card"))
         continue;
       bool noWrap = false;
       for (xmlNodePtr p = card->children, next; p; p = next) {
-        next = p->next;
-        if (!isElement(p, "p"))
-          continue;
-        trim(p);
-        if (!showsSomething(p)) {
-          removeNode(p);
+        if (!isElement(p, "p")) {
+          next = p->next;
           continue;
         }
-        keepWrapMode(p, noWrap);
+        const xmlNodePtr last = separateBlocks(p);
+        next = last->next;
+        for (xmlNodePtr part = p; part != next;) {
+          const xmlNodePtr following = part->next;
+          resolveBreaks(part);
+          trim(part);
+          if (!showsSomething(part))
+            removeNode(part);
+          else
+            keepWrapMode(part, noWrap);
+          part = following;
+        }
       }
     }
   }
