@@ -450,7 +450,7 @@ private:
   // A table or a field set is a block of its own: shown as HTML (the preview, an export) it
   // would end the paragraph it stands in. The paragraph is split around it, each part keeping
   // the paragraph's alignment and wrap mode, so that the deck reads back as it is. Returns
-  // the last part (p itself when there is one).
+  // the last part (p itself when nothing was split off).
   xmlNodePtr separateBlocks(xmlNodePtr p) {
     // The children in groups: each block alone, what stands between blocks together.
     std::vector<std::vector<xmlNodePtr>> groups(1);
