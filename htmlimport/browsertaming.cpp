@@ -4,40 +4,18 @@
 
 namespace tavro::htmlimport {
 
-namespace {
-
-// A handle on an element the walk met (the walks give the nodes as they are, const).
-html::ElementPtr handle(const html::Element& e) {
-  return std::static_pointer_cast<html::Element>(const_cast<html::Element&>(e).shared_from_this());
-}
-
-// The elements of the document, root first, in document order, that match; one walk, and no
-// handle taken on the elements that do not.
-template <class Match>
-std::vector<html::ElementPtr> elementsWhere(const html::Document& doc, Match match) {
-  std::vector<html::ElementPtr> out;
-  const html::ElementPtr& root = doc.documentElement();
-  if (!root)
-    return out;
-  auto consider = [&](const html::Element& e) {
-    if (match(e))
-      out.push_back(handle(e));
-  };
-  consider(*root);
-  html::walkDescendants(*root, [&](const html::Node& n) {
-    if (!n.isElement())
-      return false;
-    consider(static_cast<const html::Element&>(n));
-    return true;
-  });
-  return out;
-}
-
-} // namespace
-
 void disableControls(html::Document& doc) {
-  const auto controls = elementsWhere(
-      doc, [](const html::Element& e) { return e.is("input") || e.is("button") || e.is("table") || e.is("object"); });
+  // The root is the html element, never a control.
+  std::vector<html::ElementPtr> controls;
+  if (const html::ElementPtr& root = doc.documentElement())
+    html::walkDescendants(*root, [&](const html::Node& n) {
+      if (!n.isElement())
+        return false;
+      const auto& e = static_cast<const html::Element&>(n);
+      if (e.is("input") || e.is("button") || e.is("table") || e.is("object"))
+        controls.push_back(html::handleOf(e));
+      return true;
+    });
   for (const auto& e : controls)
     e->setDisabled(true);
 }
@@ -55,10 +33,10 @@ void removeObjectsAndScripts(html::Document& doc) {
             return false;
           const auto& e = static_cast<const html::Element&>(n);
           if (e.is("object")) {
-            objects.push_back(handle(e));
+            objects.push_back(html::handleOf(e));
             ++insideObjects;
           } else if (e.is("script") && insideObjects == 0) {
-            scripts.push_back(handle(e));
+            scripts.push_back(html::handleOf(e));
           }
           return true;
         },

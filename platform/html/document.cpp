@@ -16,8 +16,6 @@ bool isDisabledControl(const Element& e) {
   return false;
 }
 
-ElementPtr shared(Element* e) { return std::static_pointer_cast<Element>(e->shared_from_this()); }
-
 } // namespace
 
 Document::Document(std::string url) : m_url(std::move(url)) {}
@@ -111,7 +109,7 @@ bool Document::dispatch(Event& event, const ElementPtr& target) {
   std::shared_ptr<Window> window = m_window;
   std::vector<ElementPtr> path;
   for (Element* e = target.get(); e; e = e->parent())
-    path.push_back(shared(e));
+    path.push_back(handleOf(*e));
   // The event object itself is shared so that a handler may keep it (as the window error
   // handler does); the caller's copy receives the handlers' changes at the end.
   auto current = std::make_shared<Event>(event);

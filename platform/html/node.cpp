@@ -93,9 +93,7 @@ Node::~Node() {
   }
 }
 
-ElementPtr Node::parentNode() const {
-  return m_parent ? std::static_pointer_cast<Element>(m_parent->shared_from_this()) : nullptr;
-}
+ElementPtr Node::parentNode() const { return m_parent ? handleOf(*m_parent) : nullptr; }
 
 NodePtr Node::nextSibling() const {
   if (!m_parent)
@@ -278,7 +276,7 @@ std::vector<ElementPtr> Element::getElementsByTagName(std::string_view name) con
   std::vector<ElementPtr> out;
   walkDescendants(*this, [&](const Node& n) {
     if (n.isElement() && (any || static_cast<const Element&>(n).m_name == wanted))
-      out.push_back(std::static_pointer_cast<Element>(const_cast<Node&>(n).shared_from_this()));
+      out.push_back(handleOf(static_cast<const Element&>(n)));
     return true;
   });
   return out;

@@ -173,6 +173,11 @@ private:
   std::vector<Attribute> m_attributes;
 };
 
+/// A shared handle on an element met by reference (as the walks below give them).
+inline ElementPtr handleOf(const Element& element) {
+  return std::static_pointer_cast<Element>(const_cast<Element&>(element).shared_from_this());
+}
+
 /// Takes each of the elements out of its parent: one pass over each parent's children, however
 /// many of them go (removing them one by one costs the square of their number).
 void removeAll(const std::vector<ElementPtr>& elements);
