@@ -91,13 +91,10 @@ TEST(SpawnDetached, StartsTheProgramWithoutWaitingAndLeavesNoZombie) {
   const auto go = dir.path() / "go";
   // The program waits (a few seconds at most) for a file the test makes only once the launch
   // has returned: a launch that waited for the program would find it given up.
-  test::writeFile(program, "#!/bin/sh\nfor i in $(seq 100); do [ -e '" + go.string() +
-                               "' ] && break; sleep 0.05; done\n"
-                               "[ -e '" +
-                               go.string() + "' ] && echo started > '" + marker.string() +
-                               "'\n"
-                               "echo done > '" +
-                               marker.string() + ".end'\n");
+  test::writeFile(program, "#!/bin/sh\ncd \"$(dirname \"$0\")\"\n"
+                           "for i in $(seq 100); do [ -e go ] && break; sleep 0.05; done\n"
+                           "[ -e go ] && echo started > started\n"
+                           "echo done > started.end\n");
   std::filesystem::permissions(program, std::filesystem::perms::owner_all);
 
   EXPECT_TRUE(ui::spawnDetached(program.string()));
