@@ -114,14 +114,14 @@ TEST(Charset, CorpusPagesDecodeAsTheySay) {
   if (corpus.empty())
     GTEST_SKIP() << "no corpus";
   auto html = corpus / "html";
-  auto greek = decodePage(tavro::test::readFile(html / "w3c-1574-greek-iso8859-7.html"));
-  EXPECT_EQ(greek.encoding, "ISO-8859-7");
-  EXPECT_TRUE(isValidUtf8(greek.text));
-  auto latin = decodePage(tavro::test::readFile(html / "w3c-4520-latin1-no-meta.html"));
-  EXPECT_EQ(latin.encoding, "windows-1252");
-  auto word = decodePage(tavro::test::readFile(html / "tidy-1067112-word2000-windows1252.html"));
-  EXPECT_EQ(word.encoding, "windows-1252");
-  EXPECT_TRUE(isValidUtf8(word.text));
+  const std::pair<const char*, const char*> labelled[] = {{"w3c-1574-greek-iso8859-7.html", "ISO-8859-7"},
+                                                          {"w3c-4520-latin1-no-meta.html", "windows-1252"},
+                                                          {"tidy-1067112-word2000-windows1252.html", "windows-1252"}};
+  for (const auto& [file, encoding] : labelled) {
+    auto page = decodePage(tavro::test::readFile(html / file));
+    EXPECT_EQ(page.encoding, encoding) << file;
+    EXPECT_TRUE(isValidUtf8(page.text)) << file;
+  }
   // An unlabelled Big5 page the guess does not take is read whole as windows-1252; binary
   // garbage still gives text.
   auto big5 = decodePage(tavro::test::readFile(html / "tidy-658230-big5-no-charset.html"));
