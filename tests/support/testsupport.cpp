@@ -1,5 +1,7 @@
 #include "tests/support/testsupport.h"
 
+#include "platform/xml/treewalk.h"
+
 #include <libxml/parser.h>
 #include <libxml/valid.h>
 
@@ -156,21 +158,15 @@ std::string treeShape(const xml::XmlDocument& doc) {
   };
   if (doc.empty())
     return out;
-  int depth = 0;
-  xmlNodePtr node = doc.get()->children;
-  while (node) {
-    line(depth, node);
-    if (node->type == XML_ELEMENT_NODE && node->children) {
-      node = node->children;
+  xml::walkTree(reinterpret_cast<xmlNodePtr>(doc.get()), [&](xmlNodePtr node) {
+    if (node->type == XML_DOCUMENT_NODE)
+      return true;
+    int depth = 0;
+    for (xmlNodePtr p = node->parent; p && p->type != XML_DOCUMENT_NODE; p = p->parent)
       ++depth;
-      continue;
-    }
-    while (!node->next && node->parent && node->parent->type != XML_DOCUMENT_NODE) {
-      node = node->parent;
-      --depth;
-    }
-    node = node->next;
-  }
+    line(depth, node);
+    return node->type == XML_ELEMENT_NODE;
+  });
   return out;
 }
 
