@@ -2,6 +2,7 @@
 
 #include "decks/wbxml.h"
 #include "decks/wmlcheck.h"
+#include "platform/xml/treewalk.h"
 #include "tests/support/testsupport.h"
 #include "util/text.h"
 
@@ -29,28 +30,24 @@ std::string shape(const std::string& text) {
   if (!deck.loadXML(text))
     return "not well-formed: " + text;
   std::string out;
-  std::vector<std::pair<xmlNodePtr, int>> stack{{deck.documentElement(), 0}};
-  while (!stack.empty()) {
-    auto [node, depth] = stack.back();
-    stack.pop_back();
-    const std::string indent(std::size_t(depth) * 2, ' ');
+  xml::walkTree(deck.documentElement(), [&](xmlNodePtr node) {
+    std::size_t depth = 0;
+    for (xmlNodePtr p = node->parent; p && p->type == XML_ELEMENT_NODE; p = p->parent)
+      ++depth;
+    const std::string indent(depth * 2, ' ');
     if (node->type == XML_ELEMENT_NODE) {
       out += indent + reinterpret_cast<const char*>(node->name);
       for (xmlAttrPtr a = node->properties; a; a = a->next)
         out += std::string(" ") + reinterpret_cast<const char*>(a->name) + "=" +
                xml::attribute(node, reinterpret_cast<const char*>(a->name));
       out += "\n";
-      std::vector<xmlNodePtr> children;
-      for (xmlNodePtr c = node->children; c; c = c->next)
-        children.push_back(c);
-      for (auto it = children.rbegin(); it != children.rend(); ++it)
-        stack.push_back({*it, depth + 1});
     } else if (node->type == XML_TEXT_NODE && node->content) {
       const std::string content = util::collapseSpaces(reinterpret_cast<const char*>(node->content));
       if (content != " ")
         out += indent + "'" + content + "'\n";
     }
-  }
+    return node->type == XML_ELEMENT_NODE;
+  });
   return out;
 }
 

@@ -45,7 +45,7 @@ std::string runXsltproc(const std::string& stylesheetFile, const std::string& in
 
 } // namespace
 
-TEST(Stylesheets, EmbeddedTextIsTheFileUpToTheRootEndTag) {
+TEST(Stylesheets, EmbeddedTextIsTheReadableFile) {
   const std::pair<const char*, const char*> files[] = {{"HTMLIMPORT", "htmlimport.xsl"},
                                                        {"TIDYWML", "tidywml.xsl"},
                                                        {"WMLEXPORT", "wmlexport.xsl"},
@@ -53,8 +53,6 @@ TEST(Stylesheets, EmbeddedTextIsTheFileUpToTheRootEndTag) {
   for (const auto& [type, file] : files) {
     const std::string text = resources::text(type, 101);
     EXPECT_EQ(text, test::readFile(test::sourceDir() / "resources" / file)) << type;
-    EXPECT_EQ(text.back(), '>') << type;
-    EXPECT_TRUE(resources::contains(type, "101")) << type;
   }
   EXPECT_TRUE(resources::contains("wmlexport", "101"));
   EXPECT_FALSE(resources::contains("HTMLIMPORT", "102"));

@@ -1,82 +1,15 @@
 #include "tests/resources/stylesheets.h"
 
+#include "platform/xml/treewalk.h"
 #include "resources/resources.h"
 
 #include <gtest/gtest.h>
 #include <libxml/tree.h>
 
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 namespace tavro::test {
-
-namespace {
-
-std::string escape(std::string_view text, bool attribute) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-    case '&': out += "&amp;"; break;
-    case '<': out += "&lt;"; break;
-    case '>': out += "&gt;"; break;
-    case '"': out += attribute ? "&quot;" : "\""; break;
-    default: out += c;
-    }
-  }
-  return out;
-}
-
-std::string str(const xmlChar* text) { return text ? reinterpret_cast<const char*>(text) : ""; }
-
-std::string qualifiedName(xmlNodePtr node) {
-  std::string name = str(node->name);
-  if (node->ns && node->ns->prefix)
-    name = str(node->ns->prefix) + ":" + name;
-  return name;
-}
-
-void writeCanonical(xmlNodePtr node, bool dropBlank, std::string& out) {
-  for (; node; node = node->next) {
-    switch (node->type) {
-    case XML_ELEMENT_NODE: {
-      std::vector<std::pair<std::string, std::string>> attributes;
-      for (xmlAttrPtr a = node->properties; a; a = a->next) {
-        xmlChar* value = xmlNodeListGetString(node->doc, a->children, 1);
-        std::string name = str(a->name);
-        if (a->ns && a->ns->prefix)
-          name = str(a->ns->prefix) + ":" + name;
-        attributes.emplace_back(name, str(value));
-        xmlFree(value);
-      }
-      std::sort(attributes.begin(), attributes.end());
-      out += "<" + qualifiedName(node);
-      for (const auto& [name, value] : attributes)
-        out += " " + name + "=\"" + escape(value, true) + "\"";
-      if (!node->children) {
-        out += "/>";
-      } else {
-        out += ">";
-        writeCanonical(node->children, dropBlank, out);
-        out += "</" + qualifiedName(node) + ">";
-      }
-      break;
-    }
-    case XML_TEXT_NODE:
-    case XML_CDATA_SECTION_NODE: {
-      std::string text = str(node->content);
-      if (!(dropBlank && text.find_first_not_of(" \t\r\n") == std::string::npos))
-        out += escape(text, false);
-      break;
-    }
-    case XML_COMMENT_NODE: out += "<!--" + str(node->content) + "-->"; break;
-    case XML_PI_NODE: out += "<?" + str(node->name) + "?>"; break;
-    default: break;
-    }
-  }
-}
-
-} // namespace
 
 xml::XslTemplate embeddedStylesheet(std::string_view type) {
   xml::XmlDocument sheet;
@@ -106,10 +39,31 @@ std::string applyStylesheet(std::string_view type, std::string_view input, bool 
 
 std::string canonical(std::string_view xmlText, bool dropBlank) {
   xml::XmlDocument doc = parse(xmlText, true);
-  std::string out;
-  if (!doc.empty())
-    writeCanonical(doc.get()->children, dropBlank, out);
-  return out;
+  // Attributes in name order, and white-space-only text gone when asked, then written out.
+  xml::walkTree(doc.documentElement(), [&](xmlNodePtr node) {
+    if (node->type == XML_TEXT_NODE && dropBlank && xmlIsBlankNode(node)) {
+      xmlUnlinkNode(node);
+      xmlFreeNode(node);
+      return false;
+    }
+    if (node->type != XML_ELEMENT_NODE || !node->properties)
+      return true;
+    auto name = [](xmlAttrPtr a) {
+      std::string prefix = a->ns && a->ns->prefix ? reinterpret_cast<const char*>(a->ns->prefix) : "";
+      return prefix + ":" + reinterpret_cast<const char*>(a->name);
+    };
+    std::vector<xmlAttrPtr> attributes;
+    for (xmlAttrPtr a = node->properties; a; a = a->next)
+      attributes.push_back(a);
+    std::sort(attributes.begin(), attributes.end(), [&](xmlAttrPtr x, xmlAttrPtr y) { return name(x) < name(y); });
+    node->properties = attributes.front();
+    for (std::size_t i = 0; i < attributes.size(); ++i) {
+      attributes[i]->prev = i > 0 ? attributes[i - 1] : nullptr;
+      attributes[i]->next = i + 1 < attributes.size() ? attributes[i + 1] : nullptr;
+    }
+    return true;
+  });
+  return doc.xml();
 }
 
 std::string importHtml(std::string_view body) { return canonical(applyStylesheet("HTMLIMPORT", body), false); }
