@@ -123,7 +123,9 @@ TEST_F(ExportEngineTest, TransformFailsForMissingBrokenAndUnreadableSources) {
   EXPECT_EQ(out, "");
 }
 
-TEST_F(ExportEngineTest, FirstWriteFailsSecondSucceedsOneMessageThenClose) {
+// The dialog closes when the pass's last write succeeds: after a failed first write it does, after
+// a declined last overwrite it stays open and the file stays as it was.
+TEST_F(ExportEngineTest, TheLastWriteDecidesWhetherTheDialogCloses) {
   open({{"one", test::deck("One", "")}, {"two", test::deck("Two", "")}});
   auto rows = populateFileList(project);
   rows[0].htmlFile = out.file("missing/one.html");
@@ -137,17 +139,12 @@ TEST_F(ExportEngineTest, FirstWriteFailsSecondSucceedsOneMessageThenClose) {
   EXPECT_EQ(onlyWarningTitle(), "Invalid Path!");
   EXPECT_EQ(test::readFile(out.file("two.html")), page("<body><div title=\"Two\"></div></body>"));
   EXPECT_FALSE(std::filesystem::exists(out.file("missing")));
-}
 
-TEST_F(ExportEngineTest, DeclinedOverwriteLastKeepsDialogOpenAndFileUntouched) {
-  open({{"one", test::deck("One", "")}, {"two", test::deck("Two", "")}});
-  auto rows = populateFileList(project);
   rows[0].htmlFile = out.file("one.html");
-  rows[1].htmlFile = out.file("two.html");
   test::writeFile(out.file("two.html"), "keep me");
+  ui->messages.clear();
   ui->answers = {ui::vbNo};
-
-  ExportPassResult result = engine.exportRows(rows);
+  result = engine.exportRows(rows);
   EXPECT_FALSE(result.close);
   EXPECT_EQ(result.rows[0].outcome, ExportOutcome::Written);
   EXPECT_EQ(result.rows[1].outcome, ExportOutcome::Declined);
@@ -196,7 +193,7 @@ TEST_F(ExportEngineTest, UnconvertibleDocumentsAreReportedAndThePassGoesOn) {
   EXPECT_FALSE(std::filesystem::exists(out.file("broken.html")));
 }
 
-TEST_F(ExportEngineTest, EachPathOrNameProblemHasItsMessage) {
+TEST_F(ExportEngineTest, EachPathOrNameProblemHasItsMessageAndOtherWriteErrorsNone) {
   const std::string badName = "The file name is invalid. Please enter a different file name";
   const std::vector<std::tuple<std::string, std::string, std::string>> cases{
       {"", "Invalid File name!", "Please enter a valid file name"},
@@ -214,6 +211,12 @@ TEST_F(ExportEngineTest, EachPathOrNameProblemHasItsMessage) {
     EXPECT_EQ(local->messages[0].style, exclamationOk);
   }
   EXPECT_TRUE(std::filesystem::is_empty(out.path()));
+
+  // A folder where the file should be: not a permission, path or name problem, so no message.
+  std::filesystem::create_directory(out.file("page.html"));
+  EXPECT_FALSE(engine.WriteExportFile(out.file("page.html"), "<body/>"));
+  EXPECT_TRUE(ui->messages.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(out.file("page.html")));
 }
 
 TEST_F(ExportEngineTest, RefusedFolderMeansTheDriveIsUnavailable) {
@@ -235,14 +238,6 @@ TEST_F(ExportEngineTest, ReadOnlyMountKeepsTheExistingFileWhole) {
   ASSERT_EQ(ui->messages.size(), 2u);
   EXPECT_EQ(ui->messages[1].title, "Drive Unavailable!");
   EXPECT_EQ(test::readFile(out.file("ro/page.html")), "existing page");
-}
-
-TEST_F(ExportEngineTest, OtherWriteErrorsFailWithoutAMessage) {
-  // A folder where the file should be: not a permission, path or name problem.
-  std::filesystem::create_directory(out.file("page.html"));
-  EXPECT_FALSE(engine.WriteExportFile(out.file("page.html"), "<body/>"));
-  EXPECT_TRUE(ui->messages.empty());
-  EXPECT_TRUE(std::filesystem::is_directory(out.file("page.html")));
 }
 
 TEST(ExportCorpus, EveryWellFormedDeckIsWrittenAndTheOthersReported) {

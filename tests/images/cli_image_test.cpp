@@ -5,7 +5,6 @@
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <filesystem>
 
@@ -13,19 +12,9 @@ using namespace tavro;
 using namespace tavro::test;
 namespace stdfs = std::filesystem;
 
-namespace {
-std::string greyPng(const TempDir& dir, const std::string& name, int width, int height) {
-  writeFile(dir.path() / name, makePng({width, height, PNG_COLOR_TYPE_GRAY, 8}, [](int x, int) {
-              auto v = std::uint8_t(x * 255 / 99);
-              return Rgba{v, v, v};
-            }));
-  return dir.file(name);
-}
-} // namespace
-
 TEST(CliImage, ConvertsOnePictureBesideItOrWhereTold) {
   TempDir dir;
-  std::string in = greyPng(dir, "photo.png", 100, 60);
+  std::string in = writeGreyPng(dir.file("photo.png"), 100, 60);
   auto r = runTavro({"image", in});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(images::readPicture(dir.file("photo.wbmp")).width, 100);
@@ -46,9 +35,9 @@ TEST(CliImage, ConvertsOnePictureBesideItOrWhereTold) {
 TEST(CliImage, ABatchGoesOnPastFailuresAndExitsWithOne) {
   TempDir dir;
   stdfs::create_directory(dir.path() / "out");
-  std::string a = greyPng(dir, "a.png", 10, 10);
+  std::string a = writeGreyPng(dir.file("a.png"), 10, 10);
   writeFile(dir.path() / "b.gif", "not a picture");
-  std::string c = greyPng(dir, "c.png", 20, 10);
+  std::string c = writeGreyPng(dir.file("c.png"), 20, 10);
   auto r = runTavro({"image", a, dir.file("b.gif"), dir.file("missing.jpg"), c, "-d", dir.file("out")});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find(dir.file("b.gif") + ": Unrecognized file format."), std::string::npos) << r.err;
@@ -61,7 +50,7 @@ TEST(CliImage, ABatchGoesOnPastFailuresAndExitsWithOne) {
 
 TEST(CliImage, BadUsageExitsWithTwo) {
   TempDir dir;
-  std::string a = greyPng(dir, "a.png", 10, 10);
+  std::string a = writeGreyPng(dir.file("a.png"), 10, 10);
   EXPECT_EQ(runTavro({"image"}).exitCode, 2);
   EXPECT_EQ(runTavro({"image", a, "--dither", "sideways"}).exitCode, 2);
   EXPECT_EQ(runTavro({"image", a, "--threshold", "300"}).exitCode, 2);

@@ -21,22 +21,6 @@ using namespace tavro::images;
 using namespace tavro::test;
 namespace stdfs = std::filesystem;
 
-namespace {
-
-Rgba greyPixel(int x, int y) {
-  auto v = std::uint8_t((x * 7 + y * 3) % 256);
-  return Rgba{v, v, v};
-}
-
-// A grey PNG of that size in the folder.
-std::string pictureFile(const TempDir& dir, const std::string& name, int width, int height) {
-  std::string path = dir.file(name);
-  writeFile(path, makePng({width, height, PNG_COLOR_TYPE_GRAY, 8}, greyPixel));
-  return path;
-}
-
-} // namespace
-
 TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
   TempDir dir;
   ImagingComponent img;
@@ -51,7 +35,7 @@ TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
   EXPECT_EQ(code(img.Refresh()), 7);
   EXPECT_EQ(code(img.SaveImage(dir.file("x.wbmp"), "wbmp", 0)), 8);
 
-  ASSERT_EQ(code(img.LoadImage(pictureFile(dir, "p.png", 40, 20), "")), 0);
+  ASSERT_EQ(code(img.LoadImage(writeGreyPng(dir.file("p.png"), 40, 20), "")), 0);
   EXPECT_EQ(img.ImageWidth(), 40);
   EXPECT_EQ(img.ImageHeight(), 20);
   EXPECT_EQ(code(img.ConvertToMonochrome(5, 128)), 12);
@@ -67,6 +51,15 @@ TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
   EXPECT_EQ(code(img.Refresh()), 0);
   EXPECT_EQ(code(img.SaveImage(dir.file("x.gif"), "gif", 0)), 24);
   EXPECT_EQ(code(img.SaveImage(dir.file("no/such/folder/x.wbmp"), "wbmp", 0)), 1);
+  // A folder in the way of the target cannot be replaced by the file; a file where the folder
+  // should be: the file cannot be created. What was there stays.
+  stdfs::create_directory(dir.path() / "taken.wbmp");
+  writeFile(dir.path() / "taken.wbmp" / "inside", "old");
+  EXPECT_EQ(code(img.SaveImage(dir.file("taken.wbmp"), "wbmp", 0)), 20);
+  EXPECT_EQ(readFile(dir.path() / "taken.wbmp" / "inside"), "old");
+  writeFile(dir.path() / "plain", "old");
+  EXPECT_EQ(code(img.SaveImage(dir.file("plain/x.wbmp"), "wbmp", 0)), 1);
+  EXPECT_EQ(readFile(dir.path() / "plain"), "old");
   ASSERT_EQ(code(img.SaveImage(dir.file("x.wbmp"), "WBMP", 0)), 0);
 
   // What was saved reads back as the same bits.
@@ -76,6 +69,8 @@ TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
   ASSERT_TRUE(img.SaveImage(dir.file("x.bmp"), "bmp", 0));
   ASSERT_TRUE(back.LoadImage(dir.file("x.bmp")));
   EXPECT_EQ(back.picture().pixels, img.picture().pixels);
+  EXPECT_EQ(std::distance(stdfs::directory_iterator(dir.path()), stdfs::directory_iterator()), 5)
+      << "p.png, x.wbmp, x.bmp, taken.wbmp and plain: no temporary file is left behind";
 
   // A failed load drops the picture it had.
   EXPECT_EQ(code(img.LoadImage(dir.file("missing.png"))), 15);
@@ -85,18 +80,18 @@ TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
 
 TEST(ImagingComponent, LoadingAsMonochromeGivesWhatLoadingThenConvertingGives) {
   TempDir dir;
-  const std::string jpeg = makeJpeg({.width = 301, .height = 203}, greyPixel);
-  const std::string png = makePng({57, 33, PNG_COLOR_TYPE_GRAY, 8}, greyPixel);
+  const std::string jpeg = makeJpeg({.width = 301, .height = 203}, greyRamp);
+  const std::string png = makePng({57, 33, PNG_COLOR_TYPE_GRAY, 8}, greyRamp);
   const struct {
     const char* name;
     std::string bytes;
   } files[] = {
       {"plain.jpg", jpeg},
-      {"turned.jpg", makeJpeg({.width = 301, .height = 203, .orientation = 6}, greyPixel)},
-      {"progressive.jpg", makeJpeg({.width = 64, .height = 48, .grey = true, .progressive = true}, greyPixel)},
-      {"cmyk.jpg", makeJpeg({.width = 40, .height = 24, .cmyk = true}, greyPixel)},
+      {"turned.jpg", makeJpeg({.width = 301, .height = 203, .orientation = 6}, greyRamp)},
+      {"progressive.jpg", makeJpeg({.width = 64, .height = 48, .grey = true, .progressive = true}, greyRamp)},
+      {"cmyk.jpg", makeJpeg({.width = 40, .height = 24, .cmyk = true}, greyRamp)},
       {"grey.png", png},
-      {"interlaced.png", makePng({57, 33, PNG_COLOR_TYPE_RGB, 8, true}, greyPixel)},
+      {"interlaced.png", makePng({57, 33, PNG_COLOR_TYPE_RGB, 8, true}, greyRamp)},
       {"truncated.png", png.substr(0, png.size() * 2 / 3)},
       {"truncated.jpg", jpeg.substr(0, jpeg.size() / 2)},
       {"header-only.jpg", jpeg.substr(0, 200)},
@@ -116,14 +111,12 @@ TEST(ImagingComponent, LoadingAsMonochromeGivesWhatLoadingThenConvertingGives) {
         EXPECT_EQ(streamed.picture().monochrome, serial.picture().monochrome);
         EXPECT_TRUE(streamed.picture().pixels == serial.picture().pixels);
       }
-  ImagingComponent missing;
-  EXPECT_FALSE(missing.LoadAsMonochrome(dir.file("none.jpg"), 4, 128));
-  EXPECT_EQ(missing.LastError(), 15);
+  // A missing file loaded as monochrome: the conversion's "a missing file as it is" below.
 }
 
 TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
   TempDir dir;
-  const std::string picture = pictureFile(dir, "p.png", 40, 20);
+  const std::string picture = writeGreyPng(dir.file("p.png"), 40, 20);
   writeFile(dir.file("notes.png"), "not a picture");
   ConversionOptions half;
   half.width = half.height = 50;
@@ -144,6 +137,7 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
       {"as it is, with a preview", picture, dir.file("a.wbmp"), withPreview, 0, 40, 20},
       {"at half its size", picture, dir.file("b.wbmp"), half, 0, 20, 10},
       {"a missing file", dir.file("none.png"), dir.file("c.wbmp"), half, 15, 0, 0},
+      {"a missing file as it is", dir.file("none.png"), dir.file("h.wbmp"), {}, 15, 0, 0},
       {"not a picture", dir.file("notes.png"), dir.file("d.wbmp"), half, 21, 0, 0},
       {"a percentage beyond any size", picture, dir.file("e.wbmp"), huge, 13, 0, 0},
       {"a dither code out of range", picture, dir.file("f.wbmp"), badDither, 12, 0, 0},
@@ -166,25 +160,6 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
     }
   }
   EXPECT_EQ(readFile(dir.file("preview.bmp")).substr(0, 2), "BM");
-}
-
-TEST(ImagingComponent, FailedSavesGiveDiskCodesAndLeaveWhatWasThere) {
-  TempDir dir;
-  ImagingComponent img;
-  ASSERT_TRUE(img.LoadImage(pictureFile(dir, "p.png", 8, 8)));
-  // A folder in the way of the target cannot be replaced by the file.
-  stdfs::create_directory(dir.path() / "taken.wbmp");
-  writeFile(dir.path() / "taken.wbmp" / "inside", "old");
-  EXPECT_FALSE(img.SaveImage(dir.file("taken.wbmp"), "wbmp", 0));
-  EXPECT_EQ(img.LastError(), 20);
-  EXPECT_EQ(readFile(dir.path() / "taken.wbmp" / "inside"), "old");
-  // A file where the folder should be: the file cannot be created.
-  writeFile(dir.path() / "plain", "old");
-  EXPECT_FALSE(img.SaveImage(dir.file("plain/x.wbmp"), "wbmp", 0));
-  EXPECT_EQ(img.LastError(), 1);
-  EXPECT_EQ(readFile(dir.path() / "plain"), "old");
-  EXPECT_EQ(std::distance(stdfs::directory_iterator(dir.path()), stdfs::directory_iterator()), 3)
-      << "no temporary file is left behind";
 }
 
 TEST(ImageErrorMsgs, GivesTheTableTextsAndLeavesOtherCodesAlone) {
@@ -225,7 +200,7 @@ struct Pipeline {
   RecordingControls controls;
   ConversionPipeline pipeline{controls};
   Pipeline(int width, int height) {
-    pipeline.sourceFile = pictureFile(dir, "p.png", width, height);
+    pipeline.sourceFile = writeGreyPng(dir.file("p.png"), width, height);
     pipeline.previewLocation = dir.file("tmp.bmp");
   }
 };
@@ -278,18 +253,16 @@ TEST(ConversionPipeline, AFailedStepShowsItsMessageAndLeavesThePreview) {
   EXPECT_FALSE(pipeline.CheckImageResult(2, false));
   EXPECT_TRUE(pipeline.CheckImageResult(21, true));
   EXPECT_EQ(ui->messages.size(), 2u);
-}
 
-TEST(ConversionPipeline, ARunTimeErrorEndsTheRunWithTheRenderingMessage) {
-  Pipeline p(20, 10);
-  auto& [ui, dir, controls, pipeline] = p;
+  // A run-time error while showing the preview ends the run with the rendering message.
+  pipeline.sourceFile = dir.file("p.png");
   controls.failPreview = true;
   EXPECT_FALSE(pipeline.ConvertAndPreview(128, 0, 0, 0, false));
-  ASSERT_EQ(ui->messages.size(), 1u);
-  EXPECT_EQ(ui->messages[0].text, "Error Rendering Image: Invalid picture");
-  EXPECT_EQ(ui->messages[0].title, "Error");
-  EXPECT_EQ(ui->messages[0].style, ui::vbOKOnly | ui::vbCritical);
-  EXPECT_EQ(pipeline.imageWidth, 0);
+  ASSERT_EQ(ui->messages.size(), 3u);
+  EXPECT_EQ(ui->messages[2].text, "Error Rendering Image: Invalid picture");
+  EXPECT_EQ(ui->messages[2].title, "Error");
+  EXPECT_EQ(ui->messages[2].style, ui::vbOKOnly | ui::vbCritical);
+  EXPECT_EQ(pipeline.imageWidth, 20);
 }
 
 // --- the dialog ------------------------------------------------------------------------------
@@ -303,7 +276,7 @@ struct OpenDialog {
   OpenDialog(int width, int height) {
     dialog.PreviewLocation(dir.file("tmp.bmp"));
     dialog.Form_Load();
-    ui->fileAnswers.push_back(pictureFile(dir, "photo.png", width, height));
+    ui->fileAnswers.push_back(writeGreyPng(dir.file("photo.png"), width, height));
     dialog.cmdOpen_Click();
   }
 };
@@ -326,7 +299,7 @@ TEST(ImageDialog, PercentsRoundHalvesToEvenEachBoxOnItsOwn) {
   EXPECT_EQ(dialog.imageHeight(), 1);
 }
 
-TEST(ImageDialog, ApplyRefusesSizesThatAreNotNumbers) {
+TEST(ImageDialog, ApplyRefusesSizesThatAreNotNumbersAndUndoesAFailedResize) {
   OpenDialog d(40, 20);
   ImageDialogModel& dialog = d.dialog;
   const struct {
@@ -344,27 +317,27 @@ TEST(ImageDialog, ApplyRefusesSizesThatAreNotNumbers) {
     dialog.cmdApply_Click();
     ASSERT_EQ(d.ui->messages.size(), 1u) << c.width << " x " << c.height;
     EXPECT_EQ(d.ui->messages[0].text, c.message);
+    EXPECT_EQ(d.ui->messages[0].title, "Image Conversion");
     EXPECT_EQ(dialog.imageWidth(), 40);
   }
+
+  // 9999 x 9999 is over the limits: the resize fails and Undo rebuilds the preview at the
+  // picture's own size.
+  d.ui->messages.clear();
+  dialog.setWidthText("9999");
+  dialog.setHeightText("9999");
+  dialog.cmdApply_Click();
+  ASSERT_EQ(d.ui->messages.size(), 1u);
+  EXPECT_EQ(d.ui->messages[0].text, "an error occurred while transforming (may be out of memory or wrong format).");
+  EXPECT_EQ(dialog.imageWidth(), 40);
+  EXPECT_EQ(dialog.widthText(), "40");
+  EXPECT_FALSE(dialog.undoEnabled());
 
   // A box's text reads as a whole number, halves to even.
   const std::pair<const char*, std::optional<std::int32_t>> fields[] = {
       {" 12 ", 12}, {"12.5", 12}, {"13.5", 14}, {"1e3", 1000}, {"1,5", std::nullopt}, {".", std::nullopt}};
   for (const auto& [text, value] : fields)
     EXPECT_EQ(sizeFieldValue(text), value) << text;
-}
-
-TEST(ImageDialog, AFailedApplyRunsUndo) {
-  OpenDialog d(40, 20);
-  ImageDialogModel& dialog = d.dialog;
-  dialog.setWidthText("9999");
-  dialog.setHeightText("9999");
-  dialog.cmdApply_Click(); // 9999 x 9999 is over the limits
-  ASSERT_EQ(d.ui->messages.size(), 1u);
-  EXPECT_EQ(d.ui->messages[0].text, "an error occurred while transforming (may be out of memory or wrong format).");
-  EXPECT_EQ(dialog.imageWidth(), 40) << "Undo rebuilt the preview at the picture's own size";
-  EXPECT_EQ(dialog.widthText(), "40");
-  EXPECT_FALSE(dialog.undoEnabled());
 }
 
 TEST(ImageDialog, KeepingTheRatioInPixelsLeavesTheBoxesApartAndFitsTheResize) {

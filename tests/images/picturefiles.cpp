@@ -1,5 +1,7 @@
 #include "tests/images/picturefiles.h"
 
+#include "tests/support/testsupport.h"
+
 #include <cstdio>
 #include <gif_lib.h>
 #include <jpeglib.h>
@@ -60,13 +62,8 @@ std::string makePng(const PngLayout& s, const PixelFn& pixel) {
   png_write_info(png, info);
   if (s.bitDepth < 8)
     png_set_packing(png);
-  if (s.bitDepth == 16)
-    png_set_swap(png); // rows below are little-endian 16-bit samples
 
-  int channels = s.colorType == PNG_COLOR_TYPE_GRAY || s.colorType == PNG_COLOR_TYPE_PALETTE ? 1
-                 : s.colorType == PNG_COLOR_TYPE_GRAY_ALPHA                                  ? 2
-                 : s.colorType == PNG_COLOR_TYPE_RGB                                         ? 3
-                                                                                             : 4;
+  int channels = png_get_channels(png, info);
   int bytes = s.bitDepth == 16 ? 2 : 1;
   std::vector<std::vector<png_byte>> rows(std::size_t(s.height),
                                           std::vector<png_byte>(std::size_t(s.width * channels * bytes)));
@@ -86,13 +83,9 @@ std::string makePng(const PngLayout& s, const PixelFn& pixel) {
         if (s.colorType != PNG_COLOR_TYPE_PALETTE && s.bitDepth < 8)
           value >>= (8 - s.bitDepth);
         png_byte* at = &rows[std::size_t(y)][std::size_t((x * channels + c) * bytes)];
-        if (bytes == 2) {
-          unsigned wide = value * 257;
-          at[0] = png_byte(wide & 0xff);
-          at[1] = png_byte(wide >> 8);
-        } else {
-          at[0] = png_byte(value);
-        }
+        at[0] = png_byte(value); // 16-bit samples are big-endian: value * 257 in two bytes
+        if (bytes == 2)
+          at[1] = png_byte(value);
       }
     }
   std::vector<png_bytep> pointers;
@@ -102,6 +95,16 @@ std::string makePng(const PngLayout& s, const PixelFn& pixel) {
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return out;
+}
+
+Rgba greyRamp(int x, int y) {
+  auto v = std::uint8_t((x * 7 + y * 3) % 256);
+  return Rgba{v, v, v};
+}
+
+std::string writeGreyPng(const std::string& path, int width, int height) {
+  writeFile(path, makePng({width, height, PNG_COLOR_TYPE_GRAY, 8}, greyRamp));
+  return path;
 }
 
 std::string pngChunk(const std::string& type, const std::string& data) {

@@ -22,6 +22,11 @@ struct PngLayout {
   bool interlaced = false;
   bool paletteAlpha = false; // tRNS for palette pictures
 };
+/// A grey ramp that changes along both axes.
+Rgba greyRamp(int x, int y);
+/// Writes an 8-bit grey PNG of the ramp, of that size, to path and returns path.
+std::string writeGreyPng(const std::string& path, int width, int height);
+
 /// A PNG with the given layout. Grey types take the pixel's red, palettes are built from the
 /// pixels (at most 2^bitDepth colours).
 std::string makePng(const PngLayout& layout, const PixelFn& pixel);

@@ -40,6 +40,15 @@ bool badFormat(int code) { return code >= 3 && code <= 6; }
 bool patternBlack(int x, int y) { return (x + 2 * y) % 3 == 0; }
 Rgba patternPixel(int x, int y) { return patternBlack(x, y) ? Rgba{0, 0, 0} : Rgba{255, 255, 255}; }
 
+// Rows of 'B' (black) and 'W' (white), top row first.
+void expectRows(const Picture& p, const std::vector<std::string>& rows) {
+  ASSERT_EQ(p.height, int(rows.size()));
+  ASSERT_EQ(p.width, int(rows[0].size()));
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x)
+      EXPECT_EQ(p.at(x, y), rows[std::size_t(y)][std::size_t(x)] == 'B' ? 0 : 255) << x << "," << y;
+}
+
 void expectPattern(const Picture& p, int width, int height, const std::string& what) {
   ASSERT_EQ(p.width, width) << what;
   ASSERT_EQ(p.height, height) << what;
@@ -72,30 +81,21 @@ TEST(PngReader, ReadsEveryColourTypeAndBitDepthPlainAndInterlaced) {
 
 TEST(PngReader, GreyIsLumaAndTransparencyIsWhite) {
   // Pure red, green and blue give their BT.601 weights; alpha blends towards white.
-  auto pixel = [](int x, int) {
-    switch (x) {
-    case 0: return Rgba{255, 0, 0};
-    case 1: return Rgba{0, 255, 0};
-    case 2: return Rgba{0, 0, 255};
-    case 3: return Rgba{0, 0, 0, 0};
-    case 4: return Rgba{0, 0, 0, 128};
-    default: return Rgba{128, 128, 128};
-    }
-  };
-  Picture p = load(makePng({6, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8}, pixel));
-  EXPECT_EQ(p.at(0, 0), 77);
-  EXPECT_EQ(p.at(1, 0), 149);
-  EXPECT_EQ(p.at(2, 0), 29);
-  EXPECT_EQ(p.at(3, 0), 255);
-  EXPECT_NEAR(p.at(4, 0), 127, 1);
-  EXPECT_EQ(p.at(5, 0), 128);
+  const struct {
+    Rgba colour;
+    int grey, tolerance;
+  } pixels[] = {{{255, 0, 0}, 77, 0},   {{0, 255, 0}, 149, 0},    {{0, 0, 255}, 29, 0},
+                {{0, 0, 0, 0}, 255, 0}, {{0, 0, 0, 128}, 127, 1}, {{128, 128, 128}, 128, 0}};
+  Picture p = load(makePng({6, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8}, [&](int x, int) { return pixels[x].colour; }));
+  for (int x = 0; x < 6; ++x)
+    EXPECT_NEAR(p.at(x, 0), pixels[x].grey, pixels[x].tolerance) << "pixel " << x;
 
   // A palette whose transparent entry is black still shows white there.
-  Picture pal = load(makePng({4, 1, PNG_COLOR_TYPE_PALETTE, 8, false, true}, [](int x, int) {
-    return x == 0 ? Rgba{0, 0, 0, 0} : Rgba{0, 0, 0, 255};
-  }));
-  EXPECT_EQ(pal.at(0, 0), 255);
-  EXPECT_EQ(pal.at(1, 0), 0);
+  expectRows(load(makePng({4, 1, PNG_COLOR_TYPE_PALETTE, 8, false, true},
+                          [](int x, int) {
+                            return x == 0 ? Rgba{0, 0, 0, 0} : Rgba{0, 0, 0, 255};
+                          })),
+             {"WBBB"});
 
   // 16-bit samples round to the nearest 8-bit level.
   Picture wide = load(makePng({2, 1, PNG_COLOR_TYPE_GRAY, 16}, [](int x, int) {
@@ -122,19 +122,15 @@ TEST(JpegReader, BaselineProgressiveAndGreyKeepTheirTone) {
 }
 
 TEST(JpegReader, AdobeCmykComesOutWithTheRightTone) {
-  // Inks: no ink (white), 25% black, full cyan, full black.
-  Picture p = load(makeJpeg({.width = 32, .cmyk = true}, [](int x, int) {
-    switch (x / 8) {
-    case 0: return Rgba{0, 0, 0, 0};
-    case 1: return Rgba{0, 0, 0, 64};
-    case 2: return Rgba{255, 0, 0, 0};
-    default: return Rgba{0, 0, 0, 255};
-    }
-  }));
-  EXPECT_NEAR(p.at(4, 8), 255, 3);
-  EXPECT_NEAR(p.at(12, 8), 191, 3);
-  EXPECT_NEAR(p.at(20, 8), 178, 4); // cyan is red-less: green and blue left
-  EXPECT_NEAR(p.at(28, 8), 0, 3);
+  // Inks in 8-column bands: no ink (white), 25% black, full cyan (red-less: green and blue
+  // left) and full black.
+  const struct {
+    Rgba inks;
+    int grey, tolerance;
+  } bands[] = {{{0, 0, 0, 0}, 255, 3}, {{0, 0, 0, 64}, 191, 3}, {{255, 0, 0, 0}, 178, 4}, {{0, 0, 0, 255}, 0, 3}};
+  Picture p = load(makeJpeg({.width = 32, .cmyk = true}, [&](int x, int) { return bands[x / 8].inks; }));
+  for (int band = 0; band < 4; ++band)
+    EXPECT_NEAR(p.at(band * 8 + 4, 8), bands[band].grey, bands[band].tolerance) << "band " << band;
 }
 
 TEST(JpegReader, TurnsThePictureTheWayItsExifOrientationSays) {
@@ -170,23 +166,20 @@ TEST(GifReader, ReadsInterlacedRowsInTheirPlaceAndTransparencyAsWhite) {
 }
 
 TEST(GifReader, PlacesTheFrameOnTheScreenAndClipsWhatLiesOutside) {
-  auto black = [](int, int) { return 0; };
-  Picture p = load(makeGif({.screenWidth = 6, .screenHeight = 6, .left = 2, .top = 2, .width = 2, .height = 2}, black));
-  ASSERT_EQ(p.width, 6);
-  EXPECT_EQ(p.at(0, 0), 255);
-  EXPECT_EQ(p.at(2, 2), 0);
-  EXPECT_EQ(p.at(3, 3), 0);
-  EXPECT_EQ(p.at(4, 4), 255);
-
-  Picture clipped = load(makeGif({.screenWidth = 4, .screenHeight = 4, .left = 2, .width = 4, .height = 4}, black));
-  ASSERT_EQ(clipped.width, 4);
-  ASSERT_EQ(clipped.height, 4);
-  EXPECT_EQ(clipped.at(1, 0), 255);
-  EXPECT_EQ(clipped.at(3, 3), 0);
-
-  Picture none = load(makeGif({.screenWidth = 4, .screenHeight = 1, .left = 4, .width = 1, .height = 1}, black));
-  EXPECT_EQ(none.width, 4);
-  EXPECT_EQ(none.at(0, 0), 255);
+  // A black frame inside the screen, cut at its right edge, and wholly beside it.
+  const struct {
+    GifLayout layout;
+    std::vector<std::string> rows;
+  } frames[] = {
+      {{.screenWidth = 6, .screenHeight = 6, .left = 2, .top = 2, .width = 2, .height = 2},
+       {"WWWWWW", "WWWWWW", "WWBBWW", "WWBBWW", "WWWWWW", "WWWWWW"}},
+      {{.screenWidth = 4, .screenHeight = 4, .left = 2, .width = 4, .height = 4}, {"WWBB", "WWBB", "WWBB", "WWBB"}},
+      {{.screenWidth = 4, .screenHeight = 1, .left = 4, .width = 1, .height = 1}, {"WWWW"}},
+  };
+  for (const auto& f : frames) {
+    SCOPED_TRACE(f.rows[0]);
+    expectRows(load(makeGif(f.layout, [](int, int) { return 0; })), f.rows);
+  }
 }
 
 namespace {
@@ -266,20 +259,12 @@ TEST(BmpReader, DecodesRunLengthDataWithMovesAndLiterals) {
                      + std::string("\x00\x02\x02\x00", 4)         // move right 2
                      + std::string("\x02\x00", 2)                 // row 0: x 2..3 black
                      + std::string("\x00\x01", 2);                // end of picture
-  Picture p = load(makeBmp(bmpInfo(6, 3, 8, 1, 2), blackWhite, rle8));
-  const char* expected[] = {"WWBBWW", "WBWWWW", "BBBWWW"};
-  for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 6; ++x)
-      EXPECT_EQ(p.at(x, y), expected[y][x] == 'B' ? 0 : 255) << x << "," << y;
+  expectRows(load(makeBmp(bmpInfo(6, 3, 8, 1, 2), blackWhite, rle8)), {"WWBBWW", "WBWWWW", "BBBWWW"});
 
   // RLE4: a run alternates its two nibbles; a literal takes nibbles in order.
   std::string rle4 = std::string("\x05\x01", 2) + std::string("\x00\x00", 2) +
                      std::string("\x00\x04\x10\x01\x00\x00", 6) + std::string("\x00\x01", 2);
-  Picture q = load(makeBmp(bmpInfo(5, 2, 4, 2, 2), blackWhite, rle4));
-  const char* expected4[] = {"WBBWW", "BWBWB"};
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 5; ++x)
-      EXPECT_EQ(q.at(x, y), expected4[y][x] == 'B' ? 0 : 255) << x << "," << y;
+  expectRows(load(makeBmp(bmpInfo(5, 2, 4, 2, 2), blackWhite, rle4)), {"WBBWW", "BWBWB"});
 }
 
 TEST(WbmpCodec, WritesTypeZeroAndReadsBackTheSameBits) {
@@ -442,24 +427,19 @@ TEST(PictureReader, HostileHeadersGiveACodeNeverACrash) {
     EXPECT_TRUE(badFormat(code) || code == codeCannotLoad || code == codeUnrecognised) << c.name << ": " << code;
   }
   // Runs and moves that leave the picture are cut at its edge.
-  Picture literal = load(makeBmp(bmpInfo(4, 1, 8, 1, 2), pal,
-                                 std::string("\0\xff", 2) + std::string(256, '\x01') + std::string("\0\x01", 2)));
-  EXPECT_EQ(literal.at(3, 0), 255);
-  Picture moved = load(makeBmp(bmpInfo(4, 2, 8, 1, 2), pal, std::string("\0\x02\xff\xff\x01\x01\0\x01", 8)));
-  EXPECT_EQ(moved.at(0, 0), 255);
+  expectRows(load(makeBmp(bmpInfo(4, 1, 8, 1, 2), pal,
+                          std::string("\0\xff", 2) + std::string(256, '\x01') + std::string("\0\x01", 2))),
+             {"WWWW"});
+  expectRows(load(makeBmp(bmpInfo(4, 2, 8, 1, 2), pal, std::string("\0\x02\xff\xff\x01\x01\0\x01", 8))),
+             {"WWWW", "WWWW"});
   // A 4-pixel row with an 8-pixel run and an out-of-row RLE4 run are cut at the row's end.
-  Picture run = load(makeBmp(bmpInfo(4, 2, 8, 1, 2), pal, std::string("\x08\x01\0\0\x04\x00\0\x01", 8)));
-  EXPECT_EQ(run.at(3, 1), 255);
-  EXPECT_EQ(run.at(0, 0), 0);
-  Picture rle4 = load(makeBmp(bmpInfo(3, 1, 4, 2, 2), pal, std::string("\xff\x11\0\x01", 4)));
-  EXPECT_EQ(rle4.width, 3);
+  expectRows(load(makeBmp(bmpInfo(4, 2, 8, 1, 2), pal, std::string("\x08\x01\0\0\x04\x00\0\x01", 8))),
+             {"BBBB", "WWWW"});
+  expectRows(load(makeBmp(bmpInfo(3, 1, 4, 2, 2), pal, std::string("\xff\x11\0\x01", 4))), {"WWW"});
   // A colour count of 2^32-1 reads only the palette that is there.
-  Picture counted = load(makeBmp(bmpInfo(8, 2, 8, 0, 0xffffffff), pal, std::string(16, '\x01')));
-  EXPECT_EQ(counted.at(0, 0), 255);
+  expectRows(load(makeBmp(bmpInfo(8, 2, 8, 0, 0xffffffff), pal, std::string(16, '\x01'))), {"WWWWWWWW", "WWWWWWWW"});
   // A palette index past the palette is black.
-  Picture past = load(makeBmp(bmpInfo(4, 1, 8, 0, 2), pal, std::string("\xff\xfe\x01\0", 4)));
-  EXPECT_EQ(past.at(0, 0), 0);
-  EXPECT_EQ(past.at(2, 0), 255);
+  expectRows(load(makeBmp(bmpInfo(4, 1, 8, 0, 2), pal, std::string("\xff\xfe\x01\0", 4))), {"BBWB"});
 }
 
 TEST(PictureReader, BombsInsideGoodFilesStayBounded) {

@@ -83,12 +83,7 @@ TEST(Monochrome, EveryDitherFollowsTheThresholdAndKeepsBlackAndWhite) {
     Picture q = p;
     reduceToMonochrome(q, d, 128);
     EXPECT_EQ(q.pixels, p.pixels);
-
-    // The same input gives the same bits.
-    Picture a = ramp(97, 31), b = ramp(97, 31);
-    reduceToMonochrome(a, d, 140);
-    reduceToMonochrome(b, d, 140);
-    EXPECT_EQ(a.pixels, b.pixels);
+    // That the same input gives the same bits, the banded reduction below checks.
   }
 }
 
@@ -99,9 +94,7 @@ TEST(Monochrome, OrderedDithersRepeatWithTheMatrixPeriodAndDispersedAndClustered
     for (int y = 0; y < 24; ++y)
       for (int x = 0; x < 40; ++x)
         ASSERT_EQ(p.at(x, y), p.at(x % 8, y % 8)) << int(d) << " " << x << "," << y;
-    // Not a plain threshold: the field is neither all black nor all white.
-    EXPECT_GT(blackShare(p), 0.3);
-    EXPECT_LT(blackShare(p), 0.8);
+    // That this is no plain threshold, the flat-grey tone test above shows.
   }
   // At 50% the Bayer matrix gives a checkerboard; the clustered dot gives larger dots, so far
   // fewer black pixels have a white right-hand neighbour.
@@ -176,17 +169,12 @@ TEST(ResizeSize, NegativeAndOversizedRequestsFailWithTheTransformCode) {
 }
 
 TEST(ResizeSize, PercentRoundsHalvesToEven) {
-  EXPECT_EQ(percentOf(200, 50), 100);
-  EXPECT_EQ(percentOf(5, 50), 2);
-  EXPECT_EQ(percentOf(3, 25), 1);
-  EXPECT_EQ(percentOf(7, 50), 4);  // 3.5
-  EXPECT_EQ(percentOf(9, 50), 4);  // 4.5
-  EXPECT_EQ(percentOf(101, 1), 1); // 1.01
-  EXPECT_EQ(percentOf(640, 100), 640);
-  // A side asked to shrink keeps a pixel: 0 would leave it as it is.
-  EXPECT_EQ(percentOf(1, 50), 1);
-  EXPECT_EQ(percentOf(41, 1), 1);
-  EXPECT_EQ(percentOf(211, 1), 2);
+  // {side, percent, result}: 3.5 and 4.5 go to 4, 1.01 to 1; a side asked to shrink keeps a
+  // pixel, since 0 would leave it as it is.
+  const int cases[][3] = {{200, 50, 100}, {5, 50, 2},      {3, 25, 1}, {7, 50, 4}, {9, 50, 4},
+                          {101, 1, 1},    {640, 100, 640}, {1, 50, 1}, {41, 1, 1}, {211, 1, 2}};
+  for (const auto& c : cases)
+    EXPECT_EQ(percentOf(c[0], c[1]), c[2]) << c[0] << " at " << c[1] << "%";
 }
 
 TEST(Resample, ShrinkingAveragesTheAreaEachPixelCovers) {
