@@ -18,7 +18,6 @@ TEST(CliConvert, PrintsTheDeckAndTheAnalysis) {
   auto r = runTavro({"convert", samplePage("plain.html")});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml>\n  <card>", 0), 0u) << r.out;
-  EXPECT_NE(r.out.find("<big>Harbour Ferries</big>"), std::string::npos);
   EXPECT_NE(r.err.find("Transformed Elements: a, img, big, b\n"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Mapped Elements: h1\n"), std::string::npos);
   EXPECT_NE(r.err.find("Removed Elements: (none)\n"), std::string::npos);
@@ -57,7 +56,6 @@ TEST(CliConvert, BadPagesGetAOneLineMessage) {
     EXPECT_EQ(r.exitCode, 1) << args[1];
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
-  EXPECT_EQ(runTavro({"convert"}).exitCode, 2);
 }
 
 // The command line and the wizard share one engine: the same choices give the same file.

@@ -78,16 +78,15 @@ TEST_F(SiteImport, EveryPageBecomesADeckThatLinksToTheOthers) {
   EXPECT_NE(deck("guide-intro").find("<img alt=\"other sun\" src=\"images/sun.wbmp\"/>"), std::string::npos);
   EXPECT_EQ(std::distance(stdfs::directory_iterator(dir.path() / "project" / "images"), stdfs::directory_iterator()),
             2);
-  for (const char* name : {"index", "guide-intro", "news-2026", "frames"})
-    EXPECT_EQ(test::wmlFault(deck(name)), "") << name;
-}
-
-TEST_F(SiteImport, TheSameSiteGivesTheSameDecksOnAnyNumberOfThreads) {
-  ASSERT_EQ(runTavro({"import", site.string(), "--project", dir.file("project"), "-j", "1"}).exitCode, 0);
   std::map<std::string, std::string> first;
-  for (const char* name : {"index", "guide-intro", "news-2026", "frames"})
+  for (const char* name : {"index", "guide-intro", "news-2026", "frames"}) {
+    EXPECT_EQ(test::wmlFault(deck(name)), "") << name;
     first[name] = deck(name);
-  auto again = runTavro({"import", site.string(), "--project", dir.file("project"), "-j", "3", "--overwrite"});
+  }
+
+  // The same site gives the same decks on any number of threads.
+  auto again =
+      runTavro({"import", site.string(), "--project", dir.file("project"), "--images", "-j", "1", "--overwrite"});
   ASSERT_EQ(again.exitCode, 0) << again.err;
   for (const auto& [name, text] : first)
     EXPECT_EQ(deck(name), text) << name;

@@ -7,6 +7,7 @@
 #include "htmlimport/browsertaming.h"
 #include "htmlimport/modhtmlimport.h"
 #include "platform/html/browser.h"
+#include "resources/resources.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
 
@@ -16,12 +17,27 @@
 
 namespace tavro::test {
 
+/// The shipped tidying rules as the stylesheet that states them, to run as XSLT.
+inline xml::XslTemplate tidyStylesheet() {
+  const auto& text = resources::find("TIDYWML", 101);
+  xml::XmlDocument sheet;
+  EXPECT_TRUE(sheet.loadXML(std::string(text.begin(), text.end())));
+  xml::XslTemplate compiled;
+  compiled.setStylesheet(sheet);
+  return compiled;
+}
+
 class ImportFixture : public ::testing::Test {
 protected:
   void SetUp() override {
     std::filesystem::copy(sourceDir() / "samples" / "pages", dir.path() / "pages",
                           std::filesystem::copy_options::recursive);
     project = host::FolderProject::create(dir.file("project"), "Demo", dir.file("app"));
+    freshEngine();
+  }
+
+  /// A new engine on the same browser and project, as the next run of the wizard has it.
+  void freshEngine() {
     engine = std::make_unique<conversion::ImportEngine>(browser, host::HostProjectRef(project));
     engine->LoadConversionResources();
   }

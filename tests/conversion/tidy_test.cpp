@@ -1,27 +1,13 @@
 // The tidying rules run in place give the tree their stylesheet gives, case by case.
 
-#include "conversion/importengine.h"
 #include "conversion/tidy.h"
-#include "platform/xml/xsltemplate.h"
-#include "resources/resources.h"
-#include "tests/support/testsupport.h"
-
-#include <gtest/gtest.h>
+#include "tests/conversion/importfixture.h"
 
 #include <functional>
 
 using namespace tavro;
 
 namespace {
-
-xml::XslTemplate tidySheet() {
-  const auto& text = resources::find("TIDYWML", 101);
-  xml::XmlDocument sheet;
-  EXPECT_TRUE(sheet.loadXML(std::string(text.begin(), text.end())));
-  xml::XslTemplate compiled;
-  compiled.setStylesheet(sheet);
-  return compiled;
-}
 
 std::string run(int count, const std::string& unit) {
   std::string out;
@@ -57,7 +43,7 @@ TEST(Tidy, InPlaceGivesTheStylesheetsTree) {
        conversion::ImportEngine::NormaliseTables},
       {"text in the deck itself", "<wml>t<card><b>x</b></card><!--c--></wml>", nullptr},
   };
-  const xml::XslTemplate sheet = tidySheet();
+  const xml::XslTemplate sheet = test::tidyStylesheet();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     xml::XmlDocument input;

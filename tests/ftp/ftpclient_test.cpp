@@ -50,7 +50,6 @@ TEST(FtpClient, UsualClientsInOrderTerminalOnesInATerminal) {
   // lftp without a terminal to show it in is not a client the desktop can start.
   auto none = ftp::chooseClient("", "/p", machineWith({"lftp"}));
   EXPECT_TRUE(none.command.empty());
-  EXPECT_EQ(none.lookedFor, (Command{"filezilla", "gftp-gtk", "lftp", "ncftp", "ftp"}));
   const std::string message = ftp::noClientMessage(none.lookedFor);
   EXPECT_NE(message.find("Looked for: filezilla, gftp-gtk, lftp, ncftp, ftp."), std::string::npos) << message;
 }

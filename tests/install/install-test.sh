@@ -27,12 +27,6 @@ for f in bin/tavro bin/tavro-host lib/tavro/libtavro.so libexec/tavro/BraskFTP.e
   [ -f "$tmp/prefix/$f" ] || fail "$f is not installed"
 done
 
-version=$(run "$bin/tavro" --version)
-[[ $version == "tavro "* ]] || fail "tavro --version printed '$version'"
-
-catalogue=$(run "$bin/tavro" catalogue)
-grep -q $'^103\tFtp\tTrell Ftp ...\t' <<<"$catalogue" || fail "tavro catalogue printed: $catalogue"
-
 deck=$(cd "$source" && run "$bin/tavro" convert samples/pages/plain.html 2>/dev/null)
 grep -q "Harbour Ferries" <<<"$deck" || fail "tavro convert printed: $deck"
 
