@@ -214,9 +214,10 @@ TEST_F(Host, ExportAndImageShowTheirDialogsOnTheOpenProjectAndWithoutOneEachEntr
 
 TEST_F(Host, ImportAndFtpAreLaunchedThroughTheAddin) {
   ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
-  // Whatever the import entry shows (its wizard, or a message where this build has none), a
-  // window opens and the host stays usable after it.
-  EXPECT_GE(launch("Import", [](QWidget*) {}), 1);
+  // The import entry opens the wizard, and the host stays usable after it.
+  QString shown;
+  EXPECT_GE(launch("Import", [&](QWidget* modal) { shown = modal->objectName(); }), 1);
+  EXPECT_EQ(shown, "frmHTMLImport");
 
   // The FTP client is started from the application folder, without a window of ours, and
   // learns the open project's folder from the host's environment.
@@ -235,11 +236,11 @@ TEST_F(Host, ImportAndFtpAreLaunchedThroughTheAddin) {
 TEST_F(Host, EnterOnADeckShowsItsFirstCardAndAClickOnACardLinkShowsTheOther) {
   ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
   openDocument("index.wml");
+  // What a deck shows, one card at a time, and its summary are the model's
+  // (deckviewmodel_test.cpp); here the view, the labels and the card list follow it.
   EXPECT_TRUE(shownText().contains("Welcome aboard")) << shownText().toStdString();
-  EXPECT_FALSE(shownText().contains("Winter service"));
   EXPECT_EQ(label("cardTitleLabel"), "Harbour Ferries");
   EXPECT_TRUE(label("deckStatusLabel").startsWith("Valid WML 1.1 | ")) << label("deckStatusLabel").toStdString();
-  EXPECT_TRUE(label("deckStatusLabel").contains("bytes compiled"));
   EXPECT_EQ(window->findChild<QComboBox*>("cardComboBox")->count(), 2);
   // The source tab holds the file as it is, read-only.
   auto* source = window->findChild<QPlainTextEdit*>("documentSource");
@@ -297,7 +298,6 @@ TEST_F(Host, OpenRecentListsTheLastProjectsAndTheWindowKeepsItsSizeAndSplitter) 
   ASSERT_EQ(menu->actions().size(), 2);
   menu->actions()[1]->trigger();
   EXPECT_TRUE(window->projectFolder().endsWith("/Harbour"));
-  EXPECT_EQ(window->documentList()->count(), 3);
   EXPECT_TRUE(window->recentProjects()[0].endsWith("/Harbour"));
 
   window->resize(777, 444);

@@ -246,7 +246,6 @@ TEST(AddinNavBar, AHostWithAnApplicationCreatesTavroNavBarByName) {
 
   ObjectPtr bar = createObject("Tavro.NavBar", Registry(registryFile));
   EXPECT_EQ(bar->typeName(), "NavBar");
-  EXPECT_EQ(getProperty(bar, "NavigationMode").toLong(), 0);
   // Another class is refused without a word.
   callMethod(bar, "SetTabControl", {Variant(createObject("Tavro.clWizardItem", Registry(registryFile)))});
 }

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 using namespace tavro;
 using conversion::ImportWizardModel;
@@ -98,6 +99,12 @@ const auto back = NavButton::Back;
 } // namespace
 
 TEST_F(ImportWizardFlow, ForwardAndBackThroughEveryPage) {
+  // The instructions, in a browser that stays off the network and takes no dropped files.
+  EXPECT_TRUE(wizard->browser().Offline());
+  EXPECT_FALSE(wizard->browser().RegisterAsDropTarget());
+  const auto body = wizard->browser().Document()->body();
+  EXPECT_EQ(body->getElementsByTagName("P").at(0)->innerText(), ImportWizardModel::introText());
+  EXPECT_EQ(body->style().fontFamily(), "Arial");
   EXPECT_FALSE(wizard->addressRowVisible());
   play({
       {"opened", [](auto&) {}, WizardPage::Intro, "-+-", "Import Wizard - Instructions"},
@@ -122,8 +129,15 @@ TEST_F(ImportWizardFlow, ForwardAndBackThroughEveryPage) {
 }
 
 TEST_F(ImportWizardFlow, ErrorPagesLeaveNoWayForward) {
+  test::writeFile(dir.path() / "pages" / "notes.txt", "<p>hello</p>");
+  const Action browseNothing = [](ImportWizardFlow& t) {
+    t.ui->fileAnswers.push_back(std::nullopt);
+    t.wizard->cmdBrowse_Click();
+  };
   play({
       {"next", press(next), WizardPage::Load, "+--"},
+      {"no file is chosen", browseNothing, WizardPage::Load, "+--"},
+      {"no page is chosen", browse("notes.txt"), WizardPage::Load, "+--"},
       {"an empty page", browse("empty.html"), WizardPage::Load, "++-"},
       {"it cannot be converted", press(next), WizardPage::Analysis, "+--",
        "An Error occurred during the transformation process."},
@@ -137,7 +151,17 @@ TEST_F(ImportWizardFlow, ErrorPagesLeaveNoWayForward) {
        "-+-"},
       {"next finds it missing", press(next), WizardPage::Load, "+--", "could not be found"},
   });
-  EXPECT_TRUE(ui->messages.empty());
+  // Only the two answers to Browse were told; the dialog offers HTM files from the project.
+  ASSERT_EQ(ui->messages.size(), 2u);
+  EXPECT_EQ(ui->messages[0].text, "No HTML file was specified. Please specify a HTML file");
+  EXPECT_EQ(ui->messages[1].text, "The HTML file specified is invalid. Please specify a different HTML file");
+  for (const auto& message : ui->messages) {
+    EXPECT_EQ(message.title, "Unable to load HTML file");
+    EXPECT_EQ(message.style, ui::vbOKOnly | ui::vbCritical);
+  }
+  ASSERT_FALSE(ui->fileDialogs.empty());
+  EXPECT_EQ(ui->fileDialogs[0].request.filter, "HTM Files (*.htm)|*.htm;*.html");
+  EXPECT_EQ(ui->fileDialogs[0].request.initialFolder, project->ProjectFolder());
 }
 
 TEST_F(ImportWizardFlow, AFramesetOffersItsFramesAndGoesOnWithTheChosenOne) {
