@@ -232,6 +232,7 @@ TEST(Document, ReportsChangesOfItsTreeOnly) {
   auto detached = doc->createElement("DIV");
   detached->setInnerHTML("<b>x</b>");
   detached->setAttribute("id", "d");
+  detached->appendChild(doc->createTextNode(" more"));
   EXPECT_TRUE(changed.empty());
   EXPECT_EQ(doc->version(), 0u);
 

@@ -98,7 +98,7 @@ TEST(ImagingComponent, LoadingAsMonochromeGivesWhatLoadingThenConvertingGives) {
       {"notes.jpg", "not a picture"},
   };
   for (const auto& f : files)
-    for (std::int32_t dither : {0, 1, 4, 9})
+    for (std::int32_t dither : {-1, 0, 1, 4, 9})
       for (std::int32_t threshold : {90, 128}) {
         SCOPED_TRACE(std::string(f.name) + " dither " + std::to_string(dither));
         writeFile(dir.file(f.name), f.bytes);
