@@ -88,8 +88,10 @@ TEST(FileSystem, CopyReadAndFolders) {
   EXPECT_EQ(test::comErrorOf([&] { fs::copyFile(dir.file("a.bin"), dir.file("b.bin"), false); }), 58);
   EXPECT_EQ(test::comErrorOf([&] { fs::copyFile(dir.file("none"), dir.file("c.bin")); }), 53);
   EXPECT_EQ(fs::fileSize(dir.file("a.bin")), 3u);
-  // readFile opens through openRegularFile, whose refusals (folders, pipes) are checked below.
   EXPECT_EQ(test::comErrorOf([&] { fs::readFile(dir.file("a.bin"), 2); }), 7);
+  EXPECT_NE(test::comErrorOf([&] { fs::readFile(dir.str()); }), 0); // a folder is not a file
+  ::mkfifo(dir.file("fifo").c_str(), 0600);
+  EXPECT_EQ(test::comErrorOf([&] { fs::readFile(dir.file("fifo")); }), 75); // refused at once, not waited on
   EXPECT_NE(test::comErrorOf([&] { fs::copyFile("/dev/zero", dir.file("zero.bin")); }), 0);
 
   fs::createFolder(dir.file("images"));
