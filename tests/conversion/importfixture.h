@@ -7,7 +7,7 @@
 #include "htmlimport/browsertaming.h"
 #include "htmlimport/modhtmlimport.h"
 #include "platform/html/browser.h"
-#include "resources/resources.h"
+#include "tests/resources/stylesheets.h"
 #include "tests/support/scriptedui.h"
 #include "tests/support/testsupport.h"
 
@@ -16,16 +16,6 @@
 #include <filesystem>
 
 namespace tavro::test {
-
-/// The shipped tidying rules as the stylesheet that states them, to run as XSLT.
-inline xml::XslTemplate tidyStylesheet() {
-  const auto& text = resources::find("TIDYWML", 101);
-  xml::XmlDocument sheet;
-  EXPECT_TRUE(sheet.loadXML(std::string(text.begin(), text.end())));
-  xml::XslTemplate compiled;
-  compiled.setStylesheet(sheet);
-  return compiled;
-}
 
 class ImportFixture : public ::testing::Test {
 protected:

@@ -128,7 +128,7 @@ TEST_F(RealPages, EveryPageGivesOneDeckWhicheverRoadItTakes) {
     if (e.path().extension() == ".html")
       pages.push_back(e.path());
   ASSERT_GT(pages.size(), 3u);
-  const xml::XslTemplate asXslt = test::tidyStylesheet();
+  const xml::XslTemplate asXslt = test::embeddedStylesheet("TIDYWML");
   auto xmlOf = [](std::optional<xml::XmlDocument> doc) { return doc ? doc->xml() : "(none)"; };
   int decks = 0, imported = 0;
   for (const auto& path : pages) {

@@ -43,7 +43,7 @@ TEST(Tidy, InPlaceGivesTheStylesheetsTree) {
        conversion::ImportEngine::NormaliseTables},
       {"text in the deck itself", "<wml>t<card><b>x</b></card><!--c--></wml>", nullptr},
   };
-  const xml::XslTemplate sheet = test::tidyStylesheet();
+  const xml::XslTemplate sheet = test::embeddedStylesheet("TIDYWML");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     xml::XmlDocument input;
