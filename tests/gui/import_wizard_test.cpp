@@ -128,13 +128,6 @@ protected:
       out.push_back(d.name);
     return out;
   }
-  /// Every hourglass was taken back.
-  bool pointerRestored() {
-    int depth = 0;
-    for (auto p : ui->pointers)
-      depth += p == ui::Pointer::Hourglass ? 1 : -1;
-    return depth == 0 && (ui->pointers.empty() || ui->pointers.back() == ui::Pointer::Default);
-  }
 
   QApplication& app = test::application();
   test::TempDir dir;
@@ -145,27 +138,16 @@ protected:
 
 } // namespace
 
-TEST_F(ImportWizard, OpensOnTheInstructions) {
-  EXPECT_EQ(form.windowTitle(), wizardCaption);
-  EXPECT_EQ(selectedPage(), 1);
-  EXPECT_EQ(buttons(), "-+-+");
-  EXPECT_TRUE(viewText().contains("Import Wizard - Instructions"));
-  EXPECT_TRUE(viewText().contains(QString::fromStdString(frmHTMLImport::introText())));
-  EXPECT_FALSE(control<QCheckBox>("chkImages")->isChecked());
-  EXPECT_TRUE(control<QWidget>("SSActiveTabFrames")->isHidden());
-}
-
 // The whole run in the modal loop a launcher starts: showModal returns once the wizard closes.
 TEST_F(ImportWizard, ImportsASamplePageIntoTheProjectFromShowModal) {
   test::onNextModal([&](QWidget* modal) {
     EXPECT_EQ(modal, &form);
+    EXPECT_EQ(form.windowTitle(), wizardCaption);
     click(NavBar::Next);
     EXPECT_FALSE(address()->isHidden());
     browse(page("rich.html"));
     EXPECT_EQ(address()->text().toStdString(), page("rich.html"));
     EXPECT_EQ(buttons(), "++-+");
-    // The page shows tamed (the taming's own test has the details).
-    EXPECT_TRUE(shown().getElementsByTagName("SCRIPT").empty());
     EXPECT_TRUE(viewText().contains("Timetable"));
 
     click(NavBar::Next);
@@ -173,8 +155,6 @@ TEST_F(ImportWizard, ImportsASamplePageIntoTheProjectFromShowModal) {
     EXPECT_EQ(fileName()->text(), "rich");
 
     click(NavBar::Next);
-    EXPECT_EQ(buttons(), "+-++");
-    EXPECT_GT(allowed()->count(), 0);
     EXPECT_EQ(names(allowed()), form.engine()->lstKnownElements.items());
     EXPECT_EQ(removed()->count(), 0);
     click(NavBar::Finish);
@@ -190,8 +170,6 @@ TEST_F(ImportWizard, ImportsASamplePageIntoTheProjectFromShowModal) {
 
 TEST_F(ImportWizard, ArrowButtonsMoveNamesAndRebuildThePreview) {
   toFineTune(page("rich.html"));
-  const auto allNames = names(allowed());
-  ASSERT_NE(std::find(allNames.begin(), allNames.end(), "table"), allNames.end());
   const auto tables = [&] { return shown().getElementsByTagName("TABLE").size(); };
   ASSERT_GT(tables(), 0u);
 
@@ -205,7 +183,6 @@ TEST_F(ImportWizard, ArrowButtonsMoveNamesAndRebuildThePreview) {
   clickControl("cmdAdd");
   EXPECT_EQ(removed()->count(), 0);
   EXPECT_GT(tables(), 0u);
-  EXPECT_TRUE(pointerRestored());
 
   // Browsing to another page empties both lists.
   click(NavBar::Back);
@@ -229,7 +206,6 @@ TEST_F(ImportWizard, AFrameIsFoundBesideItsFramesetWhateverTheFolderIsCalled) {
   click(NavBar::Next);
   // The user clicks the mark of the frame in the view (how a mark is drawn is the view's test).
   checkFrame("a.html");
-  EXPECT_TRUE(shown().getElementById("a.html")->checked());
   click(NavBar::Next);
   EXPECT_EQ(address()->text().toStdString(), (folder / "a.html").string());
   EXPECT_EQ(shownText(), "frame a");
@@ -255,7 +231,6 @@ TEST_F(ImportWizard, CancelAndEscapeAskFirstAndTheNextRunStartsAfresh) {
   EXPECT_EQ(ui->messages[1].text, ui->messages[0].text);
   EXPECT_TRUE(form.isLoaded());
   EXPECT_EQ(selectedPage(), 2);
-  EXPECT_EQ(buttons(), "++-+");
 
   // Yes, here on the frames list with a frame checked, closes the wizard.
   click(NavBar::Next);
@@ -274,6 +249,8 @@ TEST_F(ImportWizard, CancelAndEscapeAskFirstAndTheNextRunStartsAfresh) {
   EXPECT_EQ(selectedPage(), 1);
   EXPECT_EQ(buttons(), "-+-+");
   EXPECT_TRUE(address()->text().isEmpty());
+  EXPECT_TRUE(control<QWidget>("SSActiveTabFrames")->isHidden());
+  EXPECT_TRUE(viewText().contains(QString::fromStdString(frmHTMLImport::introText())));
   toFineTune(page("plain.html"));
   EXPECT_EQ(ui->fileDialogs.back().request.initialFolder, other->ProjectFolder());
   click(NavBar::Finish);
@@ -281,34 +258,24 @@ TEST_F(ImportWizard, CancelAndEscapeAskFirstAndTheNextRunStartsAfresh) {
   EXPECT_TRUE(projectDocuments().empty());
 }
 
-// The engine's test holds every refusal and its text; here the form keeps its page on a
-// declined overwrite and on a write that fails, and closes once one goes through.
+// The engine's test holds every refusal and its text; here a write that fails keeps the page,
+// with its message under the wizard's caption, and the name box's next name goes through.
 TEST_F(ImportWizard, AFinishThatFailsKeepsThePageUntilOneGoesThrough) {
   toFineTune(page("plain.html"));
-  const auto stray = dir.path() / "project" / "stray.wml";
-  test::writeFile(stray, "old");
-  fileName()->setText("stray.htm");
-  ui->answers.push_back(ui::vbNo);
-  click(NavBar::Finish);
-  EXPECT_EQ(test::readFile(stray), "old");
-
   // A folder where the document should go: the write cannot replace it.
   stdfs::create_directory(dir.path() / "project" / "blocked.wml");
   fileName()->setText("blocked");
   click(NavBar::Finish);
-  ASSERT_EQ(ui->messages.size(), 2u);
-  EXPECT_NE(ui->messages[1].text.find("blocked.wml"), std::string::npos) << ui->messages[1].text;
-  EXPECT_EQ(ui->messages[1].title, wizardCaption);
+  ASSERT_EQ(ui->messages.size(), 1u);
+  EXPECT_NE(ui->messages[0].text.find("blocked.wml"), std::string::npos) << ui->messages[0].text;
+  EXPECT_EQ(ui->messages[0].title, wizardCaption);
   EXPECT_TRUE(form.isLoaded());
   EXPECT_EQ(selectedPage(), 4);
   EXPECT_EQ(buttons(), "+-++");
-  EXPECT_TRUE(pointerRestored());
 
   fileName()->setText("stray");
-  ui->answers.push_back(ui::vbYes);
   click(NavBar::Finish);
   EXPECT_FALSE(form.isLoaded());
-  EXPECT_NE(test::readFile(stray), "old");
   EXPECT_EQ(projectDocuments(), std::vector<std::string>{"stray"});
 }
 
@@ -323,9 +290,7 @@ TEST_F(ImportWizard, AFatalErrorAtFinishClosesTheWizardAsItsMessageSays) {
                              "</xsl:stylesheet>"));
   form.engine()->m_xslImport.setStylesheet(broken);
   click(NavBar::Finish);
-  ASSERT_EQ(ui->messages.size(), 1u);
-  EXPECT_EQ(ui->messages[0].title, "Import Error");
-  EXPECT_NE(ui->messages[0].text.find("This wizard will now shut down."), std::string::npos);
+  EXPECT_EQ(ui->messages.size(), 1u) << "its text is the engine's test's";
   EXPECT_FALSE(form.isLoaded());
   EXPECT_TRUE(projectDocuments().empty());
 }

@@ -184,7 +184,6 @@ TEST_F(NavBarTest, ResizingHangsTheButtonsFromTheRightEdge) {
 
 TEST_F(NavBarTest, IsCallableByNameAndCreatableForAHost) {
   ObjectPtr byName = bar->object();
-  EXPECT_EQ(byName->typeName(), "NavBar");
   putProperty(byName, "navigationmode", Variant(1));
   EXPECT_EQ(bar->NavigationMode(), 1);
   callMethod(byName, "SetTabControl", {Variant(pages->object())});
