@@ -295,17 +295,13 @@ TEST(BmpWriter, WritesOneBitWhenBlackAndWhiteAndGreyOtherwise) {
   p.height = 2;
   for (int i = 0; i < 18; ++i)
     p.pixels.push_back(i % 2 ? 0 : 255);
-  p.monochrome = true;
-  std::string mono = encodeBmp(p);
-  EXPECT_EQ(mono[28], 1); // bits a pixel
-  Picture back = load(mono);
-  EXPECT_EQ(back.pixels, p.pixels);
-
-  p.pixels[0] = 100;
-  p.monochrome = false;
-  std::string grey = encodeBmp(p);
-  EXPECT_EQ(grey[28], 8);
-  EXPECT_EQ(load(grey).pixels, p.pixels);
+  for (bool mono : {true, false}) {
+    p.monochrome = mono;
+    p.pixels[0] = mono ? 255 : 100;
+    const std::string bytes = encodeBmp(p);
+    EXPECT_EQ(bytes[28], mono ? 1 : 8) << "bits a pixel";
+    EXPECT_EQ(load(bytes).pixels, p.pixels) << mono;
+  }
 }
 
 TEST(PictureReader, RecognisesTheFormatByContentNotName) {

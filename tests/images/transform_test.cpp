@@ -12,11 +12,24 @@ using namespace tavro::images;
 
 namespace {
 
-Picture flat(int width, int height, std::uint8_t grey) {
+// A picture whose pixel (x, y) has the grey level(x, y).
+template <typename Level>
+Picture make(int width, int height, Level level) {
   Picture p;
   p.width = width;
   p.height = height;
-  p.pixels.assign(std::size_t(width) * std::size_t(height), grey);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      p.pixels.push_back(std::uint8_t(level(x, y)));
+  return p;
+}
+
+Picture flat(int width, int height, std::uint8_t grey) {
+  return make(width, height, [grey](int, int) { return grey; });
+}
+
+Picture reduced(Picture p, Dither dither, int threshold) {
+  reduceToMonochrome(p, dither, threshold);
   return p;
 }
 
@@ -27,11 +40,7 @@ double blackShare(const Picture& p) {
 
 // A smooth left-to-right ramp with some vertical variation.
 Picture ramp(int width, int height) {
-  Picture p = flat(width, height, 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      p.pixels[std::size_t(y * width + x)] = std::uint8_t((x * 255 / (width - 1) + y) % 256);
-  return p;
+  return make(width, height, [width](int x, int y) { return (x * 255 / (width - 1) + y) % 256; });
 }
 
 const Dither dithered[] = {Dither::Random, Dither::MatrixDisplay, Dither::MatrixPrinting, Dither::FloydSteinberg};
@@ -39,15 +48,11 @@ const Dither dithered[] = {Dither::Random, Dither::MatrixDisplay, Dither::Matrix
 } // namespace
 
 TEST(Monochrome, PlainThresholdMakesLevelsFromTheThresholdUpWhite) {
-  Picture p = flat(4, 1, 0);
-  p.pixels = {99, 100, 101, 255};
-  reduceToMonochrome(p, Dither::None, 100);
+  const int levels[] = {99, 100, 101, 255};
+  const Picture p = reduced(make(4, 1, [&](int x, int) { return levels[x]; }), Dither::None, 100);
   EXPECT_EQ(p.pixels, (std::vector<std::uint8_t>{0, 255, 255, 255}));
   EXPECT_TRUE(p.monochrome);
-
-  Picture black = flat(3, 3, 0);
-  reduceToMonochrome(black, Dither::None, 0);
-  EXPECT_EQ(blackShare(black), 0.0);
+  EXPECT_EQ(blackShare(reduced(flat(3, 3, 0), Dither::None, 0)), 0.0);
 }
 
 TEST(Monochrome, EveryDitherKeepsTheToneOfFlatGreys) {
@@ -55,9 +60,8 @@ TEST(Monochrome, EveryDitherKeepsTheToneOfFlatGreys) {
   const std::pair<std::uint8_t, double> levels[] = {{64, 0.75}, {128, 0.5}, {191, 0.25}};
   for (Dither d : dithered)
     for (auto [grey, black] : levels) {
-      Picture p = flat(256, 256, grey);
-      reduceToMonochrome(p, d, 128);
-      EXPECT_NEAR(blackShare(p), black, 0.02) << "dither " << int(d) << " grey " << int(grey);
+      EXPECT_NEAR(blackShare(reduced(flat(256, 256, grey), d, 128)), black, 0.02)
+          << "dither " << int(d) << " grey " << int(grey);
     }
 }
 
@@ -66,31 +70,20 @@ TEST(Monochrome, EveryDitherFollowsTheThresholdAndKeepsBlackAndWhite) {
     SCOPED_TRACE(int(d));
     // Threshold 0 is all white, the top almost all black, and a higher threshold never gives
     // fewer black pixels.
-    Picture white = ramp(64, 64);
-    reduceToMonochrome(white, d, 0);
-    EXPECT_EQ(blackShare(white), 0.0);
-    Picture dark = flat(64, 64, 200);
-    reduceToMonochrome(dark, d, 255);
-    EXPECT_GT(blackShare(dark), 0.95);
-    Picture lower = ramp(64, 64), higher = ramp(64, 64);
-    reduceToMonochrome(lower, d, 100);
-    reduceToMonochrome(higher, d, 160);
-    EXPECT_LT(blackShare(lower), blackShare(higher));
+    EXPECT_EQ(blackShare(reduced(ramp(64, 64), d, 0)), 0.0);
+    EXPECT_GT(blackShare(reduced(flat(64, 64, 200), d, 255)), 0.95);
+    EXPECT_LT(blackShare(reduced(ramp(64, 64), d, 100)), blackShare(reduced(ramp(64, 64), d, 160)));
 
     // Pure black and white stay as they are.
-    Picture p = flat(16, 16, 255);
-    std::fill(p.pixels.begin(), p.pixels.begin() + 128, 0);
-    Picture q = p;
-    reduceToMonochrome(q, d, 128);
-    EXPECT_EQ(q.pixels, p.pixels);
+    const Picture halves = make(16, 16, [](int, int y) { return y < 8 ? 0 : 255; });
+    EXPECT_EQ(reduced(halves, d, 128).pixels, halves.pixels);
     // That the same input gives the same bits, the banded reduction below checks.
   }
 }
 
 TEST(Monochrome, OrderedDithersRepeatWithTheMatrixPeriodAndDispersedAndClusteredDiffer) {
   for (Dither d : {Dither::MatrixDisplay, Dither::MatrixPrinting}) {
-    Picture p = flat(40, 24, 100);
-    reduceToMonochrome(p, d, 128);
+    const Picture p = reduced(flat(40, 24, 100), d, 128);
     for (int y = 0; y < 24; ++y)
       for (int x = 0; x < 40; ++x)
         ASSERT_EQ(p.at(x, y), p.at(x % 8, y % 8)) << int(d) << " " << x << "," << y;
@@ -105,17 +98,14 @@ TEST(Monochrome, OrderedDithersRepeatWithTheMatrixPeriodAndDispersedAndClustered
         n += p.at(x, y) != p.at(x + 1, y);
     return n;
   };
-  Picture bayer = flat(64, 64, 128), clustered = flat(64, 64, 128);
-  reduceToMonochrome(bayer, Dither::MatrixDisplay, 128);
-  reduceToMonochrome(clustered, Dither::MatrixPrinting, 128);
-  EXPECT_GT(edges(bayer), 3 * edges(clustered));
+  EXPECT_GT(edges(reduced(flat(64, 64, 128), Dither::MatrixDisplay, 128)),
+            3 * edges(reduced(flat(64, 64, 128), Dither::MatrixPrinting, 128)));
 }
 
 TEST(Monochrome, FloydSteinbergFollowsTheLocalTone) {
   // Each 32-column band of a ramp keeps its own mean, which a threshold would not.
-  Picture p = ramp(256, 64);
-  Picture original = p;
-  reduceToMonochrome(p, Dither::FloydSteinberg, 128);
+  const Picture original = ramp(256, 64);
+  const Picture p = reduced(original, Dither::FloydSteinberg, 128);
   for (int band = 0; band < 8; ++band) {
     double sumIn = 0, sumOut = 0;
     for (int y = 0; y < 64; ++y)
@@ -133,8 +123,7 @@ TEST(Monochrome, BandsOfRowsGiveWhatTheWholePictureGives) {
   const Picture source = ramp(37, 29);
   for (Dither d : {Dither::None, Dither::Random, Dither::MatrixDisplay, Dither::MatrixPrinting, Dither::FloydSteinberg})
     for (int threshold : {60, 128}) {
-      Picture whole = source;
-      reduceToMonochrome(whole, d, threshold);
+      const Picture whole = reduced(source, d, threshold);
       Picture banded = source;
       RowReducer reducer(d, threshold, banded.width);
       for (std::int32_t first = 0, band = 1; first < banded.height; first += band, band = band % 5 + 2)
@@ -179,19 +168,11 @@ TEST(ResizeSize, PercentRoundsHalvesToEven) {
 
 TEST(Resample, ShrinkingAveragesTheAreaEachPixelCovers) {
   // A 1-pixel checkerboard halves to even grey, where nearest neighbour would give black or white.
-  Picture checker = flat(64, 64, 0);
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x)
-      checker.pixels[std::size_t(y * 64 + x)] = (x + y) % 2 ? 255 : 0;
-  Picture half = resample(checker, 32, 32);
+  const Picture half = resample(make(64, 64, [](int x, int y) { return (x + y) % 2 ? 255 : 0; }), 32, 32);
   for (auto v : half.pixels)
     ASSERT_EQ(v, 128);
   // By a third: a black column in three weighs a third of each new pixel.
-  Picture stripes = flat(9, 3, 255);
-  for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 9; x += 3)
-      stripes.pixels[std::size_t(y * 9 + x)] = 0;
-  Picture third = resample(stripes, 3, 1);
+  const Picture third = resample(make(9, 3, [](int x, int) { return x % 3 ? 255 : 0; }), 3, 1);
   for (auto v : third.pixels)
     EXPECT_EQ(v, 170);
   // Uneven ratios keep the mean.
@@ -203,15 +184,12 @@ TEST(Resample, ShrinkingAveragesTheAreaEachPixelCovers) {
 }
 
 TEST(Resample, EnlargingInterpolatesAndKeepsFlatAreasFlat) {
-  Picture grey = flat(3, 2, 77);
-  Picture big = resample(grey, 17, 9);
+  const Picture big = resample(flat(3, 2, 77), 17, 9);
   ASSERT_EQ(big.width, 17);
   ASSERT_EQ(big.height, 9);
   for (auto v : big.pixels)
     ASSERT_EQ(v, 77);
-  Picture edge = flat(2, 1, 0);
-  edge.pixels[1] = 255;
-  Picture wide = resample(edge, 8, 1);
+  const Picture wide = resample(make(2, 1, [](int x, int) { return x ? 255 : 0; }), 8, 1);
   EXPECT_EQ(wide.at(0, 0), 0);
   EXPECT_EQ(wide.at(7, 0), 255);
   for (int x = 1; x < 8; ++x)

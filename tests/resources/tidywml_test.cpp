@@ -64,17 +64,9 @@ TEST(TidyWml, ACardOfTwentyThousandElementsStaysWithinTheTemplateDepth) {
   std::string run;
   for (int i = 0; i < 20000; ++i)
     run += i % 2 ? "<br/>" : "<b>" + std::to_string(i) + "</b>";
-  xml::XmlDocument out =
+  const xml::XmlDocument out =
       test::parse(test::applyStylesheet("TIDYWML", "<wml><card>" + run + "</card></wml>", false), false);
   ASSERT_EQ(out.selectNodes("/wml/card/p").size(), 1u);
   EXPECT_EQ(out.selectNodes("/wml/card/p/*").size(), 20000u);
   EXPECT_EQ(xml::nodeText(out.selectSingleNode("/wml/card/p/b[last()]")), "19998");
-
-  // The same elements with a paragraph after every third one.
-  std::string mixed;
-  for (int i = 0; i < 20000; ++i)
-    mixed += i % 3 == 2 ? "<p>p</p>" : "<b>x</b>";
-  out = test::parse(test::applyStylesheet("TIDYWML", "<wml><card>" + mixed + "</card></wml>", false), false);
-  EXPECT_EQ(out.selectNodes("/wml/card/p").size(), 6666u + 6667u);
-  EXPECT_EQ(out.selectNodes("/wml/card/p/b").size(), 13334u);
 }
