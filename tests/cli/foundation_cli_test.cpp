@@ -61,28 +61,25 @@ TEST(CliProject, NewListAddAndBadInput) {
   EXPECT_EQ(runTavro({"project", "add", project, dir.file("site/home.wml")}).exitCode, 0);
   EXPECT_EQ(runTavro({"project", "list", project}).out, "timetable\twml\nhome\twml\n");
 
-  // The same name again is refused rather than overwritten.
+  // Refused with a one-line message that names what is wrong, and nothing changes: the same
+  // name again, a deck that is not well-formed, no file, no deck, no project, a second project.
   const std::string manifest = test::readFile(dir.path() / "site" / "Site.wmlproj");
-  auto again = runTavro({"project", "add", project, sample});
-  EXPECT_EQ(again.exitCode, 1);
-  EXPECT_NE(again.err.find("timetable.wml"), std::string::npos);
-
-  // Bad input gets a one-line message and changes nothing.
   test::writeFile(dir.path() / "broken.wml", "<wml>\n<card>\n</wml>");
-  auto broken = runTavro({"project", "add", project, dir.file("broken.wml")});
-  EXPECT_EQ(broken.exitCode, 1);
-  EXPECT_NE(broken.err.find("broken.wml"), std::string::npos);
-  EXPECT_NE(broken.err.find("line 3"), std::string::npos) << broken.err;
-  EXPECT_EQ(std::count(broken.err.begin(), broken.err.end(), '\n'), 1);
+  test::writeFile(dir.path() / "page.html", "<html/>");
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"project", "add", project, sample}, "timetable.wml"},
+      {{"project", "add", project, dir.file("broken.wml")}, "broken.wml' is not well-formed XML (line 3)"},
+      {{"project", "add", project, dir.file("missing.wml")}, "missing.wml"},
+      {{"project", "add", project, dir.file("page.html")}, "page.html"},
+      {{"project", "list", dir.file("nowhere")}, "nowhere"},
+      {{"project", "new", project, "Again"}, "already holds a project"},
+  };
+  for (const auto& [args, named] : refused) {
+    auto r = runTavro(args);
+    EXPECT_EQ(r.exitCode, 1) << named;
+    EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
   EXPECT_FALSE(stdfs::exists(dir.path() / "site" / "broken.wml"));
   EXPECT_EQ(test::readFile(dir.path() / "site" / "Site.wmlproj"), manifest);
-
-  EXPECT_EQ(runTavro({"project", "add", project, dir.file("missing.wml")}).exitCode, 1);
-  test::writeFile(dir.path() / "page.html", "<html/>");
-  EXPECT_EQ(runTavro({"project", "add", project, dir.file("page.html")}).exitCode, 1);
-
-  auto noProject = runTavro({"project", "list", dir.file("nowhere")});
-  EXPECT_EQ(noProject.exitCode, 1);
-  EXPECT_NE(noProject.err.find("nowhere"), std::string::npos);
-  EXPECT_EQ(runTavro({"project", "new", project, "Again"}).exitCode, 1);
 }

@@ -36,26 +36,30 @@ TEST(CliConvert, PrintsTheDeckAndTheAnalysis) {
   EXPECT_EQ(test::readFile(dir.path() / "out" / "plain.wml"), expected);
 }
 
-TEST(CliConvert, FramesetsNeedAFrame) {
-  auto listed = runTavro({"convert", samplePage("frameset.html")});
-  EXPECT_EQ(listed.exitCode, 1);
-  EXPECT_NE(listed.err.find("menu.html, main.html"), std::string::npos) << listed.err;
-  EXPECT_EQ(listed.out, "");
-  auto framed = runTavro({"convert", samplePage("frameset.html"), "--frame", "main.html"});
-  EXPECT_EQ(framed.exitCode, 0) << framed.err;
-  EXPECT_NE(framed.out.find("Welcome aboard"), std::string::npos);
-  EXPECT_EQ(runTavro({"convert", samplePage("frameset.html"), "--frame", "other.html"}).exitCode, 1);
-}
-
 TEST(CliConvert, BadPagesGetAOneLineMessage) {
   test::TempDir dir;
   test::writeFile(dir.path() / "notes.txt", "<p>hello</p>");
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"convert", dir.file("missing.html")}, {"convert", dir.file("notes.txt")}, {"convert", dir.str()}}) {
+  const std::string frameset = samplePage("frameset.html");
+  const std::pair<std::vector<std::string>, std::string> runs[] = {
+      {{"convert", dir.file("missing.html")}, "missing.html"},
+      {{"convert", dir.file("notes.txt")}, "notes.txt"},
+      {{"convert", dir.str()}, dir.str()},
+      {{"convert", frameset}, "choose a frame with --frame: menu.html, main.html"},
+      {{"convert", frameset, "--frame", "other.html"}, "has no frame 'other.html'"},
+      {{"convert", samplePage("plain.html"), samplePage("rich.html")}, "several pages need -d DIR"},
+      {{"convert", "-d", dir.str(), samplePage("plain.html"), samplePage("../pages/plain.html")},
+       "would both be written to"},
+  };
+  for (const auto& [args, said] : runs) {
     auto r = runTavro(args);
-    EXPECT_EQ(r.exitCode, 1) << args[1];
+    EXPECT_EQ(r.exitCode, 1) << said;
+    EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.out, "") << said;
   }
+  auto framed = runTavro({"convert", frameset, "--frame", "main.html"});
+  EXPECT_EQ(framed.exitCode, 0) << framed.err;
+  EXPECT_NE(framed.out.find("Welcome aboard"), std::string::npos);
 }
 
 // The command line and the wizard share one engine: the same choices give the same file.
@@ -136,36 +140,4 @@ TEST(CliConvert, ManyPagesGiveTheSameDecksOnAnyNumberOfThreads) {
   EXPECT_EQ(mixed.exitCode, 1);
   EXPECT_TRUE(stdfs::exists(dir.path() / "mixed" / "plain.wml"));
   EXPECT_FALSE(stdfs::exists(dir.path() / "mixed" / "empty.wml"));
-
-  EXPECT_EQ(runTavro({"convert", samplePage("plain.html"), samplePage("rich.html")}).exitCode, 1); // no -d
-  auto clash = runTavro({"convert", "-d", dir.file("mixed"), samplePage("plain.html"), dir.file("1/../plain.html")});
-  EXPECT_EQ(clash.exitCode, 1);
-}
-
-TEST(CliExport, GivesTheSameFilesOnAnyNumberOfThreads) {
-  test::TempDir dir;
-  ASSERT_EQ(runTavro({"project", "new", dir.file("p"), "P"}).exitCode, 0);
-  const auto samples = test::sourceDir() / "samples" / "project";
-  int n = 0;
-  for (const char* deck : {"index.wml", "timetable.wml", "contact.wml"}) {
-    for (int copy = 0; copy < 3; ++copy) {
-      const std::string name = "doc" + std::to_string(++n);
-      stdfs::copy_file(samples / deck, dir.path() / "p" / (name + ".wml"));
-      ASSERT_EQ(runTavro({"project", "add", dir.file("p"), dir.file("p/" + name + ".wml")}).exitCode, 0);
-    }
-  }
-  test::writeFile(dir.path() / "p" / "doc5.wml", "<wml><card>broken</wml>"); // one fails, the rest go on
-  for (const char* jobs : {"1", "4"}) {
-    stdfs::create_directory(dir.path() / jobs);
-    auto r = runTavro({"export", "--project", dir.file("p"), "--images", "--out", dir.file(jobs), "-j", jobs});
-    EXPECT_EQ(r.exitCode, 1) << r.err;
-    EXPECT_NE(r.err.find("doc5"), std::string::npos) << r.err;
-  }
-  for (int i = 1; i <= n; ++i) {
-    const std::string file = "doc" + std::to_string(i) + ".html";
-    EXPECT_EQ(stdfs::exists(dir.path() / "1" / file), i != 5) << file;
-    if (i != 5) {
-      EXPECT_EQ(test::readFile(dir.path() / "1" / file), test::readFile(dir.path() / "4" / file)) << file;
-    }
-  }
 }

@@ -88,6 +88,29 @@ TEST(ExportCommand, ReplacesExistingFilesOnlyWithOverwrite) {
   EXPECT_EQ(test::readFile(dir.file("about.html")), about);
 }
 
+TEST(ExportCommand, GivesTheSameFilesOnAnyNumberOfThreads) {
+  TempDir dir, one, four;
+  std::vector<std::pair<std::string, std::string>> documents;
+  for (const char* deck : {"index.wml", "timetable.wml", "contact.wml"})
+    for (int copy = 0; copy < 3; ++copy)
+      documents.emplace_back("doc" + std::to_string(documents.size() + 1),
+                             test::readFile(test::sourceDir() / "samples" / "project" / deck));
+  documents[4].second = "<wml><card>broken</wml>"; // one fails, the rest go on
+  test::makeProject(dir.str(), documents);
+  for (const TempDir* out : {&one, &four}) {
+    ToolResult run = test::runTavro(
+        {"export", "--project", dir.str(), "--images", "--out", out->str(), "-j", out == &one ? "1" : "4"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("doc5"), std::string::npos) << run.err;
+  }
+  for (const auto& [name, source] : documents) {
+    EXPECT_EQ(std::filesystem::exists(one.file(name + ".html")), name != "doc5") << name;
+    if (name != "doc5") {
+      EXPECT_EQ(test::readFile(one.file(name + ".html")), test::readFile(four.file(name + ".html"))) << name;
+    }
+  }
+}
+
 TEST(ExportCommand, ShowsProgressWhenStandardErrorIsATerminal) {
   int master = ::posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
