@@ -52,7 +52,6 @@ TEST(Browser, ShowsALocalFileByPathOrFileUrl) {
   ASSERT_TRUE(browser.Navigate(path)) << browser.LastError();
   std::string url = util::pathToFileUrl(path);
   EXPECT_EQ(browser.LocationURL(), url);
-  EXPECT_NE(url.find("my%20page.html"), std::string::npos);
   EXPECT_EQ(browser.Document()->charset(), "windows-1252");
   EXPECT_EQ(browser.Document()->body()->innerHTML(), "<p>caf\xC3\xA9</p>");
   EXPECT_EQ(events.log.size(), 2u);

@@ -27,13 +27,9 @@ void loadAndConvert(Browser& browser, const std::string& path) {
   xml::XmlDocument again;
   EXPECT_TRUE(again.loadXML(doc.xml())) << path << ": " << again.parseError().reason;
   // The body's markup parses back to the same text.
-  auto visible = [](const std::string& s) {
-    std::string out;
-    for (char c : s) {
-      if (c != ' ' && c != '\n' && c != '\r' && c != '\t')
-        out += c;
-    }
-    return out;
+  auto visible = [](std::string s) {
+    std::erase_if(s, [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; });
+    return s;
   };
   auto copy = Document::createBlank(browser.LocationURL());
   copy->body()->setInnerHTML(markup);
@@ -55,14 +51,11 @@ TEST(Robustness, EveryCorpusPageLoadsAndConverts) {
 }
 
 TEST(Robustness, HostileMarkupParsesWithoutHarm) {
-  // Known gumbo crashers, a tag with 50,000 attributes, and 20,000 unclosed tags.
+  // Known gumbo crashers and a tag with 50,000 attributes; deep unclosed nesting is checked below.
   std::string manyAttributes = "<p";
   for (int i = 0; i < 50000; ++i)
     manyAttributes += " a" + std::to_string(i) + "=x";
   manyAttributes += ">text</p>";
-  std::string unclosed;
-  for (int i = 0; i < 20000; ++i)
-    unclosed += "<div>";
   const std::string inputs[] = {
       "<b><nobr><r><d><r><ol></b><nobr>",
       "<d0tx0i0t><option></d0tX0i0t>",
@@ -75,7 +68,6 @@ TEST(Robustness, HostileMarkupParsesWithoutHarm) {
       "<table><math><select><mi><select></table>",
       "<table><svg><th><title><select></table>",
       manyAttributes,
-      unclosed,
       std::string("\0\0\xFF\xFE<\x01>\xC3", 9),
   };
   for (const auto& input : inputs) {

