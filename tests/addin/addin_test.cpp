@@ -1,6 +1,5 @@
 // The add-in as a host meets it: the built libtavro.so, registered and created by name.
 
-#include "platform/com/enumerator.h"
 #include "platform/registry/activation.h"
 #include "platform/ui/uiservices.h"
 #include "tests/support/testsupport.h"
@@ -46,11 +45,7 @@ protected:
 } // namespace
 
 TEST_F(Addin, RegistersItsClassesAndUnregistersExactlyThose) {
-  {
-    Registry other(registryFile);
-    other.add("Other.widget", "/opt/other/libother.so");
-    other.save();
-  }
+  test::writeFile(registryFile, "Other.widget\t/opt/other/libother.so\n");
   ASSERT_EQ(callExport("DllRegisterServer"), hrOk);
   Registry registry(registryFile);
   for (const char* id : {"Tavro.wizard", "Tavro.colWizards", "Tavro.clWizardItem", "Tavro.cEventHandler"})
@@ -67,12 +62,8 @@ TEST_F(Addin, AHostCreatesTheWizardByNameAndReadsTheCatalogue) {
   {
     ObjectPtr wizard = createObject("Tavro.wizard", Registry(registryFile));
     EXPECT_EQ(wizard->typeName(), "wizard");
-    ObjectPtr entries = getProperty(wizard, "WizardsCollection").toObject();
-    int count = 0;
-    forEach(entries, [&](const Variant&) { ++count; });
-    EXPECT_EQ(count, 4);
-    ObjectPtr icon = callMethod(wizard, "getIcon", {Variant("101")}).toObject();
-    EXPECT_EQ(getProperty(icon, "Data").toBytes().size(), 822u);
+    // The catalogue's content is the entry tests' concern; here it is reached through the library.
+    EXPECT_EQ(getProperty(getProperty(wizard, "WizardsCollection").toObject(), "Count").toLong(), 4);
     // Set wiz.Project = Nothing clears the project.
     EXPECT_NO_THROW(putRefProperty(wizard, "Project", Variant(ObjectPtr())));
     // While a host holds an object the library must stay.
@@ -88,7 +79,6 @@ TEST(SpawnDetached, StartsTheProgramWithoutWaitingAndLeavesNoZombie) {
   test::TempDir dir;
   const auto marker = dir.path() / "started";
   const auto program = dir.path() / "BraskFTP.exe";
-  const auto go = dir.path() / "go";
   // The program waits (a few seconds at most) for a file the test makes only once the launch
   // has returned: a launch that waited for the program would find it given up.
   test::writeFile(program, "#!/bin/sh\ncd \"$(dirname \"$0\")\"\n"
@@ -98,7 +88,7 @@ TEST(SpawnDetached, StartsTheProgramWithoutWaitingAndLeavesNoZombie) {
   std::filesystem::permissions(program, std::filesystem::perms::owner_all);
 
   EXPECT_TRUE(ui::spawnDetached(program.string()));
-  test::writeFile(go, "");
+  test::writeFile(dir.path() / "go", "");
   // No child of ours is left to reap: the program belongs to init.
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
   for (int i = 0; i < 200 && !std::filesystem::exists(marker.string() + ".end"); ++i)

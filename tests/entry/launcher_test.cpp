@@ -13,60 +13,44 @@ using com::Variant;
 
 namespace {
 
-// Records every call the launcher makes on the dialogs, in order.
-struct DialogLog {
-  std::vector<std::string> calls;
-  std::map<DialogKind, int> created;
-};
-
 class FakeDialog : public WizardDialog {
 public:
-  FakeDialog(DialogKind kind, DialogLog& log) : m_kind(kind), m_log(log) {}
-  void setHelpFile(const std::string& path) override { m_log.calls.push_back(name() + ".HelpFile=" + path); }
+  FakeDialog(DialogKind kind, std::vector<std::string>& calls) : m_kind(kind), m_calls(calls) {}
+  void setHelpFile(const std::string& path) override { m_calls.push_back(name() + ".HelpFile=" + path); }
   void setProject(const com::ObjectPtr& project) override {
-    m_log.calls.push_back(name() +
-                          ".Project=" + (project ? com::getProperty(project, "ProjectName").toString() : "none"));
+    m_calls.push_back(name() + ".Project=" + (project ? com::getProperty(project, "ProjectName").toString() : "none"));
   }
-  void setPreviewLocation(const std::string& path) override {
-    m_log.calls.push_back(name() + ".PreviewLocation=" + path);
-  }
-  void showModal() override { m_log.calls.push_back(name() + ".Show"); }
+  void setPreviewLocation(const std::string& path) override { m_calls.push_back(name() + ".PreviewLocation=" + path); }
+  void showModal() override { m_calls.push_back(name() + ".Show"); }
 
 private:
   std::string name() const {
     return m_kind == DialogKind::Import ? "Import" : m_kind == DialogKind::Export ? "Export" : "Image";
   }
   DialogKind m_kind;
-  DialogLog& m_log;
+  std::vector<std::string>& m_calls;
 };
 
-class FakeProvider : public DialogProvider {
-public:
-  explicit FakeProvider(DialogLog& log) : m_log(log) {}
+// Records every call the launcher makes on the dialogs, in order, and how many of each it made.
+struct FakeProvider : DialogProvider {
   std::unique_ptr<WizardDialog> create(DialogKind kind) override {
-    ++m_log.created[kind];
-    return std::make_unique<FakeDialog>(kind, m_log);
+    ++created[kind];
+    return std::make_unique<FakeDialog>(kind, calls);
   }
-
-private:
-  DialogLog& m_log;
+  std::vector<std::string> calls;
+  std::map<DialogKind, int> created;
 };
 
 class Launcher : public ::testing::Test {
 protected:
   void SetUp() override {
-    installDialogProvider(std::make_shared<FakeProvider>(log));
+    installDialogProvider(log);
     project = host::FolderProject::create(dir.file("proj"), "Demo", "/opt/velmor");
   }
   void TearDown() override { installDialogProvider(nullptr); }
 
-  void addDocument(const std::string& name) {
-    test::writeFile(dir.path() / "proj" / (name + ".wml"), "<wml><card/></wml>");
-    ASSERT_TRUE(project->AddDocument(name));
-  }
-
   test::TempDir dir;
-  DialogLog log;
+  std::shared_ptr<FakeProvider> log = std::make_shared<FakeProvider>();
   ui::ScopedScriptedUi ui;
   std::shared_ptr<host::FolderProject> project;
 };
@@ -75,9 +59,8 @@ protected:
 
 TEST_F(Launcher, WithoutAProjectTheDialogsShowTheNoProjectMessageAndFtpRaisesObjectNotSet) {
   auto w = std::make_shared<wizard>();
-  for (const char* key : {"Import", "Export", "Image"}) {
+  for (const char* key : {"Import", "Export", "Image"})
     EXPECT_FALSE(com::callMethod(w, "launchWizard", {Variant(key)}).toBool());
-  }
   ASSERT_EQ(ui->messages.size(), 3u);
   for (const auto& m : ui->messages) {
     EXPECT_EQ(m.text, "You need to have a project open in order to run the wizard");
@@ -87,7 +70,7 @@ TEST_F(Launcher, WithoutAProjectTheDialogsShowTheNoProjectMessageAndFtpRaisesObj
   EXPECT_EQ(test::comErrorOf([&] { w->launchWizard("Ftp"); }), 91);
   EXPECT_EQ(ui->messages.size(), 3u);
   EXPECT_TRUE(ui->startedPrograms.empty());
-  EXPECT_TRUE(log.calls.empty());
+  EXPECT_TRUE(log->calls.empty());
 }
 
 TEST_F(Launcher, EachDialogGetsTheHelpFileThenItsSettingsThenShows) {
@@ -95,11 +78,12 @@ TEST_F(Launcher, EachDialogGetsTheHelpFileThenItsSettingsThenShows) {
   com::putRefProperty(w, "Project", Variant(project));
   // An empty project has nothing to export: no dialog, and no message either.
   EXPECT_FALSE(w->launchWizard("Export"));
-  addDocument("index");
+  test::writeFile(dir.path() / "proj" / "index.wml", "<wml><card/></wml>");
+  ASSERT_TRUE(project->AddDocument("index"));
   // Keys are compared exactly: none of these is an entry's.
   for (const char* key : {"export", "IMPORT", "Import ", "", "Options"})
     EXPECT_FALSE(w->launchWizard(key)) << key;
-  EXPECT_EQ(log.calls, std::vector<std::string>{});
+  EXPECT_EQ(log->calls, std::vector<std::string>{});
   EXPECT_TRUE(ui->messages.empty());
   EXPECT_TRUE(ui->startedPrograms.empty());
 
@@ -113,18 +97,18 @@ TEST_F(Launcher, EachDialogGetsTheHelpFileThenItsSettingsThenShows) {
        {"Image.HelpFile=/opt/velmor/help/prohelp.chm", "Image.PreviewLocation=/opt/velmor/tmp.bmp", "Image.Show"}},
   };
   for (const auto& c : cases) {
-    log.calls.clear();
+    log->calls.clear();
     EXPECT_FALSE(w->launchWizard(c.key));
-    EXPECT_EQ(log.calls, c.calls) << c.key;
+    EXPECT_EQ(log->calls, c.calls) << c.key;
   }
   // A second launch, even from a second wizard object, shows the same dialog again: one
   // instance of each while the library is loaded.
   wizard other;
   other.Project(project);
-  log.calls.clear();
+  log->calls.clear();
   other.launchWizard("Import");
-  EXPECT_EQ(log.calls, cases[0].calls);
-  EXPECT_EQ(log.created,
+  EXPECT_EQ(log->calls, cases[0].calls);
+  EXPECT_EQ(log->created,
             (std::map<DialogKind, int>{{DialogKind::Import, 1}, {DialogKind::Export, 1}, {DialogKind::Image, 1}}));
 }
 
@@ -135,7 +119,7 @@ TEST_F(Launcher, FtpStartsTheClientFromTheApplicationFolder) {
   ui->startResult = false;      // a client that does not start is not reported
   EXPECT_FALSE(w.launchWizard("Ftp"));
   EXPECT_EQ(ui->startedPrograms, (std::vector<std::string>{"/opt/velmor/BraskFTP.exe"}));
-  EXPECT_TRUE(log.calls.empty());
+  EXPECT_TRUE(log->calls.empty());
 }
 
 namespace {
@@ -164,7 +148,7 @@ TEST_F(Launcher, HostErrorsReachTheCallerUnchanged) {
   // Export asks for the documents first, which this project does not have.
   EXPECT_EQ(test::comErrorOf([&] { w.launchWizard("Export"); }), 438);
   EXPECT_TRUE(ui->startedPrograms.empty());
-  EXPECT_EQ(log.calls, std::vector<std::string>{}); // nothing was shown
+  EXPECT_EQ(log->calls, std::vector<std::string>{}); // nothing was shown
 }
 
 TEST(LauncherWithoutDialogs, SaysWhichDialogIsMissing) {

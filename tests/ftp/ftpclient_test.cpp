@@ -27,40 +27,38 @@ ftp::ProgramFinder machineWith(std::set<std::string> programs) {
 
 } // namespace
 
-TEST(FtpClient, ConfiguredCommandComesFirstWithTheFolderInIt) {
-  auto choice = ftp::chooseClient("mytool --dir=%d -x", "/p/Harbour", machineWith({"mytool", "filezilla"}));
-  EXPECT_EQ(choice.command, (Command{"/usr/bin/mytool", "--dir=/p/Harbour", "-x"}));
+TEST(FtpClient, ConfiguredCommandFirstThenTheUsualClientsInOrder) {
+  const struct {
+    const char* configured;
+    std::set<std::string> programs;
+    Command command;
+  } cases[] = {
+      {"mytool --dir=%d -x", {"mytool", "filezilla"}, {"/usr/bin/mytool", "--dir=/p/Harbour", "-x"}},
+      {"missing-tool", {"filezilla"}, {"/usr/bin/filezilla", "--local=/p/Harbour"}},
+      {"   ", {"gftp-gtk"}, {"/usr/bin/gftp-gtk"}}, // blank configuration is no configuration
+      {"", {"gftp-gtk", "filezilla", "lftp"}, {"/usr/bin/filezilla", "--local=/p/Harbour"}},
+      {"", {"ftp", "ncftp", "x-terminal-emulator"}, {"/usr/bin/x-terminal-emulator", "-e", "/usr/bin/ncftp"}},
+      // lftp without a terminal to show it in is not a client the desktop can start.
+      {"", {"lftp"}, {}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ftp::chooseClient(c.configured, "/p/Harbour", machineWith(c.programs)).command, c.command)
+        << "configured '" << c.configured << "', installed " << testing::PrintToString(c.programs);
 
-  // A configured program that is not there gives way to the usual clients, and is named.
-  choice = ftp::chooseClient("missing-tool", "/p/Harbour", machineWith({"filezilla"}));
-  EXPECT_EQ(choice.command, (Command{"/usr/bin/filezilla", "--local=/p/Harbour"}));
-  EXPECT_EQ(choice.lookedFor, (Command{"missing-tool", "filezilla"}));
-
-  // Blank configuration is no configuration.
-  choice = ftp::chooseClient("   ", "/p", machineWith({"gftp-gtk"}));
-  EXPECT_EQ(choice.command, (Command{"/usr/bin/gftp-gtk"}));
-}
-
-TEST(FtpClient, UsualClientsInOrderTerminalOnesInATerminal) {
-  EXPECT_EQ(ftp::chooseClient("", "/p", machineWith({"gftp-gtk", "filezilla", "lftp"})).command,
-            (Command{"/usr/bin/filezilla", "--local=/p"}));
-  EXPECT_EQ(ftp::chooseClient("", "/p", machineWith({"ftp", "ncftp", "x-terminal-emulator"})).command,
-            (Command{"/usr/bin/x-terminal-emulator", "-e", "/usr/bin/ncftp"}));
-
-  // lftp without a terminal to show it in is not a client the desktop can start.
-  auto none = ftp::chooseClient("", "/p", machineWith({"lftp"}));
-  EXPECT_TRUE(none.command.empty());
-  const std::string message = ftp::noClientMessage(none.lookedFor);
+  // What was looked for is named: a configured program that is not there, then the usual clients.
+  EXPECT_EQ(ftp::chooseClient("missing-tool", "/p", machineWith({"filezilla"})).lookedFor,
+            (Command{"missing-tool", "filezilla"}));
+  const std::string message = ftp::noClientMessage(ftp::chooseClient("", "/p", machineWith({"lftp"})).lookedFor);
   EXPECT_NE(message.find("Looked for: filezilla, gftp-gtk, lftp, ncftp, ftp."), std::string::npos) << message;
 }
 
 TEST(FtpClient, FindInPathTakesOnlyExecutablesAndSkipsEmptyEntries) {
   test::TempDir dir;
-  std::filesystem::create_directories(dir.path() / "a");
-  std::filesystem::create_directories(dir.path() / "b");
-  std::ofstream(dir.path() / "a/lftp") << "#!/bin/sh\n";
-  std::ofstream(dir.path() / "b/lftp") << "#!/bin/sh\n";
-  ::chmod((dir.path() / "b/lftp").c_str(), 0755);
+  for (const char* folder : {"a", "b"}) {
+    std::filesystem::create_directories(dir.path() / folder);
+    std::ofstream(dir.path() / folder / "lftp") << "#!/bin/sh\n";
+  }
+  ::chmod((dir.path() / "b/lftp").c_str(), 0755); // a/lftp is not executable
 
   const std::string path = "::" + dir.file("a") + ":" + dir.file("b") + ":";
   EXPECT_EQ(ftp::findInPath("lftp", path), dir.file("b/lftp"));

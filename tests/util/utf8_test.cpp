@@ -56,14 +56,10 @@ TEST(Utf8, RepairReplacesEachBrokenSequenceOnce) {
     std::string repaired;
   } cases[] = {
       {"caf\xC3\xA9", "caf\xC3\xA9"},
-      {"a\xFF"
-       "b",
-       "a" + r + "b"},
-      {"\xE2\x82"
-       "x",
-       r + "x"},                  // a cut-off sequence is one error
-      {"\xED\xA0\x80!", r + "!"}, // a surrogate's three bytes are one error
-      {"\xC0\x80", r + r},        // 0xC0 starts nothing: its continuation is a second error
+      {std::string("a\xFF") + "b", "a" + r + "b"},
+      {std::string("\xE2\x82") + "x", r + "x"}, // a cut-off sequence is one error
+      {"\xED\xA0\x80!", r + "!"},               // a surrogate's three bytes are one error
+      {"\xC0\x80", r + r},                      // 0xC0 starts nothing: its continuation is a second error
       {"\x80\x80", r + r},
       {"\xF0\x9F\x98", r}, // cut off at the end
       {"\xE2\x82\xE2\x82\xAC", r + "\xE2\x82\xAC"},
