@@ -41,17 +41,13 @@ protected:
   void open() {
     dialog = std::make_unique<frmWMLExport>();
     dialog->Project(host::HostProjectRef(project));
-    dialog->show();
-    QApplication::setActiveWindow(dialog.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    test::showActive(*dialog);
     lv = control<QTreeWidget>("lvFiles");
   }
 
   template <typename W>
   W* control(const char* name) {
-    W* w = dialog->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return test::child<W>(*dialog, name);
   }
   QPushButton* button(const char* name) { return control<QPushButton>(name); }
 
@@ -184,11 +180,11 @@ TEST_F(ExportDialog, TheLauncherShowsItModallyWithItsHelpAndTheProjectsRows) {
   host.Project(project);
   test::onNextModal([&](QWidget* modal) {
     EXPECT_EQ(modal->objectName(), "frmWMLExport");
-    auto* list = modal->findChild<QTreeWidget*>("lvFiles");
+    auto* list = test::child<QTreeWidget>(*modal, "lvFiles");
     EXPECT_EQ(list->topLevelItemCount(), 1);
     EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
     QTest::keyClick(list, Qt::Key_F1);
-    QTest::mouseClick(modal->findChild<QPushButton*>("CancelButton"), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(*modal, "CancelButton"), Qt::LeftButton);
   });
   EXPECT_FALSE(host.launchWizard("Export"));
   EXPECT_EQ(ui->helpFiles, std::vector<std::string>{app.file("help/prohelp.chm")});

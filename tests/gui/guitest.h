@@ -1,15 +1,27 @@
 #pragma once
 // Helpers for the widget tests: one QApplication for the process, answering the next modal
-// window from inside its event loop, and the pictures a view draws.
+// window from inside its event loop, named controls, the pictures a view draws, the navigation
+// bar's buttons, and the built add-in registered as an installer registers it.
+
+#include "navbar/navbar.h"
+#include "platform/registry/activation.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QImage>
+#include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <QWidget>
 
+#include <filesystem>
 #include <functional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace tavro::test {
@@ -36,6 +48,23 @@ inline void onNextModal(std::function<void(QWidget*)> act) {
   timer->start(10);
 }
 
+/// The control of that class and name under parent. A missing one throws, so that a renamed
+/// control fails the test that looks for it by name instead of crashing the test program.
+template <class W = QWidget>
+W* child(const QObject& parent, const char* name) {
+  W* found = parent.findChild<W*>(QString::fromLatin1(name));
+  if (!found)
+    throw std::runtime_error(std::string("no control named ") + name);
+  return found;
+}
+
+/// Shows the window and waits until it is the active one (keys and shortcuts go to it).
+inline void showActive(QWidget& window) {
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
 /// The pictures a rich-text document draws, in order; a null image where its resource is missing.
 inline std::vector<QImage> drawnPictures(QTextDocument* document) {
   std::vector<QImage> pictures;
@@ -46,6 +75,25 @@ inline std::vector<QImage> drawnPictures(QTextDocument* document) {
         pictures.push_back(document->resource(QTextDocument::ImageResource, name).value<QImage>());
       }
   return pictures;
+}
+
+/// The enabled state of a navigation bar's Back, Next, Finish and Cancel, e.g. "-++-".
+inline std::string navButtons(const NavBar& bar) {
+  std::string s;
+  for (int n = NavBar::Back; n <= NavBar::Cancel; ++n)
+    s += bar.cmdNav(n)->isEnabled() ? '+' : '-';
+  return s;
+}
+
+/// Registers the built libtavro.so through its own export into the registry that
+/// $TAVRO_REGISTRY names, as an installer does.
+inline void registerBuiltAddin() {
+  const std::string library = (buildDir() / "libtavro.so").string();
+  ASSERT_TRUE(std::filesystem::exists(library)) << library;
+  auto registerServer =
+      reinterpret_cast<com::HResult (*)()>(com::librarySymbol(com::loadLibrary(library), "DllRegisterServer"));
+  ASSERT_NE(registerServer, nullptr);
+  ASSERT_EQ(registerServer(), com::hrOk);
 }
 
 } // namespace tavro::test

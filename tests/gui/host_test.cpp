@@ -47,12 +47,7 @@ protected:
     ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(dir.file("settings")));
     ::setenv("TAVRO_REGISTRY", dir.file("registry").c_str(), 1);
-    const std::string library = (test::buildDir() / "libtavro.so").string();
-    ASSERT_TRUE(std::filesystem::exists(library)) << library;
-    auto registerServer =
-        reinterpret_cast<com::HResult (*)()>(com::librarySymbol(com::loadLibrary(library), "DllRegisterServer"));
-    ASSERT_NE(registerServer, nullptr);
-    ASSERT_EQ(registerServer(), com::hrOk);
+    test::registerBuiltAddin();
 
     folder = dir.file("Harbour");
     std::filesystem::copy(test::sourceDir() / "samples/project", folder, std::filesystem::copy_options::recursive);
@@ -90,7 +85,7 @@ protected:
   }
 
   QString shownText() const { return window->deckView()->toPlainText(); }
-  QString label(const char* name) const { return window->findChild<QLabel*>(name)->text(); }
+  QString label(const char* name) const { return test::child<QLabel>(*window, name)->text(); }
 
   // Presses Del on the list and answers the question: Yes or No, with "Delete the file"
   // ticked or not. Returns the question's text.
@@ -189,7 +184,7 @@ TEST_F(Host, TheWizardsMenuAndToolBarHoldTheCatalogue) {
       wizards = top->menu();
   ASSERT_NE(wizards, nullptr);
   EXPECT_EQ(wizards->actions(), actions);
-  EXPECT_EQ(window->findChild<QToolBar*>("wizardToolBar")->actions(), actions);
+  EXPECT_EQ(test::child<QToolBar>(*window, "wizardToolBar")->actions(), actions);
 }
 
 TEST_F(Host, ExportAndImageShowTheirDialogsOnTheOpenProjectAndWithoutOneEachEntryExplains) {
@@ -204,7 +199,7 @@ TEST_F(Host, ExportAndImageShowTheirDialogsOnTheOpenProjectAndWithoutOneEachEntr
   EXPECT_EQ(launch("Export",
                    [&](QWidget* modal) {
                      shown = modal->objectName();
-                     rows = modal->findChild<QTreeWidget*>("lvFiles")->topLevelItemCount();
+                     rows = test::child<QTreeWidget>(*modal, "lvFiles")->topLevelItemCount();
                    }),
             1);
   EXPECT_EQ(shown, "frmWMLExport");
@@ -239,9 +234,9 @@ TEST_F(Host, EnterOnADeckShowsItsFirstCardAndAClickOnACardLinkShowsTheOther) {
   // (deckviewmodel_test.cpp); here the labels and the card list follow it.
   EXPECT_EQ(label("cardTitleLabel"), "Harbour Ferries");
   EXPECT_TRUE(label("deckStatusLabel").startsWith("Valid WML 1.1 | ")) << label("deckStatusLabel").toStdString();
-  EXPECT_EQ(window->findChild<QComboBox*>("cardComboBox")->count(), 2);
+  EXPECT_EQ(test::child<QComboBox>(*window, "cardComboBox")->count(), 2);
   // The source tab holds the file as it is, read-only.
-  auto* source = window->findChild<QPlainTextEdit*>("documentSource");
+  auto* source = test::child<QPlainTextEdit>(*window, "documentSource");
   EXPECT_EQ(source->toPlainText().toStdString(), test::readFile(std::filesystem::path(folder) / "index.wml"));
   EXPECT_TRUE(source->isReadOnly());
 
@@ -254,7 +249,7 @@ TEST_F(Host, EnterOnADeckShowsItsFirstCardAndAClickOnACardLinkShowsTheOther) {
   clickOnText("News");
   window->deckView()->refresh();
   EXPECT_EQ(label("cardTitleLabel"), "News");
-  EXPECT_EQ(window->findChild<QComboBox*>("cardComboBox")->currentIndex(), 1);
+  EXPECT_EQ(test::child<QComboBox>(*window, "cardComboBox")->currentIndex(), 1);
 }
 
 TEST_F(Host, DelAsksThenTakesTheEntryOutAndDeletesTheFileOnlyWhenTicked) {
@@ -291,14 +286,14 @@ TEST_F(Host, OpenRecentListsTheLastProjectsAndTheWindowKeepsItsSizeAndSplitter) 
   EXPECT_TRUE(recent[0].endsWith("/Other"));
   EXPECT_TRUE(recent[1].endsWith("/Harbour"));
 
-  QMenu* menu = window->findChild<QMenu*>("recentMenu");
+  QMenu* menu = test::child<QMenu>(*window, "recentMenu");
   ASSERT_EQ(menu->actions().size(), 2);
   menu->actions()[1]->trigger();
   EXPECT_TRUE(window->projectFolder().endsWith("/Harbour"));
   EXPECT_TRUE(window->recentProjects()[0].endsWith("/Harbour"));
 
   window->resize(777, 444);
-  auto* splitter = window->findChild<QSplitter*>("documentSplitter");
+  auto* splitter = test::child<QSplitter>(*window, "documentSplitter");
   splitter->setSizes({150, 600});
   const QList<int> sizes = splitter->sizes();
   window->close();
@@ -306,7 +301,7 @@ TEST_F(Host, OpenRecentListsTheLastProjectsAndTheWindowKeepsItsSizeAndSplitter) 
   hostapp::HostWindow again(com::createObject("Tavro.wizard"), appPath);
   again.show();
   EXPECT_EQ(again.size(), QSize(777, 444));
-  EXPECT_EQ(again.findChild<QSplitter*>("documentSplitter")->sizes(), sizes);
+  EXPECT_EQ(test::child<QSplitter>(again, "documentSplitter")->sizes(), sizes);
   EXPECT_EQ(again.recentProjects(), window->recentProjects());
 }
 

@@ -27,16 +27,12 @@ protected:
     preview = app.file("tmp.bmp");
     dialog = std::make_unique<formImages>();
     dialog->PreviewLocation(preview);
-    dialog->show();
-    QApplication::setActiveWindow(dialog.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    test::showActive(*dialog);
   }
 
   template <typename W = QWidget>
   W* control(const char* name) {
-    W* w = dialog->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return test::child<W>(*dialog, name);
   }
   void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
   void openPicture(const std::optional<std::string>& path) {

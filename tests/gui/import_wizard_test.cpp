@@ -54,10 +54,7 @@ protected:
   /// A control of the open wizard; a test stops here once the wizard has closed.
   template <class T>
   T* control(const char* name) const {
-    T* found = form.findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-      throw std::runtime_error(std::string("the wizard has no control ") + name);
-    return found;
+    return test::child<T>(form, name);
   }
   QLineEdit* address() const { return control<QLineEdit>("txtAddress"); }
   QLineEdit* fileName() const { return control<QLineEdit>("txtFileName"); }
@@ -98,13 +95,7 @@ protected:
   }
 
   int selectedPage() const { return form.pages()->selectedTab(); }
-  /// The enabled state of Back, Next, Finish and Cancel, e.g. "-++-".
-  std::string buttons() const {
-    std::string s;
-    for (int n = NavBar::Back; n <= NavBar::Cancel; ++n)
-      s += form.navBar()->cmdNav(n)->isEnabled() ? '+' : '-';
-    return s;
-  }
+  std::string buttons() const { return test::navButtons(*form.navBar()); }
   html::Document& shown() const {
     if (!form.browser())
       throw std::runtime_error("the wizard has closed");
@@ -313,8 +304,7 @@ TEST_F(ImportWizard, PicturesGoIntoTheImagesFolderAndFailuresAreToldOnce) {
 
 // The Help button's message is the model test's; F1 opens the help file that was set.
 TEST_F(ImportWizard, TheHelpKeyOpensTheHelpFile) {
-  QApplication::setActiveWindow(&form);
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  test::showActive(form);
   QTest::keyClick(form.browserView(), Qt::Key_F1);
   EXPECT_EQ(ui->helpFiles, std::vector<std::string>{dir.file("app/help/prohelp.chm")});
 }
@@ -469,7 +459,7 @@ TEST(ImportWizardCorpus, EveryCorpusPageGoesThroughTheWizardOrClosesItWithAMessa
     };
     click(NavBar::Next);
     ui->fileAnswers.push_back(page.string());
-    QTest::mouseClick(form.findChild<QPushButton*>("cmdBrowse"), Qt::LeftButton);
+    QTest::mouseClick(test::child<QPushButton>(form, "cmdBrowse"), Qt::LeftButton);
     QCoreApplication::processEvents();
     // A frameset page offers its frames; the first is taken when there is one.
     click(NavBar::Next);

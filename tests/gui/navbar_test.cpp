@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
-#include <filesystem>
 
 using namespace tavro;
 using namespace tavro::com;
@@ -40,16 +39,10 @@ protected:
     window.show();
   }
 
-  QPushButton* button(int n) { return bar->findChild<QPushButton*>(QStringLiteral("cmdNav%1").arg(n)); }
+  QPushButton* button(int n) { return test::child<QPushButton>(*bar, ("cmdNav" + std::to_string(n)).c_str()); }
   void click(int n) { QTest::mouseClick(button(n), Qt::LeftButton); }
 
-  /// The enabled state of Back, Next, Finish and Cancel, e.g. "-++-".
-  std::string buttons() {
-    std::string s;
-    for (int n = 1; n <= 4; ++n)
-      s += button(n)->isEnabled() ? '+' : '-';
-    return s;
-  }
+  std::string buttons() const { return test::navButtons(*bar); }
   void enableAll() {
     for (int n = 1; n <= 4; ++n)
       bar->EnableNavButton(n, true);
@@ -177,7 +170,7 @@ TEST_F(NavBarTest, ResizingHangsTheButtonsFromTheRightEdge) {
   wide.resize(384, wide.height()); // 5760 twips, the design width
   QApplication::sendPostedEvents();
   EXPECT_EQ(lefts(), (std::vector<int>{1752, 2676, 3756, 4836}));
-  const QRect help = wide.findChild<QLabel*>("lblHelp")->geometry();
+  const QRect help = test::child<QLabel>(wide, "lblHelp")->geometry();
   EXPECT_EQ(help.topLeft(), QPoint(6, 9));
   EXPECT_GE(help.width(), 101);
 }
@@ -234,13 +227,9 @@ TEST(PropertyBag, StoresOnlyWhatDiffersFromTheDefaultUnderOneNameWhateverItsCase
 TEST(AddinNavBar, AHostWithAnApplicationCreatesTavroNavBarByName) {
   test::application();
   test::TempDir dir;
-  const std::string library = (test::buildDir() / "libtavro.so").string();
-  ASSERT_TRUE(std::filesystem::exists(library)) << library;
   const std::string registryFile = dir.file("registry");
   ::setenv("TAVRO_REGISTRY", registryFile.c_str(), 1);
-  auto registerServer = reinterpret_cast<HResult (*)()>(librarySymbol(loadLibrary(library), "DllRegisterServer"));
-  ASSERT_NE(registerServer, nullptr);
-  ASSERT_EQ(registerServer(), hrOk);
+  test::registerBuiltAddin();
   ::unsetenv("TAVRO_REGISTRY");
 
   ObjectPtr bar = createObject("Tavro.NavBar", Registry(registryFile));
