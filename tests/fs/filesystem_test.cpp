@@ -10,14 +10,6 @@
 using namespace tavro;
 namespace stdfs = std::filesystem;
 
-namespace {
-
-int entriesIn(const stdfs::path& dir) {
-  return int(std::distance(stdfs::directory_iterator(dir), stdfs::directory_iterator()));
-}
-
-} // namespace
-
 TEST(FileSystem, NameParts) {
   EXPECT_EQ(fs::getFileName("/pages/index.HTML"), "index.HTML");
   EXPECT_EQ(fs::getFileName("/pages/folder/"), "folder");
@@ -45,7 +37,7 @@ TEST(FileSystem, AtomicWritesReplaceWholeFilesAndKeepTheirMode) {
   struct stat st {};
   ::stat(file.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-  EXPECT_EQ(entriesIn(dir.path()), 1); // no temporary left behind
+  EXPECT_EQ(test::entriesIn(dir.path()), 1); // no temporary left behind
 
   EXPECT_EQ(test::comErrorOf([&] { fs::writeFileAtomic(file, "third", false); }), 58);
   EXPECT_EQ(test::readFile(file), "second, longer");
@@ -59,7 +51,7 @@ TEST(FileSystem, FailedWritesLeaveNothingAndSayWhy) {
   EXPECT_EQ(test::comErrorOf([&] { fs::writeFileAtomic(dir.file("a") + std::string(1, '\0') + "b", "x"); }), 52);
   stdfs::create_directory(dir.path() / "taken");
   EXPECT_NE(test::comErrorOf([&] { fs::writeFileAtomic(dir.file("taken"), "x"); }), 0);
-  EXPECT_EQ(entriesIn(dir.path()), 1);
+  EXPECT_EQ(test::entriesIn(dir.path()), 1);
   // A place that refuses even root.
   EXPECT_NE(test::comErrorOf([&] { fs::writeFileAtomic("/proc/tavro-test.html", "x"); }), 0);
 }
@@ -73,7 +65,7 @@ TEST(FileSystem, SeveralFilesAreWrittenAllOrNone) {
   EXPECT_EQ(test::comErrorOf([&] { fs::writeFilesAtomic(files); }), 76);
   EXPECT_EQ(test::readFile(dir.path() / "old.wml"), "old");
   EXPECT_FALSE(stdfs::exists(dir.path() / "new.wml"));
-  EXPECT_EQ(entriesIn(dir.path()), 1);
+  EXPECT_EQ(test::entriesIn(dir.path()), 1);
 
   fs::writeFilesAtomic({files[0], files[1]});
   EXPECT_EQ(test::readFile(dir.path() / "old.wml"), "new");

@@ -47,10 +47,6 @@ extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const c
 
 namespace {
 
-int entriesIn(const std::filesystem::path& dir) {
-  return int(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()));
-}
-
 struct Refusal {
   int link;
   int rename; // 0: the kernel renames without replacing; else the exclusive create is used
@@ -80,14 +76,14 @@ TEST_P(NoHardLinks, ANewFileIsWrittenWholeAndNeverReplacesOneThatAppeared) {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
-  EXPECT_EQ(entriesIn(dir.path()), 1); // no temporary left
+  EXPECT_EQ(test::entriesIn(dir.path()), 1); // no temporary left
 
   // Someone else's file appears between the check and the write: it stays as it is.
   const std::string other = dir.file("other.html");
   beforeLink = [](const char* target) { test::writeFile(target, "theirs"); };
   EXPECT_EQ(test::comErrorOf([&] { fs::writeFileAtomic(other, "ours", false); }), 58);
   EXPECT_EQ(test::readFile(other), "theirs");
-  EXPECT_EQ(entriesIn(dir.path()), 2);
+  EXPECT_EQ(test::entriesIn(dir.path()), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Refusals, NoHardLinks,
@@ -100,5 +96,5 @@ TEST(HardLinks, ARefusalThatIsNotAboutLinksFailsTheWrite) {
   const int number = test::comErrorOf([&] { fs::writeFileAtomic(dir.file("page.html"), "x", false); });
   linkError = 0;
   EXPECT_EQ(number, 70);
-  EXPECT_EQ(entriesIn(dir.path()), 0);
+  EXPECT_EQ(test::entriesIn(dir.path()), 0);
 }

@@ -66,8 +66,7 @@ TEST(ImagingComponent, LoadsConvertsResizesAndSavesWithCodes) {
   ImagingComponent back;
   ASSERT_TRUE(back.LoadImage(dir.file("x.wbmp")));
   EXPECT_EQ(back.picture().pixels, img.picture().pixels);
-  EXPECT_EQ(std::distance(stdfs::directory_iterator(dir.path()), stdfs::directory_iterator()), 4)
-      << "p.png, x.wbmp, taken.wbmp and plain: no temporary file is left behind";
+  EXPECT_EQ(entriesIn(dir.path()), 4) << "p.png, x.wbmp, taken.wbmp and plain: no temporary file is left behind";
 
   // A failed load drops the picture it had.
   EXPECT_EQ(code(img.LoadImage(dir.file("missing.png"))), 15);

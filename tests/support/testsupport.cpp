@@ -132,6 +132,10 @@ void writeFile(const stdfs::path& path, const std::string& bytes) {
     throw std::runtime_error("cannot write " + path.string());
 }
 
+int entriesIn(const stdfs::path& folder) {
+  return int(std::distance(stdfs::directory_iterator(folder), stdfs::directory_iterator()));
+}
+
 std::string treeShape(const xml::XmlDocument& doc) {
   std::string out;
   auto text = [](const xmlChar* s) {

@@ -74,6 +74,8 @@ bool wmlDtdAvailable();
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
+/// How many entries a folder holds (a write that leaves a temporary behind shows here).
+int entriesIn(const std::filesystem::path& folder);
 
 /// Every node of a document, one per line with its kind, name, namespace and content, and
 /// each element's attributes: two documents with the same shape have the same nodes, where
