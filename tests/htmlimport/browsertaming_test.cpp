@@ -36,8 +36,9 @@ TEST(Taming, DisablesControlsRemovesObjectsAndScriptsAndSwallowsEvents) {
   browser.NavigateComplete2.connect([&](Browser& b, const std::string&) {
     const auto objects = b.Document()->getElementsByTagName("OBJECT");
     objectsAtNavigate = !objects.empty();
-    if (objectsAtNavigate)
+    if (objectsAtNavigate) {
       EXPECT_TRUE(objects[0]->disabled());
+    }
   });
   ASSERT_TRUE(browser.Navigate(writePage(dir, "form.html", kFormPage)));
   auto doc = browser.Document();

@@ -56,8 +56,9 @@ TEST(ForEachParallel, AnExceptionStopsTheBatchAndReachesTheCaller) {
     EXPECT_LT(ran, count - 1) << "jobs " << jobs << ": the batch went on after the failure";
     for (std::size_t i = 0; i < count; ++i)
       EXPECT_LE(runs[i], 1) << "jobs " << jobs << ", item " << i;
-    if (jobs == 1)
+    if (jobs == 1) {
       EXPECT_EQ(ran, failing) << "one worker stops right at the failed item";
+    }
     // Of many failures, one reaches the caller.
     EXPECT_THROW(
         util::forEachParallel(64, jobs, [](std::size_t, std::size_t) { throw std::logic_error("every item"); }),
