@@ -97,9 +97,8 @@ TEST(ExportCommand, GivesTheSameFilesOnAnyNumberOfThreads) {
                              test::readFile(test::sourceDir() / "samples" / "project" / deck));
   documents[4].second = "<wml><card>broken</wml>"; // one fails, the rest go on
   test::makeProject(dir.str(), documents);
-  for (const TempDir* out : {&one, &four}) {
-    ToolResult run = test::runTavro(
-        {"export", "--project", dir.str(), "--images", "--out", out->str(), "-j", out == &one ? "1" : "4"});
+  for (const auto& [out, jobs] : {std::pair{&one, "1"}, std::pair{&four, "4"}}) {
+    ToolResult run = test::runTavro({"export", "--project", dir.str(), "--images", "--out", out->str(), "-j", jobs});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find("doc5"), std::string::npos) << run.err;
   }

@@ -232,10 +232,10 @@ TEST(ExportCorpus, EveryWellFormedDeckIsWrittenAndTheOthersReported) {
         "<p><table columns=\"1\"><tr><td/></tr><tr><td>x</td></tr></table> y</p>"})
     documents.emplace_back("card" + std::to_string(documents.size()), test::deck("T", card));
   std::vector<std::filesystem::path> folders{test::sourceDir() / "samples" / "project"};
-  const std::filesystem::path corpus = test::corpusDir();
-  const bool withCorpus = !corpus.empty() && std::filesystem::is_directory(corpus / "wml");
+  const std::filesystem::path corpus = test::corpusPath("wml");
+  const bool withCorpus = !corpus.empty();
   if (withCorpus)
-    folders.insert(folders.end(), {corpus / "wml", corpus / "wml" / "invalid"});
+    folders.insert(folders.end(), {corpus, corpus / "invalid"});
   for (const auto& folder : folders) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
       if (entry.path().extension() == ".wml")

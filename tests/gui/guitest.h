@@ -7,8 +7,6 @@
 #include "platform/registry/activation.h"
 #include "tests/support/testsupport.h"
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QImage>
 #include <QPushButton>
@@ -58,11 +56,13 @@ W* child(const QObject& parent, const char* name) {
   return found;
 }
 
-/// Shows the window and waits until it is the active one (keys and shortcuts go to it).
+/// Shows the window and waits until it is the active one (keys and shortcuts go to it). Like
+/// child() and registerBuiltAddin(), it throws when it cannot, which stops the calling test.
 inline void showActive(QWidget& window) {
   window.show();
   QApplication::setActiveWindow(&window);
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  if (!QTest::qWaitForWindowActive(&window))
+    throw std::runtime_error("the window did not become active");
 }
 
 /// The pictures a rich-text document draws, in order; a null image where its resource is missing.
@@ -89,11 +89,12 @@ inline std::string navButtons(const NavBar& bar) {
 /// $TAVRO_REGISTRY names, as an installer does.
 inline void registerBuiltAddin() {
   const std::string library = (buildDir() / "libtavro.so").string();
-  ASSERT_TRUE(std::filesystem::exists(library)) << library;
+  if (!std::filesystem::exists(library))
+    throw std::runtime_error("the add-in is not built: " + library);
   auto registerServer =
       reinterpret_cast<com::HResult (*)()>(com::librarySymbol(com::loadLibrary(library), "DllRegisterServer"));
-  ASSERT_NE(registerServer, nullptr);
-  ASSERT_EQ(registerServer(), com::hrOk);
+  if (!registerServer || registerServer() != com::hrOk)
+    throw std::runtime_error("the add-in did not register: " + library);
 }
 
 } // namespace tavro::test

@@ -214,6 +214,7 @@ TEST(HtmlImport, InlineElementsMapToTheirWmlStandIns) {
                                                  {"thead", false}, {"caption", false}, {"x-y", false},    {"div", true},
                                                  {"form", true},   {"center", true},   {"section", true}, {"hr", true}};
   for (const auto& [name, block] : others) {
+    // A block is marked off at both ends: the empty one after the first gives two marks more.
     const std::string n(name), mark = block ? "<?break?>" : "";
     EXPECT_EQ(importHtml(body("<i><" + n + " id=\"i\">in <b>" + n + "</b></" + n + "><" + n + "/></i>")),
               deck("<i>" + mark + "in <b>" + n + "</b>" + mark + mark + mark + "</i>"))

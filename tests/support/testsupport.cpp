@@ -59,10 +59,16 @@ stdfs::path corpusDir() {
   return stdfs::is_directory(corpus) ? corpus : stdfs::path();
 }
 
+stdfs::path corpusPath(const stdfs::path& part) {
+  const stdfs::path corpus = corpusDir();
+  std::error_code ec;
+  return !corpus.empty() && stdfs::exists(corpus / part, ec) ? corpus / part : stdfs::path();
+}
+
 std::vector<stdfs::path> corpusPages() {
   std::vector<stdfs::path> pages;
-  const stdfs::path dir = corpusDir().empty() ? stdfs::path() : corpusDir() / "html";
-  if (dir.empty() || !stdfs::is_directory(dir))
+  const stdfs::path dir = corpusPath("html");
+  if (dir.empty())
     return pages;
   for (const auto& entry : stdfs::recursive_directory_iterator(dir)) {
     const auto ext = entry.path().extension();
@@ -202,8 +208,8 @@ namespace {
 // The definition is read from memory: the parsers here never load a DTD from disk.
 xmlDtdPtr wmlDtd() {
   static xmlDtdPtr dtd = [] {
-    const auto path = corpusDir() / "wml" / "wml11.dtd";
-    if (corpusDir().empty() || !std::filesystem::exists(path))
+    const auto path = corpusPath("wml/wml11.dtd");
+    if (path.empty())
       return xmlDtdPtr(nullptr);
     const std::string text = readFile(path);
     xmlParserInputBufferPtr input =

@@ -34,6 +34,9 @@ std::filesystem::path sourceDir();
 std::filesystem::path buildDir();
 /// The shared corpus folder, or an empty path when it is absent.
 std::filesystem::path corpusDir();
+/// A folder or file of the shared corpus (e.g. "images/hostile"), or an empty path when it is
+/// absent.
+std::filesystem::path corpusPath(const std::filesystem::path& part);
 /// The corpus's HTML pages (.html and .htm, in every folder below html/), in name order;
 /// none when the corpus is absent.
 std::vector<std::filesystem::path> corpusPages();
