@@ -1,0 +1,145 @@
+#!/usr/bin/env python3
+"""Which tests cover code that no other test covers, and which cover nothing of their own.
+
+    tools/test-overlap.py [BUILD_DIR]      (default build-coverage, made by scripts/coverage)
+
+Runs every test of the suite on its own in a coverage build, each with a profile of its own,
+and reads back the lines and branches of the code (outside tests/, bench/ and fuzz/) that it
+runs. Prints, for each test, how many lines and branches only it covers, the tests that cover
+nothing of their own (candidates for a cut, when what they assert is asserted elsewhere), and
+how many tests, and lines of test body, a smallest set that keeps every covered line and branch
+needs (picked greedily, most new coverage per line of test first).
+
+Coverage sees C++ only: tests of the stylesheets cover no line of their own here, and a test that
+covers nothing of its own may still be the only one that checks a result.
+"""
+
+import concurrent.futures
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+IGNORED = r"(^|/)(tests|bench|fuzz|build[^/]*|usr)/"
+TEST_MACRO = re.compile(r"^\s*TEST(?:_F|_P)?\((\w+),\s*(\w+)\)", re.M)
+
+
+def executables(build):
+    found = []
+    for root, _, files in os.walk(build):
+        if "profiles" in root:
+            continue
+        for name in files:
+            path = os.path.join(root, name)
+            if (name.startswith("test_") or name in ("tavro", "tavro-host")) and os.access(path, os.X_OK):
+                found.append(path)
+    return sorted(found)
+
+
+def environment(test, profile):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", LLVM_PROFILE_FILE=profile)
+    for prop in test.get("properties", []):
+        if prop["name"] == "ENVIRONMENT":
+            env.update(entry.split("=", 1) for entry in prop["value"])
+    return env
+
+
+def working_directory(test):
+    for prop in test.get("properties", []):
+        if prop["name"] == "WORKING_DIRECTORY":
+            return prop["value"]
+    return None
+
+
+def covered(lcov):
+    """The (file, line) and (file, branch) entries an lcov report counts as run."""
+    items, source = set(), None
+    for line in lcov.splitlines():
+        if line.startswith("SF:"):
+            source = line[3:]
+        elif line.startswith("DA:"):
+            number, count = line[3:].split(",")[:2]
+            if int(count) > 0:
+                items.add(("line", source, number))
+        elif line.startswith("BRDA:"):
+            number, block, branch, taken = line[5:].split(",")
+            if taken not in ("-", "0"):
+                items.add(("branch", source, number, block, branch))
+    return items
+
+
+def run_alone(test, objects, scratch):
+    folder = tempfile.mkdtemp(dir=scratch)
+    subprocess.run(test["command"], env=environment(test, os.path.join(folder, "%p.profraw")),
+                   cwd=working_directory(test), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
+    raws = [os.path.join(folder, f) for f in os.listdir(folder) if f.endswith(".profraw")]
+    if not raws:
+        return set()
+    profile = os.path.join(folder, "merged.profdata")
+    subprocess.run(["llvm-profdata", "merge", "-sparse", *raws, "-o", profile], check=True)
+    export = ["llvm-cov", "export", "-format=lcov", "-instr-profile=" + profile, objects[0]]
+    for extra in objects[1:]:
+        export += ["-object", extra]
+    report = subprocess.run(export + ["-ignore-filename-regex=" + IGNORED], capture_output=True, text=True)
+    return covered(report.stdout)
+
+
+def body_lines(source_dir):
+    """Lines of each TEST's body, by (suite, name), from its opening line to the closing brace."""
+    sizes = {}
+    for root, _, files in os.walk(os.path.join(source_dir, "tests")):
+        for name in files:
+            if not name.endswith(".cpp"):
+                continue
+            text = open(os.path.join(root, name), encoding="utf-8").read()
+            for match in TEST_MACRO.finditer(text):
+                end = text.find("\n}", match.start())
+                sizes[(match.group(1), match.group(2))] = text.count("\n", match.start(), end) + 1
+    return sizes
+
+
+def size_of(name, sizes):
+    suite, _, case = name.partition(".")
+    return sizes.get((suite.split("/")[-1], case.split("/")[0]), 0)
+
+
+def main():
+    build = sys.argv[1] if len(sys.argv) > 1 else "build-coverage"
+    source_dir = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    listing = json.loads(subprocess.check_output(["ctest", "--test-dir", build, "--show-only=json-v1"]))
+    tests = [t for t in listing["tests"] if "command" in t]
+    objects = executables(build)
+    with tempfile.TemporaryDirectory() as scratch, concurrent.futures.ThreadPoolExecutor(2) as pool:
+        runs = dict(zip((t["name"] for t in tests), pool.map(lambda t: run_alone(t, objects, scratch), tests)))
+
+    counts = {}
+    for items in runs.values():
+        for item in items:
+            counts[item] = counts.get(item, 0) + 1
+    sizes = body_lines(source_dir)
+    print("own lines  own branches  body lines  test")
+    rows = []
+    for name, items in runs.items():
+        own = [i for i in items if counts[i] == 1]
+        rows.append((sum(i[0] == "line" for i in own), sum(i[0] == "branch" for i in own), name))
+    for lines, branches, name in sorted(rows, reverse=True):
+        print(f"{lines:9}  {branches:12}  {size_of(name, sizes):10}  {name}")
+
+    nothing = [name for lines, branches, name in rows if lines == 0 and branches == 0 and runs[name]]
+    print(f"\n{len(nothing)} tests cover nothing of their own "
+          f"({sum(size_of(n, sizes) for n in nothing)} lines of test body)")
+
+    everything, kept, chosen = set(counts), set(), []
+    while kept != everything:
+        best = max(runs, key=lambda n: len(runs[n] - kept) / max(size_of(n, sizes), 1))
+        chosen.append(best)
+        kept |= runs[best]
+    total = sum(size_of(n, sizes) for n in runs)
+    print(f"{len(chosen)} of {len(runs)} tests ({sum(size_of(n, sizes) for n in chosen)} of {total} lines of "
+          f"test body) keep every covered line and branch")
+
+
+if __name__ == "__main__":
+    main()
