@@ -89,8 +89,22 @@ TEST(Monochrome, OrderedDithersRepeatWithTheMatrixPeriodAndDispersedAndClustered
         ASSERT_EQ(p.at(x, y), p.at(x % 8, y % 8)) << int(d) << " " << x << "," << y;
     // That this is no plain threshold, the flat-grey tone test above shows.
   }
-  // At 50% the Bayer matrix gives a checkerboard; the clustered dot gives larger dots, so far
-  // fewer black pixels have a white right-hand neighbour.
+  // The dispersed dot spreads each level as evenly as a screen can: 50% grey is a checkerboard
+  // and 25% lights every other pixel of every other row, each white pixel ringed by black.
+  const Picture half = reduced(flat(16, 16, 128), Dither::MatrixDisplay, 128);
+  const Picture quarter = reduced(flat(16, 16, 64), Dither::MatrixDisplay, 128);
+  for (int y = 0; y + 2 < 16; ++y)
+    for (int x = 0; x + 2 < 16; ++x) {
+      ASSERT_NE(half.at(x, y), half.at(x + 1, y)) << x << "," << y;
+      ASSERT_NE(half.at(x, y), half.at(x, y + 1)) << x << "," << y;
+      const bool white = quarter.at(x, y) == 255;
+      ASSERT_EQ(white, quarter.at(x + 2, y) == 255 && quarter.at(x, y + 2) == 255) << x << "," << y;
+      if (white)
+        ASSERT_EQ(quarter.at(x + 1, y) + quarter.at(x, y + 1) + quarter.at(x + 1, y + 1), 0) << x << "," << y;
+    }
+  EXPECT_DOUBLE_EQ(blackShare(quarter), 0.75);
+  // The clustered dot gives larger dots, so far fewer black pixels have a white right-hand
+  // neighbour.
   auto edges = [](const Picture& p) {
     int n = 0;
     for (int y = 0; y < p.height; ++y)
