@@ -98,10 +98,10 @@ TEST(DeckRepair, AttributesAreMendedWhereTheirMeaningIsClearAndDroppedElsewhere)
 }
 
 TEST(DeckRepair, IdsBecomeUniqueNamesAndLinksFollowThem) {
-  EXPECT_EQ(repaired("<p id=\"1st\"><a href=\"#1st\">one</a><b id=\"a:b\">x</b><i id=\"dup\">y</i><u id=\"dup\">z</u>"
-                     "<a href=\"#a:b\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>"),
-            "<p id=\"id1st\"><a href=\"#id1st\">one</a><b id=\"a_b\">x</b><i id=\"dup\">y</i><u id=\"dup-2\">z</u>"
-            "<a href=\"#a_b\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>");
+  EXPECT_EQ(repaired("<p id=\"1st\"><a href=\"#1st\">one</a><b id=\"a:z9\">x</b><i id=\"dup\">y</i><u id=\"dup\">z</u>"
+                     "<a href=\"#a:z9\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>"),
+            "<p id=\"id1st\"><a href=\"#id1st\">one</a><b id=\"a_z9\">x</b><i id=\"dup\">y</i><u id=\"dup-2\">z</u>"
+            "<a href=\"#a_z9\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>");
 }
 
 TEST(DeckRepair, BreakMarksBecomeLineBreaksOnlyBetweenText) {

@@ -236,6 +236,8 @@ TEST(BmpReader, ReadsEveryBitDepthAndRowOrder) {
       {"16 bits 5-6-5 bit fields after a 40-byte header",
        makeBmp(bmpInfo(w, h, 16, 3) + le32(0xf800) + le32(0x07e0) + le32(0x001f), "",
                direct(2, le16(0), le16(0xffff)))},
+      {"OS/2 2.x: 16-byte header",
+       makeBmp(bmpInfo(w, h, 1).substr(0, 16).replace(0, 4, le32(16)), blackWhite, packedRows(w, h, 1))},
       {"OS/2 1.x: 12-byte header, 16-bit sizes, 3-byte palette entries",
        makeBmp(le32(12) + le16(w) + le16(h) + le16(1) + le16(8), std::string("\0\0\0\xff\xff\xff", 6),
                packedRows(w, h, 8))},
