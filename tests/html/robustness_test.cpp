@@ -106,7 +106,7 @@ TEST(Robustness, NestingBoundSparesTagsThatCloseThemselves) {
   // Old pages leave many tags open that the parser closes by itself: none of them is lost.
   std::string loose;
   for (int i = 0; i < 5000; ++i)
-    loose += "<p>x<li>y<td>z<a href=#>w";
+    loose += "<p\nclass=a>x<li\tvalue=1>y<td>z<a href=#>w";
   doc->body()->setInnerHTML(loose);
   EXPECT_EQ(doc->getElementsByTagName("P").size(), 5000u);
   EXPECT_EQ(doc->getElementsByTagName("LI").size(), 5000u);
@@ -126,6 +126,21 @@ TEST(Robustness, NestingBoundSparesTagsThatCloseThemselves) {
   std::string text = doc->body()->textContent();
   EXPECT_EQ(text.substr(0, 6), "0,1,2,");
   EXPECT_EQ(text.substr(text.size() - 10), "2998,2999,");
+
+  // What only looks like a tag takes no level: tags in comments, processing instructions,
+  // attribute values and scripts, and a "<" in the text. The thousandth real level still
+  // opens and the next is taken out.
+  const std::string noise = "<!-- <div> --><!--><!---><?pi <div?>1 < 2<img alt=\"<div>\" title='<div>' data-x=<div>"
+                            "<script>'<div>'</script>";
+  std::string levels;
+  for (int i = 0; i < 1000; ++i)
+    levels += "<div>" + noise;
+  doc->body()->setInnerHTML(levels + "<div id=over>deepest</div>");
+  EXPECT_EQ(doc->getElementsByTagName("DIV").size(), 1000u);
+  EXPECT_EQ(doc->getElementById("over"), nullptr);
+  EXPECT_EQ(doc->getElementsByTagName("IMG").size(), 1000u);
+  const std::string deep = doc->body()->textContent();
+  EXPECT_EQ(deep.substr(deep.size() - 19), "1 < 2'<div>'deepest");
 }
 
 TEST(Robustness, EmptyAndNonHtmlFilesLoadAsEmptyOrTextPages) {
