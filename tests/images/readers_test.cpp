@@ -8,6 +8,8 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -145,6 +147,9 @@ TEST(JpegReader, TurnsThePictureTheWayItsExifOrientationSays) {
   };
   const Turn turns[] = {{1, 32, 16, 4, 4}, {2, 32, 16, 28, 4}, {3, 32, 16, 28, 12}, {4, 32, 16, 4, 12},
                         {5, 16, 32, 4, 4}, {6, 16, 32, 12, 4}, {7, 16, 32, 12, 28}, {8, 16, 32, 4, 28}};
+  // Turning moves the pixels and changes none: sorted, they are the unturned picture's.
+  std::vector<std::uint8_t> unturned = load(makeJpeg({.width = 32, .height = 16, .grey = true}, pixel)).pixels;
+  std::sort(unturned.begin(), unturned.end());
   for (const auto& t : turns)
     for (bool bigEndian : {false, true}) {
       Picture p = load(makeJpeg(
@@ -153,6 +158,8 @@ TEST(JpegReader, TurnsThePictureTheWayItsExifOrientationSays) {
       ASSERT_EQ(p.height, t.height) << t.orientation;
       EXPECT_LT(p.at(t.blackX, t.blackY), 40) << t.orientation << (bigEndian ? " MM" : " II");
       EXPECT_GT(p.at(p.width - 1 - t.blackX, p.height - 1 - t.blackY), 215) << t.orientation;
+      std::sort(p.pixels.begin(), p.pixels.end());
+      EXPECT_EQ(p.pixels, unturned) << t.orientation;
     }
 }
 
