@@ -31,6 +31,9 @@ import signal
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from testprograms import programs  # noqa: E402
+
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 # (pattern, replacement); None makes the number one larger.
@@ -78,12 +81,6 @@ def run(command, **kwargs):
 
 def failing_tests(build, timeout):
     """The tests of every test program that fail; a program that hangs or crashes counts as one."""
-    programs = sorted(
-        os.path.join(root, name)
-        for root, _, names in os.walk(os.path.join(build, "tests"))
-        for name in names
-        if name.startswith("test_") and os.access(os.path.join(root, name), os.X_OK)
-    )
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
 
     def failures(program):
@@ -97,7 +94,10 @@ def failing_tests(build, timeout):
         return failed
 
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
-        return [name for names in pool.map(failures, programs) for name in names]
+        found = programs(build)
+        if not found:
+            sys.exit(f"no test programs in {build}: build it first")
+        return [name for names in pool.map(failures, found) for name in names]
 
 
 def try_change(build, timeout, change):

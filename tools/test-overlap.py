@@ -22,20 +22,11 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from testprograms import programs  # noqa: E402
+
 IGNORED = r"(^|/)(tests|bench|fuzz|build[^/]*|usr)/"
 TEST_MACRO = re.compile(r"^\s*TEST(?:_F|_P)?\((\w+),\s*(\w+)\)", re.M)
-
-
-def executables(build):
-    found = []
-    for root, _, files in os.walk(build):
-        if "profiles" in root:
-            continue
-        for name in files:
-            path = os.path.join(root, name)
-            if (name.startswith("test_") or name in ("tavro", "tavro-host")) and os.access(path, os.X_OK):
-                found.append(path)
-    return sorted(found)
 
 
 def environment(test, profile):
@@ -110,7 +101,7 @@ def main():
     source_dir = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     listing = json.loads(subprocess.check_output(["ctest", "--test-dir", build, "--show-only=json-v1"]))
     tests = [t for t in listing["tests"] if "command" in t]
-    objects = executables(build)
+    objects = programs(build, ("tavro", "tavro-host"))
     with tempfile.TemporaryDirectory() as scratch, concurrent.futures.ThreadPoolExecutor(2) as pool:
         runs = dict(zip((t["name"] for t in tests), pool.map(lambda t: run_alone(t, objects, scratch), tests)))
 
