@@ -150,9 +150,10 @@ std::string makeJpeg(const JpegLayout& s, const PixelFn& pixel) {
     if (s.bigEndianExif)
       exif += std::string("MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 19) + char(s.orientation) +
               std::string("\0\0\0\0\0\0", 6);
-    else
-      exif += "II*" + std::string(1, '\0') + le32(8) + le16(1) + le16(0x0112) + le16(3) + le32(1) +
-              le16(std::uint32_t(s.orientation)) + le16(0) + le32(0);
+    else // after a Make entry, as cameras write it: the reader must step over entries
+      exif += "II*" + std::string(1, '\0') + le32(8) + le16(2) + le16(0x010F) + le16(2) + le32(4) + "Cam" +
+              std::string(1, '\0') + le16(0x0112) + le16(3) + le32(1) + le16(std::uint32_t(s.orientation)) + le16(0) +
+              le32(0);
     jpeg_write_marker(&cinfo, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()), unsigned(exif.size()));
   }
   std::vector<JSAMPLE> row(std::size_t(s.width * cinfo.input_components));
