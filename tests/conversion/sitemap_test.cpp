@@ -74,6 +74,7 @@ TEST(SiteMap, LinksBetweenImportedPagesPointAtTheirDecks) {
       {"../index.html?lang=en&x=%41#top", "index.wml?lang=en&x=%41#top"},
       {"./my%20page.html", "guide-my_page.wml"},
       {"../guide/intro.html#setup", "guide-intro.wml#setup"},
+      {"intro.html?at=10:30", "guide-intro.wml?at=10:30"}, // a colon after the path names no scheme
       // Left as they are: other pages, other sites, this deck, the site's root.
       {"other.html", "other.html"},
       {"http://example.com/index.html", "http://example.com/index.html"},
