@@ -17,11 +17,11 @@ TEST(Charset, AByteOrderMarkThenAMetaCharsetThenTheBytesNameTheEncoding) {
   } cases[] = {
       {"a UTF-8 mark wins over the meta", "\xEF\xBB\xBF<meta charset=koi8-r>caf\xC3\xA9", "UTF-8",
        "<meta charset=koi8-r>caf\xC3\xA9", false},
-      {"UTF-16LE with a surrogate pair",
+      {"UTF-16LE with surrogate pairs up to the last code point",
        std::string("\xFF\xFE"
-                   "a\0\xE9\0\x3D\xD8\x00\xDE",
-                   10),
-       "UTF-16LE", "a\xC3\xA9\xF0\x9F\x98\x80", false},
+                   "a\0\xE9\0\x3D\xD8\x00\xDE\xFF\xDB\xFF\xDF",
+                   14),
+       "UTF-16LE", "a\xC3\xA9\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", false},
       {"UTF-16BE ending in an unpaired surrogate", std::string("\xFE\xFF\0a\xD8\x00", 6), "UTF-16BE", "a\xEF\xBF\xBD",
        false},
       {"http-equiv content type",
