@@ -89,6 +89,7 @@ TEST(FileSystem, CopyReadAndFolders) {
   fs::createFolder(dir.file("images"));
   EXPECT_TRUE(fs::folderExists(dir.file("images")));
   EXPECT_FALSE(fs::fileExists(dir.file("images")));
+  EXPECT_FALSE(fs::folderExists(dir.file("a.bin")));
   EXPECT_EQ(test::comErrorOf([&] { fs::createFolder(dir.file("images")); }), 58);
   EXPECT_EQ(test::comErrorOf([&] { fs::createFolder(dir.file("no/such")); }), 76);
 }

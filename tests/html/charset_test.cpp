@@ -24,8 +24,8 @@ TEST(Charset, AByteOrderMarkThenAMetaCharsetThenTheBytesNameTheEncoding) {
        "UTF-16LE", "a\xC3\xA9\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", false},
       {"UTF-16BE ending in an unpaired surrogate", std::string("\xFE\xFF\0a\xD8\x00", 6), "UTF-16BE", "a\xEF\xBF\xBD",
        false},
-      {"http-equiv content type",
-       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-7\"></head>"
+      {"http-equiv content type, after an old Mac line end",
+       "<html><head><meta http-equiv=\"Content-Type\"\rcontent=\"text/html; charset=iso-8859-7\"></head>"
        "<body>\xE1\xE2\xE3</body>",
        "ISO-8859-7", "\xCE\xB1\xCE\xB2\xCE\xB3", true},
       {"meta charset", "<meta charset='KOI8-R'><p>\xF0\xD2\xC9", "KOI8-R", "\xD0\x9F\xD1\x80\xD0\xB8", true},
