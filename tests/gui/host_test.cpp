@@ -177,6 +177,15 @@ TEST_F(Host, TheWizardsMenuAndToolBarHoldTheCatalogue) {
   // The icons are the catalogue's own, each a picture of its own.
   EXPECT_EQ(actions[0]->icon().pixmap(16, 16).size(), QSize(16, 16));
   EXPECT_NE(actions[0]->icon().pixmap(16, 16).toImage(), actions[1]->icon().pixmap(16, 16).toImage());
+  // Their magenta background is see-through and nothing else is.
+  const QImage icon = actions[0]->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+  int clear = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      clear += qAlpha(icon.pixel(x, y)) == 0;
+      EXPECT_NE(icon.pixel(x, y), qRgb(255, 0, 255)) << x << "," << y;
+    }
+  EXPECT_EQ(clear, 98);
 
   QMenu* wizards = nullptr;
   for (QAction* top : window->menuBar()->actions())

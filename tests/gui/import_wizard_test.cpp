@@ -367,7 +367,11 @@ TEST_F(BrowserViewTest, ClicksReachTheElementUnderThePointer) {
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf("inner"));
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf("plain"));
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, pointOf("link"));
-  EXPECT_EQ(clicked, (std::vector<std::string>{"SPAN", "P", "A"}));
+  // An element taken out by a change the view has not drawn yet: the body takes the click.
+  const QPoint gone = pointOf("inner");
+  doc().getElementById("s")->remove();
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, gone);
+  EXPECT_EQ(clicked, (std::vector<std::string>{"SPAN", "P", "A", "BODY"}));
   EXPECT_NE(doc().url().find("page.html"), std::string::npos); // a link never leads anywhere
 }
 
@@ -388,6 +392,7 @@ TEST_F(BrowserViewTest, TamedPagesTakeNoClickMenuOrKey) {
   QContextMenuEvent menu(QContextMenuEvent::Mouse, pointOf("cell"), view.viewport()->mapToGlobal(pointOf("cell")));
   QCoreApplication::sendEvent(view.viewport(), &menu);
   QTest::keyClick(&view, Qt::Key_A);
+  QTest::keyClick(&view, Qt::Key_Tab); // not the page's: it moves the focus on
   EXPECT_EQ(events, (std::vector<std::string>{"menu-", "key65"}));
 }
 

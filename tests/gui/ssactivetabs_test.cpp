@@ -72,6 +72,8 @@ TEST_F(SSActiveTabsTest, IsCallableByName) {
 
   putProperty(tabs, "SelectedTab", Variant(-1));
   EXPECT_EQ(pages->selectedTab(), 4);
+  EXPECT_TRUE(getProperty(getProperty(tabs, "Tabs", {Variant(4)}).toObject(), "Selected").toBool());
+  EXPECT_FALSE(getProperty(second, "Selected").toBool());
   EXPECT_EQ(test::comErrorOf([&] { getProperty(tabs, "Tabs", {Variant(5)}); }), errSubscript);
 }
 
