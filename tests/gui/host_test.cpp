@@ -259,6 +259,11 @@ TEST_F(Host, EnterOnADeckShowsItsFirstCardAndAClickOnACardLinkShowsTheOther) {
   window->deckView()->refresh();
   EXPECT_EQ(label("cardTitleLabel"), "News");
   EXPECT_EQ(test::child<QComboBox>(*window, "cardComboBox")->currentIndex(), 1);
+
+  // After a deck of as many cards, the list names the cards of the deck shown.
+  openDocument("timetable.wml");
+  openDocument("contact.wml");
+  EXPECT_EQ(test::child<QComboBox>(*window, "cardComboBox")->itemText(0), "Contact (#contact)");
 }
 
 TEST_F(Host, DelAsksThenTakesTheEntryOutAndDeletesTheFileOnlyWhenTicked) {
