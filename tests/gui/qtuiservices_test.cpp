@@ -144,6 +144,14 @@ TEST_F(QtUiServicesTest, TheBusyPointerIsBalancedOnEveryWayOut) {
       throw std::runtime_error("failed step");
     } catch (const std::runtime_error&) {
     }
+    // A question asked meanwhile has the arrow over it.
+    Qt::CursorShape asking = Qt::BlankCursor;
+    test::onNextModal([&](QWidget* modal) {
+      asking = QApplication::overrideCursor()->shape();
+      qobject_cast<QDialog*>(modal)->accept();
+    });
+    installed->msgBox("Go on?", vbOKOnly, "");
+    EXPECT_EQ(asking, Qt::ArrowCursor);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor) << "the outer step is still busy";
   }
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
