@@ -441,6 +441,25 @@ TEST_F(BrowserViewTest, DrawsMarkupInTheDocumentAsTextAndDeepNestingWithItsText)
   EXPECT_TRUE(view.toPlainText().contains("deep"));
 }
 
+TEST_F(BrowserViewTest, DrawsOtherElementsAsTheTagsTheViewKnows) {
+  const std::pair<const char*, const char*> drawnAs[] = {
+      {"del", "s"},        {"strike", "s"},       {"ins", "u"},        {"nobr", "nobr"},   {"abbr", "span"},
+      {"acronym", "span"}, {"q", "span"},         {"label", "span"},   {"legend", "span"}, {"xmp", "pre"},
+      {"listing", "pre"},  {"plaintext", "pre"},  {"fieldset", "div"}, {"section", "div"}, {"article", "div"},
+      {"nav", "div"},      {"header", "div"},     {"footer", "div"},   {"main", "div"},    {"aside", "div"},
+      {"figure", "div"},   {"figcaption", "div"}, {"details", "div"},  {"summary", "div"}, {"menu", "ul"},
+      {"dir", "ul"},
+  };
+  for (const auto& [name, tag] : drawnAs) {
+    open(std::string("<") + name + ">word</" + name + ">");
+    EXPECT_TRUE(view.renderedHtml().contains(QString("<body><%1><span title=\"e1\">word").arg(tag)))
+        << name << ": " << view.renderedHtml().toStdString();
+  }
+  // One it does not know is left out around its text.
+  open("<blink>word</blink>");
+  EXPECT_TRUE(view.renderedHtml().contains("<body><span title=\"e1\">word</span></body>"));
+}
+
 // --- Real-world pages ------------------------------------------------------------------------------
 
 TEST(ImportWizardCorpus, EveryCorpusPageGoesThroughTheWizardOrClosesItWithAMessage) {
