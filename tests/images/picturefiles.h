@@ -35,8 +35,8 @@ struct JpegLayout {
   int width = 16, height = 16;
   bool grey = false;
   bool progressive = false;
-  bool cmyk = false;   // 4 components, written as Photoshop does: 255 minus the ink
-  int orientation = 0; // an EXIF orientation tag (1..8) when set
+  bool cmyk = false;          // 4 components, written as Photoshop does: 255 minus the ink
+  int orientation = 0;        // an EXIF orientation tag (1..8) when set
   bool bigEndianExif = false; // orientation the only entry; little-endian puts a Make entry first
 };
 /// A JPEG. For CMYK the pixel's r, g, b, a are the inks c, m, y, k.
