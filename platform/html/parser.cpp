@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 namespace tavro::html::detail {
 
@@ -50,11 +51,42 @@ std::string elementName(const GumboElement& e) {
 }
 
 // The text of a gumbo string, with foreign names given back when the markup had them hidden.
-std::string textOf(const char* text, bool foreignHidden) {
-  std::string s = text ? text : "";
+std::string textOf(std::string s, bool foreignHidden) {
   if (foreignHidden)
     restoreForeignNames(s);
   return s;
+}
+
+// Gumbo puts the text that ends a form (the " now" of `<form><input> now</form>`) into the text
+// node after the form. For such a node, the length of its text that stood before the form's
+// end tag; 0 when it holds no form end tag or its text does not begin with that part.
+std::size_t textOfFormEnd(const GumboText& t) {
+  const std::string_view raw(t.original_text.data, t.original_text.data ? t.original_text.length : 0);
+  std::size_t end = 0;
+  for (std::size_t p = raw.find("</"); p != std::string_view::npos && end == 0; p = raw.find("</", p + 2)) {
+    const std::size_t after = p + 6;
+    if (util::equalsNoCase(raw.substr(p + 2, 4), "form") &&
+        (after == raw.size() || std::string_view(" \t\n\r\f/>").find(raw[after]) != std::string_view::npos))
+      end = p;
+  }
+  if (end == 0)
+    return 0;
+  // The part as gumbo decodes it: references resolved, line ends folded.
+  std::string decoded;
+  const std::string_view before = raw.substr(0, end);
+  if (before.find_first_of("&\r") == std::string_view::npos) {
+    decoded = before;
+  } else {
+    GumboParse part(before, GUMBO_TAG_DIV);
+    const GumboVector& kids = part.output().root->v.element.children;
+    for (unsigned i = 0; i < kids.length; ++i) {
+      auto* k = static_cast<const GumboNode*>(kids.data[i]);
+      if (k->type != GUMBO_NODE_TEXT && k->type != GUMBO_NODE_WHITESPACE)
+        return 0;
+      decoded += k->v.text.text;
+    }
+  }
+  return std::string_view(t.text).starts_with(decoded) ? decoded.size() : 0;
 }
 
 std::shared_ptr<Element> makeElement(const GumboElement& g, const std::weak_ptr<Document>& owner, bool foreignHidden) {
@@ -85,6 +117,7 @@ void convertChildren(const GumboVector& children, Element& parent, const std::we
     const GumboVector* children;
     std::size_t next;
     Element* parent;
+    Element* form = nullptr; // the last node copied, when it is a form
   };
   std::vector<Frame> stack{{&children, 0, &parent}};
   while (!stack.empty()) {
@@ -95,25 +128,39 @@ void convertChildren(const GumboVector& children, Element& parent, const std::we
     }
     auto* g = static_cast<const GumboNode*>(top.children->data[top.next++]);
     Element* into = top.parent;
+    Element* form = std::exchange(top.form, nullptr);
     switch (g->type) {
     case GUMBO_NODE_ELEMENT:
     case GUMBO_NODE_TEMPLATE: {
       auto element = makeElement(g->v.element, owner, foreignHidden);
       Element* raw = element.get();
       TreeAccess::attach(*into, std::move(element), into->childNodes().size());
+      if (g->v.element.tag == GUMBO_TAG_FORM)
+        top.form = raw;
       if (g->v.element.children.length > 0)
         stack.push_back({&g->v.element.children, 0, raw});
       break;
     }
     case GUMBO_NODE_TEXT:
     case GUMBO_NODE_WHITESPACE:
-    case GUMBO_NODE_CDATA:
-      TreeAccess::attach(*into, TreeAccess::makeNode(NodeType::Text, owner, textOf(g->v.text.text, foreignHidden)),
-                         into->childNodes().size());
+    case GUMBO_NODE_CDATA: {
+      std::string text = g->v.text.text ? g->v.text.text : "";
+      if (const std::size_t inForm = form && g->type != GUMBO_NODE_CDATA ? textOfFormEnd(g->v.text) : 0) {
+        TreeAccess::attach(*form,
+                           TreeAccess::makeNode(NodeType::Text, owner, textOf(text.substr(0, inForm), foreignHidden)),
+                           form->childNodes().size());
+        text.erase(0, inForm);
+      }
+      if (!text.empty() || !form)
+        TreeAccess::attach(*into, TreeAccess::makeNode(NodeType::Text, owner, textOf(std::move(text), foreignHidden)),
+                           into->childNodes().size());
       break;
+    }
     case GUMBO_NODE_COMMENT:
-      TreeAccess::attach(*into, TreeAccess::makeNode(NodeType::Comment, owner, textOf(g->v.text.text, foreignHidden)),
-                         into->childNodes().size());
+      TreeAccess::attach(
+          *into,
+          TreeAccess::makeNode(NodeType::Comment, owner, textOf(g->v.text.text ? g->v.text.text : "", foreignHidden)),
+          into->childNodes().size());
       break;
     case GUMBO_NODE_DOCUMENT: break;
     }

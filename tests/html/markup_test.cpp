@@ -27,6 +27,9 @@ TEST(Markup, SerialisesCanonicalHtmlThatParsesBackToItself) {
       {"<b>bold <i>both</b> italic</i>", "<b>bold <i>both</i></b><i> italic</i>"},
       {"<input type=radio checked name=r>", "<input type=\"radio\" checked=\"\" name=\"r\">"},
       {"<!-- note --><p>x</p>", "<!-- note --><p>x</p>"},
+      // The text that ends a form stays in it, and the text after it after it.
+      {"<form>Find <input> now</form>then<form>a &amp;\r\nb</FORM >c<form><b>in</form>b</b>",
+       "<form>Find <input> now</form>then<form>a &amp;\nb</form>c<form><b>inb</b></form>"},
       // Quotes and ampersands in attribute values, markup characters and a no-break space in text.
       {"<p title='say \"a&amp;b\" <now>'>1 &lt; 2 &amp; 3 > 2\xC2\xA0!</p>",
        "<p title=\"say &quot;a&amp;b&quot; <now>\">1 &lt; 2 &amp; 3 &gt; 2&nbsp;!</p>"},
