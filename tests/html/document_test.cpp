@@ -246,6 +246,7 @@ TEST(Document, RejectsInsertingAnElementIntoItself) {
   outer->appendChild(inner);
   EXPECT_THROW(inner->appendChild(outer), com::ComError);
   EXPECT_THROW(outer->appendChild(outer), com::ComError);
+  EXPECT_THROW(outer->replaceChild(doc->createElement("B"), nullptr), com::ComError);
   // Moving a node takes it from its old place.
   auto other = doc->createElement("P");
   other->appendChild(inner);

@@ -80,6 +80,8 @@ TEST_F(DeckView, ShowsTheSampleDeckCardByCardAndFollowsItsCardLinks) {
   EXPECT_FALSE(browser->Document()->dispatchClick(linkTo("timetable.wml")));
   for (const char* href : {"contact.wml#home", "#missing", "#"})
     EXPECT_FALSE(model.followLink(href)) << href;
+  for (int index : {-1, 2})
+    EXPECT_FALSE(model.showCard(index)) << index;
   EXPECT_EQ(model.currentCard(), 0);
   EXPECT_NE(shownText().find("Welcome aboard"), std::string::npos);
 }
