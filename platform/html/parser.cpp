@@ -78,7 +78,10 @@ std::size_t textOfFormEnd(const GumboText& t) {
     decoded = before;
   } else {
     GumboParse part(before, GUMBO_TAG_DIV);
-    const GumboVector& kids = part.output().root->v.element.children;
+    const GumboNode* root = part.output().root;
+    if (!root || root->type != GUMBO_NODE_ELEMENT)
+      return 0;
+    const GumboVector& kids = root->v.element.children;
     for (unsigned i = 0; i < kids.length; ++i) {
       auto* k = static_cast<const GumboNode*>(kids.data[i]);
       if (k->type != GUMBO_NODE_TEXT && k->type != GUMBO_NODE_WHITESPACE)
@@ -86,7 +89,7 @@ std::size_t textOfFormEnd(const GumboText& t) {
       decoded += k->v.text.text;
     }
   }
-  return std::string_view(t.text).starts_with(decoded) ? decoded.size() : 0;
+  return t.text && std::string_view(t.text).starts_with(decoded) ? decoded.size() : 0;
 }
 
 std::shared_ptr<Element> makeElement(const GumboElement& g, const std::weak_ptr<Document>& owner, bool foreignHidden) {
