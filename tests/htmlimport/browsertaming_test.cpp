@@ -81,16 +81,21 @@ TEST(Taming, DisablesControlsRemovesObjectsAndScriptsAndSwallowsEvents) {
   EXPECT_EQ(taming.state().evtObj->returnValue(), false);
 }
 
-TEST(Taming, StopsWhenDetached) {
+TEST(Taming, TakesThePageOnShowAndStopsWhenDetached) {
+  test::TempDir dir;
+  const std::string page = writePage(dir, "form.html", kFormPage);
   Browser browser;
-  ASSERT_TRUE(browser.Navigate("about:blank"));
+  ASSERT_TRUE(browser.Navigate(page));
   {
-    BrowserTaming taming(browser); // takes the page already on show
-    EXPECT_FALSE(browser.Document()->dispatchClick(nullptr));
+    BrowserTaming taming(browser);
+    const auto& doc = browser.Document();
+    EXPECT_FALSE(doc->dispatchClick(nullptr));
+    EXPECT_TRUE(doc->getElementsByTagName("INPUT")[0]->disabled());
+    EXPECT_TRUE(doc->getElementsByTagName("SCRIPT").empty());
+    EXPECT_EQ(taming.state().window, doc->parentWindow());
   }
   EXPECT_TRUE(browser.Document()->dispatchClick(nullptr));
-  test::TempDir dir;
-  ASSERT_TRUE(browser.Navigate(writePage(dir, "form.html", kFormPage)));
+  ASSERT_TRUE(browser.Navigate(page));
   EXPECT_FALSE(browser.Document()->getElementsByTagName("INPUT")[0]->disabled());
   EXPECT_FALSE(browser.Document()->getElementsByTagName("SCRIPT").empty());
 }
