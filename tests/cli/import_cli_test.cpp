@@ -47,6 +47,7 @@ TEST(CliConvert, BadPagesGetAOneLineMessage) {
       {{"convert", frameset}, "choose a frame with --frame: menu.html, main.html"},
       {{"convert", frameset, "--frame", "other.html"}, "has no frame 'other.html'"},
       {{"convert", samplePage("plain.html"), samplePage("rich.html")}, "several pages need -d DIR"},
+      {{"convert", "-d", dir.str(), "--frame", "main.html", frameset, frameset}, "-o and --frame take a single page"},
       {{"convert", "-d", dir.str(), samplePage("plain.html"), samplePage("../pages/plain.html")},
        "would both be written to"},
   };
