@@ -84,12 +84,23 @@ def failing_tests(build, timeout):
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
 
     def failures(program):
-        try:
-            result = subprocess.run([program], env=env, capture_output=True, text=True, errors="replace", timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return [os.path.basename(program) + " (hung)"]
-        failed = sorted(set(re.findall(r"^\[  FAILED  \] (\w+\.\w+(?:/\w+)*)", result.stdout, re.M)))
-        if result.returncode != 0 and not failed:
+        # A session of its own, so that a timeout also ends what the program started: a
+        # changed tavro run by a test may loop, writing without end, after its test is gone.
+        with subprocess.Popen([program], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                              errors="replace", start_new_session=True) as process:
+            try:
+                stdout, _ = process.communicate(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                os.killpg(process.pid, signal.SIGKILL)
+                process.communicate()
+                return [os.path.basename(program) + " (hung)"]
+            finally:
+                try:
+                    os.killpg(process.pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
+        failed = sorted(set(re.findall(r"^\[  FAILED  \] (\w+\.\w+(?:/\w+)*)", stdout, re.M)))
+        if process.returncode != 0 and not failed:
             failed = [os.path.basename(program) + " (crashed)"]
         return failed
 
