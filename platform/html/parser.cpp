@@ -56,6 +56,9 @@ std::string textOf(std::string s, bool foreignHidden) {
     restoreForeignNames(s);
   return s;
 }
+std::string textOf(const char* text, bool foreignHidden) {
+  return textOf(std::string(text ? text : ""), foreignHidden);
+}
 
 // Gumbo puts the text that ends a form (the " now" of `<form><input> now</form>`) into the text
 // node after the form. For such a node, the length of its text that stood before the form's
@@ -160,10 +163,8 @@ void convertChildren(const GumboVector& children, Element& parent, const std::we
       break;
     }
     case GUMBO_NODE_COMMENT:
-      TreeAccess::attach(
-          *into,
-          TreeAccess::makeNode(NodeType::Comment, owner, textOf(g->v.text.text ? g->v.text.text : "", foreignHidden)),
-          into->childNodes().size());
+      TreeAccess::attach(*into, TreeAccess::makeNode(NodeType::Comment, owner, textOf(g->v.text.text, foreignHidden)),
+                         into->childNodes().size());
       break;
     case GUMBO_NODE_DOCUMENT: break;
     }
