@@ -10,11 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -90,10 +92,16 @@ ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std:
     env.emplace_back(*e);
   env.insert(env.end(), extraEnv.begin(), extraEnv.end());
 
+  const pid_t parent = ::getpid();
   pid_t pid = ::fork();
   if (pid < 0)
     throw std::runtime_error("cannot start tavro");
   if (pid == 0) {
+    // When ctest ends a test at its timeout, the tool it started must end with it rather than
+    // run on unwatched (a looping tool once filled the disk of a test run).
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent)
+      ::_exit(127);
     int in = ::open("/dev/null", O_RDONLY);
     int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     int err = errTo.empty() ? ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)
