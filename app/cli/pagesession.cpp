@@ -49,8 +49,10 @@ PageSession::~PageSession() = default;
 
 std::vector<std::string> PageSession::frames() const {
   std::vector<std::string> sources;
+  // A frame without a source shows nothing and names no page to take.
   for (const auto& f : m_browser.Document()->getElementsByTagName("FRAME"))
-    sources.push_back(f->attribute("src"));
+    if (std::string src = f->attribute("src"); !src.empty())
+      sources.push_back(std::move(src));
   return sources;
 }
 

@@ -39,6 +39,7 @@ TEST(CliConvert, PrintsTheDeckAndTheAnalysis) {
 TEST(CliConvert, BadPagesGetAOneLineMessage) {
   test::TempDir dir;
   test::writeFile(dir.path() / "notes.txt", "<p>hello</p>");
+  test::writeFile(dir.path() / "gap.html", "<frameset><frame name=blank><frame src=main.html></frameset>");
   const std::string frameset = samplePage("frameset.html");
   const std::pair<std::vector<std::string>, std::string> runs[] = {
       {{"convert", dir.file("missing.html")}, "missing.html"},
@@ -46,6 +47,7 @@ TEST(CliConvert, BadPagesGetAOneLineMessage) {
       {{"convert", dir.str()}, dir.str()},
       {{"convert", frameset}, "choose a frame with --frame: menu.html, main.html"},
       {{"convert", frameset, "--frame", "other.html"}, "has no frame 'other.html'"},
+      {{"convert", dir.file("gap.html")}, "--frame: main.html\n"},
       {{"convert", samplePage("plain.html"), samplePage("rich.html")}, "several pages need -d DIR"},
       {{"convert", "-d", dir.str(), "--frame", "main.html", frameset, frameset}, "-o and --frame take a single page"},
       {{"convert", "-d", dir.str(), samplePage("plain.html"), samplePage("../pages/plain.html")},
