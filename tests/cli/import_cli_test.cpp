@@ -75,11 +75,12 @@ TEST_F(CliImport, WritesTheSameDeckTheWizardWrites) {
   convertAndPreview();
   move(engine->lstKnownElements, engine->lstRemovedElements, "i");
   move(engine->lstKnownElements, engine->lstRemovedElements, "table");
+  move(engine->lstKnownElements, engine->lstRemovedElements, "br"); // the first kind of the list
   engine->imagesOption = true;
   ASSERT_TRUE(engine->ValidateTargetFile("timetable"));
 
   auto r = runTavro({"import", page("rich.html"), "--project", dir.file("cli"), "--name", "timetable", "--strip",
-                     "i, table", "--images"});
+                     "i, table,BR", "--images"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, dir.file("cli") + "/timetable.wml\n");
   EXPECT_EQ(test::readFile(dir.path() / "cli" / "timetable.wml"),
