@@ -733,6 +733,28 @@ std::string deckText(xml::XmlDocument& deck) {
   return out;
 }
 
+bool loadDeck(xml::XmlDocument& deck, std::string_view text) {
+  deck.setPreserveWhiteSpace(true);
+  if (!deck.loadXML(text))
+    return false;
+  std::vector<xmlNodePtr> layout;
+  xml::walkTree(deck.documentElement(), [&](xmlNodePtr node) {
+    if (node->type != XML_ELEMENT_NODE)
+      return false;
+    // An element WML does not know keeps its white space: it may be text.
+    if (const ElementRule* rule = elementRule(nameOf(node)); rule && !rule->text)
+      for (xmlNodePtr c = node->children; c; c = c->next)
+        if (isBlank(c))
+          layout.push_back(c);
+    return true;
+  });
+  for (xmlNodePtr node : layout) {
+    xmlUnlinkNode(node);
+    xmlFreeNode(node);
+  }
+  return true;
+}
+
 std::string indentedDeck(const xml::XmlDocument& deck) {
   if (deck.empty())
     return {};

@@ -28,6 +28,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace tavro::decks {
 
@@ -44,5 +45,11 @@ std::string deckText(xml::XmlDocument& deck);
 
 /// The deck as text: an XML declaration, then the deck indented, its text as it stands.
 std::string indentedDeck(const xml::XmlDocument& deck);
+
+/// Reads a deck from its text as a phone reads it: the white space of its text stays, so the
+/// space in "<b>not</b> <i>so</i>" keeps two words apart, and white space alone where an element
+/// holds no text (between cards, paragraphs, rows) goes, being only the layout of the file.
+/// False, with the deck's parse error, when the text is no well-formed XML.
+bool loadDeck(xml::XmlDocument& deck, std::string_view text);
 
 } // namespace tavro::decks

@@ -1,6 +1,6 @@
 #include "decks/wbxml.h"
 
-#include "decks/wmlrules.h"
+#include "decks/deckrepair.h"
 #include "platform/xml/treewalk.h"
 #include "platform/xml/xmldocument.h"
 #include "util/text.h"
@@ -43,29 +43,15 @@ std::string asWml11(std::string_view text) {
 // each piece of text, which glues "Click <a>here</a>" together, and drops no-break spaces.
 std::string phoneWhiteSpace(const std::string& text) {
   xml::XmlDocument deck;
-  deck.setPreserveWhiteSpace(true);
-  if (!deck.loadXML(text))
+  if (!loadDeck(deck, text))
     throw WbxmlError("cannot compile the deck: " + deck.parseError().reason);
-  std::vector<xmlNodePtr> blank;
   xml::walkTree(deck.documentElement(), [&](xmlNodePtr node) {
-    if (node->type != XML_ELEMENT_NODE)
-      return false;
-    const ElementRule* rule = elementRule(reinterpret_cast<const char*>(node->name));
-    for (xmlNodePtr c = node->children; c; c = c->next) {
-      if (c->type == XML_TEXT_NODE && c->content) {
-        const std::string collapsed = util::collapseSpaces(reinterpret_cast<const char*>(c->content));
-        if (collapsed == " " && !(rule && rule->text))
-          blank.push_back(c);
-        else
-          xmlNodeSetContentLen(c, reinterpret_cast<const xmlChar*>(collapsed.data()), int(collapsed.size()));
-      }
+    if (node->type == XML_TEXT_NODE && node->content) {
+      const std::string collapsed = util::collapseSpaces(reinterpret_cast<const char*>(node->content));
+      xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar*>(collapsed.data()), int(collapsed.size()));
     }
-    return true;
+    return node->type == XML_ELEMENT_NODE;
   });
-  for (xmlNodePtr node : blank) {
-    xmlUnlinkNode(node);
-    xmlFreeNode(node);
-  }
   return deck.xml();
 }
 
