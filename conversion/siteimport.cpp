@@ -172,7 +172,7 @@ void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePag
       converted[i].parts = split[i].parts;
       for (auto& part : converted[i].parts) {
         xml::XmlDocument doc;
-        if (partOfId.empty() || !doc.loadXML(part.text) || !followIntoParts(doc, partOfId))
+        if (partOfId.empty() || !decks::loadDeck(doc, part.text) || !followIntoParts(doc, partOfId))
           continue;
         part.text = decks::indentedDeck(doc);
         if (const std::size_t size = decks::compileWbxml(part.text).size(); size > maxBytes) {

@@ -342,7 +342,7 @@ private:
     }
     for (std::size_t k = 0; k < pieces.size(); ++k) {
       xml::XmlDocument part;
-      if (!part.loadXML(assemble(pieces[k], k, k + 1 < pieces.size())))
+      if (!loadDeck(part, assemble(pieces[k], k, k + 1 < pieces.size())))
         throw SplitError("a part of the deck is not well-formed: " + part.parseError().reason);
       // A link within the deck to an id that is now in another part goes to that part.
       for (xmlNodePtr link : part.selectNodes("//*[@href]")) {
@@ -379,7 +379,7 @@ SplitDeck splitDeck(std::string_view deckText, const std::string& name, std::siz
   if (deckText.size() <= maxCompiledText && compileWbxml(deckText).size() <= maxBytes)
     return unsplit;
   xml::XmlDocument deck;
-  if (!deck.loadXML(deckText))
+  if (!loadDeck(deck, deckText))
     throw SplitError("the deck is not well-formed: " + deck.parseError().reason);
   SplitDeck split = Splitter(deck, name, maxBytes).split();
   return split.parts.size() == 1 ? unsplit : split;

@@ -1,5 +1,7 @@
 #include "export/exportengine.h"
 
+#include "decks/deckrepair.h"
+
 #include "util/fileurl.h"
 #include "util/parallel.h"
 
@@ -134,7 +136,7 @@ bool ExportEngine::transformSource(const std::string& source, std::string& html)
 
 bool ExportEngine::transformText(const std::string& source, const std::string& targetFolder, std::string& html) {
   xml::XmlDocument doc;
-  if (!doc.loadXML(source))
+  if (!decks::loadDeck(doc, source))
     return false;
 
   if (m_convertImages) {

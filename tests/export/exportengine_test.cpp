@@ -1,4 +1,6 @@
 #include "export/exportengine.h"
+
+#include "decks/deckrepair.h"
 #include "tests/export/exporttestsupport.h"
 #include "tests/support/scriptedui.h"
 
@@ -58,7 +60,7 @@ xml::XmlDocument intendedBody(const std::string& source) {
   xml::XslTemplate stylesheet;
   stylesheet.setStylesheet(tools.LoadXmlString(tools.ResourceToString(resources::find("WMLEXPORT", 101))));
   xml::XmlDocument deck;
-  deck.loadXML(source);
+  decks::loadDeck(deck, source);
   host::HostDomTools().RemoveElements("img", deck, true);
   auto body = stylesheet.transform(deck);
   return body ? std::move(*body) : xml::XmlDocument();
@@ -88,6 +90,13 @@ TEST_F(ExportEngineTest, ImagesAreDroppedUnlessConverted) {
     EXPECT_NE(test::readFile(target).find("<img src=\"" + src + "\"/>"), std::string::npos) << test::readFile(target);
   }
   EXPECT_TRUE(ui->messages.empty());
+}
+
+// A space between two elements keeps two words apart; the layout between cards and paragraphs,
+// where a deck holds no text, is no text of the page.
+TEST_F(ExportEngineTest, WordsOfTwoElementsStayApart) {
+  open({{"spaced", "<wml>\n  <card title=\"S\">\n    <p><b>not</b> <i>glued</i></p>\n  </card>\n</wml>"}});
+  EXPECT_EQ(html("spaced"), page("<body><div title=\"S\"><p>not glued</p></div></body>"));
 }
 
 TEST_F(ExportEngineTest, TransformFailsForMissingBrokenAndUnreadableSources) {
