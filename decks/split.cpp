@@ -2,6 +2,7 @@
 
 #include "decks/deckrepair.h"
 #include "decks/wbxml.h"
+#include "decks/wmlrules.h"
 #include "platform/xml/treewalk.h"
 #include "platform/xml/xmldocument.h"
 #include "util/fileurl.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <utility>
 
 namespace tavro::decks {
@@ -25,29 +27,33 @@ enum class Cut { Paragraph, Line, Word, None };
 // The smallest piece of a card's content that goes into a part whole: an element, a word of
 // text with the spaces after it, or an element that stands beside the paragraphs (a do).
 struct Atom {
-  Atom(std::string markupText, std::string said, int inParagraph = -1)
-      : markup(std::move(markupText)), text(std::move(said)), paragraph(inParagraph) {}
+  Atom(std::string markupText, std::string said, std::vector<int> within = {})
+      : markup(std::move(markupText)), text(std::move(said)), path(std::move(within)) {}
 
   std::string markup;
   std::string text;      // what it says, for a message
-  int paragraph = -1;    // index into Card::paragraphs; -1 beside the paragraphs
+  std::vector<int> path; // the wrappers it stands in, outermost first; none beside the paragraphs
   Cut after = Cut::None; // whether a part may end after it
   bool lineBreak = false;
   bool startsWithSpace = false;
   std::vector<std::string> ids; // the ids of its elements
 };
 
-struct Paragraph {
+// An element that holds atoms and that a cut may go through: a paragraph, formatting, and a
+// table, its rows and their cells. Each part that holds some of its atoms opens and closes it.
+struct Wrapper {
   std::string open;          // its start tag
   std::string openWithoutId; // its start tag where it goes on in the next part
-  std::size_t firstAtom = 0;
+  std::string close;
+  std::size_t firstAtom = 0, endAtom = 0;
+  bool table = false;
 };
 
 struct Card {
   std::string open, openWithoutId;
   std::string prefix; // onevent and timer, which go into the first part
   std::string id;
-  std::vector<Paragraph> paragraphs;
+  std::vector<Wrapper> wrappers;
   std::vector<Atom> atoms;
 };
 
@@ -88,10 +94,64 @@ std::vector<std::string> idsBelow(xmlNodePtr node) {
   return ids;
 }
 
-void addParagraph(Card& card, xmlNodePtr p) {
-  const int index = int(card.paragraphs.size());
-  card.paragraphs.push_back({startTag(p, true), startTag(p, false), card.atoms.size()});
-  for (xmlNodePtr c = p->children; c; c = c->next) {
+bool isElement(xmlNodePtr node, std::string_view name) {
+  return node->type == XML_ELEMENT_NODE && nameOf(node) == name;
+}
+
+// A table whose rows can be cut apart: rows of cells and nothing else.
+bool cuttableTable(xmlNodePtr table) {
+  if (!table->children)
+    return false;
+  for (xmlNodePtr row = table->children; row; row = row->next) {
+    if (!isElement(row, "tr") || !row->children)
+      return false;
+    for (xmlNodePtr cell = row->children; cell; cell = cell->next)
+      if (!isElement(cell, "td"))
+        return false;
+  }
+  return true;
+}
+
+// Opens a wrapper for element; its atoms follow.
+std::vector<int> wrap(Card& card, xmlNodePtr element, std::vector<int> path) {
+  path.push_back(int(card.wrappers.size()));
+  card.wrappers.push_back({startTag(element, true), startTag(element, false), "</" + std::string(nameOf(element)) + ">",
+                           card.atoms.size(), 0, nameOf(element) == "table"});
+  return path;
+}
+
+// Closes the wrapper at the end of path: an empty one holds an atom of nothing, so that it
+// stays; a part may end after it at the given place at the latest, and its id is its first atom's.
+void unwrap(Card& card, xmlNodePtr element, const std::vector<int>& path, Cut after) {
+  Wrapper& w = card.wrappers[std::size_t(path.back())];
+  if (card.atoms.size() == w.firstAtom)
+    card.atoms.emplace_back("", "", path);
+  w.endAtom = card.atoms.size();
+  card.atoms.back().after = std::min(card.atoms.back().after, after);
+  if (xmlHasProp(element, BAD_CAST "id"))
+    card.atoms[w.firstAtom].ids.push_back(xml::attribute(element, "id"));
+}
+
+void addContent(Card& card, xmlNodePtr parent, const std::vector<int>& path);
+
+// A table cut between its rows, as lines are, and a row between its cells, as words are.
+void addTable(Card& card, xmlNodePtr table, const std::vector<int>& path) {
+  const std::vector<int> inTable = wrap(card, table, path);
+  for (xmlNodePtr row = table->children; row; row = row->next) {
+    const std::vector<int> inRow = wrap(card, row, inTable);
+    for (xmlNodePtr cell = row->children; cell; cell = cell->next) {
+      const std::vector<int> inCell = wrap(card, cell, inRow);
+      addContent(card, cell, inCell);
+      unwrap(card, cell, inCell, Cut::Word);
+    }
+    unwrap(card, row, inRow, Cut::Line);
+  }
+  unwrap(card, table, inTable, Cut::Line);
+}
+
+// The atoms of a paragraph's or a cell's content.
+void addContent(Card& card, xmlNodePtr parent, const std::vector<int>& path) {
+  for (xmlNodePtr c = parent->children; c; c = c->next) {
     if (c->type == XML_TEXT_NODE && c->content) {
       // One atom a word, its spaces with it; the first takes the spaces before it too.
       const std::string text = reinterpret_cast<const char*>(c->content);
@@ -105,8 +165,8 @@ void addParagraph(Card& card, xmlNodePtr p) {
         while (end < text.size() && isSpace(text[end]))
           ++end;
         const std::string word = text.substr(at, end - at);
-        xmlChar* escaped = xmlEncodeSpecialChars(p->doc, BAD_CAST word.c_str());
-        Atom atom{reinterpret_cast<const char*>(escaped), "\"" + std::string(util::trim(word)) + "\"", index};
+        xmlChar* escaped = xmlEncodeSpecialChars(parent->doc, BAD_CAST word.c_str());
+        Atom atom{reinterpret_cast<const char*>(escaped), "\"" + std::string(util::trim(word)) + "\"", path};
         xmlFree(escaped);
         atom.startsWithSpace = isSpace(word.front());
         atom.after = isSpace(word.back()) ? Cut::Word : Cut::None;
@@ -115,21 +175,34 @@ void addParagraph(Card& card, xmlNodePtr p) {
       }
       continue;
     }
-    Atom atom{xml::nodeXml(c), describe(c), index};
-    atom.lineBreak = c->type == XML_ELEMENT_NODE && nameOf(c) == "br";
+    if (isElement(c, "table") && cuttableTable(c)) {
+      addTable(card, c, path);
+      continue;
+    }
+    // Formatting may be cut through: each part shows its words in it.
+    if (c->type == XML_ELEMENT_NODE && c->children && isEmphasis(nameOf(c))) {
+      const std::vector<int> inside = wrap(card, c, path);
+      addContent(card, c, inside);
+      unwrap(card, c, inside, Cut::None);
+      continue;
+    }
+    Atom atom{xml::nodeXml(c), describe(c), path};
+    atom.lineBreak = isElement(c, "br");
     atom.after = atom.lineBreak ? Cut::Line : Cut::None;
     atom.ids = idsBelow(c);
     card.atoms.push_back(std::move(atom));
   }
-  if (card.atoms.size() == card.paragraphs.back().firstAtom)
-    card.atoms.emplace_back("", "", index); // an empty paragraph stays one
+}
+
+void addParagraph(Card& card, xmlNodePtr p) {
+  const std::vector<int> path = wrap(card, p, {});
+  const std::size_t first = card.atoms.size();
+  addContent(card, p, path);
   // Between an element and the spaces that follow it a part may end too.
-  for (std::size_t i = card.paragraphs.back().firstAtom; i + 1 < card.atoms.size(); ++i)
+  for (std::size_t i = first; i + 1 < card.atoms.size(); ++i)
     if (card.atoms[i].after == Cut::None && card.atoms[i + 1].startsWithSpace)
       card.atoms[i].after = Cut::Word;
-  card.atoms.back().after = Cut::Paragraph;
-  if (xmlHasProp(p, BAD_CAST "id"))
-    card.atoms[card.paragraphs.back().firstAtom].ids.push_back(xml::attribute(p, "id"));
+  unwrap(card, p, path, Cut::Paragraph);
 }
 
 Card readCard(xmlNodePtr element) {
@@ -238,25 +311,53 @@ private:
     const bool firstOfCard = piece.begin == 0;
     std::string out =
         m_prologue + (firstOfCard ? card.open + card.prefix : card.openWithoutId) + softKeys(index, index > 0, next);
-    int open = -1;
+    std::vector<int> open;
+    auto closeTo = [&](std::size_t depth) {
+      for (; open.size() > depth; open.pop_back())
+        out += card.wrappers[std::size_t(open.back())].close;
+    };
     for (std::size_t i = piece.begin; i < piece.end; ++i) {
       const Atom& atom = card.atoms[i];
       if (i + 1 == piece.end && atom.lineBreak && atom.after == Cut::Line)
         break; // the line break where a paragraph is cut goes with the cut
-      if (atom.paragraph != open) {
-        if (open >= 0)
-          out += "</p>";
-        if (atom.paragraph >= 0) {
-          const Paragraph& p = card.paragraphs[std::size_t(atom.paragraph)];
-          out += i == p.firstAtom ? p.open : p.openWithoutId;
-        }
-        open = atom.paragraph;
+      if (atom.path != open) {
+        std::size_t same = 0;
+        while (same < open.size() && same < atom.path.size() && open[same] == atom.path[same])
+          ++same;
+        closeTo(same);
+        for (; open.size() < atom.path.size(); open.push_back(atom.path[open.size()]))
+          out += openTag(card, std::size_t(atom.path[open.size()]), i, piece);
       }
       out += atom.markup;
     }
-    if (open >= 0)
-      out += "</p>";
+    closeTo(0);
     return out + links(index, index > 0, next) + "</card></wml>";
+  }
+
+  // The start tag of a wrapper where the part opens it at atom i: with its id where the wrapper
+  // begins, and for a table that the cut leaves with fewer cells to a row, the columns it now has.
+  static std::string openTag(const Card& card, std::size_t wrapper, std::size_t i, const Piece& piece) {
+    const Wrapper& w = card.wrappers[wrapper];
+    std::string tag = i == w.firstAtom ? w.open : w.openWithoutId;
+    if (!w.table || (w.firstAtom >= piece.begin && w.endAtom <= piece.end))
+      return tag;
+    // Rows and cells are the wrappers just inside the table: in an atom's path the two after it.
+    std::map<int, std::set<int>> cellsOfRow;
+    for (std::size_t a = std::max(piece.begin, w.firstAtom); a < std::min(piece.end, w.endAtom); ++a) {
+      const std::vector<int>& path = card.atoms[a].path;
+      const auto at = std::find(path.begin(), path.end(), int(wrapper));
+      if (path.end() - at >= 3)
+        cellsOfRow[at[1]].insert(at[2]);
+    }
+    std::size_t columns = 1;
+    for (const auto& [row, cells] : cellsOfRow)
+      columns = std::max(columns, cells.size());
+    const std::string attribute = " columns=\"";
+    if (const std::size_t from = tag.find(attribute); from != std::string::npos) {
+      const std::size_t value = from + attribute.size();
+      tag.replace(value, tag.find('"', value) - value, std::to_string(columns));
+    }
+    return tag;
   }
 
   bool lastOfDeck(std::size_t card, std::size_t end) const {

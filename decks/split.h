@@ -3,13 +3,16 @@
 // it: "name", "name-2", "name-3" ... in reading order.
 //
 // Decks are cut between paragraphs; a paragraph too big for a deck of its own is cut between
-// its lines (at a line break, which goes), and a line too big between its words, never inside
-// an element. Each card is split on its own, so a deck never holds parts of two cards. Every
-// deck but the first has a way back to the one before and every deck but the last a way on to
-// the next: "do" elements (labelled "Back" and "Next") for phones with soft keys, and a last
-// paragraph with "Back" and "Next" links for the others. The head and the template go into
-// every deck; the card keeps its title in each, its id and its timer and events in the first.
-// Links within the deck ("#id") follow their id to the deck that holds it.
+// its lines (at a line break, which goes), and a line too big between its words. A table is cut
+// between its rows and a row between its cells, each part's table with the columns its cells
+// need; formatting (b, em ...) is cut through, each part showing its words in it. Links,
+// pictures, fields and words are never cut. Each card is split on its own, so a deck never
+// holds parts of two cards. Every deck but the first has a way back to the one before and every
+// deck but the last a way on to the next: "do" elements (labelled "Back" and "Next") for phones
+// with soft keys, and a last paragraph with "Back" and "Next" links for the others. The head and
+// the template go into every deck; the card keeps its title in each, its id and its timer and
+// events in the first; an element cut in two keeps its id in the part where it begins. Links
+// within the deck ("#id") follow their id to the deck that holds it.
 
 #include <cstddef>
 #include <map>

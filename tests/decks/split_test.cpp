@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <sstream>
 
@@ -18,7 +19,8 @@ using namespace tavro;
 namespace {
 
 // A long page as the import writes it: short and long paragraphs, one paragraph of many lines,
-// one of a single long line, a table, links between the parts by id, and a "$" or two.
+// one of a single long line, a long emphasis, tables of many rows and of one long row (as a
+// page's layout table becomes), links between the parts by id, and a "$" or two.
 std::string longDeck() {
   std::ostringstream out;
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml><head><meta name=\"generator\" content=\"t\"/></head>"
@@ -34,8 +36,20 @@ std::string longDeck() {
         out << " word" << i << "_" << word;
     out << ".</p>";
   }
+  out << "<p>Said <em>";
+  for (int word = 0; word < 250; ++word)
+    out << " stressed" << word;
+  out << "</em> loudly.</p><p>Timetable<table columns=\"3\">";
+  for (int row = 0; row < 40; ++row)
+    out << "<tr><td>Stop " << row << "</td><td>" << row << ":15</td><td>on time</td></tr>";
+  out << "</table>and more.</p><p><table columns=\"200\"><tr>";
+  for (int cell = 0; cell < 200; ++cell)
+    out << "<td" << (cell == 150 ? " id=\"cell\"" : "") << ">Menu " << cell << "</td>";
+  out << "</tr></table></p>";
   out << "<p><table columns=\"2\"><tr><td>a</td><td>b</td></tr></table></p>"
-         "<p id=\"end\">The end. <a href=\"#top\">Top</a> <a href=\"#s21\">Section 21</a></p></card></wml>\n";
+         "<p id=\"end\">The end. <a href=\"#top\">Top</a> <a href=\"#s21\">Section 21</a> <a "
+         "href=\"#cell\">Menu</a></p>"
+         "</card></wml>\n";
   return out.str();
 }
 
@@ -89,6 +103,8 @@ TEST(SplitDeck, EveryPartUnderTheLimitValidWithTheWordsInOrderAndBothWays) {
     const decks::SplitDeck split = decks::splitDeck(deck, "guide", limit);
     ASSERT_GT(split.parts.size(), 1u);
     std::map<std::string, std::unique_ptr<xml::XmlDocument>> parts;
+    std::size_t stressed = 0;  // the pieces of the emphasis, in as many parts
+    std::set<std::string> ids; // each in one part only
     for (std::size_t k = 0; k < split.parts.size(); ++k) {
       const auto& part = split.parts[k];
       SCOPED_TRACE(part.name);
@@ -100,7 +116,17 @@ TEST(SplitDeck, EveryPartUnderTheLimitValidWithTheWordsInOrderAndBothWays) {
       auto fault = decks::firstFault(*doc);
       EXPECT_FALSE(fault) << fault->line << ": " << fault->message << "\n" << part.text;
       EXPECT_EQ(xml::attribute(doc->selectSingleNode("//card"), "title"), "Guide");
+      // A table cut between its rows or cells has the columns its part of it needs.
+      for (xmlNodePtr table : doc->selectNodes("//table")) {
+        std::size_t widest = 0;
+        for (xmlNodePtr row = table->children; row; row = row->next)
+          widest = std::max(widest, xml::elementsNamed(row, "td").size());
+        EXPECT_EQ(xml::attribute(table, "columns"), std::to_string(widest));
+      }
+      stressed += doc->selectNodes("//em/text()[contains(., 'stressed')]").size();
       EXPECT_EQ(doc->selectNodes("//head/meta").size(), 1u);
+      for (xmlNodePtr element : doc->selectNodes("//*[@id]"))
+        EXPECT_TRUE(ids.insert(xml::attribute(element, "id")).second) << "a second " << xml::attribute(element, "id");
 
       // Back to the one before, on to the one after, both as soft keys and as links.
       const std::string back = k > 0 ? split.parts[k - 1].name + ".wml" : "";
@@ -131,6 +157,10 @@ TEST(SplitDeck, EveryPartUnderTheLimitValidWithTheWordsInOrderAndBothWays) {
       for (const auto& word : wordsOf(*parts.at(part.name + ".wml")))
         words.push_back(word);
     EXPECT_EQ(words, pageWords);
+    // The long emphasis was cut through, each piece still emphasised.
+    if (limit < 3000) {
+      EXPECT_GT(stressed, 1u);
+    }
   }
 }
 
