@@ -1,6 +1,10 @@
 #include "fuzz/fuzztargets.h"
 
 #include "conversion/importengine.h"
+#include "decks/deckrepair.h"
+#include "decks/split.h"
+#include "decks/wbxml.h"
+#include "decks/wmlcheck.h"
 #include "export/exportengine.h"
 #include "host/folderproject.h"
 #include "htmlimport/browsertaming.h"
@@ -30,6 +34,8 @@ namespace {
 // run down (gumbo and libxml2 are quadratic in some shapes of input).
 constexpr std::size_t kMaxPageBytes = 256 * 1024;
 constexpr std::size_t kMaxWmlBytes = 256 * 1024;
+// Splitting compiles each part many times over; larger decks would slow every run down.
+constexpr std::size_t kMaxSplitBytes = 8 * 1024;
 constexpr std::size_t kMaxPictureBytes = 256 * 1024;
 constexpr std::size_t kMaxManifestBytes = 64 * 1024;
 // Pictures with more pixels are loaded (the readers are what matters) but not taken further.
@@ -266,9 +272,33 @@ struct WmlSetup {
 
 } // namespace
 
+// A valid deck split under a phone's limit: every part valid and under it, or a reason why not.
+void splitValidDeck(const std::uint8_t* data, std::size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  xml::XmlDocument deck;
+  if (size > kMaxSplitBytes || !decks::loadDeck(deck, text) || decks::firstFault(deck))
+    return;
+  const std::size_t limit = 200 + (size % 5) * 150;
+  try {
+    const decks::SplitDeck split = decks::splitDeck(text, "doc", limit);
+    if (split.parts.size() == 1)
+      return; // a deck that fits, given back as it is
+    for (const auto& part : split.parts) {
+      xml::XmlDocument read;
+      if (!decks::loadDeck(read, part.text) || decks::firstFault(read))
+        broken("a part of a split deck is not valid WML 1.1");
+      if (decks::compileWbxml(part.text).size() > limit)
+        broken("a part of a split deck is over the limit");
+    }
+  } catch (const decks::SplitError&) {
+  } catch (const decks::WbxmlError&) {
+  }
+}
+
 void feedWml(const std::uint8_t* data, std::size_t size) {
   if (size > kMaxWmlBytes)
     return;
+  splitValidDeck(data, size);
   static WmlSetup setup;
   writeBytes(setup.document, data, size);
   try {
