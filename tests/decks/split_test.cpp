@@ -19,8 +19,9 @@ using namespace tavro;
 namespace {
 
 // A long page as the import writes it: short and long paragraphs, one paragraph of many lines,
-// one of a single long line, a long emphasis, tables of many rows and of one long row (as a
-// page's layout table becomes), links between the parts by id, and a "$" or two.
+// one of a single long line, a long emphasis, tables of many rows (a few cells empty) and of
+// one long row (as a page's layout table becomes), links between the parts by id, and a "$" or
+// two.
 std::string longDeck() {
   std::ostringstream out;
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml><head><meta name=\"generator\" content=\"t\"/></head>"
@@ -41,12 +42,12 @@ std::string longDeck() {
     out << " stressed" << word;
   out << "</em> loudly.</p><p>Timetable<table columns=\"3\">";
   for (int row = 0; row < 40; ++row)
-    out << "<tr><td>Stop " << row << "</td><td>" << row << ":15</td><td>on time</td></tr>";
+    out << "<tr><td>Stop " << row << "</td><td>" << row << ":15</td><td>" << (row % 9 ? "on time" : "") << "</td></tr>";
   out << "</table>and more.</p><p><table columns=\"200\"><tr>";
   for (int cell = 0; cell < 200; ++cell)
     out << "<td" << (cell == 150 ? " id=\"cell\"" : "") << ">Menu " << cell << "</td>";
   out << "</tr></table></p>";
-  out << "<p><table columns=\"2\"><tr><td>a</td><td>b</td></tr></table></p>"
+  out << "<p><table columns=\"2\"><!-- kept whole --><tr><td>a</td><td>b</td></tr></table></p>"
          "<p id=\"end\">The end. <a href=\"#top\">Top</a> <a href=\"#s21\">Section 21</a> <a "
          "href=\"#cell\">Menu</a></p>"
          "</card></wml>\n";
