@@ -4,6 +4,7 @@
 #include "decks/split.h"
 #include "decks/wbxml.h"
 #include "decks/wmlcheck.h"
+#include "decks/wmlrules.h"
 #include "platform/xml/treewalk.h"
 #include "platform/xml/xmldocument.h"
 
@@ -65,10 +66,10 @@ std::vector<std::string> wordsOf(xml::XmlDocument& deck) {
   // other element (a line break, a paragraph, a cell) keeps words apart.
   std::string text;
   xml::walkTree(deck.documentElement(), [&](xmlNodePtr node) {
-    static const std::set<std::string> inline_{"a", "b", "big", "em", "i", "small", "strong", "u"};
     if (node->type == XML_TEXT_NODE)
       text += reinterpret_cast<const char*>(node->content);
-    else if (node->type == XML_ELEMENT_NODE && !inline_.contains(reinterpret_cast<const char*>(node->name)))
+    else if (node->type == XML_ELEMENT_NODE && !decks::isEmphasis(reinterpret_cast<const char*>(node->name)) &&
+             !xmlStrEqual(node->name, BAD_CAST "a"))
       text += ' ';
     return node->type == XML_ELEMENT_NODE;
   });
