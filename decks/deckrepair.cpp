@@ -758,9 +758,33 @@ bool loadDeck(xml::XmlDocument& deck, std::string_view text) {
 std::string indentedDeck(const xml::XmlDocument& deck) {
   if (deck.empty())
     return {};
+  // libxml2 indents the children of an element that holds no text node, and the line ends and
+  // spaces it adds would be text where the element may hold text: "<b>Tav</b><i>ro</i>" would
+  // read "Tav ro". An empty text node in such an element keeps all below it as it stands, and
+  // goes once the deck is written. What holds no text (the deck, cards, tables) indents, and so
+  // does an element of one child, since spaces at the edges of a paragraph show nothing.
+  std::vector<xmlNodePtr> keepers;
+  xml::walkTree(deck.documentElement(), [&](xmlNodePtr node) {
+    if (node->type != XML_ELEMENT_NODE)
+      return false;
+    const ElementRule* rule = elementRule(nameOf(node));
+    xmlNodePtr first = node->children;
+    if ((rule && !rule->text) || (first && !first->next))
+      return true;
+    for (xmlNodePtr c = first; c; c = c->next)
+      if (isText(c) || c->type == XML_ENTITY_REF_NODE)
+        return false;
+    if (first)
+      keepers.push_back(xmlAddPrevSibling(first, xmlNewDocText(node->doc, X(""))));
+    return false;
+  });
   xmlChar* text = nullptr;
   int length = 0;
   xmlDocDumpFormatMemoryEnc(deck.get(), &text, &length, "UTF-8", 1);
+  for (xmlNodePtr keeper : keepers) {
+    xmlUnlinkNode(keeper);
+    xmlFreeNode(keeper);
+  }
   if (!text)
     throw std::bad_alloc();
   std::string out(reinterpret_cast<const char*>(text), std::size_t(length));

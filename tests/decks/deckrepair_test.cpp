@@ -124,3 +124,18 @@ TEST(DeckRepair, TheWrittenDeckDoublesEveryDollar) {
   // The deck in memory keeps its text as it was.
   EXPECT_EQ(deck.xml(), card("<p>Costs $10 <a href=\"pay.wml?x=$(v)\">$$</a></p>"));
 }
+
+TEST(DeckRepair, TheWrittenDeckIndentsOnlyWhereNoTextCanStand) {
+  // Elements that touch keep touching: indenting between them would part "Tav" from "ro".
+  const std::string content = "<p><b>Tav</b><i>ro</i></p><p><a href=\"#x\">[lex</a><a href=\"#x\">.token</a></p>"
+                              "<p><table columns=\"2\"><tr><td><b>a</b><i>b</i></td><td>c</td></tr></table></p>";
+  xml::XmlDocument deck;
+  ASSERT_TRUE(deck.loadXML(card(content)));
+  EXPECT_EQ(decks::deckText(deck), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml>\n  <card>\n"
+                                   "    <p><b>Tav</b><i>ro</i></p>\n"
+                                   "    <p><a href=\"#x\">[lex</a><a href=\"#x\">.token</a></p>\n"
+                                   "    <p>\n      <table columns=\"2\">\n        <tr>\n"
+                                   "          <td><b>a</b><i>b</i></td>\n          <td>c</td>\n"
+                                   "        </tr>\n      </table>\n    </p>\n  </card>\n</wml>\n");
+  EXPECT_EQ(deck.xml(), card(content));
+}
