@@ -188,7 +188,14 @@ void addContent(Card& card, xmlNodePtr parent, const std::vector<int>& path) {
     }
     Atom atom{xml::nodeXml(c), describe(c), path};
     atom.lineBreak = isElement(c, "br");
-    atom.after = atom.lineBreak ? Cut::Line : Cut::None;
+    // A link whose text begins or ends with a space stands apart there, as a word does: a
+    // page's link around code becomes a row of links that touch, the spaces inside them.
+    const std::string said = xml::nodeText(c);
+    atom.startsWithSpace = !said.empty() && isSpace(said.front());
+    if (atom.lineBreak)
+      atom.after = Cut::Line;
+    else if (!said.empty() && isSpace(said.back()))
+      atom.after = Cut::Word;
     atom.ids = idsBelow(c);
     card.atoms.push_back(std::move(atom));
   }
@@ -372,9 +379,14 @@ private:
     return end == card.atoms.size() ? Cut::Paragraph : card.atoms[end - 1].after;
   }
 
+  // The piece runs from begin to the first place where a part may end; the message names what
+  // it starts with.
   [[noreturn]] void uncuttable(const Card& card, std::size_t begin) const {
+    std::string said = card.atoms[begin].text;
+    for (std::size_t i = begin; card.atoms[i].after == Cut::None && i + 1 < card.atoms.size() && said.size() < 80;)
+      said += " " + card.atoms[++i].text;
     throw SplitError("A piece of the page that cannot be cut does not fit in " + std::to_string(m_maxBytes) +
-                     " bytes compiled: " + card.atoms[begin].text);
+                     " bytes compiled: " + said);
   }
 
   std::vector<Piece> pack(std::size_t budget) const {

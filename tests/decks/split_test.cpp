@@ -21,8 +21,8 @@ namespace {
 
 // A long page as the import writes it: short and long paragraphs, one paragraph of many lines,
 // one of a single long line, a long emphasis, tables of many rows (a few cells empty) and of
-// one long row (as a page's layout table becomes), links between the parts by id, and a "$" or
-// two.
+// one long row (as a page's layout table becomes), a row of links that touch, links between the
+// parts by id, and a "$" or two.
 std::string longDeck() {
   std::ostringstream out;
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml><head><meta name=\"generator\" content=\"t\"/></head>"
@@ -48,6 +48,11 @@ std::string longDeck() {
   for (int cell = 0; cell < 200; ++cell)
     out << "<td" << (cell == 150 ? " id=\"cell\"" : "") << ">Menu " << cell << "</td>";
   out << "</tr></table></p>";
+  // A row of links that touch, the spaces inside them, as a page's link around code becomes.
+  out << "<p>\xc2\xb7";
+  for (int i = 0; i < 80; ++i)
+    out << "<a href=\"#s7\">the </a><em><a href=\"#s7\">name" << i << "</a></em><a href=\"#s7\">, </a>";
+  out << "</p>";
   out << "<p><table columns=\"2\"><!-- kept whole --><tr><td>a</td><td>b</td></tr></table></p>"
          "<p id=\"end\">The end. <a href=\"#top\">Top</a> <a href=\"#s21\">Section 21</a> <a "
          "href=\"#cell\">Menu</a></p>"
@@ -248,11 +253,12 @@ TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
   EXPECT_EQ(one.parts[0].name, "s");
 
   EXPECT_THAT(refusal(longDeck(), 40), testing::HasSubstr("below the smallest deck"));
-  // A link whose text alone is over the limit cannot be cut; the message names the element and
-  // the start of its text.
-  const std::string bigLink =
-      "<wml><card><p>Start <a href=\"x.wml\">" + std::string(2000, 'x') + "</a> end</p><p>More.</p></card></wml>";
-  EXPECT_THAT(refusal(bigLink, 600), testing::HasSubstr("cannot be cut does not fit in 600 bytes compiled: <a> \"xxx"));
+  // A link whose text alone is over the limit cannot be cut from the word it touches; the
+  // message names the piece from its start.
+  const std::string bigLink = "<wml><card><p>Start <b>here</b><a href=\"x.wml\">" + std::string(2000, 'x') +
+                              "</a> end</p><p>More.</p></card></wml>";
+  EXPECT_THAT(refusal(bigLink, 600),
+              testing::HasSubstr("cannot be cut does not fit in 600 bytes compiled: \"here\" <a> \"xxx"));
 }
 
 } // namespace
