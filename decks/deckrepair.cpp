@@ -680,13 +680,32 @@ private:
   std::set<xmlNodePtr> m_emptied;
 };
 
+// Calls mend(node) for each text node below root, and each of its attribute values, that holds
+// a "$".
+template <class Mend>
+void forEachDollarText(xmlNodePtr root, Mend mend) {
+  auto visit = [&](xmlNodePtr text) {
+    if (text->content && xmlStrchr(text->content, '$'))
+      mend(text);
+  };
+  xml::walkTree(root, [&](xmlNodePtr node) {
+    if (isText(node))
+      visit(node);
+    if (node->type != XML_ELEMENT_NODE)
+      return false;
+    for (xmlAttrPtr a = node->properties; a; a = a->next)
+      for (xmlNodePtr v = a->children; v; v = v->next)
+        if (v->type == XML_TEXT_NODE)
+          visit(v);
+    return true;
+  });
+}
+
 // Doubles every "$" of text and attribute values below root, and gives the texts it changed
 // with what they held before.
 std::vector<std::pair<xmlNodePtr, std::string>> escapeDollars(xmlNodePtr root) {
   std::vector<std::pair<xmlNodePtr, std::string>> changed;
-  auto mend = [&](xmlNodePtr text) {
-    if (!text->content || !xmlStrchr(text->content, '$'))
-      return;
+  forEachDollarText(root, [&](xmlNodePtr text) {
     std::string value(reinterpret_cast<const char*>(text->content));
     std::string out;
     for (char c : value) {
@@ -696,17 +715,6 @@ std::vector<std::pair<xmlNodePtr, std::string>> escapeDollars(xmlNodePtr root) {
     }
     xmlNodeSetContentLen(text, X(out), int(out.size()));
     changed.emplace_back(text, std::move(value));
-  };
-  xml::walkTree(root, [&](xmlNodePtr node) {
-    if (isText(node))
-      mend(node);
-    if (node->type != XML_ELEMENT_NODE)
-      return false;
-    for (xmlAttrPtr a = node->properties; a; a = a->next)
-      for (xmlNodePtr v = a->children; v; v = v->next)
-        if (v->type == XML_TEXT_NODE)
-          mend(v);
-    return true;
   });
   return changed;
 }
@@ -731,6 +739,17 @@ std::string deckText(xml::XmlDocument& deck) {
   for (const auto& [text, value] : changed)
     xmlNodeSetContentLen(text, X(value), int(value.size()));
   return out;
+}
+
+void unescapeDollars(xml::XmlDocument& deck) {
+  if (deck.empty())
+    return;
+  forEachDollarText(deck.documentElement(), [](xmlNodePtr text) {
+    std::string value(reinterpret_cast<const char*>(text->content));
+    for (std::size_t at = value.find("$$"); at != std::string::npos; at = value.find("$$", at + 1))
+      value.erase(at, 1);
+    xmlNodeSetContentLen(text, X(value), int(value.size()));
+  });
 }
 
 bool loadDeck(xml::XmlDocument& deck, std::string_view text) {

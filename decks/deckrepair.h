@@ -43,6 +43,10 @@ void makeValid(xml::XmlDocument& deck, std::map<std::string, std::string>* ids =
 /// attribute values written "$$", since a lone "$" starts a variable reference in WML.
 std::string deckText(xml::XmlDocument& deck);
 
+/// Turns each "$$" of the deck's text and attribute values into the "$" a phone shows, for a
+/// deck shown where WML's variables mean nothing (a page of HTML). "$(name)" stays as it is.
+void unescapeDollars(xml::XmlDocument& deck);
+
 /// The deck as text: an XML declaration, then the deck indented, its text as it stands.
 std::string indentedDeck(const xml::XmlDocument& deck);
 

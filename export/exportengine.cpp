@@ -138,6 +138,7 @@ bool ExportEngine::transformText(const std::string& source, const std::string& t
   xml::XmlDocument doc;
   if (!decks::loadDeck(doc, source))
     return false;
+  decks::unescapeDollars(doc); // a page shows "$" where the deck writes "$$"
 
   if (m_convertImages) {
     m_xmlTools.setProjectFolder(m_project.ProjectFolder());

@@ -94,9 +94,12 @@ TEST_F(ExportEngineTest, ImagesAreDroppedUnlessConverted) {
 
 // A space between two elements keeps two words apart; the layout between cards and paragraphs,
 // where a deck holds no text, is no text of the page.
-TEST_F(ExportEngineTest, WordsOfTwoElementsStayApart) {
-  open({{"spaced", "<wml>\n  <card title=\"S\">\n    <p><b>not</b> <i>glued</i></p>\n  </card>\n</wml>"}});
+TEST_F(ExportEngineTest, ThePageSaysWhatThePhoneShows) {
+  // Words of two elements stay apart, and "$$" is the one "$" a phone shows.
+  open({{"spaced", "<wml>\n  <card title=\"S\">\n    <p><b>not</b> <i>glued</i></p>\n  </card>\n</wml>"},
+        {"dollars", "<wml><card><p>$$5 <a href=\"pay.wml?x=$$y\">$$$$ off</a> $(name)</p></card></wml>"}});
   EXPECT_EQ(html("spaced"), page("<body><div title=\"S\"><p>not glued</p></div></body>"));
+  EXPECT_EQ(html("dollars"), page("<body><div title=\"\"><p>$5 $$ off $(name)</p></div></body>"));
 }
 
 TEST_F(ExportEngineTest, TransformFailsForMissingBrokenAndUnreadableSources) {
