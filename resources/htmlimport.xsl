@@ -734,17 +734,11 @@
 
 	<!-- ===== Inline formatting and line breaks ===== -->
 
-	<!-- Formatting keeps its language, id and class (an id may be a link's target); big and small have none. -->
-	<xsl:template match="em | strong | b | i | u">
+	<!-- Formatting keeps its language, id and class (an id may be a link's target). -->
+	<xsl:template match="em | strong | b | i | u | big | small">
 		<xsl:element name="{local-name()}">
 			<xsl:call-template name="lang"/>
 			<xsl:call-template name="coreattrs"/>
-			<xsl:apply-templates/>
-		</xsl:element>
-	</xsl:template>
-
-	<xsl:template match="big | small">
-		<xsl:element name="{local-name()}">
 			<xsl:apply-templates/>
 		</xsl:element>
 	</xsl:template>
@@ -767,10 +761,15 @@
 		</u>
 	</xsl:template>
 
-	<!-- Headings become large or small text on a line of their own. -->
+	<!--
+	  Headings become large or small text on a line of their own. They keep their language, id
+	  and class: a heading's id is where a page's links to its sections lead.
+	-->
 	<xsl:template match="h1 | h2 | h3">
 		<xsl:call-template name="break"/>
 		<big>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
 			<xsl:apply-templates/>
 		</big>
 		<xsl:call-template name="break"/>
@@ -779,6 +778,8 @@
 	<xsl:template match="h4 | h5 | h6">
 		<xsl:call-template name="break"/>
 		<small>
+			<xsl:call-template name="lang"/>
+			<xsl:call-template name="coreattrs"/>
 			<xsl:apply-templates/>
 		</small>
 		<xsl:call-template name="break"/>

@@ -181,16 +181,12 @@
 
 	<!-- ===== Text formatting, breaks, paragraphs ===== -->
 
-	<xsl:template match="em | strong | b | i | u">
+	<!-- Formatting keeps its language, id and class: the id of a heading's large text is where
+	     the page's links to that section lead. -->
+	<xsl:template match="em | strong | b | i | u | big | small">
 		<xsl:element name="{local-name()}">
 			<xsl:call-template name="lang"/>
 			<xsl:call-template name="coreattrs"/>
-			<xsl:apply-templates/>
-		</xsl:element>
-	</xsl:template>
-
-	<xsl:template match="big | small">
-		<xsl:element name="{local-name()}">
 			<xsl:apply-templates/>
 		</xsl:element>
 	</xsl:template>

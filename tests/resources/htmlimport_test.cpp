@@ -202,9 +202,10 @@ TEST(HtmlImport, InlineElementsMapToTheirWmlStandIns) {
       {"h5", "small"},    {"h6", "small"},      {"sub", "small"}};
   for (const auto& [html, wml] : mapping) {
     const std::string h(html), w(wml);
-    // A heading stands on a line of its own; formatting that keeps its name keeps its id.
+    // A heading stands on a line of its own; headings and formatting that keeps its name keep
+    // their id.
     const std::string mark = h.size() == 2 && h[0] == 'h' ? "<?break?>" : "";
-    const std::string id = h == w && h != "big" && h != "small" ? " id=\"i\"" : "";
+    const std::string id = h == w || !mark.empty() ? " id=\"i\"" : "";
     EXPECT_EQ(importHtml(body("<" + h + " id=\"i\" title=\"t\">x<br clear=\"all\"/></" + h + "><" + h + "/>")),
               deck(mark + "<" + w + id + ">x<br/></" + w + ">" + mark + mark + "<" + w + "/>" + mark))
         << html;

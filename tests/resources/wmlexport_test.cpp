@@ -62,12 +62,12 @@ TEST(WmlExport, PicturesLinksAndTables) {
                  "<tr id=\"r\"><td lang=\"en\">x</td><td/></tr></table></p></div></body>"));
 }
 
-TEST(WmlExport, FormattingKeepsOrLosesAttributesByElement) {
+TEST(WmlExport, FormattingKeepsItsLanguageIdAndClass) {
   EXPECT_EQ(exportWml("<wml><card><p><em id=\"1\">a</em><strong class=\"2\">b</strong><b lang=\"x\">c</b>"
                       "<i>d</i><u>e</u><big id=\"3\">f</big><small class=\"4\">g</small><br id=\"5\"/></p>"
                       "</card></wml>"),
             html("<body><div><p><em id=\"1\">a</em><strong class=\"2\">b</strong><b lang=\"x\">c</b>"
-                 "<i>d</i><u>e</u><big>f</big><small>g</small><br id=\"5\"/></p></div></body>"));
+                 "<i>d</i><u>e</u><big id=\"3\">f</big><small class=\"4\">g</small><br id=\"5\"/></p></div></body>"));
 }
 
 TEST(WmlExport, TasksAndEventsLeaveNothingBehind) {
