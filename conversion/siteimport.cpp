@@ -129,7 +129,7 @@ bool followIntoParts(xml::XmlDocument& deck,
 
 // Splits each deck over the limit into parts (taken: names no part may have). Links from the
 // other decks into a split one then follow their ids, which can lengthen a part: its page is
-// split again with the excess off its budget, a few times at most.
+// split again on a budget shrunk as much as the part grew, a few times at most.
 void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePage>& pages,
                 const std::set<std::string>& taken, std::size_t maxBytes) {
   std::vector<std::string> whole(pages.size());
@@ -174,11 +174,15 @@ void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePag
         xml::XmlDocument doc;
         if (partOfId.empty() || !decks::loadDeck(doc, part.text) || !followIntoParts(doc, partOfId))
           continue;
-        part.text = decks::indentedDeck(doc);
-        if (const std::size_t size = decks::compileWbxml(part.text).size(); size > maxBytes) {
+        std::string followed = decks::indentedDeck(doc);
+        if (const std::size_t size = decks::compileWbxml(followed).size(); size > maxBytes) {
+          // What the links added grows with the links the part holds: what the part held before
+          // them, which may be well under the budget already, shrinks as much as the part grew.
+          const std::size_t before = decks::compileWbxml(part.text).size();
+          budget[i] = std::min(budget[i], before * maxBytes / size);
           again[i] = over = true;
-          budget[i] -= std::min(budget[i], size - maxBytes);
         }
+        part.text = std::move(followed);
       }
     }
     if (!over)

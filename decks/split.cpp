@@ -263,21 +263,26 @@ public:
                        " bytes is below the smallest deck this page can be split into (" + std::to_string(smallest) +
                        " bytes compiled)");
     // Pieces are measured before the links that cross parts are pointed at their parts and
-    // before the parts are indented; what those add is taken off the next round's budget.
+    // before the parts are indented. What those add grows with the links a part holds (a table
+    // of contents can double), so the next round's budget is what the part held before, which
+    // may be well under the budget, shrunk as much as the part grew.
     std::size_t budget = m_maxBytes;
     for (int round = 0; round < 8; ++round) {
       const std::vector<Piece> pieces = pack(budget);
       SplitDeck result = finish(pieces);
-      std::size_t over = 0;
-      for (const auto& part : result.parts) {
-        const std::size_t size = compileWbxml(part.text).size();
-        over = std::max(over, size > m_maxBytes ? size - m_maxBytes : 0);
+      std::size_t next = budget;
+      for (std::size_t k = 0; k < result.parts.size(); ++k) {
+        const std::size_t size = compileWbxml(result.parts[k].text).size();
+        if (size > m_maxBytes) {
+          const std::size_t before = compiledSize(assemble(pieces[k], k, k + 1 < pieces.size()));
+          next = std::min(next, before * m_maxBytes / size);
+        }
       }
-      if (over == 0)
+      if (next == budget)
         return result;
-      if (over >= budget)
+      if (next == 0)
         break;
-      budget -= over;
+      budget = next;
     }
     throw SplitError("The deck cannot be split into decks of at most " + std::to_string(m_maxBytes) +
                      " bytes compiled");

@@ -69,13 +69,16 @@ std::vector<std::string> wordsOf(xml::XmlDocument& deck) {
   }
   // Word by word, as a phone shows them: formatting and links join the text around them, every
   // other element (a line break, a paragraph, a cell) keeps words apart.
+  auto apart = [](xmlNodePtr node) {
+    return node && node->type == XML_ELEMENT_NODE && !decks::isEmphasis(reinterpret_cast<const char*>(node->name)) &&
+           !xmlStrEqual(node->name, BAD_CAST "a");
+  };
   std::string text;
   xml::walkTree(deck.documentElement(), [&](xmlNodePtr node) {
+    if (apart(node) || (node->type == XML_TEXT_NODE && apart(node->prev)))
+      text += ' ';
     if (node->type == XML_TEXT_NODE)
       text += reinterpret_cast<const char*>(node->content);
-    else if (node->type == XML_ELEMENT_NODE && !decks::isEmphasis(reinterpret_cast<const char*>(node->name)) &&
-             !xmlStrEqual(node->name, BAD_CAST "a"))
-      text += ' ';
     return node->type == XML_ELEMENT_NODE;
   });
   std::vector<std::string> words;
@@ -243,6 +246,23 @@ TEST(SplitDeck, EachCardIsSplitOnItsOwnAndLinksToACardFollowIt) {
       EXPECT_EQ(xml::attribute(link, "href"),
                 split.partOfId.at("two") == part.name ? "#two" : split.partOfId.at("two") + ".wml#two");
   }
+}
+
+TEST(SplitDeck, ATableOfContentsFitsThoughItsLinksGrowWhereTheyLeaveThePart) {
+  // Each link gains the name of the part it goes to: a part of links more than doubles.
+  std::string deck = "<wml><card><p>";
+  for (int i = 0; i < 80; ++i)
+    deck += "<a href=\"#t" + std::to_string(i) + "\">" + std::to_string(i) + "</a> ";
+  deck += "</p>";
+  for (int i = 0; i < 80; ++i)
+    deck += "<p id=\"t" + std::to_string(i) + "\">Topic " + std::to_string(i) + " has a few words.</p>";
+  const auto split = decks::splitDeck(deck + "</card></wml>", "a-table-of-contents", 500);
+  std::size_t toLast = 0;
+  for (const auto& part : split.parts) {
+    EXPECT_LE(decks::compileWbxml(part.text).size(), 500u) << part.text;
+    toLast += part.text.find("<a href=\"" + split.partOfId.at("t79") + ".wml#t79\">79</a>") != std::string::npos;
+  }
+  EXPECT_EQ(toLast, 1u);
 }
 
 TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
