@@ -674,6 +674,13 @@
 
 	<xsl:template match="td//text()[normalize-space()] | th//text()[normalize-space()]" mode="tr">
 		<td>
+			<!-- The first text of a heading takes the heading's id to its cell. -->
+			<xsl:variable name="heading" select="ancestor::*[self::h1 or self::h2 or self::h3 or self::h4 or self::h5 or self::h6][1]"/>
+			<xsl:if test="$heading and generate-id() = generate-id($heading/descendant::text()[normalize-space()][1])">
+				<xsl:for-each select="$heading">
+					<xsl:call-template name="heading-id"/>
+				</xsl:for-each>
+			</xsl:if>
 			<xsl:value-of select="."/>
 		</td>
 	</xsl:template>
@@ -763,13 +770,13 @@
 
 	<!--
 	  Headings become large or small text on a line of their own. They keep their language, id
-	  and class: a heading's id is where a page's links to its sections lead.
+	  and class: a heading's id is where a page's links to its sections lead. A heading without
+	  one takes that of the first target in it ("<h2><a name="intro"></a>Intro</h2>").
 	-->
 	<xsl:template match="h1 | h2 | h3">
 		<xsl:call-template name="break"/>
 		<big>
-			<xsl:call-template name="lang"/>
-			<xsl:call-template name="coreattrs"/>
+			<xsl:call-template name="heading-attributes"/>
 			<xsl:apply-templates/>
 		</big>
 		<xsl:call-template name="break"/>
@@ -778,11 +785,32 @@
 	<xsl:template match="h4 | h5 | h6">
 		<xsl:call-template name="break"/>
 		<small>
-			<xsl:call-template name="lang"/>
-			<xsl:call-template name="coreattrs"/>
+			<xsl:call-template name="heading-attributes"/>
 			<xsl:apply-templates/>
 		</small>
 		<xsl:call-template name="break"/>
+	</xsl:template>
+
+	<xsl:template name="heading-attributes">
+		<xsl:call-template name="lang"/>
+		<xsl:copy-of select="@class"/>
+		<xsl:call-template name="heading-id"/>
+	</xsl:template>
+
+	<!-- The heading's id, or that of the first target in it. -->
+	<xsl:template name="heading-id">
+		<xsl:choose>
+			<xsl:when test="@id">
+				<xsl:copy-of select="@id"/>
+			</xsl:when>
+			<xsl:otherwise>
+				<xsl:for-each select="(.//a[not(@href)][@id or @name])[1]">
+					<xsl:attribute name="id">
+						<xsl:value-of select="@id | @name[not(../@id)]"/>
+					</xsl:attribute>
+				</xsl:for-each>
+			</xsl:otherwise>
+		</xsl:choose>
 	</xsl:template>
 
 	<xsl:template match="sup">

@@ -187,6 +187,9 @@ TEST(HtmlImport, TablesKeepTheirPartsAndFlattenRowsIntoOneCellPerPiece) {
        "<td><anchor title=\"n\">Next<go href=\"#n\"/></anchor></td>"
        "<td>head</td><td><a href=\"h\">hl</a></td><td><img alt=\"th.gif\" src=\"th.gif\"/></td><td><br/></td>"
        "<td>inner</td></tr></table>"},
+      // A heading's first text takes the heading's id to its cell.
+      {"<table><tr><td><h3><a name=\"f\"></a>Function: <b>f</b></h3></td></tr></table>",
+       "<table columns=\"1\"><tr><td id=\"f\">Function: </td><td>f</td></tr></table>"},
       // White space between the pieces gives no cell; a link without a target gives its text.
       {"<table><tr><td><b>a</b> <i>b</i></td><td><a name=\"n\">t</a></td></tr></table>",
        "<table columns=\"2\"><tr><td>a</td><td>b</td><td>t</td></tr></table>"},
@@ -210,6 +213,10 @@ TEST(HtmlImport, InlineElementsMapToTheirWmlStandIns) {
               deck(mark + "<" + w + id + ">x<br/></" + w + ">" + mark + mark + "<" + w + "/>" + mark))
         << html;
   }
+  // A heading without an id takes that of the first target in it.
+  EXPECT_EQ(
+      importHtml(body("<h2><a name=\"n\"></a>A <a id=\"i\">B</a></h2><h5><a href=\"#n\" id=\"l\">C</a></h5>")),
+      deck("<?break?><big id=\"n\">A B</big><?break?><?break?><small><a href=\"#n\" id=\"l\">C</a></small><?break?>"));
   // Elements without a rule leave their content in their place; blocks are marked off.
   const std::pair<const char*, bool> others[] = {{"font", false},  {"span", false},    {"label", false},  {"th", false},
                                                  {"thead", false}, {"caption", false}, {"x-y", false},    {"div", true},
