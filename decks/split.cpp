@@ -271,18 +271,20 @@ public:
       const std::vector<Piece> pieces = pack(budget);
       SplitDeck result = finish(pieces);
       std::size_t next = budget;
+      bool over = false;
       for (std::size_t k = 0; k < result.parts.size(); ++k) {
         const std::size_t size = compileWbxml(result.parts[k].text).size();
         if (size > m_maxBytes) {
           const std::size_t before = compiledSize(assemble(pieces[k], k, k + 1 < pieces.size()));
           next = std::min(next, before * m_maxBytes / size);
+          over = true;
         }
       }
-      if (next == budget)
+      if (!over)
         return result;
-      if (next == 0)
+      budget = std::min(next, budget - 1);
+      if (budget == 0)
         break;
-      budget = next;
     }
     throw SplitError("The deck cannot be split into decks of at most " + std::to_string(m_maxBytes) +
                      " bytes compiled");
@@ -290,7 +292,8 @@ public:
 
 private:
   // The compiled size of a part: as it will be compiled (exact), or without the string table,
-  // whose building grows with the cube of the text; that size is one the table can only lower.
+  // whose building grows with the cube of the text; the table mostly lowers that size, though
+  // not always (its own length and the words it takes cost bytes too).
   static std::size_t compiledSize(const std::string& text, bool exact = true) {
     return compileWbxml(text, exact).size();
   }
@@ -403,7 +406,8 @@ private:
       do {
         const std::size_t index = pieces.size();
         // The furthest end that fits, found without the string table (doubling the step, then
-        // halving the gap) and then pushed on as far as the string table makes room for.
+        // halving the gap), checked with it, and then pushed on as far as the string table
+        // makes room for; where the table makes that piece bigger, found again with it.
         std::size_t good = begin;
         auto furthest = [&](bool exact) {
           auto fitsTo = [&](std::size_t end) { return fits({c, begin, end}, index, budget, exact); };
@@ -423,6 +427,8 @@ private:
         };
         if (n > begin) {
           furthest(false);
+          if (good > begin && !fits({c, begin, good}, index, budget, true))
+            good = begin;
           if (good == begin && !fits({c, begin, begin + 1}, index, budget, true))
             uncuttable(card, begin);
           good = std::max(good, begin + 1);
