@@ -72,9 +72,9 @@ std::string startTag(xmlNodePtr element, bool withId) {
   return tag;
 }
 
-// How a message names a piece: an element by its name and the start of its text.
-std::string describe(xmlNodePtr node) {
-  std::string text(util::trim(util::collapseSpaces(xml::nodeText(node))));
+// How a message names a piece: an element by its name and the start of its text (said).
+std::string describe(xmlNodePtr node, const std::string& said) {
+  std::string text(util::trim(util::collapseSpaces(said)));
   if (text.size() > 60)
     text = text.substr(0, 60) + "...";
   if (node->type != XML_ELEMENT_NODE)
@@ -186,11 +186,11 @@ void addContent(Card& card, xmlNodePtr parent, const std::vector<int>& path) {
       unwrap(card, c, inside, Cut::None);
       continue;
     }
-    Atom atom{xml::nodeXml(c), describe(c), path};
-    atom.lineBreak = isElement(c, "br");
     // A link whose text begins or ends with a space stands apart there, as a word does: a
     // page's link around code becomes a row of links that touch, the spaces inside them.
     const std::string said = xml::nodeText(c);
+    Atom atom{xml::nodeXml(c), describe(c, said), path};
+    atom.lineBreak = isElement(c, "br");
     atom.startsWithSpace = !said.empty() && isSpace(said.front());
     if (atom.lineBreak)
       atom.after = Cut::Line;
@@ -225,7 +225,7 @@ Card readCard(xmlNodePtr element) {
     } else if (nameOf(c) == "p") {
       addParagraph(card, c);
     } else {
-      Atom atom{xml::nodeXml(c), describe(c)};
+      Atom atom{xml::nodeXml(c), describe(c, xml::nodeText(c))};
       atom.after = Cut::Paragraph;
       atom.ids = idsBelow(c);
       card.atoms.push_back(std::move(atom));
