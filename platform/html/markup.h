@@ -47,7 +47,9 @@ bool isRawTextElement(std::string_view lowerName);
 /// out (their content stays, one level up) and attributes past maxAttributesPerTag dropped, and
 /// returns true; returns false, leaving out alone, when the markup is within the bounds. The
 /// nesting count follows the tags as written: elements whose end tag may be left out, void
-/// elements and elements that cannot nest in themselves do not count.
+/// elements and elements that cannot nest in themselves do not count. A self-closing tag in SVG
+/// or MathML, which hideForeignContent hands to gumbo as HTML, gets its end tag after it, so
+/// that it stays empty and takes no level.
 bool limitMarkup(std::string_view markup, std::string& out);
 
 /// gumbo 0.10.1 takes an SVG or MathML element that shares its name with an HTML element

@@ -76,6 +76,17 @@ std::size_t foreignNameAt(std::string_view in, std::size_t at) {
   return 0;
 }
 
+// Whether a start tag in SVG or MathML leaves foreign content in an HTML parser: the element
+// that opens, and those after it, are HTML again.
+bool breaksOutOfForeignContent(std::string_view n) {
+  static const std::unordered_set<std::string_view> names = {
+      "b",     "big",   "blockquote", "body",   "br",   "center", "code",  "dd", "div",  "dl",   "dt",
+      "em",    "embed", "h1",         "h2",     "h3",   "h4",     "h5",    "h6", "head", "hr",   "i",
+      "img",   "li",    "listing",    "menu",   "meta", "nobr",   "ol",    "p",  "pre",  "ruby", "s",
+      "small", "span",  "strong",     "strike", "sub",  "sup",    "table", "tt", "u",    "ul",   "var"};
+  return names.contains(n);
+}
+
 } // namespace
 
 bool hideForeignContent(std::string_view in, std::string& result) {
@@ -138,6 +149,7 @@ bool limitMarkup(std::string_view in, std::string& result) {
   };
   std::size_t depth = 0;
   std::size_t dropped = 0;
+  std::size_t foreignOpen = 0; // SVG and MathML elements open, whose content gumbo reads as HTML
   std::size_t i = 0;
   const std::size_t n = in.size();
   while (i < n) {
@@ -218,7 +230,10 @@ bool limitMarkup(std::string_view in, std::string& result) {
     std::size_t tagEnd = p < n ? p + 1 : n;
     i = tagEnd;
 
+    const bool foreignRoot = foreignElementName(name) != name;
     if (endTag) {
+      if (foreignRoot && foreignOpen > 0)
+        --foreignOpen;
       if (countsForNesting(name)) {
         if (dropped > 0) {
           cut(lt, tagEnd);
@@ -229,17 +244,29 @@ bool limitMarkup(std::string_view in, std::string& result) {
       }
       continue;
     }
-    if (countsForNesting(name)) {
+    if (foreignOpen > 0 && breaksOutOfForeignContent(name))
+      foreignOpen = 0;
+    // "<path/>" is an empty element in SVG, but an HTML parser keeps it open: each one would
+    // hold the rest of its picture, and nest a level deeper.
+    const bool closesItself = selfClosing && (foreignRoot || foreignOpen > 0) && !util::isVoidElement(name);
+    if (countsForNesting(name) && !closesItself) {
       if (depth >= maxOpenElements) {
         cut(lt, tagEnd);
         ++dropped;
         continue;
       }
       ++depth;
+      if (foreignRoot)
+        ++foreignOpen;
     }
     if (cutAt != std::string_view::npos && tagEnd > cutAt) {
       cut(cutAt, tagEnd);
       out += selfClosing ? "/>" : ">";
+    }
+    if (closesItself) {
+      cut(tagEnd, tagEnd);
+      out.append("</").append(name).append(">");
+      continue;
     }
     if (name == "plaintext") {
       i = n;

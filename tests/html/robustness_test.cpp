@@ -115,6 +115,20 @@ TEST(Robustness, NestingBoundSparesTagsThatCloseThemselves) {
     all += "xyzw";
   EXPECT_EQ(doc->body()->textContent(), all);
 
+  // Nor do the empty elements of pictures drawn in SVG, whose "/>" an HTML parser ignores: a page
+  // of many diagrams keeps the headings after them, and each path stays empty.
+  std::string diagrams;
+  for (int i = 0; i < 400; ++i)
+    diagrams += "<SVG><g><path d='M 1 1'/><path/></g><Path/><rect x=1 /><text>n</text><br/></svg>";
+  doc->body()->setInnerHTML(diagrams + "<svg/><h2 id=after>After</h2><svg><path/><div/>x</svg>");
+  ASSERT_NE(doc->getElementById("after"), nullptr);
+  EXPECT_EQ(doc->getElementById("after")->tagName(), "H2");
+  EXPECT_EQ(doc->getElementsByTagName("PATH").size(), 1201u);
+  for (const auto& path : doc->getElementsByTagName("PATH"))
+    EXPECT_EQ(path->firstChild(), nullptr);
+  // An HTML element in a picture leaves it, and keeps what follows, as a browser does.
+  EXPECT_EQ(doc->getElementsByTagName("DIV").back()->textContent(), "x");
+
   // Tags that really nest stop nesting at the bound; their text stays in order.
   std::string fonts;
   for (int i = 0; i < 3000; ++i)
