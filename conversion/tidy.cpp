@@ -40,10 +40,13 @@ void holdBareText(xml::XmlDocument& doc) {
       xmlNodePtr held = xmlNewDocNode(doc.get(), nullptr, BAD_CAST name, nullptr);
       xmlSetNs(held, xmlNewNs(held, BAD_CAST kTidyNamespace, BAD_CAST "t"));
       xmlReplaceNode(node, held);
-      if (node->type == XML_TEXT_NODE)
+      if (node->type == XML_TEXT_NODE) {
         xmlAddChild(held, node);
-      else
+      } else {
+        if (node->content)
+          xmlAddChild(held, xmlNewDocText(doc.get(), node->content));
         xmlFreeNode(node);
+      }
     };
     for (xmlNodePtr node = card->children; node;) {
       xmlNodePtr next = node->next;
@@ -51,6 +54,8 @@ void holdBareText(xml::XmlDocument& doc) {
         hold(node, "text");
       else if (node->type == XML_PI_NODE && xmlStrEqual(node->name, BAD_CAST decks::breakTarget))
         hold(node, "break");
+      else if (node->type == XML_PI_NODE && xmlStrEqual(node->name, BAD_CAST decks::idTarget))
+        hold(node, "id");
       node = next;
     }
   }
@@ -99,6 +104,11 @@ bool wrapParagraphs(xml::XmlDocument& doc) {
           xmlFreeNode(node);
         } else if (holder(node, "break")) {
           xmlAddChild(paragraph, xmlNewDocPI(d, BAD_CAST decks::breakTarget, nullptr));
+          xmlFreeNode(node);
+        } else if (holder(node, "id")) {
+          xmlChar* id = xmlNodeGetContent(node);
+          xmlAddChild(paragraph, xmlNewDocPI(d, BAD_CAST decks::idTarget, id));
+          xmlFree(id);
           xmlFreeNode(node);
         } else {
           xmlAddChild(paragraph, node);

@@ -6,8 +6,9 @@
 
 namespace tavro::conversion {
 
-/// Holds each piece of bare text standing directly in a card in a t:text element and each
-/// break mark in a t:break element, so that the paragraph pass keeps them in their runs.
+/// Holds each piece of bare text standing directly in a card in a t:text element, each break
+/// mark in a t:break element and each id mark in a t:id element holding the id, so that the
+/// paragraph pass keeps them in their runs.
 void holdBareText(xml::XmlDocument& doc);
 
 /// What the TIDYWML stylesheet does to a held deck, done in place: the card's non-paragraph

@@ -39,6 +39,8 @@ bool isBlank(xmlNodePtr node) { return isText(node) && xmlIsBlankNode(node); }
 
 bool isBreak(xmlNodePtr node) { return node->type == XML_PI_NODE && nameOf(node) == breakTarget; }
 
+bool isIdMark(xmlNodePtr node) { return node->type == XML_PI_NODE && nameOf(node) == idTarget; }
+
 xmlNodePtr checked(xmlNodePtr node) {
   if (!node)
     throw std::bad_alloc();
@@ -151,6 +153,7 @@ public:
     if (!hasCard)
       xmlAddChild(root, checked(xmlNewDocNode(m_doc, nullptr, X("card"), nullptr)));
     finishParagraphs(root);
+    placeIdMarks(root);
     uniqueIdsAndNoNamespaces(root);
   }
 
@@ -568,7 +571,7 @@ private:
           resolveBreaks(part);
           trim(part);
           if (!showsSomething(part))
-            removeNode(part);
+            removeEmptyParagraph(part);
           else
             keepWrapMode(part, noWrap);
           part = following;
@@ -577,16 +580,24 @@ private:
     }
   }
 
-  // White space at the start and the end of a paragraph shows nothing.
+  // White space at the start and the end of a paragraph shows nothing; id marks there stay.
   static void trim(xmlNodePtr p) {
     constexpr std::string_view space = " \t\r\n";
     for (bool front : {true, false}) {
+      auto inward = [front](xmlNodePtr n) {
+        do
+          n = front ? n->next : n->prev;
+        while (n && isIdMark(n));
+        return n;
+      };
       xmlNodePtr edge = front ? p->children : p->last;
+      if (edge && isIdMark(edge))
+        edge = inward(edge);
       while (edge && isText(edge)) {
         const std::string_view text = edge->content ? reinterpret_cast<const char*>(edge->content) : "";
         const auto cut = front ? text.find_first_not_of(space) : text.find_last_not_of(space);
-        xmlNodePtr further = front ? edge->next : edge->prev;
         if (cut == std::string_view::npos) {
+          xmlNodePtr further = inward(edge);
           removeNode(edge);
           edge = further;
           continue;
@@ -599,6 +610,36 @@ private:
         break;
       }
     }
+  }
+
+  // An empty paragraph goes. The id marks it holds go to the start of the next paragraph of
+  // the card, where what followed them begins, or to the end of the one before.
+  static void removeEmptyParagraph(xmlNodePtr p) {
+    std::vector<xmlNodePtr> marks;
+    xml::walkTree(p, [&](xmlNodePtr n) {
+      if (isIdMark(n))
+        marks.push_back(n);
+      return n->type == XML_ELEMENT_NODE;
+    });
+    auto paragraph = [](xmlNodePtr n, bool forward) {
+      do
+        n = forward ? n->next : n->prev;
+      while (n && !isElement(n, "p"));
+      return n;
+    };
+    xmlNodePtr next = marks.empty() ? nullptr : paragraph(p, true);
+    xmlNodePtr before = next || marks.empty() ? nullptr : paragraph(p, false);
+    const xmlNodePtr first = next ? next->children : nullptr;
+    for (xmlNodePtr mark : marks) {
+      xmlUnlinkNode(mark);
+      if (first)
+        xmlAddPrevSibling(first, mark);
+      else if (next || before)
+        xmlAddChild(next ? next : before, mark);
+      else
+        xmlFreeNode(mark);
+    }
+    removeNode(p);
   }
 
   // A paragraph with nothing to show (line breaks at most) is only an empty gap on the screen.
@@ -616,6 +657,59 @@ private:
     if (!mode && noWrap)
       xmlSetProp(p, X("mode"), X("wrap"));
     noWrap = mode && attributeValue(mode) == "nowrap";
+  }
+
+  // Gives each id mark's id to an element where the mark stands, unless an element has that id
+  // already, and takes the marks out.
+  void placeIdMarks(xmlNodePtr root) {
+    std::vector<xmlNodePtr> marks;
+    std::set<std::string> ids;
+    xml::walkTree(root, [&](xmlNodePtr n) {
+      if (isIdMark(n))
+        marks.push_back(n);
+      if (n->type != XML_ELEMENT_NODE)
+        return false;
+      if (xmlAttrPtr a = xmlHasProp(n, X("id")); a && !a->ns)
+        ids.insert(attributeValue(a));
+      return true;
+    });
+    for (xmlNodePtr mark : marks) {
+      const std::string id = mark->content ? reinterpret_cast<const char*>(mark->content) : "";
+      if (!id.empty() && !ids.count(id))
+        if (xmlNodePtr holder = idHolder(mark)) {
+          xmlSetProp(holder, X("id"), X(id));
+          ids.insert(id);
+        }
+      removeNode(mark);
+    }
+  }
+
+  // The element that starts where the mark stands and has no id yet: the next one, when only
+  // white space and marks come between; else the paragraph, cell or formatting the mark opens;
+  // else the line break that ends the line before it; else a new, empty em where the mark
+  // stands, where its parent may hold one. Nothing when there is none of them.
+  xmlNodePtr idHolder(xmlNodePtr mark) {
+    auto shown = [](xmlNodePtr n, bool forward) {
+      while (n && (isBlank(n) || n->type == XML_PI_NODE || n->type == XML_COMMENT_NODE))
+        n = forward ? n->next : n->prev;
+      return n;
+    };
+    auto free = [](xmlNodePtr e) {
+      return e && e->type == XML_ELEMENT_NODE && !e->ns && !hasAttribute(e, "id") && !isElement(e, "card") &&
+             !isElement(e, "wml");
+    };
+    xmlNodePtr parent = mark->parent;
+    if (xmlNodePtr next = shown(mark->next, true); free(next))
+      return next;
+    xmlNodePtr before = shown(mark->prev, false);
+    if (!before && free(parent))
+      return parent;
+    if (isElement(before, "br") && free(before))
+      return before;
+    const ElementRule* rule = parent && parent->type == XML_ELEMENT_NODE ? elementRule(nameOf(parent)) : nullptr;
+    if (!rule || !allows(*rule, "em"))
+      return nullptr;
+    return xmlAddPrevSibling(mark, newElement("em"));
   }
 
   // The last rules look at each element once, in one walk of the deck. Every id becomes a

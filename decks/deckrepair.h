@@ -23,6 +23,11 @@
 // puts where the page started a new line (after a heading, around a div). Each becomes a line
 // break where text stands on both sides of it in its paragraph or cell, and goes elsewhere, so
 // that boundaries never give empty lines.
+//
+// The id of an element that left nothing in the deck (a div, a span, a named anchor) reaches
+// the repair as an "id" processing instruction where the element stood. It goes to the element
+// that starts there, or to the paragraph or cell it starts, or to the line break just before
+// it; where none of them is free, an empty em holds it. Links to it thus keep their place.
 
 #include "platform/xml/xmldocument.h"
 
@@ -34,6 +39,9 @@ namespace tavro::decks {
 
 /// The target of the processing instruction that marks a block boundary.
 inline constexpr const char* breakTarget = "break";
+/// The target of the processing instruction that holds the id of an element of the page that
+/// left no element in the deck, where it stood.
+inline constexpr const char* idTarget = "id";
 
 /// Mends the deck in place as described above. The deck is a wml element holding cards. With
 /// ids, each id the deck had is mapped to the id it has now (the first element of that id's).

@@ -14,10 +14,14 @@
   two no-break spaces. What a browser does not show (scripts, styles, the fallback text of
   frames) gives nothing.
 
+  An element that leaves no WML element of its own (a div, a span, a named anchor) leaves its
+  id where it stood, as an "id" processing instruction; the import gives the id to the element
+  that starts there, so that the page's links into it keep their place.
+
   Rule selection relies on XSLT 1.0 default priorities: plain names rank 0; "ul/li", the
   simple-link pattern, "a//text()" and every "td//..." pattern rank 0.5; "a//img" and
-  "a//br" are raised to 1 explicitly; "text()" and "comment()" rank -0.5. Elements without a
-  rule vanish and leave their processed content.
+  "a//br" are raised to 1 explicitly; "text()" and "comment()" rank -0.5; "*[@id] | a[@name]" is lowered to -1, below every
+  other rule. Elements without a rule vanish and leave their processed content.
 
   Modes: the default one; "split" (the direct content of pre); "tr" (the content of a row,
   flattened into cells); "link" (the content of a link in a cell); "copy" (an exact copy of
@@ -48,6 +52,27 @@
 	<!-- A block boundary: a line break where text stands on both sides of it. -->
 	<xsl:template name="break">
 		<xsl:processing-instruction name="break"/>
+	</xsl:template>
+
+	<!--
+	  Where an element that leaves no WML element of its own stood, its id (or an anchor's name),
+	  which links of the page may lead to, as an "id" processing instruction: the import gives the
+	  id to the element that starts there.
+	-->
+	<xsl:template name="id-mark">
+		<!-- A target in a heading that gave the heading its id has left it there. -->
+		<xsl:variable name="id" select="(@id | self::a/@name[not(../@id)])[not(current()/ancestor::*[self::h1 or self::h2 or self::h3 or self::h4 or self::h5 or self::h6][1][not(@id)][generate-id((.//a[not(@href)][@id or @name])[1]) = generate-id(current())])]"/>
+		<xsl:if test="normalize-space($id)">
+			<xsl:processing-instruction name="id">
+				<xsl:value-of select="$id"/>
+			</xsl:processing-instruction>
+		</xsl:if>
+	</xsl:template>
+
+	<!-- The start of a block that vanishes: a boundary, then the block's id. -->
+	<xsl:template name="block-start">
+		<xsl:call-template name="break"/>
+		<xsl:call-template name="id-mark"/>
 	</xsl:template>
 
 	<!-- Two no-break spaces for each list the context item's list stands in. -->
@@ -175,6 +200,17 @@
 
 	<!-- ===== Text and comments ===== -->
 
+	<!-- Any other element with an id (an anchor, a name) vanishes and leaves its id and its content. -->
+	<xsl:template match="*[@id] | a[@name]" priority="-1">
+		<xsl:call-template name="id-mark"/>
+		<xsl:apply-templates/>
+	</xsl:template>
+
+	<xsl:template match="*[@id] | a[@name]" mode="tr" priority="-1">
+		<xsl:call-template name="id-mark"/>
+		<xsl:apply-templates mode="tr"/>
+	</xsl:template>
+
 	<!-- What a browser does not show. -->
 	<xsl:template match="script | style | template | title | iframe | noframes | noembed"/>
 
@@ -193,7 +229,7 @@
 	  An item outside a list is such a block too.
 	-->
 	<xsl:template match="div | center | form | fieldset | legend | section | article | aside | header | footer | nav | main | figure | figcaption | details | summary | hgroup | hr | noscript | li">
-		<xsl:call-template name="break"/>
+		<xsl:call-template name="block-start"/>
 		<xsl:apply-templates/>
 		<xsl:call-template name="break"/>
 	</xsl:template>
@@ -205,7 +241,7 @@
 	<xsl:template match="ul | dl | address">
 		<xsl:choose>
 			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
-				<xsl:call-template name="break"/>
+				<xsl:call-template name="block-start"/>
 				<xsl:apply-templates/>
 				<xsl:call-template name="break"/>
 			</xsl:when>
@@ -220,6 +256,7 @@
 	</xsl:template>
 
 	<xsl:template match="ul/li">
+		<xsl:call-template name="id-mark"/>
 		<xsl:call-template name="indent"/>
 		<xsl:text>&#183;</xsl:text>
 		<xsl:apply-templates/>
@@ -236,7 +273,7 @@
 	<xsl:template match="ol">
 		<xsl:choose>
 			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
-				<xsl:call-template name="break"/>
+				<xsl:call-template name="block-start"/>
 				<xsl:call-template name="ol-items"/>
 				<xsl:call-template name="break"/>
 			</xsl:when>
@@ -256,6 +293,7 @@
 			<xsl:with-param name="end" select="li[1]"/>
 		</xsl:call-template>
 		<xsl:for-each select="li">
+			<xsl:call-template name="id-mark"/>
 			<xsl:call-template name="indent"/>
 			<xsl:value-of select="position()"/>
 			<xsl:text>. </xsl:text>
@@ -365,6 +403,7 @@
 	</xsl:template>
 
 	<xsl:template match="dd">
+		<xsl:call-template name="id-mark"/>
 		<xsl:text>&#160;&#160;</xsl:text>
 		<xsl:apply-templates/>
 		<br/>
@@ -377,7 +416,7 @@
 	<xsl:template match="p">
 		<xsl:choose>
 			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
-				<xsl:call-template name="break"/>
+				<xsl:call-template name="block-start"/>
 				<xsl:apply-templates/>
 				<xsl:call-template name="break"/>
 			</xsl:when>
@@ -402,12 +441,13 @@
 	<xsl:template match="pre">
 		<xsl:choose>
 			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
-				<xsl:call-template name="break"/>
+				<xsl:call-template name="block-start"/>
 				<xsl:apply-templates mode="split"/>
 				<xsl:call-template name="break"/>
 			</xsl:when>
 			<xsl:otherwise>
 				<p align="left" mode="nowrap">
+					<xsl:call-template name="id-mark"/>
 					<xsl:apply-templates mode="split"/>
 				</p>
 			</xsl:otherwise>
@@ -428,7 +468,7 @@
 	<!-- ===== Quotations ===== -->
 
 	<xsl:template match="blockquote">
-		<xsl:call-template name="break"/>
+		<xsl:call-template name="block-start"/>
 		<xsl:if test="@cite">
 			<p>
 				<xsl:text>&#10;&#9;&#9;&#9;[From </xsl:text>
@@ -443,6 +483,7 @@
 	</xsl:template>
 
 	<xsl:template match="q">
+		<xsl:call-template name="id-mark"/>
 		<xsl:if test="@cite">
 			<xsl:text>&#10;&#9;&#9;[From </xsl:text>
 			<a href="{@cite}">
@@ -572,6 +613,7 @@
 				</a>
 			</xsl:when>
 			<xsl:otherwise>
+				<xsl:call-template name="id-mark"/>
 				<xsl:apply-templates mode="copy"/>
 			</xsl:otherwise>
 		</xsl:choose>
@@ -715,6 +757,7 @@
 				</td>
 			</xsl:when>
 			<xsl:otherwise>
+				<xsl:call-template name="id-mark"/>
 				<xsl:apply-templates mode="tr"/>
 			</xsl:otherwise>
 		</xsl:choose>
@@ -752,18 +795,21 @@
 
 	<xsl:template match="dfn | cite | var | quote | acronym">
 		<i>
+			<xsl:call-template name="id-mark"/>
 			<xsl:apply-templates/>
 		</i>
 	</xsl:template>
 
 	<xsl:template match="code | samp | bdo | kbd | tt">
 		<em>
+			<xsl:call-template name="id-mark"/>
 			<xsl:apply-templates/>
 		</em>
 	</xsl:template>
 
 	<xsl:template match="abbr | strike">
 		<u>
+			<xsl:call-template name="id-mark"/>
 			<xsl:apply-templates/>
 		</u>
 	</xsl:template>
@@ -815,18 +861,23 @@
 
 	<xsl:template match="sup">
 		<big>
+			<xsl:call-template name="id-mark"/>
 			<xsl:apply-templates/>
 		</big>
 	</xsl:template>
 
 	<xsl:template match="sub">
 		<small>
+			<xsl:call-template name="id-mark"/>
 			<xsl:apply-templates/>
 		</small>
 	</xsl:template>
 
+	<!-- A line break keeps its id: the import may have given it one where a target stood. -->
 	<xsl:template match="br" name="br">
-		<br/>
+		<br>
+			<xsl:call-template name="coreattrs"/>
+		</br>
 	</xsl:template>
 
 </xsl:stylesheet>

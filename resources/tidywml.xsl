@@ -7,7 +7,8 @@
   in a t:text element before this pass, so that it takes part in the runs like an element and
   no words of the page are lost; a t:text element is written out as its text. Break marks
   between blocks of the page (the "break" processing instructions of the first pass) are held
-  in t:break elements in the same way and written out as the marks again.
+  in t:break elements in the same way and written out as the marks again; the ids of elements
+  that left nothing (its "id" processing instructions) are held in t:id elements, as text.
 
   The deck carries no document type declaration; the one for WML 1.1 would read:
   <!DOCTYPE wml PUBLIC "-//WAPFORUM//DTD WML 1.1//EN" "http://www.wapforum.org/DTD/wml_1.1.xml">
@@ -49,6 +50,12 @@
 
 	<xsl:template match="t:break" mode="copy">
 		<xsl:processing-instruction name="break"/>
+	</xsl:template>
+
+	<xsl:template match="t:id" mode="copy">
+		<xsl:processing-instruction name="id">
+			<xsl:value-of select="."/>
+		</xsl:processing-instruction>
 	</xsl:template>
 
 	<!-- The first element of a run opens a new paragraph that holds the whole run. -->

@@ -115,6 +115,37 @@ TEST(DeckRepair, BreakMarksBecomeLineBreaksOnlyBetweenText) {
   });
 }
 
+// Where the page had a target that left no element, the deck keeps an element with its id at
+// that place, so links to it still land there.
+TEST(DeckRepair, IdMarksGiveTheirIdToTheElementThatStartsThere) {
+  expectRepaired({
+      // The next element, over white space and other marks; one with an id of its own, or given
+      // one by the mark before, is passed.
+      {"<p>a<?id x?> <?id y?><b>b</b></p>", "<p>a <em id=\"y\"/><b id=\"x\">b</b></p>"},
+      {"<p>a<?id x?><b id=\"y\">b</b></p>", "<p>a<em id=\"x\"/><b id=\"y\">b</b></p>"},
+      // The paragraph, cell or formatting that the mark opens.
+      {"<p> <?id x?>text</p>", "<p id=\"x\">text</p>"},
+      {"<p><i><?id x?>text</i></p>", "<p><i id=\"x\">text</i></p>"},
+      {"<p><table columns=\"1\"><tr><?id x?><td>c</td></tr></table></p>",
+       "<p><table columns=\"1\"><tr><td id=\"x\">c</td></tr></table></p>"},
+      // The line break that ends the line before; else an empty em where text goes on.
+      {"<p>a<?break?><?id x?>b</p>", "<p>a<br id=\"x\"/>b</p>"},
+      {"<p>a <?id x?>b</p>", "<p>a <em id=\"x\"/>b</p>"},
+      // At the end of a paragraph the white space before the mark still goes.
+      {"<p>a<br/> <?id x?> </p>", "<p>a<br id=\"x\"/></p>"},
+      // An id the deck has already stays where it is; where nothing can hold it, it goes.
+      {"<p id=\"x\">a <?id x?>b</p>", "<p id=\"x\">a b</p>"},
+      {"<p><a href=\"u\">a<?id x?>b</a></p>", "<p><a href=\"u\">ab</a></p>"},
+      // A paragraph that shows nothing passes its marks on to the next one, or the one before.
+      {"<p><?break?><?id x?></p><p mode=\"nowrap\">code</p>", "<p mode=\"nowrap\" id=\"x\">code</p>"},
+      {"<p>end</p><p><?id x?> </p>", "<p>end<em id=\"x\"/></p>"},
+      {"<p><?id x?></p>", ""},
+  });
+  // The id is made a name like any other, and the deck's links follow it.
+  EXPECT_EQ(repaired("<p><a href=\"#r.1 a\">to</a> and <?id r.1 a?>here</p>"),
+            "<p><a href=\"#r.1_a\">to</a> and <em id=\"r.1_a\"/>here</p>");
+}
+
 TEST(DeckRepair, TheWrittenDeckDoublesEveryDollar) {
   xml::XmlDocument deck;
   ASSERT_TRUE(deck.loadXML(card("<p>Costs $10 <a href=\"pay.wml?x=$(v)\">$$</a></p>")));

@@ -79,7 +79,7 @@ TEST(HtmlImport, ParagraphsPreAndQuotations) {
       {"<p style=\"WHITE-SPACE: nowrap\">n</p>", "<p mode=\"nowrap\">n</p>"},
       // Pre keeps its lines as breaks; line feeds inside an element of the pre stay text, and
       // two in a row give two breaks.
-      {"<pre id=\"x\">line1\nline2\n</pre>", "<p align=\"left\" mode=\"nowrap\">line1<br/>line2<br/></p>"},
+      {"<pre id=\"x\">line1\nline2\n</pre>", "<p align=\"left\" mode=\"nowrap\"><?id x?>line1<br/>line2<br/></p>"},
       {"<pre>a\n<b>b\nc</b>\n\nd</pre>", "<p align=\"left\" mode=\"nowrap\">a<br/><b>b\nc</b><br/><br/>d</p>"},
       // Quotations name their source.
       {"<blockquote cite=\"http://x/\">quoted</blockquote><blockquote>plain</blockquote>",
@@ -134,14 +134,15 @@ TEST(HtmlImport, Links) {
       // A simple link keeps its content exactly.
       {"<a href=\"s.wml\" title=\"t\" id=\"i\" class=\"c\" onclick=\"j\"><img src=\"s.gif\" border=\"0\"/>go<br/></a>",
        "<a href=\"s.wml\" title=\"t\" id=\"i\" class=\"c\"><img src=\"s.gif\" border=\"0\"/>go<br/></a>"},
-      {"<a name=\"n\">txt<img src=\"q\"/></a><a href=\"e\"/>", "txt<img src=\"q\"/><a href=\"e\"/>"},
+      {"<a name=\"n\">txt<img src=\"q\"/></a><a href=\"e\"/>", "<?id n?>txt<img src=\"q\"/><a href=\"e\"/>"},
       // A compound link becomes one link per piece.
       {"<a href=\"u.wml\" title=\"T\"><b>word</b> tail</a>",
        "<b><a href=\"u.wml\" title=\"T\">word</a></b><a href=\"u.wml\" title=\"T\"> tail</a>"},
       {"<a href=\"u\" id=\"z\"><font><img src=\"p.gif\"/></font><br/><i>t</i></a>",
-       "<a href=\"u\"><img alt=\"p.gif\" src=\"p.gif\"/></a><a href=\"u\"><br/></a><i><a href=\"u\">t</a></i>"},
-      // Without a target the text stays and pictures and breaks go.
-      {"<a name=\"n\"><b>x</b><img src=\"q\"/><br/>y</a>", "<b>x</b>y"},
+       "<?id z?><a href=\"u\"><img alt=\"p.gif\" src=\"p.gif\"/></a><a href=\"u\"><br/></a><i><a href=\"u\">t</a></i>"},
+      // Without a target the text stays and pictures and breaks go. A link that leaves no link
+      // element of its own leaves its id, or its name, where it stood.
+      {"<a name=\"n\"><b>x</b><img src=\"q\"/><br/>y</a>", "<?id n?><b>x</b>y"},
       // WML's own anchor keeps its text; the task inside has no rule.
       {"<anchor title=\"t\" id=\"a\">Next<go href=\"#n\"/></anchor>", "<anchor title=\"t\" id=\"a\">Next</anchor>"},
   });
@@ -171,7 +172,7 @@ TEST(HtmlImport, TablesKeepTheirPartsAndFlattenRowsIntoOneCellPerPiece) {
        "</thead><tbody id=\"b\" class=\"c\" lang=\"en\"><tr id=\"r\" class=\"rc\" align=\"x\"><td id=\"d\">a</td></tr>"
        "</tbody><tfoot><tr><td>f</td></tr></tfoot></table>",
        "<?break?>cap<?break?><table title=\"T\" align=\"center\" columns=\"1\" id=\"t\">"
-       "<tr><td>h</td></tr><tr id=\"r\" class=\"rc\"><td>a</td></tr><tr><td>f</td></tr></table>"},
+       "<tr><td>h</td></tr><tr id=\"r\" class=\"rc\"><?id d?><td>a</td></tr><tr><td>f</td></tr></table>"},
       {"<table><tbody id=\"a\"><tr><td>1</td></tr></tbody><tbody "
        "id=\"b\"><tr><td>2</td><td>3</td></tr></tbody></table>",
        "<table columns=\"2\"><tr><td>1</td></tr><tr><td>2</td><td>3</td></tr></table>"},
@@ -192,7 +193,7 @@ TEST(HtmlImport, TablesKeepTheirPartsAndFlattenRowsIntoOneCellPerPiece) {
        "<table columns=\"1\"><tr><td id=\"f\">Function: </td><td>f</td></tr></table>"},
       // White space between the pieces gives no cell; a link without a target gives its text.
       {"<table><tr><td><b>a</b> <i>b</i></td><td><a name=\"n\">t</a></td></tr></table>",
-       "<table columns=\"2\"><tr><td>a</td><td>b</td><td>t</td></tr></table>"},
+       "<table columns=\"2\"><tr><td>a</td><td>b</td><?id n?><td>t</td></tr></table>"},
   });
 }
 
@@ -206,18 +207,20 @@ TEST(HtmlImport, InlineElementsMapToTheirWmlStandIns) {
   for (const auto& [html, wml] : mapping) {
     const std::string h(html), w(wml);
     // A heading stands on a line of its own; headings and formatting that keeps its name keep
-    // their id.
+    // their id, the others leave it at the start of their stand-in.
     const std::string mark = h.size() == 2 && h[0] == 'h' ? "<?break?>" : "";
-    const std::string id = h == w || !mark.empty() ? " id=\"i\"" : "";
+    const bool keepsId = h == w || !mark.empty();
+    const std::string id = keepsId ? " id=\"i\">" : "><?id i?>";
     EXPECT_EQ(importHtml(body("<" + h + " id=\"i\" title=\"t\">x<br clear=\"all\"/></" + h + "><" + h + "/>")),
-              deck(mark + "<" + w + id + ">x<br/></" + w + ">" + mark + mark + "<" + w + "/>" + mark))
+              deck(mark + "<" + w + id + "x<br/></" + w + ">" + mark + mark + "<" + w + "/>" + mark))
         << html;
   }
   // A heading without an id takes that of the first target in it.
-  EXPECT_EQ(
-      importHtml(body("<h2><a name=\"n\"></a>A <a id=\"i\">B</a></h2><h5><a href=\"#n\" id=\"l\">C</a></h5>")),
-      deck("<?break?><big id=\"n\">A B</big><?break?><?break?><small><a href=\"#n\" id=\"l\">C</a></small><?break?>"));
-  // Elements without a rule leave their content in their place; blocks are marked off.
+  EXPECT_EQ(importHtml(body("<h2><a name=\"n\"></a>A <a id=\"i\">B</a></h2><h5><a href=\"#n\" id=\"l\">C</a></h5>")),
+            deck("<?break?><big id=\"n\">A <?id i?>B</big><?break?><?break?><small><a href=\"#n\" "
+                 "id=\"l\">C</a></small><?break?>"));
+  // Elements without a rule leave their id and their content in their place; blocks are marked
+  // off.
   const std::pair<const char*, bool> others[] = {{"font", false},  {"span", false},    {"label", false},  {"th", false},
                                                  {"thead", false}, {"caption", false}, {"x-y", false},    {"div", true},
                                                  {"form", true},   {"center", true},   {"section", true}, {"hr", true}};
@@ -225,7 +228,7 @@ TEST(HtmlImport, InlineElementsMapToTheirWmlStandIns) {
     // A block is marked off at both ends: the empty one after the first gives two marks more.
     const std::string n(name), mark = block ? "<?break?>" : "";
     EXPECT_EQ(importHtml(body("<i><" + n + " id=\"i\">in <b>" + n + "</b></" + n + "><" + n + "/></i>")),
-              deck("<i>" + mark + "in <b>" + n + "</b>" + mark + mark + mark + "</i>"))
+              deck("<i>" + mark + "<?id i?>in <b>" + n + "</b>" + mark + mark + mark + "</i>"))
         << name;
   }
 }
