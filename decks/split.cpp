@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <set>
 #include <utility>
 
@@ -70,6 +71,15 @@ std::string startTag(xmlNodePtr element, bool withId) {
   if (tag.size() >= 2 && tag.compare(tag.size() - 2, 2, "/>") == 0)
     tag.replace(tag.size() - 2, 2, ">");
   return tag;
+}
+
+std::string emptyEmWithId(const std::string& id) {
+  xmlChar* escaped = xmlEncodeSpecialChars(nullptr, BAD_CAST id.c_str());
+  if (!escaped)
+    throw std::bad_alloc();
+  std::string em = "<em id=\"" + std::string(reinterpret_cast<const char*>(escaped)) + "\"/>";
+  xmlFree(escaped);
+  return em;
 }
 
 // How a message names a piece: an element by its name and the start of its text (said).
@@ -333,8 +343,11 @@ private:
     };
     for (std::size_t i = piece.begin; i < piece.end; ++i) {
       const Atom& atom = card.atoms[i];
-      if (i + 1 == piece.end && atom.lineBreak && atom.after == Cut::Line)
-        break; // the line break where a paragraph is cut goes with the cut
+      // The line break where a paragraph is cut goes with the cut; its id, which links may
+      // lead to, stays in an empty em.
+      const bool cutLine = i + 1 == piece.end && atom.lineBreak && atom.after == Cut::Line;
+      if (cutLine && atom.ids.empty())
+        break;
       if (atom.path != open) {
         std::size_t same = 0;
         while (same < open.size() && same < atom.path.size() && open[same] == atom.path[same])
@@ -343,7 +356,7 @@ private:
         for (; open.size() < atom.path.size(); open.push_back(atom.path[open.size()]))
           out += openTag(card, std::size_t(atom.path[open.size()]), i, piece);
       }
-      out += atom.markup;
+      out += cutLine ? emptyEmWithId(atom.ids.front()) : atom.markup;
     }
     closeTo(0);
     return out + links(index, index > 0, next) + "</card></wml>";

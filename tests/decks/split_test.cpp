@@ -22,7 +22,7 @@ namespace {
 // A long page as the import writes it: short and long paragraphs, one paragraph of many lines,
 // one of a single long line, a long emphasis, tables of many rows (a few cells empty) and of
 // one long row (as a page's layout table becomes), a row of links that touch, links between the
-// parts by id, and a "$" or two.
+// parts by id, line breaks with ids, and a "$" or two.
 std::string longDeck() {
   std::ostringstream out;
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml><head><meta name=\"generator\" content=\"t\"/></head>"
@@ -32,7 +32,7 @@ std::string longDeck() {
         << ">Section " << i << " tells <b>bold " << i << "</b> <i>things</i>";
     if (i % 10 == 3)
       for (int line = 0; line < 40; ++line)
-        out << "<br/>line " << i << "." << line << " of a long list";
+        out << "<br id=\"l" << i << "_" << line << "\"/>line " << i << "." << line << " of a long list";
     if (i % 10 == 6)
       for (int word = 0; word < 300; ++word)
         out << " word" << i << "_" << word;
@@ -151,7 +151,10 @@ TEST(SplitDeck, EveryPartUnderTheLimitValidWithTheWordsInOrderAndBothWays) {
       EXPECT_EQ(hrefOf("//p/a[.='Back']"), back);
       parts[part.name + ".wml"] = std::move(doc);
     }
-    // Links within the page lead to the part that holds their id.
+    // Every id stands in the part that the split says holds it, a line break's where the
+    // paragraph is cut at it too; links within the page lead there.
+    for (const auto& [id, name] : split.partOfId)
+      EXPECT_TRUE(parts.at(name + ".wml")->selectSingleNode("//*[@id='" + id + "']")) << id << " in " << name;
     for (auto& [file, doc] : parts) {
       for (xmlNodePtr link : doc->selectNodes("//a[contains(@href, '#')]")) {
         const std::string href = xml::attribute(link, "href");
