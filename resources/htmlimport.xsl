@@ -190,9 +190,11 @@
 
 	<!-- ===== The deck ===== -->
 
+	<!-- The body's id ("top") is where its card's content begins. -->
 	<xsl:template match="body">
 		<wml>
 			<card>
+				<xsl:call-template name="id-mark"/>
 				<xsl:apply-templates/>
 			</card>
 		</wml>
@@ -750,6 +752,7 @@
 		<xsl:choose>
 			<xsl:when test="@href">
 				<td>
+					<xsl:call-template name="id-mark"/>
 					<a>
 						<xsl:copy-of select="@href | @title"/>
 						<xsl:apply-templates mode="link"/>

@@ -29,6 +29,8 @@ TEST(HtmlImport, WritesOneCardWithoutDeclarationOrIndentation) {
   EXPECT_EQ(test::applyStylesheet("HTMLIMPORT", body("Caf\xC3\xA9<img src=\"a.gif\"/>")),
             "<wml><card>Caf\xC3\xA9<img alt=\"a.gif\" src=\"a.gif\"/></card></wml>");
   EXPECT_EQ(importHtml("<body/>"), "<wml><card/></wml>");
+  // The body's id, where links to the top of the page lead, is left where the card begins.
+  EXPECT_EQ(importHtml("<body id=\"top\">x</body>"), deck("<?id top?>x"));
   // Text stays as it stands, white space included (the next pass gathers it into paragraphs);
   // blocks are marked where they begin and end.
   EXPECT_EQ(importHtml(body("\n<div>in a div</div><hr/>")), deck("\n<?break?>in a div<?break?><?break?><?break?>"));
@@ -183,7 +185,7 @@ TEST(HtmlImport, TablesKeepTheirPartsAndFlattenRowsIntoOneCellPerPiece) {
        "<th>head<a href=\"h\">hl</a><img src=\"th.gif\"/><br/></th>"
        "<td><!--c--><table><tbody><tr><td>inner</td></tr></tbody></table></td></tr></tbody></table>",
        "<table columns=\"6\"><tr><td>bold</td><td> text</td>"
-       "<td><a href=\"l\" title=\"lt\">link<img alt=\"i\" src=\"i\"/></a></td>"
+       "<td><?id q?><a href=\"l\" title=\"lt\">link<img alt=\"i\" src=\"i\"/></a></td>"
        "<td>x</td><td><br/></td><td><img alt=\"m.gif\" src=\"m.gif\" width=\"3\" height=\"4\"/></td>"
        "<td><anchor title=\"n\">Next<go href=\"#n\"/></anchor></td>"
        "<td>head</td><td><a href=\"h\">hl</a></td><td><img alt=\"th.gif\" src=\"th.gif\"/></td><td><br/></td>"
