@@ -448,9 +448,10 @@ private:
           furthest(true);
         }
         auto fitsTo = [&](std::size_t end) { return fits({c, begin, end}, index, budget, true); };
-        // Of the ends that fit, the last one at the best kind of place.
+        // Of the ends that fit, the last one at the best kind of place; where a whole word (a
+        // row of links that touch) does not fit in a part, between two of its elements.
         std::size_t end = begin;
-        for (Cut kind : {Cut::Paragraph, Cut::Line, Cut::Word}) {
+        for (Cut kind : {Cut::Paragraph, Cut::Line, Cut::Word, Cut::None}) {
           for (std::size_t e = good; e > begin && end == begin; --e)
             if (cutAt(card, e) <= kind && (e == good || fitsTo(e)))
               end = e;

@@ -276,12 +276,29 @@ TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
   EXPECT_EQ(one.parts[0].name, "s");
 
   EXPECT_THAT(refusal(longDeck(), 40), testing::HasSubstr("below the smallest deck"));
-  // A link whose text alone is over the limit cannot be cut from the word it touches; the
-  // message names the piece from its start.
+  // A link whose text alone is over the limit is refused by its start, though the word it
+  // touches could go to the part before.
   const std::string bigLink = "<wml><card><p>Start <b>here</b><a href=\"x.wml\">" + std::string(2000, 'x') +
                               "</a> end</p><p>More.</p></card></wml>";
-  EXPECT_THAT(refusal(bigLink, 600),
-              testing::HasSubstr("cannot be cut does not fit in 600 bytes compiled: \"here\" <a> \"xxx"));
+  EXPECT_THAT(refusal(bigLink, 600), testing::HasSubstr("cannot be cut does not fit in 600 bytes compiled: <a> \"xxx"));
+
+  // A row of links that touch, too long for one deck, goes on in the next between two links.
+  std::string row = "<wml><card><p>", said;
+  for (int i = 0; i < 40; ++i) {
+    row += "<a href=\"x.wml\" title=\"rule " + std::to_string(i) + "\">.part" + std::to_string(i) + "</a>";
+    said += ".part" + std::to_string(i);
+  }
+  const auto cut = decks::splitDeck(row + "</p></card></wml>", "r", 600);
+  EXPECT_GT(cut.parts.size(), 1u);
+  std::string read;
+  for (const auto& part : cut.parts) {
+    EXPECT_LE(decks::compileWbxml(part.text).size(), 600u);
+    xml::XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML(part.text));
+    for (xmlNodePtr link : doc.selectNodes("//a[@title]"))
+      read += xml::nodeText(link);
+  }
+  EXPECT_EQ(read, said);
 }
 
 } // namespace
