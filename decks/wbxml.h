@@ -26,11 +26,14 @@ inline constexpr std::size_t maxStringTableText = 8192;
 inline constexpr std::size_t maxCompiledText = std::size_t(256) << 10;
 
 /// The deck's text (valid WML 1.1, with or without a document type) compiled to WBXML, as
-/// WML 1.1 whatever document type it names; with a string table when stringTable is set and
-/// the text is at most maxStringTableText long. Raises WbxmlError with libwbxml's reason.
+/// WML 1.1 whatever document type it names; with a string table when stringTable is set, the
+/// text is at most maxStringTableText long and holds no variables. Each variable reference
+/// ("$name", "$(name:escape)" ...) becomes the token a phone replaces with its value, and "$$"
+/// the one "$" it stands for. Raises WbxmlError with libwbxml's reason.
 std::string compileWbxml(std::string_view deckText, bool stringTable = true);
 
-/// WBXML back to the deck's XML text (compact, no indentation), for reading what was compiled.
+/// WBXML back to the deck's XML text (compact, no indentation), for reading what was compiled:
+/// a "$" of its text written "$$", a variable as "$(name:conversion)".
 std::string decompileWbxml(std::string_view wbxml);
 
 } // namespace tavro::decks
