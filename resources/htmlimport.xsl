@@ -57,22 +57,15 @@
 	<!--
 	  Where an element that leaves no WML element of its own stood, its id (or an anchor's name),
 	  which links of the page may lead to, as an "id" processing instruction: the import gives the
-	  id to the element that starts there.
+	  id to the element that starts there. Applied to the attribute, so that an element without
+	  one costs nothing. A target in a heading that gave the heading its id has left it there.
 	-->
-	<xsl:template name="id-mark">
-		<!-- A target in a heading that gave the heading its id has left it there. -->
-		<xsl:variable name="id" select="(@id | self::a/@name[not(../@id)])[not(current()/ancestor::*[self::h1 or self::h2 or self::h3 or self::h4 or self::h5 or self::h6][1][not(@id)][generate-id((.//a[not(@href)][@id or @name])[1]) = generate-id(current())])]"/>
-		<xsl:if test="normalize-space($id)">
+	<xsl:template match="@*" mode="id-mark">
+		<xsl:if test="normalize-space() and not(parent::a and ../ancestor::*[self::h1 or self::h2 or self::h3 or self::h4 or self::h5 or self::h6][1][not(@id)][generate-id((.//a[not(@href)][@id or @name])[1]) = generate-id(current()/..)])">
 			<xsl:processing-instruction name="id">
-				<xsl:value-of select="$id"/>
+				<xsl:value-of select="."/>
 			</xsl:processing-instruction>
 		</xsl:if>
-	</xsl:template>
-
-	<!-- The start of a block that vanishes: a boundary, then the block's id. -->
-	<xsl:template name="block-start">
-		<xsl:call-template name="break"/>
-		<xsl:call-template name="id-mark"/>
 	</xsl:template>
 
 	<!-- Two no-break spaces for each list the context item's list stands in. -->
@@ -194,7 +187,7 @@
 	<xsl:template match="body">
 		<wml>
 			<card>
-				<xsl:call-template name="id-mark"/>
+				<xsl:apply-templates select="@id" mode="id-mark"/>
 				<xsl:apply-templates/>
 			</card>
 		</wml>
@@ -204,12 +197,12 @@
 
 	<!-- Any other element with an id (an anchor, a name) vanishes and leaves its id and its content. -->
 	<xsl:template match="*[@id] | a[@name]" priority="-1">
-		<xsl:call-template name="id-mark"/>
+		<xsl:apply-templates select="@id | self::a/@name[not(../@id)]" mode="id-mark"/>
 		<xsl:apply-templates/>
 	</xsl:template>
 
 	<xsl:template match="*[@id] | a[@name]" mode="tr" priority="-1">
-		<xsl:call-template name="id-mark"/>
+		<xsl:apply-templates select="@id | self::a/@name[not(../@id)]" mode="id-mark"/>
 		<xsl:apply-templates mode="tr"/>
 	</xsl:template>
 
@@ -231,7 +224,8 @@
 	  An item outside a list is such a block too.
 	-->
 	<xsl:template match="div | center | form | fieldset | legend | section | article | aside | header | footer | nav | main | figure | figcaption | details | summary | hgroup | hr | noscript | li">
-		<xsl:call-template name="block-start"/>
+		<xsl:call-template name="break"/>
+		<xsl:apply-templates select="@id" mode="id-mark"/>
 		<xsl:apply-templates/>
 		<xsl:call-template name="break"/>
 	</xsl:template>
@@ -243,7 +237,8 @@
 	<xsl:template match="ul | dl | address">
 		<xsl:choose>
 			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
-				<xsl:call-template name="block-start"/>
+				<xsl:call-template name="break"/>
+				<xsl:apply-templates select="@id" mode="id-mark"/>
 				<xsl:apply-templates/>
 				<xsl:call-template name="break"/>
 			</xsl:when>
@@ -258,7 +253,7 @@
 	</xsl:template>
 
 	<xsl:template match="ul/li">
-		<xsl:call-template name="id-mark"/>
+		<xsl:apply-templates select="@id" mode="id-mark"/>
 		<xsl:call-template name="indent"/>
 		<xsl:text>&#183;</xsl:text>
 		<xsl:apply-templates/>
@@ -275,7 +270,8 @@
 	<xsl:template match="ol">
 		<xsl:choose>
 			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
-				<xsl:call-template name="block-start"/>
+				<xsl:call-template name="break"/>
+				<xsl:apply-templates select="@id" mode="id-mark"/>
 				<xsl:call-template name="ol-items"/>
 				<xsl:call-template name="break"/>
 			</xsl:when>
@@ -295,7 +291,7 @@
 			<xsl:with-param name="end" select="li[1]"/>
 		</xsl:call-template>
 		<xsl:for-each select="li">
-			<xsl:call-template name="id-mark"/>
+			<xsl:apply-templates select="@id" mode="id-mark"/>
 			<xsl:call-template name="indent"/>
 			<xsl:value-of select="position()"/>
 			<xsl:text>. </xsl:text>
@@ -405,7 +401,7 @@
 	</xsl:template>
 
 	<xsl:template match="dd">
-		<xsl:call-template name="id-mark"/>
+		<xsl:apply-templates select="@id" mode="id-mark"/>
 		<xsl:text>&#160;&#160;</xsl:text>
 		<xsl:apply-templates/>
 		<br/>
@@ -418,7 +414,8 @@
 	<xsl:template match="p">
 		<xsl:choose>
 			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
-				<xsl:call-template name="block-start"/>
+				<xsl:call-template name="break"/>
+				<xsl:apply-templates select="@id" mode="id-mark"/>
 				<xsl:apply-templates/>
 				<xsl:call-template name="break"/>
 			</xsl:when>
@@ -443,13 +440,14 @@
 	<xsl:template match="pre">
 		<xsl:choose>
 			<xsl:when test="ancestor::ul or ancestor::ol or ancestor::dl or ancestor::address or ancestor::p or ancestor::pre">
-				<xsl:call-template name="block-start"/>
+				<xsl:call-template name="break"/>
+				<xsl:apply-templates select="@id" mode="id-mark"/>
 				<xsl:apply-templates mode="split"/>
 				<xsl:call-template name="break"/>
 			</xsl:when>
 			<xsl:otherwise>
 				<p align="left" mode="nowrap">
-					<xsl:call-template name="id-mark"/>
+					<xsl:apply-templates select="@id" mode="id-mark"/>
 					<xsl:apply-templates mode="split"/>
 				</p>
 			</xsl:otherwise>
@@ -470,7 +468,8 @@
 	<!-- ===== Quotations ===== -->
 
 	<xsl:template match="blockquote">
-		<xsl:call-template name="block-start"/>
+		<xsl:call-template name="break"/>
+		<xsl:apply-templates select="@id" mode="id-mark"/>
 		<xsl:if test="@cite">
 			<p>
 				<xsl:text>&#10;&#9;&#9;&#9;[From </xsl:text>
@@ -485,7 +484,7 @@
 	</xsl:template>
 
 	<xsl:template match="q">
-		<xsl:call-template name="id-mark"/>
+		<xsl:apply-templates select="@id" mode="id-mark"/>
 		<xsl:if test="@cite">
 			<xsl:text>&#10;&#9;&#9;[From </xsl:text>
 			<a href="{@cite}">
@@ -615,7 +614,7 @@
 				</a>
 			</xsl:when>
 			<xsl:otherwise>
-				<xsl:call-template name="id-mark"/>
+				<xsl:apply-templates select="@id | @name[not(../@id)]" mode="id-mark"/>
 				<xsl:apply-templates mode="copy"/>
 			</xsl:otherwise>
 		</xsl:choose>
@@ -752,7 +751,7 @@
 		<xsl:choose>
 			<xsl:when test="@href">
 				<td>
-					<xsl:call-template name="id-mark"/>
+					<xsl:apply-templates select="@id | @name[not(../@id)]" mode="id-mark"/>
 					<a>
 						<xsl:copy-of select="@href | @title"/>
 						<xsl:apply-templates mode="link"/>
@@ -760,7 +759,7 @@
 				</td>
 			</xsl:when>
 			<xsl:otherwise>
-				<xsl:call-template name="id-mark"/>
+				<xsl:apply-templates select="@id | @name[not(../@id)]" mode="id-mark"/>
 				<xsl:apply-templates mode="tr"/>
 			</xsl:otherwise>
 		</xsl:choose>
@@ -798,21 +797,21 @@
 
 	<xsl:template match="dfn | cite | var | quote | acronym">
 		<i>
-			<xsl:call-template name="id-mark"/>
+			<xsl:apply-templates select="@id" mode="id-mark"/>
 			<xsl:apply-templates/>
 		</i>
 	</xsl:template>
 
 	<xsl:template match="code | samp | bdo | kbd | tt">
 		<em>
-			<xsl:call-template name="id-mark"/>
+			<xsl:apply-templates select="@id" mode="id-mark"/>
 			<xsl:apply-templates/>
 		</em>
 	</xsl:template>
 
 	<xsl:template match="abbr | strike">
 		<u>
-			<xsl:call-template name="id-mark"/>
+			<xsl:apply-templates select="@id" mode="id-mark"/>
 			<xsl:apply-templates/>
 		</u>
 	</xsl:template>
@@ -864,14 +863,14 @@
 
 	<xsl:template match="sup">
 		<big>
-			<xsl:call-template name="id-mark"/>
+			<xsl:apply-templates select="@id" mode="id-mark"/>
 			<xsl:apply-templates/>
 		</big>
 	</xsl:template>
 
 	<xsl:template match="sub">
 		<small>
-			<xsl:call-template name="id-mark"/>
+			<xsl:apply-templates select="@id" mode="id-mark"/>
 			<xsl:apply-templates/>
 		</small>
 	</xsl:template>
