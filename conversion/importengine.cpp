@@ -222,7 +222,8 @@ bool ImportEngine::TransformDocument(std::optional<xml::XmlDocument> wml, std::s
   }
   // What the rules leave that WML 1.1 does not allow is mended before anyone sees the deck, so
   // that the analysis, the preview and the written deck are the same valid deck.
-  decks::makeValid(*result, &m_deckIds);
+  m_placedIds.clear();
+  decks::makeValid(*result, &m_deckIds, m_keepEveryId ? &m_placedIds : nullptr);
   strWml = decks::deckText(*result);
   if (tidied)
     *tidied = std::move(*result);

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -100,6 +101,11 @@ public:
   bool PrepareDeck(const std::string& folder, xml::XmlDocument& deck);
   /// Each id the last deck's page had, mapped to the id the deck writes.
   const std::map<std::string, std::string>& deckIds() const { return m_deckIds; }
+  /// The id of an element that leaves nothing in the deck (a div, a named anchor) is kept only
+  /// where a link of the page leads to it; with keep, every one is (for a site, whose other
+  /// pages may lead to them), and placedIds() tells which ids of the last deck they are.
+  void keepEveryId(bool keep) { m_keepEveryId = keep; }
+  const std::set<std::string>& placedIds() const { return m_placedIds; }
 
   /// True once a fatal error told the user the wizard must close.
   bool closeRequested() const { return m_bClose; }
@@ -185,6 +191,8 @@ private:
   com::ObjectPtr m_evtTarget;
   bool m_bClose = false;
   std::map<std::string, std::string> m_deckIds;
+  bool m_keepEveryId = false;
+  std::set<std::string> m_placedIds;
   std::map<std::string, std::string> m_pageIds; // the page's ids as the analysis deck wrote them
   std::string m_pageFolder;
   xml::XslTemplate m_shippedTidy; // the TIDYWML stylesheet, whose rules the engine runs in place

@@ -26,6 +26,7 @@ namespace {
 struct ConvertedPage {
   std::optional<xml::XmlDocument> deck; // nothing when the page failed
   std::map<std::string, std::string> ids;
+  std::set<std::string> placed; // the ids of elements that left nothing in the deck
   std::string why;
   std::vector<decks::DeckPart> parts; // the decks written: the deck, or its parts
   std::string messages;               // what the page's conversion said, in order
@@ -57,6 +58,7 @@ ConvertedPage convertPage(const SitePage& page, const host::HostProjectRef& proj
       return converted;
     }
     ImportEngine& engine = opened->engine();
+    engine.keepEveryId(true); // until the links of the whole site are known
     xml::XmlDocument deck;
     // Nothing is stripped from a site's pages, so their decks need no preview.
     if (engine.ConvertSource() != StepResult::Done)
@@ -66,11 +68,37 @@ ConvertedPage convertPage(const SitePage& page, const host::HostProjectRef& proj
     else {
       converted.deck = std::move(deck);
       converted.ids = engine.deckIds();
+      converted.placed = engine.placedIds();
     }
   } catch (const std::exception& e) {
     converted.why = e.what();
   }
   return converted;
+}
+
+// Takes out the ids of elements that left nothing in their decks that no link of the site leads
+// to: each costs a phone bytes, and a page's layout has many.
+void unplaceUnlinkedIds(std::vector<ConvertedPage>& converted, const std::vector<SitePage>& pages) {
+  std::map<std::string, std::set<std::string>> linked; // a deck's name, the ids links lead to there
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    if (!converted[i].deck)
+      continue;
+    for (xmlNodePtr link : converted[i].deck->selectNodes("//a[@href] | //go[@href]")) {
+      const std::string href = xml::attribute(link, "href");
+      const std::size_t hash = href.find('#');
+      if (hash == std::string::npos)
+        continue;
+      std::string deck = href.substr(0, std::min(hash, href.find('?')));
+      if (deck.empty())
+        deck = pages[i].name;
+      else if (deck.size() > 4 && deck.ends_with(".wml"))
+        deck.resize(deck.size() - 4);
+      linked[deck].insert(href.substr(hash + 1));
+    }
+  }
+  for (std::size_t i = 0; i < pages.size(); ++i)
+    if (converted[i].deck)
+      decks::unplaceIds(*converted[i].deck, converted[i].placed, linked[pages[i].name]);
 }
 
 // The pictures the decks show that lie on this machine, each named once in images/: its base
@@ -249,6 +277,7 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
       if (converted[i].deck)
         site.rewriteLinks(converted[i].deck->documentElement(), pages[i], ids);
   }
+  unplaceUnlinkedIds(converted, pages);
 
   // Each picture converted once, into a staging folder first; the decks then point at it.
   std::unique_ptr<fs::TemporaryFolder> staging;

@@ -139,7 +139,9 @@ bool splits(std::string_view name) { return isEmphasis(name) || name == "a" || n
 
 class Repair {
 public:
-  explicit Repair(xmlDocPtr doc) : m_doc(doc) {}
+  // With placed, every id mark is placed and the ids it gave are kept there; without, only
+  // the marks whose id a link of the deck leads to.
+  Repair(xmlDocPtr doc, std::set<std::string>* placed) : m_doc(doc), m_placed(placed) {}
 
   void run(xmlNodePtr root) {
     if (!isElement(root, "wml"))
@@ -159,6 +161,14 @@ public:
 
   /// Each id the deck had, mapped to the id its first element has now.
   const std::map<std::string, std::string>& renamedIds() const { return m_renamedIds; }
+
+  /// The ids the marks gave, as the deck writes them, into m_placed.
+  void reportPlaced() const {
+    if (m_placed)
+      for (const auto& id : m_placedIds)
+        if (auto name = m_renamedIds.find(id); name != m_renamedIds.end())
+          m_placed->insert(name->second);
+  }
 
 private:
   xmlNodePtr newElement(const char* name) { return checked(xmlNewDocNode(m_doc, nullptr, X(name), nullptr)); }
@@ -660,10 +670,11 @@ private:
   }
 
   // Gives each id mark's id to an element where the mark stands, unless an element has that id
-  // already, and takes the marks out.
+  // already or (without m_placed) no link of the deck leads to it, and takes the marks out. An
+  // id costs a phone bytes, and the marks of a page's layout (its nested containers) are many.
   void placeIdMarks(xmlNodePtr root) {
     std::vector<xmlNodePtr> marks;
-    std::set<std::string> ids;
+    std::set<std::string> ids, linked;
     xml::walkTree(root, [&](xmlNodePtr n) {
       if (isIdMark(n))
         marks.push_back(n);
@@ -671,14 +682,19 @@ private:
         return false;
       if (xmlAttrPtr a = xmlHasProp(n, X("id")); a && !a->ns)
         ids.insert(attributeValue(a));
+      if (isElement(n, "a") || isElement(n, "go"))
+        if (xmlAttrPtr a = xmlHasProp(n, X("href")); a && !a->ns)
+          if (const std::string href = attributeValue(a); href.size() > 1 && href[0] == '#')
+            linked.insert(href.substr(1));
       return true;
     });
     for (xmlNodePtr mark : marks) {
       const std::string id = mark->content ? reinterpret_cast<const char*>(mark->content) : "";
-      if (!id.empty() && !ids.count(id))
+      if (!id.empty() && !ids.count(id) && (m_placed || linked.count(id)))
         if (xmlNodePtr holder = idHolder(mark)) {
           xmlSetProp(holder, X("id"), X(id));
           ids.insert(id);
+          m_placedIds.push_back(id);
         }
       removeNode(mark);
     }
@@ -770,6 +786,8 @@ private:
   }
 
   xmlDocPtr m_doc;
+  std::set<std::string>* m_placed;
+  std::vector<std::string> m_placedIds; // as the page wrote them
   std::map<std::string, std::string> m_renamedIds;
   std::set<xmlNodePtr> m_emptied;
 };
@@ -815,13 +833,35 @@ std::vector<std::pair<xmlNodePtr, std::string>> escapeDollars(xmlNodePtr root) {
 
 } // namespace
 
-void makeValid(xml::XmlDocument& deck, std::map<std::string, std::string>* ids) {
+void makeValid(xml::XmlDocument& deck, std::map<std::string, std::string>* ids, std::set<std::string>* placed) {
   if (deck.empty())
     return;
-  Repair repair(deck.get());
+  Repair repair(deck.get(), placed);
   repair.run(deck.documentElement());
   if (ids)
     *ids = repair.renamedIds();
+  repair.reportPlaced();
+}
+
+void unplaceIds(xml::XmlDocument& deck, const std::set<std::string>& placed, const std::set<std::string>& kept) {
+  if (deck.empty() || placed.empty())
+    return;
+  std::vector<xmlNodePtr> emptied;
+  xml::walkTree(deck.documentElement(), [&](xmlNodePtr n) {
+    if (n->type != XML_ELEMENT_NODE)
+      return false;
+    if (xmlAttrPtr a = xmlHasProp(n, X("id")); a && !a->ns) {
+      const std::string id = attributeValue(a);
+      if (placed.count(id) && !kept.count(id)) {
+        xmlRemoveProp(a);
+        if (isElement(n, "em") && !n->children && !n->properties)
+          emptied.push_back(n);
+      }
+    }
+    return true;
+  });
+  for (xmlNodePtr em : emptied)
+    removeNode(em);
 }
 
 std::string deckText(xml::XmlDocument& deck) {

@@ -27,11 +27,13 @@
 // The id of an element that left nothing in the deck (a div, a span, a named anchor) reaches
 // the repair as an "id" processing instruction where the element stood. It goes to the element
 // that starts there, or to the paragraph or cell it starts, or to the line break just before
-// it; where none of them is free, an empty em holds it. Links to it thus keep their place.
+// it; where none of them is free, an empty em holds it. Links to it thus keep their place. An
+// id that no link leads to is not placed: it would only cost the phone bytes.
 
 #include "platform/xml/xmldocument.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -45,7 +47,15 @@ inline constexpr const char* idTarget = "id";
 
 /// Mends the deck in place as described above. The deck is a wml element holding cards. With
 /// ids, each id the deck had is mapped to the id it has now (the first element of that id's).
-void makeValid(xml::XmlDocument& deck, std::map<std::string, std::string>* ids = nullptr);
+/// An id mark is placed only where a link of the deck leads to its id; with placed, every one
+/// is, and the ids they gave (as the deck writes them) are added to placed, for the caller to
+/// take out those that no link of other decks leads to either (see unplaceIds).
+void makeValid(xml::XmlDocument& deck, std::map<std::string, std::string>* ids = nullptr,
+               std::set<std::string>* placed = nullptr);
+
+/// Takes out of the deck each of the ids that marks gave (placed by makeValid) but those in
+/// kept: the id goes, and an empty em that only held it goes too.
+void unplaceIds(xml::XmlDocument& deck, const std::set<std::string>& placed, const std::set<std::string>& kept);
 
 /// The deck as text: an XML declaration, then the deck indented, with every "$" of text and
 /// attribute values written "$$", since a lone "$" starts a variable reference in WML.

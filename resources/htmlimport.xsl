@@ -183,11 +183,9 @@
 
 	<!-- ===== The deck ===== -->
 
-	<!-- The body's id ("top") is where its card's content begins. -->
 	<xsl:template match="body">
 		<wml>
 			<card>
-				<xsl:apply-templates select="@id" mode="id-mark"/>
 				<xsl:apply-templates/>
 			</card>
 		</wml>

@@ -23,10 +23,13 @@ protected:
                         "<a href=\"guide/intro.html?lang=en#top\">intro</a>, <a href=\"news/2026.html\">news</a>, "
                         "<a href=\"http://example.com/\">elsewhere</a> <img src=\"img/sun.png\" alt=\"sun\"></p>");
     write("guide/intro.html",
-          "<p id=\"setup\">Setup <a href=\"../index.html\">home</a> "
+          "<html><body><p id=\"setup\">Setup <a href=\"../index.html\">home</a> "
           "<img src=\"../img/sun.png\" alt=\"sun\"> <img src=\"pics/sun.png\" alt=\"other sun\"></p>"
-          "<p id=\"2nd\">Second <a href=\"#2nd\">here</a> <a href=\"missing.html\">gone</a></p>");
-    write("news/2026.html", "<p>News <a href=\"../guide/intro.html#2nd\">second step</a></p>");
+          "<p id=\"2nd\">Second <a href=\"#2nd\">here</a> <a href=\"missing.html\">gone</a></p>"
+          "<div id=\"chrome\"><div id=\"more\"><b>More</b> words</div></div></body></html>",
+          false);
+    write("news/2026.html", "<p>News <a href=\"../guide/intro.html#2nd\">second step</a> <a "
+                            "href=\"../guide/intro.html#more\">more</a></p>");
     write("frames.html",
           "<html><frameset cols=\"50%,50%\"><frame src=\"index.html\"><frame src=\"news/2026.html\">"
           "</frameset></html>",
@@ -67,7 +70,11 @@ TEST_F(SiteImport, EveryPageBecomesADeckThatLinksToTheOthers) {
                                                             "news-2026.wml", "http://example.com/"}));
   // The page's id "2nd" is written "id2nd", and links from this deck and from others follow it.
   EXPECT_EQ(hrefs(deck("guide-intro")), (std::vector<std::string>{"index.wml", "#id2nd", "missing.html"}));
-  EXPECT_EQ(hrefs(deck("news-2026")), std::vector<std::string>{"guide-intro.wml#id2nd"});
+  EXPECT_EQ(hrefs(deck("news-2026")), (std::vector<std::string>{"guide-intro.wml#id2nd", "guide-intro.wml#more"}));
+  // The ids of elements that leave nothing in the deck (divs) stay where another deck's links
+  // lead to them, and go where none does.
+  EXPECT_NE(deck("guide-intro").find("<p id=\"more\"><b>More</b> words</p>"), std::string::npos) << deck("guide-intro");
+  EXPECT_EQ(deck("guide-intro").find("chrome"), std::string::npos);
   // The frameset links to the decks of its frames.
   EXPECT_EQ(hrefs(deck("frames")), (std::vector<std::string>{"index.wml", "news-2026.wml"}));
 
@@ -92,7 +99,8 @@ TEST_F(SiteImport, EveryPageBecomesADeckThatLinksToTheOthers) {
   // --keep-links leaves the page's links as written.
   ASSERT_EQ(
       runTavro({"import", site.string(), "--project", dir.file("project"), "--overwrite", "--keep-links"}).exitCode, 0);
-  EXPECT_EQ(hrefs(deck("news-2026")), std::vector<std::string>{"../guide/intro.html#2nd"});
+  EXPECT_EQ(hrefs(deck("news-2026")),
+            (std::vector<std::string>{"../guide/intro.html#2nd", "../guide/intro.html#more"}));
 }
 
 TEST_F(SiteImport, AFailedPageLeavesNoDeckAndTheOthersGoOn) {

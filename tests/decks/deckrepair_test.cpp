@@ -6,18 +6,20 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace tavro;
 
 namespace {
 
 std::string card(const std::string& content) { return "<wml><card>" + content + "</card></wml>"; }
 
-// The card's content after the repair.
-std::string repaired(const std::string& content) {
+// The card's content after the repair; with placed, every id mark is placed and its id added.
+std::string repaired(const std::string& content, std::set<std::string>* placed = nullptr) {
   xml::XmlDocument deck;
   deck.setPreserveWhiteSpace(true);
   EXPECT_TRUE(deck.loadXML(card(content))) << content;
-  decks::makeValid(deck);
+  decks::makeValid(deck, nullptr, placed);
   const std::string text = deck.xml();
   EXPECT_EQ(test::wmlFault(decks::deckText(deck)), "") << text;
   const std::string open = "<wml><card>", close = "</card></wml>";
@@ -28,10 +30,13 @@ std::string repaired(const std::string& content) {
   return text.substr(open.size(), text.size() - open.size() - close.size());
 }
 
-// Each card content, repaired, is the content beside it.
-void expectRepaired(std::initializer_list<std::pair<const char*, const char*>> cases) {
-  for (const auto& [in, out] : cases)
-    EXPECT_EQ(repaired(in), out) << in;
+// Each card content, repaired, is the content beside it (with every id mark placed when
+// placingEveryMark).
+void expectRepaired(std::initializer_list<std::pair<const char*, const char*>> cases, bool placingEveryMark = false) {
+  for (const auto& [in, out] : cases) {
+    std::set<std::string> placed;
+    EXPECT_EQ(repaired(in, placingEveryMark ? &placed : nullptr), out) << in;
+  }
 }
 
 } // namespace
@@ -118,32 +123,44 @@ TEST(DeckRepair, BreakMarksBecomeLineBreaksOnlyBetweenText) {
 // Where the page had a target that left no element, the deck keeps an element with its id at
 // that place, so links to it still land there.
 TEST(DeckRepair, IdMarksGiveTheirIdToTheElementThatStartsThere) {
-  expectRepaired({
-      // The next element, over white space and other marks; one with an id of its own, or given
-      // one by the mark before, is passed.
-      {"<p>a<?id x?> <?id y?><b>b</b></p>", "<p>a <em id=\"y\"/><b id=\"x\">b</b></p>"},
-      {"<p>a<?id x?><b id=\"y\">b</b></p>", "<p>a<em id=\"x\"/><b id=\"y\">b</b></p>"},
-      // The paragraph, cell or formatting that the mark opens.
-      {"<p> <?id x?>text</p>", "<p id=\"x\">text</p>"},
-      {"<p><i><?id x?>text</i></p>", "<p><i id=\"x\">text</i></p>"},
-      {"<p><table columns=\"1\"><tr><?id x?><td>c</td></tr></table></p>",
-       "<p><table columns=\"1\"><tr><td id=\"x\">c</td></tr></table></p>"},
-      // The line break that ends the line before; else an empty em where text goes on.
-      {"<p>a<?break?><?id x?>b</p>", "<p>a<br id=\"x\"/>b</p>"},
-      {"<p>a <?id x?>b</p>", "<p>a <em id=\"x\"/>b</p>"},
-      // At the end of a paragraph the white space before the mark still goes.
-      {"<p>a<br/> <?id x?> </p>", "<p>a<br id=\"x\"/></p>"},
-      // An id the deck has already stays where it is; where nothing can hold it, it goes.
-      {"<p id=\"x\">a <?id x?>b</p>", "<p id=\"x\">a b</p>"},
-      {"<p><a href=\"u\">a<?id x?>b</a></p>", "<p><a href=\"u\">ab</a></p>"},
-      // A paragraph that shows nothing passes its marks on to the next one, or the one before.
-      {"<p><?break?><?id x?></p><p mode=\"nowrap\">code</p>", "<p mode=\"nowrap\" id=\"x\">code</p>"},
-      {"<p>end</p><p><?id x?> </p>", "<p>end<em id=\"x\"/></p>"},
-      {"<p><?id x?></p>", ""},
-  });
-  // The id is made a name like any other, and the deck's links follow it.
-  EXPECT_EQ(repaired("<p><a href=\"#r.1 a\">to</a> and <?id r.1 a?>here</p>"),
-            "<p><a href=\"#r.1_a\">to</a> and <em id=\"r.1_a\"/>here</p>");
+  expectRepaired(
+      {
+          // The next element, over white space and other marks; one with an id of its own, or given
+          // one by the mark before, is passed.
+          {"<p>a<?id x?> <?id y?><b>b</b></p>", "<p>a <em id=\"y\"/><b id=\"x\">b</b></p>"},
+          {"<p>a<?id x?><b id=\"y\">b</b></p>", "<p>a<em id=\"x\"/><b id=\"y\">b</b></p>"},
+          // The paragraph, cell or formatting that the mark opens.
+          {"<p> <?id x?>text</p>", "<p id=\"x\">text</p>"},
+          {"<p><i><?id x?>text</i></p>", "<p><i id=\"x\">text</i></p>"},
+          {"<p><table columns=\"1\"><tr><?id x?><td>c</td></tr></table></p>",
+           "<p><table columns=\"1\"><tr><td id=\"x\">c</td></tr></table></p>"},
+          // The line break that ends the line before; else an empty em where text goes on.
+          {"<p>a<?break?><?id x?>b</p>", "<p>a<br id=\"x\"/>b</p>"},
+          {"<p>a <?id x?>b</p>", "<p>a <em id=\"x\"/>b</p>"},
+          // At the end of a paragraph the white space before the mark still goes.
+          {"<p>a<br/> <?id x?> </p>", "<p>a<br id=\"x\"/></p>"},
+          // An id the deck has already stays where it is; where nothing can hold it, it goes.
+          {"<p id=\"x\">a <?id x?>b</p>", "<p id=\"x\">a b</p>"},
+          {"<p><a href=\"u\">a<?id x?>b</a></p>", "<p><a href=\"u\">ab</a></p>"},
+          // A paragraph that shows nothing passes its marks on to the next one, or the one before.
+          {"<p><?break?><?id x?></p><p mode=\"nowrap\">code</p>", "<p mode=\"nowrap\" id=\"x\">code</p>"},
+          {"<p>end</p><p><?id x?> </p>", "<p>end<em id=\"x\"/></p>"},
+          {"<p><?id x?></p>", ""},
+      },
+      true);
+  // Without a link of the deck to it, a mark's id is not placed: it would only cost bytes. The
+  // id is made a name like any other, and the deck's links follow it.
+  EXPECT_EQ(repaired("<p><a href=\"#r.1 a\">to</a> and <?id r.1 a?>here<?id layout?>.</p>"),
+            "<p><a href=\"#r.1_a\">to</a> and <em id=\"r.1_a\"/>here.</p>");
+  // Placing every mark tells which ids they gave, for other decks' links to keep; those that
+  // none leads to go again, with an em that only held one.
+  std::set<std::string> placed;
+  xml::XmlDocument deck;
+  ASSERT_TRUE(deck.loadXML(card("<p id=\"own\"><?id 1st?>a <?id b?>b <?id c?>c</p>")));
+  decks::makeValid(deck, nullptr, &placed);
+  EXPECT_EQ(placed, (std::set<std::string>{"id1st", "b", "c"}));
+  decks::unplaceIds(deck, placed, {"c"});
+  EXPECT_EQ(deck.xml(), card("<p id=\"own\">a b <em id=\"c\"/>c</p>"));
 }
 
 TEST(DeckRepair, TheWrittenDeckDoublesEveryDollar) {

@@ -29,8 +29,6 @@ TEST(HtmlImport, WritesOneCardWithoutDeclarationOrIndentation) {
   EXPECT_EQ(test::applyStylesheet("HTMLIMPORT", body("Caf\xC3\xA9<img src=\"a.gif\"/>")),
             "<wml><card>Caf\xC3\xA9<img alt=\"a.gif\" src=\"a.gif\"/></card></wml>");
   EXPECT_EQ(importHtml("<body/>"), "<wml><card/></wml>");
-  // The body's id, where links to the top of the page lead, is left where the card begins.
-  EXPECT_EQ(importHtml("<body id=\"top\">x</body>"), deck("<?id top?>x"));
   // Text stays as it stands, white space included (the next pass gathers it into paragraphs);
   // blocks are marked where they begin and end.
   EXPECT_EQ(importHtml(body("\n<div>in a div</div><hr/>")), deck("\n<?break?>in a div<?break?><?break?><?break?>"));
