@@ -16,12 +16,13 @@
 
   An element that leaves no WML element of its own (a div, a span, a named anchor) leaves its
   id where it stood, as an "id" processing instruction; the import gives the id to the element
-  that starts there, so that the page's links into it keep their place.
+  that starts there where a link leads to it, so that the links into the page keep their place.
 
   Rule selection relies on XSLT 1.0 default priorities: plain names rank 0; "ul/li", the
   simple-link pattern, "a//text()" and every "td//..." pattern rank 0.5; "a//img" and
-  "a//br" are raised to 1 explicitly; "text()" and "comment()" rank -0.5; "*[@id] | a[@name]" is lowered to -1, below every
-  other rule. Elements without a rule vanish and leave their processed content.
+  "a//br" are raised to 1 explicitly; "text()" and "comment()" rank -0.5; "*[@id] | a[@name]"
+  is lowered to -1, below every other rule. Elements without a rule vanish and leave their
+  processed content.
 
   Modes: the default one; "split" (the direct content of pre); "tr" (the content of a row,
   flattened into cells); "link" (the content of a link in a cell); "copy" (an exact copy of
