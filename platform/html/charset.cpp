@@ -14,6 +14,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -376,6 +377,33 @@ std::string decodeAs(std::string_view bytes, std::string_view encoding) {
   return decodeWindows1252(bytes);
 }
 
+namespace {
+
+// The wide form a page without a byte order mark is written in, when its first characters say
+// so: markup starts with white space and "<", and in UTF-16 or UTF-32 each of those ASCII
+// characters stands beside one or three zero bytes. Such a page is valid UTF-8 (zero bytes
+// are), and read so it would show its tags as text.
+std::string unmarkedWideForm(std::string_view bytes) {
+  for (const auto& [width, bigEndian, name] : {std::tuple{4u, false, "UTF-32LE"}, std::tuple{4u, true, "UTF-32BE"},
+                                               std::tuple{2u, false, "UTF-16LE"}, std::tuple{2u, true, "UTF-16BE"}}) {
+    for (std::size_t at = 0; at + width <= bytes.size() && at < 64 * width; at += width) {
+      const std::string_view unit = bytes.substr(at, width);
+      const std::size_t low = bigEndian ? width - 1 : 0;
+      bool zeros = true;
+      for (std::size_t k = 0; k < width; ++k)
+        zeros = zeros && (k == low || unit[k] == '\0');
+      const char c = unit[low];
+      if (!zeros || !(c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '<'))
+        break;
+      if (c == '<')
+        return name;
+    }
+  }
+  return {};
+}
+
+} // namespace
+
 DecodedPage decodePage(std::string_view bytes) {
   if (bytes.starts_with("\xEF\xBB\xBF"))
     return {util::repairUtf8(bytes.substr(3)), "UTF-8"};
@@ -383,6 +411,13 @@ DecodedPage decodePage(std::string_view bytes) {
     return {decodeUtf16(bytes.substr(2), false), "UTF-16LE"};
   if (bytes.starts_with("\xFE\xFF"))
     return {decodeUtf16(bytes.substr(2), true), "UTF-16BE"};
+  if (const std::string wide = unmarkedWideForm(bytes); !wide.empty()) {
+    if (wide.starts_with("UTF-16"))
+      return {decodeUtf16(bytes, wide == "UTF-16BE"), wide};
+    std::string out;
+    if (decodeWithIconv(bytes, wide, out))
+      return {std::move(out), wide};
+  }
   std::string declared = canonicalEncoding(findMetaCharset(bytes));
   // A page that could be read to find its meta element is not UTF-16, whatever it says.
   if (declared == "UTF-16LE" || declared == "UTF-16BE")

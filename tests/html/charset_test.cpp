@@ -35,6 +35,13 @@ TEST(Charset, AByteOrderMarkThenAMetaCharsetThenTheBytesNameTheEncoding) {
        true},
       {"nor one no decoder knows", "<meta charset=no-such-thing><p>caf\xC3\xA9", "UTF-8", "caf\xC3\xA9", true},
       {"a page naming UTF-16 but readable as bytes", "<meta charset=utf-16><p>x", "UTF-8", "<p>x", true},
+      // Without a mark, markup in a wide form shows itself by the zero bytes beside "<".
+      {"UTF-16LE without a mark", std::string("\n\0<\0p\0>\0\xE9\0\x3D\xD8\x00\xDE", 14), "UTF-16LE",
+       "\n<p>\xC3\xA9\xF0\x9F\x98\x80", false},
+      {"UTF-16BE without a mark", std::string("\0<\0p\0>\0x", 8), "UTF-16BE", "<p>x", false},
+      {"UTF-32LE without a mark", std::string("<\0\0\0p\0\0\0\x00\xF6\x01\0", 12), "UTF-32LE", "<p\xF0\x9F\x98\x80",
+       false},
+      {"UTF-32BE without a mark", std::string("\0\0\0 \0\0\0<\0\0\0p", 12), "UTF-32BE", " <p", false},
       {"undeclared valid UTF-8 stays", "<p>na\xC3\xAFve \xE2\x82\xAC</p>", "UTF-8", "<p>na\xC3\xAFve \xE2\x82\xAC</p>",
        false},
       {"anything else undeclared is windows-1252", "<p>na\xEFve \x80 \x81</p>", "windows-1252",
