@@ -71,6 +71,20 @@ std::string attributeValue(xmlAttrPtr a) {
 
 bool hasAttribute(xmlNodePtr e, const char* name) { return xmlHasProp(e, X(name)) != nullptr; }
 
+// The href of a link or a go task, or nothing.
+xmlAttrPtr linkHref(xmlNodePtr n) {
+  if (!isElement(n, "a") && !isElement(n, "go"))
+    return nullptr;
+  xmlAttrPtr a = xmlHasProp(n, X("href"));
+  return a && !a->ns ? a : nullptr;
+}
+
+// The id that a link within the deck leads to ("#id"), or "" for any other href.
+std::string targetWithinDeck(xmlAttrPtr href) {
+  const std::string value = attributeValue(href);
+  return value.size() > 1 && value[0] == '#' ? value.substr(1) : "";
+}
+
 void setAttribute(xmlNodePtr e, const char* name, const std::string& value) {
   if (std::string_view(name) == "xml:lang")
     xmlNodeSetLang(e, X(value));
@@ -673,21 +687,28 @@ private:
   // already or (without m_placed) no link of the deck leads to it, and takes the marks out. An
   // id costs a phone bytes, and the marks of a page's layout (its nested containers) are many.
   void placeIdMarks(xmlNodePtr root) {
+    // The ids and links are read only for a deck that has marks, as few decks do.
     std::vector<xmlNodePtr> marks;
-    std::set<std::string> ids, linked;
+    std::vector<xmlAttrPtr> idAttributes, hrefs;
     xml::walkTree(root, [&](xmlNodePtr n) {
       if (isIdMark(n))
         marks.push_back(n);
       if (n->type != XML_ELEMENT_NODE)
         return false;
       if (xmlAttrPtr a = xmlHasProp(n, X("id")); a && !a->ns)
-        ids.insert(attributeValue(a));
-      if (isElement(n, "a") || isElement(n, "go"))
-        if (xmlAttrPtr a = xmlHasProp(n, X("href")); a && !a->ns)
-          if (const std::string href = attributeValue(a); href.size() > 1 && href[0] == '#')
-            linked.insert(href.substr(1));
+        idAttributes.push_back(a);
+      if (xmlAttrPtr href = linkHref(n))
+        hrefs.push_back(href);
       return true;
     });
+    if (marks.empty())
+      return;
+    std::set<std::string> ids, linked;
+    for (xmlAttrPtr a : idAttributes)
+      ids.insert(attributeValue(a));
+    for (xmlAttrPtr href : hrefs)
+      if (std::string target = targetWithinDeck(href); !target.empty())
+        linked.insert(std::move(target));
     for (xmlNodePtr mark : marks) {
       const std::string id = mark->content ? reinterpret_cast<const char*>(mark->content) : "";
       if (!id.empty() && !ids.count(id) && (m_placed || linked.count(id)))
@@ -751,9 +772,8 @@ private:
         if (name != id)
           xmlSetProp(n, X("id"), X(name));
       }
-      if (isElement(n, "a") || isElement(n, "go"))
-        if (xmlAttrPtr a = xmlHasProp(n, X("href")); a && !a->ns)
-          links.push_back(a);
+      if (xmlAttrPtr href = linkHref(n))
+        links.push_back(href);
       if (n->ns)
         usedNamespaces.insert(n->ns);
       for (xmlAttrPtr a = n->properties; a; a = a->next)
@@ -764,11 +784,11 @@ private:
       return true;
     });
     for (xmlAttrPtr a : links) {
-      const std::string href = attributeValue(a);
-      if (href.empty() || href[0] != '#')
+      const std::string target = targetWithinDeck(a);
+      if (target.empty())
         continue;
-      auto it = renamed.find(href.substr(1));
-      if (it != renamed.end() && it->second != href.substr(1))
+      auto it = renamed.find(target);
+      if (it != renamed.end() && it->second != target)
         xmlSetProp(a->parent, X("href"), X("#" + it->second));
     }
     for (xmlNodePtr n : declaring) {

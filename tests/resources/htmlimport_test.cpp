@@ -210,9 +210,9 @@ TEST(HtmlImport, InlineElementsMapToTheirWmlStandIns) {
     // their id, the others leave it at the start of their stand-in.
     const std::string mark = h.size() == 2 && h[0] == 'h' ? "<?break?>" : "";
     const bool keepsId = h == w || !mark.empty();
-    const std::string id = keepsId ? " id=\"i\">" : "><?id i?>";
+    const std::string startTag = "<" + w + (keepsId ? " id=\"i\">" : "><?id i?>");
     EXPECT_EQ(importHtml(body("<" + h + " id=\"i\" title=\"t\">x<br clear=\"all\"/></" + h + "><" + h + "/>")),
-              deck(mark + "<" + w + id + "x<br/></" + w + ">" + mark + mark + "<" + w + "/>" + mark))
+              deck(mark + startTag + "x<br/></" + w + ">" + mark + mark + "<" + w + "/>" + mark))
         << html;
   }
   // A heading without an id takes that of the first target in it.
