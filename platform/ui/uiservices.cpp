@@ -79,19 +79,27 @@ bool spawnDetached(const std::string& path) {
 }
 
 int ConsoleUi::msgBox(const std::string& text, int style, const std::string& title) {
-  const std::string line = title + (title.empty() ? "" : ": ") + text + "\n";
+  int answer = vbOK;
+  switch (buttonsOf(style)) {
+  case vbYesNo:
+  case vbYesNoCancel: answer = m_answer; break;
+  case vbOKCancel: answer = m_answer == vbYes ? vbOK : vbCancel; break;
+  case vbRetryCancel: answer = vbCancel; break;
+  case vbAbortRetryIgnore: answer = vbAbort; break;
+  default: break;
+  }
+  // A question is answered without asking anyone, so its line ends with the answer given, as
+  // a terminal shows what was typed after a prompt.
+  static const char* const answerNames[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+  std::string line = title + (title.empty() ? "" : ": ") + text;
+  if (buttonsOf(style) != vbOKOnly)
+    line += std::string(" ") + answerNames[answer];
+  line += "\n";
   if (m_buffer)
     *m_buffer += line;
   else
     std::fputs(line.c_str(), m_out);
-  switch (buttonsOf(style)) {
-  case vbYesNo:
-  case vbYesNoCancel: return m_answer;
-  case vbOKCancel: return m_answer == vbYes ? vbOK : vbCancel;
-  case vbRetryCancel: return vbCancel;
-  case vbAbortRetryIgnore: return vbAbort;
-  default: return vbOK;
-  }
+  return answer;
 }
 
 } // namespace tavro::ui

@@ -94,7 +94,7 @@ TEST_F(CliImport, NeverOverwritesWithoutBeingToldTo) {
   test::writeFile(dir.path() / "project" / "plain.wml", "mine");
   auto refused = runTavro({"import", page("plain.html"), "--project", dir.file("project")});
   EXPECT_EQ(refused.exitCode, 1);
-  EXPECT_NE(refused.err.find("already exists. Overwrite this file ?"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("already exists. Overwrite this file ? No\n"), std::string::npos) << refused.err;
   EXPECT_EQ(test::readFile(dir.path() / "project" / "plain.wml"), "mine");
 
   auto replaced = runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--overwrite"});

@@ -73,15 +73,15 @@ TEST(ExportCommand, ReplacesExistingFilesOnlyWithOverwrite) {
 
   ToolResult kept = test::runTavro({"export", "--project", dir.str()});
   EXPECT_EQ(kept.exitCode, 1);
-  EXPECT_EQ(kept.err, "The file index.html already exists. Overwrite this file ?\ntavro: '" + dir.file("index.html") +
-                          "' not replaced (use --overwrite to replace it)\n");
+  EXPECT_EQ(kept.err, "The file index.html already exists. Overwrite this file ? No\ntavro: '" +
+                          dir.file("index.html") + "' not replaced (use --overwrite to replace it)\n");
   EXPECT_EQ(test::readFile(dir.file("index.html")), "keep me");
   std::string about = test::readFile(dir.file("about.html"));
 
   ToolResult replaced = test::runTavro({"export", "--project", dir.str(), "--overwrite", "--images"});
   EXPECT_EQ(replaced.exitCode, 0);
-  EXPECT_EQ(replaced.err, "The file index.html already exists. Overwrite this file ?\n"
-                          "The file about.html already exists. Overwrite this file ?\n");
+  EXPECT_EQ(replaced.err, "The file index.html already exists. Overwrite this file ? Yes\n"
+                          "The file about.html already exists. Overwrite this file ? Yes\n");
   const std::string index = test::readFile(dir.file("index.html"));
   EXPECT_NE(index.find("title=\"Home\""), std::string::npos) << index;
   EXPECT_NE(index.find("src=\"images/logo.wbmp\""), std::string::npos) << index;
