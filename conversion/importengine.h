@@ -117,6 +117,9 @@ public:
   /// The picture conversion used with the images option: threshold (0..255) and dither mode.
   int imageThreshold = 128;
   int imageDither = 0;
+  /// When set, pictures wider than this many pixels are shrunk to it, their proportions kept,
+  /// and each picture of the deck says the size it was written at.
+  int maxPictureWidth = 0;
   /// Messages about pictures that could not be put into the images folder.
   std::vector<std::string> pictureWarnings;
   /// The folder the converted deck will be written to, which pictures left where they are on

@@ -35,6 +35,7 @@ std::string sizeMessage(std::uintmax_t size) {
 struct PlannedPicture {
   std::string staged; // the converted WBMP waiting in the staging folder
   std::string target; // its place in the project's images folder
+  std::int32_t width, height;
 };
 
 } // namespace
@@ -149,7 +150,9 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
     return false;
   xml::XmlDocument& doc = analysed ? m_xmlDoc : *fineTuned;
   const std::vector<xmlNodePtr> pictures = xml::elementsNamed(doc.documentElement(), "img");
-  const xml::SavedAttributes analysedSources(analysed ? pictures : std::vector<xmlNodePtr>{}, "src");
+  const std::vector<xmlNodePtr> analysedPictures = analysed ? pictures : std::vector<xmlNodePtr>{};
+  const xml::SavedAttributes analysedSources(analysedPictures, "src");
+  const xml::SavedAttributes analysedWidths(analysedPictures, "width"), analysedHeights(analysedPictures, "height");
   if (analysed)
     localReferences(pictures);
 
@@ -180,22 +183,31 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
 
       if (!planned.count(name)) {
         const std::string staged = staging->file(std::to_string(planned.size()) + ".wbmp");
-        auto converted = images::convertToWbmpFile(source, staged, imageThreshold, imageDither);
+        images::ConversionOptions options;
+        options.threshold = imageThreshold;
+        options.dither = imageDither;
+        options.maxWidth = maxPictureWidth;
+        auto converted = images::convertToWbmpFile(source, staged, options);
         if (!converted.ok) {
           pictureWarnings.push_back("The picture " + source +
                                     " was not put into the images folder: " + converted.message);
           continue;
         }
-        planned[name] = {staged, imagesFolder + "/" + name};
+        planned[name] = {staged, imagesFolder + "/" + name, converted.width, converted.height};
         sourceOf[name] = source;
       }
       xmlSetProp(img, BAD_CAST "src", BAD_CAST("images/" + util::percentEncode(name, "-._~")).c_str());
+      if (maxPictureWidth > 0) {
+        xmlSetProp(img, BAD_CAST "height", BAD_CAST std::to_string(planned[name].height).c_str());
+        xmlSetProp(img, BAD_CAST "width", BAD_CAST std::to_string(planned[name].width).c_str());
+      }
     }
   }
   // The pictures that stay where they are, from the folder the deck goes to.
   referencePicturesFrom(pictures, fs::getParentFolderName(targetPath));
   if (analysed) {
-    m_strWml = analysedSources.unchanged() ? m_analysisDeck : decks::deckText(m_xmlDoc);
+    const bool unchanged = analysedSources.unchanged() && analysedWidths.unchanged() && analysedHeights.unchanged();
+    m_strWml = unchanged ? m_analysisDeck : decks::deckText(m_xmlDoc);
     m_deckIds = m_pageIds;
   } else if (!convertAgain(*fineTuned, nullptr)) {
     return false;

@@ -286,19 +286,22 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
     pictures = namePictures(converted, folder);
     staging = std::make_unique<fs::TemporaryFolder>("tavro-site");
     std::vector<std::pair<std::string, std::string>> list(pictures.begin(), pictures.end());
-    std::vector<std::string> failures(list.size());
+    std::vector<images::ConversionResult> results(list.size());
+    images::ConversionOptions conversion;
+    conversion.threshold = options.threshold;
+    conversion.dither = options.dither;
+    conversion.maxWidth = options.maxPictureWidth;
     util::forEachParallel(list.size(), options.jobs, [&](std::size_t i, std::size_t) {
-      auto r =
-          images::convertToWbmpFile(list[i].first, staging->file(list[i].second), options.threshold, options.dither);
-      if (!r.ok)
-        failures[i] = r.message;
+      results[i] = images::convertToWbmpFile(list[i].first, staging->file(list[i].second), conversion);
     });
+    std::map<std::string, const images::ConversionResult*> sizes; // by the name in images/
     for (std::size_t i = 0; i < list.size(); ++i) {
-      if (!failures[i].empty()) {
+      if (!results[i].ok) {
         result.warnings.push_back("The picture " + list[i].first +
-                                  " was not put into the images folder: " + failures[i]);
+                                  " was not put into the images folder: " + results[i].message);
         pictures.erase(list[i].first);
       }
+      sizes[list[i].second] = &results[i];
     }
     for (auto& page : converted) {
       if (!page.deck)
@@ -308,8 +311,14 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
         if (!path)
           continue;
         auto it = pictures.find((stdfs::path(folder) / *path).lexically_normal().string());
-        if (it != pictures.end())
-          xmlSetProp(img, BAD_CAST "src", BAD_CAST("images/" + util::percentEncode(it->second, "-._~")).c_str());
+        if (it == pictures.end())
+          continue;
+        xmlSetProp(img, BAD_CAST "src", BAD_CAST("images/" + util::percentEncode(it->second, "-._~")).c_str());
+        if (options.maxPictureWidth > 0) {
+          const images::ConversionResult& written = *sizes[it->second];
+          xmlSetProp(img, BAD_CAST "height", BAD_CAST std::to_string(written.height).c_str());
+          xmlSetProp(img, BAD_CAST "width", BAD_CAST std::to_string(written.width).c_str());
+        }
       }
     }
   }

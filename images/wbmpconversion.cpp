@@ -31,6 +31,8 @@ std::int32_t convertResized(ImagingComponent& img, const std::string& source, co
     return codeTransform;
   if ((width != 0 || height != 0) && !img.Resize(std::int32_t(width), std::int32_t(height), options.keepRatio ? 0 : 1))
     return img.LastError();
+  if (options.maxWidth > 0 && img.ImageWidth() > options.maxWidth && !img.Resize(options.maxWidth, 0, 0))
+    return img.LastError();
   if (!img.ConvertToMonochrome(options.dither, options.threshold))
     return img.LastError();
   return 0;
@@ -48,7 +50,7 @@ ConversionResult convertToWbmpFile(const std::string& source, const std::string&
 ConversionResult convertToWbmpFile(const std::string& source, const std::string& target,
                                    const ConversionOptions& options) {
   ImagingComponent img;
-  if (options.width == 0 && options.height == 0) {
+  if (options.width == 0 && options.height == 0 && options.maxWidth == 0) {
     // Nothing to resize: the rows are reduced while the rest of the picture is decoded.
     if (!img.LoadAsMonochrome(source, options.dither, options.threshold))
       return failed(img.LastError());

@@ -25,6 +25,9 @@ struct ConversionOptions {
   bool widthInPercent = false; // width and height as percentages of the loaded picture's
   bool heightInPercent = false;
   bool keepRatio = false;
+  /// When set, a picture wider than this after any resize is shrunk to it, its proportions
+  /// kept: a phone's screen is about a hundred pixels wide, and a narrower picture stays.
+  std::int32_t maxWidth = 0;
   std::string previewBmp; // when set, the result is also written there as a BMP
 };
 

@@ -27,6 +27,7 @@ struct ImportOptions {
   bool overwrite = false;
   int threshold = 128;
   std::string dither = "none";
+  int pictureWidth = 0;
   bool keepLinks = false;
   std::size_t maxDeck = 0;
   int jobs = util::defaultJobs();
@@ -66,6 +67,7 @@ int runSiteImport(const ImportOptions& o, int dither) {
   options.images = o.images;
   options.threshold = o.threshold;
   options.dither = dither;
+  options.maxPictureWidth = o.pictureWidth;
   options.jobs = o.jobs;
   options.maxDeckBytes = o.maxDeck;
   if (stderrIsTerminal()) {
@@ -92,6 +94,8 @@ int runSiteImport(const ImportOptions& o, int dither) {
 
 int runImport(ImportOptions o) {
   const int dither = ditherMode(o.dither);
+  if (o.pictureWidth > 0 && !o.images)
+    throw UserError("--picture-width sizes the pictures that --images converts");
   std::error_code ec;
   if (o.pages.size() > 1 || std::filesystem::is_directory(o.pages[0], ec))
     return runSiteImport(o, dither);
@@ -133,6 +137,7 @@ int runImport(ImportOptions o) {
   engine.imagesOption = o.images;
   engine.imageThreshold = o.threshold;
   engine.imageDither = dither;
+  engine.maxPictureWidth = o.pictureWidth;
   engine.maxDeckBytes = o.maxDeck;
   const std::string name = o.name.empty() ? fs::getBaseName(session.address()) : o.name;
   const bool imported = engine.ValidateTargetFile(name);
@@ -161,6 +166,9 @@ Registrar import(HelpPlace::Import, [](CLI::App& app, int* exitCode) {
   cmd->add_option("--threshold", o->threshold, "grey level from which pictures turn white (0-255)")
       ->check(CLI::Range(0, 255));
   cmd->add_option("--dither", o->dither, "none, random, matrix-display, matrix-printing or floyd");
+  cmd->add_option("--picture-width", o->pictureWidth,
+                  "shrink pictures wider than this many pixels to it, keeping their proportions (a phone: ~100)")
+      ->check(CLI::Range(1, 10000));
   cmd->add_flag("--keep-links", o->keepLinks, "a site: leave every link as the page wrote it");
   addMaxDeckOption(cmd, o->maxDeck);
   addJobsOption(cmd, o->jobs, "pages converted");

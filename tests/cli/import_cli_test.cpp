@@ -116,6 +116,8 @@ TEST_F(CliImport, NeverOverwritesWithoutBeingToldTo) {
       << noName.err;
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "project" / ".wml"));
   EXPECT_EQ(runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--dither", "x"}).exitCode, 1);
+  auto unsized = runTavro({"import", page("plain.html"), "--project", dir.file("project"), "--picture-width", "96"});
+  EXPECT_NE(unsized.err.find("--images"), std::string::npos) << unsized.err;
   EXPECT_EQ(runTavro({"import", page("plain.html"), "--project", dir.file("nowhere")}).exitCode, 1);
 }
 

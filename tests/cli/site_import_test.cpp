@@ -96,6 +96,15 @@ TEST_F(SiteImport, EveryPageBecomesADeckThatLinksToTheOthers) {
   ASSERT_EQ(again.exitCode, 0) << again.err;
   for (const auto& [name, text] : first)
     EXPECT_EQ(deck(name), text) << name;
+  // Pictures wider than --picture-width shrink to it, and each deck says their size.
+  ASSERT_EQ(runTavro({"import", site.string(), "--project", dir.file("project"), "--images", "--overwrite",
+                      "--picture-width", "48"})
+                .exitCode,
+            0);
+  EXPECT_NE(deck("guide-intro").find("<img alt=\"sun\" src=\"images/sun-2.wbmp\" height=\"32\" width=\"48\"/>"),
+            std::string::npos)
+      << deck("guide-intro");
+  EXPECT_EQ(test::readFile(dir.path() / "project" / "images" / "sun.wbmp").at(2), 48);
   // --keep-links leaves the page's links as written.
   ASSERT_EQ(
       runTavro({"import", site.string(), "--project", dir.file("project"), "--overwrite", "--keep-links"}).exitCode, 0);

@@ -165,6 +165,35 @@ TEST_F(Import, PicturesBecomeWbmpFilesInTheImagesFolder) {
   EXPECT_NE(engine->pictureWarnings[0].find("broken.png"), std::string::npos);
 }
 
+// sunset.png is 96 x 64 and the page says so. Shrunk pictures are written at the limit's width
+// and the deck says their size, whether the deck written is the analysis's or the stripped
+// preview's; the analysis keeps the page's sizes for the next try.
+TEST_F(Import, PicturesWiderThanTheLimitShrinkAndTheDeckSaysTheirSize) {
+  open(page("plain.html"));
+  convertAndPreview();
+  engine->imagesOption = true;
+  const struct {
+    const char* name;
+    int limit;
+    const char* strip;
+    const char* size;
+  } imports[] = {{"small", 48, nullptr, "height=\"32\" width=\"48\""},
+                 {"page", 0, nullptr, "height=\"64\" width=\"96\""},
+                 {"wide", 200, nullptr, "height=\"64\" width=\"96\""},
+                 {"stripped", 30, "b", "height=\"20\" width=\"30\""}};
+  for (const auto& i : imports) {
+    if (i.strip)
+      move(engine->lstKnownElements, engine->lstRemovedElements, i.strip);
+    engine->maxPictureWidth = i.limit;
+    ASSERT_TRUE(engine->ValidateTargetFile(i.name)) << i.name;
+    const std::string deck = test::readFile(dir.path() / "project" / (std::string(i.name) + ".wml"));
+    EXPECT_NE(deck.find(std::string("src=\"images/sunset.wbmp\" ") + i.size), std::string::npos) << deck;
+    EXPECT_EQ(deck.find("<b>") == std::string::npos, i.strip != nullptr) << deck;
+    const std::string wbmp = test::readFile(dir.path() / "project" / "images" / "sunset.wbmp");
+    EXPECT_EQ(std::uint8_t(wbmp.at(2)), i.limit && i.limit < 96 ? i.limit : 96) << i.name;
+  }
+}
+
 TEST_F(Import, AWrittenFileOverTenThousandBytesIsReported) {
   open(page("plain.html"));
   convertAndPreview();

@@ -121,6 +121,9 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
   huge.width = INT32_MAX;
   ConversionOptions badDither = half;
   badDither.dither = 9;
+  ConversionOptions narrower, wider;
+  narrower.maxWidth = 10;
+  wider.maxWidth = 41;
   ConversionOptions withPreview;
   withPreview.dither = 4;
   withPreview.previewBmp = dir.file("preview.bmp");
@@ -132,6 +135,8 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
   } cases[] = {
       {"as it is, with a preview", picture, dir.file("a.wbmp"), withPreview, 0, 40, 20},
       {"at half its size", picture, dir.file("b.wbmp"), half, 0, 20, 10},
+      {"shrunk to a width", picture, dir.file("i.wbmp"), narrower, 0, 10, 5},
+      {"narrower than the width", picture, dir.file("j.wbmp"), wider, 0, 40, 20},
       {"a missing file", dir.file("none.png"), dir.file("c.wbmp"), half, 15, 0, 0},
       {"a missing file as it is", dir.file("none.png"), dir.file("h.wbmp"), {}, 15, 0, 0},
       {"not a picture", dir.file("notes.png"), dir.file("d.wbmp"), half, 21, 0, 0},
