@@ -308,6 +308,10 @@ private:
     return compileWbxml(text, exact).size();
   }
 
+  // From this length of text on, a compile with the string table costs many without it, and
+  // the search for a piece's end with the table starts from a guess made without it.
+  static constexpr std::size_t kGuessedText = 4096;
+
   std::string file(std::size_t part) const { return util::percentEncode(partName(m_name, part) + ".wml", "-._~"); }
 
   // The ways back and on from part index for phones with soft keys: "do" elements.
@@ -420,18 +424,37 @@ private:
         const std::size_t index = pieces.size();
         // The furthest end that fits, found without the string table (doubling the step, then
         // halving the gap), checked with it, and then pushed on as far as the string table
-        // makes room for; where the table makes that piece bigger, found again with it.
+        // makes room for; where the table makes that piece bigger, found again with it. For a
+        // long piece, whose compiles with the table cost far more than those without, that
+        // search starts from a guess made without it: the table shrinks (or grows) a longer
+        // piece by about the share it does this one, and the end where the size without it
+        // reaches the budget scaled by that share is mostly a few atoms from the end that fits.
         std::size_t good = begin;
-        auto furthest = [&](bool exact) {
-          auto fitsTo = [&](std::size_t end) { return fits({c, begin, end}, index, budget, exact); };
+        auto sizeTo = [&](std::size_t end, bool exact) {
+          return compiledSize(assemble({c, begin, end}, index, !lastOfDeck(c, end)), exact);
+        };
+        auto furthest = [&](bool exact, std::size_t limit, std::size_t guess) {
+          auto fitsTo = [&](std::size_t end) { return sizeTo(end, exact) <= limit; };
+          // From the guess, the steps double away from it: on when it fits, back when not.
           std::size_t bad = n + 1;
-          for (std::size_t step = 1; good < n; step *= 2) {
-            const std::size_t candidate = std::min(n, good + step);
-            if (!fitsTo(candidate)) {
-              bad = candidate;
-              break;
+          if (guess > good && guess <= n && !fitsTo(guess)) {
+            bad = guess;
+            for (std::size_t step = 1; bad - good > step; step *= 2) {
+              if (fitsTo(bad - step)) {
+                good = bad - step;
+                break;
+              }
+              bad -= step;
             }
-            good = candidate;
+          } else if (guess > good && guess <= n) {
+            good = guess;
+          }
+          for (std::size_t step = 1; good < n && bad > n; step *= 2) {
+            const std::size_t candidate = std::min(n, good + step);
+            if (!fitsTo(candidate))
+              bad = candidate;
+            else
+              good = candidate;
           }
           while (bad - good > 1) {
             const std::size_t mid = good + (bad - good) / 2;
@@ -439,13 +462,29 @@ private:
           }
         };
         if (n > begin) {
-          furthest(false);
-          if (good > begin && !fits({c, begin, good}, index, budget, true))
+          furthest(false, budget, 0);
+          std::size_t plain = 0, exact = 0, guess = 0;
+          bool costly = false;
+          if (good > begin) {
+            const std::string text = assemble({c, begin, good}, index, !lastOfDeck(c, good));
+            exact = compiledSize(text, true);
+            costly = text.size() >= kGuessedText;
+            plain = costly ? compiledSize(text, false) : exact;
+          }
+          if (costly && exact != plain) {
+            // On from the end found where the table shrinks the piece, back from it where not.
+            const std::size_t found = good;
+            if (exact > plain)
+              good = begin;
+            furthest(false, budget * plain / exact, exact > plain ? found : 0);
+            guess = std::exchange(good, found);
+          }
+          if (exact > budget)
             good = begin;
           if (good == begin && !fits({c, begin, begin + 1}, index, budget, true))
             uncuttable(card, begin);
           good = std::max(good, begin + 1);
-          furthest(true);
+          furthest(true, budget, guess);
         }
         auto fitsTo = [&](std::size_t end) { return fits({c, begin, end}, index, budget, true); };
         // Of the ends that fit, the last one at the best kind of place; where a whole word (a
