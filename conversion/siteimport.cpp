@@ -11,6 +11,7 @@
 #include "util/fileurl.h"
 #include "util/parallel.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -159,11 +160,11 @@ bool followIntoParts(xml::XmlDocument& deck,
 // other decks into a split one then follow their ids, which can lengthen a part: its page is
 // split again on a budget shrunk as much as the part grew, a few times at most.
 void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePage>& pages,
-                const std::set<std::string>& taken, std::size_t maxBytes) {
+                const std::set<std::string>& taken, std::size_t maxBytes, int jobs) {
   std::vector<std::string> whole(pages.size());
   std::vector<decks::SplitDeck> split(pages.size());
   std::vector<std::size_t> budget(pages.size(), maxBytes);
-  std::vector<bool> again(pages.size());
+  std::vector<char> again(pages.size()); // not vector<bool>: the pages are split on several threads
   for (std::size_t i = 0; i < pages.size(); ++i) {
     if (converted[i].deck) {
       whole[i] = decks::deckText(*converted[i].deck);
@@ -176,27 +177,26 @@ void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePag
     again[i] = false;
   };
   for (int round = 0; round < 4; ++round) {
-    std::map<std::string, std::map<std::string, std::string>> partOfId;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-      if (again[i]) {
-        try {
-          split[i] = decks::splitDeck(whole[i], pages[i].name, budget[i]);
-          for (std::size_t k = 1; k < split[i].parts.size(); ++k)
-            if (taken.count(split[i].parts[k].name))
-              throw decks::SplitError("its part " + split[i].parts[k].name +
-                                      " would take the name of another document");
-        } catch (const std::runtime_error& e) {
-          fail(i, std::string("it cannot be split: ") + e.what());
-        }
+    util::forEachParallel(pages.size(), jobs, [&](std::size_t i, std::size_t) {
+      if (!again[i])
+        return;
+      try {
+        split[i] = decks::splitDeck(whole[i], pages[i].name, budget[i]);
+        for (std::size_t k = 1; k < split[i].parts.size(); ++k)
+          if (taken.count(split[i].parts[k].name))
+            throw decks::SplitError("its part " + split[i].parts[k].name + " would take the name of another document");
+      } catch (const std::runtime_error& e) {
+        fail(i, std::string("it cannot be split: ") + e.what());
       }
+    });
+    std::map<std::string, std::map<std::string, std::string>> partOfId;
+    for (std::size_t i = 0; i < pages.size(); ++i)
       if (converted[i].deck && split[i].parts.size() > 1)
         partOfId[pages[i].name] = split[i].partOfId;
-    }
-    bool over = false;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
+    util::forEachParallel(pages.size(), jobs, [&](std::size_t i, std::size_t) {
       again[i] = false;
       if (!converted[i].deck)
-        continue;
+        return;
       converted[i].parts = split[i].parts;
       for (auto& part : converted[i].parts) {
         xml::XmlDocument doc;
@@ -208,12 +208,12 @@ void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePag
           // them, which may be well under the budget already, shrinks as much as the part grew.
           const std::size_t before = decks::compileWbxml(part.text).size();
           budget[i] = std::min(budget[i], before * maxBytes / size);
-          again[i] = over = true;
+          again[i] = true;
         }
         part.text = std::move(followed);
       }
-    }
-    if (!over)
+    });
+    if (std::none_of(again.begin(), again.end(), [](char a) { return a; }))
       return;
   }
   for (std::size_t i = 0; i < pages.size(); ++i)
@@ -327,7 +327,7 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
     std::set<std::string> taken = options.overwrite ? std::set<std::string>() : held;
     for (const auto& page : pages)
       taken.insert(page.name);
-    splitDecks(converted, pages, taken, options.maxDeckBytes);
+    splitDecks(converted, pages, taken, options.maxDeckBytes, options.jobs);
   } else {
     for (std::size_t i = 0; i < pages.size(); ++i)
       if (converted[i].deck)
