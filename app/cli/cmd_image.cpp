@@ -25,6 +25,7 @@ struct ImageOptions {
   std::string width;
   std::string height;
   bool keepRatio = false;
+  int maxWidth = 0;
   std::string preview;
   int jobs = util::defaultJobs();
 };
@@ -63,6 +64,7 @@ int run(const ImageOptions& o) {
   parseSize(o.width, options.width, options.widthInPercent);
   parseSize(o.height, options.height, options.heightInPercent);
   options.keepRatio = o.keepRatio;
+  options.maxWidth = o.maxWidth;
   options.previewBmp = o.preview;
 
   // Targets first, in input order, so clashes are found the same way on any number of threads.
@@ -127,6 +129,9 @@ Registrar image(HelpPlace::Image, [](CLI::App& app, int* exitCode) {
   cmd->add_option("--width", options->width, "New width in pixels (N) or percent (N%)");
   cmd->add_option("--height", options->height, "New height in pixels (N) or percent (N%)");
   cmd->add_flag("--keep-ratio", options->keepRatio, "Keep the proportions within the width and height given");
+  cmd->add_option("--max-width", options->maxWidth,
+                  "Shrink pictures wider than this many pixels to it, keeping their proportions (a phone: ~100)")
+      ->check(CLI::Range(1, 100000));
   cmd->add_option("--preview", options->preview, "Also write the result as a BMP file (one input)");
   addJobsOption(cmd, options->jobs, "pictures converted");
   cmd->callback([options, exitCode] { *exitCode = run(*options); });

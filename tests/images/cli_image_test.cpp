@@ -38,12 +38,13 @@ TEST(CliImage, ABatchGoesOnPastFailuresAndExitsWithOne) {
   std::string a = writeGreyPng(dir.file("a.png"), 10, 10);
   writeFile(dir.path() / "b.gif", "not a picture");
   std::string c = writeGreyPng(dir.file("c.png"), 20, 10);
-  auto r = runTavro({"image", a, dir.file("b.gif"), dir.file("missing.jpg"), c, "-d", dir.file("out")});
+  auto r =
+      runTavro({"image", a, dir.file("b.gif"), dir.file("missing.jpg"), c, "-d", dir.file("out"), "--max-width", "15"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find(dir.file("b.gif") + ": Unrecognized file format."), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(dir.file("missing.jpg") + ": Unable to load image."), std::string::npos) << r.err;
-  EXPECT_TRUE(stdfs::exists(dir.path() / "out" / "a.wbmp"));
-  EXPECT_TRUE(stdfs::exists(dir.path() / "out" / "c.wbmp"));
+  EXPECT_EQ(images::readPicture(dir.file("out/a.wbmp")).width, 10); // narrower than the limit
+  EXPECT_EQ(images::readPicture(dir.file("out/c.wbmp")).width, 15);
   EXPECT_FALSE(stdfs::exists(dir.path() / "out" / "b.wbmp"));
   EXPECT_EQ(r.out.find("missing"), std::string::npos);
 }
