@@ -39,14 +39,6 @@ std::int32_t convertResized(ImagingComponent& img, const std::string& source, co
 }
 } // namespace
 
-ConversionResult convertToWbmpFile(const std::string& source, const std::string& target, std::int32_t threshold,
-                                   std::int32_t dither) {
-  ConversionOptions options;
-  options.threshold = threshold;
-  options.dither = dither;
-  return convertToWbmpFile(source, target, options);
-}
-
 ConversionResult convertToWbmpFile(const std::string& source, const std::string& target,
                                    const ConversionOptions& options) {
   ImagingComponent img;

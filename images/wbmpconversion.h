@@ -32,18 +32,16 @@ struct ConversionOptions {
 };
 
 /**
- * Reads a PNG, JPEG, GIF, BMP or WBMP file (recognised by content), reduces it to black and
- * white and writes a real WBMP file at target, atomically: a failure leaves no target behind
- * and an existing one untouched. Never throws for a bad picture; the result says what failed.
+ * Reads a PNG, JPEG, GIF, BMP or WBMP file (recognised by content), resizes it as the options
+ * say (as the component's Resize, after loading), reduces it to black and white and writes a
+ * real WBMP file at target, atomically: a failure leaves no target behind and an existing one
+ * untouched; with a preview named, the result is also written there. Never throws for a bad
+ * picture; the result says what failed.
  *
  *     auto r = images::convertToWbmpFile(page + "/logo.gif", project + "/images/logo.wbmp");
  *     if (!r.ok) warn(r.message);   // "Unrecognized file format." ...
  */
-ConversionResult convertToWbmpFile(const std::string& source, const std::string& target, std::int32_t threshold = 128,
-                                   std::int32_t dither = 0);
-
-/// The same with a resize (as the component's Resize, after loading) and an optional preview.
 ConversionResult convertToWbmpFile(const std::string& source, const std::string& target,
-                                   const ConversionOptions& options);
+                                   const ConversionOptions& options = {});
 
 } // namespace tavro::images
