@@ -24,6 +24,8 @@ Format sniffFormat(const unsigned char* head, std::size_t size) {
   // WBMP has no signature: type 0 and a header byte of 0 (or one announcing extensions).
   if (size >= 4 && head[0] == 0 && (head[1] == 0 || head[1] == 0x80))
     return Format::Wbmp;
+  if (looksLikeSvg(std::string_view(reinterpret_cast<const char*>(head), size)))
+    return Format::Svg;
   return Format::Unknown;
 }
 
@@ -72,7 +74,7 @@ Picture readPicture(const std::string& path, RowsReady* ready) {
   opened.fd.release();
   const std::uint64_t fileSize = opened.size;
 
-  unsigned char head[16] = {};
+  unsigned char head[4096] = {};
   std::size_t got = std::fread(head, 1, sizeof head, file.get());
   if (std::fseek(file.get(), 0, SEEK_SET) != 0)
     throw ImageFailure(codeCannotLoad, "cannot read '" + path + "'");
@@ -85,6 +87,7 @@ Picture readPicture(const std::string& path, RowsReady* ready) {
     case Format::Gif: picture = readGif(file.get()); break;
     case Format::Bmp: picture = readBmp(file.get(), fileSize); break;
     case Format::Wbmp: picture = readWbmp(file.get(), fileSize); break;
+    case Format::Svg: picture = readSvg(file.get(), fileSize); break;
     case Format::Unknown: throw ImageFailure(codeUnrecognised, "'" + path + "' is not a picture in a known format");
     }
   } catch (const std::bad_alloc&) {

@@ -10,7 +10,7 @@ namespace tavro::images {
 
 enum class SaveFormat { Wbmp, Bmp };
 
-/// Reads a PNG, JPEG, GIF, BMP or WBMP file into grey, recognising the format by its content
+/// Reads a PNG, JPEG, GIF, BMP, WBMP or SVG file into grey, recognising the format by its content
 /// whatever the file is called. Throws ImageFailure: 15 when the file cannot be read or the
 /// picture is over the limits, 21 when the content is no format we read, 3 to 5 when it is
 /// one but broken (3 header, 4 pixel data, 5 an unsupported variant).

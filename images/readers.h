@@ -8,14 +8,19 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 #include <utility>
 
 namespace tavro::images::detail {
 
-enum class Format { Unknown, Png, Jpeg, Gif, Bmp, Wbmp };
+enum class Format { Unknown, Png, Jpeg, Gif, Bmp, Wbmp, Svg };
 
-/// The format the first bytes of a file announce (at least 8 bytes when the file has them).
+/// The format the first bytes of a file announce (at least 8 bytes when the file has them; an
+/// SVG document is told by its root element, after its prolog, in the first few KB).
 Format sniffFormat(const unsigned char* head, std::size_t size);
+/// Whether the text, after a byte order mark, white space, comments, processing instructions and
+/// a document type, starts with an svg element.
+bool looksLikeSvg(std::string_view head);
 
 /// Owns a C stream; closes it on every way out.
 class CFile {
@@ -50,5 +55,6 @@ Picture readJpeg(std::FILE* f, RowsReady* ready = nullptr);
 Picture readGif(std::FILE* f);
 Picture readBmp(std::FILE* f, std::uint64_t fileSize);
 Picture readWbmp(std::FILE* f, std::uint64_t fileSize);
+Picture readSvg(std::FILE* f, std::uint64_t fileSize);
 
 } // namespace tavro::images::detail

@@ -32,7 +32,7 @@ struct ConversionOptions {
 };
 
 /**
- * Reads a PNG, JPEG, GIF, BMP or WBMP file (recognised by content), resizes it as the options
+ * Reads a PNG, JPEG, GIF, BMP, WBMP or SVG file (recognised by content), resizes it as the options
  * say (as the component's Resize, after loading), reduces it to black and white and writes a
  * real WBMP file at target, atomically: a failure leaves no target behind and an existing one
  * untouched; with a preview named, the result is also written there. Never throws for a bad

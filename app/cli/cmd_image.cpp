@@ -118,7 +118,7 @@ int run(const ImageOptions& o) {
 
 Registrar image(HelpPlace::Image, [](CLI::App& app, int* exitCode) {
   auto options = std::make_shared<ImageOptions>();
-  auto* cmd = app.add_subcommand("image", "Convert pictures (PNG, JPEG, GIF, BMP, WBMP) to 1-bit WBMP files");
+  auto* cmd = app.add_subcommand("image", "Convert pictures (PNG, JPEG, GIF, BMP, WBMP, SVG) to 1-bit WBMP files");
   cmd->add_option("IN", options->inputs, "Pictures to convert")->required();
   cmd->add_option("-o,--output", options->output, "The WBMP file to write (one input; default: IN's name with .wbmp)");
   cmd->add_option("-d,--output-dir", options->outputDir, "Folder for the WBMP files of several inputs");

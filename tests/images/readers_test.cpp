@@ -278,6 +278,42 @@ TEST(BmpReader, DecodesRunLengthDataWithMovesAndLiterals) {
   expectRows(load(makeBmp(bmpInfo(5, 2, 4, 2, 2), blackWhite, rle4)), {"WBBWW", "BWBWB"});
 }
 
+TEST(SvgReader, DrawsOnWhiteAtItsSizeAndLoadsNothingItRefersTo) {
+  // A black left half; on the right a black picture beside it that must not be loaded.
+  TempDir dir;
+  writeFile(dir.path() / "black.png", makePng({20, 20, PNG_COLOR_TYPE_GRAY, 8}, [](int, int) {
+              return Rgba{0, 0, 0};
+            }));
+  const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' xmlns:l='http://www.w3.org/1999/xlink'";
+  const std::string body = "><rect width='10' height='4' fill='#000'/><image l:href='black.png' x='10' width='10' "
+                           "height='4'/><image href='file://" +
+                           dir.str() +
+                           "/black.png' x='10' width='10' height='4'/>"
+                           "</svg>";
+  expectRows(
+      load("\xef\xbb\xbf<?xml version='1.0'?>\n<!-- drawn -->\n<!DOCTYPE svg>" + svg + " width='20' height='4'" + body,
+           "picture.bin"),
+      {"BBBBBBBBBBWWWWWWWWWW", "BBBBBBBBBBWWWWWWWWWW", "BBBBBBBBBBWWWWWWWWWW", "BBBBBBBBBBWWWWWWWWWW"});
+  writeFile(dir.path() / "p.svg", svg + " width='20' height='4'" + body);
+  EXPECT_EQ(readPicture(dir.file("p.svg")).at(15, 2), 255);
+
+  // The view box's size, a browser's when there is none, and no side over 2048.
+  const struct {
+    std::string size;
+    int width, height;
+  } sizes[] = {{" viewBox='0 0 30 12'", 30, 12}, {"", 300, 150}, {" width='100000' height='50000'", 2048, 1024}};
+  for (const auto& s : sizes) {
+    const Picture p = load(svg + s.size + "/>");
+    EXPECT_EQ(p.width, s.width) << s.size;
+    EXPECT_EQ(p.height, s.height) << s.size;
+  }
+  // A page that holds an svg is no SVG picture; a broken document has a bad format.
+  EXPECT_EQ(failureCode("<html><body><svg width='4' height='4'/></body></html>"), codeUnrecognised);
+  EXPECT_EQ(failureCode("<svgx width='4'/>"), codeUnrecognised);
+  EXPECT_TRUE(badFormat(failureCode(svg + " width='4' height='4'><rect></svg>")));
+  EXPECT_TRUE(badFormat(failureCode(svg + " width='0' height='4'/>")));
+}
+
 TEST(WbmpCodec, WritesTypeZeroAndReadsBackTheSameBits) {
   for (int width : {1, 7, 8, 9, 130}) {
     Picture p;
