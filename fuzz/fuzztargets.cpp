@@ -278,7 +278,9 @@ void splitValidDeck(const std::uint8_t* data, std::size_t size) {
   xml::XmlDocument deck;
   if (size > kMaxSplitBytes || !decks::loadDeck(deck, text) || decks::firstFault(deck))
     return;
-  const std::size_t limit = 200 + (size % 5) * 150;
+  // Mostly a phone's small limits; one input in six gets one whose pieces are long enough for
+  // the search that starts from a guess.
+  const std::size_t limit = size % 6 == 5 ? 2500 : 200 + (size % 5) * 150;
   try {
     const decks::SplitDeck split = decks::splitDeck(text, "doc", limit);
     if (split.parts.size() == 1)
