@@ -1,6 +1,7 @@
 #include "conversion/importengine.h"
 
 #include "conversion/htmltoxmldocument.h"
+#include "conversion/layouttables.h"
 #include "conversion/tidy.h"
 #include "decks/deckrepair.h"
 #include "platform/fs/filesystem.h"
@@ -151,6 +152,8 @@ StepResult ImportEngine::ConvertSource() {
     return StepResult::ErrorPage;
   }
   m_xmlDoc.setProperty("SelectionLanguage", "XPath");
+  if (unwrapLayout)
+    unwrapLayoutTables(m_xmlDoc.documentElement());
 
   // One walk of the page: line ends folded, references trimmed, pictures' file: URLs read as
   // paths, and the pictures and the names of the elements gathered.

@@ -117,6 +117,9 @@ public:
   /// The picture conversion used with the images option: threshold (0..255) and dither mode.
   int imageThreshold = 128;
   int imageDither = 0;
+  /// When set, a table that lays the page out (one whose cells hold headings, lists, tables
+  /// ...) gives its cells as blocks of their own, not as one long row.
+  bool unwrapLayout = false;
   /// When set, pictures wider than this many pixels are shrunk to it, their proportions kept,
   /// and each picture of the deck says the size it was written at.
   int maxPictureWidth = 0;

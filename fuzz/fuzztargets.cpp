@@ -224,6 +224,8 @@ void feedPage(const std::uint8_t* data, std::size_t size) {
     if (auto body = doc->body())
       body->clearAttributes();
 
+    // Every third input has its layout tables given as blocks.
+    engine.unwrapLayout = size % 3 == 2;
     if (engine.ConvertSource() != conversion::StepResult::Done)
       return;
     if (engine.BuildPreview() != conversion::StepResult::Done)

@@ -21,6 +21,7 @@ struct ConvertOptions {
   std::string folder;
   std::string frame;
   std::size_t maxDeck = 0;
+  bool unwrapLayout = false;
   int jobs = util::defaultJobs();
 };
 
@@ -32,19 +33,20 @@ struct Converted {
 
 // deckFolder: where the deck will be written ("" for standard output), which pictures are
 // referenced from; name: the deck's name, which the parts of a split deck are named after.
-Converted convertOne(const std::string& page, const std::string& frame, const std::string& deckFolder,
-                     const std::string& name, std::size_t maxDeck) {
+Converted convertOne(const std::string& page, const std::string& deckFolder, const std::string& name,
+                     const ConvertOptions& o) {
   Converted result;
   // Each page's messages are collected, so that batches print them in input order.
   ui::ScopedThreadServices console(std::make_shared<ui::ConsoleUi>(ui::vbNo, result.messages));
   try {
-    PageSession session(page, frame);
+    PageSession session(page, o.frame);
     session.engine().deckFolder = deckFolder;
+    session.engine().unwrapLayout = o.unwrapLayout;
     session.convert();
     result.decks = {{name, session.engine().m_strWml}};
     result.messages += session.analysis();
-    if (maxDeck > 0) {
-      result.decks = decks::splitDeck(session.engine().m_strWml, name, maxDeck).parts;
+    if (o.maxDeck > 0) {
+      result.decks = decks::splitDeck(session.engine().m_strWml, name, o.maxDeck).parts;
       result.messages += splitSummary(result.decks);
     }
   } catch (const std::exception& e) {
@@ -73,9 +75,8 @@ int runConvert(const ConvertOptions& o) {
 
   if (o.folder.empty()) {
     const bool toFile = !o.output.empty() && o.output != "-";
-    Converted c =
-        convertOne(o.pages.front(), o.frame, toFile ? fs::getParentFolderName(fs::getAbsolutePathName(o.output)) : "",
-                   fs::getBaseName(toFile ? o.output : o.pages.front()), o.maxDeck);
+    Converted c = convertOne(o.pages.front(), toFile ? fs::getParentFolderName(fs::getAbsolutePathName(o.output)) : "",
+                             fs::getBaseName(toFile ? o.output : o.pages.front()), o);
     if (!c.error.empty())
       throw UserError(c.error);
     if (toFile) {
@@ -102,7 +103,7 @@ int runConvert(const ConvertOptions& o) {
 
   std::vector<Converted> results(o.pages.size());
   util::forEachParallel(o.pages.size(), o.jobs, [&](std::size_t i, std::size_t) {
-    results[i] = convertOne(o.pages[i], o.frame, o.folder, fs::getBaseName(o.pages[i]), o.maxDeck);
+    results[i] = convertOne(o.pages[i], o.folder, fs::getBaseName(o.pages[i]), o);
   });
   // The parts of a split deck must not take the file of another page's deck either.
   for (std::size_t i = 0; i < results.size(); ++i) {
@@ -142,6 +143,7 @@ Registrar convert(HelpPlace::Convert, [](CLI::App& app, int* exitCode) {
   cmd->add_option("-d,--directory", options->folder, "write each deck to DIR/NAME.wml (needed for several pages)");
   cmd->add_option("--frame", options->frame, "convert this frame (its src) of a frameset page");
   addMaxDeckOption(cmd, options->maxDeck);
+  addUnwrapLayoutOption(cmd, options->unwrapLayout);
   addJobsOption(cmd, options->jobs, "pages converted");
   cmd->callback([options, exitCode] { *exitCode = runConvert(*options); });
 });

@@ -29,6 +29,7 @@ struct ImportOptions {
   std::string dither = "none";
   int pictureWidth = 0;
   bool keepLinks = false;
+  bool unwrapLayout = false;
   std::size_t maxDeck = 0;
   int jobs = util::defaultJobs();
 };
@@ -75,8 +76,10 @@ int runSiteImport(const ImportOptions& o, int dither) {
       std::fprintf(stderr, "[%zu/%zu] %s\n", done, total, page.relative.c_str());
     };
   }
-  const auto open = [](const std::string& path, host::HostProjectRef into) {
-    return std::make_unique<PageSession>(path, std::move(into));
+  const auto open = [&o](const std::string& path, host::HostProjectRef into) {
+    auto session = std::make_unique<PageSession>(path, std::move(into));
+    session->engine().unwrapLayout = o.unwrapLayout;
+    return session;
   };
   conversion::SiteImportResult result = conversion::importSite(*site, host::HostProjectRef(project), open, options);
   for (const auto& name : result.imported)
@@ -107,6 +110,7 @@ int runImport(ImportOptions o) {
 
   PageSession session(o.page, o.frame, host::HostProjectRef(project));
   auto& engine = session.engine();
+  engine.unwrapLayout = o.unwrapLayout;
   session.convert();
   // The preview is what element kinds are stripped from; without any, the deck goes as it is.
   if (!util::trim(o.strip).empty() && engine.BuildPreview() != conversion::StepResult::Done)
@@ -171,6 +175,7 @@ Registrar import(HelpPlace::Import, [](CLI::App& app, int* exitCode) {
       ->check(CLI::Range(1, 10000));
   cmd->add_flag("--keep-links", o->keepLinks, "a site: leave every link as the page wrote it");
   addMaxDeckOption(cmd, o->maxDeck);
+  addUnwrapLayoutOption(cmd, o->unwrapLayout);
   addJobsOption(cmd, o->jobs, "pages converted");
   cmd->callback([o, exitCode] { *exitCode = runImport(*o); });
 });

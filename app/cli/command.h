@@ -43,6 +43,8 @@ void addJobsOption(CLI::App* cmd, int& jobs, const std::string& what);
 
 /// The --max-deck option: the compiled size above which a deck is split.
 void addMaxDeckOption(CLI::App* cmd, std::size_t& bytes);
+/// --unwrap-layout, which convert and import share.
+void addUnwrapLayoutOption(CLI::App* cmd, bool& unwrap);
 
 /// Reports the items of a batch in input order: report(i) tells of item i and returns why it
 /// failed ("" when it did not), which goes to standard error as "tavro: <why>". The batch's

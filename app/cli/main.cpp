@@ -48,6 +48,12 @@ void addMaxDeckOption(CLI::App* cmd, std::size_t& bytes) {
       ->option_text("BYTES");
 }
 
+void addUnwrapLayoutOption(CLI::App* cmd, bool& unwrap) {
+  cmd->add_flag("--unwrap-layout", unwrap,
+                "a table that lays the page out (its cells hold headings, lists, tables ...) gives its cells as "
+                "blocks, not one long row");
+}
+
 int reportBatch(std::size_t count, const std::function<std::string(std::size_t)>& report) {
   int failed = 0;
   for (std::size_t i = 0; i < count; ++i) {

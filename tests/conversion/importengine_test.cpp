@@ -194,6 +194,24 @@ TEST_F(Import, PicturesWiderThanTheLimitShrinkAndTheDeckSaysTheirSize) {
   }
 }
 
+// A table that lays the page out is, as the page gives it, one row of cells; asked to, the
+// import gives its cells as blocks (the linked id kept), and a table of data in it stays.
+TEST_F(Import, ALayoutTableGivesItsCellsAsBlocksWhenAskedAndADataTableStays) {
+  for (bool unwrap : {false, true}) {
+    openMarkup("layout.html", "<body><table><tr><td id='nav'><ul><li><a href='#main'>Main</a></li></ul></td>"
+                              "<td id='main'><h1>Title</h1><p>Words here.</p><table><tr><td>a</td><td>b</td></tr>"
+                              "</table></td></tr></table></body>");
+    engine->unwrapLayout = unwrap;
+    convertAndPreview();
+    const std::string& deck = engine->m_strWml;
+    EXPECT_EQ(deck.find("<table columns=\"5\">") != std::string::npos, !unwrap) << deck;
+    EXPECT_EQ(deck.find("<big id=\"main\">Title</big>") != std::string::npos, unwrap) << deck;
+    EXPECT_EQ(deck.find("<p>Words here.</p>") != std::string::npos, unwrap) << deck;
+    EXPECT_EQ(deck.find("<table columns=\"2\">") != std::string::npos, unwrap) << deck;
+    EXPECT_EQ(test::wmlFault(deck), "");
+  }
+}
+
 TEST_F(Import, AWrittenFileOverTenThousandBytesIsReported) {
   open(page("plain.html"));
   convertAndPreview();
