@@ -11,8 +11,7 @@ namespace tavro::conversion {
 namespace {
 
 bool named(xmlNodePtr node, std::string_view name) {
-  return node && node->type == XML_ELEMENT_NODE && !node->ns &&
-         name == reinterpret_cast<const char*>(node->name);
+  return node && node->type == XML_ELEMENT_NODE && !node->ns && name == reinterpret_cast<const char*>(node->name);
 }
 
 bool isBlock(xmlNodePtr node) {
