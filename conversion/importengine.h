@@ -10,6 +10,7 @@
 #include "decks/split.h"
 #include "host/hostproject.h"
 #include "host/hosttools.h"
+#include "images/wbmpconversion.h"
 #include "platform/xml/xsltemplate.h"
 
 #include <cstdint>
@@ -114,15 +115,12 @@ public:
   NameList lstKnownElements;
   NameList lstRemovedElements;
   bool imagesOption = false;
-  /// The picture conversion used with the images option: threshold (0..255) and dither mode.
-  int imageThreshold = 128;
-  int imageDither = 0;
+  /// The picture conversion used with the images option: threshold (0..255), dither mode and,
+  /// when maxWidth is set, the width wider pictures are shrunk to (see pointAtConverted).
+  images::ConversionOptions pictureOptions;
   /// When set, a table that lays the page out (one whose cells hold headings, lists, tables
   /// ...) gives its cells as blocks of their own, not as one long row.
   bool unwrapLayout = false;
-  /// When set, pictures wider than this many pixels are shrunk to it, their proportions kept,
-  /// and each picture of the deck says the size it was written at.
-  int maxPictureWidth = 0;
   /// Messages about pictures that could not be put into the images folder.
   std::vector<std::string> pictureWarnings;
   /// The folder the converted deck will be written to, which pictures left where they are on
@@ -204,5 +202,10 @@ private:
   xml::XslTemplate m_shippedTidy; // the TIDYWML stylesheet, whose rules the engine runs in place
   std::string m_analysisDeck;     // the deck's text as the analysis gave it
 };
+
+/// Points a picture of a deck at its converted file in the images folder, named name; where
+/// the conversion shrank wide pictures, the picture also says the size it was written at.
+void pointAtConverted(xmlNodePtr img, const std::string& name, const images::ConversionOptions& options,
+                      const images::ConversionResult& written);
 
 } // namespace tavro::conversion

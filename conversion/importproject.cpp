@@ -35,10 +35,19 @@ std::string sizeMessage(std::uintmax_t size) {
 struct PlannedPicture {
   std::string staged; // the converted WBMP waiting in the staging folder
   std::string target; // its place in the project's images folder
-  std::int32_t width, height;
+  images::ConversionResult written;
 };
 
 } // namespace
+
+void pointAtConverted(xmlNodePtr img, const std::string& name, const images::ConversionOptions& options,
+                      const images::ConversionResult& written) {
+  xmlSetProp(img, BAD_CAST "src", BAD_CAST("images/" + util::percentEncode(name, "-._~")).c_str());
+  if (options.maxWidth > 0) {
+    xmlSetProp(img, BAD_CAST "height", BAD_CAST std::to_string(written.height).c_str());
+    xmlSetProp(img, BAD_CAST "width", BAD_CAST std::to_string(written.width).c_str());
+  }
+}
 
 bool ImportEngine::ValidateTargetFile(const std::string& fileName) {
   // A name that is all extension (".htaccess") names no document either.
@@ -183,24 +192,16 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
 
       if (!planned.count(name)) {
         const std::string staged = staging->file(std::to_string(planned.size()) + ".wbmp");
-        images::ConversionOptions options;
-        options.threshold = imageThreshold;
-        options.dither = imageDither;
-        options.maxWidth = maxPictureWidth;
-        auto converted = images::convertToWbmpFile(source, staged, options);
+        auto converted = images::convertToWbmpFile(source, staged, pictureOptions);
         if (!converted.ok) {
           pictureWarnings.push_back("The picture " + source +
                                     " was not put into the images folder: " + converted.message);
           continue;
         }
-        planned[name] = {staged, imagesFolder + "/" + name, converted.width, converted.height};
+        planned[name] = {staged, imagesFolder + "/" + name, converted};
         sourceOf[name] = source;
       }
-      xmlSetProp(img, BAD_CAST "src", BAD_CAST("images/" + util::percentEncode(name, "-._~")).c_str());
-      if (maxPictureWidth > 0) {
-        xmlSetProp(img, BAD_CAST "height", BAD_CAST std::to_string(planned[name].height).c_str());
-        xmlSetProp(img, BAD_CAST "width", BAD_CAST std::to_string(planned[name].width).c_str());
-      }
+      pointAtConverted(img, name, pictureOptions, planned[name].written);
     }
   }
   // The pictures that stay where they are, from the folder the deck goes to.

@@ -63,14 +63,8 @@ void moveId(xmlNodePtr from, xmlNodePtr to) {
 
 int unwrapLayoutTables(xmlNodePtr root) {
   // Outer tables first: an inner one is judged, and taken out, once its cells are blocks.
-  std::vector<xmlNodePtr> tables;
-  xml::walkTree(root, [&](xmlNodePtr node) {
-    if (named(node, "table"))
-      tables.push_back(node);
-    return true;
-  });
   int unwrapped = 0;
-  for (xmlNodePtr table : tables) {
+  for (xmlNodePtr table : xml::elementsNamed(root, "table")) {
     if (!isLayout(table))
       continue;
     xmlNodePtr first = nullptr;

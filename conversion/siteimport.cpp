@@ -287,21 +287,17 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
     staging = std::make_unique<fs::TemporaryFolder>("tavro-site");
     std::vector<std::pair<std::string, std::string>> list(pictures.begin(), pictures.end());
     std::vector<images::ConversionResult> results(list.size());
-    images::ConversionOptions conversion;
-    conversion.threshold = options.threshold;
-    conversion.dither = options.dither;
-    conversion.maxWidth = options.maxPictureWidth;
     util::forEachParallel(list.size(), options.jobs, [&](std::size_t i, std::size_t) {
-      results[i] = images::convertToWbmpFile(list[i].first, staging->file(list[i].second), conversion);
+      results[i] = images::convertToWbmpFile(list[i].first, staging->file(list[i].second), options.pictures);
     });
-    std::map<std::string, const images::ConversionResult*> sizes; // by the name in images/
+    std::map<std::string, const images::ConversionResult*> written; // by the source's path
     for (std::size_t i = 0; i < list.size(); ++i) {
       if (!results[i].ok) {
         result.warnings.push_back("The picture " + list[i].first +
                                   " was not put into the images folder: " + results[i].message);
         pictures.erase(list[i].first);
       }
-      sizes[list[i].second] = &results[i];
+      written[list[i].first] = &results[i];
     }
     for (auto& page : converted) {
       if (!page.deck)
@@ -311,14 +307,8 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
         if (!path)
           continue;
         auto it = pictures.find((stdfs::path(folder) / *path).lexically_normal().string());
-        if (it == pictures.end())
-          continue;
-        xmlSetProp(img, BAD_CAST "src", BAD_CAST("images/" + util::percentEncode(it->second, "-._~")).c_str());
-        if (options.maxPictureWidth > 0) {
-          const images::ConversionResult& written = *sizes[it->second];
-          xmlSetProp(img, BAD_CAST "height", BAD_CAST std::to_string(written.height).c_str());
-          xmlSetProp(img, BAD_CAST "width", BAD_CAST std::to_string(written.width).c_str());
-        }
+        if (it != pictures.end())
+          pointAtConverted(img, it->second, options.pictures, *written[it->first]);
       }
     }
   }

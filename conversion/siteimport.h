@@ -38,12 +38,8 @@ using PageOpener = std::function<std::unique_ptr<OpenedPage>(const std::string& 
 struct SiteImportOptions {
   bool overwrite = false; ///< replace decks of the same names
   bool keepLinks = false; ///< leave every link as the page wrote it
-  bool images = false;    ///< convert the pictures into images/
-  int threshold = 128;
-  int dither = 0;
-  /// When set, pictures wider than this many pixels are shrunk to it, their proportions kept,
-  /// and each picture of a deck says the size it was written at.
-  int maxPictureWidth = 0;
+  bool images = false;    ///< convert the pictures into images/, as pictures says
+  images::ConversionOptions pictures;
   int jobs = 1;
   /// When set, a deck that compiles to more WBXML than this is written as several decks
   /// ("name", "name-2" ...), each under it; links from the other decks follow their ids.

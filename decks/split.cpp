@@ -396,10 +396,6 @@ private:
     return card + 1 == m_cards.size() && end == m_cards[card].atoms.size();
   }
 
-  bool fits(const Piece& piece, std::size_t index, std::size_t budget, bool exact) const {
-    return compiledSize(assemble(piece, index, !lastOfDeck(piece.card, piece.end)), exact) <= budget;
-  }
-
   Cut cutAt(const Card& card, std::size_t end) const {
     return end == card.atoms.size() ? Cut::Paragraph : card.atoms[end - 1].after;
   }
@@ -481,12 +477,12 @@ private:
           }
           if (exact > budget)
             good = begin;
-          if (good == begin && !fits({c, begin, begin + 1}, index, budget, true))
+          if (good == begin && sizeTo(begin + 1, true) > budget)
             uncuttable(card, begin);
           good = std::max(good, begin + 1);
           furthest(true, budget, guess);
         }
-        auto fitsTo = [&](std::size_t end) { return fits({c, begin, end}, index, budget, true); };
+        auto fitsTo = [&](std::size_t end) { return sizeTo(end, true) <= budget; };
         // Of the ends that fit, the last one at the best kind of place; where a whole word (a
         // row of links that touch) does not fit in a part, between two of its elements.
         std::size_t end = begin;

@@ -238,7 +238,7 @@ void feedPage(const std::uint8_t* data, std::size_t size) {
       engine.StripRemovedElements(engine.m_html.Preview);
     }
     engine.imagesOption = true;
-    engine.imageDither = data[size / 2] % 5;
+    engine.pictureOptions.dither = data[size / 2] % 5;
     const std::string target = setup.project->ProjectFolder() + "/page.wml";
     if (engine.ImportIntoProject(target, "page", true)) {
       if (readBytes(target) != engine.m_strWml)

@@ -43,6 +43,14 @@ int ditherMode(const std::string& name) {
   throw UserError("unknown dither '" + name + "' (none, random, matrix-display, matrix-printing, floyd)");
 }
 
+images::ConversionOptions pictureOptions(const ImportOptions& o, int dither) {
+  images::ConversionOptions options;
+  options.threshold = o.threshold;
+  options.dither = dither;
+  options.maxWidth = o.pictureWidth;
+  return options;
+}
+
 // Many pages, or every page below a folder: one deck each, the links between them kept.
 int runSiteImport(const ImportOptions& o, int dither) {
   if (!o.name.empty() || !o.frame.empty() || !o.strip.empty())
@@ -66,9 +74,7 @@ int runSiteImport(const ImportOptions& o, int dither) {
   options.overwrite = o.overwrite;
   options.keepLinks = o.keepLinks;
   options.images = o.images;
-  options.threshold = o.threshold;
-  options.dither = dither;
-  options.maxPictureWidth = o.pictureWidth;
+  options.pictures = pictureOptions(o, dither);
   options.jobs = o.jobs;
   options.maxDeckBytes = o.maxDeck;
   if (stderrIsTerminal()) {
@@ -139,9 +145,7 @@ int runImport(ImportOptions o) {
   }
 
   engine.imagesOption = o.images;
-  engine.imageThreshold = o.threshold;
-  engine.imageDither = dither;
-  engine.maxPictureWidth = o.pictureWidth;
+  engine.pictureOptions = pictureOptions(o, dither);
   engine.maxDeckBytes = o.maxDeck;
   const std::string name = o.name.empty() ? fs::getBaseName(session.address()) : o.name;
   const bool imported = engine.ValidateTargetFile(name);

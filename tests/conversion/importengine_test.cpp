@@ -184,7 +184,7 @@ TEST_F(Import, PicturesWiderThanTheLimitShrinkAndTheDeckSaysTheirSize) {
   for (const auto& i : imports) {
     if (i.strip)
       move(engine->lstKnownElements, engine->lstRemovedElements, i.strip);
-    engine->maxPictureWidth = i.limit;
+    engine->pictureOptions.maxWidth = i.limit;
     ASSERT_TRUE(engine->ValidateTargetFile(i.name)) << i.name;
     const std::string deck = test::readFile(dir.path() / "project" / (std::string(i.name) + ".wml"));
     EXPECT_NE(deck.find(std::string("src=\"images/sunset.wbmp\" ") + i.size), std::string::npos) << deck;
