@@ -37,7 +37,8 @@ struct Atom {
   Cut after = Cut::None; // whether a part may end after it
   bool lineBreak = false;
   bool startsWithSpace = false;
-  std::vector<std::string> ids; // the ids of its elements
+  std::vector<std::string> ids;   // the ids of its elements
+  std::vector<std::string> links; // the ids its links within the deck ("#id") lead to
 };
 
 // An element that holds atoms and that a cut may go through: a paragraph, formatting, and a
@@ -102,6 +103,18 @@ std::vector<std::string> idsBelow(xmlNodePtr node) {
     return true;
   });
   return ids;
+}
+
+std::vector<std::string> linksBelow(xmlNodePtr node) {
+  std::vector<std::string> links;
+  xml::walkTree(node, [&](xmlNodePtr n) {
+    if (n->type != XML_ELEMENT_NODE)
+      return false;
+    if (const std::string href = xml::attribute(n, "href"); href.size() > 1 && href[0] == '#')
+      links.push_back(href.substr(1));
+    return true;
+  });
+  return links;
 }
 
 bool isElement(xmlNodePtr node, std::string_view name) {
@@ -207,6 +220,7 @@ void addContent(Card& card, xmlNodePtr parent, const std::vector<int>& path) {
     else if (!said.empty() && isSpace(said.back()))
       atom.after = Cut::Word;
     atom.ids = idsBelow(c);
+    atom.links = linksBelow(c);
     card.atoms.push_back(std::move(atom));
   }
 }
@@ -238,6 +252,7 @@ Card readCard(xmlNodePtr element) {
       Atom atom{xml::nodeXml(c), describe(c, xml::nodeText(c))};
       atom.after = Cut::Paragraph;
       atom.ids = idsBelow(c);
+      atom.links = linksBelow(c);
       card.atoms.push_back(std::move(atom));
     }
   }
@@ -262,6 +277,22 @@ public:
     }
     if (m_cards.empty())
       throw SplitError("the deck has no card to split");
+    // While the pieces are packed, a link to a part further on, whose number is not known yet,
+    // is measured pointing at a part as far on as the deck may go (twice as many parts as its
+    // text fills at the limit, plus two): the real number has no more digits.
+    std::size_t text = m_prologue.size();
+    for (const Card& card : m_cards) {
+      if (!card.id.empty())
+        m_ids.insert(card.id);
+      for (const Atom& atom : card.atoms) {
+        text += atom.markup.size();
+        m_ids.insert(atom.ids.begin(), atom.ids.end());
+      }
+    }
+    std::size_t far = 10;
+    while (far <= 2 * text / m_maxBytes + 2)
+      far *= 10;
+    m_farFile = file(far - 2); // "name-99...9.wml"
   }
 
   SplitDeck split() {
@@ -272,32 +303,34 @@ public:
       throw SplitError("The limit of " + std::to_string(m_maxBytes) +
                        " bytes is below the smallest deck this page can be split into (" + std::to_string(smallest) +
                        " bytes compiled)");
-    // Pieces are measured before the links that cross parts are pointed at their parts and
-    // before the parts are indented. What those add grows with the links a part holds (a table
-    // of contents can double), so the next round's budget is what the part held before, which
-    // may be well under the budget, shrunk as much as the part grew.
-    std::size_t budget = m_maxBytes;
-    for (int round = 0; round < 8; ++round) {
-      const std::vector<Piece> pieces = pack(budget);
+    // Pieces are measured before they are indented and before the links that leave them point
+    // at their parts; a link to a part further on is measured pointing at the far part. The
+    // string table does not always take the pointed links as it took the measured ones, so a
+    // part can come out over the limit: the next round packs it again, and all after it, with a
+    // budget of its own, what it held before shrunk as much as it grew.
+    std::map<std::size_t, std::size_t> budgets;
+    std::vector<Piece> pieces;
+    for (int round = 0; round < 16; ++round) {
+      pieces = pack(std::move(pieces), budgets);
       SplitDeck result = finish(pieces);
-      std::size_t next = budget;
-      bool over = false;
+      std::size_t firstOver = pieces.size();
+      std::map<std::string, std::size_t> placed;
       for (std::size_t k = 0; k < result.parts.size(); ++k) {
         const std::size_t size = compileWbxml(result.parts[k].text).size();
         if (size > m_maxBytes) {
-          const std::size_t before = compiledSize(assemble(pieces[k], k, k + 1 < pieces.size()));
-          next = std::min(next, before * m_maxBytes / size);
-          over = true;
+          const std::size_t before = compiledSize(assemble(pieces[k], k, k + 1 < pieces.size(), &placed));
+          budgets[k] = std::min(budgetOf(budgets, k) - 1, before * m_maxBytes / size);
+          if (budgets[k] == 0)
+            cannotSplit();
+          firstOver = std::min(firstOver, k);
         }
+        place(pieces[k], k, placed);
       }
-      if (!over)
+      if (firstOver == pieces.size())
         return result;
-      budget = std::min(next, budget - 1);
-      if (budget == 0)
-        break;
+      pieces.resize(firstOver);
     }
-    throw SplitError("The deck cannot be split into decks of at most " + std::to_string(m_maxBytes) +
-                     " bytes compiled");
+    cannotSplit();
   }
 
 private:
@@ -334,9 +367,15 @@ private:
     return "<p>" + out + "</p>";
   }
 
-  // The text of a part before its links are followed and it is indented.
-  std::string assemble(const Piece& piece, std::size_t index, bool next) const {
+  // The text of a part before it is indented. To be measured (with the parts of the ids placed
+  // so far), its links that leave it point at the part that holds their id, or at the far part
+  // when that comes later; else they are as they were, to be followed once all are placed.
+  std::string assemble(const Piece& piece, std::size_t index, bool next,
+                       const std::map<std::string, std::size_t>* placed = nullptr) const {
     const Card& card = m_cards[piece.card];
+    std::map<std::string, std::size_t> within;
+    if (placed)
+      place(piece, index, within);
     const bool firstOfCard = piece.begin == 0;
     std::string out =
         m_prologue + (firstOfCard ? card.open + card.prefix : card.openWithoutId) + softKeys(index, index > 0, next);
@@ -360,10 +399,32 @@ private:
         for (; open.size() < atom.path.size(); open.push_back(atom.path[open.size()]))
           out += openTag(card, std::size_t(atom.path[open.size()]), i, piece);
       }
-      out += cutLine ? emptyEmWithId(atom.ids.front()) : atom.markup;
+      if (cutLine)
+        out += emptyEmWithId(atom.ids.front());
+      else if (placed && !atom.links.empty())
+        out += pointedAway(atom, within, *placed);
+      else
+        out += atom.markup;
     }
     closeTo(0);
     return out + links(index, index > 0, next) + "</card></wml>";
+  }
+
+  // The atom's markup with each link to an id of the deck outside its part pointing at the part
+  // that holds the id, or at the far part.
+  std::string pointedAway(const Atom& atom, const std::map<std::string, std::size_t>& within,
+                          const std::map<std::string, std::size_t>& placed) const {
+    std::string markup = atom.markup;
+    for (const std::string& id : atom.links) {
+      if (within.count(id) || !m_ids.count(id))
+        continue;
+      const auto part = placed.find(id);
+      const std::string target = part == placed.end() ? m_farFile : file(part->second);
+      const std::string href = "href=\"#" + id + "\"";
+      for (std::size_t at = markup.find(href); at != std::string::npos; at = markup.find(href, at + href.size()))
+        markup.insert(at + 6, target);
+    }
+    return markup;
   }
 
   // The start tag of a wrapper where the part opens it at atom i: with its id where the wrapper
@@ -400,6 +461,11 @@ private:
     return end == card.atoms.size() ? Cut::Paragraph : card.atoms[end - 1].after;
   }
 
+  [[noreturn]] void cannotSplit() const {
+    throw SplitError("The deck cannot be split into decks of at most " + std::to_string(m_maxBytes) +
+                     " bytes compiled");
+  }
+
   // The piece runs from begin to the first place where a part may end; the message names what
   // it starts with.
   [[noreturn]] void uncuttable(const Card& card, std::size_t begin) const {
@@ -410,14 +476,40 @@ private:
                      " bytes compiled: " + said);
   }
 
-  std::vector<Piece> pack(std::size_t budget) const {
-    std::vector<Piece> pieces;
-    for (std::size_t c = 0; c < m_cards.size(); ++c) {
+  // Part index's budget: its own where it came out over the limit once, else the limit.
+  std::size_t budgetOf(const std::map<std::size_t, std::size_t>& budgets, std::size_t index) const {
+    const auto own = budgets.find(index);
+    return own == budgets.end() ? m_maxBytes : own->second;
+  }
+
+  // The ids of piece k's atoms, and of its card where it begins the card, as held by part k.
+  void place(const Piece& piece, std::size_t k, std::map<std::string, std::size_t>& partOf) const {
+    const Card& card = m_cards[piece.card];
+    if (piece.begin == 0 && !card.id.empty())
+      partOf.emplace(card.id, k);
+    for (std::size_t i = piece.begin; i < piece.end; ++i)
+      for (const auto& id : card.atoms[i].ids)
+        partOf.emplace(id, k);
+  }
+
+  // The pieces after those given, each as long as fits in its budget.
+  std::vector<Piece> pack(std::vector<Piece> pieces, const std::map<std::size_t, std::size_t>& budgets) const {
+    std::map<std::string, std::size_t> placed;
+    for (std::size_t k = 0; k < pieces.size(); ++k)
+      place(pieces[k], k, placed);
+    const std::size_t firstCard = pieces.empty() ? 0 : pieces.back().card;
+    for (std::size_t c = firstCard; c < m_cards.size(); ++c) {
       const Card& card = m_cards[c];
       const std::size_t n = card.atoms.size();
       std::size_t begin = 0;
+      if (!pieces.empty() && pieces.back().card == c) {
+        if (pieces.back().end == n)
+          continue;
+        begin = pieces.back().end;
+      }
       do {
         const std::size_t index = pieces.size();
+        const std::size_t budget = budgetOf(budgets, index);
         // The furthest end that fits, found without the string table (doubling the step, then
         // halving the gap), checked with it, and then pushed on as far as the string table
         // makes room for; where the table makes that piece bigger, found again with it. For a
@@ -427,7 +519,7 @@ private:
         // reaches the budget scaled by that share is mostly a few atoms from the end that fits.
         std::size_t good = begin;
         auto sizeTo = [&](std::size_t end, bool exact) {
-          return compiledSize(assemble({c, begin, end}, index, !lastOfDeck(c, end)), exact);
+          return compiledSize(assemble({c, begin, end}, index, !lastOfDeck(c, end), &placed), exact);
         };
         auto furthest = [&](bool exact, std::size_t limit, std::size_t guess) {
           auto fitsTo = [&](std::size_t end) { return sizeTo(end, exact) <= limit; };
@@ -462,7 +554,7 @@ private:
           std::size_t plain = 0, exact = 0, guess = 0;
           bool costly = false;
           if (good > begin) {
-            const std::string text = assemble({c, begin, good}, index, !lastOfDeck(c, good));
+            const std::string text = assemble({c, begin, good}, index, !lastOfDeck(c, good), &placed);
             exact = compiledSize(text, true);
             costly = text.size() >= kGuessedText;
             plain = costly ? compiledSize(text, false) : exact;
@@ -496,6 +588,7 @@ private:
         if (end == begin && n > begin)
           uncuttable(card, begin);
         pieces.push_back({c, begin, n > begin ? end : n});
+        place(pieces.back(), index, placed);
         begin = pieces.back().end;
       } while (begin < n);
     }
@@ -505,14 +598,8 @@ private:
   SplitDeck finish(const std::vector<Piece>& pieces) const {
     SplitDeck result;
     std::map<std::string, std::size_t> partOf;
-    for (std::size_t k = 0; k < pieces.size(); ++k) {
-      const Card& card = m_cards[pieces[k].card];
-      if (pieces[k].begin == 0 && !card.id.empty())
-        partOf.emplace(card.id, k);
-      for (std::size_t i = pieces[k].begin; i < pieces[k].end; ++i)
-        for (const auto& id : card.atoms[i].ids)
-          partOf.emplace(id, k);
-    }
+    for (std::size_t k = 0; k < pieces.size(); ++k)
+      place(pieces[k], k, partOf);
     for (std::size_t k = 0; k < pieces.size(); ++k) {
       xml::XmlDocument part;
       if (!loadDeck(part, assemble(pieces[k], k, k + 1 < pieces.size())))
@@ -537,6 +624,8 @@ private:
   std::size_t m_maxBytes;
   std::string m_prologue; // the document type, the wml start tag, the head and the template
   std::vector<Card> m_cards;
+  std::set<std::string> m_ids; // every id of the deck
+  std::string m_farFile;       // the file of a part as far on as the deck may go
 };
 
 } // namespace

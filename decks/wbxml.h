@@ -27,7 +27,8 @@ inline constexpr std::size_t maxCompiledText = std::size_t(256) << 10;
 
 /// The deck's text (valid WML 1.1, with or without a document type) compiled to WBXML, as
 /// WML 1.1 whatever document type it names; with a string table when stringTable is set, the
-/// text is at most maxStringTableText long and holds no variables. Each variable reference
+/// text (without its XML declaration and indentation) is at most maxStringTableText long and
+/// holds no variables. Each variable reference
 /// ("$name", "$(name:escape)" ...) becomes the token a phone replaces with its value, and "$$"
 /// the one "$" it stands for. Raises WbxmlError with libwbxml's reason.
 std::string compileWbxml(std::string_view deckText, bool stringTable = true);

@@ -137,6 +137,20 @@ TEST(Wbxml, ADeckCompilesToKnownBytesAndReadsBack) {
     EXPECT_EQ(shape(decks::decompileWbxml(compiled)), shape(referencesInFull(text))) << path;
   }
   EXPECT_THROW(decks::compileWbxml("<wml><card>"), decks::WbxmlError);
+
+  // A deck near the length the string table is built up to compiles the same written out,
+  // indented, as compact.
+  std::string compact = "<wml><card>", indented = "<?xml version=\"1.0\"?>\n<wml>\n  <card>";
+  for (int i = 0; compact.size() < 8000; ++i) {
+    const std::string p = "<p>Paragraph " + std::to_string(i) + " says the same words again.</p>";
+    compact += p;
+    indented += "\n    " + p;
+  }
+  compact += "</card></wml>";
+  indented += "\n  </card>\n</wml>\n";
+  ASSERT_GT(indented.size(), decks::maxStringTableText);
+  EXPECT_EQ(decks::compileWbxml(indented), decks::compileWbxml(compact));
+  EXPECT_LT(decks::compileWbxml(compact).size(), decks::compileWbxml(compact, false).size());
 }
 
 TEST(Wbxml, VariablesBecomeTheirTokensAndAnEscapedDollarOneDollar) {
