@@ -307,13 +307,15 @@ public:
     // at their parts; a link to a part further on is measured pointing at the far part. The
     // string table does not always take the pointed links as it took the measured ones, so a
     // part can come out over the limit: the next round packs it again, and all after it, with a
-    // budget of its own, what it held before shrunk as much as it grew.
+    // budget of its own, what it held before shrunk as much as it grew. Where a piece packed
+    // again ends where one of the last round ended, the rest are the last round's again.
     std::map<std::size_t, std::size_t> budgets;
-    std::vector<Piece> pieces;
+    std::vector<Piece> pieces, last;
+    std::set<std::size_t> overs;
     for (int round = 0; round < 16; ++round) {
-      pieces = pack(std::move(pieces), budgets);
+      pieces = pack(std::move(pieces), budgets, last, overs);
       SplitDeck result = finish(pieces);
-      std::size_t firstOver = pieces.size();
+      overs.clear();
       std::map<std::string, std::size_t> placed;
       for (std::size_t k = 0; k < result.parts.size(); ++k) {
         const std::size_t size = compileWbxml(result.parts[k].text).size();
@@ -322,13 +324,14 @@ public:
           budgets[k] = std::min(budgetOf(budgets, k) - 1, before * m_maxBytes / size);
           if (budgets[k] == 0)
             cannotSplit();
-          firstOver = std::min(firstOver, k);
+          overs.insert(k);
         }
         place(pieces[k], k, placed);
       }
-      if (firstOver == pieces.size())
+      if (overs.empty())
         return result;
-      pieces.resize(firstOver);
+      last = pieces;
+      pieces.resize(*overs.begin());
     }
     cannotSplit();
   }
@@ -492,107 +495,130 @@ private:
         partOf.emplace(id, k);
   }
 
-  // The pieces after those given, each as long as fits in its budget.
-  std::vector<Piece> pack(std::vector<Piece> pieces, const std::map<std::size_t, std::size_t>& budgets) const {
+  // The pieces after those given, each as long as fits in its budget. Where one ends where a
+  // piece of last ends, the pieces of last after that one follow, up to the next that came out
+  // over the limit (overs), which is packed again.
+  std::vector<Piece> pack(std::vector<Piece> pieces, const std::map<std::size_t, std::size_t>& budgets,
+                          const std::vector<Piece>& last, const std::set<std::size_t>& overs) const {
     std::map<std::string, std::size_t> placed;
     for (std::size_t k = 0; k < pieces.size(); ++k)
       place(pieces[k], k, placed);
-    const std::size_t firstCard = pieces.empty() ? 0 : pieces.back().card;
-    for (std::size_t c = firstCard; c < m_cards.size(); ++c) {
-      const Card& card = m_cards[c];
-      const std::size_t n = card.atoms.size();
-      std::size_t begin = 0;
-      if (!pieces.empty() && pieces.back().card == c) {
-        if (pieces.back().end == n)
-          continue;
-        begin = pieces.back().end;
+    // Where the next piece begins: the atom and its card.
+    std::size_t c = 0, begin = 0;
+    auto after = [&](const Piece& p) {
+      c = p.card;
+      begin = p.end;
+      if (begin == m_cards[c].atoms.size()) {
+        ++c;
+        begin = 0;
       }
-      do {
-        const std::size_t index = pieces.size();
-        const std::size_t budget = budgetOf(budgets, index);
-        // The furthest end that fits, found without the string table (doubling the step, then
-        // halving the gap), checked with it, and then pushed on as far as the string table
-        // makes room for; where the table makes that piece bigger, found again with it. For a
-        // long piece, whose compiles with the table cost far more than those without, that
-        // search starts from a guess made without it: the table shrinks (or grows) a longer
-        // piece by about the share it does this one, and the end where the size without it
-        // reaches the budget scaled by that share is mostly a few atoms from the end that fits.
-        std::size_t good = begin;
-        auto sizeTo = [&](std::size_t end, bool exact) {
-          return compiledSize(assemble({c, begin, end}, index, !lastOfDeck(c, end), &placed), exact);
-        };
-        auto furthest = [&](bool exact, std::size_t limit, std::size_t guess) {
-          auto fitsTo = [&](std::size_t end) { return sizeTo(end, exact) <= limit; };
-          // From the guess, the steps double away from it: on when it fits, back when not.
-          std::size_t bad = n + 1;
-          if (guess > good && guess <= n && !fitsTo(guess)) {
-            bad = guess;
-            for (std::size_t step = 1; bad - good > step; step *= 2) {
-              if (fitsTo(bad - step)) {
-                good = bad - step;
-                break;
-              }
-              bad -= step;
-            }
-          } else if (guess > good && guess <= n) {
-            good = guess;
-          }
-          for (std::size_t step = 1; good < n && bad > n; step *= 2) {
-            const std::size_t candidate = std::min(n, good + step);
-            if (!fitsTo(candidate))
-              bad = candidate;
-            else
-              good = candidate;
-          }
-          while (bad - good > 1) {
-            const std::size_t mid = good + (bad - good) / 2;
-            (fitsTo(mid) ? good : bad) = mid;
-          }
-        };
-        if (n > begin) {
-          furthest(false, budget, 0);
-          std::size_t plain = 0, exact = 0, guess = 0;
-          bool costly = false;
-          if (good > begin) {
-            const std::string text = assemble({c, begin, good}, index, !lastOfDeck(c, good), &placed);
-            exact = compiledSize(text, true);
-            costly = text.size() >= kGuessedText;
-            plain = costly ? compiledSize(text, false) : exact;
-          }
-          if (costly && exact != plain) {
-            // On from the end found where the table shrinks the piece, back from it where not.
-            const std::size_t found = good;
-            if (exact > plain)
-              good = begin;
-            furthest(false, budget * plain / exact, exact > plain ? found : 0);
-            guess = std::exchange(good, found);
-          }
-          if (exact > budget)
-            good = begin;
-          if (good == begin && sizeTo(begin + 1, true) > budget)
-            uncuttable(card, begin);
-          good = std::max(good, begin + 1);
-          furthest(true, budget, guess);
-        }
-        auto fitsTo = [&](std::size_t end) { return sizeTo(end, true) <= budget; };
-        // Of the ends that fit, the last one at the best kind of place; where a whole word (a
-        // row of links that touch) does not fit in a part, between two of its elements.
-        std::size_t end = begin;
-        for (Cut kind : {Cut::Paragraph, Cut::Line, Cut::Word, Cut::None}) {
-          for (std::size_t e = good; e > begin && end == begin; --e)
-            if (cutAt(card, e) <= kind && (e == good || fitsTo(e)))
-              end = e;
-          if (end != begin)
-            break;
-        }
-        if (end == begin && n > begin)
-          uncuttable(card, begin);
-        pieces.push_back({c, begin, n > begin ? end : n});
-        place(pieces.back(), index, placed);
-        begin = pieces.back().end;
-      } while (begin < n);
+    };
+    if (!pieces.empty())
+      after(pieces.back());
+    while (c < m_cards.size()) {
+      const std::size_t index = pieces.size();
+      pieces.push_back(packOne(c, begin, index, budgetOf(budgets, index), placed));
+      place(pieces.back(), index, placed);
+      after(pieces.back());
+      const Piece& packed = pieces.back();
+      auto same = std::find_if(last.begin(), last.end(),
+                               [&](const Piece& p) { return p.card == packed.card && p.end == packed.end; });
+      if (same == last.end())
+        continue;
+      const auto upTo = overs.upper_bound(std::size_t(same - last.begin()));
+      const auto stop = upTo == overs.end() ? last.end() : last.begin() + std::ptrdiff_t(*upTo);
+      for (++same; same < stop; ++same) {
+        place(*same, pieces.size(), placed);
+        pieces.push_back(*same);
+      }
+      after(pieces.back());
     }
     return pieces;
+  }
+
+  // The piece of card c from atom begin, as part index, as long as fits in budget.
+  Piece packOne(std::size_t c, std::size_t begin, std::size_t index, std::size_t budget,
+                const std::map<std::string, std::size_t>& placed) const {
+    const Card& card = m_cards[c];
+    const std::size_t n = card.atoms.size();
+    // The furthest end that fits, found without the string table (doubling the step, then
+    // halving the gap), checked with it, and then pushed on as far as the string table
+    // makes room for; where the table makes that piece bigger, found again with it. For a
+    // long piece, whose compiles with the table cost far more than those without, that
+    // search starts from a guess made without it: the table shrinks (or grows) a longer
+    // piece by about the share it does this one, and the end where the size without it
+    // reaches the budget scaled by that share is mostly a few atoms from the end that fits.
+    std::size_t good = begin;
+    auto sizeTo = [&](std::size_t end, bool exact) {
+      return compiledSize(assemble({c, begin, end}, index, !lastOfDeck(c, end), &placed), exact);
+    };
+    auto furthest = [&](bool exact, std::size_t limit, std::size_t guess) {
+      auto fitsTo = [&](std::size_t end) { return sizeTo(end, exact) <= limit; };
+      // From the guess, the steps double away from it: on when it fits, back when not.
+      std::size_t bad = n + 1;
+      if (guess > good && guess <= n && !fitsTo(guess)) {
+        bad = guess;
+        for (std::size_t step = 1; bad - good > step; step *= 2) {
+          if (fitsTo(bad - step)) {
+            good = bad - step;
+            break;
+          }
+          bad -= step;
+        }
+      } else if (guess > good && guess <= n) {
+        good = guess;
+      }
+      for (std::size_t step = 1; good < n && bad > n; step *= 2) {
+        const std::size_t candidate = std::min(n, good + step);
+        if (!fitsTo(candidate))
+          bad = candidate;
+        else
+          good = candidate;
+      }
+      while (bad - good > 1) {
+        const std::size_t mid = good + (bad - good) / 2;
+        (fitsTo(mid) ? good : bad) = mid;
+      }
+    };
+    if (n > begin) {
+      furthest(false, budget, 0);
+      std::size_t plain = 0, exact = 0, guess = 0;
+      bool costly = false;
+      if (good > begin) {
+        const std::string text = assemble({c, begin, good}, index, !lastOfDeck(c, good), &placed);
+        exact = compiledSize(text, true);
+        costly = text.size() >= kGuessedText;
+        plain = costly ? compiledSize(text, false) : exact;
+      }
+      if (costly && exact != plain) {
+        // On from the end found where the table shrinks the piece, back from it where not.
+        const std::size_t found = good;
+        if (exact > plain)
+          good = begin;
+        furthest(false, budget * plain / exact, exact > plain ? found : 0);
+        guess = std::exchange(good, found);
+      }
+      if (exact > budget)
+        good = begin;
+      if (good == begin && sizeTo(begin + 1, true) > budget)
+        uncuttable(card, begin);
+      good = std::max(good, begin + 1);
+      furthest(true, budget, guess);
+    }
+    auto fitsTo = [&](std::size_t end) { return sizeTo(end, true) <= budget; };
+    // Of the ends that fit, the last one at the best kind of place; where a whole word (a
+    // row of links that touch) does not fit in a part, between two of its elements.
+    std::size_t end = begin;
+    for (Cut kind : {Cut::Paragraph, Cut::Line, Cut::Word, Cut::None}) {
+      for (std::size_t e = good; e > begin && end == begin; --e)
+        if (cutAt(card, e) <= kind && (e == good || fitsTo(e)))
+          end = e;
+      if (end != begin)
+        break;
+    }
+    if (end == begin && n > begin)
+      uncuttable(card, begin);
+    return {c, begin, n > begin ? end : n};
   }
 
   SplitDeck finish(const std::vector<Piece>& pieces) const {
