@@ -118,10 +118,11 @@ std::string markerFor(std::string_view text) {
 }
 
 // The deck as a phone reads it. White space: each run of spaces, tabs and line ends is one
-// space, and where an element holds no text (between cards, paragraphs, rows) white space
-// goes; the compiler is then told to keep every space it is given: left to itself it trims the
-// edges of each piece of text, which glues "Click <a>here</a>" together, and drops no-break
-// spaces. Variables: marked in text and attribute values, for tokens of their own.
+// space; where an element holds no text (between cards, paragraphs, rows) white space goes,
+// and so does white space at the start and the end of a paragraph or a cell, which shows
+// nothing (a written deck's indentation of a paragraph that holds one element); the compiler is then told to keep every
+// space it is given: left to itself it trims the edges of each piece of text, which glues "Click <a>here</a>" together,
+// and drops no-break spaces. Variables: marked in text and attribute values, for tokens of their own.
 std::string phoneText(const std::string& text, std::string_view marker, std::vector<Variable>& variables) {
   xml::XmlDocument deck;
   if (!loadDeck(deck, text))
@@ -129,10 +130,21 @@ std::string phoneText(const std::string& text, std::string_view marker, std::vec
   auto setText = [](xmlNodePtr node, const std::string& value) {
     xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar*>(value.data()), int(value.size()));
   };
+  std::vector<xmlNodePtr> blank;
   xml::walkTree(deck.documentElement(), [&](xmlNodePtr node) {
-    if (node->type == XML_TEXT_NODE && node->content)
-      setText(node,
-              markVariables(util::collapseSpaces(reinterpret_cast<const char*>(node->content)), marker, variables));
+    if (node->type == XML_TEXT_NODE && node->content) {
+      std::string value = util::collapseSpaces(reinterpret_cast<const char*>(node->content));
+      const xmlNodePtr parent = node->parent;
+      const bool edges = parent && parent->type == XML_ELEMENT_NODE &&
+                         (xmlStrEqual(parent->name, BAD_CAST "p") || xmlStrEqual(parent->name, BAD_CAST "td"));
+      if (edges && !node->prev && !value.empty() && value.front() == ' ')
+        value.erase(0, 1);
+      if (edges && !node->next && !value.empty() && value.back() == ' ')
+        value.pop_back();
+      if (value.empty())
+        blank.push_back(node);
+      setText(node, markVariables(value, marker, variables));
+    }
     if (node->type != XML_ELEMENT_NODE)
       return false;
     for (xmlAttrPtr a = node->properties; a; a = a->next)
@@ -141,6 +153,10 @@ std::string phoneText(const std::string& text, std::string_view marker, std::vec
           setText(v, markVariables(reinterpret_cast<const char*>(v->content), marker, variables));
     return true;
   });
+  for (xmlNodePtr node : blank) {
+    xmlUnlinkNode(node);
+    xmlFreeNode(node);
+  }
   return deck.xml();
 }
 

@@ -24,7 +24,7 @@ std::string faultOf(const std::string& text) {
 }
 
 // The deck's elements, attributes and text, one line each: white space that only stands between
-// elements left out, every other run of it one space.
+// elements or at the edges of a paragraph or cell left out, every other run of it one space.
 std::string shape(const std::string& text) {
   xml::XmlDocument deck;
   deck.setPreserveWhiteSpace(true);
@@ -43,8 +43,13 @@ std::string shape(const std::string& text) {
                xml::attribute(node, reinterpret_cast<const char*>(a->name));
       out += "\n";
     } else if (node->type == XML_TEXT_NODE && node->content) {
-      const std::string content = util::collapseSpaces(reinterpret_cast<const char*>(node->content));
-      if (content != " ")
+      std::string content = util::collapseSpaces(reinterpret_cast<const char*>(node->content));
+      const std::string parent = reinterpret_cast<const char*>(node->parent->name);
+      if ((parent == "p" || parent == "td") && !node->prev && content.starts_with(' '))
+        content.erase(0, 1);
+      if ((parent == "p" || parent == "td") && !node->next && content.ends_with(' '))
+        content.pop_back();
+      if (!content.empty() && content != " ")
         out += indent + "'" + content + "'\n";
     }
     return node->type == XML_ELEMENT_NODE;
@@ -139,12 +144,13 @@ TEST(Wbxml, ADeckCompilesToKnownBytesAndReadsBack) {
   EXPECT_THROW(decks::compileWbxml("<wml><card>"), decks::WbxmlError);
 
   // A deck near the length the string table is built up to compiles the same written out,
-  // indented, as compact.
+  // indented (a paragraph of one element too), as compact.
   std::string compact = "<wml><card>", indented = "<?xml version=\"1.0\"?>\n<wml>\n  <card>";
   for (int i = 0; compact.size() < 8000; ++i) {
     const std::string p = "<p>Paragraph " + std::to_string(i) + " says the same words again.</p>";
-    compact += p;
-    indented += "\n    " + p;
+    const std::string heading = "<big>Part " + std::to_string(i) + "</big>";
+    compact += p + "<p>" + heading + "</p>";
+    indented += "\n    " + p + "\n    <p>\n      " + heading + "\n    </p>";
   }
   compact += "</card></wml>";
   indented += "\n  </card>\n</wml>\n";
