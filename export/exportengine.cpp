@@ -58,6 +58,21 @@ void referencePicturesFrom(xml::XmlDocument& doc, const std::string& pageFolder,
   }
 }
 
+// Points each link to a deck of pageOfDeck (by its file name, percent-decoded) at its page, the
+// query and fragment after the name kept.
+void linkPages(xml::XmlDocument& body, const std::map<std::string, std::string>& pageOfDeck) {
+  for (xmlNodePtr link : body.selectNodes("//*[@href]")) {
+    const std::string href = xml::attribute(link, "href");
+    const std::size_t pathEnd = std::min(href.find_first_of("?#"), href.size());
+    const std::optional<std::string> deck = util::percentDecode(href.substr(0, pathEnd));
+    const auto page = deck ? pageOfDeck.find(*deck) : pageOfDeck.end();
+    if (page == pageOfDeck.end())
+      continue;
+    const std::string pointed = util::percentEncode(page->second, "-._~") + href.substr(pathEnd);
+    xmlSetProp(link, BAD_CAST "href", BAD_CAST pointed.c_str());
+  }
+}
+
 } // namespace
 
 bool ExportPassResult::allWritten() const {
@@ -88,6 +103,7 @@ void ExportEngine::prepare(const std::vector<ExportRow>& rows, int jobs) {
     if (!workers[w]) {
       workers[w] = std::make_unique<ExportEngine>(m_project);
       workers[w]->setConvertImages(m_convertImages);
+      workers[w]->setPageLinks(m_pageOfDeck);
       workers[w]->LoadExportStylesheet();
     }
     std::string html;
@@ -152,8 +168,12 @@ bool ExportEngine::transformText(const std::string& source, const std::string& t
   // The result tree as it stands: a deck in a namespace of its own matches no rule and gives
   // text alone, which is a page still.
   xml::XmlDocument body;
-  html = m_xmlTools.TryTransform(doc, m_template, body) && body.get() && body.get()->children ? htmlPage(body)
-                                                                                              : std::string();
+  html.clear();
+  if (!m_xmlTools.TryTransform(doc, m_template, body) || !body.get() || !body.get()->children)
+    return false;
+  if (!m_pageOfDeck.empty())
+    linkPages(body, m_pageOfDeck);
+  html = htmlPage(body);
   return !html.empty();
 }
 

@@ -62,6 +62,11 @@ public:
   void setConvertImages(bool convert) { m_convertImages = convert; }
   bool convertImages() const { return m_convertImages; }
 
+  /// Links to these decks, by the file name a deck's link gives ("guide.wml"), lead to these
+  /// pages instead ("guide.html"), their query and fragment kept: documents exported together
+  /// link to each other's pages. Empty (the default): every link stays as the deck has it.
+  void setPageLinks(std::map<std::string, std::string> pageOfDeck) { m_pageOfDeck = std::move(pageOfDeck); }
+
   /// Compiles the embedded WMLEXPORT stylesheet into the export template. Errors pass through.
   void LoadExportStylesheet();
   /// Compiles the stylesheet held in bytes (a resource's bytes, NUL-terminated or not).
@@ -116,6 +121,7 @@ private:
   host::HostDomTools m_domTools;
   xml::XslTemplate m_template;
   bool m_convertImages = false;
+  std::map<std::string, std::string> m_pageOfDeck;
   /// Prepared pages by document name and target folder.
   std::map<std::pair<std::string, std::string>, std::optional<std::string>> m_prepared;
 };

@@ -22,6 +22,7 @@ struct ExportOptions {
   bool images = false;
   std::string out;
   bool overwrite = false;
+  bool pageLinks = false;
   int jobs = util::defaultJobs();
 };
 
@@ -74,6 +75,14 @@ int runExport(const ExportOptions& options) {
 
   ExportEngine engine(project);
   engine.setConvertImages(options.images);
+  if (options.pageLinks) {
+    // Every page goes into the one folder, so a page's file name is the link to it.
+    std::map<std::string, std::string> pageOfDeck;
+    for (const auto& row : rows)
+      if (!row.htmlFile.empty())
+        pageOfDeck[row.name + ".wml"] = fs::getFileName(row.htmlFile);
+    engine.setPageLinks(std::move(pageOfDeck));
+  }
   engine.LoadExportStylesheet();
   // The documents are turned into HTML on several threads first; the writes and their
   // questions then come one by one, in row order.
@@ -108,6 +117,8 @@ Registrar exportCommand(HelpPlace::Export, [](CLI::App& app, int* exitCode) {
   cmd->add_option("--out", options->out,
                   "Folder to write NAME.html into, made when missing (default: the project folder)");
   cmd->add_flag("--overwrite", options->overwrite, "Replace HTML files that already exist");
+  cmd->add_flag("--page-links", options->pageLinks,
+                "Links to a document exported with the page lead to its HTML file, not to its deck");
   addJobsOption(cmd, options->jobs, "documents transformed");
   cmd->callback([options, exitCode] { *exitCode = runExport(*options); });
 });

@@ -110,6 +110,33 @@ TEST(ExportCommand, GivesTheSameFilesOnAnyNumberOfThreads) {
   }
 }
 
+TEST(ExportCommand, PageLinksLeadToThePagesExportedTogether) {
+  TempDir dir;
+  test::makeProject(
+      dir.str(),
+      {{"index", test::deck("Home", "<p><a href=\"about.wml#c1\">a</a> <a href=\"about.wml?x=1\">b</a> "
+                                    "<a href=\"gone.wml\">c</a> <a href=\"http://example.org/about.wml\">d</a> "
+                                    "<a href=\"#c1\">e</a></p>")},
+       {"about", test::deck("About", "<p>Us</p>")}});
+  auto links = [&](const std::string& folder) {
+    const std::string html = test::readFile(std::filesystem::path(folder) / "index.html");
+    std::string out;
+    for (std::size_t at = html.find("href=\""); at != std::string::npos; at = html.find("href=\"", at + 1))
+      out += html.substr(at + 6, html.find('"', at + 6) - at - 6) + " ";
+    return out;
+  };
+  for (bool pageLinks : {false, true}) {
+    TempDir out;
+    std::vector<std::string> args{"export", "--project", dir.str(), "--out", out.str()};
+    if (pageLinks)
+      args.push_back("--page-links");
+    ToolResult run = test::runTavro(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(links(out.str()), pageLinks ? "about.html#c1 about.html?x=1 gone.wml http://example.org/about.wml #c1 "
+                                          : "about.wml#c1 about.wml?x=1 gone.wml http://example.org/about.wml #c1 ");
+  }
+}
+
 TEST(ExportCommand, ShowsProgressWhenStandardErrorIsATerminal) {
   int master = ::posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
