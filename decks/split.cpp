@@ -278,8 +278,9 @@ public:
     if (m_cards.empty())
       throw SplitError("the deck has no card to split");
     // While the pieces are packed, a link to a part further on, whose number is not known yet,
-    // is measured pointing at a part as far on as the deck may go (twice as many parts as its
-    // text fills at the limit, plus two): the real number has no more digits.
+    // is measured pointing at a part as far on as the deck may go: a part for each card, and
+    // twice as many as its text fills at the limit (two parts side by side hold more than a
+    // part may), plus two. The real number has no more digits, or the round after catches it.
     std::size_t text = m_prologue.size();
     for (const Card& card : m_cards) {
       if (!card.id.empty())
@@ -290,7 +291,7 @@ public:
       }
     }
     std::size_t far = 10;
-    while (far <= 2 * text / m_maxBytes + 2)
+    while (far <= m_cards.size() + 2 * text / m_maxBytes + 2)
       far *= 10;
     m_farFile = file(far - 2); // "name-99...9.wml"
   }
