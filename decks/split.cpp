@@ -282,12 +282,14 @@ public:
     // twice as many as its text fills at the limit (two parts side by side hold more than a
     // part may), plus two. The real number has no more digits, or the round after catches it.
     std::size_t text = m_prologue.size();
-    for (const Card& card : m_cards) {
+    for (std::size_t c = 0; c < m_cards.size(); ++c) {
+      const Card& card = m_cards[c];
       if (!card.id.empty())
-        m_ids.insert(card.id);
-      for (const Atom& atom : card.atoms) {
-        text += atom.markup.size();
-        m_ids.insert(atom.ids.begin(), atom.ids.end());
+        m_placeOfId.emplace(card.id, std::pair{c, std::size_t(0)});
+      for (std::size_t i = 0; i < card.atoms.size(); ++i) {
+        text += card.atoms[i].markup.size();
+        for (const auto& id : card.atoms[i].ids)
+          m_placeOfId.emplace(id, std::pair{c, i});
       }
     }
     std::size_t far = 10;
@@ -319,7 +321,7 @@ public:
       overs.clear();
       std::map<std::string, std::size_t> placed;
       for (std::size_t k = 0; k < result.parts.size(); ++k) {
-        const std::size_t size = compileWbxml(result.parts[k].text).size();
+        const std::size_t size = compiledSize(result.parts[k].text);
         if (size > m_maxBytes) {
           const std::size_t before = compiledSize(assemble(pieces[k], k, k + 1 < pieces.size(), &placed));
           budgets[k] = std::min(budgetOf(budgets, k) - 1, before * m_maxBytes / size);
@@ -377,9 +379,6 @@ private:
   std::string assemble(const Piece& piece, std::size_t index, bool next,
                        const std::map<std::string, std::size_t>* placed = nullptr) const {
     const Card& card = m_cards[piece.card];
-    std::map<std::string, std::size_t> within;
-    if (placed)
-      place(piece, index, within);
     const bool firstOfCard = piece.begin == 0;
     std::string out =
         m_prologue + (firstOfCard ? card.open + card.prefix : card.openWithoutId) + softKeys(index, index > 0, next);
@@ -406,7 +405,7 @@ private:
       if (cutLine)
         out += emptyEmWithId(atom.ids.front());
       else if (placed && !atom.links.empty())
-        out += pointedAway(atom, within, *placed);
+        out += pointedAway(atom, piece, *placed);
       else
         out += atom.markup;
     }
@@ -416,11 +415,15 @@ private:
 
   // The atom's markup with each link to an id of the deck outside its part pointing at the part
   // that holds the id, or at the far part.
-  std::string pointedAway(const Atom& atom, const std::map<std::string, std::size_t>& within,
+  std::string pointedAway(const Atom& atom, const Piece& piece,
                           const std::map<std::string, std::size_t>& placed) const {
     std::string markup = atom.markup;
     for (const std::string& id : atom.links) {
-      if (within.count(id) || !m_ids.count(id))
+      const auto where = m_placeOfId.find(id);
+      if (where == m_placeOfId.end())
+        continue; // an id the deck does not have: the link stays as it is
+      const auto [card, at] = where->second;
+      if (card == piece.card && at >= piece.begin && at < piece.end)
         continue;
       const auto part = placed.find(id);
       const std::string target = part == placed.end() ? m_farFile : file(part->second);
@@ -651,8 +654,9 @@ private:
   std::size_t m_maxBytes;
   std::string m_prologue; // the document type, the wml start tag, the head and the template
   std::vector<Card> m_cards;
-  std::set<std::string> m_ids; // every id of the deck
-  std::string m_farFile;       // the file of a part as far on as the deck may go
+  // Where each id of the deck stands: its card and atom (a card's own id, at its first atom).
+  std::map<std::string, std::pair<std::size_t, std::size_t>> m_placeOfId;
+  std::string m_farFile; // the file of a part as far on as the deck may go
 };
 
 } // namespace

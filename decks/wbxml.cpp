@@ -120,9 +120,10 @@ std::string markerFor(std::string_view text) {
 // The deck as a phone reads it. White space: each run of spaces, tabs and line ends is one
 // space; where an element holds no text (between cards, paragraphs, rows) white space goes,
 // and so does white space at the start and the end of a paragraph or a cell, which shows
-// nothing (a written deck's indentation of a paragraph that holds one element); the compiler is then told to keep every
-// space it is given: left to itself it trims the edges of each piece of text, which glues "Click <a>here</a>" together,
-// and drops no-break spaces. Variables: marked in text and attribute values, for tokens of their own.
+// nothing (a written deck indents a paragraph that holds one element). The compiler is then
+// told to keep every space it is given: left to itself it trims the edges of each piece of
+// text, which glues "Click <a>here</a>" together, and drops no-break spaces. Variables: marked
+// in text and attribute values, for tokens of their own.
 std::string phoneText(const std::string& text, std::string_view marker, std::vector<Variable>& variables) {
   xml::XmlDocument deck;
   if (!loadDeck(deck, text))
@@ -305,40 +306,15 @@ void setUpCompilerWithoutTable(WBXMLConvXML2WBXML* conv) {
   wbxml_conv_xml2wbxml_disable_string_table(conv);
 }
 
-// The deck's length as the string table's cost goes: without its XML declaration and the white
-// space that stands alone between two tags (a written deck's indentation), so that a deck
-// compiles the same way written out as it does compact.
-std::size_t tableLength(std::string_view text) {
-  std::size_t from = 0;
-  if (text.substr(0, 5) == "<?xml")
-    if (const std::size_t end = text.find("?>"); end != std::string_view::npos)
-      from = end + 2;
-  std::size_t length = 0;
-  for (std::size_t at = from; at < text.size();) {
-    const std::size_t blank = text.find_first_not_of(" \t\r\n", at);
-    const bool indentation =
-        blank != at && (at == from || text[at - 1] == '>') && (blank == std::string_view::npos || text[blank] == '<');
-    if (blank == std::string_view::npos) {
-      length += indentation ? 0 : text.size() - at;
-      break;
-    }
-    if (!indentation)
-      length += blank - at;
-    const std::size_t next = text.find_first_of(" \t\r\n", blank);
-    length += (next == std::string_view::npos ? text.size() : next) - blank;
-    at = next == std::string_view::npos ? text.size() : next;
-  }
-  return length;
-}
-
 } // namespace
 
 std::string compileWbxml(std::string_view deckText, bool stringTable) {
   const std::string marker = markerFor(deckText);
   std::vector<Variable> variables;
   std::string text = asWml11(phoneText(std::string(deckText), marker, variables));
-  // The table would take pieces of text apart where the variables' marks stand.
-  const bool table = stringTable && variables.empty() && tableLength(deckText) <= maxStringTableText;
+  // The table would take pieces of text apart where the variables' marks stand. Its cost goes
+  // with the deck as the phone reads it, which is the same written out, indented, as compact.
+  const bool table = stringTable && variables.empty() && text.size() <= maxStringTableText;
   std::string compiled = convert<WBXMLConvXML2WBXML>(
       "cannot compile the deck", std::move(text), wbxml_conv_xml2wbxml_create, wbxml_conv_xml2wbxml_destroy,
       table ? setUpCompiler : setUpCompilerWithoutTable, wbxml_conv_xml2wbxml_run);

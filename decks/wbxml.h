@@ -15,9 +15,10 @@ public:
   using std::runtime_error::runtime_error;
 };
 
-/// The longest deck text compiled with a string table. libwbxml's building of the table takes
+/// The longest deck compiled with a string table, as the phone reads it (white space collapsed,
+/// the indentation gone, WML 1.1's document type named). libwbxml's building of the table takes
 /// time that grows with about the cube of the deck's size (27 ms at 6 KB, two seconds at
-/// 21 KB), it saves a tenth of the bytes at most, and no phone takes a deck of that size.
+/// 21 KB), and no phone takes a deck of that size.
 inline constexpr std::size_t maxStringTableText = 8192;
 
 /// The longest deck text worth compiling just to tell its size. libwbxml builds its tree in
@@ -27,8 +28,7 @@ inline constexpr std::size_t maxCompiledText = std::size_t(256) << 10;
 
 /// The deck's text (valid WML 1.1, with or without a document type) compiled to WBXML, as
 /// WML 1.1 whatever document type it names; with a string table when stringTable is set, the
-/// text (without its XML declaration and indentation) is at most maxStringTableText long and
-/// holds no variables. Each variable reference
+/// deck is at most maxStringTableText long as the phone reads it and holds no variables. Each variable reference
 /// ("$name", "$(name:escape)" ...) becomes the token a phone replaces with its value, and "$$"
 /// the one "$" it stands for. Raises WbxmlError with libwbxml's reason.
 std::string compileWbxml(std::string_view deckText, bool stringTable = true);

@@ -174,7 +174,7 @@ bool ExportEngine::transformText(const std::string& source, const std::string& t
   if (!m_pageOfDeck.empty())
     linkPages(body, m_pageOfDeck);
   html = htmlPage(body);
-  return !html.empty();
+  return true;
 }
 
 bool ExportEngine::WriteExportFile(const std::string& path, const std::string& html) {

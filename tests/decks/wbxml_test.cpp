@@ -146,7 +146,7 @@ TEST(Wbxml, ADeckCompilesToKnownBytesAndReadsBack) {
   // A deck near the length the string table is built up to compiles the same written out,
   // indented (a paragraph of one element too), as compact.
   std::string compact = "<wml><card>", indented = "<?xml version=\"1.0\"?>\n<wml>\n  <card>";
-  for (int i = 0; compact.size() < 8000; ++i) {
+  for (int i = 0; compact.size() < 7800; ++i) {
     const std::string p = "<p>Paragraph " + std::to_string(i) + " says the same words again.</p>";
     const std::string heading = "<big>Part " + std::to_string(i) + "</big>";
     compact += p + "<p>" + heading + "</p>";
