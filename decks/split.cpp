@@ -422,8 +422,8 @@ private:
       const auto where = m_placeOfId.find(id);
       if (where == m_placeOfId.end())
         continue; // an id the deck does not have: the link stays as it is
-      const auto [card, at] = where->second;
-      if (card == piece.card && at >= piece.begin && at < piece.end)
+      const auto [card, atomIndex] = where->second;
+      if (card == piece.card && atomIndex >= piece.begin && atomIndex < piece.end)
         continue;
       const auto part = placed.find(id);
       const std::string target = part == placed.end() ? m_farFile : file(part->second);
