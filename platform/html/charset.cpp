@@ -429,8 +429,17 @@ DecodedPage decodePage(std::string_view bytes) {
     if (decodeWithIconv(bytes, declared, out))
       return {std::move(out), declared};
   }
-  if (isValidUtf8(bytes))
+  if (isValidUtf8(bytes)) {
+    // Japanese text in its seven-bit mail form switches to JIS X 0208 with an escape, which is
+    // no character of a page: read as ASCII it shows as codes among Latin letters.
+    const bool sevenBit =
+        std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    std::string out;
+    if (sevenBit && (bytes.find("\x1B$B") != std::string_view::npos || bytes.find("\x1B$@") != std::string_view::npos) &&
+        decodeWithIconv(bytes, "ISO-2022-JP", out))
+      return {std::move(out), "ISO-2022-JP"};
     return {std::string(bytes), "UTF-8"};
+  }
   // Nothing says: guess from the bytes, as browsers do, before falling back to windows-1252.
   // A few accented letters are too little to tell one single-byte encoding from another.
   constexpr std::ptrdiff_t enoughEvidence = 16;

@@ -44,6 +44,8 @@ TEST(Charset, AByteOrderMarkThenAMetaCharsetThenTheBytesNameTheEncoding) {
       {"UTF-32BE without a mark", std::string("\0\0\0 \0\0\0<\0\0\0p", 12), "UTF-32BE", " <p", false},
       {"undeclared valid UTF-8 stays", "<p>na\xC3\xAFve \xE2\x82\xAC</p>", "UTF-8", "<p>na\xC3\xAFve \xE2\x82\xAC</p>",
        false},
+      {"seven-bit Japanese switches its set with escapes", "<p>\x1B$BF|K\\\x1B(B Tokyo</p>", "ISO-2022-JP",
+       "<p>\xE6\x97\xA5\xE6\x9C\xAC Tokyo</p>", false},
       {"anything else undeclared is windows-1252", "<p>na\xEFve \x80 \x81</p>", "windows-1252",
        "<p>na\xC3\xAFve \xE2\x82\xAC \xC2\x81</p>", false},
   };
