@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """How good are the decks tavro makes of a set of pages?
 
-    tools/deck-quality.py TAVRO DTD PAGE_OR_FOLDER...
+    tools/deck-quality.py [CONVERT_OPTION...] TAVRO DTD PAGE_OR_FOLDER...
 
 Converts every page (folders are searched for .htm and .html files) with `TAVRO convert`,
 validates each deck against the WML 1.1 DTD with xmllint (no network), and measures the share
@@ -11,7 +11,7 @@ its body as a browser shows it (no scripts, styles or head); the deck's words ar
 phone shows it ("$$" is one dollar). A frameset is converted frame by frame (frames whose pages are missing are left out).
 
 Prints one line a page and a summary: decks valid, pages failed, and the mean and lowest word
-share. Exit status 0 whatever the verdicts (this is a measurement, not a test).
+share. Options before TAVRO (such as --unwrap-layout) go to every `convert`. Exit status 0 whatever the verdicts (this is a measurement, not a test).
 """
 
 import difflib
@@ -114,20 +114,24 @@ def pages_of(args):
 
 
 def main():
-    if len(sys.argv) < 4:
+    args = sys.argv[1:]
+    options = []
+    while args and args[0].startswith("--"):
+        options.append(args.pop(0))
+    if len(args) < 3:
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2
-    tavro, dtd = sys.argv[1], sys.argv[2]
+    tavro, dtd = args[0], args[1]
     valid = decks = failed = 0
     shares = []
     with tempfile.TemporaryDirectory() as tmp:
         out = os.path.join(tmp, "deck.wml")
-        for page in pages_of(sys.argv[3:]):
+        for page in pages_of(args[2:]):
             words, frames = page_words(page)
             folder = os.path.dirname(page)
             frames = [f for f in frames if os.path.isfile(os.path.join(folder, f))]
             for frame in frames or [None]:
-                cmd = [tavro, "convert", page, "-o", out] + (["--frame", frame] if frame else [])
+                cmd = [tavro, "convert", page, "-o", out] + options + (["--frame", frame] if frame else [])
                 run = subprocess.run(cmd, capture_output=True, timeout=300)
                 label = page + (f" [{frame}]" if frame else "")
                 if run.returncode != 0:
