@@ -435,7 +435,8 @@ DecodedPage decodePage(std::string_view bytes) {
     const bool sevenBit =
         std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     std::string out;
-    if (sevenBit && (bytes.find("\x1B$B") != std::string_view::npos || bytes.find("\x1B$@") != std::string_view::npos) &&
+    if (sevenBit &&
+        (bytes.find("\x1B$B") != std::string_view::npos || bytes.find("\x1B$@") != std::string_view::npos) &&
         decodeWithIconv(bytes, "ISO-2022-JP", out))
       return {std::move(out), "ISO-2022-JP"};
     return {std::string(bytes), "UTF-8"};
