@@ -356,6 +356,7 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
           throw com::ComError(com::errPathFileAccess, "the project did not take the document " + part.name);
         result.imported.push_back(part.name);
       }
+      ++result.pagesImported;
     } catch (const com::ComError& e) {
       result.failed.push_back({pages[i].relative, e.what()});
     }

@@ -54,6 +54,7 @@ struct SiteImportResult {
     std::string why;
   };
   std::vector<std::string> imported; ///< the documents written, in page order (parts in theirs)
+  std::size_t pagesImported = 0;     ///< the pages whose documents were written
   std::vector<Failure> failed;
   std::size_t pictures = 0;          ///< pictures converted into images/
   std::vector<std::string> warnings; ///< pictures that could not be converted

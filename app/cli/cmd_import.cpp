@@ -96,8 +96,12 @@ int runSiteImport(const ImportOptions& o, int dither) {
     std::fprintf(stderr, "tavro: %s\n", warning.c_str());
   for (const auto& failure : result.failed)
     std::fprintf(stderr, "tavro: %s: %s\n", failure.page.c_str(), failure.why.c_str());
-  std::fprintf(stderr, "%zu pages imported, %zu failed, %zu pictures converted\n", result.imported.size(),
-               result.failed.size(), result.pictures);
+  // Split pages give more decks than pages: both counts are said then.
+  const std::string decks = result.imported.size() == result.pagesImported
+                                ? std::string()
+                                : " as " + std::to_string(result.imported.size()) + " decks";
+  std::fprintf(stderr, "%zu pages imported%s, %zu failed, %zu pictures converted\n", result.pagesImported,
+               decks.c_str(), result.failed.size(), result.pictures);
   return result.failed.empty() ? exitOk : exitFailure;
 }
 
