@@ -347,10 +347,6 @@ private:
     return compileWbxml(text, exact).size();
   }
 
-  // From this length of text on, a compile with the string table costs many without it, and
-  // the search for a piece's end with the table starts from a guess made without it.
-  static constexpr std::size_t kGuessedText = 4096;
-
   std::string file(std::size_t part) const { return util::percentEncode(partName(m_name, part) + ".wml", "-._~"); }
 
   // The ways back and on from part index for phones with soft keys: "do" elements.
@@ -547,11 +543,11 @@ private:
     const std::size_t n = card.atoms.size();
     // The furthest end that fits, found without the string table (doubling the step, then
     // halving the gap), checked with it, and then pushed on as far as the string table
-    // makes room for; where the table makes that piece bigger, found again with it. For a
-    // long piece, whose compiles with the table cost far more than those without, that
-    // search starts from a guess made without it: the table shrinks (or grows) a longer
-    // piece by about the share it does this one, and the end where the size without it
-    // reaches the budget scaled by that share is mostly a few atoms from the end that fits.
+    // makes room for; where the table makes that piece bigger, found again with it. As a
+    // compile with the table costs many without it, the search with it starts from a guess
+    // made without it: the table shrinks (or grows) a longer piece by about the share it
+    // does this one, and the end where the size without it reaches the budget scaled by
+    // that share is mostly a few atoms from the end that fits.
     std::size_t good = begin;
     auto sizeTo = [&](std::size_t end, bool exact) {
       return compiledSize(assemble({c, begin, end}, index, !lastOfDeck(c, end), &placed), exact);
@@ -587,14 +583,12 @@ private:
     if (n > begin) {
       furthest(false, budget, 0);
       std::size_t plain = 0, exact = 0, guess = 0;
-      bool costly = false;
       if (good > begin) {
         const std::string text = assemble({c, begin, good}, index, !lastOfDeck(c, good), &placed);
         exact = compiledSize(text, true);
-        costly = text.size() >= kGuessedText;
-        plain = costly ? compiledSize(text, false) : exact;
+        plain = compiledSize(text, false);
       }
-      if (costly && exact != plain) {
+      if (exact != plain) {
         // On from the end found where the table shrinks the piece, back from it where not.
         const std::size_t found = good;
         if (exact > plain)
