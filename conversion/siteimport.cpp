@@ -203,14 +203,16 @@ void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePag
         if (partOfId.empty() || !decks::loadDeck(doc, part.text) || !followIntoParts(doc, partOfId))
           continue;
         std::string followed = decks::indentedDeck(doc);
-        if (const std::size_t size = decks::compileWbxml(followed).size(); size > maxBytes) {
+        const std::size_t size = decks::compileWbxml(followed).size();
+        if (size > maxBytes) {
           // What the links added grows with the links the part holds: what the part held before
           // them, which may be well under the budget already, shrinks as much as the part grew.
-          const std::size_t before = decks::compileWbxml(part.text).size();
+          const std::size_t before = part.compiledBytes ? part.compiledBytes : decks::compileWbxml(part.text).size();
           budget[i] = std::min(budget[i], before * maxBytes / size);
           again[i] = true;
         }
         part.text = std::move(followed);
+        part.compiledBytes = size;
       }
     });
     if (std::none_of(again.begin(), again.end(), [](char a) { return a; }))

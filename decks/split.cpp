@@ -322,6 +322,7 @@ public:
       std::map<std::string, std::size_t> placed;
       for (std::size_t k = 0; k < result.parts.size(); ++k) {
         const std::size_t size = compiledSize(result.parts[k].text);
+        result.parts[k].compiledBytes = size;
         if (size > m_maxBytes) {
           const std::size_t before = compiledSize(assemble(pieces[k], k, k + 1 < pieces.size(), &placed));
           budgets[k] = std::min(budgetOf(budgets, k) - 1, before * m_maxBytes / size);

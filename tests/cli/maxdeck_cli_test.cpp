@@ -57,8 +57,14 @@ TEST_F(MaxDeck, ConvertWritesEachPartUnderTheLimitBesideTheFirst) {
   stdfs::create_directories(dir.path() / "out");
   auto r = runTavro({"convert", dir.file("long.html"), "--max-deck", "1000", "-o", dir.file("out/guide.wml")});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  expectParts(decksIn(dir.path() / "out"), "guide", 1000);
-  EXPECT_NE(r.err.find("Split Into: guide ("), std::string::npos) << r.err;
+  const auto parts = decksIn(dir.path() / "out");
+  expectParts(parts, "guide", 1000);
+  // The summary names each part, in order, with what it compiles to.
+  std::string summary = "Split Into: guide (" + std::to_string(parts.at("guide")) + " bytes)";
+  for (std::size_t k = 2; k <= parts.size(); ++k)
+    summary +=
+        ", guide-" + std::to_string(k) + " (" + std::to_string(parts.at("guide-" + std::to_string(k))) + " bytes)";
+  EXPECT_NE(r.err.find(summary + "\n"), std::string::npos) << r.err;
 
   // Several parts cannot go to standard output; a limit no deck can meet is refused; a page
   // that fits is written as without the option.
