@@ -550,8 +550,13 @@ private:
     // does this one, and the end where the size without it reaches the budget scaled by
     // that share is mostly a few atoms from the end that fits.
     std::size_t good = begin;
+    // The searches come back to ends they have measured: each size is compiled once.
+    std::map<std::pair<std::size_t, bool>, std::size_t> sizes;
     auto sizeTo = [&](std::size_t end, bool exact) {
-      return compiledSize(assemble({c, begin, end}, index, !lastOfDeck(c, end), &placed), exact);
+      auto [it, fresh] = sizes.try_emplace({end, exact}, 0);
+      if (fresh)
+        it->second = compiledSize(assemble({c, begin, end}, index, !lastOfDeck(c, end), &placed), exact);
+      return it->second;
     };
     auto furthest = [&](bool exact, std::size_t limit, std::size_t guess) {
       auto fitsTo = [&](std::size_t end) { return sizeTo(end, exact) <= limit; };
@@ -585,9 +590,8 @@ private:
       furthest(false, budget, 0);
       std::size_t plain = 0, exact = 0, guess = 0;
       if (good > begin) {
-        const std::string text = assemble({c, begin, good}, index, !lastOfDeck(c, good), &placed);
-        exact = compiledSize(text, true);
-        plain = compiledSize(text, false);
+        exact = sizeTo(good, true);
+        plain = sizeTo(good, false);
       }
       if (exact != plain) {
         // On from the end found where the table shrinks the piece, back from it where not.
