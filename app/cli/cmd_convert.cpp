@@ -102,9 +102,13 @@ int runConvert(const ConvertOptions& o) {
   }
 
   std::vector<Converted> results(o.pages.size());
-  util::forEachParallel(o.pages.size(), o.jobs, [&](std::size_t i, std::size_t) {
-    results[i] = convertOne(o.pages[i], o.folder, fs::getBaseName(o.pages[i]), o);
-  });
+  {
+    ProgressLine progress(o.pages.size());
+    util::forEachParallel(o.pages.size(), o.jobs, [&](std::size_t i, std::size_t) {
+      results[i] = convertOne(o.pages[i], o.folder, fs::getBaseName(o.pages[i]), o);
+      progress.finished(fs::getFileName(o.pages[i]));
+    });
+  }
   // The parts of a split deck must not take the file of another page's deck either.
   for (std::size_t i = 0; i < results.size(); ++i) {
     for (std::size_t k = 1; k < results[i].decks.size() && results[i].error.empty(); ++k) {
@@ -125,10 +129,7 @@ int runConvert(const ConvertOptions& o) {
     }
   });
 
-  const bool progress = stderrIsTerminal();
   return reportBatch(results.size(), [&](std::size_t i) {
-    if (progress)
-      std::fprintf(stderr, "[%zu/%zu] %s\n", i + 1, results.size(), o.pages[i].c_str());
     if (results[i].error.empty())
       std::fprintf(stderr, "%s:\n%s", o.pages[i].c_str(), results[i].messages.c_str());
     return results[i].error;

@@ -6,10 +6,8 @@
 #include "images/wbmpconversion.h"
 #include "platform/fs/filesystem.h"
 
-#include <atomic>
 #include <cstdio>
 #include <map>
-#include <mutex>
 #include <regex>
 #include <set>
 
@@ -89,23 +87,17 @@ int run(const ImageOptions& o) {
       jobs[i].error = "another input has already been written to '" + out + "'";
   }
 
-  const bool progress = o.inputs.size() > 1 && stderrIsTerminal();
-  std::atomic<std::size_t> done{0};
-  std::mutex progressLock;
-  util::forEachParallel(o.inputs.size(), o.jobs, [&](std::size_t i, std::size_t) {
-    if (jobs[i].error.empty()) {
-      jobs[i].result = images::convertToWbmpFile(o.inputs[i], jobs[i].out, options);
-      if (!jobs[i].result.ok)
-        jobs[i].error = jobs[i].result.message;
-    }
-    if (progress) {
-      std::lock_guard lock(progressLock);
-      std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", ++done, o.inputs.size(), fs::getFileName(o.inputs[i]).c_str());
-      std::fflush(stderr);
-    }
-  });
-  if (progress)
-    std::fprintf(stderr, "\r\033[K");
+  {
+    ProgressLine progress(o.inputs.size());
+    util::forEachParallel(o.inputs.size(), o.jobs, [&](std::size_t i, std::size_t) {
+      if (jobs[i].error.empty()) {
+        jobs[i].result = images::convertToWbmpFile(o.inputs[i], jobs[i].out, options);
+        if (!jobs[i].result.ok)
+          jobs[i].error = jobs[i].result.message;
+      }
+      progress.finished(fs::getFileName(o.inputs[i]));
+    });
+  }
 
   return reportBatch(o.inputs.size(), [&](std::size_t i) -> std::string {
     if (!jobs[i].error.empty())

@@ -77,17 +77,19 @@ int runSiteImport(const ImportOptions& o, int dither) {
   options.pictures = pictureOptions(o, dither);
   options.jobs = o.jobs;
   options.maxDeckBytes = o.maxDeck;
-  if (stderrIsTerminal()) {
-    options.progress = [](std::size_t done, std::size_t total, const conversion::SitePage& page) {
-      std::fprintf(stderr, "[%zu/%zu] %s\n", done, total, page.relative.c_str());
-    };
-  }
   const auto open = [&o](const std::string& path, host::HostProjectRef into) {
     auto session = std::make_unique<PageSession>(path, std::move(into));
     session->engine().unwrapLayout = o.unwrapLayout;
     return session;
   };
-  conversion::SiteImportResult result = conversion::importSite(*site, host::HostProjectRef(project), open, options);
+  conversion::SiteImportResult result;
+  {
+    ProgressLine progress(site->pages().size());
+    options.progress = [&progress](std::size_t, std::size_t, const conversion::SitePage& page) {
+      progress.finished(page.relative);
+    };
+    result = conversion::importSite(*site, host::HostProjectRef(project), open, options);
+  }
   for (const auto& name : result.imported)
     std::printf("%s\n", fs::joinPath(project->ProjectFolder(), name + ".wml").c_str());
   for (const auto& said : result.messages)

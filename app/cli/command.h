@@ -4,7 +4,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstddef>
 #include <functional>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -37,6 +39,26 @@ std::vector<CommandSetup> registeredCommands();
 
 /// True when standard error is a terminal (progress lines are shown then).
 bool stderrIsTerminal();
+
+/// The progress of a batch of more than one item on a terminal: one line on standard error,
+/// "[3/40] name", drawn again in place as each item finishes (from any thread) and cleared
+/// when the batch ends. Nothing is shown for a single item or when standard error is no
+/// terminal.
+class ProgressLine {
+public:
+  explicit ProgressLine(std::size_t total);
+  ~ProgressLine();
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+  /// Counts one more item as finished, shown by its name.
+  void finished(const std::string& name);
+
+private:
+  const std::size_t m_total;
+  const bool m_shown;
+  std::size_t m_done = 0;
+  std::mutex m_lock;
+};
 
 /// The -j/--jobs option of a batch: how many of `what` (pages, documents ...) run at once.
 void addJobsOption(CLI::App* cmd, int& jobs, const std::string& what);

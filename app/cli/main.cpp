@@ -54,6 +54,21 @@ void addUnwrapLayoutOption(CLI::App* cmd, bool& unwrap) {
                 "blocks, not one long row");
 }
 
+ProgressLine::ProgressLine(std::size_t total) : m_total(total), m_shown(total > 1 && stderrIsTerminal()) {}
+
+ProgressLine::~ProgressLine() {
+  if (m_shown && m_done > 0)
+    std::fputs("\r\033[K", stderr);
+}
+
+void ProgressLine::finished(const std::string& name) {
+  if (!m_shown)
+    return;
+  std::lock_guard lock(m_lock);
+  std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", ++m_done, m_total, name.c_str());
+  std::fflush(stderr);
+}
+
 int reportBatch(std::size_t count, const std::function<std::string(std::size_t)>& report) {
   int failed = 0;
   for (std::size_t i = 0; i < count; ++i) {

@@ -136,6 +136,16 @@ TEST(CliConvert, ManyPagesGiveTheSameDecksOnAnyNumberOfThreads) {
     EXPECT_LT(r.err.find("plain.html:"), r.err.find("rich.html:"));
     EXPECT_LT(r.err.find("main.html:"), r.err.find("menu.html:"));
   }
+  // On a terminal a line counts the pages as they finish, and is gone before the analysis.
+  std::vector<std::string> args{"convert", "-d", dir.file("1")};
+  args.insert(args.end(), pages.begin(), pages.begin() + 2);
+  if (const auto shown = test::runTavroOnTerminal(args)) {
+    EXPECT_EQ(shown->exitCode, 0);
+    EXPECT_NE(shown->err.find("\r\033[K[1/2] "), std::string::npos) << shown->err;
+    const std::size_t cleared = shown->err.find("\r\033[K", shown->err.find("[2/2] "));
+    ASSERT_NE(cleared, std::string::npos) << shown->err;
+    EXPECT_EQ(shown->err.substr(cleared + 4, pages[0].size() + 1), pages[0] + ":") << shown->err;
+  }
   for (const char* name : {"plain.wml", "rich.wml", "main.wml", "menu.wml"})
     EXPECT_EQ(test::readFile(dir.path() / "1" / name), test::readFile(dir.path() / "4" / name)) << name;
 

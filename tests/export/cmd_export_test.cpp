@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 
 using namespace tavro;
 using test::TempDir;
@@ -138,24 +135,12 @@ TEST(ExportCommand, PageLinksLeadToThePagesExportedTogether) {
 }
 
 TEST(ExportCommand, ShowsProgressWhenStandardErrorIsATerminal) {
-  int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-    if (master >= 0)
-      ::close(master);
-    GTEST_SKIP() << "no pseudo-terminal available";
-  }
-  std::string terminal = ::ptsname(master);
   TempDir dir;
   test::makeProject(dir.str(), {{"index", test::deck("Home", "")}, {"about", test::deck("About", "")}});
-
-  ToolResult run = test::runTavro({"export", "--project", dir.str()}, {}, terminal);
-  EXPECT_EQ(run.exitCode, 0);
-  std::string shown;
-  ::fcntl(master, F_SETFL, O_NONBLOCK);
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
-    shown.append(buffer, std::size_t(n));
-  ::close(master);
-  EXPECT_EQ(shown, "[1/2] index -> " + dir.file("index.html") + "\r\n" + //
-                       "[2/2] about -> " + dir.file("about.html") + "\r\n");
+  const auto run = test::runTavroOnTerminal({"export", "--project", dir.str()});
+  if (!run)
+    GTEST_SKIP() << "no pseudo-terminal available";
+  EXPECT_EQ(run->exitCode, 0);
+  EXPECT_EQ(run->err, "[1/2] index -> " + dir.file("index.html") + "\r\n" + //
+                          "[2/2] about -> " + dir.file("about.html") + "\r\n");
 }

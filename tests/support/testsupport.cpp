@@ -130,6 +130,22 @@ ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std:
   return r;
 }
 
+std::optional<ToolResult> runTavroOnTerminal(const std::vector<std::string>& args) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+    if (master >= 0)
+      ::close(master);
+    return std::nullopt;
+  }
+  ToolResult run = runTavro(args, {}, ::ptsname(master));
+  ::fcntl(master, F_SETFL, O_NONBLOCK);
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+    run.err.append(buffer, std::size_t(n));
+  ::close(master);
+  return run;
+}
+
 std::string readFile(const stdfs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in)

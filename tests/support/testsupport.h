@@ -6,6 +6,7 @@
 #include "platform/xml/xsltemplate.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,11 @@ struct ToolResult {
 /// and is not captured.
 ToolResult runTavro(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {},
                     const std::string& errTo = "");
+
+/// Runs the tool as runTavro does with standard error on a pseudo-terminal, and returns in err
+/// what the terminal shows (its line ends "\r\n"); nullopt where no pseudo-terminal can be
+/// opened. The terminal is read once the tool has ended, so the run must say little.
+std::optional<ToolResult> runTavroOnTerminal(const std::vector<std::string>& args);
 
 /// The run-time error number f raises, or 0 when it raises none; message (when given) takes
 /// the error's text.
