@@ -160,7 +160,8 @@ bool followIntoParts(xml::XmlDocument& deck,
 // other decks into a split one then follow their ids, which can lengthen a part: its page is
 // split again on a budget shrunk as much as the part grew, a few times at most.
 void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePage>& pages,
-                const std::set<std::string>& taken, std::size_t maxBytes, int jobs) {
+                const std::set<std::string>& taken, std::size_t maxBytes, int jobs,
+                const std::function<void(std::size_t)>& splitFirst) {
   std::vector<std::string> whole(pages.size());
   std::vector<decks::SplitDeck> split(pages.size());
   std::vector<std::size_t> budget(pages.size(), maxBytes);
@@ -178,16 +179,19 @@ void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePag
   };
   for (int round = 0; round < 4; ++round) {
     util::forEachParallel(pages.size(), jobs, [&](std::size_t i, std::size_t) {
-      if (!again[i])
-        return;
-      try {
-        split[i] = decks::splitDeck(whole[i], pages[i].name, budget[i]);
-        for (std::size_t k = 1; k < split[i].parts.size(); ++k)
-          if (taken.count(split[i].parts[k].name))
-            throw decks::SplitError("its part " + split[i].parts[k].name + " would take the name of another document");
-      } catch (const std::runtime_error& e) {
-        fail(i, std::string("it cannot be split: ") + e.what());
+      if (again[i]) {
+        try {
+          split[i] = decks::splitDeck(whole[i], pages[i].name, budget[i]);
+          for (std::size_t k = 1; k < split[i].parts.size(); ++k)
+            if (taken.count(split[i].parts[k].name))
+              throw decks::SplitError("its part " + split[i].parts[k].name +
+                                      " would take the name of another document");
+        } catch (const std::runtime_error& e) {
+          fail(i, std::string("it cannot be split: ") + e.what());
+        }
       }
+      if (round == 0)
+        splitFirst(i);
     });
     std::map<std::string, std::map<std::string, std::string>> partOfId;
     for (std::size_t i = 0; i < pages.size(); ++i)
@@ -234,7 +238,7 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
   // Every page converted, on as many threads as asked; nothing written yet.
   std::vector<ConvertedPage> converted(pages.size());
   std::mutex progressLock;
-  std::size_t done = 0;
+  std::size_t done = 0, splitDone = 0;
   util::forEachParallel(pages.size(), options.jobs, [&](std::size_t i, std::size_t) {
     // The page's messages are kept with it, so that pages converted side by side do not mix
     // theirs; a question is answered no.
@@ -319,7 +323,12 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
     std::set<std::string> taken = options.overwrite ? std::set<std::string>() : held;
     for (const auto& page : pages)
       taken.insert(page.name);
-    splitDecks(converted, pages, taken, options.maxDeckBytes, options.jobs);
+    splitDecks(converted, pages, taken, options.maxDeckBytes, options.jobs, [&](std::size_t i) {
+      if (options.splitProgress) {
+        std::lock_guard lock(progressLock);
+        options.splitProgress(++splitDone, pages.size(), pages[i]);
+      }
+    });
   } else {
     for (std::size_t i = 0; i < pages.size(); ++i)
       if (converted[i].deck)

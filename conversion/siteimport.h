@@ -46,6 +46,9 @@ struct SiteImportOptions {
   std::size_t maxDeckBytes = 0;
   /// Called as each page has been converted: pages done, pages in all, the page.
   std::function<void(std::size_t, std::size_t, const SitePage&)> progress;
+  /// With maxDeckBytes, called the same way as each page's deck has been split (which takes
+  /// far longer than converting it).
+  std::function<void(std::size_t, std::size_t, const SitePage&)> splitProgress;
 };
 
 struct SiteImportResult {

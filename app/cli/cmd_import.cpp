@@ -88,6 +88,10 @@ int runSiteImport(const ImportOptions& o, int dither) {
     options.progress = [&progress](std::size_t, std::size_t, const conversion::SitePage& page) {
       progress.finished(page.relative);
     };
+    ProgressLine splitting(site->pages().size());
+    options.splitProgress = [&splitting](std::size_t, std::size_t, const conversion::SitePage& page) {
+      splitting.finished("split " + page.relative);
+    };
     result = conversion::importSite(*site, host::HostProjectRef(project), open, options);
   }
   for (const auto& name : result.imported)
