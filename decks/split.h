@@ -33,7 +33,7 @@ public:
 struct DeckPart {
   std::string name;              ///< "name" for the first, then "name-2", "name-3" ...
   std::string text;              ///< the deck's text as it is written
-  std::size_t compiledBytes = 0; ///< the WBXML it compiles to, when measured (else 0)
+  std::size_t compiledBytes = 0; ///< the WBXML it compiles to: measured for each part of a split deck
 };
 
 struct SplitDeck {

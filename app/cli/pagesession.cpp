@@ -93,11 +93,8 @@ std::string splitSummary(const std::vector<decks::DeckPart>& parts) {
   if (parts.size() < 2)
     return {};
   std::string out = "Split Into: ";
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    const std::size_t bytes =
-        parts[i].compiledBytes ? parts[i].compiledBytes : decks::compileWbxml(parts[i].text).size();
-    out += (i ? ", " : "") + parts[i].name + " (" + std::to_string(bytes) + " bytes)";
-  }
+  for (std::size_t i = 0; i < parts.size(); ++i)
+    out += (i ? ", " : "") + parts[i].name + " (" + std::to_string(parts[i].compiledBytes) + " bytes)";
   return out + "\n";
 }
 
