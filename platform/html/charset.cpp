@@ -402,6 +402,25 @@ std::string unmarkedWideForm(std::string_view bytes) {
   return {};
 }
 
+// The Windows code page of the script of an ISO 8859 encoding, for bytes that hold any of
+// 0x80-0x9F: control codes in ISO 8859, which no text holds, and printable in the code pages
+// (quotation marks, dashes, and Czech, Slovak and Polish letters in windows-1250). A detector
+// can name the ISO form of such a page (Romanian, with its quotation marks, as ISO-8859-16).
+std::string windowsFormOf(const std::string& encoding, std::string_view bytes) {
+  static const std::pair<const char*, const char*> forms[] = {
+      {"ISO-8859-2", "windows-1250"},  {"ISO-8859-16", "windows-1250"}, {"ISO-8859-7", "windows-1253"},
+      {"ISO-8859-8", "windows-1255"},  {"ISO-8859-4", "windows-1257"},  {"ISO-8859-13", "windows-1257"},
+      {"ISO-8859-15", "windows-1252"},
+  };
+  for (const auto& [iso, windows] : forms)
+    if (encoding == iso && std::any_of(bytes.begin(), bytes.end(), [](char c) {
+          const auto b = static_cast<unsigned char>(c);
+          return b >= 0x80 && b <= 0x9F;
+        }))
+      return windows;
+  return encoding;
+}
+
 } // namespace
 
 DecodedPage decodePage(std::string_view bytes) {
@@ -447,6 +466,7 @@ DecodedPage decodePage(std::string_view bytes) {
   const auto high =
       std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
   std::string guessed = high >= enoughEvidence ? guessEncoding(bytes) : std::string();
+  guessed = windowsFormOf(guessed, bytes);
   if (!guessed.empty() && guessed != "UTF-8" && guessed != "windows-1252") {
     std::string out;
     if (decodeWithIconv(bytes, guessed, out))

@@ -95,6 +95,17 @@ TEST(Charset, WithoutADeclarationALegacyEncodingIsGuessedFromTheBytes) {
        "C\xBBO\xA5_\xACO\xBBO\xC6W\xB3\xCC\xA4j\xAA\xBA\xAB\xB0\xA5\xAB\xA4\xA7\xA4@\xA1"
        "C</p></body></html>",
        "臺北"},
+      // Romanian, which the detector names ISO-8859-16: its quotation marks show the code page.
+      {"windows-1250",
+       "<html><body><p>Pre\xBA"
+       "edintele Rom\xE2niei a declarat c\xE3 \x84\xFE"
+       "ara are nevoie de reforme\x94. \xAA"
+       "eful statului a spus c\xE3 pre\xBA"
+       "edin\xFEia \xBAi guvernul vor colabora pentru combaterea corup\xFEiei. Rata \xBAomajului a sc\xE3zut la "
+       "5,4\x89 \xEEn \xFE"
+       "ar\xE3.</p></body></html>",
+       "\xE2\x80\x9E\xC5\xA3"
+       "ara are nevoie de reforme\xE2\x80\x9D"},
   };
   for (const auto& c : cases) {
     auto page = decodePage(c.bytes);
