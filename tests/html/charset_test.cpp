@@ -95,7 +95,15 @@ TEST(Charset, WithoutADeclarationALegacyEncodingIsGuessedFromTheBytes) {
        "C\xBBO\xA5_\xACO\xBBO\xC6W\xB3\xCC\xA4j\xAA\xBA\xAB\xB0\xA5\xAB\xA4\xA7\xA4@\xA1"
        "C</p></body></html>",
        "臺北"},
-      // Romanian, which the detector names ISO-8859-16: its quotation marks show the code page.
+      // Czech in ISO-8859-2, whose letters all stand above 0x9F, stays ISO-8859-2; Romanian,
+      // which the detector names ISO-8859-16, shows its code page by its quotation marks.
+      {"ISO-8859-2",
+       "<html><body><p>P\xF8\xEDli\xB9 \xBElu\xBBou\xE8k\xFD k\xF9\xF2 \xFAp\xECl \xEF\xE1"
+       "belsk\xE9 \xF3"
+       "dy. \xC8"
+       "esk\xE1 republika je vnitrozemsk\xFD st\xE1t ve st\xF8"
+       "edn\xED Evrop\xEC.</p></body></html>",
+       "\xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD"},
       {"windows-1250",
        "<html><body><p>Pre\xBA"
        "edintele Rom\xE2niei a declarat c\xE3 \x84\xFE"
