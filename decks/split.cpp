@@ -261,8 +261,8 @@ Card readCard(xmlNodePtr element) {
 
 class Splitter {
 public:
-  Splitter(const xml::XmlDocument& deck, const std::string& name, std::size_t maxBytes)
-      : m_name(name), m_maxBytes(maxBytes) {
+  Splitter(const xml::XmlDocument& deck, const std::string& name, std::size_t maxBytes, SplitProgress progress)
+      : m_name(name), m_maxBytes(maxBytes), m_progress(std::move(progress)) {
     xmlNodePtr root = deck.documentElement();
     if (xmlDtdPtr dtd = xmlGetIntSubset(deck.get()))
       m_prologue += xml::nodeXml(reinterpret_cast<xmlNodePtr>(dtd));
@@ -282,8 +282,10 @@ public:
     // twice as many as its text fills at the limit (two parts side by side hold more than a
     // part may), plus two. The real number has no more digits, or the round after catches it.
     std::size_t text = m_prologue.size();
+    m_atomsBefore.push_back(0);
     for (std::size_t c = 0; c < m_cards.size(); ++c) {
       const Card& card = m_cards[c];
+      m_atomsBefore.push_back(m_atomsBefore.back() + card.atoms.size());
       if (!card.id.empty())
         m_placeOfId.emplace(card.id, std::pair{c, std::size_t(0)});
       for (std::size_t i = 0; i < card.atoms.size(); ++i) {
@@ -316,7 +318,7 @@ public:
     std::vector<Piece> pieces, last;
     std::set<std::size_t> overs;
     for (int round = 0; round < 16; ++round) {
-      pieces = pack(std::move(pieces), budgets, last, overs);
+      pieces = pack(std::move(pieces), budgets, last, overs, round == 0 ? m_progress : SplitProgress());
       SplitDeck result = finish(pieces);
       overs.clear();
       std::map<std::string, std::size_t> placed;
@@ -500,7 +502,8 @@ private:
   // piece of last ends, the pieces of last after that one follow, up to the next that came out
   // over the limit (overs), which is packed again.
   std::vector<Piece> pack(std::vector<Piece> pieces, const std::map<std::size_t, std::size_t>& budgets,
-                          const std::vector<Piece>& last, const std::set<std::size_t>& overs) const {
+                          const std::vector<Piece>& last, const std::set<std::size_t>& overs,
+                          const SplitProgress& progress) const {
     std::map<std::string, std::size_t> placed;
     for (std::size_t k = 0; k < pieces.size(); ++k)
       place(pieces[k], k, placed);
@@ -520,6 +523,8 @@ private:
       const std::size_t index = pieces.size();
       pieces.push_back(packOne(c, begin, index, budgetOf(budgets, index), placed));
       place(pieces.back(), index, placed);
+      if (progress)
+        progress(m_atomsBefore[pieces.back().card] + pieces.back().end, m_atomsBefore.back());
       after(pieces.back());
       const Piece& packed = pieces.back();
       auto same = std::find_if(last.begin(), last.end(),
@@ -656,6 +661,8 @@ private:
   // Where each id of the deck stands: its card and atom (a card's own id, at its first atom).
   std::map<std::string, std::pair<std::size_t, std::size_t>> m_placeOfId;
   std::string m_farFile; // the file of a part as far on as the deck may go
+  SplitProgress m_progress;
+  std::vector<std::size_t> m_atomsBefore; // the atoms of the cards before each, and of all last
 };
 
 } // namespace
@@ -664,7 +671,8 @@ std::string partName(const std::string& name, std::size_t index) {
   return index == 0 ? name : name + "-" + std::to_string(index + 1);
 }
 
-SplitDeck splitDeck(std::string_view deckText, const std::string& name, std::size_t maxBytes) {
+SplitDeck splitDeck(std::string_view deckText, const std::string& name, std::size_t maxBytes,
+                    const SplitProgress& progress) {
   // libwbxml's time grows faster than the deck, so a deck far over any limit is not compiled
   // whole just to learn that it does not fit; the packing finds out from its pieces.
   const SplitDeck unsplit{{{name, std::string(deckText)}}, {}};
@@ -673,7 +681,7 @@ SplitDeck splitDeck(std::string_view deckText, const std::string& name, std::siz
   xml::XmlDocument deck;
   if (!loadDeck(deck, deckText))
     throw SplitError("the deck is not well-formed: " + deck.parseError().reason);
-  SplitDeck split = Splitter(deck, name, maxBytes).split();
+  SplitDeck split = Splitter(deck, name, maxBytes, progress).split();
   return split.parts.size() == 1 ? unsplit : split;
 }
 

@@ -16,6 +16,7 @@
 // within the deck ("#id") follow their id to the deck that holds it.
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -51,6 +52,11 @@ std::string partName(const std::string& name, std::size_t index);
 /// given. Raises SplitError when the limit is below the smallest deck with navigation, or when
 /// a piece that may not be cut (an element, a word) does not fit on its own; WbxmlError when a
 /// part cannot be compiled.
-SplitDeck splitDeck(std::string_view deckText, const std::string& name, std::size_t maxBytes);
+///
+/// A long deck takes a while (a second or so for each 100 KB of text): progress, when set, is
+/// called as the parts are first packed, with the deck's pieces of text placed so far and in all.
+using SplitProgress = std::function<void(std::size_t placed, std::size_t total)>;
+SplitDeck splitDeck(std::string_view deckText, const std::string& name, std::size_t maxBytes,
+                    const SplitProgress& progress = {});
 
 } // namespace tavro::decks

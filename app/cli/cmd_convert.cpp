@@ -32,9 +32,10 @@ struct Converted {
 };
 
 // deckFolder: where the deck will be written ("" for standard output), which pictures are
-// referenced from; name: the deck's name, which the parts of a split deck are named after.
+// referenced from; name: the deck's name, which the parts of a split deck are named after;
+// splitting: told how far the split has gone.
 Converted convertOne(const std::string& page, const std::string& deckFolder, const std::string& name,
-                     const ConvertOptions& o) {
+                     const ConvertOptions& o, const decks::SplitProgress& splitting = {}) {
   Converted result;
   // Each page's messages are collected, so that batches print them in input order.
   ui::ScopedThreadServices console(std::make_shared<ui::ConsoleUi>(ui::vbNo, result.messages));
@@ -46,13 +47,30 @@ Converted convertOne(const std::string& page, const std::string& deckFolder, con
     result.decks = {{name, session.engine().m_strWml}};
     result.messages += session.analysis();
     if (o.maxDeck > 0) {
-      result.decks = decks::splitDeck(session.engine().m_strWml, name, o.maxDeck).parts;
+      result.decks = decks::splitDeck(session.engine().m_strWml, name, o.maxDeck, splitting).parts;
       result.messages += splitSummary(result.decks);
     }
   } catch (const std::exception& e) {
     result.error = e.what();
   }
   return result;
+}
+
+// A long page takes a while to split: on a terminal, the share of it packed so far, on one line;
+// drawn says whether anything was, so that the line can be taken away.
+decks::SplitProgress splitShare(const std::string& page, bool& drawn) {
+  if (!stderrIsTerminal())
+    return {};
+  return
+      [&drawn, name = fs::getFileName(page), shown = std::size_t(101)](std::size_t placed, std::size_t total) mutable {
+        const std::size_t percent = total ? placed * 100 / total : 100;
+        if (percent == shown)
+          return;
+        shown = percent;
+        drawn = true;
+        std::fprintf(stderr, "\r\033[K[%zu%%] split %s", percent, name.c_str());
+        std::fflush(stderr);
+      };
 }
 
 // Where each deck of a page goes: the first to first, the others beside it.
@@ -75,8 +93,11 @@ int runConvert(const ConvertOptions& o) {
 
   if (o.folder.empty()) {
     const bool toFile = !o.output.empty() && o.output != "-";
+    bool drawn = false;
     Converted c = convertOne(o.pages.front(), toFile ? fs::getParentFolderName(fs::getAbsolutePathName(o.output)) : "",
-                             fs::getBaseName(toFile ? o.output : o.pages.front()), o);
+                             fs::getBaseName(toFile ? o.output : o.pages.front()), o, splitShare(o.pages[0], drawn));
+    if (drawn)
+      std::fputs("\r\033[K", stderr);
     if (!c.error.empty())
       throw UserError(c.error);
     if (toFile) {
@@ -104,10 +125,14 @@ int runConvert(const ConvertOptions& o) {
   std::vector<Converted> results(o.pages.size());
   {
     ProgressLine progress(o.pages.size());
+    bool drawn = false;
+    const auto splitting = o.pages.size() == 1 ? splitShare(o.pages[0], drawn) : decks::SplitProgress();
     util::forEachParallel(o.pages.size(), o.jobs, [&](std::size_t i, std::size_t) {
-      results[i] = convertOne(o.pages[i], o.folder, fs::getBaseName(o.pages[i]), o);
+      results[i] = convertOne(o.pages[i], o.folder, fs::getBaseName(o.pages[i]), o, splitting);
       progress.finished(fs::getFileName(o.pages[i]));
     });
+    if (drawn)
+      std::fputs("\r\033[K", stderr);
   }
   // The parts of a split deck must not take the file of another page's deck either.
   for (std::size_t i = 0; i < results.size(); ++i) {
