@@ -451,11 +451,13 @@ DecodedPage decodePage(std::string_view bytes) {
   if (isValidUtf8(bytes)) {
     // Japanese text in its seven-bit mail form switches to JIS X 0208 with an escape, which is
     // no character of a page: read as ASCII it shows as codes among Latin letters.
-    const bool sevenBit =
-        std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    // Most pages hold no escape at all, which one search tells.
+    const std::size_t escape = bytes.find('\x1B');
     std::string out;
-    if (sevenBit &&
-        (bytes.find("\x1B$B") != std::string_view::npos || bytes.find("\x1B$@") != std::string_view::npos) &&
+    if (escape != std::string_view::npos &&
+        (bytes.find("\x1B$B", escape) != std::string_view::npos ||
+         bytes.find("\x1B$@", escape) != std::string_view::npos) &&
+        std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) &&
         decodeWithIconv(bytes, "ISO-2022-JP", out))
       return {std::move(out), "ISO-2022-JP"};
     return {std::string(bytes), "UTF-8"};
@@ -465,8 +467,7 @@ DecodedPage decodePage(std::string_view bytes) {
   constexpr std::ptrdiff_t enoughEvidence = 16;
   const auto high =
       std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  std::string guessed = high >= enoughEvidence ? guessEncoding(bytes) : std::string();
-  guessed = windowsFormOf(guessed, bytes);
+  const std::string guessed = high >= enoughEvidence ? guessEncoding(bytes) : std::string();
   if (!guessed.empty() && guessed != "UTF-8" && guessed != "windows-1252") {
     std::string out;
     if (decodeWithIconv(bytes, guessed, out))
@@ -491,7 +492,7 @@ std::string guessEncoding(std::string_view bytes) {
     return {};
   // The detector's own names are iconv's ("MAC-CYRILLIC", "EUC-TW"); "UHC" is Korean.
   const std::string known = canonicalEncoding(name == "UHC" ? "euc-kr" : name);
-  return known.empty() ? name : known;
+  return known.empty() ? name : windowsFormOf(known, bytes);
 }
 
 } // namespace tavro::html

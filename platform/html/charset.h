@@ -33,7 +33,8 @@ std::string decodeAs(std::string_view bytes, std::string_view encoding);
 using util::isValidUtf8;
 
 /// The encoding a detector guesses from the bytes: a canonical name, or iconv's name of one
-/// canonicalEncoding does not list ("" when it cannot tell).
+/// canonicalEncoding does not list ("" when it cannot tell). An ISO 8859 guess for bytes that
+/// hold 0x80-0x9F gives the Windows code page of its script.
 std::string guessEncoding(std::string_view bytes);
 
 } // namespace tavro::html
