@@ -56,21 +56,11 @@ Converted convertOne(const std::string& page, const std::string& deckFolder, con
   return result;
 }
 
-// A long page takes a while to split: on a terminal, the share of it packed so far, on one line;
-// drawn says whether anything was, so that the line can be taken away.
-decks::SplitProgress splitShare(const std::string& page, bool& drawn) {
-  if (!stderrIsTerminal())
-    return {};
-  return
-      [&drawn, name = fs::getFileName(page), shown = std::size_t(101)](std::size_t placed, std::size_t total) mutable {
-        const std::size_t percent = total ? placed * 100 / total : 100;
-        if (percent == shown)
-          return;
-        shown = percent;
-        drawn = true;
-        std::fprintf(stderr, "\r\033[K[%zu%%] split %s", percent, name.c_str());
-        std::fflush(stderr);
-      };
+// A long page takes a while to split: the share of it packed so far, on the progress line.
+decks::SplitProgress splitShare(ProgressLine& line, const std::string& page) {
+  return [&line, name = "split " + fs::getFileName(page)](std::size_t placed, std::size_t total) {
+    line.share(name, placed, total);
+  };
 }
 
 // Where each deck of a page goes: the first to first, the others beside it.
@@ -93,11 +83,12 @@ int runConvert(const ConvertOptions& o) {
 
   if (o.folder.empty()) {
     const bool toFile = !o.output.empty() && o.output != "-";
-    bool drawn = false;
-    Converted c = convertOne(o.pages.front(), toFile ? fs::getParentFolderName(fs::getAbsolutePathName(o.output)) : "",
-                             fs::getBaseName(toFile ? o.output : o.pages.front()), o, splitShare(o.pages[0], drawn));
-    if (drawn)
-      std::fputs("\r\033[K", stderr);
+    Converted c;
+    {
+      ProgressLine progress(1);
+      c = convertOne(o.pages.front(), toFile ? fs::getParentFolderName(fs::getAbsolutePathName(o.output)) : "",
+                     fs::getBaseName(toFile ? o.output : o.pages.front()), o, splitShare(progress, o.pages[0]));
+    }
     if (!c.error.empty())
       throw UserError(c.error);
     if (toFile) {
@@ -125,14 +116,12 @@ int runConvert(const ConvertOptions& o) {
   std::vector<Converted> results(o.pages.size());
   {
     ProgressLine progress(o.pages.size());
-    bool drawn = false;
-    const auto splitting = o.pages.size() == 1 ? splitShare(o.pages[0], drawn) : decks::SplitProgress();
+    // Pages split side by side would share the line: only a single page shows its share.
+    const auto splitting = o.pages.size() == 1 ? splitShare(progress, o.pages[0]) : decks::SplitProgress();
     util::forEachParallel(o.pages.size(), o.jobs, [&](std::size_t i, std::size_t) {
       results[i] = convertOne(o.pages[i], o.folder, fs::getBaseName(o.pages[i]), o, splitting);
       progress.finished(fs::getFileName(o.pages[i]));
     });
-    if (drawn)
-      std::fputs("\r\033[K", stderr);
   }
   // The parts of a split deck must not take the file of another page's deck either.
   for (std::size_t i = 0; i < results.size(); ++i) {

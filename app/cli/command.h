@@ -40,23 +40,29 @@ std::vector<CommandSetup> registeredCommands();
 /// True when standard error is a terminal (progress lines are shown then).
 bool stderrIsTerminal();
 
-/// The progress of a batch of more than one item on a terminal: one line on standard error,
-/// "[3/40] name", drawn again in place as each item finishes (from any thread) and cleared
-/// when the batch ends. Nothing is shown for a single item or when standard error is no
-/// terminal.
+/// The progress of a batch on a terminal: one line on standard error, drawn again in place
+/// (from any thread) and cleared when the batch ends; nothing when standard error is no
+/// terminal. A batch of several items counts them as they finish ("[3/40] name"); a single
+/// long item can show its own share done instead ("[41%] split name").
 class ProgressLine {
 public:
   explicit ProgressLine(std::size_t total);
   ~ProgressLine();
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
-  /// Counts one more item as finished, shown by its name.
+  /// Counts one more item as finished, shown by its name (for a batch of more than one).
   void finished(const std::string& name);
+  /// Shows how much of the item named is done, when that share in percent has changed.
+  void share(const std::string& name, std::size_t done, std::size_t total);
 
 private:
+  void draw(const std::string& text);
+
   const std::size_t m_total;
   const bool m_shown;
   std::size_t m_done = 0;
+  std::size_t m_percent = 101; // the share last drawn
+  bool m_drawn = false;
   std::mutex m_lock;
 };
 

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace tavro::cli {
 
@@ -54,19 +56,33 @@ void addUnwrapLayoutOption(CLI::App* cmd, bool& unwrap) {
                 "blocks, not one long row");
 }
 
-ProgressLine::ProgressLine(std::size_t total) : m_total(total), m_shown(total > 1 && stderrIsTerminal()) {}
+ProgressLine::ProgressLine(std::size_t total) : m_total(total), m_shown(stderrIsTerminal()) {}
 
 ProgressLine::~ProgressLine() {
-  if (m_shown && m_done > 0)
+  if (m_drawn)
     std::fputs("\r\033[K", stderr);
 }
 
 void ProgressLine::finished(const std::string& name) {
+  if (!m_shown || m_total < 2)
+    return;
+  std::lock_guard lock(m_lock);
+  draw("[" + std::to_string(++m_done) + "/" + std::to_string(m_total) + "] " + name);
+}
+
+void ProgressLine::share(const std::string& name, std::size_t done, std::size_t total) {
   if (!m_shown)
     return;
   std::lock_guard lock(m_lock);
-  std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", ++m_done, m_total, name.c_str());
+  const std::size_t percent = total ? done * 100 / total : 100;
+  if (percent != std::exchange(m_percent, percent))
+    draw("[" + std::to_string(percent) + "%] " + name);
+}
+
+void ProgressLine::draw(const std::string& text) {
+  std::fprintf(stderr, "\r\033[K%s", text.c_str());
   std::fflush(stderr);
+  m_drawn = true;
 }
 
 int reportBatch(std::size_t count, const std::function<std::string(std::size_t)>& report) {
