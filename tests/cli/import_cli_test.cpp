@@ -136,16 +136,6 @@ TEST(CliConvert, ManyPagesGiveTheSameDecksOnAnyNumberOfThreads) {
     EXPECT_LT(r.err.find("plain.html:"), r.err.find("rich.html:"));
     EXPECT_LT(r.err.find("main.html:"), r.err.find("menu.html:"));
   }
-  // On a terminal a line counts the pages as they finish, and is gone before the analysis.
-  std::vector<std::string> args{"convert", "-d", dir.file("1")};
-  args.insert(args.end(), pages.begin(), pages.begin() + 2);
-  if (const auto shown = test::runTavroOnTerminal(args)) {
-    EXPECT_EQ(shown->exitCode, 0);
-    EXPECT_NE(shown->err.find("\r\033[K[1/2] "), std::string::npos) << shown->err;
-    const std::size_t cleared = shown->err.find("\r\033[K", shown->err.find("[2/2] "));
-    ASSERT_NE(cleared, std::string::npos) << shown->err;
-    EXPECT_EQ(shown->err.substr(cleared + 4, pages[0].size() + 1), pages[0] + ":") << shown->err;
-  }
   for (const char* name : {"plain.wml", "rich.wml", "main.wml", "menu.wml"})
     EXPECT_EQ(test::readFile(dir.path() / "1" / name), test::readFile(dir.path() / "4" / name)) << name;
 
@@ -156,4 +146,35 @@ TEST(CliConvert, ManyPagesGiveTheSameDecksOnAnyNumberOfThreads) {
   EXPECT_EQ(mixed.exitCode, 1);
   EXPECT_TRUE(stdfs::exists(dir.path() / "mixed" / "plain.wml"));
   EXPECT_FALSE(stdfs::exists(dir.path() / "mixed" / "empty.wml"));
+}
+
+// On a terminal each batch draws one line on standard error as it goes (the pages done, or the
+// share of a single page's split), and the line is gone before the results are told.
+TEST(CliProgress, ATerminalShowsTheWorkAsItGoesAndClearsTheLineBeforeTheResults) {
+  test::TempDir dir;
+  ASSERT_EQ(runTavro({"project", "new", dir.file("site"), "Site"}).exitCode, 0);
+  const std::string clear = "\r\033[K";
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> shown; // in this order
+  } runs[] = {
+      {{"convert", "-d", dir.str(), samplePage("plain.html"), samplePage("rich.html")},
+       {clear + "[1/2] ", clear + "[2/2] ", clear + samplePage("plain.html") + ":"}},
+      // The share grows: a line before the last.
+      {{"convert", samplePage("rich.html"), "--max-deck", "600", "-o", dir.file("rich.wml")},
+       {"%] split rich.html", clear + "[100%] split rich.html" + clear + "Transformed Elements"}},
+      {{"import", samplePage(""), "--project", dir.file("site"), "--max-deck", "100000"},
+       {clear + "[5/5] ", clear + "[1/5] split ", clear + "[5/5] split ", clear + "5 pages imported"}},
+  };
+  for (const auto& run : runs) {
+    const auto shown = test::runTavroOnTerminal(run.args);
+    if (!shown)
+      GTEST_SKIP() << "no pseudo-terminal available";
+    EXPECT_EQ(shown->exitCode, 0) << shown->err;
+    std::size_t at = 0;
+    for (const auto& part : run.shown) {
+      at = shown->err.find(part, at);
+      ASSERT_NE(at, std::string::npos) << part << " in " << shown->err;
+    }
+  }
 }

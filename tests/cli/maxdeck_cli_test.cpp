@@ -65,14 +65,6 @@ TEST_F(MaxDeck, ConvertWritesEachPartUnderTheLimitBesideTheFirst) {
     summary +=
         ", guide-" + std::to_string(k) + " (" + std::to_string(parts.at("guide-" + std::to_string(k))) + " bytes)";
   EXPECT_NE(r.err.find(summary + "\n"), std::string::npos) << r.err;
-  // On a terminal the split shows how far it has gone, and the line goes before the analysis.
-  if (const auto shown = test::runTavroOnTerminal(
-          {"convert", dir.file("long.html"), "--max-deck", "1000", "-o", dir.file("out/again.wml")})) {
-    EXPECT_EQ(shown->exitCode, 0);
-    const std::size_t done = shown->err.find("\r\033[K[100%] split long.html\r\033[KTransformed Elements");
-    EXPECT_NE(done, std::string::npos) << shown->err;
-    EXPECT_LT(shown->err.find("%] split long.html"), done) << "the share shows as it grows";
-  }
 
   // Several parts cannot go to standard output; a limit no deck can meet is refused; a page
   // that fits is written as without the option.

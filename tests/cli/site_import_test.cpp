@@ -164,14 +164,4 @@ TEST_F(SiteImport, ALongPageIsSplitAndLinksIntoItFollowTheirIds) {
   // The pages are counted as pages, their parts as decks: the four other pages give one each.
   EXPECT_NE(r.err.find("5 pages imported as " + std::to_string(k - 1 + 4) + " decks, 0 failed"), std::string::npos)
       << r.err;
-
-  // On a terminal one line counts the pages as they are converted, and then as they are split.
-  ASSERT_EQ(runTavro({"project", "new", dir.file("again"), "Again"}).exitCode, 0);
-  if (const auto shown =
-          test::runTavroOnTerminal({"import", site.string(), "--project", dir.file("again"), "--max-deck", "700"})) {
-    EXPECT_EQ(shown->exitCode, 0);
-    const std::size_t converted = shown->err.find("\r\033[K[5/5] ");
-    EXPECT_LT(converted, shown->err.find("\r\033[K[1/5] split ")) << shown->err;
-    EXPECT_NE(shown->err.find("\r\033[K[5/5] split "), std::string::npos) << shown->err;
-  }
 }
