@@ -19,6 +19,7 @@ struct CompileOptions {
 };
 
 int runCompile(const CompileOptions& o) {
+  requireFile(o.deck, "a WML deck");
   const std::string text = fs::readFile(o.deck, xml::maxDocumentBytes);
   xml::XmlDocument deck;
   if (!deck.loadXML(text))

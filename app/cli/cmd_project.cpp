@@ -32,8 +32,7 @@ int projectList(const ProjectOptions& o) {
 
 int projectAdd(const ProjectOptions& o) {
   auto project = host::FolderProject::open(o.folder, host::FolderProject::defaultApplicationPath());
-  if (!fs::fileExists(o.file))
-    throw UserError("no such file: '" + o.file + "'");
+  requireFile(o.file, "a WML deck");
   if (fs::getExtensionName(o.file) != "wml")
     throw UserError("not a WML deck (the name must end in .wml): '" + o.file + "'");
 

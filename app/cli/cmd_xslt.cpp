@@ -41,8 +41,7 @@ int runXslt(const XsltOptions& options) {
   xml::XslTemplate stylesheet;
   stylesheet.setStylesheet(sheet);
 
-  if (!fs::fileExists(options.input))
-    throw UserError("file not found: '" + options.input + "'");
+  requireFile(options.input, "an XML file");
   // Reading on its own first, so that a file too large or unreadable is reported as such.
   const std::string text = fs::readFile(options.input, xml::maxDocumentBytes);
   xml::XmlDocument input;

@@ -37,6 +37,11 @@ struct Registrar {
 /// std::logic_error.
 std::vector<CommandSetup> registeredCommands();
 
+/// Raises a UserError unless path names a file: "no such file: 'path'" when nothing is there,
+/// "'path' is a folder, not <what>" for a folder, so that a folder given for a file is not
+/// reported as missing.
+void requireFile(const std::string& path, const std::string& what);
+
 /// True when standard error is a terminal (progress lines are shown then).
 bool stderrIsTerminal();
 

@@ -3,6 +3,7 @@
 #include "app/cli/command.h"
 
 #include "platform/com/comerror.h"
+#include "platform/fs/filesystem.h"
 #include "platform/ui/consoleui.h"
 #include "util/allocator.h"
 #include "util/version.h"
@@ -35,6 +36,14 @@ std::vector<CommandSetup> registeredCommands() {
     out.push_back(std::move(commands[i].second));
   }
   return out;
+}
+
+void requireFile(const std::string& path, const std::string& what) {
+  if (fs::fileExists(path))
+    return;
+  if (fs::folderExists(path))
+    throw UserError("'" + path + "' is a folder, not " + what);
+  throw UserError("no such file: '" + path + "'");
 }
 
 bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }

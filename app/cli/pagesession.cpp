@@ -5,7 +5,6 @@
 #include "decks/wbxml.h"
 #include "htmlimport/browsertaming.h"
 #include "htmlimport/modhtmlimport.h"
-#include "platform/fs/filesystem.h"
 #include "util/text.h"
 
 #include <algorithm>
@@ -57,8 +56,7 @@ std::vector<std::string> PageSession::frames() const {
 }
 
 void PageSession::load(const std::string& path) {
-  if (!fs::fileExists(path))
-    throw UserError("no such file: '" + path + "'");
+  requireFile(path, "a page (tavro import --project PROJECT FOLDER imports a folder as a site)");
   if (!htmlimport::IsHtmlFile(path))
     throw UserError("not an HTML page (the name must end in .htm or .html): '" + path + "'");
   if (!htmlimport::LoadHtmlFile(path, m_browser))

@@ -62,14 +62,16 @@ TEST(CliProject, NewListAddAndBadInput) {
   EXPECT_EQ(runTavro({"project", "list", project}).out, "timetable\twml\nhome\twml\n");
 
   // Refused with a one-line message that names what is wrong, and nothing changes: the same
-  // name again, a deck that is not well-formed, no file, no deck, no project, a second project.
+  // name again, a deck that is not well-formed, no file, a folder, no deck, no project, a second
+  // project.
   const std::string manifest = test::readFile(dir.path() / "site" / "Site.wmlproj");
   test::writeFile(dir.path() / "broken.wml", "<wml>\n<card>\n</wml>");
   test::writeFile(dir.path() / "page.html", "<html/>");
   const std::pair<std::vector<std::string>, std::string> refused[] = {
       {{"project", "add", project, sample}, "timetable.wml"},
       {{"project", "add", project, dir.file("broken.wml")}, "broken.wml' is not well-formed XML (line 3)"},
-      {{"project", "add", project, dir.file("missing.wml")}, "missing.wml"},
+      {{"project", "add", project, dir.file("missing.wml")}, "no such file: '" + dir.file("missing.wml")},
+      {{"project", "add", project, dir.str()}, "' is a folder, not a WML deck"},
       {{"project", "add", project, dir.file("page.html")}, "page.html"},
       {{"project", "list", dir.file("nowhere")}, "nowhere"},
       {{"project", "new", project, "Again"}, "already holds a project"},

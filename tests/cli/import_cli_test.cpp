@@ -44,7 +44,7 @@ TEST(CliConvert, BadPagesGetAOneLineMessage) {
   const std::pair<std::vector<std::string>, std::string> runs[] = {
       {{"convert", dir.file("missing.html")}, "missing.html"},
       {{"convert", dir.file("notes.txt")}, "notes.txt"},
-      {{"convert", dir.str()}, dir.str()},
+      {{"convert", dir.str()}, "' is a folder, not a page (tavro import"},
       {{"convert", frameset}, "choose a frame with --frame: menu.html, main.html"},
       {{"convert", frameset, "--frame", "other.html"}, "has no frame 'other.html'"},
       {{"convert", dir.file("gap.html")}, "--frame: main.html\n"},

@@ -1,4 +1,5 @@
-// --max-deck on tavro convert and tavro import: a page over the limit becomes several decks,
+// Decks for phones from the command line: tavro compile writes a deck as a phone receives it,
+// and --max-deck on tavro convert and tavro import makes a page over the limit several decks,
 // each under it, written all together or not at all.
 
 #include "decks/wbxml.h"
@@ -112,4 +113,34 @@ TEST_F(MaxDeck, ImportAddsEveryPartOrNone) {
   }
   EXPECT_EQ(r.out, printed);
   EXPECT_EQ(runTavro({"project", "list", dir.file("project")}).out, list);
+}
+
+TEST(CliCompile, WritesTheWbxmlBesideTheDeckOrRefusesWithTheFirstFaultAndWritesNothing) {
+  test::TempDir dir;
+  const std::string deck = "<?xml version=\"1.0\"?>\n<wml><card><p>Fares: $$2</p></card></wml>\n";
+  test::writeFile(dir.path() / "fares.wml", deck);
+  auto r = runTavro({"compile", dir.file("fares.wml")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string compiled = test::readFile(dir.path() / "fares.wmlc");
+  EXPECT_EQ(compiled, decks::compileWbxml(deck));
+  EXPECT_EQ(r.err, dir.file("fares.wmlc") + ": " + std::to_string(compiled.size()) + " bytes compiled (" +
+                       std::to_string(deck.size()) + " as text)\n");
+  ASSERT_EQ(runTavro({"compile", dir.file("fares.wml"), "-o", dir.file("out.bin")}).exitCode, 0);
+  EXPECT_EQ(test::readFile(dir.path() / "out.bin"), compiled);
+
+  test::writeFile(dir.path() / "table.wml", "<wml><card>\n<p><table><tr><td>x</td></tr></table></p></card></wml>");
+  test::writeFile(dir.path() / "broken.wml", "<wml><card><p>x</card></wml>");
+  const std::pair<std::string, std::string> refused[] = {
+      {dir.file("table.wml"),
+       dir.file("table.wml") + ":2: not valid WML 1.1: element table needs the attribute columns"},
+      {dir.file("broken.wml"), dir.file("broken.wml") + ":1: "},
+      {dir.file("none.wml"), "no such file: '" + dir.file("none.wml") + "'"},
+      {dir.str(), "'" + dir.str() + "' is a folder, not a WML deck"},
+  };
+  for (const auto& [input, said] : refused) {
+    auto failed = runTavro({"compile", input});
+    EXPECT_EQ(failed.exitCode, 1) << input;
+    EXPECT_EQ(failed.err.rfind("tavro: " + said, 0), 0u) << failed.err;
+  }
+  EXPECT_EQ(test::entriesIn(dir.path()), 5) << "fares.wml, fares.wmlc, out.bin and the two refused decks";
 }

@@ -28,6 +28,8 @@ TEST(CliXslt, ReportsMissingAndBrokenInput) {
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.out, "");
   EXPECT_NE(missing.err.find("none.wml"), std::string::npos) << missing.err;
+  EXPECT_NE(test::runTavro({"xslt", "WMLEXPORT", dir.str()}).err.find("is a folder, not an XML file"),
+            std::string::npos);
 
   test::writeFile(dir.path() / "broken.wml", "<wml><card></wml>");
   auto broken = test::runTavro({"xslt", "WMLEXPORT", dir.file("broken.wml")});
