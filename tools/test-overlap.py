@@ -101,7 +101,7 @@ def main():
     source_dir = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     listing = json.loads(subprocess.check_output(["ctest", "--test-dir", build, "--show-only=json-v1"]))
     tests = [t for t in listing["tests"] if "command" in t]
-    objects = programs(build, ("tavro", "tavro-host"))
+    objects = programs(build, ("tavro", "tavro-host", "libtavro.so"))
     with tempfile.TemporaryDirectory() as scratch, concurrent.futures.ThreadPoolExecutor(2) as pool:
         runs = dict(zip((t["name"] for t in tests), pool.map(lambda t: run_alone(t, objects, scratch), tests)))
 
