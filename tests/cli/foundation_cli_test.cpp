@@ -42,6 +42,20 @@ TEST(CliBasics, RegisterAndUnregisterRunTheLibraryExports) {
   EXPECT_NE(text.find("libtavro.so"), std::string::npos);
   EXPECT_EQ(runTavro({"unregister"}, {env}).exitCode, 0);
   EXPECT_EQ(test::readFile(dir.path() / "registry").find("Tavro.wizard"), std::string::npos);
+
+  // A registry that cannot be written, a library that is not there, and a file that is no library.
+  test::writeFile(dir.path() / "plain", "x");
+  const std::pair<std::vector<std::string>, std::string> failed[] = {
+      {{"TAVRO_REGISTRY=" + dir.file("plain/registry")}, "DllRegisterServer failed for '"},
+      {{env, "TAVRO_LIBRARY=" + dir.file("none.so")}, "TAVRO_LIBRARY does not exist: '" + dir.file("none.so")},
+      {{env, "TAVRO_LIBRARY=" + dir.file("plain")}, "cannot load '" + dir.file("plain") + "'"},
+  };
+  for (const auto& [environment, said] : failed) {
+    auto r = runTavro({"register"}, environment);
+    EXPECT_EQ(r.exitCode, 1) << said;
+    EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(test::readFile(dir.path() / "plain"), "x");
 }
 
 TEST(CliProject, NewListAddAndBadInput) {

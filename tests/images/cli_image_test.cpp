@@ -49,7 +49,7 @@ TEST(CliImage, ABatchGoesOnPastFailuresAndExitsWithOne) {
   EXPECT_EQ(r.out.find("missing"), std::string::npos);
 }
 
-TEST(CliImage, BadUsageExitsWithTwo) {
+TEST(CliImage, BadUsageExitsWithTwoAndNoPictureIsWrittenOverAnother) {
   TempDir dir;
   std::string a = writeGreyPng(dir.file("a.png"), 10, 10);
   EXPECT_EQ(runTavro({"image"}).exitCode, 2);
@@ -57,5 +57,18 @@ TEST(CliImage, BadUsageExitsWithTwo) {
   EXPECT_EQ(runTavro({"image", a, "--threshold", "300"}).exitCode, 2);
   EXPECT_EQ(runTavro({"image", a, "--width", "abc"}).exitCode, 2);
   EXPECT_EQ(runTavro({"image", a, a, "-o", dir.file("x.wbmp")}).exitCode, 2);
+  EXPECT_EQ(runTavro({"image", a, a, "--preview", dir.file("p.bmp"), "-d", dir.str()}).exitCode, 2);
+  EXPECT_EQ(runTavro({"image", a, "-o", dir.file("x.wbmp"), "-d", dir.str()}).exitCode, 2);
   EXPECT_EQ(runTavro({"image", a, "-d", dir.file("nowhere")}).exitCode, 1);
+
+  // A picture whose output would replace it, or take another's, is refused and the rest go on.
+  const std::string wbmp("\0\0\x08\x01\xff", 5);
+  writeFile(dir.path() / "w.wbmp", wbmp);
+  writeGreyPng(dir.file("a.jpg"), 12, 12);
+  auto r = runTavro({"image", dir.file("w.wbmp"), a, dir.file("a.jpg"), "-d", dir.str()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("w.wbmp: the output would replace the input"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("a.jpg: another input has already been written to"), std::string::npos) << r.err;
+  EXPECT_EQ(readFile(dir.path() / "w.wbmp"), wbmp);
+  EXPECT_EQ(images::readPicture(dir.file("a.wbmp")).width, 10);
 }
