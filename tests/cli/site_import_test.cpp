@@ -134,6 +134,42 @@ TEST_F(SiteImport, AFailedPageLeavesNoDeckAndTheOthersGoOn) {
   EXPECT_NE(empty.err.find("no .htm or .html pages below"), std::string::npos) << empty.err;
 }
 
+// Each page that cannot be imported is told with its reason, a picture that does not convert is
+// told once, and the other pages go in.
+TEST_F(SiteImport, EachFailureIsToldWithItsReasonAndTheRestGoesIn) {
+  const stdfs::path mixed = dir.path() / "mixed";
+  std::string longPage = "<html><body>";
+  for (int i = 0; i < 30; ++i)
+    longPage += "<p>Paragraph " + std::to_string(i) + " of the long page, with a few words to make it long enough.</p>";
+  const std::pair<const char*, std::string> pages[] = {
+      {"index.html", "<html><body><p>Home <img src=\"img/broken.png\" alt=\"b\"></p></body></html>"},
+      {"empty.html", "<html><body></body></html>"},
+      {"news/2026.html", "<html><body><p>News</p></body></html>"},
+      {"long.html", longPage + "</body></html>"},
+      {"long-2.html", "<html><body><p>Second</p></body></html>"},
+      {"img/broken.png", "not a png"}};
+  for (const auto& [name, text] : pages) {
+    stdfs::create_directories((mixed / name).parent_path());
+    test::writeFile(mixed / name, text);
+  }
+  test::writeFile(dir.path() / "news-2026.wml", "<wml><card><p>mine</p></card></wml>");
+  ASSERT_EQ(runTavro({"project", "add", dir.file("project"), dir.file("news-2026.wml")}).exitCode, 0);
+
+  auto r = runTavro({"import", mixed.string(), "--project", dir.file("project"), "--images", "--max-deck", "700"});
+  EXPECT_EQ(r.exitCode, 1);
+  for (const std::string& said :
+       {"tavro: The picture " + (mixed / "img" / "broken.png").string() +
+            " was not put into the images folder: Unrecognized file format.\n",
+        std::string("tavro: empty.html: it could not be turned into XML, so it cannot be converted\n"),
+        std::string("tavro: long.html: it cannot be split: its part long-2 would take the name of another document\n"),
+        std::string("tavro: news/2026.html: the document news-2026 already belongs to the project Site\n"),
+        std::string("2 pages imported, 3 failed, 0 pictures converted")})
+    EXPECT_NE(r.err.find(said), std::string::npos) << said << " in " << r.err;
+  EXPECT_EQ(runTavro({"project", "list", dir.file("project")}).out, "news-2026\twml\nindex\twml\nlong-2\twml\n");
+  EXPECT_EQ(deck("news-2026"), "<wml><card><p>mine</p></card></wml>");
+  EXPECT_FALSE(stdfs::exists(dir.path() / "project" / "long.wml"));
+}
+
 TEST_F(SiteImport, ALongPageIsSplitAndLinksIntoItFollowTheirIds) {
   std::string body = "<p>Start</p>";
   for (int i = 0; i < 30; ++i)
