@@ -201,3 +201,38 @@ TEST_F(SiteImport, ALongPageIsSplitAndLinksIntoItFollowTheirIds) {
   EXPECT_NE(r.err.find("5 pages imported as " + std::to_string(k - 1 + 4) + " decks, 0 failed"), std::string::npos)
       << r.err;
 }
+
+// Links into a split page grow as they follow their ids into its parts ("y.wml#p5" becomes
+// "y-12.wml#p5"), which can take a part of the page that holds them over the limit: that page is
+// split again on a smaller budget.
+TEST_F(SiteImport, PartsThatGrowAsTheirLinksFollowIdsAreSplitAgainUnderTheLimit) {
+  std::string target, links;
+  for (int i = 0; i < 200; ++i) {
+    target += "<p id=\"p" + std::to_string(i) + "\">Paragraph " + std::to_string(i) +
+              " of the target page, which has words enough to fill a part.</p>";
+    links += "<p><a href=\"y.html#p" + std::to_string(i * 37 % 200) + "\">" + std::to_string(i) + "</a></p>";
+  }
+  const stdfs::path pages = dir.path() / "linked";
+  stdfs::create_directories(pages);
+  test::writeFile(pages / "y.html", "<html><body>" + target + "</body></html>");
+  test::writeFile(pages / "x.html", "<html><body>" + links + "</body></html>");
+  auto r = runTavro({"import", pages.string(), "--project", dir.file("project"), "--max-deck", "700"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  int followed = 0;
+  for (const auto& entry : stdfs::directory_iterator(dir.path() / "project")) {
+    if (entry.path().extension() != ".wml")
+      continue;
+    const std::string text = test::readFile(entry.path());
+    EXPECT_LE(decks::compileWbxml(text).size(), 700u) << entry.path();
+    if (entry.path().filename().string().rfind("x", 0) != 0)
+      continue;
+    for (const auto& href : hrefs(text)) {
+      const auto hash = href.find('#');
+      if (hash == std::string::npos)
+        continue; // the links between the parts of x
+      EXPECT_NE(deck(href.substr(0, hash - 4)).find("id=\"" + href.substr(hash + 1) + "\""), std::string::npos) << href;
+      ++followed;
+    }
+  }
+  EXPECT_EQ(followed, 200);
+}
