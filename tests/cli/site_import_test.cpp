@@ -112,30 +112,8 @@ TEST_F(SiteImport, EveryPageBecomesADeckThatLinksToTheOthers) {
             (std::vector<std::string>{"../guide/intro.html#2nd", "../guide/intro.html#more"}));
 }
 
-TEST_F(SiteImport, AFailedPageLeavesNoDeckAndTheOthersGoOn) {
-  test::writeFile(dir.path() / "project" / "index.wml", "mine");
-  auto r = runTavro({"import", (site / "index.html").string(), (site / "news" / "2026.html").string(), "--project",
-                     dir.file("project")});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("tavro: index.html: the file " + dir.file("project") + "/index.wml already exists"),
-            std::string::npos)
-      << r.err;
-  EXPECT_NE(r.err.find("1 pages imported, 1 failed"), std::string::npos) << r.err;
-  EXPECT_EQ(deck("index"), "mine");
-  EXPECT_EQ(runTavro({"project", "list", dir.file("project")}).out, "news-2026\twml\n");
-
-  // Options of a single page, and folders without pages, are refused with a reason.
-  auto named = runTavro({"import", site.string(), "--project", dir.file("project"), "--name", "x"});
-  EXPECT_EQ(named.exitCode, 1);
-  EXPECT_NE(named.err.find("--name, --frame and --strip take a single page"), std::string::npos);
-  stdfs::create_directories(dir.path() / "empty");
-  auto empty = runTavro({"import", dir.file("empty"), "--project", dir.file("project")});
-  EXPECT_EQ(empty.exitCode, 1);
-  EXPECT_NE(empty.err.find("no .htm or .html pages below"), std::string::npos) << empty.err;
-}
-
-// Each page that cannot be imported is told with its reason, a picture that does not convert is
-// told once, and the other pages go in.
+// Each page that cannot be imported is told with its reason and leaves no deck, a picture that
+// does not convert is told once, and the other pages go in.
 TEST_F(SiteImport, EachFailureIsToldWithItsReasonAndTheRestGoesIn) {
   const stdfs::path mixed = dir.path() / "mixed";
   std::string longPage = "<html><body>";
@@ -147,11 +125,13 @@ TEST_F(SiteImport, EachFailureIsToldWithItsReasonAndTheRestGoesIn) {
       {"news/2026.html", "<html><body><p>News</p></body></html>"},
       {"long.html", longPage + "</body></html>"},
       {"long-2.html", "<html><body><p>Second</p></body></html>"},
+      {"taken.html", "<html><body><p>Taken</p></body></html>"},
       {"img/broken.png", "not a png"}};
   for (const auto& [name, text] : pages) {
     stdfs::create_directories((mixed / name).parent_path());
     test::writeFile(mixed / name, text);
   }
+  test::writeFile(dir.path() / "project" / "taken.wml", "mine");
   test::writeFile(dir.path() / "news-2026.wml", "<wml><card><p>mine</p></card></wml>");
   ASSERT_EQ(runTavro({"project", "add", dir.file("project"), dir.file("news-2026.wml")}).exitCode, 0);
 
@@ -163,11 +143,25 @@ TEST_F(SiteImport, EachFailureIsToldWithItsReasonAndTheRestGoesIn) {
         std::string("tavro: empty.html: it could not be turned into XML, so it cannot be converted\n"),
         std::string("tavro: long.html: it cannot be split: its part long-2 would take the name of another document\n"),
         std::string("tavro: news/2026.html: the document news-2026 already belongs to the project Site\n"),
-        std::string("2 pages imported, 3 failed, 0 pictures converted")})
+        "tavro: taken.html: the file " + dir.file("project") + "/taken.wml already exists\n",
+        std::string("2 pages imported, 4 failed, 0 pictures converted")})
     EXPECT_NE(r.err.find(said), std::string::npos) << said << " in " << r.err;
   EXPECT_EQ(runTavro({"project", "list", dir.file("project")}).out, "news-2026\twml\nindex\twml\nlong-2\twml\n");
   EXPECT_EQ(deck("news-2026"), "<wml><card><p>mine</p></card></wml>");
+  EXPECT_EQ(deck("taken"), "mine");
   EXPECT_FALSE(stdfs::exists(dir.path() / "project" / "long.wml"));
+
+  // Options of a single page, and folders without pages, are refused with a reason.
+  stdfs::create_directories(dir.path() / "empty");
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"import", site.string(), "--project", dir.file("project"), "--name", "x"},
+       "--name, --frame and --strip take a single page"},
+      {{"import", dir.file("empty"), "--project", dir.file("project")}, "no .htm or .html pages below"}};
+  for (const auto& [args, said] : refused) {
+    auto refusal = runTavro(args);
+    EXPECT_EQ(refusal.exitCode, 1);
+    EXPECT_NE(refusal.err.find(said), std::string::npos) << refusal.err;
+  }
 }
 
 TEST_F(SiteImport, ALongPageIsSplitAndLinksIntoItFollowTheirIds) {
