@@ -89,8 +89,11 @@ SiteMap SiteMap::ofPages(const std::vector<stdfs::path>& pages) {
   for (const auto& page : pages) {
     std::error_code ec;
     const stdfs::path file = stdfs::absolute(page).lexically_normal();
+    if (stdfs::is_directory(file, ec))
+      throw std::runtime_error("'" + page.string() + "' is a folder: give it alone to import every page below it");
     if (!stdfs::is_regular_file(file, ec))
-      throw std::runtime_error("not a page file: '" + page.string() + "'");
+      throw std::runtime_error(stdfs::exists(file, ec) ? "not a page file: '" + page.string() + "'"
+                                                       : "no such file: '" + page.string() + "'");
     files.push_back(file);
   }
   // The deepest folder that holds every page.

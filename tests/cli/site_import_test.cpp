@@ -151,11 +151,16 @@ TEST_F(SiteImport, EachFailureIsToldWithItsReasonAndTheRestGoesIn) {
   EXPECT_EQ(deck("taken"), "mine");
   EXPECT_FALSE(stdfs::exists(dir.path() / "project" / "long.wml"));
 
-  // Options of a single page, and folders without pages, are refused with a reason.
+  // Options of a single page, pages that are not there, and folders without pages are refused
+  // with a reason.
   stdfs::create_directories(dir.path() / "empty");
   const std::pair<std::vector<std::string>, std::string> refused[] = {
       {{"import", site.string(), "--project", dir.file("project"), "--name", "x"},
        "--name, --frame and --strip take a single page"},
+      {{"import", (site / "index.html").string(), dir.file("none.html"), "--project", dir.file("project")},
+       "no such file: '" + dir.file("none.html") + "'"},
+      {{"import", (site / "index.html").string(), dir.file("empty"), "--project", dir.file("project")},
+       "is a folder: give it alone to import every page below it"},
       {{"import", dir.file("empty"), "--project", dir.file("project")}, "no .htm or .html pages below"}};
   for (const auto& [args, said] : refused) {
     auto refusal = runTavro(args);
