@@ -1,9 +1,11 @@
 #include "export/exportengine.h"
 
 #include "decks/deckrepair.h"
+#include "images/imagecodecs.h"
 
 #include "util/fileurl.h"
 #include "util/parallel.h"
+#include "util/text.h"
 
 #include "platform/com/comerror.h"
 #include "platform/fs/filesystem.h"
@@ -33,11 +35,23 @@ std::string htmlPage(xml::XmlDocument& body) {
   return "<html>\n<head>\n<meta charset=\"utf-8\">\n</head>\n" + body.markup() + "\n</html>\n";
 }
 
+// A WBMP picture as a PNG in a data: URL, or nothing when the file is no WBMP that reads.
+std::optional<std::string> wbmpAsDataUrl(const std::string& path) {
+  if (!images::isWbmpFile(path))
+    return std::nullopt;
+  try {
+    return "data:image/png;base64," + util::base64(images::encodePng(images::readPicture(path)));
+  } catch (const images::ImageFailure&) {
+    return std::nullopt;
+  }
+}
+
 // Each kept picture, which the reference conversion named by a file: URL, is referred to
 // relative to the page's folder where the page and the picture go together: the picture
 // lies below the page's folder, or both lie in the project. Elsewhere it keeps a file: URL,
-// made plain (no "." or ".." steps).
-void referencePicturesFrom(xml::XmlDocument& doc, const std::string& pageFolder, const std::string& projectFolder) {
+// made plain (no "." or ".." steps). With inlineWbmp a WBMP picture goes into the page.
+void referencePicturesFrom(xml::XmlDocument& doc, const std::string& pageFolder, const std::string& projectFolder,
+                           bool inlineWbmp) {
   const std::filesystem::path page = std::filesystem::path(pageFolder).lexically_normal();
   const std::filesystem::path project = std::filesystem::path(projectFolder).lexically_normal();
   auto below = [](const std::filesystem::path& path, const std::filesystem::path& folder) {
@@ -50,7 +64,9 @@ void referencePicturesFrom(xml::XmlDocument& doc, const std::string& pageFolder,
       continue;
     const std::filesystem::path picture = std::filesystem::path(*path).lexically_normal();
     std::string src;
-    if (below(picture, page) || (below(picture, project) && below(page, project)))
+    if (auto inlined = inlineWbmp ? wbmpAsDataUrl(picture.string()) : std::nullopt)
+      src = std::move(*inlined);
+    else if (below(picture, page) || (below(picture, project) && below(page, project)))
       src = util::relativeReference(picture.string(), page.string());
     else
       src = util::pathToFileUrl(picture.string());
@@ -103,6 +119,7 @@ void ExportEngine::prepare(const std::vector<ExportRow>& rows, int jobs) {
     if (!workers[w]) {
       workers[w] = std::make_unique<ExportEngine>(m_project);
       workers[w]->setConvertImages(m_convertImages);
+      workers[w]->setInlineWbmp(m_inlineWbmp);
       workers[w]->setPageLinks(m_pageOfDeck);
       workers[w]->LoadExportStylesheet();
     }
@@ -160,7 +177,7 @@ bool ExportEngine::transformText(const std::string& source, const std::string& t
     m_xmlTools.setProjectFolder(m_project.ProjectFolder());
     m_xmlTools.ConvertDocument(doc, 1, false);
     m_xmlTools.ConvertReferences(doc, 1);
-    referencePicturesFrom(doc, targetFolder, m_project.ProjectFolder());
+    referencePicturesFrom(doc, targetFolder, m_project.ProjectFolder(), m_inlineWbmp);
   } else {
     m_domTools.RemoveElements("img", doc, true);
   }

@@ -62,6 +62,11 @@ public:
   void setConvertImages(bool convert) { m_convertImages = convert; }
   bool convertImages() const { return m_convertImages; }
 
+  /// With pictures kept, a WBMP picture (which no browser shows) goes into its page as a PNG
+  /// (a data: URL) instead of being referred to; a file that does not read as one is referred
+  /// to as before. Off by default.
+  void setInlineWbmp(bool inlineWbmp) { m_inlineWbmp = inlineWbmp; }
+
   /// Links to these decks, by the file name a deck's link gives ("guide.wml"), lead to these
   /// pages instead ("guide.html"), their query and fragment kept: documents exported together
   /// link to each other's pages. Empty (the default): every link stays as the deck has it.
@@ -121,6 +126,7 @@ private:
   host::HostDomTools m_domTools;
   xml::XslTemplate m_template;
   bool m_convertImages = false;
+  bool m_inlineWbmp = false;
   std::map<std::string, std::string> m_pageOfDeck;
   /// Prepared pages by document name and target folder.
   std::map<std::pair<std::string, std::string>, std::optional<std::string>> m_prepared;

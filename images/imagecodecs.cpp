@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <new>
+#include <unistd.h>
 
 namespace tavro::images {
 
@@ -96,6 +97,17 @@ Picture readPicture(const std::string& path, RowsReady* ready) {
   if (ready)
     ready->rowsReady(picture.pixels.data(), picture.width, picture.height, picture.height);
   return picture;
+}
+
+bool isWbmpFile(const std::string& path) {
+  try {
+    const fs::RegularFile opened = fs::openRegularFile(path);
+    unsigned char head[4] = {};
+    return ::read(opened.fd.get(), head, sizeof head) == ssize_t(sizeof head) &&
+           detail::sniffFormat(head, sizeof head) == detail::Format::Wbmp;
+  } catch (const fs::OpenError&) {
+    return false;
+  }
 }
 
 std::string encodeBmp(const Picture& picture) {

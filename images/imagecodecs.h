@@ -1,5 +1,5 @@
 #pragma once
-// Reading picture files and writing WBMP and BMP files.
+// Reading picture files and writing WBMP, BMP and PNG files.
 
 #include "images/picture.h"
 
@@ -37,6 +37,13 @@ Picture readPicture(const std::string& path, RowsReady* ready);
 std::string encodeWbmp(const Picture& picture);
 /// A BMP for display: 1 bit a pixel when the picture is black and white, else 8-bit grey.
 std::string encodeBmp(const Picture& picture);
+/// A PNG, for a browser (which shows no WBMP): grey, 1 bit a pixel when the picture is black
+/// and white, else 8 bits.
+std::string encodePng(const Picture& picture);
+
+/// Whether the file holds a WBMP picture, told by its first bytes; false for a file that
+/// cannot be read.
+bool isWbmpFile(const std::string& path);
 
 /// Writes the picture atomically. Throws ImageFailure: 1 when the file cannot be created
 /// (missing folder, no permission, bad name), 9 on a device error, 10 when the disk is full,

@@ -1,6 +1,7 @@
 #include "util/text.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace tavro::util {
 
@@ -64,6 +65,21 @@ std::string join(const std::vector<std::string>& items, std::string_view separat
     if (&item != &items.front())
       out += separator;
     out += item;
+  }
+  return out;
+}
+
+std::string base64(std::string_view bytes) {
+  static constexpr char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+    std::uint32_t group = 0;
+    for (std::size_t k = 0; k < 3; ++k)
+      group = group << 8 | (k < n ? std::uint8_t(bytes[i + k]) : 0u);
+    for (std::size_t k = 0; k < 4; ++k)
+      out += k <= n ? digits[(group >> (18 - 6 * k)) & 63] : '=';
   }
   return out;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Small text helpers shared by the engine: ASCII case folding and comparison.
+// Small text helpers shared by the engine: ASCII case folding and comparison, trimming, base64.
 
 #include <string>
 #include <string_view>
@@ -18,5 +18,7 @@ std::string_view trim(std::string_view s);
 std::string collapseSpaces(std::string_view s);
 /// The items one after the other with separator between each two.
 std::string join(const std::vector<std::string>& items, std::string_view separator);
+/// The bytes in base64 (RFC 4648, with padding), as a data: URL holds them.
+std::string base64(std::string_view bytes);
 
 } // namespace tavro::util

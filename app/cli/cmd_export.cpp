@@ -23,6 +23,7 @@ struct ExportOptions {
   std::string out;
   bool overwrite = false;
   bool pageLinks = false;
+  bool inlineWbmp = false;
   int jobs = util::defaultJobs();
 };
 
@@ -58,6 +59,8 @@ std::vector<ExportRow> chooseRows(const host::HostProjectRef& project, const Exp
 }
 
 int runExport(const ExportOptions& options) {
+  if (options.inlineWbmp && !options.images)
+    throw UserError("--inline-wbmp puts into the pages the pictures that --images keeps");
   auto folderProject = host::FolderProject::open(options.project, host::FolderProject::defaultApplicationPath());
   host::HostProjectRef project(folderProject);
 
@@ -75,6 +78,7 @@ int runExport(const ExportOptions& options) {
 
   ExportEngine engine(project);
   engine.setConvertImages(options.images);
+  engine.setInlineWbmp(options.inlineWbmp);
   if (options.pageLinks) {
     // Every page goes into the one folder, so a page's file name is the link to it.
     std::map<std::string, std::string> pageOfDeck;
@@ -119,6 +123,8 @@ Registrar exportCommand(HelpPlace::Export, [](CLI::App& app, int* exitCode) {
   cmd->add_flag("--overwrite", options->overwrite, "Replace HTML files that already exist");
   cmd->add_flag("--page-links", options->pageLinks,
                 "Links to a document exported with the page lead to its HTML file, not to its deck");
+  cmd->add_flag("--inline-wbmp", options->inlineWbmp,
+                "With --images, put each WBMP picture (which browsers do not show) into its page as a PNG");
   addJobsOption(cmd, options->jobs, "documents transformed");
   cmd->callback([options, exitCode] { *exitCode = runExport(*options); });
 });

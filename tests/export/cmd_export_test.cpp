@@ -1,4 +1,6 @@
+#include "images/imagecodecs.h"
 #include "tests/export/exporttestsupport.h"
+#include "util/text.h"
 
 #include <gtest/gtest.h>
 
@@ -143,4 +145,31 @@ TEST(ExportCommand, ShowsProgressWhenStandardErrorIsATerminal) {
   EXPECT_EQ(run->exitCode, 0);
   EXPECT_EQ(run->err, "[1/2] index -> " + dir.file("index.html") + "\r\n" + //
                           "[2/2] about -> " + dir.file("about.html") + "\r\n");
+}
+
+// A WBMP picture, which browsers do not show, goes into the page as a PNG; one that does not
+// read, and a picture of another kind, stay referred to.
+TEST(ExportCommand, InlineWbmpPutsEachWbmpPictureIntoItsPageAsAPng) {
+  TempDir dir, out;
+  std::filesystem::create_directories(dir.path() / "images");
+  test::writeFile(dir.path() / "images" / "logo.wbmp", std::string("\0\0\x03\x02\xa0\x40", 6)); // WBW, BWB
+  test::writeFile(dir.path() / "images" / "cut.wbmp", std::string("\0\0\x40\x40", 4));
+  std::filesystem::copy_file(test::sourceDir() / "samples" / "pages" / "images" / "sunset.png",
+                             dir.path() / "images" / "sunset.png");
+  test::makeProject(dir.str(), {{"index", test::deck("Home", "<p><img src=\"images/logo.wbmp\" alt=\"logo\"/> "
+                                                             "<img src=\"images/cut.wbmp\" alt=\"cut\"/> "
+                                                             "<img src=\"images/sunset.png\" alt=\"sun\"/></p>")}});
+  ToolResult run = test::runTavro({"export", "--project", dir.str(), "--images", "--inline-wbmp", "--out", out.str()});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string html = test::readFile(out.file("index.html"));
+  const images::Picture logo = images::readPicture(dir.file("images/logo.wbmp"));
+  EXPECT_NE(html.find("src=\"data:image/png;base64," + util::base64(images::encodePng(logo)) + "\""), std::string::npos)
+      << html;
+  EXPECT_EQ(html.find("logo.wbmp"), std::string::npos) << html;
+  EXPECT_NE(html.find("images/cut.wbmp\""), std::string::npos) << html;
+  EXPECT_NE(html.find("images/sunset.png\""), std::string::npos) << html;
+
+  ToolResult alone = test::runTavro({"export", "--project", dir.str(), "--inline-wbmp", "--out", out.str()});
+  EXPECT_EQ(alone.exitCode, 1);
+  EXPECT_EQ(alone.err, "tavro: --inline-wbmp puts into the pages the pictures that --images keeps\n");
 }

@@ -336,7 +336,7 @@ TEST(WbmpCodec, WritesTypeZeroAndReadsBackTheSameBits) {
   EXPECT_EQ(encodeWbmp(q), std::string("\0\0\x03\x01\xa0", 5));
 }
 
-TEST(BmpWriter, WritesOneBitWhenBlackAndWhiteAndGreyOtherwise) {
+TEST(PictureWriters, BmpAndPngWriteOneBitWhenBlackAndWhiteAndGreyOtherwise) {
   Picture p;
   p.width = 9;
   p.height = 2;
@@ -345,9 +345,11 @@ TEST(BmpWriter, WritesOneBitWhenBlackAndWhiteAndGreyOtherwise) {
   for (bool mono : {true, false}) {
     p.monochrome = mono;
     p.pixels[0] = mono ? 255 : 100;
-    const std::string bytes = encodeBmp(p);
-    EXPECT_EQ(bytes[28], mono ? 1 : 8) << "bits a pixel";
-    EXPECT_EQ(load(bytes).pixels, p.pixels) << mono;
+    // Where each format says its bits a pixel: the BMP's info header, the PNG's IHDR.
+    for (const auto& [bytes, bitsAt] : {std::pair{encodeBmp(p), 28}, std::pair{encodePng(p), 24}}) {
+      EXPECT_EQ(bytes[std::size_t(bitsAt)], mono ? 1 : 8) << "bits a pixel";
+      EXPECT_EQ(load(bytes).pixels, p.pixels) << mono;
+    }
   }
 }
 
