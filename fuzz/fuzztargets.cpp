@@ -9,6 +9,7 @@
 #include "host/folderproject.h"
 #include "htmlimport/browsertaming.h"
 #include "htmlimport/modhtmlimport.h"
+#include "images/imagecodecs.h"
 #include "images/imagingcomponent.h"
 #include "platform/com/comerror.h"
 #include "platform/html/browser.h"
@@ -308,6 +309,7 @@ void feedWml(const std::uint8_t* data, std::size_t size) {
   try {
     for (bool images : {false, true}) {
       setup.engine.setConvertImages(images);
+      setup.engine.setInlineWbmp(images);
       std::string html;
       if (!setup.engine.Transform("doc", html))
         return;
@@ -346,6 +348,12 @@ void saveAndReload(const images::ImagingComponent& picture, const stdfs::path& f
         broken("a written picture loads with other pixels");
     }
   }
+  // The PNG an exported page shows keeps every grey level.
+  const stdfs::path png = folder / "out.png";
+  const std::string bytes = images::encodePng(picture.picture());
+  writeBytes(png, bytes.data(), bytes.size());
+  if (images::readPicture(png.string()).pixels != picture.picture().pixels)
+    broken("a picture written as PNG loads with other pixels");
 }
 
 } // namespace
