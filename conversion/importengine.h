@@ -131,6 +131,8 @@ public:
   std::size_t maxDeckBytes = 0;
   /// The decks the last import wrote, in reading order: one, or the parts of a split deck.
   std::vector<decks::DeckPart> writtenDecks;
+  /// What the last split said of links and pictures it left as text (decks::unsentNote).
+  std::string splitNote;
 
   // Working state, readable by the form and tests.
   xml::XmlDocument m_xmlElements;

@@ -150,6 +150,7 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
   ui::BusyPointer busy;
   pictureWarnings.clear();
   writtenDecks.clear();
+  splitNote.clear();
   // With nothing stripped, the unfiltered preview converts back to the deck it was built from:
   // the analysis deck is written, its pictures referenced for the project. It stays the
   // analysis deck for another try. Else the stripped preview is converted again.
@@ -219,7 +220,9 @@ bool ImportEngine::ImportIntoProject(const std::string& targetPath, const std::s
   std::vector<decks::DeckPart> parts{{documentName, m_strWml}};
   if (maxDeckBytes > 0) {
     try {
-      parts = decks::splitDeck(m_strWml, documentName, maxDeckBytes).parts;
+      const decks::SplitDeck split = decks::splitDeck(m_strWml, documentName, maxDeckBytes);
+      parts = split.parts;
+      splitNote = decks::unsentNote(split, maxDeckBytes);
     } catch (const std::runtime_error& e) {
       ui::services().msgBox(e.what(), ui::vbCritical | ui::vbOKOnly, "Deck too big");
       return false;

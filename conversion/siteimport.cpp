@@ -31,6 +31,7 @@ struct ConvertedPage {
   std::string why;
   std::vector<decks::DeckPart> parts; // the decks written: the deck, or its parts
   std::string messages;               // what the page's conversion said, in order
+  std::string splitNote;              // what its split said of the links it left as text
 };
 
 // The deck of a frameset: a line and a link for each of its frames.
@@ -182,6 +183,7 @@ void splitDecks(std::vector<ConvertedPage>& converted, const std::vector<SitePag
       if (again[i]) {
         try {
           split[i] = decks::splitDeck(whole[i], pages[i].name, budget[i]);
+          converted[i].splitNote = decks::unsentNote(split[i], maxBytes);
           for (std::size_t k = 1; k < split[i].parts.size(); ++k)
             if (taken.count(split[i].parts[k].name))
               throw decks::SplitError("its part " + split[i].parts[k].name +
@@ -329,6 +331,9 @@ SiteImportResult importSite(const SiteMap& site, host::HostProjectRef project, c
         options.splitProgress(++splitDone, pages.size(), pages[i]);
       }
     });
+    for (std::size_t i = 0; i < pages.size(); ++i)
+      if (converted[i].deck && !converted[i].splitNote.empty())
+        result.warnings.push_back(pages[i].relative + ": " + converted[i].splitNote);
   } else {
     for (std::size_t i = 0; i < pages.size(); ++i)
       if (converted[i].deck)

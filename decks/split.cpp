@@ -261,22 +261,35 @@ Card readCard(xmlNodePtr element) {
 
 class Splitter {
 public:
-  Splitter(const xml::XmlDocument& deck, const std::string& name, std::size_t maxBytes, SplitProgress progress)
+  Splitter(xml::XmlDocument& deck, const std::string& name, std::size_t maxBytes, SplitProgress progress)
       : m_name(name), m_maxBytes(maxBytes), m_progress(std::move(progress)) {
     xmlNodePtr root = deck.documentElement();
     if (xmlDtdPtr dtd = xmlGetIntSubset(deck.get()))
       m_prologue += xml::nodeXml(reinterpret_cast<xmlNodePtr>(dtd));
     m_prologue += startTag(root, true);
+    std::vector<xmlNodePtr> cards;
     for (xmlNodePtr c = root->children; c; c = c->next) {
       if (c->type != XML_ELEMENT_NODE)
         continue;
       if (nameOf(c) == "card")
-        m_cards.push_back(readCard(c));
+        cards.push_back(c);
       else
         m_prologue += xml::nodeXml(c); // head, template
     }
-    if (m_cards.empty())
+    if (cards.empty())
       throw SplitError("the deck has no card to split");
+    // The smallest part this deck can have: a card that goes on, with both ways and nothing in it.
+    m_emptyPart = {m_prologue + startTag(cards.front(), false) + softKeys(1, true, true),
+                   links(1, true, true) + "</card></wml>"};
+    const std::size_t smallest = compiledSize(m_emptyPart.first + m_emptyPart.second);
+    if (smallest > m_maxBytes)
+      throw SplitError("The limit of " + std::to_string(m_maxBytes) +
+                       " bytes is below the smallest deck this page can be split into (" + std::to_string(smallest) +
+                       " bytes compiled)");
+    for (xmlNodePtr card : cards)
+      leaveUnsendableAddresses(card, m_maxBytes - smallest);
+    for (xmlNodePtr card : cards)
+      m_cards.push_back(readCard(card));
     // While the pieces are packed, a link to a part further on, whose number is not known yet,
     // is measured pointing at a part as far on as the deck may go: a part for each card, and
     // twice as many as its text fills at the limit (two parts side by side hold more than a
@@ -301,13 +314,6 @@ public:
   }
 
   SplitDeck split() {
-    // The smallest part this deck can have: a card that goes on, with both ways and nothing in it.
-    const std::size_t smallest = compiledSize(m_prologue + m_cards.front().openWithoutId + softKeys(1, true, true) +
-                                              links(1, true, true) + "</card></wml>");
-    if (smallest > m_maxBytes)
-      throw SplitError("The limit of " + std::to_string(m_maxBytes) +
-                       " bytes is below the smallest deck this page can be split into (" + std::to_string(smallest) +
-                       " bytes compiled)");
     // Pieces are measured before they are indented and before the links that leave them point
     // at their parts; a link to a part further on is measured pointing at the far part. The
     // string table does not always take the pointed links as it took the measured ones, so a
@@ -334,8 +340,10 @@ public:
         }
         place(pieces[k], k, placed);
       }
-      if (overs.empty())
+      if (overs.empty()) {
+        result.unsent = m_unsent;
         return result;
+      }
       last = pieces;
       pieces.resize(*overs.begin());
     }
@@ -343,6 +351,55 @@ public:
   }
 
 private:
+  // A link, a picture or a task whose address is so long that no part holds it, even alone in
+  // an empty part, would leave the whole deck unsplit (a page's "run this example" link can
+  // carry the example's program in its address). The link keeps its words without the link,
+  // the picture gives its alt text, and a soft key or an event that would go there goes; each is
+  // counted in m_unsent. An address well within room, the bytes an empty part leaves, always
+  // fits (compiled, it takes its length and a few bytes more): only longer ones are measured.
+  void leaveUnsendableAddresses(xmlNodePtr card, std::size_t room) {
+    std::vector<xmlNodePtr> unsendable;
+    xml::walkTree(card, [&](xmlNodePtr n) {
+      if (n->type != XML_ELEMENT_NODE)
+        return false;
+      const std::string address = xml::attribute(n, nameOf(n) == "img" ? "src" : "href");
+      if (address.size() + 32 > room && (nameOf(n) == "a" || nameOf(n) == "img" || nameOf(n) == "go")) {
+        // A task stands for its anchor, soft key or event, which is what a part would hold.
+        xmlNodePtr holder = nameOf(n) == "go" && n->parent && n->parent != card ? n->parent : n;
+        const bool inCard = holder->parent == card && nameOf(holder) != "p";
+        const std::string alone = inCard ? xml::nodeXml(holder) : "<p>" + xml::nodeXml(holder) + "</p>";
+        if (compiledSize(m_emptyPart.first + alone + m_emptyPart.second) > m_maxBytes)
+          unsendable.push_back(n);
+      }
+      return true;
+    });
+    for (xmlNodePtr n : unsendable) {
+      ++m_unsent;
+      xmlNodePtr holder = nameOf(n) == "go" && n->parent && n->parent != card ? n->parent : n;
+      if (nameOf(n) == "img") {
+        const std::string alt = xml::attribute(n, "alt");
+        if (!alt.empty())
+          xmlAddPrevSibling(n, xmlNewDocText(n->doc, BAD_CAST alt.c_str()));
+        xmlUnlinkNode(n);
+        xmlFreeNode(n);
+      } else if (nameOf(holder) == "a" || nameOf(holder) == "anchor") {
+        if (holder != n) { // the anchor's task goes, and the anchor gives way to its words
+          xmlUnlinkNode(n);
+          xmlFreeNode(n);
+        }
+        while (xmlNodePtr child = holder->children) {
+          xmlUnlinkNode(child);
+          xmlAddPrevSibling(holder, child);
+        }
+        xmlUnlinkNode(holder);
+        xmlFreeNode(holder);
+      } else { // a soft key or an event without its task
+        xmlUnlinkNode(holder);
+        xmlFreeNode(holder);
+      }
+    }
+  }
+
   // The compiled size of a part: as it will be compiled (exact), or without the string table,
   // whose building grows with the cube of the text; the table mostly lowers that size, though
   // not always (its own length and the words it takes cost bytes too).
@@ -658,6 +715,8 @@ private:
   std::size_t m_maxBytes;
   std::string m_prologue; // the document type, the wml start tag, the head and the template
   std::vector<Card> m_cards;
+  std::pair<std::string, std::string> m_emptyPart; // the smallest part, before and after its content
+  std::size_t m_unsent = 0;                        // links and pictures left as their words
   // Where each id of the deck stands: its card and atom (a card's own id, at its first atom).
   std::map<std::string, std::pair<std::size_t, std::size_t>> m_placeOfId;
   std::string m_farFile; // the file of a part as far on as the deck may go
@@ -666,6 +725,15 @@ private:
 };
 
 } // namespace
+
+std::string unsentNote(const SplitDeck& split, std::size_t maxBytes) {
+  if (split.unsent == 0)
+    return {};
+  const std::string limit = " fit in a deck of " + std::to_string(maxBytes) + " bytes";
+  if (split.unsent == 1)
+    return "1 link or picture left as its text: its address does not" + limit;
+  return std::to_string(split.unsent) + " links or pictures left as their text: their addresses do not" + limit;
+}
 
 std::string partName(const std::string& name, std::size_t index) {
   return index == 0 ? name : name + "-" + std::to_string(index + 1);
@@ -682,7 +750,8 @@ SplitDeck splitDeck(std::string_view deckText, const std::string& name, std::siz
   if (!loadDeck(deck, deckText))
     throw SplitError("the deck is not well-formed: " + deck.parseError().reason);
   SplitDeck split = Splitter(deck, name, maxBytes, progress).split();
-  return split.parts.size() == 1 ? unsplit : split;
+  // A deck that fits once its unsendable addresses are left out is that one part.
+  return split.parts.size() == 1 && split.unsent == 0 ? unsplit : split;
 }
 
 } // namespace tavro::decks

@@ -47,8 +47,9 @@ Converted convertOne(const std::string& page, const std::string& deckFolder, con
     result.decks = {{name, session.engine().m_strWml}};
     result.messages += session.analysis();
     if (o.maxDeck > 0) {
-      result.decks = decks::splitDeck(session.engine().m_strWml, name, o.maxDeck, splitting).parts;
-      result.messages += splitSummary(result.decks);
+      const decks::SplitDeck split = decks::splitDeck(session.engine().m_strWml, name, o.maxDeck, splitting);
+      result.decks = split.parts;
+      result.messages += splitSummary(result.decks, decks::unsentNote(split, o.maxDeck));
     }
   } catch (const std::exception& e) {
     result.error = e.what();

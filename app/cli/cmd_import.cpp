@@ -164,7 +164,7 @@ int runImport(ImportOptions o) {
   if (!imported)
     return exitFailure;
   std::fputs(compiledSize(engine.m_strWml).c_str(), stderr);
-  std::fputs(splitSummary(engine.writtenDecks).c_str(), stderr);
+  std::fputs(splitSummary(engine.writtenDecks, engine.splitNote).c_str(), stderr);
   for (const auto& deck : engine.writtenDecks)
     std::printf("%s\n", (project->ProjectFolder() + "/" + deck.name + ".wml").c_str());
   return exitOk;

@@ -87,13 +87,15 @@ std::string compiledSize(const std::string& deck) {
   }
 }
 
-std::string splitSummary(const std::vector<decks::DeckPart>& parts) {
-  if (parts.size() < 2)
-    return {};
-  std::string out = "Split Into: ";
-  for (std::size_t i = 0; i < parts.size(); ++i)
-    out += (i ? ", " : "") + parts[i].name + " (" + std::to_string(parts[i].compiledBytes) + " bytes)";
-  return out + "\n";
+std::string splitSummary(const std::vector<decks::DeckPart>& parts, const std::string& note) {
+  std::string out;
+  if (parts.size() > 1) {
+    out = "Split Into: ";
+    for (std::size_t i = 0; i < parts.size(); ++i)
+      out += (i ? ", " : "") + parts[i].name + " (" + std::to_string(parts[i].compiledBytes) + " bytes)";
+    out += "\n";
+  }
+  return note.empty() ? out : out + "tavro: " + note + "\n";
 }
 
 std::string PageSession::analysis() const {

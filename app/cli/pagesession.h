@@ -13,9 +13,9 @@ namespace tavro::cli {
 
 /// A line for the analysis: the size of the deck compiled to WBXML, as a phone receives it.
 std::string compiledSize(const std::string& deck);
-/// A line for the analysis of a deck that was split: each part and its compiled size. Empty
-/// for a deck that was not.
-std::string splitSummary(const std::vector<decks::DeckPart>& parts);
+/// A line for the analysis of a deck that was split: each part and its compiled size; then the
+/// split's note (decks::unsentNote) when there is one. Empty for a deck that was not split.
+std::string splitSummary(const std::vector<decks::DeckPart>& parts, const std::string& note = "");
 
 class PageSession : public conversion::OpenedPage {
 public:

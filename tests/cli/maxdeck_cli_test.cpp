@@ -80,6 +80,17 @@ TEST_F(MaxDeck, ConvertWritesEachPartUnderTheLimitBesideTheFirst) {
   const std::string plain = (test::sourceDir() / "samples" / "pages" / "plain.html").string();
   EXPECT_EQ(runTavro({"convert", plain, "--max-deck", "100000"}).out, runTavro({"convert", plain}).out);
 
+  // A link whose address no deck of the limit can hold is left as its word, and said.
+  test::writeFile(dir.path() / "run.html",
+                  "<p>Try <a href='http://example.org/?" + std::string(1200, 'x') + "'>Run</a> it.</p>");
+  auto run = runTavro({"convert", dir.file("run.html"), "--max-deck", "1000", "-o", dir.file("out/run.wml")});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("tavro: 1 link or picture left as its text: its address does not fit in a deck of 1000 "
+                         "bytes\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(test::readFile(dir.path() / "out" / "run.wml").find("<p>Try Run it.</p>"), std::string::npos);
+
   // With -d, a part that would take another page's file fails that page.
   stdfs::create_directories(dir.path() / "d");
   test::writeFile(dir.path() / "long-2.html", "<p>Another page</p>");

@@ -120,7 +120,8 @@ TEST_F(SiteImport, EachFailureIsToldWithItsReasonAndTheRestGoesIn) {
   for (int i = 0; i < 30; ++i)
     longPage += "<p>Paragraph " + std::to_string(i) + " of the long page, with a few words to make it long enough.</p>";
   const std::pair<const char*, std::string> pages[] = {
-      {"index.html", "<html><body><p>Home <img src=\"img/broken.png\" alt=\"b\"></p></body></html>"},
+      {"index.html", "<html><body><p>Home <img src=\"img/broken.png\" alt=\"b\"> <a href=\"http://example.org/?" +
+                         std::string(800, 'x') + "\">Run</a></p></body></html>"},
       {"empty.html", "<html><body></body></html>"},
       {"news/2026.html", "<html><body><p>News</p></body></html>"},
       {"long.html", longPage + "</body></html>"},
@@ -144,6 +145,8 @@ TEST_F(SiteImport, EachFailureIsToldWithItsReasonAndTheRestGoesIn) {
         std::string("tavro: long.html: it cannot be split: its part long-2 would take the name of another document\n"),
         std::string("tavro: news/2026.html: the document news-2026 already belongs to the project Site\n"),
         "tavro: taken.html: the file " + dir.file("project") + "/taken.wml already exists\n",
+        std::string("tavro: index.html: 1 link or picture left as its text: its address does not fit in a deck "
+                    "of 700 bytes\n"),
         std::string("2 pages imported, 4 failed, 0 pictures converted")})
     EXPECT_NE(r.err.find(said), std::string::npos) << said << " in " << r.err;
   EXPECT_EQ(runTavro({"project", "list", dir.file("project")}).out, "news-2026\twml\nindex\twml\nlong-2\twml\n");

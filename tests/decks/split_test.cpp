@@ -327,3 +327,43 @@ TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
 }
 
 } // namespace
+
+// A link, a picture, an anchor and a soft key whose addresses no part can hold, even alone (a
+// documentation page's "run this example" link carries the program in its address), no longer
+// keep the page from being split: each is left as its text and counted; an address that fits
+// stays.
+TEST(SplitDeck, AddressesNoPartCanHoldAreLeftAsTheirTextAndTheRestIsSplit) {
+  const std::string far = "http://example.org/run?code=" + std::string(2000, 'x');
+  const std::string near = "http://example.org/" + std::string(300, 'y');
+  std::string deck = "<wml><card><do type=\"options\" label=\"Far\"><go href=\"" + far +
+                     "\"/></do><p>Intro <a href=\"" + far + "\">Run</a> and <img src=\"" + far +
+                     "\" alt=\"dot\"/> then <anchor>Go<go href=\"" + far + "\"/></anchor> end <a href=\"" + near +
+                     "\">kept</a></p>";
+  for (int i = 0; i < 30; ++i)
+    deck += "<p>Filler paragraph " + std::to_string(i) + " with words enough to take some room.</p>";
+  const decks::SplitDeck split = decks::splitDeck(deck + "</card></wml>", "run", 600);
+  ASSERT_GT(split.parts.size(), 1u);
+  EXPECT_EQ(split.unsent, 4u);
+  std::vector<std::string> words;
+  bool nearKept = false;
+  for (const auto& part : split.parts) {
+    EXPECT_LE(decks::compileWbxml(part.text).size(), 600u) << part.text;
+    EXPECT_EQ(part.text.find("xxxxxxxx"), std::string::npos) << part.text;
+    nearKept = nearKept || part.text.find("<a href=\"" + near + "\">kept</a>") != std::string::npos;
+    xml::XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML(part.text));
+    EXPECT_FALSE(decks::firstFault(doc)) << part.text;
+    for (const auto& word : wordsOf(doc))
+      words.push_back(word);
+  }
+  EXPECT_TRUE(nearKept);
+  ASSERT_GE(words.size(), 8u);
+  EXPECT_EQ(std::vector<std::string>(words.begin(), words.begin() + 8),
+            (std::vector<std::string>{"Intro", "Run", "and", "dot", "then", "Go", "end", "kept"}));
+
+  EXPECT_EQ(decks::unsentNote(split, 600),
+            "4 links or pictures left as their text: their addresses do not fit in a deck of 600 bytes");
+  EXPECT_EQ(decks::unsentNote({{}, {}, 1}, 1400),
+            "1 link or picture left as its text: its address does not fit in a deck of 1400 bytes");
+  EXPECT_EQ(decks::unsentNote({}, 1400), "");
+}
