@@ -287,7 +287,7 @@ public:
                        " bytes is below the smallest deck this page can be split into (" + std::to_string(smallest) +
                        " bytes compiled)");
     for (xmlNodePtr card : cards)
-      leaveUnsendableAddresses(card, m_maxBytes - smallest);
+      leaveUnsendableAddresses(card, smallest);
     for (xmlNodePtr card : cards)
       m_cards.push_back(readCard(card));
     // While the pieces are packed, a link to a part further on, whose number is not known yet,
@@ -351,24 +351,27 @@ public:
   }
 
 private:
-  // A link, a picture or a task whose address is so long that no part holds it, even alone in
-  // an empty part, would leave the whole deck unsplit (a page's "run this example" link can
-  // carry the example's program in its address). The link keeps its words without the link,
-  // the picture gives its alt text, and a soft key or an event that would go there goes; each is
-  // counted in m_unsent. An address well within room, the bytes an empty part leaves, always
-  // fits (compiled, it takes its length and a few bytes more): only longer ones are measured.
-  void leaveUnsendableAddresses(xmlNodePtr card, std::size_t room) {
+  // A link, a picture or a task whose address takes more than half of what a part can hold
+  // (a page's "run this example" link can carry the example's program in its address) is no
+  // use on a phone, and near the limit it would leave the whole deck unsplit: no part could
+  // hold it with the words it touches, or once a part's budget is cut for links that grew. The
+  // link keeps its words without the link, the picture gives its alt text, and a soft key or an
+  // event that would go there goes; each is counted in m_unsent. An address well within half of
+  // what an empty part leaves (compiled, an address takes its length and a few bytes more) is
+  // not measured.
+  void leaveUnsendableAddresses(xmlNodePtr card, std::size_t smallest) {
+    const std::size_t half = (m_maxBytes - smallest) / 2;
     std::vector<xmlNodePtr> unsendable;
     xml::walkTree(card, [&](xmlNodePtr n) {
       if (n->type != XML_ELEMENT_NODE)
         return false;
       const std::string address = xml::attribute(n, nameOf(n) == "img" ? "src" : "href");
-      if (address.size() + 32 > room && (nameOf(n) == "a" || nameOf(n) == "img" || nameOf(n) == "go")) {
+      if (address.size() + 32 > half && (nameOf(n) == "a" || nameOf(n) == "img" || nameOf(n) == "go")) {
         // A task stands for its anchor, soft key or event, which is what a part would hold.
         xmlNodePtr holder = nameOf(n) == "go" && n->parent && n->parent != card ? n->parent : n;
         const bool inCard = holder->parent == card && nameOf(holder) != "p";
         const std::string alone = inCard ? xml::nodeXml(holder) : "<p>" + xml::nodeXml(holder) + "</p>";
-        if (compiledSize(m_emptyPart.first + alone + m_emptyPart.second) > m_maxBytes)
+        if (compiledSize(m_emptyPart.first + alone + m_emptyPart.second) > smallest + half)
           unsendable.push_back(n);
       }
       return true;
@@ -729,10 +732,10 @@ private:
 std::string unsentNote(const SplitDeck& split, std::size_t maxBytes) {
   if (split.unsent == 0)
     return {};
-  const std::string limit = " fit in a deck of " + std::to_string(maxBytes) + " bytes";
+  const std::string limit = " more than half of a deck of " + std::to_string(maxBytes) + " bytes";
   if (split.unsent == 1)
-    return "1 link or picture left as its text: its address does not" + limit;
-  return std::to_string(split.unsent) + " links or pictures left as their text: their addresses do not" + limit;
+    return "1 link or picture left as its text: its address takes" + limit;
+  return std::to_string(split.unsent) + " links or pictures left as their text: their addresses take" + limit;
 }
 
 std::string partName(const std::string& name, std::size_t index) {

@@ -13,9 +13,9 @@
 // with soft keys, and a last paragraph with "Back" and "Next" links for the others. The head and
 // the template go into every deck; the card keeps its title in each, its id and its timer and
 // events in the first; an element cut in two keeps its id in the part where it begins. Links
-// within the deck ("#id") follow their id to the deck that holds it. An address so long that no
-// part can hold it (a link carrying a program, a picture's data) does not stop the split: the
-// link is left as its words, the picture as its alt text.
+// within the deck ("#id") follow their id to the deck that holds it. An address that takes more
+// than half of a part (a link carrying a program, a picture's data), of no use on a phone, is
+// left out: the link as its words, the picture as its alt text.
 
 #include <cstddef>
 #include <functional>
@@ -44,14 +44,15 @@ struct SplitDeck {
   /// Each id of the deck mapped to the name of the part that holds it; empty when the deck
   /// was not split.
   std::map<std::string, std::string> partOfId;
-  /// How many links and pictures had an address longer than a part can hold: each link was
-  /// left as its words, each picture as its alt text (a soft key or event with such an
-  /// address went).
+  /// How many links and pictures had an address that takes more than half of what a part
+  /// can hold: each link was left as its words, each picture as its alt text (a soft key or
+  /// event with such an address went).
   std::size_t unsent = 0;
 };
 
 /// What the user is told of the links and pictures a split left as text ("2 links or pictures
-/// left as their text: their addresses do not fit in a deck of 1400 bytes"), "" when none.
+/// left as their text: their addresses take more than half of a deck of 1400 bytes"), "" when
+/// none.
 std::string unsentNote(const SplitDeck& split, std::size_t maxBytes);
 
 /// The name of the part after the first: "name-2" for index 1, and so on.
@@ -59,8 +60,8 @@ std::string partName(const std::string& name, std::size_t index);
 
 /// deckText (a valid deck as it is written, "$" written "$$") split into parts that each
 /// compile to at most maxBytes of WBXML. A deck that fits is the one part, byte for byte as
-/// given. A link, picture or task whose address no part could hold is left as its text first
-/// (counted in unsent), which may leave a deck that fits as one part. Raises SplitError when
+/// given. A link, picture or task whose address takes more than half of a part is left as its
+/// text first (counted in unsent), which may leave a deck that fits as one part. Raises SplitError when
 /// the limit is below the smallest deck with navigation, or when a piece that may not be cut
 /// (an element, a word) does not fit on its own; WbxmlError when a part cannot be compiled.
 ///

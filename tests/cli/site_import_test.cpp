@@ -145,7 +145,7 @@ TEST_F(SiteImport, EachFailureIsToldWithItsReasonAndTheRestGoesIn) {
         std::string("tavro: long.html: it cannot be split: its part long-2 would take the name of another document\n"),
         std::string("tavro: news/2026.html: the document news-2026 already belongs to the project Site\n"),
         "tavro: taken.html: the file " + dir.file("project") + "/taken.wml already exists\n",
-        std::string("tavro: index.html: 1 link or picture left as its text: its address does not fit in a deck "
+        std::string("tavro: index.html: 1 link or picture left as its text: its address takes more than half of a deck "
                     "of 700 bytes\n"),
         std::string("2 pages imported, 4 failed, 0 pictures converted")})
     EXPECT_NE(r.err.find(said), std::string::npos) << said << " in " << r.err;

@@ -328,13 +328,12 @@ TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
 
 } // namespace
 
-// A link, a picture, an anchor and a soft key whose addresses no part can hold, even alone (a
-// documentation page's "run this example" link carries the program in its address), no longer
-// keep the page from being split: each is left as its text and counted; an address that fits
-// stays.
+// A link, a picture, an anchor and a soft key whose addresses take more than half of a part (a
+// documentation page's "run this example" link carries the program in its address) no longer
+// keep the page from being split: each is left as its text and counted; a shorter one stays.
 TEST(SplitDeck, AddressesNoPartCanHoldAreLeftAsTheirTextAndTheRestIsSplit) {
   const std::string far = "http://example.org/run?code=" + std::string(2000, 'x');
-  const std::string near = "http://example.org/" + std::string(300, 'y');
+  const std::string near = "http://example.org/" + std::string(100, 'y');
   std::string deck = "<wml><card><do type=\"options\" label=\"Far\"><go href=\"" + far +
                      "\"/></do><p>Intro <a href=\"" + far + "\">Run</a> and <img src=\"" + far +
                      "\" alt=\"dot\"/> then <anchor>Go<go href=\"" + far + "\"/></anchor> end <a href=\"" + near +
@@ -362,8 +361,8 @@ TEST(SplitDeck, AddressesNoPartCanHoldAreLeftAsTheirTextAndTheRestIsSplit) {
             (std::vector<std::string>{"Intro", "Run", "and", "dot", "then", "Go", "end", "kept"}));
 
   EXPECT_EQ(decks::unsentNote(split, 600),
-            "4 links or pictures left as their text: their addresses do not fit in a deck of 600 bytes");
+            "4 links or pictures left as their text: their addresses take more than half of a deck of 600 bytes");
   EXPECT_EQ(decks::unsentNote({{}, {}, 1}, 1400),
-            "1 link or picture left as its text: its address does not fit in a deck of 1400 bytes");
+            "1 link or picture left as its text: its address takes more than half of a deck of 1400 bytes");
   EXPECT_EQ(decks::unsentNote({}, 1400), "");
 }
