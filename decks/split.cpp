@@ -74,6 +74,12 @@ std::string startTag(xmlNodePtr element, bool withId) {
   return tag;
 }
 
+xmlNodePtr checked(xmlNodePtr node) {
+  if (!node)
+    throw std::bad_alloc();
+  return node;
+}
+
 std::string emptyEmWithId(const std::string& id) {
   xmlChar* escaped = xmlEncodeSpecialChars(nullptr, BAD_CAST id.c_str());
   if (!escaped)
@@ -361,45 +367,53 @@ private:
   // not measured.
   void leaveUnsendableAddresses(xmlNodePtr card, std::size_t smallest) {
     const std::size_t half = (m_maxBytes - smallest) / 2;
+    // A task stands for its anchor, soft key or event, which is what a part would hold.
+    auto holderOf = [card](xmlNodePtr n) { return nameOf(n) == "go" && n->parent != card ? n->parent : n; };
     std::vector<xmlNodePtr> unsendable;
     xml::walkTree(card, [&](xmlNodePtr n) {
       if (n->type != XML_ELEMENT_NODE)
         return false;
-      const std::string address = xml::attribute(n, nameOf(n) == "img" ? "src" : "href");
-      if (address.size() + 32 > half && (nameOf(n) == "a" || nameOf(n) == "img" || nameOf(n) == "go")) {
-        // A task stands for its anchor, soft key or event, which is what a part would hold.
-        xmlNodePtr holder = nameOf(n) == "go" && n->parent && n->parent != card ? n->parent : n;
-        const bool inCard = holder->parent == card && nameOf(holder) != "p";
+      const bool picture = nameOf(n) == "img";
+      if ((picture || nameOf(n) == "a" || nameOf(n) == "go") &&
+          xml::attribute(n, picture ? "src" : "href").size() + 32 > half) {
+        xmlNodePtr holder = holderOf(n);
+        const bool inCard = holder->parent == card;
         const std::string alone = inCard ? xml::nodeXml(holder) : "<p>" + xml::nodeXml(holder) + "</p>";
         if (compiledSize(m_emptyPart.first + alone + m_emptyPart.second) > smallest + half)
           unsendable.push_back(n);
       }
       return true;
     });
+    auto remove = [](xmlNodePtr n) {
+      xmlUnlinkNode(n);
+      xmlFreeNode(n);
+    };
     for (xmlNodePtr n : unsendable) {
       ++m_unsent;
-      xmlNodePtr holder = nameOf(n) == "go" && n->parent && n->parent != card ? n->parent : n;
-      if (nameOf(n) == "img") {
-        const std::string alt = xml::attribute(n, "alt");
-        if (!alt.empty())
-          xmlAddPrevSibling(n, xmlNewDocText(n->doc, BAD_CAST alt.c_str()));
-        xmlUnlinkNode(n);
-        xmlFreeNode(n);
-      } else if (nameOf(holder) == "a" || nameOf(holder) == "anchor") {
-        if (holder != n) { // the anchor's task goes, and the anchor gives way to its words
-          xmlUnlinkNode(n);
-          xmlFreeNode(n);
-        }
+      xmlNodePtr holder = holderOf(n);
+      const std::string name(nameOf(holder));
+      if (name != "img" && name != "a" && name != "anchor") {
+        remove(holder); // a soft key or an event, which is nothing without its task
+        continue;
+      }
+      // What stands in its place keeps its id, which links may lead to.
+      if (xmlHasProp(holder, BAD_CAST "id")) {
+        xmlNodePtr mark = checked(xmlNewDocNode(holder->doc, nullptr, BAD_CAST "em", nullptr));
+        xmlSetProp(mark, BAD_CAST "id", BAD_CAST xml::attribute(holder, "id").c_str());
+        xmlAddPrevSibling(holder, mark);
+      }
+      if (name == "img") {
+        if (const std::string alt = xml::attribute(n, "alt"); !alt.empty())
+          xmlAddPrevSibling(n, checked(xmlNewDocText(n->doc, BAD_CAST alt.c_str())));
+      } else {
+        if (holder != n)
+          remove(n); // the anchor's task
         while (xmlNodePtr child = holder->children) {
           xmlUnlinkNode(child);
           xmlAddPrevSibling(holder, child);
         }
-        xmlUnlinkNode(holder);
-        xmlFreeNode(holder);
-      } else { // a soft key or an event without its task
-        xmlUnlinkNode(holder);
-        xmlFreeNode(holder);
       }
+      remove(holder);
     }
   }
 

@@ -331,11 +331,11 @@ TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
 // A link, a picture, an anchor and a soft key whose addresses take more than half of a part (a
 // documentation page's "run this example" link carries the program in its address) no longer
 // keep the page from being split: each is left as its text and counted; a shorter one stays.
-TEST(SplitDeck, AddressesNoPartCanHoldAreLeftAsTheirTextAndTheRestIsSplit) {
+TEST(SplitDeck, AddressesOverHalfAPartAreLeftAsTheirTextAndTheRestIsSplit) {
   const std::string far = "http://example.org/run?code=" + std::string(2000, 'x');
   const std::string near = "http://example.org/" + std::string(100, 'y');
   std::string deck = "<wml><card><do type=\"options\" label=\"Far\"><go href=\"" + far +
-                     "\"/></do><p>Intro <a href=\"" + far + "\">Run</a> and <img src=\"" + far +
+                     "\"/></do><p>Intro <a id=\"run\" href=\"" + far + "\">Run</a> and <img src=\"" + far +
                      "\" alt=\"dot\"/> then <anchor>Go<go href=\"" + far + "\"/></anchor> end <a href=\"" + near +
                      "\">kept</a></p>";
   for (int i = 0; i < 30; ++i)
@@ -356,6 +356,9 @@ TEST(SplitDeck, AddressesNoPartCanHoldAreLeftAsTheirTextAndTheRestIsSplit) {
       words.push_back(word);
   }
   EXPECT_TRUE(nearKept);
+  // The link's id stays, on an empty em where the link stood.
+  ASSERT_TRUE(split.partOfId.count("run"));
+  EXPECT_NE(split.parts[0].text.find("Intro <em id=\"run\"/>Run and"), std::string::npos) << split.parts[0].text;
   ASSERT_GE(words.size(), 8u);
   EXPECT_EQ(std::vector<std::string>(words.begin(), words.begin() + 8),
             (std::vector<std::string>{"Intro", "Run", "and", "dot", "then", "Go", "end", "kept"}));
