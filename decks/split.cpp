@@ -22,6 +22,9 @@ std::string_view nameOf(xmlNodePtr node) { return reinterpret_cast<const char*>(
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// The pieces a word too long for a part is taken in.
+constexpr std::size_t kLongestPiece = 64;
+
 // Where a part may end after a piece, from the best place to the worst.
 enum class Cut { Paragraph, Line, Word, None };
 
@@ -57,6 +60,7 @@ struct Card {
   std::string id;
   std::vector<Wrapper> wrappers;
   std::vector<Atom> atoms;
+  std::size_t longestWord = 0; // a word of text longer than this is taken in pieces
 };
 
 // A part: atoms [begin, end) of one card.
@@ -193,13 +197,26 @@ void addContent(Card& card, xmlNodePtr parent, const std::vector<int>& path) {
           ++end;
         while (end < text.size() && isSpace(text[end]))
           ++end;
-        const std::string word = text.substr(at, end - at);
-        xmlChar* escaped = xmlEncodeSpecialChars(parent->doc, BAD_CAST word.c_str());
-        Atom atom{reinterpret_cast<const char*>(escaped), "\"" + std::string(util::trim(word)) + "\"", path};
-        xmlFree(escaped);
-        atom.startsWithSpace = isSpace(word.front());
-        atom.after = isSpace(word.back()) ? Cut::Word : Cut::None;
-        card.atoms.push_back(std::move(atom));
+        // A word that takes more than half of a part (a hash, a program's data, an address
+        // written out) is taken in pieces, between which a part may end where nothing better
+        // is left; a part could not hold it whole with the words around it.
+        const bool inPieces = end - at > card.longestWord;
+        for (std::size_t from = at; from < end;) {
+          std::size_t to = end;
+          if (inPieces && to - from > kLongestPiece) {
+            to = from + kLongestPiece;
+            while ((static_cast<unsigned char>(text[to]) & 0xC0) == 0x80)
+              --to; // not inside a character
+          }
+          const std::string word = text.substr(from, to - from);
+          xmlChar* escaped = xmlEncodeSpecialChars(parent->doc, BAD_CAST word.c_str());
+          Atom atom{reinterpret_cast<const char*>(escaped), "\"" + std::string(util::trim(word)) + "\"", path};
+          xmlFree(escaped);
+          atom.startsWithSpace = isSpace(word.front());
+          atom.after = to == end && isSpace(word.back()) ? Cut::Word : Cut::None;
+          card.atoms.push_back(std::move(atom));
+          from = to;
+        }
         at = end;
       }
       continue;
@@ -242,8 +259,10 @@ void addParagraph(Card& card, xmlNodePtr p) {
   unwrap(card, p, path, Cut::Paragraph);
 }
 
-Card readCard(xmlNodePtr element) {
+// The card's atoms; a word longer than longestWord bytes is taken in pieces.
+Card readCard(xmlNodePtr element, std::size_t longestWord) {
   Card card;
+  card.longestWord = longestWord;
   card.open = startTag(element, true);
   card.openWithoutId = startTag(element, false);
   card.id = xml::attribute(element, "id");
@@ -295,7 +314,7 @@ public:
     for (xmlNodePtr card : cards)
       leaveUnsendableAddresses(card, smallest);
     for (xmlNodePtr card : cards)
-      m_cards.push_back(readCard(card));
+      m_cards.push_back(readCard(card, (m_maxBytes - smallest) / 2));
     // While the pieces are packed, a link to a part further on, whose number is not known yet,
     // is measured pointing at a part as far on as the deck may go: a part for each card, and
     // twice as many as its text fills at the limit (two parts side by side hold more than a
@@ -552,6 +571,12 @@ private:
     std::string said = card.atoms[begin].text;
     for (std::size_t i = begin; card.atoms[i].after == Cut::None && i + 1 < card.atoms.size() && said.size() < 80;)
       said += " " + card.atoms[++i].text;
+    if (said.size() > 100) {
+      std::size_t cut = 96;
+      while ((static_cast<unsigned char>(said[cut]) & 0xC0) == 0x80)
+        --cut;
+      said = said.substr(0, cut) + " ...";
+    }
     throw SplitError("A piece of the page that cannot be cut does not fit in " + std::to_string(m_maxBytes) +
                      " bytes compiled: " + said);
   }

@@ -6,8 +6,9 @@
 // its lines (at a line break, which goes), and a line too big between its words. A table is cut
 // between its rows and a row between its cells, each part's table with the columns its cells
 // need; formatting (b, em ...) is cut through, each part showing its words in it. Links,
-// pictures and fields are never cut, and words only where one is too big for a deck of its own
-// (a row of links that touch), between its elements. Each card is split on its own, so a deck never
+// pictures and fields are never cut, and words only where one is too big for a deck of its own:
+// a row of links that touch between its elements, a word of text that takes more than half of a
+// deck (a hash, a program's data) between its characters. Each card is split on its own, so a deck never
 // holds parts of two cards. Every deck but the first has a way back to the one before and every
 // deck but the last a way on to the next: "do" elements (labelled "Back" and "Next") for phones
 // with soft keys, and a last paragraph with "Back" and "Next" links for the others. The head and

@@ -369,3 +369,31 @@ TEST(SplitDeck, AddressesOverHalfAPartAreLeftAsTheirTextAndTheRestIsSplit) {
             "1 link or picture left as its text: its address takes more than half of a deck of 1400 bytes");
   EXPECT_EQ(decks::unsentNote({}, 1400), "");
 }
+
+// A word longer than half a part (a hash, a program's data) is cut inside, at a character, and
+// its characters follow each other across the parts; where even a piece cannot fit, the refusal
+// quotes the start of it only.
+TEST(SplitDeck, AWordOverHalfAPartIsCutInsideAndARefusalQuotesItShort) {
+  std::string word;
+  for (int i = 0; i < 1500; ++i)
+    word += i % 3 ? "ab" : "\xc3\xa9"; // é, two bytes
+  std::string deck = "<wml><card><p>Key: " + word + " end.</p>";
+  for (int i = 0; i < 20; ++i)
+    deck += "<p>Paragraph " + std::to_string(i) + " of a few words.</p>";
+  deck += "</card></wml>";
+  const decks::SplitDeck split = decks::splitDeck(deck, "key", 1400);
+  std::string joined;
+  for (const auto& part : split.parts) {
+    EXPECT_LE(decks::compileWbxml(part.text).size(), 1400u);
+    xml::XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML(part.text));
+    EXPECT_FALSE(decks::firstFault(doc)) << part.text;
+    for (const auto& w : wordsOf(doc))
+      joined += w;
+  }
+  EXPECT_NE(joined.find("Key:" + word + "end."), std::string::npos);
+  const std::string refused = refusal(deck, 150);
+  EXPECT_EQ(refused.rfind("A piece of the page that cannot be cut does not fit in 150 bytes compiled: \"", 0), 0u)
+      << refused;
+  EXPECT_LT(refused.size(), 200u) << refused;
+}
