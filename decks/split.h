@@ -8,15 +8,15 @@
 // need; formatting (b, em ...) is cut through, each part showing its words in it. Links,
 // pictures and fields are never cut, and words only where one is too big for a deck of its own:
 // a row of links that touch between its elements, a word of text that takes more than half of a
-// deck (a hash, a program's data) between its characters. Each card is split on its own, so a deck never
-// holds parts of two cards. Every deck but the first has a way back to the one before and every
-// deck but the last a way on to the next: "do" elements (labelled "Back" and "Next") for phones
-// with soft keys, and a last paragraph with "Back" and "Next" links for the others. The head and
-// the template go into every deck; the card keeps its title in each, its id and its timer and
-// events in the first; an element cut in two keeps its id in the part where it begins. Links
-// within the deck ("#id") follow their id to the deck that holds it. An address that takes more
-// than half of a part (a link carrying a program, a picture's data), of no use on a phone, is
-// left out: the link as its words, the picture as its alt text.
+// deck (a hash, a program's data) between its characters. Each card is split on its own, so a
+// deck never holds parts of two cards. Every deck but the first has a way back to the one before
+// and every deck but the last a way on to the next: "do" elements (labelled "Back" and "Next")
+// for phones with soft keys, and a last paragraph with "Back" and "Next" links for the others.
+// The head and the template go into every deck; the card keeps its title in each, its id and
+// its timer and events in the first; an element cut in two keeps its id in the part where it
+// begins. Links within the deck ("#id") follow their id to the deck that holds it. An address
+// that takes more than half of a part (a link carrying a program, a picture's data), of no use
+// on a phone, is left out: the link as its words, the picture as its alt text.
 
 #include <cstddef>
 #include <functional>
