@@ -164,8 +164,7 @@ std::shared_ptr<FolderProject> FolderProject::create(const std::string& folder, 
   if (!isPlainFileName(name))
     throw ComError(errBadFileName, "not a valid project name: '" + name + "'");
   const std::string dir = fs::getAbsolutePathName(folder);
-  if (!fs::folderExists(dir))
-    fs::createFolder(dir);
+  fs::createFolders(dir); // with the parents it lacks, as a new project's path may name them
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
     if (entry.path().extension() == kManifestExtension)

@@ -78,6 +78,10 @@ TEST(FolderProject, ClearErrorsForFoldersWithoutAGoodManifest) {
 
   EXPECT_EQ(test::comErrorOf([&] { FolderProject::create(dir.str(), "Again", "/app"); }), 58);
   EXPECT_EQ(test::comErrorOf([&] { FolderProject::create(dir.file("x"), "a/b", "/app"); }), 52);
+  // A new project's folder is made with the parents it lacks; a file in the way is named.
+  EXPECT_TRUE(std::filesystem::exists(FolderProject::create(dir.file("new/deeper"), "N", "/app")->manifestPath()));
+  EXPECT_EQ(test::comErrorOf([&] { FolderProject::create(dir.file("second.wmlproj/p"), "P", "/app"); }, &message), 75);
+  EXPECT_NE(message.find("second.wmlproj"), std::string::npos) << message;
 }
 
 TEST(FolderProject, RemoveDocumentTakesTheEntryOutAndDeletesTheFileOnlyWhenAsked) {
