@@ -7,6 +7,7 @@
 #include "platform/xml/xmldocument.h"
 #include "util/fileurl.h"
 #include "util/text.h"
+#include "util/utf8.h"
 
 #include <algorithm>
 #include <memory>
@@ -203,11 +204,8 @@ void addContent(Card& card, xmlNodePtr parent, const std::vector<int>& path) {
         const bool inPieces = end - at > card.longestWord;
         for (std::size_t from = at; from < end;) {
           std::size_t to = end;
-          if (inPieces && to - from > kLongestPiece) {
-            to = from + kLongestPiece;
-            while ((static_cast<unsigned char>(text[to]) & 0xC0) == 0x80)
-              --to; // not inside a character
-          }
+          if (inPieces && to - from > kLongestPiece)
+            to = util::characterStart(text, from + kLongestPiece);
           const std::string word = text.substr(from, to - from);
           xmlChar* escaped = xmlEncodeSpecialChars(parent->doc, BAD_CAST word.c_str());
           Atom atom{reinterpret_cast<const char*>(escaped), "\"" + std::string(util::trim(word)) + "\"", path};
@@ -311,10 +309,12 @@ public:
       throw SplitError("The limit of " + std::to_string(m_maxBytes) +
                        " bytes is below the smallest deck this page can be split into (" + std::to_string(smallest) +
                        " bytes compiled)");
+    // Half of what an empty part leaves: an address or a word that takes more is left out or cut.
+    const std::size_t half = (m_maxBytes - smallest) / 2;
     for (xmlNodePtr card : cards)
-      leaveUnsendableAddresses(card, smallest);
+      leaveUnsendableAddresses(card, smallest, half);
     for (xmlNodePtr card : cards)
-      m_cards.push_back(readCard(card, (m_maxBytes - smallest) / 2));
+      m_cards.push_back(readCard(card, half));
     // While the pieces are packed, a link to a part further on, whose number is not known yet,
     // is measured pointing at a part as far on as the deck may go: a part for each card, and
     // twice as many as its text fills at the limit (two parts side by side hold more than a
@@ -384,8 +384,7 @@ private:
   // event that would go there goes; each is counted in m_unsent. An address well within half of
   // what an empty part leaves (compiled, an address takes its length and a few bytes more) is
   // not measured.
-  void leaveUnsendableAddresses(xmlNodePtr card, std::size_t smallest) {
-    const std::size_t half = (m_maxBytes - smallest) / 2;
+  void leaveUnsendableAddresses(xmlNodePtr card, std::size_t smallest, std::size_t half) {
     // A task stands for its anchor, soft key or event, which is what a part would hold.
     auto holderOf = [card](xmlNodePtr n) { return nameOf(n) == "go" && n->parent != card ? n->parent : n; };
     std::vector<xmlNodePtr> unsendable;
@@ -571,12 +570,8 @@ private:
     std::string said = card.atoms[begin].text;
     for (std::size_t i = begin; card.atoms[i].after == Cut::None && i + 1 < card.atoms.size() && said.size() < 80;)
       said += " " + card.atoms[++i].text;
-    if (said.size() > 100) {
-      std::size_t cut = 96;
-      while ((static_cast<unsigned char>(said[cut]) & 0xC0) == 0x80)
-        --cut;
-      said = said.substr(0, cut) + " ...";
-    }
+    if (said.size() > 100)
+      said = said.substr(0, util::characterStart(said, 96)) + " ...";
     throw SplitError("A piece of the page that cannot be cut does not fit in " + std::to_string(m_maxBytes) +
                      " bytes compiled: " + said);
   }

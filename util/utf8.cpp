@@ -6,6 +6,12 @@ namespace {
 bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 } // namespace
 
+std::size_t characterStart(std::string_view text, std::size_t at) {
+  while (at > 0 && at < text.size() && isContinuation(text[at]))
+    --at;
+  return at;
+}
+
 std::size_t utf8SequenceLength(unsigned char lead) {
   if (lead < 0x80)
     return 1;

@@ -30,6 +30,10 @@ void appendUtf8(std::string& out, char32_t codePoint);
 
 bool isValidUtf8(std::string_view bytes);
 
+/// Where the character that byte at belongs to starts: at, or back over the continuation bytes
+/// before it; a place to cut UTF-8 text without cutting a character.
+std::size_t characterStart(std::string_view text, std::size_t at);
+
 /// The bytes with every ill-formed sequence replaced by one U+FFFD: a lead byte and the
 /// continuation bytes it announced count as one error.
 std::string repairUtf8(std::string_view bytes);
