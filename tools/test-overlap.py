@@ -2,6 +2,11 @@
 """Which tests cover code that no other test covers, and which cover nothing of their own.
 
     tools/test-overlap.py [BUILD_DIR]      (default build-coverage, made by scripts/coverage)
+    tools/test-overlap.py --without PATTERN... [--build BUILD_DIR]
+
+The first form saves what each test covers in BUILD_DIR/test-coverage.json. The second reads it
+back and prints the lines and branches that no test outside those the patterns name (shell
+patterns on "Suite.Test") covers: what a cut of those tests would leave uncovered.
 
 Runs every test of the suite on its own in a coverage build, each with a profile of its own,
 and reads back the lines and branches of the code (outside tests/, bench/ and fuzz/) that it
@@ -96,7 +101,28 @@ def size_of(name, sizes):
     return sizes.get((suite.split("/")[-1], case.split("/")[0]), 0)
 
 
+def without(patterns, build):
+    import fnmatch
+
+    with open(os.path.join(build, "test-coverage.json")) as f:
+        runs = {name: {tuple(i) for i in items} for name, items in json.load(f).items()}
+    cut = {n for n in runs if any(fnmatch.fnmatchcase(n, p) for p in patterns)}
+    kept = set().union(*(runs[n] for n in runs if n not in cut))
+    lost = sorted(set().union(*(runs[n] for n in cut)) - kept)
+    print(f"{len(cut)} tests cut, {sum(i[0] == 'line' for i in lost)} lines and "
+          f"{sum(i[0] == 'branch' for i in lost)} branches no longer covered")
+    for item in lost:
+        print("  " + " ".join(item))
+
+
 def main():
+    if len(sys.argv) > 1 and sys.argv[1] == "--without":
+        args = sys.argv[2:]
+        build = "build-coverage"
+        if "--build" in args:
+            at = args.index("--build")
+            build, args = args[at + 1], args[:at] + args[at + 2:]
+        return without(args, build)
     build = sys.argv[1] if len(sys.argv) > 1 else "build-coverage"
     source_dir = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     listing = json.loads(subprocess.check_output(["ctest", "--test-dir", build, "--show-only=json-v1"]))
@@ -104,6 +130,8 @@ def main():
     objects = programs(build, ("tavro", "tavro-host", "libtavro.so"))
     with tempfile.TemporaryDirectory() as scratch, concurrent.futures.ThreadPoolExecutor(2) as pool:
         runs = dict(zip((t["name"] for t in tests), pool.map(lambda t: run_alone(t, objects, scratch), tests)))
+    with open(os.path.join(build, "test-coverage.json"), "w") as f:
+        json.dump({name: sorted(items) for name, items in runs.items()}, f)
 
     counts = {}
     for items in runs.values():
