@@ -7,48 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 using namespace tavro;
 using namespace tavro::html;
-
-namespace {
-
-// Loads a page, converts its body to XML and parses that XML again.
-void loadAndConvert(Browser& browser, const std::string& path) {
-  ASSERT_TRUE(browser.Navigate(path)) << path << ": " << browser.LastError();
-  auto body = browser.Document()->body();
-  ASSERT_NE(body, nullptr) << path;
-  std::string markup = body->innerHTML();
-  auto doc = htmlToXml(markup, browser.LocationURL());
-  if (markup.empty())
-    return;
-  ASSERT_FALSE(doc.empty()) << path;
-  xml::XmlDocument again;
-  EXPECT_TRUE(again.loadXML(doc.xml())) << path << ": " << again.parseError().reason;
-  // The body's markup parses back to the same text.
-  auto visible = [](std::string s) {
-    std::erase_if(s, [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; });
-    return s;
-  };
-  auto copy = Document::createBlank(browser.LocationURL());
-  copy->body()->setInnerHTML(markup);
-  EXPECT_EQ(visible(copy->body()->textContent()), visible(body->textContent())) << path;
-}
-
-} // namespace
-
-TEST(Robustness, EveryCorpusPageLoadsAndConverts) {
-  const auto pages = test::corpusPages();
-  if (pages.empty())
-    GTEST_SKIP() << "no corpus";
-  Browser browser;
-  for (const auto& page : pages) {
-    SCOPED_TRACE(page.string());
-    loadAndConvert(browser, page.string());
-  }
-  EXPECT_GT(pages.size(), 20u);
-}
 
 TEST(Robustness, HostileMarkupParsesWithoutHarm) {
   // Known gumbo crashers and a tag with 50,000 attributes; deep unclosed nesting is checked below.
@@ -85,20 +45,6 @@ TEST(Robustness, HostileMarkupParsesWithoutHarm) {
   ASSERT_EQ(p.size(), 1u);
   EXPECT_EQ(p[0]->attributes().size(), 400u);
   EXPECT_EQ(p[0]->innerText(), "text");
-}
-
-TEST(Robustness, LargePagesLoad) {
-  test::TempDir dir;
-  std::string path = dir.file("large.html");
-  std::string page = "<html><body>";
-  while (page.size() < (std::size_t(3) << 20))
-    page += "<table><tr><td><a href=\"x.html\">link</a> text &amp; more</td><td><img src=a.gif></td></tr></table>\n";
-  test::writeFile(path, page);
-  Browser browser;
-  ASSERT_TRUE(browser.Navigate(path));
-  EXPECT_GT(browser.Document()->getElementsByTagName("TD").size(), 50000u);
-  auto xml = htmlToXml(browser.Document()->body()->innerHTML(), browser.LocationURL());
-  EXPECT_FALSE(xml.empty());
 }
 
 TEST(Robustness, NestingBoundSparesTagsThatCloseThemselves) {
@@ -157,10 +103,15 @@ TEST(Robustness, NestingBoundSparesTagsThatCloseThemselves) {
   EXPECT_EQ(deep.substr(deep.size() - 19), "1 < 2'<div>'deepest");
 }
 
-TEST(Robustness, EmptyAndNonHtmlFilesLoadAsEmptyOrTextPages) {
+// Empty files, a picture named like a page and a page of megabytes all load.
+TEST(Robustness, EmptyLargeAndNonHtmlFilesLoad) {
   test::TempDir dir;
   Browser browser;
+  std::string large = "<html><body>";
+  while (large.size() < (std::size_t(3) << 20))
+    large += "<table><tr><td><a href=\"x.html\">link</a> text &amp; more</td><td><img src=a.gif></td></tr></table>\n";
   const std::pair<std::string, std::string> files[] = {
+      {"large.html", large},
       {"empty.html", ""},
       {"bom.html", "\xEF\xBB\xBF"},
       {"utf16bom.html", "\xFF\xFE"},
@@ -172,6 +123,10 @@ TEST(Robustness, EmptyAndNonHtmlFilesLoadAsEmptyOrTextPages) {
     ASSERT_TRUE(browser.Navigate(dir.file(name))) << name;
     EXPECT_EQ(browser.ReadyState(), 4) << name;
     ASSERT_NE(browser.Document()->body(), nullptr) << name;
+    if (name == "large.html") {
+      EXPECT_GT(browser.Document()->getElementsByTagName("TD").size(), 50000u);
+      EXPECT_FALSE(htmlToXml(browser.Document()->body()->innerHTML(), browser.LocationURL()).empty());
+    }
   }
   EXPECT_EQ(browser.Document()->charset(), "windows-1252");
   EXPECT_NE(browser.Document()->body()->textContent().find("PNG"), std::string::npos);
