@@ -10,13 +10,13 @@ patterns on "Suite.Test") covers: what a cut of those tests would leave uncovere
 
 Runs every test of the suite on its own in a coverage build, each with a profile of its own,
 and reads back the lines and branches of the code (outside tests/, bench/ and fuzz/) that it
-runs. Prints, for each test, how many lines and branches only it covers, the tests that cover
-nothing of their own (candidates for a cut, when what they assert is asserted elsewhere), and
-how many tests, and lines of test body, a smallest set that keeps every covered line and branch
-needs (picked greedily, most new coverage per line of test first).
+runs, and the stylesheets' lines (tools/xslcoverage.py). Prints, for each test, how many lines
+and branches only it covers, the tests that cover nothing of their own (candidates for a cut,
+when what they assert is asserted elsewhere), and how many tests, and lines of test body, a
+smallest set that keeps every covered line and branch needs (picked greedily, most new coverage
+per line of test first).
 
-Coverage sees C++ only: tests of the stylesheets cover no line of their own here, and a test that
-covers nothing of its own may still be the only one that checks a result.
+A test that covers nothing of its own may still be the only one that checks a result.
 """
 
 import concurrent.futures
@@ -29,13 +29,15 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from testprograms import programs  # noqa: E402
+import xslcoverage  # noqa: E402
 
 IGNORED = r"(^|/)(tests|bench|fuzz|build[^/]*|usr)/"
 TEST_MACRO = re.compile(r"^\s*TEST(?:_F|_P)?\((\w+),\s*(\w+)\)", re.M)
 
 
-def environment(test, profile):
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", LLVM_PROFILE_FILE=profile)
+def environment(test, profile, hook, folder):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", LLVM_PROFILE_FILE=profile,
+               **xslcoverage.environment(hook, folder))
     for prop in test.get("properties", []):
         if prop["name"] == "ENVIRONMENT":
             env.update(entry.split("=", 1) for entry in prop["value"])
@@ -66,20 +68,22 @@ def covered(lcov):
     return items
 
 
-def run_alone(test, objects, scratch):
+def run_alone(test, objects, scratch, hook):
     folder = tempfile.mkdtemp(dir=scratch)
-    subprocess.run(test["command"], env=environment(test, os.path.join(folder, "%p.profraw")),
+    subprocess.run(test["command"], env=environment(test, os.path.join(folder, "%p.profraw"), hook, folder),
                    cwd=working_directory(test), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
+    # The stylesheets' lines, which llvm-cov cannot see, count as lines too.
+    stylesheet = {("line", path, str(line)) for path, line in xslcoverage.covered(folder)}
     raws = [os.path.join(folder, f) for f in os.listdir(folder) if f.endswith(".profraw")]
     if not raws:
-        return set()
+        return stylesheet
     profile = os.path.join(folder, "merged.profdata")
     subprocess.run(["llvm-profdata", "merge", "-sparse", *raws, "-o", profile], check=True)
     export = ["llvm-cov", "export", "-format=lcov", "-instr-profile=" + profile, objects[0]]
     for extra in objects[1:]:
         export += ["-object", extra]
     report = subprocess.run(export + ["-ignore-filename-regex=" + IGNORED], capture_output=True, text=True)
-    return covered(report.stdout)
+    return covered(report.stdout) | stylesheet
 
 
 def body_lines(source_dir):
@@ -128,8 +132,9 @@ def main():
     listing = json.loads(subprocess.check_output(["ctest", "--test-dir", build, "--show-only=json-v1"]))
     tests = [t for t in listing["tests"] if "command" in t]
     objects = programs(build, ("tavro", "tavro-host", "libtavro.so"))
+    hook = xslcoverage.build(build)
     with tempfile.TemporaryDirectory() as scratch, concurrent.futures.ThreadPoolExecutor(2) as pool:
-        runs = dict(zip((t["name"] for t in tests), pool.map(lambda t: run_alone(t, objects, scratch), tests)))
+        runs = dict(zip((t["name"] for t in tests), pool.map(lambda t: run_alone(t, objects, scratch, hook), tests)))
     with open(os.path.join(build, "test-coverage.json"), "w") as f:
         json.dump({name: sorted(items) for name, items in runs.items()}, f)
 
