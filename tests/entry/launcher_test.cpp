@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 using namespace tavro;
 using com::Variant;
 
@@ -15,19 +13,16 @@ namespace {
 
 class FakeDialog : public WizardDialog {
 public:
-  FakeDialog(DialogKind kind, std::vector<std::string>& calls) : m_kind(kind), m_calls(calls) {}
-  void setHelpFile(const std::string& path) override { m_calls.push_back(name() + ".HelpFile=" + path); }
+  FakeDialog(std::string name, std::vector<std::string>& calls) : m_name(std::move(name)), m_calls(calls) {}
+  void setHelpFile(const std::string& path) override { m_calls.push_back(m_name + ".HelpFile=" + path); }
   void setProject(const com::ObjectPtr& project) override {
-    m_calls.push_back(name() + ".Project=" + (project ? com::getProperty(project, "ProjectName").toString() : "none"));
+    m_calls.push_back(m_name + ".Project=" + (project ? com::getProperty(project, "ProjectName").toString() : "none"));
   }
-  void setPreviewLocation(const std::string& path) override { m_calls.push_back(name() + ".PreviewLocation=" + path); }
-  void showModal() override { m_calls.push_back(name() + ".Show"); }
+  void setPreviewLocation(const std::string& path) override { m_calls.push_back(m_name + ".PreviewLocation=" + path); }
+  void showModal() override { m_calls.push_back(m_name + ".Show"); }
 
 private:
-  std::string name() const {
-    return m_kind == DialogKind::Import ? "Import" : m_kind == DialogKind::Export ? "Export" : "Image";
-  }
-  DialogKind m_kind;
+  std::string m_name;
   std::vector<std::string>& m_calls;
 };
 
@@ -35,7 +30,8 @@ private:
 struct FakeProvider : DialogProvider {
   std::unique_ptr<WizardDialog> create(DialogKind kind) override {
     ++created[kind];
-    return std::make_unique<FakeDialog>(kind, calls);
+    const char* names[] = {"Import", "Export", "Image"}; // in the order of DialogKind
+    return std::make_unique<FakeDialog>(names[int(kind)], calls);
   }
   std::vector<std::string> calls;
   std::map<DialogKind, int> created;
@@ -73,7 +69,7 @@ TEST_F(Launcher, WithoutAProjectTheDialogsShowTheNoProjectMessageAndFtpRaisesObj
   EXPECT_TRUE(log->calls.empty());
 }
 
-TEST_F(Launcher, EachDialogGetsTheHelpFileThenItsSettingsThenShows) {
+TEST_F(Launcher, EachDialogGetsTheHelpFileThenItsSettingsThenShowsAndFtpStartsTheClient) {
   auto w = std::make_shared<wizard>();
   com::putRefProperty(w, "Project", Variant(project));
   // An empty project has nothing to export: no dialog, and no message either.
@@ -110,15 +106,15 @@ TEST_F(Launcher, EachDialogGetsTheHelpFileThenItsSettingsThenShows) {
   EXPECT_EQ(log->calls, cases[0].calls);
   EXPECT_EQ(log->created,
             (std::map<DialogKind, int>{{DialogKind::Import, 1}, {DialogKind::Export, 1}, {DialogKind::Image, 1}}));
-}
 
-TEST_F(Launcher, FtpStartsTheClientFromTheApplicationFolder) {
-  wizard w;
-  w.Project(project);
-  w.AppPath("/somewhere/else"); // stored, never read
-  ui->startResult = false;      // a client that does not start is not reported
-  EXPECT_FALSE(w.launchWizard("Ftp"));
+  // The FTP client is started from the host's application folder, not the one stored on the
+  // wizard, and one that does not start is not reported.
+  w->AppPath("/somewhere/else");
+  ui->startResult = false;
+  log->calls.clear();
+  EXPECT_FALSE(w->launchWizard("Ftp"));
   EXPECT_EQ(ui->startedPrograms, (std::vector<std::string>{"/opt/velmor/BraskFTP.exe"}));
+  EXPECT_TRUE(ui->messages.empty());
   EXPECT_TRUE(log->calls.empty());
 }
 
