@@ -114,17 +114,14 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
   TempDir dir;
   const std::string picture = writeGreyPng(dir.file("p.png"), 40, 20);
   writeFile(dir.file("notes.png"), "not a picture");
-  ConversionOptions half;
+  ConversionOptions half, huge, badDither, narrower, wider, withPreview;
   half.width = half.height = 50;
   half.widthInPercent = half.heightInPercent = true;
-  ConversionOptions huge = half;
+  huge = badDither = half;
   huge.width = INT32_MAX;
-  ConversionOptions badDither = half;
   badDither.dither = 9;
-  ConversionOptions narrower, wider;
   narrower.maxWidth = 10;
   wider.maxWidth = 41;
-  ConversionOptions withPreview;
   withPreview.dither = 4;
   withPreview.previewBmp = dir.file("preview.bmp");
   const struct {
@@ -133,7 +130,13 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
     ConversionOptions options;
     std::int32_t code, width, height;
   } cases[] = {
-      {"as it is, with a preview", picture, dir.file("a.wbmp"), withPreview, 0, 40, 20},
+      {"as it is, with a preview",
+       picture,
+       dir.file("a.wbmp"),
+       {.dither = 4, .previewBmp = dir.file("preview.bmp")},
+       0,
+       40,
+       20},
       {"at half its size", picture, dir.file("b.wbmp"), half, 0, 20, 10},
       {"shrunk to a width", picture, dir.file("i.wbmp"), narrower, 0, 10, 5},
       {"narrower than the width", picture, dir.file("j.wbmp"), wider, 0, 40, 20},
@@ -208,21 +211,14 @@ struct Pipeline {
 } // namespace
 
 // The resizes of later runs go through the dialog's Apply, in its tests below.
-TEST(ConversionPipeline, FirstOpenSkipsTheResizeAndShowsThePreviewAndItsSize) {
-  Pipeline p(200, 100);
-  auto& [ui, dir, controls, pipeline] = p;
-
-  ASSERT_TRUE(pipeline.ConvertAndPreview(128, 0, 10, 10, false));
-  EXPECT_EQ(pipeline.imageWidth, 200) << "no picture was loaded: the size is not applied";
-  EXPECT_EQ(controls.calls, (std::vector<std::string>{"preview " + dir.file("tmp.bmp"), "pixels", "size 100 200"}));
-  EXPECT_EQ(readPicture(dir.file("tmp.bmp")).width, 200);
-  EXPECT_TRUE(ui->messages.empty());
-}
-
-TEST(ConversionPipeline, AFailedStepShowsItsMessageAndLeavesThePreview) {
+TEST(ConversionPipeline, FirstOpenShowsThePreviewAndAFailedStepShowsItsMessageAndLeavesIt) {
   Pipeline p(20, 10);
   auto& [ui, dir, controls, pipeline] = p;
-  ASSERT_TRUE(pipeline.ConvertAndPreview(128, 0, 0, 0, false));
+  ASSERT_TRUE(pipeline.ConvertAndPreview(128, 0, 5, 5, false));
+  EXPECT_EQ(pipeline.imageWidth, 20) << "no picture was loaded: the size is not applied";
+  EXPECT_EQ(controls.calls, (std::vector<std::string>{"preview " + dir.file("tmp.bmp"), "pixels", "size 10 20"}));
+  EXPECT_EQ(readPicture(dir.file("tmp.bmp")).width, 20);
+  EXPECT_TRUE(ui->messages.empty());
   std::string preview = readFile(dir.path() / "tmp.bmp");
   controls.calls.clear();
 
@@ -281,20 +277,6 @@ struct OpenDialog {
 // Opening, the threshold and dither, Save, Exit and Undo are driven through the dialog's
 // controls in the GUI tests; these are the rules the controls do not show on their own.
 
-TEST(ImageDialog, PercentsRoundHalvesToEvenEachBoxOnItsOwn) {
-  // 50% of 5 is 2 and 25% of 3 is 1.
-  OpenDialog d(5, 3);
-  ImageDialogModel& dialog = d.dialog;
-  dialog.setWidthUnits(SizeUnits::Percent);
-  EXPECT_EQ(dialog.widthText(), "100");
-  dialog.setWidthText("50");
-  dialog.setHeightUnits(SizeUnits::Percent);
-  dialog.setHeightText("25");
-  dialog.cmdApply_Click();
-  EXPECT_EQ(dialog.imageWidth(), 2);
-  EXPECT_EQ(dialog.imageHeight(), 1);
-}
-
 TEST(ImageDialog, ApplyRefusesSizesThatAreNotNumbersAndUndoesAFailedResize) {
   OpenDialog d(40, 20);
   ImageDialogModel& dialog = d.dialog;
@@ -328,7 +310,7 @@ TEST(ImageDialog, ApplyRefusesSizesThatAreNotNumbersAndUndoesAFailedResize) {
     EXPECT_EQ(sizeFieldValue(text), value) << text;
 }
 
-TEST(ImageDialog, KeepingTheRatioInPixelsLeavesTheBoxesApartAndFitsTheResize) {
+TEST(ImageDialog, KeepingTheRatioInPixelsFitsTheResizeAndPercentsGoEachOnItsSide) {
   OpenDialog d(40, 20);
   ImageDialogModel& dialog = d.dialog;
   dialog.setKeepRatio(true);
@@ -345,6 +327,15 @@ TEST(ImageDialog, KeepingTheRatioInPixelsLeavesTheBoxesApartAndFitsTheResize) {
   dialog.setKeepRatio(true);
   EXPECT_EQ(dialog.widthUnits(), SizeUnits::Percent);
   EXPECT_EQ(dialog.widthText(), dialog.heightText());
+
+  // Without the ratio each box's percentage goes on its own side, halves to even: 15% of 30
+  // is 4 and 50% of 15 is 8.
+  dialog.setKeepRatio(false);
+  dialog.setWidthText("15");
+  dialog.setHeightText("50");
+  dialog.cmdApply_Click();
+  EXPECT_EQ(dialog.imageWidth(), 4);
+  EXPECT_EQ(dialog.imageHeight(), 8);
 }
 
 TEST(ImageDialog, NothingHappensBeforeAPictureIsOpened) {
