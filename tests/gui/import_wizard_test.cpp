@@ -101,7 +101,6 @@ protected:
       throw std::runtime_error("the wizard has closed");
     return *form.browser()->Document();
   }
-  std::string shownText() const { return shown().body()->innerText(); }
   /// What the view draws, as plain text, once pending changes are drawn.
   QString viewText() const {
     QCoreApplication::processEvents();
@@ -199,16 +198,20 @@ TEST_F(ImportWizard, AFrameIsFoundBesideItsFramesetWhateverTheFolderIsCalled) {
   checkFrame("a.html");
   click(NavBar::Next);
   EXPECT_EQ(address()->text().toStdString(), (folder / "a.html").string());
-  EXPECT_EQ(shownText(), "frame a");
+  EXPECT_EQ(shown().body()->innerText(), "frame a");
   EXPECT_EQ(buttons(), "++-+");
   // What is typed into the address row reaches the model: no address, no way on.
   address()->clear();
   EXPECT_EQ(buttons(), "+--+");
 }
 
-TEST_F(ImportWizard, CancelAndEscapeAskFirstAndTheNextRunStartsAfresh) {
+// The Help button's message is the model test's; here the keys: F1 opens the help file that
+// was set, Enter presses no button of the bar, and Escape cancels as Cancel does.
+TEST_F(ImportWizard, KeysAndCancelAskFirstAndTheNextRunStartsAfresh) {
+  test::showActive(form);
+  QTest::keyClick(form.browserView(), Qt::Key_F1);
+  EXPECT_EQ(ui->helpFiles, std::vector<std::string>{dir.file("app/help/prohelp.chm")});
   load(page("frameset.html"));
-  // Enter in a text box presses no button of the bar.
   QTest::keyClick(address(), Qt::Key_Return);
   EXPECT_EQ(selectedPage(), 2);
   EXPECT_TRUE(ui->messages.empty());
@@ -302,13 +305,6 @@ TEST_F(ImportWizard, PicturesGoIntoTheImagesFolderAndFailuresAreToldOnce) {
   EXPECT_EQ(ui->messages[0].title, wizardCaption);
 }
 
-// The Help button's message is the model test's; F1 opens the help file that was set.
-TEST_F(ImportWizard, TheHelpKeyOpensTheHelpFile) {
-  test::showActive(form);
-  QTest::keyClick(form.browserView(), Qt::Key_F1);
-  EXPECT_EQ(ui->helpFiles, std::vector<std::string>{dir.file("app/help/prohelp.chm")});
-}
-
 // --- The browser view on its own ---------------------------------------------------------------
 
 namespace {
@@ -342,7 +338,7 @@ protected:
 
 } // namespace
 
-TEST_F(BrowserViewTest, FollowsNavigationAndEveryChangeOfTheDocument) {
+TEST_F(BrowserViewTest, FollowsNavigationAndEveryChangeOfTheDocumentAndDrawsItsTextAsText) {
   open("<p>first <b>page</b></p>");
   EXPECT_EQ(view.toPlainText(), "first page");
   const int renders = view.renderCount();
@@ -357,9 +353,20 @@ TEST_F(BrowserViewTest, FollowsNavigationAndEveryChangeOfTheDocument) {
   ASSERT_TRUE(browser->Navigate("about:blank"));
   QCoreApplication::processEvents();
   EXPECT_EQ(view.toPlainText(), "");
+
+  // Markup in the document's text is drawn as text, and deep nesting still with its text.
+  open("<p>a &lt;b&gt;bold&lt;/b&gt; claim &amp; <span title='\"><img src=x>'>more</span></p>"
+       "<p style='font-size: 12'>sized</p>");
+  EXPECT_EQ(view.toPlainText(), "a <b>bold</b> claim & more\nsized");
+
+  std::string markup;
+  for (int i = 0; i < 3000; ++i)
+    markup += "<div><b>";
+  open(markup + "deep");
+  EXPECT_TRUE(view.toPlainText().contains("deep"));
 }
 
-TEST_F(BrowserViewTest, ClicksReachTheElementUnderThePointer) {
+TEST_F(BrowserViewTest, ClicksReachTheElementUnderThePointerAndCheckTheMarkClicked) {
   open("<p>plain text <span id=\"s\">inner words</span></p><p><a href=\"other.html\">a link</a></p>");
   std::vector<std::string> clicked;
   doc().addEventListener("click",
@@ -373,6 +380,22 @@ TEST_F(BrowserViewTest, ClicksReachTheElementUnderThePointer) {
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, gone);
   EXPECT_EQ(clicked, (std::vector<std::string>{"SPAN", "P", "A", "BODY"}));
   EXPECT_NE(doc().url().find("page.html"), std::string::npos); // a link never leads anywhere
+
+  // A click on a mark checks its box in the model, and the mark is drawn again checked.
+  open("<p><input type=\"radio\" name=\"g\" id=\"a\" checked> A <input type=\"radio\" name=\"g\" id=\"b\"> B"
+       " <input type=\"checkbox\" id=\"c\"> C</p>");
+  auto a = doc().getElementById("a");
+  auto b = doc().getElementById("b");
+  auto c = doc().getElementById("c");
+  EXPECT_TRUE(view.toPlainText().startsWith(QStringLiteral("\u25C9 A \u25CB B \u2610 C")));
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.markRect(b).center());
+  EXPECT_TRUE(b->checked());
+  EXPECT_FALSE(a->checked());
+  QCoreApplication::processEvents();
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.markRect(c).center());
+  EXPECT_TRUE(c->checked());
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(view.toPlainText().startsWith(QStringLiteral("\u25CB A \u25C9 B \u2611 C")));
 }
 
 TEST_F(BrowserViewTest, TamedPagesTakeNoClickMenuOrKey) {
@@ -396,23 +419,6 @@ TEST_F(BrowserViewTest, TamedPagesTakeNoClickMenuOrKey) {
   EXPECT_EQ(events, (std::vector<std::string>{"menu-", "key65"}));
 }
 
-TEST_F(BrowserViewTest, RadioMarksCheckInTheModelWhenTheClickGoesThrough) {
-  open("<p><input type=\"radio\" name=\"g\" id=\"a\" checked> A <input type=\"radio\" name=\"g\" id=\"b\"> B"
-       " <input type=\"checkbox\" id=\"c\"> C</p>");
-  auto a = doc().getElementById("a");
-  auto b = doc().getElementById("b");
-  auto c = doc().getElementById("c");
-  EXPECT_TRUE(view.toPlainText().startsWith(QStringLiteral("\u25C9 A \u25CB B \u2610 C")));
-  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.markRect(b).center());
-  EXPECT_TRUE(b->checked());
-  EXPECT_FALSE(a->checked());
-  QCoreApplication::processEvents();
-  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.markRect(c).center());
-  EXPECT_TRUE(c->checked());
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(view.toPlainText().startsWith(QStringLiteral("\u25CB A \u25C9 B \u2611 C")));
-}
-
 TEST_F(BrowserViewTest, ShowsLocalPicturesOnlyAndStaysOffTheNetwork) {
   stdfs::copy(test::sourceDir() / "samples" / "pages" / "images" / "sunset.png", dir.path() / "sunset.png");
   const std::string fileUrl = "file://" + dir.file("sunset.png");
@@ -427,18 +433,6 @@ TEST_F(BrowserViewTest, ShowsLocalPicturesOnlyAndStaysOffTheNetwork) {
   ASSERT_EQ(pictures.size(), 2u);
   for (const QImage& picture : pictures)
     EXPECT_FALSE(picture.isNull());
-}
-
-TEST_F(BrowserViewTest, DrawsMarkupInTheDocumentAsTextAndDeepNestingWithItsText) {
-  open("<p>a &lt;b&gt;bold&lt;/b&gt; claim &amp; <span title='\"><img src=x>'>more</span></p>"
-       "<p style='font-size: 12'>sized</p>");
-  EXPECT_EQ(view.toPlainText(), "a <b>bold</b> claim & more\nsized");
-
-  std::string markup;
-  for (int i = 0; i < 3000; ++i)
-    markup += "<div><b>";
-  open(markup + "deep");
-  EXPECT_TRUE(view.toPlainText().contains("deep"));
 }
 
 TEST_F(BrowserViewTest, DrawsOtherElementsAsTheTagsTheViewKnows) {
@@ -487,12 +481,10 @@ TEST(ImportWizardCorpus, EveryCorpusPageGoesThroughTheWizardOrClosesItWithAMessa
     QCoreApplication::processEvents();
     // A frameset page offers its frames; the first is taken when there is one.
     click(NavBar::Next);
-    if (form.isLoaded() && form.engine() && !form.browser()->Document()->getElementsByTagName("INPUT").empty() &&
-        form.browserView()) {
-      QCoreApplication::processEvents();
-      auto first = form.browser()->Document()->getElementsByTagName("INPUT").front();
-      const QRect mark = form.browserView()->markRect(first);
-      if (!mark.isEmpty())
+    QCoreApplication::processEvents();
+    if (form.isLoaded() && form.browserView()) {
+      const auto inputs = form.browser()->Document()->getElementsByTagName("INPUT");
+      if (const QRect mark = inputs.empty() ? QRect() : form.browserView()->markRect(inputs.front()); !mark.isEmpty())
         QTest::mouseClick(form.browserView()->viewport(), Qt::LeftButton, {}, mark.center());
     }
     click(NavBar::Next);
