@@ -1,5 +1,5 @@
-// The three passes together: the embedded stylesheets against the readable files under
-// resources/, and the preview round trip.
+// The embedded stylesheets against the readable files under resources/, and the three passes
+// together in the preview round trip.
 
 #include "tests/resources/stylesheets.h"
 #include "tests/support/testsupport.h"
@@ -9,41 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 using namespace tavro;
-
-namespace {
-
-// A page with something for most rules, written as the import receives it.
-const char* const samplePage =
-    "<body>Intro text\n"
-    "<h1>Title</h1><p align=\"center\">Some <b>bold</b>, <i>italic</i> and <code>code</code>.</p>\n"
-    "<ul><li>one</li><li>two <a href=\"two.htm\">more</a></li></ul>\n"
-    "<ol start=\"3\"><li>first</li><li>second</li></ol>\n"
-    "<dl><dt>term</dt><dd>definition</dd></dl>\n"
-    "<pre>a\n  b\n</pre>\n"
-    "<blockquote cite=\"http://example.org/\"><p>quoted</p></blockquote><q>short</q>\n"
-    "<a href=\"x.htm\" title=\"X\"><b>bold</b> link<img src=\"pic.gif\"/></a>\n"
-    "<a href=\"y.htm\"><img src=\"y.gif\" style=\"WIDTH: 20px; HEIGHT: 10px\"/></a>\n"
-    "<table id=\"t\"><caption>c</caption><tbody id=\"b\"><tr><td>a</td><td><b>b</b> c</td></tr>"
-    "<tr><th>h</th><td><a href=\"z.htm\">z</a></td></tr></tbody></table>\n"
-    "<form><select name=\"s\"><option value=\"1\">One</option></select><input type=\"text\" name=\"t\"/>"
-    "<input type=\"submit\"/></form>\n"
-    "<!-- a comment --><div><span>loose</span> text</div></body>";
-
-bool haveXsltproc() { return std::system("xsltproc --version >/dev/null 2>&1") == 0; }
-
-std::string runXsltproc(const std::string& stylesheetFile, const std::string& input, const test::TempDir& dir) {
-  test::writeFile(dir.path() / "in.xml", input);
-  const std::string command = "xsltproc '" + (test::sourceDir() / "resources" / stylesheetFile).string() + "' '" +
-                              dir.file("in.xml") + "' > '" + dir.file("out.xml") + "' 2> '" + dir.file("err.txt") + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0) << test::readFile(dir.path() / "err.txt");
-  return test::readFile(dir.path() / "out.xml");
-}
-
-} // namespace
 
 TEST(Stylesheets, EmbeddedTextIsTheReadableFile) {
   const std::pair<const char*, const char*> files[] = {{"HTMLIMPORT", "htmlimport.xsl"},
@@ -57,20 +25,6 @@ TEST(Stylesheets, EmbeddedTextIsTheReadableFile) {
   EXPECT_TRUE(resources::contains("wmlexport", "101"));
   EXPECT_FALSE(resources::contains("HTMLIMPORT", "102"));
   EXPECT_THROW(resources::find("HTMLIMPORT", 102), com::ComError);
-}
-
-TEST(Stylesheets, EmbeddedAndXsltprocGiveTheSameBytes) {
-  if (!haveXsltproc())
-    GTEST_SKIP() << "xsltproc is not installed";
-  test::TempDir dir;
-  // xsltproc keeps all white space of its input, so the embedded runs keep it too.
-  const std::string wml = test::applyStylesheet("HTMLIMPORT", samplePage);
-  EXPECT_EQ(runXsltproc("htmlimport.xsl", samplePage, dir), wml);
-  const std::string tidy = test::applyStylesheet("TIDYWML", wml);
-  EXPECT_EQ(runXsltproc("tidywml.xsl", wml, dir), tidy);
-  const std::string html = test::applyStylesheet("WMLEXPORT", tidy);
-  EXPECT_EQ(runXsltproc("wmlexport.xsl", tidy, dir), html);
-  EXPECT_NE(html.find("<a href=\"x.htm\" title=\"X\">bold</a>"), std::string::npos) << html;
 }
 
 TEST(Stylesheets, PreviewRoundTripGivesTheDeckBack) {
