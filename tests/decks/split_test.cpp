@@ -98,10 +98,39 @@ std::string refusal(const std::string& deck, std::size_t limit) {
   return "";
 }
 
+// The parts of a split, read with their white space as a phone reads them (a space between two
+// elements is a word boundary), each checked: its compiled size the one the split gives and
+// under the limit, well-formed and valid. A part that does not parse is left out.
+std::vector<xml::XmlDocument> checkedParts(const decks::SplitDeck& split, std::size_t limit) {
+  std::vector<xml::XmlDocument> docs;
+  for (const auto& part : split.parts) {
+    SCOPED_TRACE(part.name);
+    EXPECT_EQ(part.compiledBytes, decks::compileWbxml(part.text).size());
+    EXPECT_LE(part.compiledBytes, limit) << part.text;
+    xml::XmlDocument doc;
+    doc.setPreserveWhiteSpace(true);
+    if (!doc.loadXML(part.text)) {
+      ADD_FAILURE() << "not well-formed:\n" << part.text;
+      continue;
+    }
+    const auto fault = decks::firstFault(doc);
+    EXPECT_FALSE(fault) << (fault ? fault->message : "") << "\n" << part.text;
+    docs.push_back(std::move(doc));
+  }
+  return docs;
+}
+
+// The words of all the parts, in order.
+std::vector<std::string> wordsOf(std::vector<xml::XmlDocument>& docs) {
+  std::vector<std::string> words;
+  for (auto& doc : docs)
+    for (auto& word : wordsOf(doc))
+      words.push_back(std::move(word));
+  return words;
+}
+
 TEST(SplitDeck, EveryPartUnderTheLimitValidWithTheWordsInOrderAndBothWays) {
   const std::string deck = longDeck();
-  // Read with their white space, as a phone reads them: a space between two elements is a word
-  // boundary.
   xml::XmlDocument whole;
   whole.setPreserveWhiteSpace(true);
   ASSERT_TRUE(whole.loadXML(deck));
@@ -112,45 +141,40 @@ TEST(SplitDeck, EveryPartUnderTheLimitValidWithTheWordsInOrderAndBothWays) {
     SCOPED_TRACE("limit " + std::to_string(limit));
     const decks::SplitDeck split = decks::splitDeck(deck, "guide", limit);
     ASSERT_GT(split.parts.size(), 1u);
-    std::map<std::string, std::unique_ptr<xml::XmlDocument>> parts;
+    std::vector<xml::XmlDocument> docs = checkedParts(split, limit);
+    ASSERT_EQ(docs.size(), split.parts.size());
+    std::map<std::string, xml::XmlDocument*> parts;
     std::size_t stressed = 0;  // the pieces of the emphasis, in as many parts
     std::set<std::string> ids; // each in one part only
     for (std::size_t k = 0; k < split.parts.size(); ++k) {
-      const auto& part = split.parts[k];
-      SCOPED_TRACE(part.name);
-      EXPECT_EQ(part.name, k == 0 ? "guide" : "guide-" + std::to_string(k + 1));
-      EXPECT_EQ(part.compiledBytes, decks::compileWbxml(part.text).size());
-      EXPECT_LE(part.compiledBytes, limit);
-      auto doc = std::make_unique<xml::XmlDocument>();
-      doc->setPreserveWhiteSpace(true);
-      ASSERT_TRUE(doc->loadXML(part.text));
-      auto fault = decks::firstFault(*doc);
-      EXPECT_FALSE(fault) << fault->line << ": " << fault->message << "\n" << part.text;
-      EXPECT_EQ(xml::attribute(doc->selectSingleNode("//card"), "title"), "Guide");
+      const xml::XmlDocument& doc = docs[k];
+      SCOPED_TRACE(split.parts[k].name);
+      EXPECT_EQ(split.parts[k].name, k == 0 ? "guide" : "guide-" + std::to_string(k + 1));
+      EXPECT_EQ(xml::attribute(doc.selectSingleNode("//card"), "title"), "Guide");
       // A table cut between its rows or cells has the columns its part of it needs.
-      for (xmlNodePtr table : doc->selectNodes("//table")) {
+      for (xmlNodePtr table : doc.selectNodes("//table")) {
         std::size_t widest = 0;
         for (xmlNodePtr row = table->children; row; row = row->next)
           widest = std::max(widest, xml::elementsNamed(row, "td").size());
         EXPECT_EQ(xml::attribute(table, "columns"), std::to_string(widest));
       }
-      stressed += doc->selectNodes("//em/text()[contains(., 'stressed')]").size();
-      EXPECT_EQ(doc->selectNodes("//head/meta").size(), 1u);
-      for (xmlNodePtr element : doc->selectNodes("//*[@id]"))
+      stressed += doc.selectNodes("//em/text()[contains(., 'stressed')]").size();
+      EXPECT_EQ(doc.selectNodes("//head/meta").size(), 1u);
+      for (xmlNodePtr element : doc.selectNodes("//*[@id]"))
         EXPECT_TRUE(ids.insert(xml::attribute(element, "id")).second) << "a second " << xml::attribute(element, "id");
 
       // Back to the one before, on to the one after, both as soft keys and as links.
       const std::string back = k > 0 ? split.parts[k - 1].name + ".wml" : "";
       const std::string next = k + 1 < split.parts.size() ? split.parts[k + 1].name + ".wml" : "";
       auto hrefOf = [&](const char* xpath) {
-        xmlNodePtr node = doc->selectSingleNode(xpath);
+        xmlNodePtr node = doc.selectSingleNode(xpath);
         return node ? xml::attribute(node, "href") : "";
       };
       EXPECT_EQ(hrefOf("//do[@type='accept' and @label='Next']/go"), next);
       EXPECT_EQ(hrefOf("//p/a[.='Next']"), next);
       EXPECT_EQ(hrefOf("//do[@type='prev' and @label='Back']/go"), back);
       EXPECT_EQ(hrefOf("//p/a[.='Back']"), back);
-      parts[part.name + ".wml"] = std::move(doc);
+      parts[split.parts[k].name + ".wml"] = &docs[k];
     }
     // Every id stands in the part that the split says holds it, a line break's where the
     // paragraph is cut at it too; links within the page lead there.
@@ -161,16 +185,12 @@ TEST(SplitDeck, EveryPartUnderTheLimitValidWithTheWordsInOrderAndBothWays) {
         const std::string href = xml::attribute(link, "href");
         const std::string target = href.substr(0, href.find('#'));
         const std::string id = href.substr(href.find('#') + 1);
-        xml::XmlDocument& holder = target.empty() ? *doc : *parts.at(target);
+        const xml::XmlDocument& holder = target.empty() ? *doc : *parts.at(target);
         EXPECT_TRUE(holder.selectSingleNode("//*[@id='" + id + "']")) << href << " from " << file;
         EXPECT_EQ(split.partOfId.at(id) + ".wml", target.empty() ? file : target);
       }
     }
-    std::vector<std::string> words;
-    for (const auto& part : split.parts)
-      for (const auto& word : wordsOf(*parts.at(part.name + ".wml")))
-        words.push_back(word);
-    EXPECT_EQ(words, pageWords);
+    EXPECT_EQ(wordsOf(docs), pageWords);
     // The long emphasis was cut through, each piece still emphasised.
     if (limit < 3000) {
       EXPECT_GT(stressed, 1u);
@@ -198,11 +218,9 @@ TEST(SplitDeck, CutsBetweenParagraphsUnlessOneIsTooBigOnItsOwn) {
     SCOPED_TRACE(c.content);
     const auto split = decks::splitDeck(c.deck, "p", c.limit);
     ASSERT_GT(split.parts.size(), 2u);
-    for (const auto& part : split.parts) {
-      xml::XmlDocument doc;
-      ASSERT_TRUE(doc.loadXML(part.text));
+    for (const auto& doc : checkedParts(split, c.limit)) {
       const auto found = doc.selectNodes(c.content);
-      ASSERT_FALSE(found.empty()) << part.text;
+      ASSERT_FALSE(found.empty()) << doc.xml();
       for (xmlNodePtr p : found) {
         const std::string text = xml::nodeText(p);
         EXPECT_EQ(text.rfind(c.start, 0), 0u) << text;
@@ -224,20 +242,17 @@ TEST(SplitDeck, EachCardIsSplitOnItsOwnAndLinksToACardFollowIt) {
   }
   const auto split = decks::splitDeck(deck + "</wml>", "c", 700);
   ASSERT_GT(split.parts.size(), 3u);
-  // The second card's id stands in its first part only, which links to it lead to.
+  const auto docs = checkedParts(split, 700);
+  ASSERT_EQ(docs.size(), split.parts.size());
   std::size_t withId = 0;
-  for (const auto& part : split.parts) {
-    if (part.text.find("<card id=\"two\"") != std::string::npos) {
+  for (std::size_t k = 0; k < docs.size(); ++k) {
+    const xml::XmlDocument& doc = docs[k];
+    const auto& part = split.parts[k];
+    // The second card's id stands in its first part only, which links to it lead to.
+    if (doc.selectSingleNode("//card[@id='two']")) {
       ++withId;
       EXPECT_EQ(split.partOfId.at("two"), part.name);
     }
-  }
-  EXPECT_EQ(withId, 1u);
-  for (const auto& part : split.parts) {
-    xml::XmlDocument doc;
-    ASSERT_TRUE(doc.loadXML(part.text));
-    auto fault = decks::firstFault(doc);
-    EXPECT_FALSE(fault) << fault->message << "\n" << part.text;
     EXPECT_EQ(doc.selectNodes("//card").size(), 1u);
     EXPECT_EQ(doc.selectNodes("//template/do").size(), 1u);
     const std::string title = xml::attribute(doc.selectSingleNode("//card"), "title");
@@ -250,6 +265,7 @@ TEST(SplitDeck, EachCardIsSplitOnItsOwnAndLinksToACardFollowIt) {
       EXPECT_EQ(xml::attribute(link, "href"),
                 split.partOfId.at("two") == part.name ? "#two" : split.partOfId.at("two") + ".wml#two");
   }
+  EXPECT_EQ(withId, 1u);
 }
 
 TEST(SplitDeck, ATableOfContentsFitsThoughItsLinksGrowWhereTheyLeaveThePart) {
@@ -261,17 +277,16 @@ TEST(SplitDeck, ATableOfContentsFitsThoughItsLinksGrowWhereTheyLeaveThePart) {
   for (int i = 0; i < 80; ++i)
     deck += "<p id=\"t" + std::to_string(i) + "\">Topic " + std::to_string(i) + " has a few words.</p>";
   const auto split = decks::splitDeck(deck + "</card></wml>", "a-table-of-contents", 500);
+  checkedParts(split, 500);
   std::size_t toLast = 0;
   for (std::size_t k = 0; k < split.parts.size(); ++k) {
-    const std::string& text = split.parts[k].text;
-    const std::size_t size = decks::compileWbxml(text).size();
-    EXPECT_LE(size, 500u) << text;
+    const auto& part = split.parts[k];
     // The links that grow make no part smaller than it need be: each but the last is filled
     // to within a topic or two of the limit.
     if (k + 1 < split.parts.size()) {
-      EXPECT_GT(size, 420u) << text;
+      EXPECT_GT(part.compiledBytes, 420u) << part.text;
     }
-    toLast += text.find("<a href=\"" + split.partOfId.at("t79") + ".wml#t79\">79</a>") != std::string::npos;
+    toLast += part.text.find("<a href=\"" + split.partOfId.at("t79") + ".wml#t79\">79</a>") != std::string::npos;
   }
   EXPECT_EQ(toLast, 1u);
 
@@ -286,11 +301,8 @@ TEST(SplitDeck, ATableOfContentsFitsThoughItsLinksGrowWhereTheyLeaveThePart) {
                std::to_string(section + 1) + "\">Writable</a></em> streams see <em><a href=\"#sec" +
                std::to_string(section + 1) + "\">Writable</a></em> streams and more words here.</p>";
   }
-  for (std::size_t limit : {700, 1000, 1400}) {
-    const auto parts = decks::splitDeck(ahead + "</card></wml>", "w", limit).parts;
-    for (const auto& part : parts)
-      EXPECT_LE(decks::compileWbxml(part.text).size(), limit) << part.text;
-  }
+  for (std::size_t limit : {700, 1000, 1400})
+    checkedParts(decks::splitDeck(ahead + "</card></wml>", "w", limit), limit);
 }
 
 TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
@@ -316,13 +328,9 @@ TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
   const auto cut = decks::splitDeck(row + "</p></card></wml>", "r", 600);
   EXPECT_GT(cut.parts.size(), 1u);
   std::string read;
-  for (const auto& part : cut.parts) {
-    EXPECT_LE(decks::compileWbxml(part.text).size(), 600u);
-    xml::XmlDocument doc;
-    ASSERT_TRUE(doc.loadXML(part.text));
+  for (const auto& doc : checkedParts(cut, 600))
     for (xmlNodePtr link : doc.selectNodes("//a[@title]"))
       read += xml::nodeText(link);
-  }
   EXPECT_EQ(read, said);
 }
 
@@ -343,19 +351,14 @@ TEST(SplitDeck, AddressesOverHalfAPartAreLeftAsTheirTextAndTheRestIsSplit) {
   const decks::SplitDeck split = decks::splitDeck(deck + "</card></wml>", "run", 600);
   ASSERT_GT(split.parts.size(), 1u);
   EXPECT_EQ(split.unsent, 4u);
-  std::vector<std::string> words;
   bool nearKept = false;
   for (const auto& part : split.parts) {
-    EXPECT_LE(decks::compileWbxml(part.text).size(), 600u) << part.text;
     EXPECT_EQ(part.text.find("xxxxxxxx"), std::string::npos) << part.text;
     nearKept = nearKept || part.text.find("<a href=\"" + near + "\">kept</a>") != std::string::npos;
-    xml::XmlDocument doc;
-    ASSERT_TRUE(doc.loadXML(part.text));
-    EXPECT_FALSE(decks::firstFault(doc)) << part.text;
-    for (const auto& word : wordsOf(doc))
-      words.push_back(word);
   }
   EXPECT_TRUE(nearKept);
+  auto docs = checkedParts(split, 600);
+  const std::vector<std::string> words = wordsOf(docs);
   // The link's id stays, on an empty em where the link stood.
   ASSERT_TRUE(split.partOfId.count("run"));
   EXPECT_NE(split.parts[0].text.find("Intro <em id=\"run\"/>Run and"), std::string::npos) << split.parts[0].text;
@@ -381,16 +384,10 @@ TEST(SplitDeck, AWordOverHalfAPartIsCutInsideAndARefusalQuotesItShort) {
   for (int i = 0; i < 20; ++i)
     deck += "<p>Paragraph " + std::to_string(i) + " of a few words.</p>";
   deck += "</card></wml>";
-  const decks::SplitDeck split = decks::splitDeck(deck, "key", 1400);
+  auto docs = checkedParts(decks::splitDeck(deck, "key", 1400), 1400);
   std::string joined;
-  for (const auto& part : split.parts) {
-    EXPECT_LE(decks::compileWbxml(part.text).size(), 1400u);
-    xml::XmlDocument doc;
-    ASSERT_TRUE(doc.loadXML(part.text));
-    EXPECT_FALSE(decks::firstFault(doc)) << part.text;
-    for (const auto& w : wordsOf(doc))
-      joined += w;
-  }
+  for (const auto& w : wordsOf(docs))
+    joined += w;
   EXPECT_NE(joined.find("Key:" + word + "end."), std::string::npos);
   const std::string refused = refusal(deck, 150);
   EXPECT_EQ(refused.rfind("A piece of the page that cannot be cut does not fit in 150 bytes compiled: \"", 0), 0u)
