@@ -61,15 +61,6 @@ TEST_F(Classify, AnalysisLogHasOneSectionPerNonEmptyListEndingWithALineBreak) {
   EXPECT_EQ(childTags(*browser.Document()->body()), (std::vector<std::string>{"B", "P"}));
 }
 
-// The transformation error page is checked where a failed conversion shows it (importengine).
-TEST_F(Classify, TheFileNotFoundPageSaysWhatWentWrongAndWhatToDo) {
-  open(page("plain.html"));
-  engine->ShowFileNotFoundPage();
-  EXPECT_EQ(browser.Document()->body()->getElementsByTagName("P")[0]->innerText(),
-            "An Error occurred during the transformation process. The HTML file that the Wizard attempted to "
-            "import could not be found. Please click Browse to select an alternative HTML file.");
-}
-
 TEST_F(Classify, FramesPageOffersOneRadioButtonPerFrameAndRecordsTheChoice) {
   open(page("frameset.html"));
   auto frames = browser.Document()->getElementsByTagName("FRAME");

@@ -31,7 +31,7 @@ struct Recorder {
 
 } // namespace
 
-TEST(Browser, BlankPageRaisesBothEventsAndEndsComplete) {
+TEST(Browser, ShowsABlankPageOrALocalFileByPathOrFileUrl) {
   Browser browser;
   EXPECT_EQ(browser.ReadyState(), 0);
   EXPECT_EQ(browser.Document(), nullptr);
@@ -41,26 +41,32 @@ TEST(Browser, BlankPageRaisesBothEventsAndEndsComplete) {
             (std::vector<std::string>{"navigate about:blank 3 interactive", "complete about:blank 4 complete"}));
   EXPECT_FALSE(browser.Busy());
   EXPECT_EQ(browser.Document()->body()->innerHTML(), "");
-}
 
-TEST(Browser, ShowsALocalFileByPathOrFileUrl) {
   test::TempDir dir;
   std::string path = dir.file("my page.html");
   test::writeFile(path, "<title>t</title><p>caf\xE9</p>");
-  Browser browser;
-  Recorder events(browser);
   ASSERT_TRUE(browser.Navigate(path)) << browser.LastError();
   std::string url = util::pathToFileUrl(path);
   EXPECT_EQ(browser.LocationURL(), url);
   EXPECT_EQ(browser.Document()->charset(), "windows-1252");
   EXPECT_EQ(browser.Document()->body()->innerHTML(), "<p>caf\xC3\xA9</p>");
-  EXPECT_EQ(events.log.size(), 2u);
+  EXPECT_EQ(events.log.size(), 4u);
 
   auto first = browser.Document();
   ASSERT_TRUE(browser.Navigate(url));
   EXPECT_NE(browser.Document(), first); // a new document each time
   ASSERT_TRUE(browser.Navigate("file://localhost" + path));
-  EXPECT_EQ(events.log.size(), 6u);
+  EXPECT_EQ(events.log.size(), 8u);
+
+  // Frames are listed but never loaded.
+  test::writeFile(dir.file("set.html"), "<frameset cols=50%,50%><frame src=a.htm><frame src=b.htm></frameset>");
+  test::writeFile(dir.file("a.htm"), "<p>frame a</p>");
+  ASSERT_TRUE(browser.Navigate(dir.file("set.html")));
+  auto frames = browser.Document()->getElementsByTagName("FRAME");
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[0]->attribute("src"), "a.htm");
+  EXPECT_EQ(browser.Document()->body()->tagName(), "FRAMESET");
+  EXPECT_EQ(browser.Document()->body()->textContent(), "");
 }
 
 TEST(Browser, RefusesEveryOtherSchemeAndKeepsItsPage) {
@@ -125,20 +131,6 @@ TEST(Browser, AHandlerThatNavigatesTakesOver) {
   EXPECT_EQ(browser.LocationURL(), "about:blank");
   EXPECT_EQ(completes, 1);
   EXPECT_EQ(browser.ReadyState(), 4);
-}
-
-TEST(Browser, FramesAreListedButNeverLoaded) {
-  test::TempDir dir;
-  test::writeFile(dir.file("set.html"), "<frameset cols=50%,50%><frame src=a.htm><frame src=b.htm></frameset>");
-  test::writeFile(dir.file("a.htm"), "<p>frame a</p>");
-  Browser browser;
-  ASSERT_TRUE(browser.Navigate(dir.file("set.html")));
-  auto doc = browser.Document();
-  auto frames = doc->getElementsByTagName("FRAME");
-  ASSERT_EQ(frames.size(), 2u);
-  EXPECT_EQ(frames[0]->attribute("src"), "a.htm");
-  EXPECT_EQ(doc->body()->tagName(), "FRAMESET");
-  EXPECT_EQ(doc->body()->textContent(), "");
 }
 
 TEST(Url, ResolvesReferencesAgainstAPageAddress) {

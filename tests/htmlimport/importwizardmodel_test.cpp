@@ -152,7 +152,9 @@ TEST_F(ImportWizardFlow, ErrorPagesLeaveNoWayForward) {
       {"to the instructions", press(back), WizardPage::Intro, "-+-"},
       {"the page has gone", [](auto& t) { stdfs::remove(t.dir.path() / "pages" / "plain.html"); }, WizardPage::Intro,
        "-+-"},
-      {"next finds it missing", press(next), WizardPage::Load, "+--", "could not be found"},
+      {"next finds it missing", press(next), WizardPage::Load, "+--",
+       "An Error occurred during the transformation process. The HTML file that the Wizard attempted to import "
+       "could not be found. Please click Browse to select an alternative HTML file."},
   });
   // Only the two answers to Browse were told; the dialog offers HTM files from the project.
   ASSERT_EQ(ui->messages.size(), 2u);
