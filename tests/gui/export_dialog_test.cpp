@@ -52,7 +52,13 @@ protected:
   QPushButton* button(const char* name) { return control<QPushButton>(name); }
 
   QTreeWidgetItem* row(int i) { return lv->topLevelItem(i); }
-  bool ticked(int i) { return row(i)->checkState(frmWMLExport::FileName) == Qt::Checked; }
+  // The rows' boxes as the list draws them, e.g. "+-".
+  std::string ticks() {
+    std::string s;
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+      s += row(i)->checkState(frmWMLExport::FileName) == Qt::Checked ? '+' : '-';
+    return s;
+  }
   // The centre of a row's file-name text, in the list's viewport.
   QPoint rowPoint(int i) { return lv->visualItemRect(row(i)).center(); }
   void clickRow(int i) { QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, rowPoint(i)); }
@@ -85,31 +91,26 @@ TEST_F(ExportDialog, EachTickControlReachesTheRowsAndOk) {
   addSampleDeck("b");
   open();
   EXPECT_EQ(dialog->windowTitle(), "Export Project");
-  ASSERT_EQ(lv->topLevelItemCount(), 2);
+  EXPECT_EQ(ticks(), "++");
   EXPECT_EQ(row(1)->text(0), "b");
   EXPECT_EQ(row(1)->text(1), "wml Document");
-  EXPECT_TRUE(ticked(0) && ticked(1));
   EXPECT_FALSE(control<QLabel>("Label1")->isVisible()) << "the no-documents text";
   QPushButton* ok = button("cmdOK");
   EXPECT_TRUE(ok->isEnabled());
 
   toggleRow(0);
-  EXPECT_FALSE(ticked(0));
-  EXPECT_TRUE(ticked(1));
+  EXPECT_EQ(ticks(), "-+");
   toggleRow(1);
   EXPECT_FALSE(ok->isEnabled()) << "the last ticked row was unticked";
-
   QTest::mouseClick(button("cmdSelectAll"), Qt::LeftButton);
-  EXPECT_TRUE(ticked(0) && ticked(1));
+  EXPECT_EQ(ticks(), "++");
   EXPECT_TRUE(ok->isEnabled());
   QTest::mouseClick(button("cmdClear"), Qt::LeftButton);
-  EXPECT_FALSE(ticked(0) || ticked(1));
-
+  EXPECT_EQ(ticks(), "--");
   doubleClickRow(1);
-  EXPECT_TRUE(ticked(1));
-  EXPECT_FALSE(ticked(0));
+  EXPECT_EQ(ticks(), "-+");
   doubleClickRow(1);
-  EXPECT_FALSE(ticked(1));
+  EXPECT_EQ(ticks(), "--");
 }
 
 // Where the "..." button goes only the window shows; the file dialog it opens and the target
@@ -130,7 +131,6 @@ TEST_F(ExportDialog, MoreSitsOverTheClickedRowAndSetsItsTargetOrKeepsItOnCancel)
   // 40 twips from the list's right edge, 30 twips below the row's top in the list's client area.
   EXPECT_EQ(button.right(), lv->geometry().right() - 3);
   EXPECT_EQ(button.top(), rowInDialog.top() - lv->frameWidth() + 2);
-  EXPECT_EQ(lv->itemAt(lv->viewport()->mapFrom(dialog.get(), button.center() - QPoint(0, 2))), row(1));
 
   ui->fileAnswers.push_back("/out/page.html");
   QTest::mouseClick(more, Qt::LeftButton);

@@ -105,7 +105,7 @@ TEST_F(QtUiServicesTest, MessageBoxesShowTheirTextButtonsIconAndTitle) {
   EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Cancel));
 }
 
-TEST_F(QtUiServicesTest, MsgBoxGivesTheAnswerOfTheButtonPressed) {
+TEST_F(QtUiServicesTest, MsgBoxGivesTheAnswerOfTheButtonPressedAndAMissingHelpFileIsSaid) {
   test::onNextModal([](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     ASSERT_NE(box, nullptr);
@@ -119,9 +119,8 @@ TEST_F(QtUiServicesTest, MsgBoxGivesTheAnswerOfTheButtonPressed) {
   // A box closed without a button answers as its cancelling button would.
   EXPECT_EQ(QtUiServices::answerFor(QMessageBox::NoButton, vbYesNo), vbNo);
   EXPECT_EQ(QtUiServices::answerFor(QMessageBox::NoButton, vbOKOnly), vbOK);
-}
 
-TEST_F(QtUiServicesTest, AMissingHelpFileIsSaidPlainly) {
+  // A missing help file is said plainly.
   std::string shown;
   test::onNextModal([&](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
