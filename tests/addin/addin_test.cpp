@@ -17,8 +17,6 @@ using namespace tavro::com;
 
 namespace {
 
-using ExportFn = HResult (*)();
-
 class Addin : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -31,7 +29,7 @@ protected:
   void TearDown() override { ::unsetenv("TAVRO_REGISTRY"); }
 
   HResult callExport(const char* name) {
-    auto fn = reinterpret_cast<ExportFn>(librarySymbol(handle, name));
+    auto fn = reinterpret_cast<HResult (*)()>(librarySymbol(handle, name));
     EXPECT_NE(fn, nullptr) << name;
     return fn ? fn() : hrFail;
   }
