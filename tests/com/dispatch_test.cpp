@@ -36,7 +36,7 @@ public:
 
 } // namespace
 
-TEST(Dispatch, CallsMembersByNameWithoutRegardToCase) {
+TEST(Dispatch, CallsMembersByNameWithoutRegardToCaseAndRaisesErrorsForOthers) {
   auto c = std::make_shared<Counter>();
   putProperty(c, "value", Variant(5));
   EXPECT_EQ(getProperty(c, "VALUE").toLong(), 5);
@@ -45,10 +45,8 @@ TEST(Dispatch, CallsMembersByNameWithoutRegardToCase) {
   Args args{Variant(1), Variant()};
   invoke(c, "Add", CallKind::Method, args);
   EXPECT_EQ(args[1].toLong(), 9);
-}
 
-TEST(Dispatch, UnknownMembersAndMissingArgumentsRaiseTheirErrors) {
-  auto c = std::make_shared<Counter>();
+  // Unknown members and missing arguments raise their errors.
   std::string message;
   EXPECT_EQ(test::comErrorOf([&] { getProperty(c, "Colour"); }, &message), 438);
   EXPECT_EQ(message, "Object doesn't support this property or method");
