@@ -19,17 +19,28 @@ const char kFormPage[] = "<html><head><script>alert(1)</script></head><body onlo
                          "data=inner.swf><script>x()</script></object><embed src=movie.swf></object>"
                          "<p>text<script>document.write('x')</script></p></body></html>";
 
-std::string writePage(test::TempDir& dir, const std::string& name, const std::string& markup) {
-  std::string path = dir.file(name);
-  test::writeFile(path, markup);
-  return path;
-}
-
 } // namespace
 
-TEST(Taming, DisablesControlsRemovesObjectsAndScriptsAndSwallowsEvents) {
+TEST(Taming, DisablesControlsRemovesObjectsAndScriptsAndSwallowsEventsUntilDetached) {
   test::TempDir dir;
+  const std::string page = dir.file("form.html");
+  test::writeFile(page, kFormPage);
   Browser browser;
+  // A page already on show is taken whole when the taming starts; detached, the taming stops.
+  ASSERT_TRUE(browser.Navigate(page));
+  {
+    BrowserTaming shown(browser);
+    const auto& doc = browser.Document();
+    EXPECT_FALSE(doc->dispatchClick(nullptr));
+    EXPECT_TRUE(doc->getElementsByTagName("INPUT")[0]->disabled());
+    EXPECT_TRUE(doc->getElementsByTagName("SCRIPT").empty());
+    EXPECT_EQ(shown.state().window, doc->parentWindow());
+  }
+  EXPECT_TRUE(browser.Document()->dispatchClick(nullptr));
+  ASSERT_TRUE(browser.Navigate(page));
+  EXPECT_FALSE(browser.Document()->getElementsByTagName("INPUT")[0]->disabled());
+  EXPECT_FALSE(browser.Document()->getElementsByTagName("SCRIPT").empty());
+
   BrowserTaming taming(browser);
   // What NavigateComplete2 left for DocumentComplete.
   bool objectsAtNavigate = false;
@@ -40,7 +51,7 @@ TEST(Taming, DisablesControlsRemovesObjectsAndScriptsAndSwallowsEvents) {
       EXPECT_TRUE(objects[0]->disabled());
     }
   });
-  ASSERT_TRUE(browser.Navigate(writePage(dir, "form.html", kFormPage)));
+  ASSERT_TRUE(browser.Navigate(page));
   auto doc = browser.Document();
   EXPECT_TRUE(objectsAtNavigate);
 
@@ -79,23 +90,4 @@ TEST(Taming, DisablesControlsRemovesObjectsAndScriptsAndSwallowsEvents) {
   ASSERT_NE(taming.state().evtObj, nullptr);
   EXPECT_EQ(taming.state().evtObj->description, "Object expected");
   EXPECT_EQ(taming.state().evtObj->returnValue(), false);
-}
-
-TEST(Taming, TakesThePageOnShowAndStopsWhenDetached) {
-  test::TempDir dir;
-  const std::string page = writePage(dir, "form.html", kFormPage);
-  Browser browser;
-  ASSERT_TRUE(browser.Navigate(page));
-  {
-    BrowserTaming taming(browser);
-    const auto& doc = browser.Document();
-    EXPECT_FALSE(doc->dispatchClick(nullptr));
-    EXPECT_TRUE(doc->getElementsByTagName("INPUT")[0]->disabled());
-    EXPECT_TRUE(doc->getElementsByTagName("SCRIPT").empty());
-    EXPECT_EQ(taming.state().window, doc->parentWindow());
-  }
-  EXPECT_TRUE(browser.Document()->dispatchClick(nullptr));
-  ASSERT_TRUE(browser.Navigate(page));
-  EXPECT_FALSE(browser.Document()->getElementsByTagName("INPUT")[0]->disabled());
-  EXPECT_FALSE(browser.Document()->getElementsByTagName("SCRIPT").empty());
 }
