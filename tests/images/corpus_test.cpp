@@ -16,11 +16,10 @@ TEST(ImageCorpus, EveryPictureLoadsAtItsSize) {
   const stdfs::path dir = test::corpusPath("images");
   if (dir.empty())
     GTEST_SKIP() << "no corpus";
-  struct Expected {
+  const struct {
     const char* file;
     int width, height;
-  };
-  const Expected pictures[] = {
+  } pictures[] = {
       {"pngsuite-s01n3p01-1x1.png", 1, 1},
       {"artlung-logo.gif", 211, 41},
       {"pillow-iss634-animated-42-frames.gif", 245, 245},

@@ -190,32 +190,21 @@ TEST(GifReader, ReadsInterlacedRowsInTheirPlaceTransparencyAsWhiteAndClipsTheFra
 namespace {
 const std::string blackWhite = std::string("\0\0\0\0", 4) + std::string("\xff\xff\xff\0", 4);
 
-// The pattern as rows of palette indexes packed at the given depth, bottom row first,
-// each row padded to 4 bytes.
-std::string packedRows(int width, int height, int bits, bool topDown = false) {
+// The pattern's rows, bottom row first unless top-down, each padded to 4 bytes: palette indexes
+// (0 black, 1 white) packed at the given depth, or the black and white pixels' bytes when given.
+std::string bmpRows(int width, int height, int bits, bool topDown = false, const std::string& black = "",
+                    const std::string& white = "") {
   std::string out;
   for (int r = 0; r < height; ++r) {
-    int y = topDown ? r : height - 1 - r;
-    std::string row((std::size_t(width) * std::size_t(bits) + 31) / 32 * 4, '\0');
-    for (int x = 0; x < width; ++x) {
-      unsigned v = patternBlack(x, y) ? 0 : 1;
-      std::size_t bit = std::size_t(x) * std::size_t(bits);
-      row[bit / 8] = char(row[bit / 8] | (v << (8 - bits - bit % 8)));
-    }
-    out += row;
-  }
-  return out;
-}
-
-// The pattern in direct colour: bytes per pixel from a function of black/white.
-std::string directRows(int width, int height, int bytes, const std::function<std::string(bool)>& px) {
-  std::string out;
-  for (int r = 0; r < height; ++r) {
-    int y = height - 1 - r;
+    const int y = topDown ? r : height - 1 - r;
     std::string row;
     for (int x = 0; x < width; ++x)
-      row += px(patternBlack(x, y));
-    row.resize((std::size_t(width) * std::size_t(bytes) + 3) / 4 * 4, '\0');
+      row += patternBlack(x, y) ? black : white;
+    row.resize((std::size_t(width) * std::size_t(bits) + 31) / 32 * 4, '\0');
+    for (int x = 0; black.empty() && x < width; ++x) {
+      const std::size_t bit = std::size_t(x) * std::size_t(bits);
+      row[bit / 8] = char(row[bit / 8] | ((patternBlack(x, y) ? 0u : 1u) << (8 - bits - bit % 8)));
+    }
     out += row;
   }
   return out;
@@ -224,35 +213,33 @@ std::string directRows(int width, int height, int bytes, const std::function<std
 
 TEST(BmpReader, ReadsEveryBitDepthAndRowOrder) {
   const int w = 11, h = 5;
-  auto direct = [&](int bytes, std::string black, std::string white) {
-    return directRows(w, h, bytes, [=](bool b) { return b ? black : white; });
+  auto direct = [&](const std::string& black, const std::string& white) {
+    return bmpRows(w, h, int(black.size()) * 8, false, black, white);
   };
   const std::pair<const char*, std::string> layouts[] = {
-      {"1 bit", makeBmp(bmpInfo(w, h, 1), blackWhite, packedRows(w, h, 1))},
-      {"4 bits", makeBmp(bmpInfo(w, h, 4, 0, 2), blackWhite, packedRows(w, h, 4))},
-      {"8 bits", makeBmp(bmpInfo(w, h, 8, 0, 2), blackWhite, packedRows(w, h, 8))},
-      {"top-down", makeBmp(bmpInfo(w, -h, 8, 0, 2), blackWhite, packedRows(w, h, 8, true))},
-      {"24 bits", makeBmp(bmpInfo(w, h, 24), "", direct(3, std::string(3, '\0'), std::string(3, '\xff')))},
+      {"1 bit", makeBmp(bmpInfo(w, h, 1), blackWhite, bmpRows(w, h, 1))},
+      {"4 bits", makeBmp(bmpInfo(w, h, 4, 0, 2), blackWhite, bmpRows(w, h, 4))},
+      {"8 bits", makeBmp(bmpInfo(w, h, 8, 0, 2), blackWhite, bmpRows(w, h, 8))},
+      {"top-down", makeBmp(bmpInfo(w, -h, 8, 0, 2), blackWhite, bmpRows(w, h, 8, true))},
+      {"24 bits", makeBmp(bmpInfo(w, h, 24), "", direct(std::string(3, '\0'), std::string(3, '\xff')))},
       {"32 bits, alpha byte ignored",
-       makeBmp(bmpInfo(w, h, 32), "", direct(4, std::string(4, '\0'), std::string("\xff\xff\xff\0", 4)))},
-      {"16 bits 5-5-5", makeBmp(bmpInfo(w, h, 16), "", direct(2, le16(0), le16(0x7fff)))},
+       makeBmp(bmpInfo(w, h, 32), "", direct(std::string(4, '\0'), std::string("\xff\xff\xff\0", 4)))},
+      {"16 bits 5-5-5", makeBmp(bmpInfo(w, h, 16), "", direct(le16(0), le16(0x7fff)))},
       {"16 bits 5-6-5 bit fields after a 40-byte header",
-       makeBmp(bmpInfo(w, h, 16, 3) + le32(0xf800) + le32(0x07e0) + le32(0x001f), "",
-               direct(2, le16(0), le16(0xffff)))},
+       makeBmp(bmpInfo(w, h, 16, 3) + le32(0xf800) + le32(0x07e0) + le32(0x001f), "", direct(le16(0), le16(0xffff)))},
       {"OS/2 2.x: 16-byte header",
-       makeBmp(bmpInfo(w, h, 1).substr(0, 16).replace(0, 4, le32(16)), blackWhite, packedRows(w, h, 1))},
+       makeBmp(bmpInfo(w, h, 1).substr(0, 16).replace(0, 4, le32(16)), blackWhite, bmpRows(w, h, 1))},
       {"OS/2 1.x: 12-byte header, 16-bit sizes, 3-byte palette entries",
        makeBmp(le32(12) + le16(w) + le16(h) + le16(1) + le16(8), std::string("\0\0\0\xff\xff\xff", 6),
-               packedRows(w, h, 8))},
+               bmpRows(w, h, 8))},
   };
   for (const auto& [what, bytes] : layouts)
     expectPattern(load(bytes), w, h, what);
 
   // A V5 header whose alpha mask makes the black pixels transparent: all white.
   std::string v5 = bmpInfo(w, h, 32, 3, 0, 124);
-  std::string masks = le32(0x00ff0000) + le32(0x0000ff00) + le32(0x000000ff) + le32(0xff000000);
-  v5.replace(40, 16, masks);
-  Picture clear = load(makeBmp(v5, "", direct(4, std::string(4, '\0'), std::string(4, '\xff'))));
+  v5.replace(40, 16, le32(0x00ff0000) + le32(0x0000ff00) + le32(0x000000ff) + le32(0xff000000));
+  Picture clear = load(makeBmp(v5, "", direct(std::string(4, '\0'), std::string(4, '\xff'))));
   for (auto v : clear.pixels)
     ASSERT_EQ(v, 255);
 }
@@ -287,9 +274,8 @@ TEST(SvgReader, DrawsOnWhiteAtItsSizeAndLoadsNothingItRefersTo) {
                            "/black.png' x='10' width='10' height='4'/>"
                            "</svg>";
   expectRows(
-      load("\xef\xbb\xbf<?xml version='1.0'?>\n<!-- drawn -->\n<!DOCTYPE svg>" + svg + " width='20' height='4'" + body,
-           "picture.bin"),
-      {"BBBBBBBBBBWWWWWWWWWW", "BBBBBBBBBBWWWWWWWWWW", "BBBBBBBBBBWWWWWWWWWW", "BBBBBBBBBBWWWWWWWWWW"});
+      load("\xef\xbb\xbf<?xml version='1.0'?>\n<!-- drawn -->\n<!DOCTYPE svg>" + svg + " width='20' height='4'" + body),
+      std::vector<std::string>(4, "BBBBBBBBBBWWWWWWWWWW"));
   writeFile(dir.path() / "p.svg", svg + " width='20' height='4'" + body);
   EXPECT_EQ(readPicture(dir.file("p.svg")).at(15, 2), 255);
 
