@@ -84,7 +84,7 @@ TEST(DeckRepair, RequiredPartsAreSuppliedOrTheElementGivesWay) {
   });
 }
 
-TEST(DeckRepair, AttributesAreMendedWhereTheirMeaningIsClearAndDroppedElsewhere) {
+TEST(DeckRepair, AttributesAndIdsAreMendedWhereTheirMeaningIsClearAndDroppedElsewhere) {
   expectRepaired({
       {"<p lang=\"en-GB\" align=\"CENTER\" style=\"x\">a</p>", "<p align=\"center\" xml:lang=\"en-GB\">a</p>"},
       {"<p align=\"justify\" mode=\"NoWrap\" lang=\"not a tag\">a</p>", "<p mode=\"nowrap\">a</p>"},
@@ -99,14 +99,12 @@ TEST(DeckRepair, AttributesAreMendedWhereTheirMeaningIsClearAndDroppedElsewhere)
       {"<p mode=\"nowrap\">a</p><p>b</p><p>c</p>", "<p mode=\"nowrap\">a</p><p mode=\"wrap\">b</p><p>c</p>"},
       // Namespaces, which WML does not have, go with what declared them.
       {"<p xmlns:t=\"urn:x\" t:k=\"v\"><t:text>held</t:text></p>", "<p>held</p>"},
+      // Ids become unique names, and the deck's links follow them.
+      {"<p id=\"1st\"><a href=\"#1st\">one</a><b id=\"a:z9\">x</b><i id=\"dup\">y</i><u id=\"dup\">z</u>"
+       "<a href=\"#a:z9\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>",
+       "<p id=\"id1st\"><a href=\"#id1st\">one</a><b id=\"a_z9\">x</b><i id=\"dup\">y</i><u id=\"dup-2\">z</u>"
+       "<a href=\"#a_z9\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>"},
   });
-}
-
-TEST(DeckRepair, IdsBecomeUniqueNamesAndLinksFollowThem) {
-  EXPECT_EQ(repaired("<p id=\"1st\"><a href=\"#1st\">one</a><b id=\"a:z9\">x</b><i id=\"dup\">y</i><u id=\"dup\">z</u>"
-                     "<a href=\"#a:z9\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>"),
-            "<p id=\"id1st\"><a href=\"#id1st\">one</a><b id=\"a_z9\">x</b><i id=\"dup\">y</i><u id=\"dup-2\">z</u>"
-            "<a href=\"#a_z9\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>");
 }
 
 TEST(DeckRepair, BreakMarksBecomeLineBreaksOnlyBetweenText) {
