@@ -25,25 +25,6 @@ TEST(FolderProject, OpensTheSampleProjectThroughTheHostInterface) {
   EXPECT_EQ(docs.Item("Index"), nullptr); // names are file names: case matters here
 }
 
-TEST(FolderProject, ManifestRoundTripWithAddDocument) {
-  test::TempDir dir;
-  auto project = FolderProject::create(dir.file("site"), "My Site", "/app");
-  EXPECT_EQ(project->ProjectName(), "My Site");
-  EXPECT_FALSE(project->AddDocument("missing")); // the file must be there first
-  test::writeFile(dir.path() / "site" / "home.wml", "<wml/>");
-  test::writeFile(dir.path() / "site" / "about.wml", "<wml/>");
-  EXPECT_TRUE(project->AddDocument("home"));
-  EXPECT_TRUE(project->AddDocument("about"));
-  EXPECT_TRUE(project->AddDocument("home")); // again: still one entry
-  EXPECT_FALSE(project->AddDocument("../site/home"));
-
-  auto reopened = FolderProject::open(dir.file("site"), "/app");
-  EXPECT_EQ(reopened->ProjectName(), "My Site");
-  ASSERT_EQ(reopened->documents().size(), 2u);
-  EXPECT_EQ(reopened->documents()[0].name, "home");
-  EXPECT_EQ(reopened->documents()[1].name, "about");
-}
-
 TEST(FolderProject, ClearErrorsForFoldersWithoutAGoodManifest) {
   test::TempDir dir;
   std::string message;
@@ -78,37 +59,50 @@ TEST(FolderProject, ClearErrorsForFoldersWithoutAGoodManifest) {
   EXPECT_NE(message.find("second.wmlproj"), std::string::npos) << message;
 }
 
-TEST(FolderProject, RemoveDocumentTakesTheEntryOutAndDeletesTheFileOnlyWhenAsked) {
+namespace {
+std::vector<std::string> names(const FolderProject& project) {
+  std::vector<std::string> out;
+  for (const auto& d : project.documents())
+    out.push_back(d.name);
+  return out;
+}
+} // namespace
+
+TEST(FolderProject, AddAndRemoveDocumentGoThroughTheManifestAndDeleteTheFileOnlyWhenAsked) {
   test::TempDir dir;
-  auto project = FolderProject::create(dir.file("p"), "P", "/app");
-  for (const char* name : {"a", "b", "c"}) {
-    test::writeFile(dir.path() / "p" / (std::string(name) + ".wml"), "<wml/>");
-    ASSERT_TRUE(project->AddDocument(name));
-  }
+  const stdfs::path folder = dir.path() / "site";
+  auto project = FolderProject::create(folder.string(), "My Site", "/app");
+  EXPECT_EQ(project->ProjectName(), "My Site");
+  EXPECT_FALSE(project->AddDocument("home")); // the file must be there first
+  for (const char* name : {"home", "about", "news"})
+    test::writeFile(folder / (std::string(name) + ".wml"), "<wml/>");
+  for (const char* name : {"home", "about", "news", "home"}) // the second home: still one entry
+    EXPECT_TRUE(project->AddDocument(name)) << name;
+  EXPECT_FALSE(project->AddDocument("../site/home"));
+  auto reopened = FolderProject::open(folder.string(), "/app");
+  EXPECT_EQ(reopened->ProjectName(), "My Site");
+  EXPECT_EQ(names(*reopened), (std::vector<std::string>{"home", "about", "news"}));
 
-  EXPECT_TRUE(project->removeDocument("a", "wml", false));
-  EXPECT_TRUE(stdfs::exists(dir.path() / "p" / "a.wml"));
-  EXPECT_TRUE(project->removeDocument("c", "wml", true));
-  EXPECT_FALSE(stdfs::exists(dir.path() / "p" / "c.wml"));
-  EXPECT_FALSE(project->removeDocument("a", "wml", true)); // no longer held: nothing deleted
-  EXPECT_TRUE(stdfs::exists(dir.path() / "p" / "a.wml"));
-  EXPECT_FALSE(project->removeDocument("b", "wbmp", true));
-
-  auto reopened = FolderProject::open(dir.file("p"), "/app");
-  ASSERT_EQ(reopened->documents().size(), 1u);
-  EXPECT_EQ(reopened->documents()[0].name, "b");
+  EXPECT_TRUE(project->removeDocument("home", "wml", false));
+  EXPECT_TRUE(stdfs::exists(folder / "home.wml"));
+  EXPECT_TRUE(project->removeDocument("news", "wml", true));
+  EXPECT_FALSE(stdfs::exists(folder / "news.wml"));
+  EXPECT_FALSE(project->removeDocument("home", "wml", true)); // no longer held: nothing deleted
+  EXPECT_TRUE(stdfs::exists(folder / "home.wml"));
+  EXPECT_FALSE(project->removeDocument("about", "wbmp", true));
+  EXPECT_EQ(names(*FolderProject::open(folder.string(), "/app")), std::vector<std::string>{"about"});
 
   // A manifest that cannot be written (a folder has taken its place) keeps the entries and the
   // files as they were, and so does the project once it can be written again.
   const std::string before = test::readFile(project->manifestPath());
   stdfs::remove(project->manifestPath());
   stdfs::create_directory(project->manifestPath());
-  EXPECT_THROW(project->removeDocument("b", "wml", true), com::ComError);
-  EXPECT_THROW(project->AddDocument("a"), com::ComError);
-  EXPECT_EQ(project->documents().size(), 1u);
-  EXPECT_TRUE(stdfs::exists(dir.path() / "p" / "b.wml"));
+  EXPECT_THROW(project->removeDocument("about", "wml", true), com::ComError);
+  EXPECT_THROW(project->AddDocument("home"), com::ComError);
+  EXPECT_EQ(names(*project), std::vector<std::string>{"about"});
+  EXPECT_TRUE(stdfs::exists(folder / "about.wml"));
   stdfs::remove(project->manifestPath());
   test::writeFile(project->manifestPath(), before);
-  EXPECT_TRUE(project->AddDocument("a"));
+  EXPECT_TRUE(project->AddDocument("home"));
   EXPECT_EQ(project->documents().size(), 2u);
 }
