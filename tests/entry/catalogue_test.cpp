@@ -31,7 +31,7 @@ TEST(Catalogue, HoldsTheFourEntriesInOrderReachableByPositionKeyAndEnumeration) 
   }
 }
 
-TEST(Catalogue, WrongKeysAndPositionsRaiseTheCollectionErrors) {
+TEST(Catalogue, WrongKeysRaiseTheCollectionErrorsAndKeysAreFoundWithoutRegardToCase) {
   wizard w;
   auto entries = w.WizardsCollection();
   EXPECT_EQ(test::comErrorOf([&] { entries->Item(Variant("Import")); }), 5); // a wizard key is not a collection key
@@ -40,18 +40,17 @@ TEST(Catalogue, WrongKeysAndPositionsRaiseTheCollectionErrors) {
   EXPECT_EQ(test::comErrorOf([&] { entries->Remove(Variant("999")); }), 5);
   EXPECT_EQ(test::comErrorOf([&] { entries->Add("x", 1, "t", "X", "101"); }), 457);
   EXPECT_EQ(entries->Count(), 4); // nothing changed by the failures
-}
 
-TEST(Catalogue, AddRemoveAndKeysWithoutRegardToCase) {
-  auto entries = std::make_shared<colWizards>();
-  auto a = entries->Add("A", 1, "tip a", "a", "Key");
-  auto b = entries->Add("B", 2, "tip b", "b"); // no key: reachable by position and enumeration only
-  EXPECT_EQ(entries->Item(Variant("KEY")), a);
-  EXPECT_EQ(test::comErrorOf([&] { entries->Add("C", 3, "", "c", "kEy"); }), 457);
-  EXPECT_EQ(entries->Item(Variant(2)), b);
-  entries->Remove(Variant("key"));
-  EXPECT_EQ(entries->Count(), 1);
-  EXPECT_EQ(entries->Item(Variant(1)), b);
+  // A collection of its own: keys are found whatever their case.
+  auto own = std::make_shared<colWizards>();
+  auto a = own->Add("A", 1, "tip a", "a", "Key");
+  auto b = own->Add("B", 2, "tip b", "b"); // no key: reachable by position and enumeration only
+  EXPECT_EQ(own->Item(Variant("KEY")), a);
+  EXPECT_EQ(test::comErrorOf([&] { own->Add("C", 3, "", "c", "kEy"); }), 457);
+  EXPECT_EQ(own->Item(Variant(2)), b);
+  own->Remove(Variant("key"));
+  EXPECT_EQ(own->Count(), 1);
+  EXPECT_EQ(own->Item(Variant(1)), b);
   // A caller by name may hand a number as text.
   com::putProperty(b, "IconId", Variant("17"));
   EXPECT_EQ(b->IconId, 17);

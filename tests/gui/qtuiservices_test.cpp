@@ -87,25 +87,24 @@ TEST_F(QtUiServicesTest, OpenFileGivesTheChosenPathOrNothing) {
   EXPECT_EQ(qtUi.openFile(request), std::nullopt);
 }
 
-TEST_F(QtUiServicesTest, MessageBoxesShowTheirTextButtonsIconAndTitle) {
-  auto box =
+TEST_F(QtUiServicesTest, MessageBoxesShowTheirTextButtonsIconAndTitleAndGiveTheAnswerOfTheButtonPressed) {
+  auto built =
       qtUi.messageBox("Are you sure you want to cancel the wizard?", vbYesNo | vbInformation, "HTML Import Wizard");
-  EXPECT_EQ(box->text(), "Are you sure you want to cancel the wizard?");
-  EXPECT_EQ(box->windowTitle(), "HTML Import Wizard");
-  EXPECT_EQ(box->icon(), QMessageBox::Information);
-  EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-  EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+  EXPECT_EQ(built->text(), "Are you sure you want to cancel the wizard?");
+  EXPECT_EQ(built->windowTitle(), "HTML Import Wizard");
+  EXPECT_EQ(built->icon(), QMessageBox::Information);
+  EXPECT_EQ(built->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(built->defaultButton(), built->button(QMessageBox::Yes));
 
   // Text is never taken as markup; no title gives the application's; the second button can
   // be the default.
-  box = qtUi.messageBox("<b>a.htm</b>", vbOKCancel | vbCritical | vbDefaultButton2, "");
-  EXPECT_EQ(box->textFormat(), Qt::PlainText);
-  EXPECT_EQ(box->windowTitle(), "Tavro");
-  EXPECT_EQ(box->icon(), QMessageBox::Critical);
-  EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Cancel));
-}
+  built = qtUi.messageBox("<b>a.htm</b>", vbOKCancel | vbCritical | vbDefaultButton2, "");
+  EXPECT_EQ(built->textFormat(), Qt::PlainText);
+  EXPECT_EQ(built->windowTitle(), "Tavro");
+  EXPECT_EQ(built->icon(), QMessageBox::Critical);
+  EXPECT_EQ(built->defaultButton(), built->button(QMessageBox::Cancel));
 
-TEST_F(QtUiServicesTest, MsgBoxGivesTheAnswerOfTheButtonPressedAndAMissingHelpFileIsSaid) {
+  // Shown modally, a box answers with the button pressed.
   test::onNextModal([](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     ASSERT_NE(box, nullptr);

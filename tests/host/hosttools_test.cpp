@@ -27,20 +27,17 @@ TEST(HostXmlTools, ResourceTextEndsAtTheFirstNulAndABadStringRaisesWithTheLine) 
   EXPECT_NE(message.find("line 2"), std::string::npos) << message;
 }
 
-TEST(HostXmlTools, ConvertDocumentFoldsLineEndsOrTrimsReferences) {
+TEST(HostXmlTools, ConvertDocumentFoldsLineEndsOrTrimsReferencesAndPictureUrlsBecomePathsAndBack) {
   host::HostXmlTools tools;
   auto doc = load("<body><p>a&#13;&#10;b&#13;c</p><a href=\"  x.html \">l</a><img src=\" p.png\"/></body>");
   tools.ConvertDocument(doc, 0, false);
   EXPECT_EQ(doc.xml(), "<body><p>a\nb\nc</p><a href=\"  x.html \">l</a><img src=\" p.png\"/></body>");
   tools.ConvertDocument(doc, 1, false);
   EXPECT_EQ(doc.xml(), "<body><p>a\nb\nc</p><a href=\"x.html\">l</a><img src=\"p.png\"/></body>");
-}
 
-TEST(HostXmlTools, ConvertReferencesTurnsPictureUrlsIntoPathsAndBack) {
-  host::HostXmlTools tools;
-  auto doc = load("<body><img src=\"file:///home/a/my%20pic.png\"/><img src=\"file://localhost/b.gif\"/>"
-                  "<img src=\"file://server/share/c.gif\"/><img src=\"http://x/y.png\"/>"
-                  "<a href=\"file:///not/a/picture\">x</a></body>");
+  doc = load("<body><img src=\"file:///home/a/my%20pic.png\"/><img src=\"file://localhost/b.gif\"/>"
+             "<img src=\"file://server/share/c.gif\"/><img src=\"http://x/y.png\"/>"
+             "<a href=\"file:///not/a/picture\">x</a></body>");
   tools.ConvertReferences(doc, 0);
   EXPECT_EQ(doc.xml(), "<body><img src=\"/home/a/my pic.png\"/><img src=\"/b.gif\"/>"
                        "<img src=\"file://server/share/c.gif\"/><img src=\"http://x/y.png\"/>"

@@ -126,7 +126,7 @@ TEST_F(DeckView, SaysWhetherTheDeckIsValidAndHowLargeItIs) {
   EXPECT_EQ(model.source(), deck("<card>\n<p>Open\n</card>"));
 }
 
-TEST_F(DeckView, AFileThatIsMissingOrUnreadableIsAMessageInTheView) {
+TEST_F(DeckView, AFileThatIsMissingUnreadableOrHostileIsAMessageOrShownAsTheExportShowsIt) {
   stdfs::remove(stdfs::path(folder) / "contact.wml");
   model.open(host::HostProjectRef(project), "contact");
   EXPECT_NE(model.problem().find("contact.wml cannot be read"), std::string::npos) << model.problem();
@@ -148,9 +148,7 @@ TEST_F(DeckView, AFileThatIsMissingOrUnreadableIsAMessageInTheView) {
   model.clear();
   EXPECT_EQ(shownText(), "");
   EXPECT_TRUE(model.cards().empty());
-}
 
-TEST_F(DeckView, HostileDecksAreShownAsTheExportShowsThemAndNothingMore) {
   // A deck that declares entities of its own is refused, as the export refuses it: the
   // external entity is never read.
   addDeck("entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE wml [<!ENTITY secret SYSTEM \"file:///etc/passwd\">]>\n"
