@@ -32,8 +32,6 @@ namespace {
 
 using Attributes = std::vector<std::pair<std::string, std::string>>;
 
-bool blank(const std::string& text) { return text.find_first_not_of(" \t\r\n\f") == std::string::npos; }
-
 std::string escaped(const std::string& text) {
   std::string out;
   for (char c : text)
@@ -43,60 +41,43 @@ std::string escaped(const std::string& text) {
 
 // One side's tree as markup: elements with their attributes sorted, and the runs of text
 // between them (adjacent text joined, white-space-only runs and comments left out).
-class Outline {
-public:
-  void text(const std::string& text) { m_pending += text; }
+struct Outline {
+  std::string out, text;
+  // Ends the run of text before the markup.
+  void add(const std::string& markup) {
+    if (text.find_first_not_of(" \t\r\n\f") != std::string::npos)
+      out += escaped(text);
+    text.clear();
+    out += markup;
+  }
   void open(const std::string& name, Attributes attributes) {
-    flush();
     std::sort(attributes.begin(), attributes.end());
-    m_out += "<" + name;
+    std::string tag = "<" + name;
     for (const auto& [attribute, value] : attributes)
-      m_out += " " + attribute + "=\"" + escaped(value) + "\"";
-    m_out += ">";
+      tag += " " + attribute + "=\"" + escaped(value) + "\"";
+    add(tag + ">");
   }
-  void close(const std::string& name) {
-    flush();
-    m_out += "</" + name + ">";
-  }
-  std::string str() {
-    flush();
-    return m_out;
-  }
-
-private:
-  void flush() {
-    if (!blank(m_pending))
-      m_out += escaped(m_pending);
-    m_pending.clear();
-  }
-  std::string m_out, m_pending;
 };
-
-bool holdsFieldset(xmlNodePtr e) {
-  for (xmlNodePtr c = e->children; c; c = c->next)
-    if (c->type == XML_ELEMENT_NODE && std::string_view(reinterpret_cast<const char*>(c->name)) == "fieldset")
-      return true;
-  return false;
-}
 
 void outline(xmlNodePtr e, Outline& out) {
   std::string name = reinterpret_cast<const char*>(e->name);
-  // A paragraph that holds a fieldset is written as a div: HTML ends a paragraph where a
-  // fieldset starts.
-  if (name == "p" && holdsFieldset(e))
-    name = "div";
   Attributes attributes;
   for (xmlAttrPtr a = e->properties; a; a = a->next)
     attributes.emplace_back(reinterpret_cast<const char*>(a->name),
                             xml::attribute(e, reinterpret_cast<const char*>(a->name)));
+  // A paragraph that holds a fieldset is written as a div: HTML ends a paragraph where a
+  // fieldset starts.
+  for (xmlNodePtr c = e->children; c && name == "p"; c = c->next)
+    if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, BAD_CAST "fieldset"))
+      name = "div";
   out.open(name, attributes);
   for (xmlNodePtr c = e->children; c; c = c->next) {
     if (c->type == XML_ELEMENT_NODE)
       outline(c, out);
     else if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
-      out.text(reinterpret_cast<const char*>(c->content));
+      out.text += reinterpret_cast<const char*>(c->content);
   }
-  out.close(name);
+  out.add("</" + name + ">");
 }
 
 void outline(const html::Element& e, Outline& out, bool inTable = false) {
@@ -111,10 +92,10 @@ void outline(const html::Element& e, Outline& out, bool inTable = false) {
     if (c->isElement())
       outline(static_cast<const html::Element&>(*c), out, e.localName() == "table");
     else if (c->nodeType() == html::NodeType::Text)
-      out.text(c->data());
+      out.text += c->data();
   }
   if (!ownTbody)
-    out.close(e.localName());
+    out.add("</" + e.localName() + ">");
 }
 
 } // namespace
@@ -133,7 +114,7 @@ std::string htmlReadsAs(const std::string& page, const xml::XmlDocument& intende
   Outline meant, read;
   outline(root, meant);
   outline(*doc->body(), read);
-  const std::string want = meant.str(), got = read.str();
+  const std::string &want = meant.out, &got = read.out;
   if (want == got)
     return "";
   const std::size_t at =
