@@ -130,13 +130,7 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
     ConversionOptions options;
     std::int32_t code, width, height;
   } cases[] = {
-      {"as it is, with a preview",
-       picture,
-       dir.file("a.wbmp"),
-       {.dither = 4, .previewBmp = dir.file("preview.bmp")},
-       0,
-       40,
-       20},
+      {"as it is, with a preview", picture, dir.file("a.wbmp"), withPreview, 0, 40, 20},
       {"at half its size", picture, dir.file("b.wbmp"), half, 0, 20, 10},
       {"shrunk to a width", picture, dir.file("i.wbmp"), narrower, 0, 10, 5},
       {"narrower than the width", picture, dir.file("j.wbmp"), wider, 0, 40, 20},
@@ -197,23 +191,16 @@ struct RecordingControls : PipelineControls {
   }
 };
 
-// A pipeline on a grey picture of that size, its preview in the same folder.
-struct Pipeline {
-  ui::ScopedScriptedUi ui;
-  TempDir dir;
-  RecordingControls controls;
-  ConversionPipeline pipeline{controls};
-  Pipeline(int width, int height) {
-    pipeline.sourceFile = writeGreyPng(dir.file("p.png"), width, height);
-    pipeline.previewLocation = dir.file("tmp.bmp");
-  }
-};
 } // namespace
 
 // The resizes of later runs go through the dialog's Apply, in its tests below.
 TEST(ConversionPipeline, FirstOpenShowsThePreviewAndAFailedStepShowsItsMessageAndLeavesIt) {
-  Pipeline p(20, 10);
-  auto& [ui, dir, controls, pipeline] = p;
+  ui::ScopedScriptedUi ui;
+  TempDir dir;
+  RecordingControls controls;
+  ConversionPipeline pipeline{controls};
+  pipeline.sourceFile = writeGreyPng(dir.file("p.png"), 20, 10);
+  pipeline.previewLocation = dir.file("tmp.bmp");
   ASSERT_TRUE(pipeline.ConvertAndPreview(128, 0, 5, 5, false));
   EXPECT_EQ(pipeline.imageWidth, 20) << "no picture was loaded: the size is not applied";
   EXPECT_EQ(controls.calls, (std::vector<std::string>{"preview " + dir.file("tmp.bmp"), "pixels", "size 10 20"}));
