@@ -38,11 +38,8 @@ std::vector<std::string> projectFiles(const stdfs::path& folder) {
 TEST_F(Import, APlainPageBecomesADeckInTheProject) {
   open(page("plain.html"));
   convertAndPreview();
-  EXPECT_EQ(engine->m_colTransformed, (std::vector<std::string>{"a", "img", "big", "b"}));
-  EXPECT_EQ(engine->m_colMapped, (std::vector<std::string>{"h1"}));
-  EXPECT_TRUE(engine->m_colRemoved.empty());
+  // The lists of the analysis are read where tavro convert prints them (import_cli_test.cpp).
   EXPECT_EQ(engine->lstKnownElements.items(), (std::vector<std::string>{"a", "img", "big", "b"}));
-  EXPECT_NE(engine->m_html.AnalysisPage.find("Analysis Log"), std::string::npos);
   EXPECT_EQ(count("IMG"), 1u); // the preview shows the picture
 
   ASSERT_TRUE(engine->ValidateTargetFile("plain"));

@@ -14,7 +14,9 @@
 using namespace tavro;
 using namespace tavro::htmlimport;
 
-TEST(ModHtmlImport, IsHtmlFileWantsAnExistingHtmOrHtmlFile) {
+// A path qualifies as a page when it names an existing .htm or .html file; only a page that
+// qualifies and reads is shown.
+TEST(ModHtmlImport, OnlyAnExistingHtmOrHtmlFileThatReadsIsShown) {
   test::TempDir dir;
   std::filesystem::create_directory(dir.path() / "pages");
   std::filesystem::create_directory(dir.path() / "pages.old");
@@ -27,25 +29,18 @@ TEST(ModHtmlImport, IsHtmlFileWantsAnExistingHtmOrHtmlFile) {
   }
   EXPECT_FALSE(IsHtmlFile(dir.file("pages/missing.html")));
   EXPECT_FALSE(IsHtmlFile(""));
-}
-
-TEST(ModHtmlImport, LoadHtmlFileShowsOnlyAPageThatQualifiesAndReads) {
-  test::TempDir dir;
-  test::writeFile(dir.path() / "page.html", "<p>page</p>");
-  test::writeFile(dir.path() / "page.txt", "<p>text</p>");
   // A pipe named like a page exists, so it qualifies, but it is no page to read.
   const std::string pipe = dir.file("pipe.html");
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   EXPECT_TRUE(IsHtmlFile(pipe));
+
   html::Browser browser;
   ASSERT_TRUE(browser.Navigate("about:blank"));
-
-  EXPECT_FALSE(LoadHtmlFile(dir.file("page.txt"), browser));
+  EXPECT_FALSE(LoadHtmlFile(dir.file("pages/index.txt"), browser));
   EXPECT_FALSE(LoadHtmlFile(pipe, browser));
   EXPECT_EQ(browser.LocationURL(), "about:blank");
-
-  EXPECT_TRUE(LoadHtmlFile(dir.file("page.html"), browser));
-  EXPECT_EQ(browser.Document()->body()->innerHTML(), "<p>page</p>");
+  EXPECT_TRUE(LoadHtmlFile(dir.file("pages/a.htm"), browser));
+  EXPECT_EQ(browser.Document()->body()->innerHTML(), "<p>x</p>");
 }
 
 TEST(HtmlToXmlDocument, GivesTheMarkupUnderABodyRootAndNothingForNoMarkup) {
