@@ -24,9 +24,8 @@ protected:
   void SetUp() override {
     test::application();
     sunset = (test::sourceDir() / "samples/pages/images/sunset.png").string();
-    preview = app.file("tmp.bmp");
     dialog = std::make_unique<formImages>();
-    dialog->PreviewLocation(preview);
+    dialog->PreviewLocation(app.file("tmp.bmp"));
     test::showActive(*dialog);
   }
 
@@ -60,7 +59,6 @@ protected:
 
   test::TempDir app;
   std::string sunset;
-  std::string preview;
   ui::ScopedScriptedUi ui;
   std::unique_ptr<formImages> dialog;
 };
