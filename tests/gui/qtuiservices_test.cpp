@@ -9,7 +9,6 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
-#include <QPushButton>
 #include <QTest>
 
 using namespace tavro;
