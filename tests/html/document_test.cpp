@@ -108,8 +108,6 @@ TEST(Document, TablesGetRowsAndCells) {
   }
   auto rows = table->rows();
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0]->cells().size(), 4u);
-  EXPECT_EQ(rows[1]->cells().size(), 1u);
   EXPECT_EQ(table->outerHTML(), "<table><tbody><tr><td width=\"80\">a</td><td width=\"80\">b</td>"
                                 "<td width=\"80\">c</td><td width=\"80\">d</td></tr>"
                                 "<tr><td width=\"80\">e</td></tr></tbody></table>");
