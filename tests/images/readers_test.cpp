@@ -64,22 +64,20 @@ void expectPattern(const Picture& p, int width, int height, const std::string& w
 } // namespace
 
 TEST(PngReader, ReadsEveryColourTypeAndBitDepthPlainAndInterlaced) {
-  struct Layout {
+  const struct {
     int colorType;
     std::vector<int> depths;
-  };
-  const Layout layouts[] = {{PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}},
-                            {PNG_COLOR_TYPE_RGB, {8, 16}},
-                            {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},
-                            {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
-                            {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}}};
+  } layouts[] = {{PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}},
+                 {PNG_COLOR_TYPE_RGB, {8, 16}},
+                 {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},
+                 {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
+                 {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}}};
   for (const auto& kind : layouts)
     for (int depth : kind.depths)
       for (bool interlaced : {false, true}) {
-        PngLayout layout{13, 11, kind.colorType, depth, interlaced};
         std::string what = "type " + std::to_string(kind.colorType) + " depth " + std::to_string(depth) +
                            (interlaced ? " interlaced" : "");
-        expectPattern(load(makePng(layout, patternPixel)), 13, 11, what);
+        expectPattern(load(makePng({13, 11, kind.colorType, depth, interlaced}, patternPixel)), 13, 11, what);
       }
 }
 
