@@ -3,11 +3,7 @@
 #include "tests/conversion/importfixture.h"
 
 #include "decks/deckrepair.h"
-
-#include "platform/com/comerror.h"
 #include "platform/ui/clstringex.h"
-
-#include <fstream>
 
 using namespace tavro;
 namespace stdfs = std::filesystem;
