@@ -160,19 +160,10 @@ std::string makeJpeg(const JpegLayout& s, const PixelFn& pixel) {
   while (cinfo.next_scanline < cinfo.image_height) {
     int y = int(cinfo.next_scanline);
     for (int x = 0; x < s.width; ++x) {
-      Rgba p = pixel(x, y);
-      if (s.grey) {
-        row[std::size_t(x)] = p.r;
-      } else if (s.cmyk) {
-        row[std::size_t(x * 4 + 0)] = JSAMPLE(255 - p.r);
-        row[std::size_t(x * 4 + 1)] = JSAMPLE(255 - p.g);
-        row[std::size_t(x * 4 + 2)] = JSAMPLE(255 - p.b);
-        row[std::size_t(x * 4 + 3)] = JSAMPLE(255 - p.a);
-      } else {
-        row[std::size_t(x * 3 + 0)] = p.r;
-        row[std::size_t(x * 3 + 1)] = p.g;
-        row[std::size_t(x * 3 + 2)] = p.b;
-      }
+      const Rgba p = pixel(x, y);
+      const std::uint8_t samples[] = {p.r, p.g, p.b, p.a}; // grey takes the first, RGB three
+      for (int c = 0; c < cinfo.input_components; ++c)
+        row[std::size_t(x * cinfo.input_components + c)] = JSAMPLE(s.cmyk ? 255 - samples[c] : samples[c]);
     }
     JSAMPROW r = row.data();
     jpeg_write_scanlines(&cinfo, &r, 1);
