@@ -301,27 +301,32 @@ TEST_F(Import, TargetNamesAreCheckedBeforeAnythingIsWritten) {
   test::writeFile(dir.path() / "project" / "index.wml", "<wml/>");
   ASSERT_TRUE(project->AddDocument("index"));
 
-  EXPECT_FALSE(engine->ValidateTargetFile(""));
-  EXPECT_EQ(ui->messages.back().text, "A file name must be entered before importing the document");
-  EXPECT_EQ(ui->messages.back().title, "Enter a file name");
-  EXPECT_EQ(ui->messages.back().style, ui::vbCritical | ui::vbOKOnly);
-
-  EXPECT_FALSE(engine->ValidateTargetFile("a?b"));
-  EXPECT_EQ(ui->messages.back().text, clStringEx::forbiddenCharactersMessage());
-
-  EXPECT_FALSE(engine->ValidateTargetFile("index"));
-  EXPECT_EQ(ui->messages.back().text, "The file index already belongs to the project Demo");
-  EXPECT_EQ(ui->messages.back().title, "File already a member of project");
-  EXPECT_EQ(ui->messages.back().style, ui::vbExclamation | ui::vbOKOnly);
-
-  // An existing file that is no project document: asked first; No keeps it as it was.
+  // An existing file that is no project document is asked about first; No keeps it as it was.
   test::writeFile(dir.path() / "project" / "mypage.wml", "keep me");
-  ui->answers = {ui::vbNo};
-  EXPECT_FALSE(engine->ValidateTargetFile("mypage.htm"));
-  EXPECT_EQ(ui->messages.back().text,
-            "The file " + dir.file("project/mypage.wml") + " already exists. Overwrite this file ?");
-  EXPECT_EQ(ui->messages.back().title, "File already exits");
-  EXPECT_EQ(ui->messages.back().style, ui::vbCritical | ui::vbYesNo);
+  const struct {
+    const char* name;
+    int answer;
+    std::string text, title;
+    int style;
+  } refusals[] = {
+      {"", 0, "A file name must be entered before importing the document", "Enter a file name",
+       ui::vbCritical | ui::vbOKOnly},
+      {"a?b", 0, clStringEx::forbiddenCharactersMessage(), "", ui::vbCritical | ui::vbOKOnly},
+      {"index", 0, "The file index already belongs to the project Demo", "File already a member of project",
+       ui::vbExclamation | ui::vbOKOnly},
+      {"mypage.htm", ui::vbNo, "The file " + dir.file("project/mypage.wml") + " already exists. Overwrite this file ?",
+       "File already exits", ui::vbCritical | ui::vbYesNo},
+  };
+  for (const auto& r : refusals) {
+    SCOPED_TRACE(r.name);
+    if (r.answer)
+      ui->answers = {r.answer};
+    EXPECT_FALSE(engine->ValidateTargetFile(r.name));
+    EXPECT_EQ(ui->messages.back().text, r.text);
+    EXPECT_EQ(ui->messages.back().title, r.title);
+    EXPECT_EQ(ui->messages.back().style, r.style);
+  }
+  EXPECT_EQ(ui->messages.size(), 4u);
   EXPECT_EQ(test::readFile(dir.path() / "project" / "mypage.wml"), "keep me");
 
   ui->answers = {ui::vbYes};
