@@ -264,7 +264,7 @@ struct OpenDialog {
 // Opening, the threshold and dither, Save, Exit and Undo are driven through the dialog's
 // controls in the GUI tests; these are the rules the controls do not show on their own.
 
-TEST(ImageDialog, ApplyRefusesSizesThatAreNotNumbersAndUndoesAFailedResize) {
+TEST(ImageDialog, ApplyRefusesBadSizesAndResizesByTheRatioOrEachPercent) {
   OpenDialog d(40, 20);
   ImageDialogModel& dialog = d.dialog;
   const struct {
@@ -295,11 +295,8 @@ TEST(ImageDialog, ApplyRefusesSizesThatAreNotNumbersAndUndoesAFailedResize) {
       {" 12 ", 12}, {"12.5", 12}, {"13.5", 14}, {"1e3", 1000}, {"1,5", std::nullopt}, {".", std::nullopt}};
   for (const auto& [text, value] : fields)
     EXPECT_EQ(sizeFieldValue(text), value) << text;
-}
 
-TEST(ImageDialog, KeepingTheRatioInPixelsFitsTheResizeAndPercentsGoEachOnItsSide) {
-  OpenDialog d(40, 20);
-  ImageDialogModel& dialog = d.dialog;
+  // Keeping the ratio in pixels leaves the boxes apart and fits the resize within them.
   dialog.setKeepRatio(true);
   dialog.setWidthText("30");
   EXPECT_EQ(dialog.heightText(), "20");
