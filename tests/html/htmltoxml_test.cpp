@@ -78,9 +78,11 @@ TEST(HtmlToXml, ContentOfADocumentUsesItsAddressAndBoundsAttributes) {
 }
 
 TEST(HtmlToXml, DeepMarkupIsFlattenedNotLost) {
-  std::string markup;
-  for (int i = 0; i < 10000; ++i)
+  std::string markup, text;
+  for (int i = 0; i < 10000; ++i) {
     markup += "<div>" + std::to_string(i) + " ";
+    text += std::to_string(i) + " ";
+  }
   markup += "bottom";
   for (int i = 0; i < 10000; ++i)
     markup += "</div>";
@@ -89,16 +91,8 @@ TEST(HtmlToXml, DeepMarkupIsFlattenedNotLost) {
   ASSERT_FALSE(doc.empty());
   // No element lies below the bound.
   EXPECT_TRUE(doc.selectNodes("//*[count(ancestor::*) >= " + std::to_string(maxXmlDepth) + "]").empty());
-  std::string text = xml::nodeText(doc.documentElement());
-  EXPECT_EQ(text.find("0 1 2 "), 0u);
-  EXPECT_NE(text.find("9998 9999 bottom"), std::string::npos);
-  EXPECT_EQ(text.substr(text.size() - 5), "after");
   // Everything is still there in order.
-  std::size_t pos = 0;
-  for (int i = 997; i < 10000; i += 997) {
-    pos = text.find(" " + std::to_string(i) + " ", pos);
-    ASSERT_NE(pos, std::string::npos) << i;
-  }
+  EXPECT_EQ(xml::nodeText(doc.documentElement()), text + "bottomafter");
   // Documents made from it nest its content a few levels deeper and must still parse.
   std::string wrapped = doc.xml();
   for (int i = 0; i < 50; ++i)
