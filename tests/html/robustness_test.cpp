@@ -50,15 +50,14 @@ TEST(Robustness, HostileMarkupParsesWithoutHarm) {
 TEST(Robustness, NestingBoundSparesTagsThatCloseThemselves) {
   auto doc = Document::createBlank();
   // Old pages leave many tags open that the parser closes by itself: none of them is lost.
-  std::string loose;
-  for (int i = 0; i < 5000; ++i)
+  std::string loose, all;
+  for (int i = 0; i < 5000; ++i) {
     loose += "<p\nclass=a>x<li\tvalue=1>y<td>z<a href=#>w";
+    all += "xyzw";
+  }
   doc->body()->setInnerHTML(loose);
   EXPECT_EQ(doc->getElementsByTagName("P").size(), 5000u);
   EXPECT_EQ(doc->getElementsByTagName("LI").size(), 5000u);
-  std::string all;
-  for (int i = 0; i < 5000; ++i)
-    all += "xyzw";
   EXPECT_EQ(doc->body()->textContent(), all);
 
   // Nor do the empty elements of pictures drawn in SVG, whose "/>" an HTML parser ignores: a page
@@ -76,16 +75,16 @@ TEST(Robustness, NestingBoundSparesTagsThatCloseThemselves) {
   EXPECT_EQ(doc->getElementsByTagName("DIV").back()->textContent(), "x");
 
   // Tags that really nest stop nesting at the bound; their text stays in order.
-  std::string fonts;
-  for (int i = 0; i < 3000; ++i)
+  std::string fonts, numbers;
+  for (int i = 0; i < 3000; ++i) {
     fonts += "<font size=" + std::to_string(i % 7) + ">" + std::to_string(i) + ",";
+    numbers += std::to_string(i) + ",";
+  }
   doc->body()->setInnerHTML(fonts);
   auto found = doc->getElementsByTagName("FONT").size();
   EXPECT_GE(found, 900u);
   EXPECT_LE(found, 1000u);
-  std::string text = doc->body()->textContent();
-  EXPECT_EQ(text.substr(0, 6), "0,1,2,");
-  EXPECT_EQ(text.substr(text.size() - 10), "2998,2999,");
+  EXPECT_EQ(doc->body()->textContent(), numbers);
 
   // What only looks like a tag takes no level: tags in comments, processing instructions,
   // attribute values and scripts, and a "<" in the text. The thousandth real level still
