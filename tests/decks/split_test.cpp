@@ -129,6 +129,8 @@ std::vector<std::string> wordsOf(std::vector<xml::XmlDocument>& docs) {
   return words;
 }
 
+} // namespace
+
 TEST(SplitDeck, EveryPartUnderTheLimitValidWithTheWordsInOrderAndBothWays) {
   const std::string deck = longDeck();
   xml::XmlDocument whole;
@@ -332,8 +334,6 @@ TEST(SplitDeck, AFittingDeckIsUntouchedAndImpossibleLimitsAreRefused) {
       read += xml::nodeText(link);
   EXPECT_EQ(read, said);
 }
-
-} // namespace
 
 // A link, a picture, an anchor and a soft key whose addresses take more than half of a part (a
 // documentation page's "run this example" link carries the program in its address) no longer
