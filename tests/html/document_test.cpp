@@ -79,22 +79,6 @@ TEST(Document, NamesElementsInUpperCaseAndFindsThemAndTheirAttributesInAnyCase) 
   EXPECT_EQ(body->style().getPropertyValue("color"), "red");
 }
 
-TEST(Document, InnerTextIsNeverReadAsMarkup) {
-  auto doc = Document::createBlank();
-  auto cell = doc->createElement("TD");
-  cell->setInnerHTML("<b>old</b> content");
-  cell->setInnerText("<i>a & b</i>");
-  ASSERT_EQ(cell->childNodes().size(), 1u);
-  EXPECT_EQ(cell->childNodes()[0]->nodeType(), NodeType::Text);
-  EXPECT_EQ(cell->innerText(), "<i>a & b</i>");
-  EXPECT_EQ(cell->innerHTML(), "&lt;i&gt;a &amp; b&lt;/i&gt;");
-  cell->setInnerText("");
-  EXPECT_TRUE(cell->childNodes().empty());
-
-  cell->setInnerHTML("one<br>two<script>x()</script>");
-  EXPECT_EQ(cell->innerText(), "one\ntwo");
-}
-
 TEST(Document, TablesGetRowsAndCells) {
   auto doc = Document::createBlank();
   auto table = doc->createElement("TABLE");

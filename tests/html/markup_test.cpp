@@ -62,7 +62,7 @@ TEST(Markup, SerialisesCanonicalHtmlThatParsesBackToItself) {
   }
 }
 
-TEST(Markup, InnerAndOuterHtmlParseInTheElementsContext) {
+TEST(Markup, InnerAndOuterHtmlParseInTheElementsContextAndInnerTextIsNoMarkup) {
   auto doc = Document::createBlank();
   auto table = doc->createElement("TABLE");
   table->setInnerHTML("<tr><td>cell</td></tr>");
@@ -82,4 +82,17 @@ TEST(Markup, InnerAndOuterHtmlParseInTheElementsContext) {
   EXPECT_EQ(body->innerHTML(), "<p>a</p><span>new</span><i>too</i><p>b</p>");
   EXPECT_EQ(div->parentNode(), nullptr);
   EXPECT_THROW(div->setOuterHTML("<b>x</b>"), tavro::com::ComError);
+
+  // Inner text is never read as markup.
+  auto cell = doc->createElement("TD");
+  cell->setInnerHTML("<b>old</b> content");
+  cell->setInnerText("<i>a & b</i>");
+  ASSERT_EQ(cell->childNodes().size(), 1u);
+  EXPECT_EQ(cell->childNodes()[0]->nodeType(), NodeType::Text);
+  EXPECT_EQ(cell->innerText(), "<i>a & b</i>");
+  EXPECT_EQ(cell->innerHTML(), "&lt;i&gt;a &amp; b&lt;/i&gt;");
+  cell->setInnerText("");
+  EXPECT_TRUE(cell->childNodes().empty());
+  cell->setInnerHTML("one<br>two<script>x()</script>");
+  EXPECT_EQ(cell->innerText(), "one\ntwo");
 }
