@@ -65,6 +65,9 @@ TEST(HtmlImport, ListsBecomeLeftAlignedParagraphs) {
                                                                     "b<?break?>"
                                                                     "\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0"
                                                                     "1. c<br/><?break?><?break?></p>"},
+      // A pre in a list keeps its lines from a line of their own.
+      {"<ul><li>a<pre id=\"p\">in\nlist</pre></li></ul>", "<p align=\"left\">\xC2\xB7"
+                                                          "a<?break?><?id p?>in<br/>list<?break?><br/></p>"},
       {"<ol><li>a</li>" + rest + "<li>b</li>" + rest + "</ol>",
        "<p align=\"left\">1. a<br/>" + rest + "2. b<br/>" + rest + "</p>"},
   });
@@ -170,13 +173,13 @@ TEST(HtmlImport, TablesCountTheWidestRowAndFlattenRowsIntoOneCellPerPiece) {
        "id=\"b\"><tr><td>2</td><td>3</td></tr></tbody></table>",
        "<table columns=\"2\"><tr><td>1</td></tr><tr><td>2</td><td>3</td></tr></table>"},
       {"<table><tbody><tr><td><b>bold</b> text</td><td><a href=\"l\" title=\"lt\" id=\"q\">link<img "
-       "src=\"i\"/></a></td>"
+       "src=\"i\"/><br/><!--c--></a></td>"
        "<td><p>x<br/><img src=\"m.gif\" width=\"3\" height=\"4\"/></p></td>"
        "<td><anchor title=\"n\">Next<go href=\"#n\"/></anchor></td>"
        "<th>head<a href=\"h\">hl</a><img src=\"th.gif\"/><br/></th>"
        "<td><!--c--><table><tbody><tr><td>inner</td></tr></tbody></table></td></tr></tbody></table>",
        "<table columns=\"6\"><tr><td>bold</td><td> text</td>"
-       "<td><?id q?><a href=\"l\" title=\"lt\">link<img alt=\"i\" src=\"i\"/></a></td>"
+       "<td><?id q?><a href=\"l\" title=\"lt\">link<img alt=\"i\" src=\"i\"/><br/></a></td>"
        "<td>x</td><td><br/></td><td><img alt=\"m.gif\" src=\"m.gif\" width=\"3\" height=\"4\"/></td>"
        "<td><anchor title=\"n\">Next<go href=\"#n\"/></anchor></td>"
        "<td>head</td><td><a href=\"h\">hl</a></td><td><img alt=\"th.gif\" src=\"th.gif\"/></td><td><br/></td>"
