@@ -73,6 +73,9 @@ TEST_F(Classify, FramesPageOffersOneRadioButtonPerFrameAndRecordsTheChoice) {
 
   auto doc = browser.Document();
   EXPECT_EQ(doc->url(), "about:blank");
+  EXPECT_EQ(doc->getElementsByTagName("P")[0]->innerText(),
+            "The HTML document that is being imported contains frames. Please select a specific frame to import from "
+            "the list below. After a file has been selected click Next to proceed with the import.");
   auto rows = doc->getElementsByTagName("TABLE")[0]->rows();
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0]->cells()[0]->innerText(), "menu.html");
@@ -86,7 +89,6 @@ TEST_F(Classify, FramesPageOffersOneRadioButtonPerFrameAndRecordsTheChoice) {
   EXPECT_EQ(taming.state().frameSource, "main.html");
   EXPECT_TRUE(doc->dispatchClick(radios[0]));
   EXPECT_EQ(taming.state().frameSource, "menu.html");
-  EXPECT_FALSE(radios[1]->checked());
   EXPECT_TRUE(doc->dispatchClick(doc->body())); // elsewhere: the choice stays
   EXPECT_EQ(taming.state().frameSource, "menu.html");
 }
