@@ -147,8 +147,8 @@ TEST_F(RealPages, EveryPageGivesOneDeckWhicheverRoadItTakes) {
     const std::string bytes = test::readFile(path);
     const html::DecodedPage decoded = html::decodePage(bytes);
     EXPECT_TRUE(html::isValidUtf8(decoded.text));
-    if (decoded.encoding == "windows-1252") {
-      EXPECT_GE(decoded.text.size(), bytes.size()); // every byte is a character
+    if (decoded.encoding.starts_with("windows-")) {
+      EXPECT_GE(decoded.text.size(), bytes.size()); // a code page makes every byte a character
     }
     if (auto known = encodings.find(path.filename().string()); known != encodings.end()) {
       EXPECT_EQ(decoded.encoding, known->second);
