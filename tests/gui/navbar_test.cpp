@@ -189,12 +189,14 @@ TEST_F(NavBarTest, IsCallableByNameAndCreatableForAHostFromTheAddin) {
   created.reset();
   EXPECT_TRUE(watch.isNull()) << "the created bar goes with its object";
 
-  // A host creates it by name from the built add-in.
+  // A host creates it, and the catalogue's items, by name from the built add-in.
   test::TempDir dir;
   ::setenv("TAVRO_REGISTRY", dir.file("registry").c_str(), 1);
   test::registerBuiltAddin();
   ::unsetenv("TAVRO_REGISTRY");
-  EXPECT_EQ(createObject("Tavro.NavBar", Registry(dir.file("registry")))->typeName(), "NavBar");
+  const Registry registry(dir.file("registry"));
+  EXPECT_EQ(createObject("Tavro.NavBar", registry)->typeName(), "NavBar");
+  EXPECT_EQ(createObject("Tavro.clWizardItem", registry)->typeName(), "clWizardItem");
 }
 
 TEST(NavBarCreation, WithoutAnApplicationRaisesAClearError) {
