@@ -11,6 +11,25 @@
 #include <cstdio>
 
 namespace tavro::cli {
+
+std::string compileCheckedDeck(const std::string& path, const std::string& text) {
+  // libwbxml's time grows with the square of a deck's size (minutes for a deck of megabytes),
+  // and no phone takes a deck of even a tenth of the size refused here.
+  if (text.size() > decks::maxCompiledText)
+    throw UserError(path + ": " + std::to_string(text.size()) + " bytes of text, more than any phone takes (" +
+                    std::to_string(decks::maxCompiledText >> 10) + " KiB): not compiled");
+  xml::XmlDocument deck;
+  if (!deck.loadXML(text))
+    throw UserError(path + ":" + std::to_string(deck.parseError().line) + ": " + deck.parseError().reason);
+  if (auto fault = decks::firstFault(deck))
+    throw UserError(path + ":" + std::to_string(fault->line) + ": not valid WML 1.1: " + fault->message);
+  try {
+    return decks::compileWbxml(text);
+  } catch (const decks::WbxmlError& e) {
+    throw UserError(path + ": " + e.what());
+  }
+}
+
 namespace {
 
 struct CompileOptions {
@@ -21,17 +40,7 @@ struct CompileOptions {
 int runCompile(const CompileOptions& o) {
   requireFile(o.deck, "a WML deck");
   const std::string text = fs::readFile(o.deck, xml::maxDocumentBytes);
-  xml::XmlDocument deck;
-  if (!deck.loadXML(text))
-    throw UserError(o.deck + ":" + std::to_string(deck.parseError().line) + ": " + deck.parseError().reason);
-  if (auto fault = decks::firstFault(deck))
-    throw UserError(o.deck + ":" + std::to_string(fault->line) + ": not valid WML 1.1: " + fault->message);
-  std::string compiled;
-  try {
-    compiled = decks::compileWbxml(text);
-  } catch (const decks::WbxmlError& e) {
-    throw UserError(o.deck + ": " + e.what());
-  }
+  const std::string compiled = compileCheckedDeck(o.deck, text);
   const std::string output = o.output.empty() ? fs::joinPath(fs::getParentFolderName(fs::getAbsolutePathName(o.deck)),
                                                              fs::getBaseName(o.deck) + ".wmlc")
                                               : o.output;

@@ -1,4 +1,5 @@
-// tavro project new|list|add: make a project folder, list its documents, add a WML deck.
+// tavro project new|list|add|check: make a project folder, list its documents, add a WML deck,
+// check that every deck is one a phone takes.
 
 #include "app/cli/command.h"
 
@@ -7,6 +8,7 @@
 #include "platform/xml/xmldocument.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace tavro::cli {
 namespace {
@@ -15,6 +17,7 @@ struct ProjectOptions {
   std::string folder;
   std::string name;
   std::string file;
+  std::size_t maxDeck = 0;
 };
 
 int projectNew(const ProjectOptions& o) {
@@ -56,6 +59,36 @@ int projectAdd(const ProjectOptions& o) {
   return exitOk;
 }
 
+// Each deck of the project, in its order, valid WML 1.1 and compiled under the limit: its name
+// and compiled size on standard output, or what is wrong with it on standard error. The other
+// documents (pictures ...) are not decks and are left alone.
+int projectCheck(const ProjectOptions& o) {
+  auto project = host::FolderProject::open(o.folder, host::FolderProject::defaultApplicationPath());
+  std::vector<std::string> decks;
+  for (const auto& d : project->documents())
+    if (d.type == "wml")
+      decks.push_back(d.name);
+  const int status = reportBatch(decks.size(), [&](std::size_t i) -> std::string {
+    const std::string path = fs::joinPath(project->ProjectFolder(), decks[i] + ".wml");
+    std::string compiled;
+    try {
+      requireFile(path, "a WML deck");
+      compiled = compileCheckedDeck(path, fs::readFile(path, xml::maxDocumentBytes));
+    } catch (const UserError& e) {
+      return e.what();
+    } catch (const std::runtime_error& e) {
+      return path + ": " + e.what();
+    }
+    if (o.maxDeck && compiled.size() > o.maxDeck)
+      return path + ": " + std::to_string(compiled.size()) + " bytes compiled, over the limit of " +
+             std::to_string(o.maxDeck);
+    std::printf("%s\t%zu\n", decks[i].c_str(), compiled.size());
+    return "";
+  });
+  std::fflush(stdout);
+  return status;
+}
+
 Registrar project(HelpPlace::Project, [](CLI::App& app, int* exitCode) {
   auto options = std::make_shared<ProjectOptions>();
   auto* cmd = app.add_subcommand("project", "Make a project folder, list its documents, add a WML deck");
@@ -74,6 +107,14 @@ Registrar project(HelpPlace::Project, [](CLI::App& app, int* exitCode) {
   add->add_option("DIR", options->folder, "project folder")->required();
   add->add_option("FILE", options->file, "the deck, NAME.wml")->required();
   add->callback([options, exitCode] { *exitCode = projectAdd(*options); });
+
+  auto* check = cmd->add_subcommand(
+      "check", "Check that each deck of the project in DIR is valid WML 1.1: name and compiled size, or its fault");
+  check->add_option("DIR", options->folder, "project folder")->required();
+  check->add_option("--max-deck", options->maxDeck, "the most WBXML a phone takes: a deck compiled to more is a fault")
+      ->check(CLI::Range(std::size_t(1), std::size_t(1) << 30))
+      ->option_text("BYTES");
+  check->callback([options, exitCode] { *exitCode = projectCheck(*options); });
 });
 
 } // namespace

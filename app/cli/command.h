@@ -42,6 +42,12 @@ std::vector<CommandSetup> registeredCommands();
 /// reported as missing.
 void requireFile(const std::string& path, const std::string& what);
 
+/// The text of the deck read from path, checked as valid WML 1.1 and compiled to WBXML as a
+/// phone receives it. Raises a UserError at the first fault: "path:LINE: reason" when it is not
+/// well-formed, "path:LINE: not valid WML 1.1: ..." when it breaks WML 1.1; a deck longer than
+/// decks::maxCompiledText is refused before it is parsed.
+std::string compileCheckedDeck(const std::string& path, const std::string& text);
+
 /// True when standard error is a terminal (progress lines are shown then).
 bool stderrIsTerminal();
 

@@ -159,3 +159,36 @@ TEST(CliCompile, WritesTheWbxmlBesideTheDeckOrRefusesWithTheFirstFaultAndWritesN
   }
   EXPECT_EQ(test::entriesIn(dir.path()), 5) << "fares.wml, fares.wmlc, out.bin and the two refused decks";
 }
+
+// Each deck of a project, in its order: its compiled size, or its first fault.
+TEST(CliProjectCheck, GivesEachDeckItsSizeOrItsFirstFault) {
+  test::TempDir dir;
+  const std::string project = dir.file("site");
+  ASSERT_EQ(runTavro({"project", "new", project, "Site"}).exitCode, 0);
+  const std::pair<const char*, std::string> documents[] = {
+      {"fares.wml", "<wml><card><p>Fares: $$2</p></card></wml>"},
+      {"table.wml", "<wml><card>\n<p><table><tr><td>x</td></tr></table></p></card></wml>"},
+      {"gone.wml", "<wml><card><p>soon gone</p></card></wml>"},
+      {"big.wml", "<wml><card>" + std::string(decks::maxCompiledText, ' ') + "</card></wml>"}};
+  for (const auto& [name, text] : documents) {
+    test::writeFile(dir.path() / "site" / name, text);
+    ASSERT_EQ(runTavro({"project", "add", project, dir.file(std::string("site/") + name)}).exitCode, 0);
+  }
+  stdfs::remove(dir.path() / "site" / "gone.wml");
+
+  auto r = runTavro({"project", "check", project});
+  EXPECT_EQ(r.exitCode, 1);
+  const std::string fares = std::to_string(decks::compileWbxml(documents[0].second).size());
+  EXPECT_EQ(r.out, "fares\t" + fares + "\n");
+  EXPECT_EQ(r.err, "tavro: " + project +
+                       "/table.wml:2: not valid WML 1.1: element table needs the attribute columns\n" +
+                       "tavro: no such file: '" + project + "/gone.wml'\ntavro: " + project +
+                       "/big.wml: " + std::to_string(documents[3].second.size()) +
+                       " bytes of text, more than any phone takes (256 KiB): not compiled\n");
+  auto limited = runTavro({"project", "check", project, "--max-deck", "10"});
+  EXPECT_EQ(limited.out, "");
+  EXPECT_EQ(
+      limited.err.rfind("tavro: " + project + "/fares.wml: " + fares + " bytes compiled, over the limit of 10\n", 0),
+      0u)
+      << limited.err;
+}
