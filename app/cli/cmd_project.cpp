@@ -74,10 +74,8 @@ int projectCheck(const ProjectOptions& o) {
     try {
       requireFile(path, "a WML deck");
       compiled = compileCheckedDeck(path, fs::readFile(path, xml::maxDocumentBytes));
-    } catch (const UserError& e) {
+    } catch (const std::exception& e) { // each names the deck's file
       return e.what();
-    } catch (const std::runtime_error& e) {
-      return path + ": " + e.what();
     }
     if (o.maxDeck && compiled.size() > o.maxDeck)
       return path + ": " + std::to_string(compiled.size()) + " bytes compiled, over the limit of " +
