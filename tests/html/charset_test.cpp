@@ -28,6 +28,7 @@ TEST(Charset, AByteOrderMarkThenAMetaCharsetThenTheBytesNameTheEncoding) {
        "<body>\xE1\xE2\xE3</body>",
        "ISO-8859-7", "\xCE\xB1\xCE\xB2\xCE\xB3", true},
       {"meta charset", "<meta charset='KOI8-R'><p>\xF0\xD2\xC9", "KOI8-R", "\xD0\x9F\xD1\x80\xD0\xB8", true},
+      {"an ISO label without its dashes", "<meta charset=iso88592><p>\xB1", "ISO-8859-2", "\xC4\x85", true},
       {"Latin-1 labels mean windows-1252, whose 0x80..0x9F are printable", "<meta charset=iso-8859-1>\x93q\x94 \xE9",
        "windows-1252", "\xE2\x80\x9Cq\xE2\x80\x9D \xC3\xA9", true},
       {"a meta inside a comment does not count", "<!-- <meta charset=koi8-r> --><p>caf\xC3\xA9", "UTF-8", "caf\xC3\xA9",

@@ -415,6 +415,7 @@ TEST(PictureReader, BrokenOversizedAndHostileFilesGiveACodeNeverACrashNorAHugeAl
       {"bmp rle8 16000^2", makeBmp(bmpInfo(16000, 16000, 8, 1, 2), pal, rle), codeCannotLoad},
       {"png width 2^31-1", pngOfZeros(0x7fffffff, 1, 1, "", 16), refused},
       {"bmp height INT_MIN", makeBmp(bmpInfo(1, INT32_MIN, 24), "", std::string(16, '\0')), refused},
+      {"bmp width -1", makeBmp(bmpInfo(-1, 2, 24), "", std::string(16, '\0')), codeBadHeader},
       {"bmp 65536^2 x 32", makeBmp(bmpInfo(65536, 65536, 32), "", std::string(16, '\0')), refused},
       {"bmp offbits past eof", makeBmp(bmpInfo(8, 2, 1), pal, std::string(8, '\0'), 0x7ffffff0), refused},
       {"bmp 7 bits", makeBmp(bmpInfo(8, 2, 7), "", std::string(16, '\0')), refused},
