@@ -162,16 +162,16 @@ TEST(Wbxml, ADeckCompilesToKnownBytesAndReadsBack) {
 TEST(Wbxml, VariablesBecomeTheirTokensAndAnEscapedDollarOneDollar) {
   using namespace std::string_literals;
   const std::string deck =
-      "<wml><card><p>$$5 $(a) $b $(c:E) $(d:unesc) $ <a href=\"$(u:n)?q=$$\">go</a></p></card></wml>";
+      "<wml><card><p>$$5 $(a) $A_9 $(c:E) $(d:unesc) $ <a href=\"$(u:n)?q=$$\">go</a></p></card></wml>";
   const std::string compiled = decks::compileWbxml(deck);
   // In text, "$$" is the one "$" it stands for; each reference is EXT_I_2 (as it is), EXT_I_0
   // (escaped) or EXT_I_1 (unescaped) with the variable's name, in attributes too.
   EXPECT_NE(
-      compiled.find("\x03$5 \0\x42"s + "a\0\x03 \0\x42"s + "b\0\x03 \0\x40"s + "c\0\x03 \0\x41"s + "d\0\x03 $ \0"s),
+      compiled.find("\x03$5 \0\x42"s + "a\0\x03 \0\x42"s + "A_9\0\x03 \0\x40"s + "c\0\x03 \0\x41"s + "d\0\x03 $ \0"s),
       std::string::npos);
   EXPECT_NE(compiled.find("\x42u\0\x03?q=$\0"s), std::string::npos);
   // Read back, they are references again, and a "$" to show is written "$$".
-  EXPECT_NE(decks::decompileWbxml(compiled).find("<p>$$5 $(a:noesc) $(b:noesc) $(c:escape) $(d:unesc) $$ <a "
+  EXPECT_NE(decks::decompileWbxml(compiled).find("<p>$$5 $(a:noesc) $(A_9:noesc) $(c:escape) $(d:unesc) $$ <a "
                                                  "href=\"$(u:noesc)?q=$$\">go</a></p>"),
             std::string::npos)
       << decks::decompileWbxml(compiled);

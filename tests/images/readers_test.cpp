@@ -306,7 +306,9 @@ TEST(WbmpCodec, WritesTypeZeroAndReadsBackTheSameBits) {
     std::string header = std::string("\0\0", 2) + multiByte(std::uint32_t(width)) + multiByte(3);
     EXPECT_EQ(bytes.substr(0, header.size()), header);
     EXPECT_EQ(bytes.size(), header.size() + std::size_t((width + 7) / 8) * 3);
-    expectPattern(load(bytes), width, 3, "width " + std::to_string(width));
+    const Picture read = load(bytes);
+    expectPattern(read, width, 3, "width " + std::to_string(width));
+    EXPECT_TRUE(read.monochrome); // so that a preview of it is written with one bit a pixel
   }
   // 1 is white, the first pixel is the high bit, and padding bits are zero.
   Picture q;
