@@ -168,6 +168,9 @@ TEST(GifReader, ReadsInterlacedRowsInTheirPlaceTransparencyAsWhiteAndClipsTheFra
       load(makeGif({.transparent = 0, .palette = {{0, 0, 0}, {255, 0, 0}}}, [](int x, int) { return x < 4 ? 0 : 1; }));
   EXPECT_EQ(p.at(0, 0), 255);
   EXPECT_EQ(p.at(7, 0), 77);
+  // A pixel that names a colour its palette of two lacks (index 3, written by hand) is white.
+  EXPECT_EQ(load(std::string("GIF89a\1\0\1\0\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\1\0\1\0\0\2\2\x5c\1\0;", 35)).at(0, 0),
+            255);
 
   // A black frame inside the screen, cut at its right edge, and wholly beside it.
   const struct {
