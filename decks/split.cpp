@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 #include <set>
 #include <utility>
 
@@ -79,16 +78,8 @@ std::string startTag(xmlNodePtr element, bool withId) {
   return tag;
 }
 
-xmlNodePtr checked(xmlNodePtr node) {
-  if (!node)
-    throw std::bad_alloc();
-  return node;
-}
-
 std::string emptyEmWithId(const std::string& id) {
-  xmlChar* escaped = xmlEncodeSpecialChars(nullptr, BAD_CAST id.c_str());
-  if (!escaped)
-    throw std::bad_alloc();
+  xmlChar* escaped = xml::checked(xmlEncodeSpecialChars(nullptr, BAD_CAST id.c_str()));
   std::string em = "<em id=\"" + std::string(reinterpret_cast<const char*>(escaped)) + "\"/>";
   xmlFree(escaped);
   return em;
@@ -416,13 +407,13 @@ private:
       }
       // What stands in its place keeps its id, which links may lead to.
       if (xmlHasProp(holder, BAD_CAST "id")) {
-        xmlNodePtr mark = checked(xmlNewDocNode(holder->doc, nullptr, BAD_CAST "em", nullptr));
+        xmlNodePtr mark = xml::checked(xmlNewDocNode(holder->doc, nullptr, BAD_CAST "em", nullptr));
         xmlSetProp(mark, BAD_CAST "id", BAD_CAST xml::attribute(holder, "id").c_str());
         xmlAddPrevSibling(holder, mark);
       }
       if (name == "img") {
         if (const std::string alt = xml::attribute(n, "alt"); !alt.empty())
-          xmlAddPrevSibling(n, checked(xmlNewDocText(n->doc, BAD_CAST alt.c_str())));
+          xmlAddPrevSibling(n, xml::checked(xmlNewDocText(n->doc, BAD_CAST alt.c_str())));
       } else {
         if (holder != n)
           remove(n); // the anchor's task

@@ -8,7 +8,6 @@
 #include <libxml/tree.h>
 
 #include <algorithm>
-#include <new>
 #include <unordered_set>
 
 namespace tavro::html {
@@ -69,12 +68,6 @@ bool isInlineContent(const Node* node) {
   return false;
 }
 
-xmlNodePtr checked(xmlNodePtr node) {
-  if (!node)
-    throw std::bad_alloc();
-  return node;
-}
-
 void copyAttributes(const Element& e, xmlNodePtr node, const std::string& baseUrl) {
   std::size_t copied = 0;
   for (const auto& a : e.attributes()) {
@@ -87,8 +80,7 @@ void copyAttributes(const Element& e, xmlNodePtr node, const std::string& baseUr
     if (!value)
       continue;
     // xmlNewProp takes the value as text: an "&" in it stays an "&".
-    if (!xmlNewProp(node, X(a.name), X(xmlText(*value))))
-      throw std::bad_alloc();
+    xml::checked(xmlNewProp(node, X(a.name), X(xmlText(*value))));
     ++copied;
   }
 }
@@ -107,11 +99,9 @@ bool isXmlName(std::string_view name) {
 
 xml::XmlDocument contentToXml(const Element& container) {
   const std::string baseUrl = detail::pictureBase(container);
-  xmlDocPtr raw = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
-  if (!raw)
-    throw std::bad_alloc();
+  xmlDocPtr raw = xml::checked(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
   xml::XmlDocument result(raw);
-  xmlNodePtr body = checked(xmlNewDocNode(raw, nullptr, reinterpret_cast<const xmlChar*>("body"), nullptr));
+  xmlNodePtr body = xml::checked(xmlNewDocNode(raw, nullptr, reinterpret_cast<const xmlChar*>("body"), nullptr));
   xmlDocSetRootElement(raw, body);
 
   // Where the content of the element being walked goes.
@@ -126,7 +116,7 @@ xml::XmlDocument contentToXml(const Element& container) {
   xmlNodePtr pendingInto = nullptr;
   auto flush = [&] {
     if (!pending.empty())
-      xmlAddChild(pendingInto, checked(xmlNewDocText(raw, X(pending))));
+      xmlAddChild(pendingInto, xml::checked(xmlNewDocText(raw, X(pending))));
     pending.clear();
     pendingInto = nullptr;
   };
@@ -180,7 +170,7 @@ xml::XmlDocument contentToXml(const Element& container) {
       return true;
     }
     flush();
-    xmlNodePtr node = checked(xmlNewDocNode(raw, nullptr, X(e.localName()), nullptr));
+    xmlNodePtr node = xml::checked(xmlNewDocNode(raw, nullptr, X(e.localName()), nullptr));
     xmlAddChild(top.into, node);
     copyAttributes(e, node, baseUrl);
     places.push_back({node, top.depth + 1, preserve});

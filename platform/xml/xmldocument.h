@@ -9,6 +9,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -81,6 +82,15 @@ private:
   ParseError m_error;
   bool m_preserveWhiteSpace = false;
 };
+
+/// What a libxml2 call that makes something (a node, a document, an attribute) gave, or
+/// std::bad_alloc when it gave nothing: those calls fail only for want of memory.
+template <class T>
+T* checked(T* made) {
+  if (!made)
+    throw std::bad_alloc();
+  return made;
+}
 
 /// Serialises one node (and its content) as XML text.
 std::string nodeXml(xmlNodePtr node);
