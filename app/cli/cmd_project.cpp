@@ -68,7 +68,7 @@ int projectCheck(const ProjectOptions& o) {
   for (const auto& d : project->documents())
     if (d.type == "wml")
       decks.push_back(d.name);
-  const int status = reportBatch(decks.size(), [&](std::size_t i) -> std::string {
+  return reportBatch(decks.size(), [&](std::size_t i) -> std::string {
     const std::string path = fs::joinPath(project->ProjectFolder(), decks[i] + ".wml");
     std::string compiled;
     try {
@@ -83,8 +83,6 @@ int projectCheck(const ProjectOptions& o) {
     std::printf("%s\t%zu\n", decks[i].c_str(), compiled.size());
     return "";
   });
-  std::fflush(stdout);
-  return status;
 }
 
 Registrar project(HelpPlace::Project, [](CLI::App& app, int* exitCode) {
