@@ -29,8 +29,8 @@ enum { maxSheets = 16 };
 struct Sheet {
   char* path;
   long lines;
-  const xmlChar** names; /* the first element that starts on each line (NULL for none) */
-  const xmlChar* root;
+  unsigned char* hasElement; /* by line: whether an element stands on it */
+  xmlChar* root;             /* the root element's name */
   unsigned char* covered;
   long elements;
 };
@@ -42,16 +42,16 @@ static __thread xmlDocPtr lastDoc;
 static __thread long lastElements;
 static __thread int lastSheet = -1;
 
-static long countElements(xmlNodePtr node, const xmlChar** names, long lines) {
+static long countElements(xmlNodePtr node, unsigned char* hasElement, long lines) {
   long count = 0;
   for (; node; node = node->next) {
     if (node->type != XML_ELEMENT_NODE)
       continue;
     ++count;
     long line = xmlGetLineNo(node);
-    if (names && line > 0 && line < lines && !names[line])
-      names[line] = node->name;
-    count += countElements(node->children, names, lines);
+    if (hasElement && line > 0 && line < lines)
+      hasElement[line] = 1;
+    count += countElements(node->children, hasElement, lines);
   }
   return count;
 }
@@ -61,7 +61,7 @@ static int sameShape(xmlNodePtr node, const struct Sheet* sheet) {
     if (node->type != XML_ELEMENT_NODE)
       continue;
     long line = xmlGetLineNo(node);
-    if (line <= 0 || line >= sheet->lines || !sheet->names[line])
+    if (line <= 0 || line >= sheet->lines || !sheet->hasElement[line])
       return 0;
     if (!sameShape(node->children, sheet))
       return 0;
@@ -94,7 +94,7 @@ static void onInstruction(xmlNodePtr cur, xmlNodePtr node, xsltTemplatePtr templ
    * trusted while its instructions stand where the watched sheet has elements. */
   int i = lastSheet;
   long line = xmlGetLineNo(cur);
-  if (cur->doc != lastDoc || i < 0 || line <= 0 || line >= sheets[i].lines || sheets[i].names[line] == NULL)
+  if (cur->doc != lastDoc || i < 0 || line <= 0 || line >= sheets[i].lines || !sheets[i].hasElement[line])
     i = classify(cur->doc);
   if (i >= 0 && line > 0 && line < sheets[i].lines)
     sheets[i].covered[line] = 1;
@@ -125,8 +125,8 @@ static void writeLines(void) {
 }
 
 static void loadSheet(const char* path) {
-  xmlDocPtr doc = xmlReadFile(path, NULL, XML_PARSE_NONET);
-  if (!doc || sheetCount == maxSheets)
+  xmlDocPtr doc = sheetCount < maxSheets ? xmlReadFile(path, NULL, XML_PARSE_NONET) : NULL;
+  if (!doc)
     return;
   struct Sheet* s = &sheets[sheetCount++];
   s->path = strdup(path);
@@ -137,11 +137,11 @@ static void loadSheet(const char* path) {
   if (f)
     fclose(f);
   s->lines = last + 2;
-  s->names = calloc((size_t)s->lines, sizeof *s->names);
+  s->hasElement = calloc((size_t)s->lines, 1);
   s->covered = calloc((size_t)s->lines, 1);
-  /* The names point into the document, which stays for the life of the process. */
-  s->elements = countElements(xmlDocGetRootElement(doc), s->names, s->lines);
-  s->root = xmlDocGetRootElement(doc) ? xmlDocGetRootElement(doc)->name : NULL;
+  s->elements = countElements(xmlDocGetRootElement(doc), s->hasElement, s->lines);
+  s->root = xmlStrdup(xmlDocGetRootElement(doc) ? xmlDocGetRootElement(doc)->name : BAD_CAST "");
+  xmlFreeDoc(doc);
 }
 
 __attribute__((constructor)) static void start(void) {

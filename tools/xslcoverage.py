@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Line coverage of the stylesheets (resources/*.xsl), which llvm-cov cannot see.
 
-    tools/xslcoverage.py build BUILD_DIR       compiles tools/xslcover.c into BUILD_DIR/xslcover.so
+    tools/xslcoverage.py run BUILD_DIR FOLDER COMMAND...   runs COMMAND with the hook, its
+                                                           lines noted in FOLDER
     tools/xslcoverage.py report FOLDER         what the runs that wrote FOLDER covered, by sheet
 
-A process started with environment(...) notes the stylesheet lines it runs in a file of its
+A process started with environment(...) (or by the run command) notes the stylesheet lines it runs in a file of its
 own in the folder (see tools/xslcover.c). A line counts when an element inside a template
 stands on it; xsl:param and xsl:text are left out, since libxslt runs them without a hook.
 """
@@ -98,8 +99,11 @@ def report(folder):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 3 and sys.argv[1] == "build":
-        print(build(sys.argv[2]))
+    if len(sys.argv) > 4 and sys.argv[1] == "run":
+        hook = build(sys.argv[2])
+        os.makedirs(sys.argv[3], exist_ok=True)
+        folder = os.path.abspath(sys.argv[3])
+        sys.exit(subprocess.run(sys.argv[4:], env=dict(os.environ, **environment(hook, folder))).returncode)
     elif len(sys.argv) == 3 and sys.argv[1] == "report":
         report(sys.argv[2])
     else:
