@@ -208,6 +208,8 @@ TEST_F(ExportEngineTest, EachPathNameOrDriveProblemHasItsMessageAndOtherWriteErr
   EXPECT_FALSE(engine.WriteExportFile(out.file("page.html"), "<body/>"));
   EXPECT_TRUE(ui->messages.empty());
   EXPECT_TRUE(std::filesystem::is_directory(out.file("page.html")));
+  if (refusing.empty())
+    GTEST_SKIP() << "no folder here refuses new files: the unavailable drive was not tried";
 }
 
 TEST_F(ExportEngineTest, ReadOnlyMountKeepsTheExistingFileWhole) {
