@@ -88,6 +88,9 @@ TEST(FileSystem, CopyReadAndFolders) {
   EXPECT_TRUE(fs::folderExists(dir.file("images")));
   EXPECT_FALSE(fs::fileExists(dir.file("images")));
   EXPECT_FALSE(fs::folderExists(dir.file("a.bin")));
+  // A name with a NUL in it is no name, whatever the part before the NUL names.
+  EXPECT_FALSE(fs::fileExists(dir.file("a.bin") + std::string(1, '\0') + "x"));
+  EXPECT_FALSE(fs::folderExists(dir.file("images") + std::string(1, '\0')));
   EXPECT_EQ(test::comErrorOf([&] { fs::createFolder(dir.file("images")); }), 58);
   EXPECT_EQ(test::comErrorOf([&] { fs::createFolder(dir.file("no/such")); }), 76);
 }

@@ -140,7 +140,7 @@ TEST(Url, ResolvesReferencesAgainstAPageAddress) {
   EXPECT_EQ(resolveUrl(base, "../../../../../c.gif"), "file:///c.gif");
   EXPECT_EQ(resolveUrl(base, "pics\\d.gif"), "file:///home/ann/site/pics/d.gif");
   EXPECT_EQ(resolveUrl(base, "  \xC3\xA9t\xC3\xA9 1.gif "), "file:///home/ann/site/%C3%A9t%C3%A9%201.gif");
-  EXPECT_EQ(resolveUrl(base, "e%20f.gif"), "file:///home/ann/site/e%20f.gif");
+  EXPECT_EQ(resolveUrl(base, "e%20f.gif?a=%0A"), "file:///home/ann/site/e%20f.gif?a=%0A");
   EXPECT_EQ(resolveUrl(base, "/abs.gif"), "file:///abs.gif");
   EXPECT_EQ(resolveUrl(base, "//host/g.gif"), "file://host/g.gif");
   EXPECT_EQ(resolveUrl(base, "http://example.com/x.png"), "http://example.com/x.png");
