@@ -244,6 +244,10 @@ void feedPage(const std::uint8_t* data, std::size_t size) {
     if (engine.ImportIntoProject(target, "page", true)) {
       if (readBytes(target) != engine.m_strWml)
         broken("the imported document is not the WML the engine made");
+      // Whatever the page, the deck a phone gets is valid WML 1.1.
+      xml::XmlDocument deck;
+      if (!decks::loadDeck(deck, engine.m_strWml) || decks::firstFault(deck))
+        broken("an imported deck is not valid WML 1.1");
     }
   } catch (const com::ComError&) {
     // A run-time error the engine raises to its caller on purpose.
