@@ -91,6 +91,7 @@ TEST(WmlCheck, FindsTheFirstFaultWithItsLine) {
       {"<wml><card id=\"a\"/><card id=\"a\"/></wml>", "1: the id 'a' is used twice"},
       {"<wml><card id=\"1st\"/></wml>", "1: the value '1st' of id on card is not allowed"},
       {"<wml><card><p align=\"CENTER\">x</p></card></wml>", "1: the value 'CENTER' of align on p is not allowed"},
+      {"<wml><card><p xml:lang=\"en gb\">x</p></card></wml>", "1: the value 'en gb' of xml:lang on p is not allowed"},
       {"<wml><card><do type=\"accept\"/></card></wml>", "1: do needs exactly one task (go, prev, noop or refresh)"},
       {"<wml><card>loose</card></wml>", "1: text may not stand in card"},
       {"<wml><card><p><span>x</span></p></card></wml>", "1: element span is not WML 1.1"},
