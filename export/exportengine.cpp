@@ -6,11 +6,14 @@
 #include "util/fileurl.h"
 #include "util/parallel.h"
 #include "util/text.h"
+#include "util/utf8.h"
 
 #include "platform/com/comerror.h"
 #include "platform/fs/filesystem.h"
 #include "platform/ui/uiservices.h"
+#include "platform/xml/treewalk.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tavro {
@@ -32,6 +35,23 @@ std::string htmlPage(xml::XmlDocument& body) {
   // paragraph that holds one is written as a div, which keeps the fieldset and the line together.
   for (xmlNodePtr fieldset : body.selectNodes("//p/fieldset"))
     xmlNodeSetName(fieldset->parent, BAD_CAST "div");
+  // A deck may hold controls and noncharacters, as XML lets it; a page goes without them.
+  auto clean = [](xmlNodePtr text) {
+    const std::string_view content = text->content ? reinterpret_cast<const char*>(text->content) : "";
+    if (std::any_of(content.begin(), content.end(), [](char c) {
+          return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F;
+        }))
+      xmlNodeSetContent(text, BAD_CAST util::withoutHtmlRefused(content).c_str());
+  };
+  xml::walkTree(body.documentElement(), [&](xmlNodePtr n) {
+    if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE)
+      clean(n);
+    for (xmlAttrPtr a = n->type == XML_ELEMENT_NODE ? n->properties : nullptr; a; a = a->next)
+      for (xmlNodePtr c = a->children; c; c = c->next)
+        if (c->type == XML_TEXT_NODE)
+          clean(c);
+    return true;
+  });
   return "<html>\n<head>\n<meta charset=\"utf-8\">\n</head>\n" + body.markup() + "\n</html>\n";
 }
 

@@ -6,6 +6,7 @@
 #include "decks/wbxml.h"
 #include "decks/wmlcheck.h"
 #include "export/exportengine.h"
+#include "fuzz/exportreading.h"
 #include "host/folderproject.h"
 #include "htmlimport/browsertaming.h"
 #include "htmlimport/modhtmlimport.h"
@@ -310,6 +311,9 @@ void feedWml(const std::uint8_t* data, std::size_t size) {
   splitValidDeck(data, size);
   static WmlSetup setup;
   writeBytes(setup.document, data, size);
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  xml::XmlDocument deck;
+  const bool valid = decks::loadDeck(deck, text) && !decks::firstFault(deck);
   try {
     for (bool images : {false, true}) {
       setup.engine.setConvertImages(images);
@@ -317,6 +321,11 @@ void feedWml(const std::uint8_t* data, std::size_t size) {
       std::string html;
       if (!setup.engine.Transform("doc", html))
         return;
+      // The page of a valid deck reads in a browser as the tree it was written from.
+      if (const std::string fault = valid && !images ? htmlReadsAs(html, exportedTree(text)) : ""; !fault.empty()) {
+        std::fprintf(stderr, "%s\n", fault.c_str());
+        broken("an exported page does not read in a browser as its tree");
+      }
       const stdfs::path target = setup.output / (images ? "doc-images.html" : "doc.html");
       if (!setup.engine.WriteExportFile(target.string(), html))
         broken("an export into the harness's folder was not written");

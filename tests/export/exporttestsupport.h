@@ -25,12 +25,6 @@ std::string deck(const std::string& title, const std::string& body);
 /// a halt root ends the transformation with an error.
 std::string tinyStylesheet();
 
-/// How a browser's HTML parser reads an exported page against the tree meant: the first place
-/// where the body it reads differs from intended (an XML document whose root is body), or ""
-/// when it reads as meant and its head declares UTF-8. Comments and white-space-only text are
-/// left out on both sides.
-std::string htmlReadsAs(const std::string& page, const xml::XmlDocument& intended);
-
 /// A folder in which creating a file is refused even for root (a folder without write access
 /// when the tests do not run as root, else /sys), or "" when this machine has none.
 std::string refusingFolder(const std::string& scratch);
