@@ -154,12 +154,8 @@ public:
   /// The "Import Error" message shown when the conversion cannot go on.
   static std::string importErrorText();
 
-  html::Browser& browser() { return m_browser; }
   /// Waits until the browser and its document are complete.
   void WaitForBrowser();
-
-  /// The method the frame radio buttons call by name; it does nothing itself.
-  com::ObjectPtr eventTarget() const { return m_evtTarget; }
 
 private:
   std::shared_ptr<html::Document> document() const;

@@ -34,7 +34,6 @@ public:
   static SiteMap ofPages(const std::vector<std::filesystem::path>& pages);
 
   const std::vector<SitePage>& pages() const { return m_pages; }
-  const std::filesystem::path& folder() const { return m_folder; }
 
   /// The page at file, or nothing when it is not one of the site's pages.
   const SitePage* find(const std::filesystem::path& file) const;

@@ -17,8 +17,6 @@ public:
   static std::string className() { return "Picture"; }
   static const std::vector<com::Member<Picture>>& members();
 
-  std::int32_t widthPixels() const { return m_width; }
-  std::int32_t heightPixels() const { return m_height; }
   /// The picture as a complete .bmp file (file header followed by the bitmap).
   std::vector<std::uint8_t> bmpFile() const;
 

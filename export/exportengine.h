@@ -56,7 +56,6 @@ public:
   explicit ExportEngine(host::HostProjectRef project) : m_project(std::move(project)) {}
 
   void setProject(host::HostProjectRef project) { m_project = std::move(project); }
-  const host::HostProjectRef& project() const { return m_project; }
 
   /// Keep pictures (referred to as Transform says) rather than drop img elements.
   void setConvertImages(bool convert) { m_convertImages = convert; }

@@ -49,11 +49,6 @@ public:
   /// base name and ".htm" when the user chose one.
   bool BrowseFile(std::string& strFileName) { return m_model.engine().BrowseFile(strFileName); }
 
-  /// The rows as the list shows them, in order.
-  const std::vector<ExportRow>& rows() const { return m_model.rows(); }
-  ExportEngine& engine() { return m_model.engine(); }
-  const ExportDialogModel& model() const { return m_model; }
-
   // Handlers.
   void cmdSelectAll_Click();
   void cmdClear_Click();

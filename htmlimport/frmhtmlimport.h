@@ -81,7 +81,6 @@ public:
   static std::string introText();
 
   // The working objects of a loaded form (null otherwise), for the launcher's tests.
-  conversion::ImportWizardModel* model() const { return m_model.get(); }
   conversion::ImportEngine* engine() const;
   html::Browser* browser() const;
   qt::BrowserView* browserView() const { return wbBrowser; }

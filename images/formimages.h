@@ -68,7 +68,6 @@ public:
   bool ImageErrorMsgs(std::int32_t lError, std::string& strMsg) const;
 
   /// The dialog's state behind the controls.
-  const images::ImageDialogModel& model() const { return *m_model; }
 
   // Handlers of the buttons.
   void cmdOpen_Click();

@@ -52,10 +52,8 @@ public:
   /// The bitmap the preview shows, "" when it shows nothing.
   const std::string& previewPicture() const { return m_previewPicture; }
   bool pictureLoaded() const { return m_pipeline.pictureLoaded; }
-  const std::string& sourceFile() const { return m_pipeline.sourceFile; }
   std::int32_t imageWidth() const { return m_pipeline.imageWidth; }
   std::int32_t imageHeight() const { return m_pipeline.imageHeight; }
-  ConversionPipeline& pipeline() { return m_pipeline; }
 
   /// Loads the preview bitmap into the window; throws when it cannot. By default the file is
   /// only checked to be a readable picture.

@@ -49,14 +49,6 @@ ElementPtr Document::body() const {
   return frameset;
 }
 
-ElementPtr Document::head() const {
-  for (auto& c : m_root->children()) {
-    if (c->is("head"))
-      return c;
-  }
-  return nullptr;
-}
-
 std::vector<ElementPtr> Document::all() const {
   std::vector<ElementPtr> out{m_root};
   auto rest = m_root->getElementsByTagName("*");
@@ -95,10 +87,6 @@ NodePtr Document::createTextNode(std::string_view text) {
   return TreeAccess::makeNode(NodeType::Text, weak_from_this(), std::string(text));
 }
 
-NodePtr Document::createComment(std::string_view text) {
-  return TreeAccess::makeNode(NodeType::Comment, weak_from_this(), std::string(text));
-}
-
 void Document::noteChange(Node& node) {
   ++m_version;
   changed.raise(node);
@@ -115,13 +103,9 @@ bool Document::dispatch(Event& event, const ElementPtr& target) {
   auto current = std::make_shared<Event>(event);
   auto previous = std::exchange(window->m_event, current);
   auto onFailure = [&](const std::string& message) { window->reportError(message, m_url, 0); };
-  for (const auto& element : path) {
+  for (const auto& element : path)
     element->fire(*current, onFailure);
-    if (current->cancelBubble())
-      break;
-  }
-  if (!current->cancelBubble())
-    fire(*current, onFailure);
+  fire(*current, onFailure);
   window->m_event = previous;
   event = *current;
   return !event.defaultPrevented();

@@ -30,7 +30,6 @@ public:
   const ElementPtr& documentElement() const { return m_root; }
   /// The BODY element, or the FRAMESET of a frameset page.
   ElementPtr body() const;
-  ElementPtr head() const;
   /// Every element, in document order.
   std::vector<ElementPtr> all() const;
   /// Elements with that name, any case ("*" for all), in document order.
@@ -41,7 +40,6 @@ public:
   ElementPtr createElement(std::string_view tag);
   /// A new, detached text node; its text is never read as markup.
   NodePtr createTextNode(std::string_view text);
-  NodePtr createComment(std::string_view text);
 
   /// The page's address: a file: URL, or "about:blank".
   const std::string& url() const { return m_url; }

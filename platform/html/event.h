@@ -34,10 +34,6 @@ public:
   void setReturnValue(bool value) { m_returnValue = value; }
   bool defaultPrevented() const { return m_returnValue.has_value() && !*m_returnValue; }
 
-  /// Stops the event from going on to the element's ancestors and the document.
-  bool cancelBubble() const { return m_cancelBubble; }
-  void setCancelBubble(bool value) { m_cancelBubble = value; }
-
   /// The key of a keydown event.
   int keyCode() const { return m_keyCode; }
   void setKeyCode(int code) { m_keyCode = code; }
@@ -51,7 +47,6 @@ private:
   std::string m_type;
   std::shared_ptr<Element> m_srcElement;
   std::optional<bool> m_returnValue;
-  bool m_cancelBubble = false;
   int m_keyCode = 0;
 };
 

@@ -95,28 +95,6 @@ Node::~Node() {
 
 ElementPtr Node::parentNode() const { return m_parent ? handleOf(*m_parent) : nullptr; }
 
-NodePtr Node::nextSibling() const {
-  if (!m_parent)
-    return nullptr;
-  const auto& s = m_parent->m_children;
-  for (std::size_t i = 0; i + 1 < s.size(); ++i) {
-    if (s[i].get() == this)
-      return s[i + 1];
-  }
-  return nullptr;
-}
-
-NodePtr Node::previousSibling() const {
-  if (!m_parent)
-    return nullptr;
-  const auto& s = m_parent->m_children;
-  for (std::size_t i = 1; i < s.size(); ++i) {
-    if (s[i].get() == this)
-      return s[i - 1];
-  }
-  return nullptr;
-}
-
 void Node::setData(std::string text) {
   if (isElement())
     return;

@@ -43,9 +43,6 @@ public:
 
   const std::vector<NodePtr>& childNodes() const { return m_children; }
   NodePtr firstChild() const { return m_children.empty() ? nullptr : m_children.front(); }
-  NodePtr lastChild() const { return m_children.empty() ? nullptr : m_children.back(); }
-  NodePtr nextSibling() const;
-  NodePtr previousSibling() const;
 
   /// The text of a text or comment node.
   const std::string& data() const { return m_data; }

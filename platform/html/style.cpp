@@ -91,8 +91,6 @@ void Style::setProperty(std::string_view name, std::string_view value) {
   setCssText(formatStyle(declarations));
 }
 
-std::string Style::cssText() const { return formatStyle(parseStyle(m_element.attribute("style"))); }
-
 void Style::setCssText(std::string_view text) {
   std::string formatted = formatStyle(parseStyle(text));
   if (formatted.empty())

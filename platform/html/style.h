@@ -26,7 +26,6 @@ public:
   std::string getPropertyValue(std::string_view name) const;
   /// Sets a property; an empty value removes it.
   void setProperty(std::string_view name, std::string_view value);
-  std::string cssText() const;
   void setCssText(std::string_view text);
 
 private:

@@ -36,8 +36,6 @@ public:
   explicit BrowserView(std::shared_ptr<html::Browser> browser, QWidget* parent = nullptr);
   ~BrowserView() override;
 
-  html::Browser& browser() const { return *m_browser; }
-
   /// Draws the browser's current document now. Changes are otherwise drawn once, when
   /// control returns to the event loop after them.
   void refresh();

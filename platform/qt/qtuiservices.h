@@ -43,8 +43,6 @@ public:
   /// "Description (*.a *.b)". "*.*" means every file.
   static QStringList nameFilters(const std::string& filter);
 
-  const std::string& applicationTitle() const { return m_applicationTitle; }
-
 private:
   std::optional<std::string> runFileDialog(const ui::FileDialogRequest& request, bool save);
 

@@ -302,8 +302,6 @@ xmlNodePtr XmlDocument::documentElement() const { return m_doc ? xmlDocGetRootEl
 
 XmlDocument XmlDocument::clone() const { return XmlDocument(m_doc ? xmlCopyDoc(m_doc, 1) : nullptr); }
 
-xmlDocPtr XmlDocument::release() { return std::exchange(m_doc, nullptr); }
-
 std::string nodeXml(xmlNodePtr node) {
   if (!node)
     return {};

@@ -74,8 +74,6 @@ public:
   xmlNodePtr documentElement() const;
   /// A deep copy.
   XmlDocument clone() const;
-  /// Gives up ownership.
-  xmlDocPtr release();
 
 private:
   xmlDocPtr m_doc = nullptr;
