@@ -100,10 +100,10 @@ TEST(DeckRepair, AttributesAndIdsAreMendedWhereTheirMeaningIsClearAndDroppedElse
       // Namespaces, which WML does not have, go with what declared them.
       {"<p xmlns:t=\"urn:x\" t:k=\"v\"><t:text>held</t:text></p>", "<p>held</p>"},
       // Ids become unique names, and the deck's links follow them.
-      {"<p id=\"1st\"><a href=\"#1st\">one</a><b id=\"a:z9\">x</b><i id=\"dup\">y</i><u id=\"dup\">z</u>"
-       "<a href=\"#a:z9\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>",
-       "<p id=\"id1st\"><a href=\"#id1st\">one</a><b id=\"a_z9\">x</b><i id=\"dup\">y</i><u id=\"dup-2\">z</u>"
-       "<a href=\"#a_z9\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>"},
+      {"<p id=\"1st\"><a href=\"#1st\">one</a><b id=\"z:a9\">x</b><i id=\"dup\">y</i><u id=\"dup\">z</u>"
+       "<a href=\"#z:a9\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>",
+       "<p id=\"id1st\"><a href=\"#id1st\">one</a><b id=\"z_a9\">x</b><i id=\"dup\">y</i><u id=\"dup-2\">z</u>"
+       "<a href=\"#z_a9\">two</a><a href=\"#dup\">three</a><a href=\"other.wml#1st\">out</a></p>"},
   });
 }
 
@@ -127,6 +127,7 @@ TEST(DeckRepair, IdMarksGiveTheirIdToTheElementThatStartsThere) {
           // one by the mark before, is passed.
           {"<p>a<?id x?> <?id y?><b>b</b></p>", "<p>a <em id=\"y\"/><b id=\"x\">b</b></p>"},
           {"<p>a<?id x?><b id=\"y\">b</b></p>", "<p>a<em id=\"x\"/><b id=\"y\">b</b></p>"},
+          {"<p><b>a</b><?id x?>b</p>", "<p><b>a</b><em id=\"x\"/>b</p>"},
           // The paragraph, cell or formatting that the mark opens.
           {"<p> <?id x?>text</p>", "<p id=\"x\">text</p>"},
           {"<p><i><?id x?>text</i></p>", "<p><i id=\"x\">text</i></p>"},

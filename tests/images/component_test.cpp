@@ -114,7 +114,7 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
   TempDir dir;
   const std::string picture = writeGreyPng(dir.file("p.png"), 40, 20);
   writeFile(dir.file("notes.png"), "not a picture");
-  ConversionOptions half, huge, badDither, narrower, wider, withPreview;
+  ConversionOptions half, huge, badDither, narrower, wider, withPreview, byWidth;
   half.width = half.height = 50;
   half.widthInPercent = half.heightInPercent = true;
   huge = badDither = half;
@@ -123,6 +123,8 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
   narrower.maxWidth = 10;
   wider.maxWidth = 41;
   withPreview.dither = 4;
+  byWidth.width = 30;
+  byWidth.keepRatio = true;
   withPreview.previewBmp = dir.file("preview.bmp");
   const struct {
     const char* what;
@@ -133,6 +135,7 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
       {"as it is, with a preview", picture, dir.file("a.wbmp"), withPreview, 0, 40, 20},
       {"at half its size", picture, dir.file("b.wbmp"), half, 0, 20, 10},
       {"shrunk to a width", picture, dir.file("i.wbmp"), narrower, 0, 10, 5},
+      {"to a width, its height by the ratio", picture, dir.file("k.wbmp"), byWidth, 0, 30, 15},
       {"narrower than the width", picture, dir.file("j.wbmp"), wider, 0, 40, 20},
       {"a missing file", dir.file("none.png"), dir.file("c.wbmp"), half, 15, 0, 0},
       {"a missing file as it is", dir.file("none.png"), dir.file("h.wbmp"), {}, 15, 0, 0},
