@@ -38,10 +38,12 @@ std::string htmlPage(xml::XmlDocument& body) {
   // A deck may hold controls and noncharacters, as XML lets it; a page goes without them.
   auto clean = [](xmlNodePtr text) {
     const std::string_view content = text->content ? reinterpret_cast<const char*>(text->content) : "";
-    if (std::any_of(content.begin(), content.end(), [](char c) {
+    if (std::none_of(content.begin(), content.end(), [](char c) {
           return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F;
         }))
-      xmlNodeSetContent(text, BAD_CAST util::withoutHtmlRefused(content).c_str());
+      return; // plain ASCII text, the most of any page
+    if (const std::string allowed = util::withoutHtmlRefused(content); allowed.size() != content.size())
+      xmlNodeSetContent(text, BAD_CAST allowed.c_str());
   };
   xml::walkTree(body.documentElement(), [&](xmlNodePtr n) {
     if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE)

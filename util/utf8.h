@@ -43,7 +43,7 @@ std::string repairUtf8(std::string_view bytes);
 /// browser's parser reads the others as errors, and shows them as nothing or as a box.
 bool allowedInHtml(char32_t codePoint);
 
-/// The UTF-8 text without the characters allowedInHtml refuses.
+/// The UTF-8 text without the characters allowedInHtml refuses (bytes that are no UTF-8 stay).
 std::string withoutHtmlRefused(std::string_view text);
 
 } // namespace tavro::util
