@@ -42,7 +42,8 @@ std::string htmlPage(xml::XmlDocument& body) {
           return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F;
         }))
       return; // plain ASCII text, the most of any page
-    if (const std::string allowed = util::withoutHtmlRefused(content); allowed.size() != content.size())
+    if (const std::string allowed = util::keepCharacters(content, util::allowedInHtml);
+        allowed.size() != content.size())
       xmlNodeSetContent(text, BAD_CAST allowed.c_str());
   };
   xml::walkTree(body.documentElement(), [&](xmlNodePtr n) {

@@ -49,8 +49,9 @@ void outline(xmlNodePtr e, Outline& out) {
   std::string name = reinterpret_cast<const char*>(e->name);
   Attributes attributes;
   for (xmlAttrPtr a = e->properties; a; a = a->next)
-    attributes.emplace_back(reinterpret_cast<const char*>(a->name),
-                            util::withoutHtmlRefused(xml::attribute(e, reinterpret_cast<const char*>(a->name))));
+    attributes.emplace_back(
+        reinterpret_cast<const char*>(a->name),
+        util::keepCharacters(xml::attribute(e, reinterpret_cast<const char*>(a->name)), util::allowedInHtml));
   // A paragraph that holds a fieldset is written as a div: HTML ends a paragraph where a
   // fieldset starts.
   for (xmlNodePtr c = e->children; c && name == "p"; c = c->next)
@@ -61,7 +62,7 @@ void outline(xmlNodePtr e, Outline& out) {
     if (c->type == XML_ELEMENT_NODE)
       outline(c, out);
     else if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
-      out.text += util::withoutHtmlRefused(reinterpret_cast<const char*>(c->content));
+      out.text += util::keepCharacters(reinterpret_cast<const char*>(c->content), util::allowedInHtml);
   }
   out.add("</" + name + ">");
 }

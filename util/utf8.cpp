@@ -80,19 +80,25 @@ bool isValidUtf8(std::string_view bytes) {
   return true;
 }
 
+bool allowedInXml(char32_t c) {
+  if (c < 0x20)
+    return c == '\t' || c == '\n' || c == '\r';
+  return c != 0xFFFE && c != 0xFFFF;
+}
+
 bool allowedInHtml(char32_t c) {
   if (c < 0x20)
     return c == '\t' || c == '\n' || c == '\f' || c == '\r';
   return !(c >= 0x7F && c <= 0x9F) && !(c >= 0xFDD0 && c <= 0xFDEF) && (c & 0xFFFE) != 0xFFFE;
 }
 
-std::string withoutHtmlRefused(std::string_view text) {
+std::string keepCharacters(std::string_view text, bool (*allowed)(char32_t)) {
   std::string out;
   out.reserve(text.size());
   while (!text.empty()) {
     const Utf8Char c = decodeUtf8(text);
     const std::size_t length = c.length ? c.length : 1;
-    if (!c.length || allowedInHtml(c.codePoint))
+    if (!c.length || allowed(c.codePoint))
       out.append(text.substr(0, length));
     text.remove_prefix(length);
   }

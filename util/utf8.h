@@ -38,12 +38,16 @@ std::size_t characterStart(std::string_view text, std::size_t at);
 /// continuation bytes it announced count as one error.
 std::string repairUtf8(std::string_view bytes);
 
+/// Whether an XML 1.0 document may hold the character: not a control other than tab, line feed
+/// and carriage return, not U+FFFE or U+FFFF.
+bool allowedInXml(char32_t codePoint);
+
 /// Whether an HTML page may hold the character as text: not a control other than white space
 /// (tab, line feed, form feed, carriage return), not U+007F..U+009F, not a noncharacter. A
 /// browser's parser reads the others as errors, and shows them as nothing or as a box.
 bool allowedInHtml(char32_t codePoint);
 
-/// The UTF-8 text without the characters allowedInHtml refuses (bytes that are no UTF-8 stay).
-std::string withoutHtmlRefused(std::string_view text);
+/// The UTF-8 text with only the characters that allowed takes (bytes that are no UTF-8 stay).
+std::string keepCharacters(std::string_view text, bool (*allowed)(char32_t));
 
 } // namespace tavro::util

@@ -28,21 +28,7 @@ std::string xmlText(std::string_view text) {
   });
   if (plain)
     return std::string(text);
-  std::string valid = util::repairUtf8(text);
-  std::string out;
-  out.reserve(valid.size());
-  for (std::size_t i = 0; i < valid.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(valid[i]);
-    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
-      continue;
-    if (c == 0xEF && i + 2 < valid.size() && valid[i + 1] == '\xBF' &&
-        (valid[i + 2] == '\xBE' || valid[i + 2] == '\xBF')) {
-      i += 2;
-      continue;
-    }
-    out += char(c);
-  }
-  return out;
+  return util::keepCharacters(util::repairUtf8(text), util::allowedInXml);
 }
 
 bool keepsWhiteSpace(std::string_view name) {

@@ -50,8 +50,7 @@ std::optional<std::size_t> writtenSize(const xmlChar* text) {
       continue;
     }
     const util::Utf8Char c = util::decodeUtf8(rest);
-    if (c.length == 0 || (c.codePoint < 0x20 && c.codePoint != '\t' && c.codePoint != '\n' && c.codePoint != '\r') ||
-        c.codePoint == 0xFFFE || c.codePoint == 0xFFFF)
+    if (c.length == 0 || !util::allowedInXml(c.codePoint))
       return std::nullopt;
     bytes += c.codePoint < 0x80 ? 6 : 10;
     rest.remove_prefix(c.length);

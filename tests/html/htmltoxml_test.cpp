@@ -46,7 +46,7 @@ TEST(HtmlToXml, GivesXmlUnderABodyRootThatLoadsAgain) {
       {"ampersands and quotes are text, escaped once",
        "<a href=\"x.cgi?a=1&amp;b=2\" title='say \"hi\"'>R&amp;D &lt;3</a>", "",
        "<body><a href=\"x.cgi?a=1&amp;b=2\" title=\"say &quot;hi&quot;\">R&amp;D &lt;3</a></body>"},
-      {"characters XML forbids are dropped", "<p title=\"a&#1;b\">x&#1;y&#xFFFE;z&#x1F;w&#x1F600;</p>", "",
+      {"characters XML forbids are dropped", "<p title=\"a&#1;b\">x&#1;y&#xFFFE;z&#x1F;w&#xFFFF;&#x1F600;</p>", "",
        "<body><p title=\"ab\">xyzw\xF0\x9F\x98\x80</p></body>"},
       {"pictures find their file and keep their size", "<img src=\"pics/logo.gif\" style=\"width:99px;height:63px\">",
        "file:///home/ann/site/index.html",

@@ -123,9 +123,9 @@ TEST(WbmpConversion, OneCallLoadsResizesReducesAndWritesOrSaysWhichStepFailed) {
   narrower.maxWidth = 10;
   wider.maxWidth = 41;
   withPreview.dither = 4;
+  withPreview.previewBmp = dir.file("preview.bmp");
   byWidth.width = 30;
   byWidth.keepRatio = true;
-  withPreview.previewBmp = dir.file("preview.bmp");
   const struct {
     const char* what;
     std::string source, target;
