@@ -79,6 +79,9 @@ TEST(DeckRepair, RequiredPartsAreSuppliedOrTheElementGivesWay) {
       {"<p><table columns=\"\"><tr><td>a</td><td>b</td><td>c</td></tr><tr/></table><table columns=\"1\"/></p>",
        "<p><table columns=\"3\"><tr><td>a</td><td>b</td><td>c</td></tr></table></p>"},
       {"<p><select multiple=\"false\"><optgroup/></select>kept</p>", "<p>kept</p>"},
+      // A do holds one task: the first.
+      {"<p><do type=\"accept\"><go href=\"#c\"/><prev/></do>x</p>",
+       "<p><do type=\"accept\"><go href=\"#c\"/></do>x</p>"},
       // Paragraphs with nothing to show go.
       {"<p> </p><p><!--c--></p><p>x</p><p/><p><br/> <br/></p>", "<p>x</p>"},
   });

@@ -33,6 +33,7 @@ TEST(Charset, AByteOrderMarkThenAMetaCharsetThenTheBytesNameTheEncoding) {
        "windows-1252", "\xE2\x80\x9Cq\xE2\x80\x9D \xC3\xA9", true},
       {"a meta inside a comment does not count", "<!-- <meta charset=koi8-r> --><p>caf\xC3\xA9", "UTF-8", "caf\xC3\xA9",
        true},
+      {"a meta's attributes end at its >", "<meta x><p> charset=koi8-r caf\xC3\xA9", "UTF-8", "caf\xC3\xA9", true},
       {"nor one no decoder knows", "<meta charset=no-such-thing><p>caf\xC3\xA9", "UTF-8", "caf\xC3\xA9", true},
       {"a page naming UTF-16 but readable as bytes", "<meta charset=utf-16><p>x", "UTF-8", "<p>x", true},
       // Without a mark, markup in a wide form shows itself by the zero bytes beside "<".
