@@ -87,6 +87,11 @@ TEST(FolderProject, AddAndRemoveDocumentGoThroughTheManifestAndDeleteTheFileOnly
   EXPECT_TRUE(stdfs::exists(folder / "home.wml"));
   EXPECT_TRUE(project->removeDocument("news", "wml", true));
   EXPECT_FALSE(stdfs::exists(folder / "news.wml"));
+  // An entry whose file has gone already is taken out all the same.
+  test::writeFile(folder / "old.wml", "<wml/>");
+  ASSERT_TRUE(project->AddDocument("old"));
+  stdfs::remove(folder / "old.wml");
+  EXPECT_TRUE(project->removeDocument("old", "wml", true));
   EXPECT_FALSE(project->removeDocument("home", "wml", true)); // no longer held: nothing deleted
   EXPECT_TRUE(stdfs::exists(folder / "home.wml"));
   EXPECT_FALSE(project->removeDocument("about", "wbmp", true));

@@ -244,6 +244,12 @@ TEST(Document, RejectsInsertingAnElementIntoItself) {
   other->appendChild(inner);
   EXPECT_TRUE(outer->childNodes().empty());
   EXPECT_EQ(inner->parentNode(), other);
+  // Moved into another document, it takes all below it along: a click there reaches it.
+  auto bold = doc->createElement("B");
+  inner->appendChild(bold);
+  auto elsewhere = Document::createBlank();
+  elsewhere->body()->appendChild(other);
+  EXPECT_EQ(bold->ownerDocument(), elsewhere);
 }
 
 TEST(Document, VeryDeepTreesCostNoStack) {
