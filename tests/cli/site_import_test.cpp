@@ -181,8 +181,9 @@ TEST_F(SiteImport, ALongPageIsSplitAndLinksIntoItFollowTheirIdsUnderTheLimit) {
     body += "<p" + std::string(i == 25 ? " id=\"deep\"" : "") + ">Paragraph " + std::to_string(i) +
             " of the long page, with a few words to make it long enough.</p>";
   for (int i = 0; i < 200; ++i) {
-    target += "<p id=\"p" + std::to_string(i) + "\">Paragraph " + std::to_string(i) +
-              " of the target page, which has words enough to fill a part.</p>";
+    // Ids of divs, which leave no element in the deck: they stay only where a link leads.
+    target += "<div id=\"p" + std::to_string(i) + "\">Paragraph " + std::to_string(i) +
+              " of the target page, which has words enough to fill a part.</div>";
     links += "<p><a href=\"y.html#p" + std::to_string(i * 37 % 200) + "\">" + std::to_string(i) + "</a></p>";
   }
   write("long.html", body);
