@@ -93,6 +93,7 @@ TEST(WmlCheck, FindsTheFirstFaultWithItsLine) {
       {"<wml><card><p align=\"CENTER\">x</p></card></wml>", "1: the value 'CENTER' of align on p is not allowed"},
       {"<wml><card><p xml:lang=\"en gb\">x</p></card></wml>", "1: the value 'en gb' of xml:lang on p is not allowed"},
       {"<wml><card><do type=\"accept\"/></card></wml>", "1: do needs exactly one task (go, prev, noop or refresh)"},
+      {"<wml><head/><card/></wml>", "1: head may not be empty"},
       {"<wml><card>loose</card></wml>", "1: text may not stand in card"},
       {"<wml><card><p><span>x</span></p></card></wml>", "1: element span is not WML 1.1"},
       {"<html/>", "1: the root element must be wml"},
