@@ -3,10 +3,14 @@
 
     tools/test-overlap.py [BUILD_DIR]      (default build-coverage, made by scripts/coverage)
     tools/test-overlap.py --without PATTERN... [--build BUILD_DIR]
+    tools/test-overlap.py --cut LINES [--build BUILD_DIR]
 
 The first form saves what each test covers in BUILD_DIR/test-coverage.json. The second reads it
 back and prints the lines and branches that no test outside those the patterns name (shell
-patterns on "Suite.Test") covers: what a cut of those tests would leave uncovered.
+patterns on "Suite.Test") covers: what a cut of those tests would leave uncovered. The third
+picks the tests a cut of LINES lines of test body would take at the least cost in coverage
+(each time the test whose lines no other test covers are fewest for its size) and prints them,
+one pattern a line for --without, with the lines and branches the cut leaves uncovered.
 
 Runs every test of the suite on its own in a coverage build, each with a profile of its own,
 and reads back the lines and branches of the code (outside tests/, bench/ and fuzz/) that it
@@ -19,6 +23,7 @@ per line of test first).
 A test that covers nothing of its own may still be the only one that checks a result.
 """
 
+import collections
 import concurrent.futures
 import json
 import os
@@ -105,11 +110,36 @@ def size_of(name, sizes):
     return sizes.get((suite.split("/")[-1], case.split("/")[0]), 0)
 
 
+def saved_runs(build):
+    with open(os.path.join(build, "test-coverage.json")) as f:
+        return {name: {tuple(i) for i in items} for name, items in json.load(f).items()}
+
+
+def cheapest_cut(lines, build):
+    runs = saved_runs(build)
+    sizes = body_lines(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    counts = collections.Counter(i for items in runs.values() for i in items)
+    left = {n for n in runs if size_of(n, sizes) > 0}
+    cut, taken = [], 0
+    while taken < lines and left:
+        def cost(n):
+            return sum(counts[i] == 1 for i in runs[n]) / size_of(n, sizes)
+        worst = min(sorted(left), key=cost)
+        left.remove(worst)
+        cut.append(worst)
+        taken += size_of(worst, sizes)
+        counts.subtract(runs[worst])
+    lost = [i for i, n in counts.items() if n == 0]
+    print(f"{len(cut)} tests, {taken} lines of test body; {sum(i[0] == 'line' for i in lost)} lines and "
+          f"{sum(i[0] == 'branch' for i in lost)} branches no longer covered")
+    for name in cut:
+        print(name)
+
+
 def without(patterns, build):
     import fnmatch
 
-    with open(os.path.join(build, "test-coverage.json")) as f:
-        runs = {name: {tuple(i) for i in items} for name, items in json.load(f).items()}
+    runs = saved_runs(build)
     cut = {n for n in runs if any(fnmatch.fnmatchcase(n, p) for p in patterns)}
     kept = set().union(*(runs[n] for n in runs if n not in cut))
     lost = sorted(set().union(*(runs[n] for n in cut)) - kept)
@@ -120,13 +150,13 @@ def without(patterns, build):
 
 
 def main():
-    if len(sys.argv) > 1 and sys.argv[1] == "--without":
+    if len(sys.argv) > 1 and sys.argv[1] in ("--without", "--cut"):
         args = sys.argv[2:]
         build = "build-coverage"
         if "--build" in args:
             at = args.index("--build")
             build, args = args[at + 1], args[:at] + args[at + 2:]
-        return without(args, build)
+        return without(args, build) if sys.argv[1] == "--without" else cheapest_cut(int(args[0]), build)
     build = sys.argv[1] if len(sys.argv) > 1 else "build-coverage"
     source_dir = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     listing = json.loads(subprocess.check_output(["ctest", "--test-dir", build, "--show-only=json-v1"]))
