@@ -171,6 +171,11 @@ TEST(GifReader, ReadsInterlacedRowsInTheirPlaceTransparencyAsWhiteAndClipsTheFra
   // A pixel that names a colour its palette of two lacks (index 3, written by hand) is white.
   EXPECT_EQ(load(std::string("GIF89a\1\0\1\0\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\1\0\1\0\0\2\2\x5c\1\0;", 35)).at(0, 0),
             255);
+  // A comment of four bytes before the frame is no graphic control block: black stays black.
+  EXPECT_EQ(
+      load(std::string("GIF89a\1\0\1\0\x80\0\0\0\0\0\xff\xff\xff!\xfe\4\1\0\0\0\0,\0\0\0\0\1\0\1\0\0\2\2\x44\1\0;", 43))
+          .at(0, 0),
+      0);
 
   // A black frame inside the screen, cut at its right edge, and wholly beside it.
   const struct {
