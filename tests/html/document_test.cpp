@@ -244,7 +244,7 @@ TEST(Document, RejectsInsertingAnElementIntoItself) {
   other->appendChild(inner);
   EXPECT_TRUE(outer->childNodes().empty());
   EXPECT_EQ(inner->parentNode(), other);
-  // Moved into another document, it takes all below it along: a click there reaches it.
+  // Moved into another document, it takes all below it along, as events there need.
   auto bold = doc->createElement("B");
   inner->appendChild(bold);
   auto elsewhere = Document::createBlank();
