@@ -67,8 +67,6 @@ public:
   /// The message for an imaging failure code; false, strMsg untouched, for a code without one.
   bool ImageErrorMsgs(std::int32_t lError, std::string& strMsg) const;
 
-  /// The dialog's state behind the controls.
-
   // Handlers of the buttons.
   void cmdOpen_Click();
   void cmdSave_Click();
