@@ -362,21 +362,6 @@ std::string canonicalEncoding(std::string_view label) {
   return {};
 }
 
-std::string decodeAs(std::string_view bytes, std::string_view encoding) {
-  if (encoding == "UTF-8")
-    return util::repairUtf8(bytes);
-  if (encoding == "windows-1252")
-    return decodeWindows1252(bytes);
-  if (encoding == "UTF-16LE")
-    return decodeUtf16(bytes, false);
-  if (encoding == "UTF-16BE")
-    return decodeUtf16(bytes, true);
-  std::string out;
-  if (decodeWithIconv(bytes, encoding, out))
-    return out;
-  return decodeWindows1252(bytes);
-}
-
 namespace {
 
 // The wide form a page without a byte order mark is written in, when its first characters say
@@ -442,8 +427,10 @@ DecodedPage decodePage(std::string_view bytes) {
   if (declared == "UTF-16LE" || declared == "UTF-16BE")
     declared = "UTF-8";
   if (!declared.empty()) {
-    if (declared == "UTF-8" || declared == "windows-1252")
-      return {decodeAs(bytes, declared), declared};
+    if (declared == "UTF-8")
+      return {util::repairUtf8(bytes), declared};
+    if (declared == "windows-1252")
+      return {decodeWindows1252(bytes), declared};
     std::string out;
     if (decodeWithIconv(bytes, declared, out))
       return {std::move(out), declared};

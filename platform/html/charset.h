@@ -27,9 +27,6 @@ std::string findMetaCharset(std::string_view bytes);
 /// mean windows-1252, "utf8" means UTF-8); "" for a label no decoder here knows.
 std::string canonicalEncoding(std::string_view label);
 
-/// Bytes in the given encoding (a canonical name) as UTF-8.
-std::string decodeAs(std::string_view bytes, std::string_view encoding);
-
 using util::isValidUtf8;
 
 /// The encoding a detector guesses from the bytes: a canonical name, or iconv's name of one
