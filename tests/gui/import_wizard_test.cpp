@@ -27,6 +27,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 
 #include <filesystem>
 #include <stdexcept>
@@ -380,6 +381,16 @@ TEST_F(BrowserViewTest, ClicksReachTheElementUnderThePointerAndCheckTheMarkClick
   QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, gone);
   EXPECT_EQ(clicked, (std::vector<std::string>{"SPAN", "P", "A", "BODY"}));
   EXPECT_NE(doc().url().find("page.html"), std::string::npos); // a link never leads anywhere
+
+  // A tool tip shows the title of the element under the pointer, never the view's own marks.
+  open("<p>plain <span title=\"Full name\">abbr</span></p>");
+  const auto tipAt = [&](const QString& text) {
+    QHelpEvent help(QEvent::ToolTip, pointOf(text), view.viewport()->mapToGlobal(pointOf(text)));
+    QCoreApplication::sendEvent(view.viewport(), &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  EXPECT_EQ(tipAt("plain"), "");
+  EXPECT_EQ(tipAt("abbr"), "Full name");
 
   // A click on a mark checks its box in the model, and the mark is drawn again checked.
   open("<p><input type=\"radio\" name=\"g\" id=\"a\" checked> A <input type=\"radio\" name=\"g\" id=\"b\"> B"
