@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -26,6 +28,7 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -300,11 +303,30 @@ TEST_F(Host, DelAsksThenTakesTheEntryOutAndDeletesTheFileOnlyWhenTicked) {
   EXPECT_EQ(window->documentList()->count(), 1);
 }
 
-TEST_F(Host, OpenRecentListsTheLastProjectsAndTheWindowKeepsItsSizeAndSplitter) {
-  const std::string other = dir.file("Other");
-  host::FolderProject::create(other, "Other", appPath);
+TEST_F(Host, NewAndOpenRecentOpenTheirProjectAndTheWindowKeepsItsSizeAndSplitter) {
   ASSERT_TRUE(window->openProject(QString::fromStdString(folder)));
-  ASSERT_TRUE(window->openProject(QString::fromStdString(other)));
+  // New Project asks for a folder, then a name, and opens the project it makes there.
+  const std::string other = dir.file("Other");
+  std::filesystem::create_directory(other);
+  test::onNextModal([&](QWidget* folderDialog) {
+    test::onNextModal([&](QWidget* nameDialog) {
+      static_cast<QInputDialog*>(nameDialog)->setTextValue("Fleet");
+      static_cast<QDialog*>(nameDialog)->accept();
+      // A message that the project cannot be made would wait for a click: the test closes it.
+      QTimer::singleShot(200, window.get(), [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+          box->reject();
+      });
+    });
+    static_cast<QFileDialog*>(folderDialog)->setDirectory(QString::fromStdString(other));
+    static_cast<QDialog*>(folderDialog)->accept();
+  });
+  for (QAction* top : window->menuBar()->actions())
+    for (QAction* entry : top->menu() ? top->menu()->actions() : QList<QAction*>())
+      if (entry->text() == "&New Project...")
+        entry->trigger();
+  EXPECT_EQ(window->projectFolder().toStdString(), other);
+  EXPECT_EQ(window->windowTitle(), "Fleet - Velmor Professional");
   // The list's order and bound are the model's (RecentProjects); the menu holds it in order.
   QMenu* menu = test::child<QMenu>(*window, "recentMenu");
   ASSERT_EQ(menu->actions().size(), 2);
