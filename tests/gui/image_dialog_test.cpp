@@ -141,6 +141,16 @@ TEST_F(ImageDialog, ThresholdAndDitherReconvertAtTheCurrentSize) {
   EXPECT_EQ(previewSize(), QSize(48, 32));
   EXPECT_NE(previewImage(), undithered);
   EXPECT_EQ(text("txtWidth"), "48");
+  // No Dither gives the first picture back, and each other choice a picture of its own.
+  QTest::keyClick(control("cboDither"), Qt::Key_Home);
+  std::vector<QImage> pictures{previewImage()};
+  EXPECT_EQ(pictures[0], undithered);
+  for (int item = 1; item < 5; ++item) {
+    QTest::keyClick(control("cboDither"), Qt::Key_Down);
+    pictures.push_back(previewImage());
+    for (int other = 0; other < item; ++other)
+      EXPECT_NE(pictures[item], pictures[other]) << item << " " << other;
+  }
   EXPECT_TRUE(ui->messages.empty());
   // Taking the pointer back is the busy pointer's own test's.
   EXPECT_FALSE(ui->pointers.empty()) << "the conversions showed the hourglass";
