@@ -90,6 +90,26 @@ TEST_F(CliImport, WritesTheSameDeckTheWizardWrites) {
   EXPECT_NE(test::readFile(dir.path() / "cli" / "Demo.wmlproj").find("Name=\"timetable\""), std::string::npos);
 }
 
+// A table that lays the page out stays a table unless --unwrap-layout is given, on both roads.
+TEST_F(CliImport, LayoutTablesAreUnwrappedOnlyWhenAsked) {
+  test::writeFile(page("layout.html"), "<body><table><tr><td><ul><li><a href='#main'>Main</a></li></ul></td>"
+                                       "<td id='main'><h1>Title</h1><p>Words here.</p></td></tr></table></body>");
+  for (const char* flag : {"", "--unwrap-layout"}) {
+    const std::string name = *flag ? "unwrapped" : "kept";
+    std::vector<std::string> convert{"convert", page("layout.html"), flag};
+    std::vector<std::string> import{"import", page("layout.html"), "--project", dir.file("project"), "--name", name,
+                                    flag};
+    if (!*flag) {
+      convert.pop_back();
+      import.pop_back();
+    }
+    const auto printed = runTavro(convert);
+    ASSERT_EQ(runTavro(import).exitCode, 0);
+    for (const std::string& deck : {printed.out, test::readFile(dir.path() / "project" / (name + ".wml"))})
+      EXPECT_EQ(deck.find("<table") != std::string::npos, !*flag) << deck;
+  }
+}
+
 TEST_F(CliImport, NeverOverwritesWithoutBeingToldTo) {
   test::writeFile(dir.path() / "project" / "plain.wml", "mine");
   auto refused = runTavro({"import", page("plain.html"), "--project", dir.file("project")});
