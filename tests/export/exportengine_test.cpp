@@ -78,9 +78,12 @@ TEST_F(ExportEngineTest, ImagesAreDroppedUnlessConverted) {
 TEST_F(ExportEngineTest, ThePageSaysWhatThePhoneShows) {
   // "$$" is the one "$" a phone shows.
   open({{"spaced", "<wml>\n  <card title=\"S\">\n    <p><b>not</b> <i>glued</i></p>\n  </card>\n</wml>"},
-        {"dollars", "<wml><card><p>$$5 <a href=\"pay.wml?x=$$y\">$$$$ off</a> $(name)</p></card></wml>"}});
+        {"dollars", "<wml><card><p>$$5 <a href=\"pay.wml?x=$$y\">$$$$ off</a> $(name)</p></card></wml>"},
+        {"lines", "<wml><card><p>caf\xC3\xA9\nau\tlait&#127;</p></card></wml>"}});
   EXPECT_EQ(html("spaced"), page("<body><div title=\"S\"><p>not glued</p></div></body>"));
   EXPECT_EQ(html("dollars"), page("<body><div title=\"\"><p>$5 $$ off $(name)</p></div></body>"));
+  // A control character is left out, and the line break and tab that keep words apart stay.
+  EXPECT_EQ(html("lines"), page("<body><div title=\"\"><p>caf\xC3\xA9\nau\tlait</p></div></body>"));
 }
 
 TEST_F(ExportEngineTest, TransformFailsForMissingBrokenAndUnreadableSources) {
