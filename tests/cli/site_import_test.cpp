@@ -160,6 +160,8 @@ TEST_F(SiteImport, EachFailureIsToldWithItsReasonAndTheRestGoesIn) {
   const std::pair<std::vector<std::string>, std::string> refused[] = {
       {{"import", site.string(), "--project", dir.file("project"), "--name", "x"},
        "--name, --frame and --strip take a single page"},
+      {{"import", site.string(), "--project", dir.file("project"), "--strip", "b"},
+       "--name, --frame and --strip take a single page"},
       {{"import", (site / "index.html").string(), dir.file("none.html"), "--project", dir.file("project")},
        "no such file: '" + dir.file("none.html") + "'"},
       {{"import", (site / "index.html").string(), dir.file("empty"), "--project", dir.file("project")},
