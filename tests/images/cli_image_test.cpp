@@ -18,6 +18,9 @@ TEST(CliImage, ConvertsOnePictureBesideItOrWhereTold) {
   auto r = runTavro({"image", in});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(images::readPicture(dir.file("photo.wbmp")).width, 120);
+  // The threshold is the dialog's mid-grey unless told: the ramp holds grey 128 itself.
+  ASSERT_EQ(runTavro({"image", in, "-o", dir.file("mid.wbmp"), "--threshold", "128"}).exitCode, 0);
+  EXPECT_EQ(images::readPicture(dir.file("mid.wbmp")).pixels, images::readPicture(dir.file("photo.wbmp")).pixels);
 
   auto sized = runTavro({"image", in, "-o", dir.file("small.wbmp"), "--width", "50%", "--height", "30", "--dither",
                          "floyd", "--threshold", "100", "--preview", dir.file("small.bmp")});
