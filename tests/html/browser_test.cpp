@@ -146,6 +146,9 @@ TEST(Url, ResolvesReferencesAgainstAPageAddress) {
   EXPECT_EQ(resolveUrl(base, "http://example.com/x.png"), "http://example.com/x.png");
   EXPECT_EQ(resolveUrl(base, "#x"), "file:///home/ann/site/page.html?q=1#x");
   EXPECT_EQ(resolveUrl(base, "data:image/gif;base64,R0"), "data:image/gif;base64,R0");
+  // A colon after a slash is in a path; a scheme holds letters, digits, "+", "-" and ".".
+  EXPECT_EQ(resolveUrl(base, "pics/12:30.gif"), "file:///home/ann/site/pics/12:30.gif");
+  EXPECT_EQ(resolveUrl(base, "x-y+z.1:q"), "x-y+z.1:q");
   EXPECT_EQ(resolveUrl("http://h/a/b", "c"), "http://h/a/c");
   EXPECT_EQ(resolveUrl("about:blank", "a.gif"), "a.gif");
 }
