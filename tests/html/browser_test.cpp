@@ -110,6 +110,7 @@ TEST(Browser, AFileThatCannotBeReadLeavesThePageShown) {
   test::writeFile(big, "");
   ASSERT_EQ(::truncate(big.c_str(), off_t(Browser::maxPageBytes + 1)), 0);
   EXPECT_FALSE(browser.Navigate(big));
+  EXPECT_NE(browser.LastError().find("larger than 16 MiB"), std::string::npos) << browser.LastError();
 
   EXPECT_EQ(browser.Document(), shown);
 }
