@@ -94,19 +94,18 @@ TEST_F(CliImport, WritesTheSameDeckTheWizardWrites) {
 TEST_F(CliImport, LayoutTablesAreUnwrappedOnlyWhenAsked) {
   test::writeFile(page("layout.html"), "<body><table><tr><td><ul><li><a href='#main'>Main</a></li></ul></td>"
                                        "<td id='main'><h1>Title</h1><p>Words here.</p></td></tr></table></body>");
-  for (const char* flag : {"", "--unwrap-layout"}) {
-    const std::string name = *flag ? "unwrapped" : "kept";
-    std::vector<std::string> convert{"convert", page("layout.html"), flag};
-    std::vector<std::string> import{"import", page("layout.html"), "--project", dir.file("project"), "--name", name,
-                                    flag};
-    if (!*flag) {
-      convert.pop_back();
-      import.pop_back();
+  for (bool unwrap : {false, true}) {
+    const std::string name = unwrap ? "unwrapped" : "kept";
+    std::vector<std::string> convert{"convert", page("layout.html")};
+    std::vector<std::string> import{"import", page("layout.html"), "--project", dir.file("project"), "--name", name};
+    if (unwrap) {
+      convert.push_back("--unwrap-layout");
+      import.push_back("--unwrap-layout");
     }
     const auto printed = runTavro(convert);
     ASSERT_EQ(runTavro(import).exitCode, 0);
     for (const std::string& deck : {printed.out, test::readFile(dir.path() / "project" / (name + ".wml"))})
-      EXPECT_EQ(deck.find("<table") != std::string::npos, !*flag) << deck;
+      EXPECT_EQ(deck.find("<table") != std::string::npos, !unwrap) << deck;
   }
 }
 
