@@ -204,7 +204,7 @@ TEST_F(ExportEngineTest, EachPathNameOrDriveProblemHasItsMessageAndOtherWriteErr
 }
 
 TEST_F(ExportEngineTest, ReadOnlyMountKeepsTheExistingFileWhole) {
-  test::ReadOnlyMount mount(out.file("ro"), {{"page.html", "existing page"}});
+  test::SmallMount mount(out.file("ro"), {{"page.html", "existing page"}}, test::SmallMount::ReadOnly);
   if (!mount.mounted())
     GTEST_SKIP() << "mounting a read-only file system is not allowed here";
   ui->answers = {ui::vbYes};

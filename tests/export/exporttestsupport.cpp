@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <stdexcept>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,26 +59,6 @@ std::string refusingFolder(const std::string& scratch) {
   if (std::filesystem::is_directory("/sys") && creatingRefused("/sys"))
     return "/sys";
   return {};
-}
-
-ReadOnlyMount::ReadOnlyMount(const std::string& folder, const std::map<std::string, std::string>& files)
-    : m_folder(folder) {
-  std::filesystem::create_directories(folder);
-  if (::mount("tavro-test", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV | MS_NOEXEC, "size=64k") != 0)
-    return;
-  m_mounted = true;
-  for (const auto& [name, bytes] : files)
-    writeFile(folder + "/" + name, bytes);
-  if (::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) !=
-      0) {
-    ::umount2(folder.c_str(), MNT_DETACH);
-    m_mounted = false;
-  }
-}
-
-ReadOnlyMount::~ReadOnlyMount() {
-  if (m_mounted)
-    ::umount2(m_folder.c_str(), MNT_DETACH);
 }
 
 } // namespace tavro::test

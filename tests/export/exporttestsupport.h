@@ -7,7 +7,6 @@
 #include "platform/xml/xmldocument.h"
 #include "tests/support/testsupport.h"
 
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,20 +27,5 @@ std::string tinyStylesheet();
 /// A folder in which creating a file is refused even for root (a folder without write access
 /// when the tests do not run as root, else /sys), or "" when this machine has none.
 std::string refusingFolder(const std::string& scratch);
-
-/// A read-only tmpfs mounted over folder for the object's life, holding the given files.
-/// mounted() is false where mounting is not allowed.
-class ReadOnlyMount {
-public:
-  ReadOnlyMount(const std::string& folder, const std::map<std::string, std::string>& files);
-  ~ReadOnlyMount();
-  ReadOnlyMount(const ReadOnlyMount&) = delete;
-  ReadOnlyMount& operator=(const ReadOnlyMount&) = delete;
-  bool mounted() const { return m_mounted; }
-
-private:
-  std::string m_folder;
-  bool m_mounted = false;
-};
 
 } // namespace tavro::test

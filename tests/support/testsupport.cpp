@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -280,6 +281,26 @@ xml::XslTemplate compileStylesheet(const std::string& body, const std::string& e
   xml::XslTemplate compiled;
   compiled.setStylesheet(doc);
   return compiled;
+}
+
+SmallMount::SmallMount(const std::string& folder, const std::map<std::string, std::string>& files, Access access)
+    : m_folder(folder) {
+  std::filesystem::create_directories(folder);
+  if (::mount("tavro-test", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV | MS_NOEXEC, "size=64k") != 0)
+    return;
+  m_mounted = true;
+  for (const auto& [name, bytes] : files)
+    writeFile(folder + "/" + name, bytes);
+  if (access == ReadOnly && ::mount(nullptr, folder.c_str(), nullptr,
+                                    MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0) {
+    ::umount2(folder.c_str(), MNT_DETACH);
+    m_mounted = false;
+  }
+}
+
+SmallMount::~SmallMount() {
+  if (m_mounted)
+    ::umount2(m_folder.c_str(), MNT_DETACH);
 }
 
 } // namespace tavro::test

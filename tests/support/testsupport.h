@@ -6,6 +6,7 @@
 #include "platform/xml/xsltemplate.h"
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,6 +86,22 @@ std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 /// How many entries a folder holds (a write that leaves a temporary behind shows here).
 int entriesIn(const std::filesystem::path& folder);
+
+/// A 64 KiB tmpfs mounted over folder for the object's life, holding the given files, and
+/// then made read-only when asked. mounted() is false where mounting is not allowed.
+class SmallMount {
+public:
+  enum Access { Writable, ReadOnly };
+  SmallMount(const std::string& folder, const std::map<std::string, std::string>& files, Access access);
+  ~SmallMount();
+  SmallMount(const SmallMount&) = delete;
+  SmallMount& operator=(const SmallMount&) = delete;
+  bool mounted() const { return m_mounted; }
+
+private:
+  std::string m_folder;
+  bool m_mounted = false;
+};
 
 /// Every node of a document, one per line with its kind, name, namespace and content, and
 /// each element's attributes: two documents with the same shape have the same nodes, where
