@@ -54,6 +54,17 @@ TEST(FileSystem, AtomicWritesReplaceWholeFilesKeepTheirModeAndFailLeavingNothing
   EXPECT_NE(test::comErrorOf([&] { fs::writeFileAtomic("/proc/tavro-test.html", "x"); }), 0);
 }
 
+// A project on a full disk: the write says so and the file keeps what it held.
+TEST(FileSystem, AWriteThatFillsTheDiskKeepsTheOldFileWhole) {
+  test::TempDir dir;
+  test::SmallMount small(dir.file("small"), {{"page.html", "existing page"}}, test::SmallMount::Writable);
+  if (!small.mounted())
+    GTEST_SKIP() << "mounting a file system is not allowed here";
+  EXPECT_EQ(test::comErrorOf([&] { fs::writeFileAtomic(dir.file("small/page.html"), std::string(1 << 20, 'x')); }), 61);
+  EXPECT_EQ(test::readFile(dir.path() / "small" / "page.html"), "existing page");
+  EXPECT_EQ(test::entriesIn(dir.path() / "small"), 1);
+}
+
 TEST(FileSystem, SeveralFilesAreWrittenAllOrNone) {
   test::TempDir dir;
   test::writeFile(dir.path() / "old.wml", "old");
