@@ -95,6 +95,8 @@ TEST(WmlCheck, FindsTheFirstFaultWithItsLine) {
       {"<wml><card><p xml:lang=\"en gb\">x</p></card></wml>", "1: the value 'en gb' of xml:lang on p is not allowed"},
       {"<wml><card><do type=\"accept\"/></card></wml>", "1: do needs exactly one task (go, prev, noop or refresh)"},
       {"<wml><card><do type=\"accept\">x<noop/></do></card></wml>", "1: text may not stand in do"},
+      {"<wml><card><do type=\"accept\"><noop>x</noop></do></card></wml>", "1: text may not stand in noop"},
+      {"<wml><card><do><noop/></do></card></wml>", "1: element do needs the attribute type"},
       {"<wml><head/><card/></wml>", "1: head may not be empty"},
       {"<wml><card>loose</card></wml>", "1: text may not stand in card"},
       {"<wml><card><p><span>x</span></p></card></wml>", "1: element span is not WML 1.1"},
