@@ -67,6 +67,17 @@ protected:
     ::unsetenv("TAVRO_PROJECT");
   }
 
+  // The menu of the menu bar, or the entry of one of its menus, with that text.
+  QAction* menuAction(const QString& text) const {
+    for (QAction* top : window->menuBar()->actions()) {
+      if (top->text() == text)
+        return top;
+      for (QAction* entry : top->menu() ? top->menu()->actions() : QList<QAction*>())
+        if (entry->text() == text)
+          return entry;
+    }
+    return nullptr;
+  }
   // Makes the row of that file current, with the focus on the list; the list it returns.
   QListWidget* select(const QString& file) {
     QListWidget* list = window->documentList();
@@ -184,10 +195,8 @@ TEST_F(Host, TheWizardsMenuAndToolBarHoldTheCatalogue) {
   EXPECT_EQ(clear, 98);
   EXPECT_EQ(magenta, 0);
 
-  QMenu* wizards = nullptr;
-  for (QAction* top : window->menuBar()->actions())
-    if (top->text() == "&Wizards")
-      wizards = top->menu();
+  QAction* const wizardsEntry = menuAction("&Wizards");
+  QMenu* wizards = wizardsEntry ? wizardsEntry->menu() : nullptr;
   ASSERT_NE(wizards, nullptr);
   EXPECT_EQ(wizards->actions(), actions);
   EXPECT_EQ(test::child<QToolBar>(*window, "wizardToolBar")->actions(), actions);
@@ -321,10 +330,8 @@ TEST_F(Host, NewAndOpenRecentOpenTheirProjectAndTheWindowKeepsItsSizeAndSplitter
     static_cast<QFileDialog*>(folderDialog)->setDirectory(QString::fromStdString(other));
     static_cast<QDialog*>(folderDialog)->accept();
   });
-  for (QAction* top : window->menuBar()->actions())
-    for (QAction* entry : top->menu() ? top->menu()->actions() : QList<QAction*>())
-      if (entry->text() == "&New Project...")
-        entry->trigger();
+  ASSERT_NE(menuAction("&New Project..."), nullptr);
+  menuAction("&New Project...")->trigger();
   EXPECT_EQ(window->projectFolder().toStdString(), other);
   EXPECT_EQ(window->windowTitle(), "Fleet - Velmor Professional");
   // The list's order and bound are the model's (RecentProjects); the menu holds it in order.
