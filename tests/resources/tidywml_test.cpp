@@ -34,12 +34,6 @@ TEST(TidyWml, WrapsEachRunIntoANewParagraph) {
     EXPECT_EQ(tidyWml("<wml><card>" + card + "</card></wml>"), deck(tidied)) << card;
 }
 
-TEST(TidyWml, BuildsNewDeckAndCardElements) {
-  const std::string out =
-      test::applyStylesheet("TIDYWML", "<wml xml:lang=\"en\"><card id=\"c\" title=\"T\"><p>x</p></card></wml>");
-  EXPECT_EQ(out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml>\n  <card>\n    <p>x</p>\n  </card>\n</wml>\n");
-}
-
 TEST(TidyWml, RunsOfEveryLengthKeepTheirOrder) {
   // Runs around the lengths where the copying changes strategy, each closed by a paragraph; the
   // longest stays within the template depth.

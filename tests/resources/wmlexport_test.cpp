@@ -7,74 +7,54 @@
 #include <string>
 
 using namespace tavro;
-using test::exportWml;
 
-namespace {
-
-std::string html(const std::string& markup) { return test::canonical(markup, true); }
-
-} // namespace
-
-TEST(WmlExport, DeckBecomesBodyAndCardsDivs) {
-  EXPECT_EQ(exportWml("<wml xml:lang=\"en\" id=\"w\"><head><meta name=\"author\" content=\"Ann\" forua=\"true\" "
-                      "id=\"m\"/><meta http-equiv=\"Cache-Control\" content=\"max-age=0\" scheme=\"s\"/></head>"
-                      "<card title=\"A\" id=\"a\" newcontext=\"true\" onenterforward=\"#b\"><p>one</p></card>"
-                      "<card title=\"B\" lang=\"de\"><p>two</p></card></wml>"),
-            html("<body lang=\"en\" id=\"w\"><whead><wmeta name=\"author\" content=\"Ann\" forua=\"true\" "
-                 "id=\"m\"/><wmeta http-equiv=\"Cache-Control\" content=\"max-age=0\" scheme=\"s\"/></whead>"
-                 "<div title=\"A\" id=\"a\"><p>one</p></div><div title=\"B\" lang=\"de\"><p>two</p></div></body>"));
-  // A head with only access gives an empty whead; one with neither gives nothing.
-  EXPECT_EQ(exportWml("<wml><head id=\"h\" lang=\"x\"><access domain=\"d\"/></head><card/></wml>"),
-            html("<body><whead id=\"h\"/><div/></body>"));
-  EXPECT_EQ(exportWml("<wml><head/><card/></wml>"), html("<body><div/></body>"));
-  // Written out indented, with a declaration.
-  EXPECT_EQ(test::applyStylesheet("WMLEXPORT", "<wml><card title=\"A\"><p>x</p></card></wml>"),
-            "<?xml version=\"1.0\"?>\n<body>\n  <div title=\"A\">\n    <p>x</p>\n  </div>\n</body>\n");
-}
-
-TEST(WmlExport, FormControls) {
-  EXPECT_EQ(exportWml("<wml><card><p><select multiple=\"true\" name=\"s\" iname=\"i\" ivalue=\"1\" tabindex=\"3\">"
-                      "<optgroup><option value=\"a\" onpick=\"#x\" title=\"A\">A</option></optgroup>"
-                      "<optgroup title=\"G\"/></select><select multiple=\"false\"/>"
-                      "<input name=\"n\" type=\"checkbox\" emptyok=\"true\" format=\"*M\" size=\"2\" "
-                      "maxlength=\"4\" value=\"v\" title=\"t\" id=\"in\"/>"
-                      "<fieldset title=\"F\">f</fieldset><fieldset/></p></card></wml>"),
-            html("<body><div><p><select multiple=\"multiple\" name=\"s\" iname=\"i\" ivalue=\"1\" tabindex=\"3\">"
-                 "<optgroup label=\"\"><option value=\"a\" onpick=\"#x\" title=\"A\">A</option></optgroup>"
-                 "<optgroup label=\"G\"/></select><select/>"
-                 "<input name=\"n\" type=\"checkbox\" emptyok=\"true\" format=\"*M\" size=\"2\" "
-                 "maxlength=\"4\" value=\"v\" title=\"t\" id=\"in\"/>"
-                 "<fieldset title=\"F\">f</fieldset><fieldset/></p></div></body>"));
-}
-
-TEST(WmlExport, PicturesLinksAndTables) {
-  EXPECT_EQ(exportWml("<wml><card><p align=\"center\" mode=\"nowrap\" id=\"p\">"
-                      "<img alt=\"a\" src=\"s.wbmp\" localsrc=\"l\" vspace=\"1\" hspace=\"2\" align=\"top\" "
-                      "height=\"3\" width=\"4\" class=\"c\"/>"
-                      "<a href=\"#b\" title=\"B\" accesskey=\"1\">go</a>"
-                      "<table columns=\"2\" title=\"T\" align=\"LC\" bordercolor=\"red\" id=\"t\">"
-                      "<tr id=\"r\"><td xml:lang=\"en\">x</td><td/></tr></table></p></card></wml>"),
-            html("<body><div><p align=\"center\" style=\"white-space: nowrap\" id=\"p\">"
-                 "<img alt=\"a\" src=\"s.wbmp\" localsrc=\"l\" vspace=\"1\" hspace=\"2\" align=\"top\" "
-                 "height=\"3\" width=\"4\" class=\"c\"/>"
-                 "<a href=\"#b\" title=\"B\">go</a>"
-                 "<table columns=\"2\" title=\"T\" align=\"LC\" bordercolor=\"red\" border=\"1\" id=\"t\">"
-                 "<tr id=\"r\"><td lang=\"en\">x</td><td/></tr></table></p></div></body>"));
-}
-
-TEST(WmlExport, FormattingKeepsItsLanguageIdAndClass) {
-  EXPECT_EQ(exportWml("<wml><card><p><em id=\"1\">a</em><strong class=\"2\">b</strong><b lang=\"x\">c</b>"
-                      "<i>d</i><u>e</u><big id=\"3\">f</big><small class=\"4\">g</small><br id=\"5\"/></p>"
-                      "</card></wml>"),
-            html("<body><div><p><em id=\"1\">a</em><strong class=\"2\">b</strong><b lang=\"x\">c</b>"
-                 "<i>d</i><u>e</u><big id=\"3\">f</big><small class=\"4\">g</small><br id=\"5\"/></p></div></body>"));
-}
-
-TEST(WmlExport, TasksAndEventsLeaveNothingBehind) {
-  EXPECT_EQ(exportWml("<wml><template><do type=\"prev\"><prev/></do></template><card>"
-                      "<onevent type=\"ontimer\"><go href=\"#x\"/></onevent><timer value=\"10\"/>"
-                      "<do type=\"accept\" label=\"OK\"><go href=\"#n\"><postfield name=\"a\" value=\"b\"/></go></do>"
-                      "<p><anchor title=\"t\">Next<go href=\"#n\"/></anchor><pre>kept</pre><!-- note --></p>"
-                      "</card></wml>"),
-            html("<body><div><p><anchor title=\"t\">Next</anchor>kept<!-- note --></p></div></body>"));
+TEST(WmlExport, EachElementBecomesItsHtml) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"<wml xml:lang=\"en\" id=\"w\"><head><meta name=\"author\" content=\"Ann\" forua=\"true\" id=\"m\"/>"
+       "<meta http-equiv=\"Cache-Control\" content=\"max-age=0\" scheme=\"s\"/></head>"
+       "<card title=\"A\" id=\"a\" newcontext=\"true\" onenterforward=\"#b\"><p>one</p></card>"
+       "<card title=\"B\" lang=\"de\"><p>two</p></card></wml>",
+       "<body lang=\"en\" id=\"w\"><whead><wmeta name=\"author\" content=\"Ann\" forua=\"true\" id=\"m\"/>"
+       "<wmeta http-equiv=\"Cache-Control\" content=\"max-age=0\" scheme=\"s\"/></whead>"
+       "<div title=\"A\" id=\"a\"><p>one</p></div><div title=\"B\" lang=\"de\"><p>two</p></div></body>"},
+      // A head with only access gives an empty whead; one with neither gives nothing.
+      {"<wml><head id=\"h\" lang=\"x\"><access domain=\"d\"/></head><card/></wml>",
+       "<body><whead id=\"h\"/><div/></body>"},
+      {"<wml><head/><card/></wml>", "<body><div/></body>"},
+      {"<wml><card><p><select multiple=\"true\" name=\"s\" iname=\"i\" ivalue=\"1\" tabindex=\"3\">"
+       "<optgroup><option value=\"a\" onpick=\"#x\" title=\"A\">A</option></optgroup>"
+       "<optgroup title=\"G\"/></select><select multiple=\"false\"/>"
+       "<input name=\"n\" type=\"checkbox\" emptyok=\"true\" format=\"*M\" size=\"2\" "
+       "maxlength=\"4\" value=\"v\" title=\"t\" id=\"in\"/>"
+       "<fieldset title=\"F\">f</fieldset><fieldset/></p></card></wml>",
+       "<body><div><p><select multiple=\"multiple\" name=\"s\" iname=\"i\" ivalue=\"1\" tabindex=\"3\">"
+       "<optgroup label=\"\"><option value=\"a\" onpick=\"#x\" title=\"A\">A</option></optgroup>"
+       "<optgroup label=\"G\"/></select><select/>"
+       "<input name=\"n\" type=\"checkbox\" emptyok=\"true\" format=\"*M\" size=\"2\" "
+       "maxlength=\"4\" value=\"v\" title=\"t\" id=\"in\"/>"
+       "<fieldset title=\"F\">f</fieldset><fieldset/></p></div></body>"},
+      {"<wml><card><p align=\"center\" mode=\"nowrap\" id=\"p\">"
+       "<img alt=\"a\" src=\"s.wbmp\" localsrc=\"l\" vspace=\"1\" hspace=\"2\" align=\"top\" "
+       "height=\"3\" width=\"4\" class=\"c\"/><a href=\"#b\" title=\"B\" accesskey=\"1\">go</a>"
+       "<table columns=\"2\" title=\"T\" align=\"LC\" bordercolor=\"red\" id=\"t\">"
+       "<tr id=\"r\"><td xml:lang=\"en\">x</td><td/></tr></table></p></card></wml>",
+       "<body><div><p align=\"center\" style=\"white-space: nowrap\" id=\"p\">"
+       "<img alt=\"a\" src=\"s.wbmp\" localsrc=\"l\" vspace=\"1\" hspace=\"2\" align=\"top\" "
+       "height=\"3\" width=\"4\" class=\"c\"/><a href=\"#b\" title=\"B\">go</a>"
+       "<table columns=\"2\" title=\"T\" align=\"LC\" bordercolor=\"red\" border=\"1\" id=\"t\">"
+       "<tr id=\"r\"><td lang=\"en\">x</td><td/></tr></table></p></div></body>"},
+      // Formatting keeps its language, id and class.
+      {"<wml><card><p><em id=\"1\">a</em><strong class=\"2\">b</strong><b lang=\"x\">c</b>"
+       "<i>d</i><u>e</u><big id=\"3\">f</big><small class=\"4\">g</small><br id=\"5\"/></p></card></wml>",
+       "<body><div><p><em id=\"1\">a</em><strong class=\"2\">b</strong><b lang=\"x\">c</b>"
+       "<i>d</i><u>e</u><big id=\"3\">f</big><small class=\"4\">g</small><br id=\"5\"/></p></div></body>"},
+      // Tasks and events leave nothing behind.
+      {"<wml><template><do type=\"prev\"><prev/></do></template><card>"
+       "<onevent type=\"ontimer\"><go href=\"#x\"/></onevent><timer value=\"10\"/>"
+       "<do type=\"accept\" label=\"OK\"><go href=\"#n\"><postfield name=\"a\" value=\"b\"/></go></do>"
+       "<p><anchor title=\"t\">Next<go href=\"#n\"/></anchor><pre>kept</pre><!-- note --></p></card></wml>",
+       "<body><div><p><anchor title=\"t\">Next</anchor>kept<!-- note --></p></div></body>"},
+  };
+  for (const auto& [wml, html] : cases)
+    EXPECT_EQ(test::exportWml(wml), test::canonical(html, true)) << wml;
 }
