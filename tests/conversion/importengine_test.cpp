@@ -291,6 +291,16 @@ TEST_F(Import, EachConversionFailureShowsTheErrorPageOrStopsTheWizardAndWritesNo
   EXPECT_EQ(ui->messages.size(), 3u);
   EXPECT_EQ(projectFiles(dir.path() / "project"), (std::vector<std::string>{"Demo.wmlproj"}));
   EXPECT_EQ(test::readFile(project->manifestPath()), manifest);
+
+  // WML text tidied in place: a table without rows goes and loose text gets its paragraph; text
+  // that is not well-formed stays as it was, with the same message.
+  freshEngine();
+  std::string text = "<wml><card><table><tr/></table>loose</card></wml>", broken = "<wml><card>";
+  ASSERT_TRUE(engine->TransformDocument(text));
+  EXPECT_EQ(text, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml>\n  <card>\n    <p>loose</p>\n  </card>\n</wml>\n");
+  EXPECT_FALSE(engine->TransformDocument(broken));
+  EXPECT_EQ(broken, "<wml><card>");
+  EXPECT_EQ(ui->messages.back().title, "Import Error");
 }
 
 TEST_F(Import, TargetNamesAreCheckedBeforeAnythingIsWritten) {
