@@ -12,7 +12,7 @@ using namespace tavro;
 using namespace tavro::images;
 namespace stdfs = std::filesystem;
 
-TEST(ImageCorpus, EveryPictureLoadsAtItsSize) {
+TEST(ImageCorpus, EveryPictureLoadsAtItsSizeAndEveryHostileOneIsRefusedWithACode) {
   const stdfs::path dir = test::corpusPath("images");
   if (dir.empty())
     GTEST_SKIP() << "no corpus";
@@ -44,13 +44,10 @@ TEST(ImageCorpus, EveryPictureLoadsAtItsSize) {
     EXPECT_EQ(img.ImageWidth(), p.width) << p.file;
     EXPECT_EQ(img.ImageHeight(), p.height) << p.file;
   }
-}
 
-TEST(ImageCorpus, HostileFilesAreRefusedWithACode) {
-  const stdfs::path dir = test::corpusPath("images/hostile");
-  if (dir.empty())
-    GTEST_SKIP() << "no corpus";
-  for (const auto& entry : stdfs::directory_iterator(dir)) {
+  if (!stdfs::is_directory(dir / "hostile"))
+    return;
+  for (const auto& entry : stdfs::directory_iterator(dir / "hostile")) {
     const std::string name = entry.path().filename().string();
     ImagingComponent img;
     const bool loaded = img.LoadImage(entry.path().string());

@@ -113,16 +113,20 @@ std::string pngChunk(const std::string& type, const std::string& data) {
   return be32(std::uint32_t(data.size())) + td + be32(std::uint32_t(crc));
 }
 
+std::string compressed(const std::string& bytes) {
+  uLongf size = compressBound(uLong(bytes.size()));
+  std::string z(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()),
+            uLong(bytes.size()), 9);
+  z.resize(size);
+  return z;
+}
+
 std::string pngOfZeros(std::uint32_t width, std::uint32_t height, std::uint32_t rows, const std::string& extra,
                        std::uint32_t rowBytes) {
-  std::string raw(std::size_t(rows) * (std::size_t(rowBytes ? rowBytes : width) + 1), '\0');
-  uLongf size = compressBound(uLong(raw.size()));
-  std::string z(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()),
-            9);
-  z.resize(size);
+  const std::string raw(std::size_t(rows) * (std::size_t(rowBytes ? rowBytes : width) + 1), '\0');
   std::string ihdr = be32(width) + be32(height) + std::string("\x08\x00\x00\x00\x00", 5);
-  return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr) + extra + pngChunk("IDAT", z) +
+  return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr) + extra + pngChunk("IDAT", compressed(raw)) +
          pngChunk("IEND", "");
 }
 

@@ -55,6 +55,8 @@ std::string makeGif(const GifLayout& layout, const std::function<int(int x, int 
 /// A multi-byte integer as WBMP writes them.
 std::string multiByte(std::uint32_t value);
 
+/// The bytes compressed by zlib at its best level.
+std::string compressed(const std::string& bytes);
 /// A PNG chunk with its CRC.
 std::string pngChunk(const std::string& type, const std::string& data);
 /// A grey PNG whose IHDR claims width x height and whose IDAT holds `rows` rows of zeros

@@ -48,7 +48,7 @@ const Dither everyDither[] = {Dither::None, Dither::Random, Dither::MatrixDispla
 
 } // namespace
 
-TEST(Monochrome, EveryDitherFollowsTheThresholdAndKeepsToneAndBlackAndWhite) {
+TEST(Monochrome, EveryDitherFollowsTheThresholdKeepsToneAndBlackAndWhiteAndGivesTheSameBitsByBands) {
   // A plain threshold makes the levels from the threshold up white.
   const int levels[] = {99, 100, 101, 255};
   const Picture p = reduced(make(4, 1, [&](int x, int) { return levels[x]; }), Dither::None, 100);
@@ -61,33 +61,51 @@ TEST(Monochrome, EveryDitherFollowsTheThresholdAndKeepsToneAndBlackAndWhite) {
     EXPECT_EQ(blackShare(reduced(ramp(64, 64), d, 0)), 0.0);
     EXPECT_GT(blackShare(reduced(flat(64, 64, 200), d, 255)), 0.95);
     EXPECT_LT(blackShare(reduced(ramp(64, 64), d, 100)), blackShare(reduced(ramp(64, 64), d, 160)));
-    // Pure black and white stay as they are; that the same input gives the same bits, the
-    // banded reduction below checks.
+    // Pure black and white stay as they are.
     const Picture halves = make(16, 16, [](int, int y) { return y < 8 ? 0 : 255; });
     EXPECT_EQ(reduced(halves, d, 128).pixels, halves.pixels);
+    // Bands of rows give the same bits as the whole picture: an odd width, and bands that end
+    // mid-way through a random number's four pixels and on rows of either serpentine direction.
+    const Picture source = ramp(37, 29);
+    for (int threshold : {60, 128}) {
+      Picture banded = source;
+      RowReducer reducer(d, threshold, banded.width);
+      for (std::int32_t first = 0, band = 1; first < banded.height; first += band, band = band % 5 + 2)
+        reducer.reduce(banded.pixels.data(), first, std::min(banded.height, first + band));
+      EXPECT_EQ(banded.pixels, reduced(source, d, threshold).pixels) << "bands at " << threshold;
+    }
+    if (d == Dither::None)
+      continue;
     // Each dither keeps the tone of a flat grey: 25%, 50% and 75% come out 75%, 50% and 25%
     // black, within 2 points.
-    for (auto [grey, black] : {std::pair{64, 0.75}, std::pair{128, 0.5}, std::pair{191, 0.25}}) {
-      if (d != Dither::None) {
-        EXPECT_NEAR(blackShare(reduced(flat(256, 256, std::uint8_t(grey)), d, 128)), black, 0.02) << grey;
-      }
+    for (auto [grey, black] : {std::pair{64, 0.75}, std::pair{128, 0.5}, std::pair{191, 0.25}})
+      EXPECT_NEAR(blackShare(reduced(flat(256, 256, std::uint8_t(grey)), d, 128)), black, 0.02) << grey;
+    // And of each 32-column band of a ramp, which a threshold would not.
+    const Picture original = ramp(256, 64);
+    const Picture out = reduced(original, d, 128);
+    for (int band = 0; band < 8; ++band) {
+      double sumIn = 0, sumOut = 0;
+      for (int y = 0; y < 64; ++y)
+        for (int x = band * 32; x < band * 32 + 32; ++x) {
+          sumIn += original.at(x, y);
+          sumOut += out.at(x, y);
+        }
+      EXPECT_NEAR(sumOut / sumIn, 1.0, 0.08) << "band " << band;
     }
   }
 }
 
 TEST(Monochrome, OrderedDithersRepeatWithTheMatrixPeriodAndDispersedAndClusteredDiffer) {
   for (Dither d : {Dither::MatrixDisplay, Dither::MatrixPrinting}) {
+    SCOPED_TRACE(int(d));
     const Picture p = reduced(flat(40, 24, 100), d, 128);
     for (int y = 0; y < 24; ++y)
       for (int x = 0; x < 40; ++x)
-        ASSERT_EQ(p.at(x, y), p.at(x % 8, y % 8)) << int(d) << " " << x << "," << y;
-    // That this is no plain threshold, the flat-grey tone test above shows.
-  }
-  // Each of a tile's 64 levels lights one more of its pixels, in both screens.
-  for (Dither d : {Dither::MatrixDisplay, Dither::MatrixPrinting}) {
+        ASSERT_EQ(p.at(x, y), p.at(x % 8, y % 8)) << x << "," << y;
+    // Each of a tile's 64 levels lights one more of its pixels.
     for (int k = 0; k < 64; ++k) {
       const auto grey = std::uint8_t(((k + 1) * 255 + 63) / 64);
-      EXPECT_DOUBLE_EQ(blackShare(reduced(flat(8, 8, grey), d, 128)), (63.0 - k) / 64) << int(d) << " level " << k;
+      EXPECT_DOUBLE_EQ(blackShare(reduced(flat(8, 8, grey), d, 128)), (63.0 - k) / 64) << "level " << k;
     }
   }
   // The dispersed dot spreads each level as evenly as a screen can: 50% grey is a checkerboard
@@ -115,36 +133,6 @@ TEST(Monochrome, OrderedDithersRepeatWithTheMatrixPeriodAndDispersedAndClustered
   };
   EXPECT_GT(edges(reduced(flat(64, 64, 128), Dither::MatrixDisplay, 128)),
             3 * edges(reduced(flat(64, 64, 128), Dither::MatrixPrinting, 128)));
-}
-
-TEST(Monochrome, FloydSteinbergFollowsTheLocalTone) {
-  // Each 32-column band of a ramp keeps its own mean, which a threshold would not.
-  const Picture original = ramp(256, 64);
-  const Picture p = reduced(original, Dither::FloydSteinberg, 128);
-  for (int band = 0; band < 8; ++band) {
-    double sumIn = 0, sumOut = 0;
-    for (int y = 0; y < 64; ++y)
-      for (int x = band * 32; x < band * 32 + 32; ++x) {
-        sumIn += original.at(x, y);
-        sumOut += p.at(x, y);
-      }
-    EXPECT_NEAR(sumOut / sumIn, 1.0, 0.08) << band;
-  }
-}
-
-TEST(Monochrome, BandsOfRowsGiveWhatTheWholePictureGives) {
-  // Odd widths and bands that end mid-way through a random number's four pixels and on rows
-  // of either direction of the serpentine.
-  const Picture source = ramp(37, 29);
-  for (Dither d : everyDither)
-    for (int threshold : {60, 128}) {
-      const Picture whole = reduced(source, d, threshold);
-      Picture banded = source;
-      RowReducer reducer(d, threshold, banded.width);
-      for (std::int32_t first = 0, band = 1; first < banded.height; first += band, band = band % 5 + 2)
-        reducer.reduce(banded.pixels.data(), first, std::min(banded.height, first + band));
-      EXPECT_EQ(banded.pixels, whole.pixels) << int(d) << " at " << threshold;
-    }
 }
 
 TEST(ResizeSize, ExactOrTheLargestSizeWithinThatKeepsTheRatioAndNothingOutOfRange) {
