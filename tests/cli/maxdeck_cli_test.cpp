@@ -67,7 +67,11 @@ TEST_F(MaxDeck, ConvertWritesEachPartUnderTheLimitBesideTheFirst) {
   for (std::size_t k = 2; k <= parts.size(); ++k)
     summary +=
         ", guide-" + std::to_string(k) + " (" + std::to_string(parts.at("guide-" + std::to_string(k))) + " bytes)";
-  EXPECT_NE(r.err.find(summary + "\n"), std::string::npos) << r.err;
+  // The page's link that no deck of the limit can hold is left as its word, and said.
+  EXPECT_NE(r.err.find(summary + "\ntavro: 1 link or picture left as its text: its address takes more than half of a "
+                                 "deck of 1000 bytes\n"),
+            std::string::npos)
+      << r.err;
 
   // Several parts cannot go to standard output; a limit no deck can meet is refused; a page
   // that fits is written as without the option.
@@ -80,19 +84,10 @@ TEST_F(MaxDeck, ConvertWritesEachPartUnderTheLimitBesideTheFirst) {
   EXPECT_NE(tooSmall.err.find("below the smallest deck"), std::string::npos) << tooSmall.err;
   EXPECT_FALSE(stdfs::exists(dir.path() / "small.wml"));
   const std::string plain = (test::sourceDir() / "samples" / "pages" / "plain.html").string();
-  EXPECT_EQ(runTavro({"convert", plain, "--max-deck", "100000"}).out, runTavro({"convert", plain}).out);
-
-  // A link whose address no deck of the limit can hold is left as its word, and said.
-  test::writeFile(dir.path() / "run.html",
-                  "<p>Try <a href='http://example.org/?" + std::string(1200, 'x') + "'>Run</a> it.</p>");
-  auto run = runTavro({"convert", dir.file("run.html"), "--max-deck", "1000", "-o", dir.file("out/run.wml")});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(
-      run.err.find("tavro: 1 link or picture left as its text: its address takes more than half of a deck of 1000 "
-                   "bytes\n"),
-      std::string::npos)
-      << run.err;
-  EXPECT_NE(test::readFile(dir.path() / "out" / "run.wml").find("<p>Try Run it.</p>"), std::string::npos);
+  const auto fits = runTavro({"convert", plain, "--max-deck", "100000"});
+  const auto unlimited = runTavro({"convert", plain});
+  EXPECT_EQ(fits.out, unlimited.out);
+  EXPECT_EQ(fits.err, unlimited.err);
 
   // With -d, a part that would take another page's file fails that page.
   stdfs::create_directories(dir.path() / "d");

@@ -6,26 +6,61 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 using namespace tavro;
 using test::TempDir;
 
 namespace {
 
-resources::Bytes bytesOf(const std::string& text) {
-  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+constexpr int exclamationOk = ui::vbExclamation | ui::vbOKOnly;
+
+// A small WML-to-HTML stylesheet: wml -> body, card -> div with its title, p, img with its src;
+// a halt root ends the transformation with an error.
+const std::string tinyStylesheet = R"(<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+  <xsl:output method="xml" indent="no"/>
+  <xsl:template match="wml"><body><xsl:apply-templates/></body></xsl:template>
+  <xsl:template match="card"><div title="{@title}"><xsl:apply-templates/></div></xsl:template>
+  <xsl:template match="p"><p><xsl:apply-templates/></p></xsl:template>
+  <xsl:template match="img"><img src="{@src}"/></xsl:template>
+  <xsl:template match="halt"><xsl:message terminate="yes">halted</xsl:message></xsl:template>
+</xsl:stylesheet>)";
+
+bool creatingRefused(const std::string& folder) {
+  std::string probe = folder + "/.tavro-probe-XXXXXX";
+  int fd = ::mkstemp(probe.data());
+  if (fd >= 0) {
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return false;
+  }
+  return errno == EACCES || errno == EPERM || errno == EROFS;
 }
 
-constexpr int exclamationOk = ui::vbExclamation | ui::vbOKOnly;
+// A folder in which creating a file is refused even for root (a folder without write access
+// when the tests do not run as root, else /sys), or "" when this machine has none.
+std::string refusingFolder(const std::string& scratch) {
+  std::string locked = scratch + "/locked";
+  std::filesystem::create_directories(locked);
+  ::chmod(locked.c_str(), 0555);
+  if (creatingRefused(locked))
+    return locked;
+  // root writes anywhere on an ordinary file system; sysfs lets nobody create files.
+  if (std::filesystem::is_directory("/sys") && creatingRefused("/sys"))
+    return "/sys";
+  return {};
+}
 
 class ExportEngineTest : public ::testing::Test {
 protected:
   void open(const std::vector<std::pair<std::string, std::string>>& documents) {
     project = test::makeProject(dir.str(), documents);
     engine.setProject(project);
-    engine.loadExportStylesheet(bytesOf(test::tinyStylesheet()));
+    engine.loadExportStylesheet({reinterpret_cast<const std::uint8_t*>(tinyStylesheet.data()), tinyStylesheet.size()});
   }
   std::string html(const std::string& name) {
     std::string page;
@@ -40,8 +75,6 @@ protected:
   ui::ScopedScriptedUi ui;
 };
 
-const std::string pictureDeck = test::deck("A", "<p>Logo <img src=\" images/logo.wbmp \" alt=\"logo\"/></p>");
-
 // The page the export writes around the stylesheet's body.
 std::string page(const std::string& body) {
   return "<html>\n<head>\n<meta charset=\"utf-8\">\n</head>\n" + body + "\n</html>\n";
@@ -49,9 +82,32 @@ std::string page(const std::string& body) {
 
 } // namespace
 
-TEST_F(ExportEngineTest, ImagesAreDroppedUnlessConverted) {
-  open({{"index", pictureDeck}, {"dotted", test::deck("B", "<p><img src=\"./images/../images/logo.wbmp\"/></p>")}});
-  EXPECT_EQ(html("index"), page("<body><div title=\"A\"><p>Logo </p></div></body>"));
+// A space between two elements keeps two words apart; the layout between cards and paragraphs,
+// where a deck holds no text, is no text of the page. Pictures are dropped unless converted.
+TEST_F(ExportEngineTest, ThePageSaysWhatThePhoneShows) {
+  const struct {
+    const char* name;
+    std::string deck;
+    std::string body;
+  } cases[] = {
+      {"index", test::deck("A", "<p>Logo <img src=\" images/logo.wbmp \" alt=\"logo\"/></p>"),
+       "<body><div title=\"A\"><p>Logo </p></div></body>"},
+      {"spaced", "<wml>\n  <card title=\"S\">\n    <p><b>not</b> <i>glued</i></p>\n  </card>\n</wml>",
+       "<body><div title=\"S\"><p>not glued</p></div></body>"},
+      // "$$" is the one "$" a phone shows.
+      {"dollars", "<wml><card><p>$$5 <a href=\"pay.wml?x=$$y\">$$$$ off</a> $(name)</p></card></wml>",
+       "<body><div title=\"\"><p>$5 $$ off $(name)</p></div></body>"},
+      // A control character is left out, and the line break and tab that keep words apart stay.
+      {"lines", "<wml><card><p>caf\xC3\xA9\nau\tlait&#127;</p></card></wml>",
+       "<body><div title=\"\"><p>caf\xC3\xA9\nau\tlait</p></div></body>"},
+  };
+  std::vector<std::pair<std::string, std::string>> documents;
+  for (const auto& c : cases)
+    documents.emplace_back(c.name, c.deck);
+  documents.emplace_back("dotted", test::deck("B", "<p><img src=\"./images/../images/logo.wbmp\"/></p>"));
+  open(documents);
+  for (const auto& c : cases)
+    EXPECT_EQ(html(c.name), page(c.body)) << c.name;
 
   // Converted, the reference is trimmed, and relative to the page where the page and the
   // picture go together; elsewhere a plain file: URL.
@@ -66,24 +122,12 @@ TEST_F(ExportEngineTest, ImagesAreDroppedUnlessConverted) {
   for (const auto& [target, src] : targets) {
     std::filesystem::create_directories(std::filesystem::path(target).parent_path());
     rows[0].htmlFile = target;
-    rows[1].ticked = false;
+    for (std::size_t i = 1; i < rows.size(); ++i)
+      rows[i].ticked = false;
     engine.exportRows(rows);
     EXPECT_NE(test::readFile(target).find("<img src=\"" + src + "\"/>"), std::string::npos) << test::readFile(target);
   }
   EXPECT_TRUE(ui->messages.empty());
-}
-
-// A space between two elements keeps two words apart; the layout between cards and paragraphs,
-// where a deck holds no text, is no text of the page.
-TEST_F(ExportEngineTest, ThePageSaysWhatThePhoneShows) {
-  // "$$" is the one "$" a phone shows.
-  open({{"spaced", "<wml>\n  <card title=\"S\">\n    <p><b>not</b> <i>glued</i></p>\n  </card>\n</wml>"},
-        {"dollars", "<wml><card><p>$$5 <a href=\"pay.wml?x=$$y\">$$$$ off</a> $(name)</p></card></wml>"},
-        {"lines", "<wml><card><p>caf\xC3\xA9\nau\tlait&#127;</p></card></wml>"}});
-  EXPECT_EQ(html("spaced"), page("<body><div title=\"S\"><p>not glued</p></div></body>"));
-  EXPECT_EQ(html("dollars"), page("<body><div title=\"\"><p>$5 $$ off $(name)</p></div></body>"));
-  // A control character is left out, and the line break and tab that keep words apart stay.
-  EXPECT_EQ(html("lines"), page("<body><div title=\"\"><p>caf\xC3\xA9\nau\tlait</p></div></body>"));
 }
 
 TEST_F(ExportEngineTest, TransformFailsForMissingBrokenAndUnreadableSources) {
@@ -99,49 +143,21 @@ TEST_F(ExportEngineTest, TransformFailsForMissingBrokenAndUnreadableSources) {
   EXPECT_EQ(out, "");
 }
 
-// The dialog closes when the pass's last write succeeds: after a failed first write it does, after
-// a declined last overwrite it stays open and the file stays as it was.
-TEST_F(ExportEngineTest, TheLastWriteDecidesWhetherTheDialogCloses) {
-  open({{"one", test::deck("One", "")}, {"two", test::deck("Two", "")}});
-  auto rows = populateFileList(project);
-  rows[0].htmlFile = out.file("missing/one.html");
-  rows[1].htmlFile = out.file("two.html");
-
-  ExportPassResult result = engine.exportRows(rows);
-  EXPECT_TRUE(result.close);
-  EXPECT_FALSE(result.allWritten());
-  EXPECT_EQ(result.rows[0].outcome, ExportOutcome::NotWritten);
-  EXPECT_EQ(result.rows[1].outcome, ExportOutcome::Written);
-  ASSERT_EQ(ui->messages.size(), 1u);
-  EXPECT_EQ(ui->messages[0].title, "Invalid Path!");
-  EXPECT_EQ(ui->messages[0].style, exclamationOk);
-  EXPECT_EQ(test::readFile(out.file("two.html")), page("<body><div title=\"Two\"></div></body>"));
-  EXPECT_FALSE(std::filesystem::exists(out.file("missing")));
-
-  rows[0].htmlFile = out.file("one.html");
-  test::writeFile(out.file("two.html"), "keep me");
-  ui->messages.clear();
-  ui->answers = {ui::vbNo};
-  result = engine.exportRows(rows);
-  EXPECT_FALSE(result.close);
-  EXPECT_EQ(result.rows[0].outcome, ExportOutcome::Written);
-  EXPECT_EQ(result.rows[1].outcome, ExportOutcome::Declined);
-  ASSERT_EQ(ui->messages.size(), 1u);
-  EXPECT_EQ(ui->messages[0].style, ui::vbYesNo);
-  EXPECT_EQ(ui->messages[0].title, "");
-  EXPECT_EQ(test::readFile(out.file("two.html")), "keep me");
-  EXPECT_TRUE(std::filesystem::exists(out.file("one.html")));
-}
-
-TEST_F(ExportEngineTest, UnconvertibleDocumentsAreReportedAndThePassGoesOn) {
-  open({{"first", test::deck("F", "")}, {"broken", "<wml>"}, {"skipped", test::deck("S", "")}});
+// Each ticked row is announced before and reported after its messages. The dialog closes when
+// the pass's last write succeeds: a failed write or conversion before it does not keep it open, a
+// declined overwrite does, and conversions that fail after the last write change nothing.
+TEST_F(ExportEngineTest, EachRowIsReportedAndTheLastWriteDecidesWhetherTheDialogCloses) {
+  open({{"one", test::deck("One", "")},
+        {"broken", "<wml>"},
+        {"two", test::deck("Two", "")},
+        {"skipped", test::deck("S", "")}});
   auto rows = populateFileList(project);
   for (auto& row : rows)
     row.htmlFile = out.file(row.name + ".html");
-  rows[2].ticked = false;
+  rows[0].htmlFile = out.file("missing/one.html");
+  rows[3].ticked = false;
   rows.push_back(ExportRow{"", "gone", "wml Document", out.file("gone.html"), true});
 
-  // Each ticked row is announced before and reported after its messages.
   std::vector<std::string> seen;
   ExportPassResult result = engine.exportRows(
       rows,
@@ -151,21 +167,34 @@ TEST_F(ExportEngineTest, UnconvertibleDocumentsAreReportedAndThePassGoesOn) {
       [&](const ExportRow& row, const ExportRowResult&) {
         seen.push_back(row.name + " done after " + std::to_string(ui->messages.size()) + " messages");
       });
-  EXPECT_EQ(seen, (std::vector<std::string>{"first 1/3", "first done after 0 messages", "broken 2/3",
-                                            "broken done after 1 messages", "gone 3/3", "gone done after 2 messages"}));
-  // The close flag is the last write's result; failed conversions leave it as it was.
+  EXPECT_EQ(seen, (std::vector<std::string>{"one 1/4", "one done after 1 messages", "broken 2/4",
+                                            "broken done after 2 messages", "two 3/4", "two done after 2 messages",
+                                            "gone 4/4", "gone done after 3 messages"}));
   EXPECT_TRUE(result.close);
-  EXPECT_EQ(result.rows[1].outcome, ExportOutcome::NotConverted);
-  EXPECT_EQ(result.rows[2].outcome, ExportOutcome::Skipped);
-  EXPECT_EQ(result.rows[3].outcome, ExportOutcome::NotConverted);
+  EXPECT_FALSE(result.allWritten());
+  const ExportOutcome outcomes[] = {ExportOutcome::NotWritten, ExportOutcome::NotConverted, ExportOutcome::Written,
+                                    ExportOutcome::Skipped, ExportOutcome::NotConverted};
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    EXPECT_EQ(result.rows[i].outcome, outcomes[i]) << rows[i].name;
+  EXPECT_EQ(ui->messages.size(), 3u);
+  EXPECT_EQ(test::readFile(out.file("two.html")), page("<body><div title=\"Two\"></div></body>"));
+  for (const char* missing : {"missing", "broken.html", "skipped.html"})
+    EXPECT_FALSE(std::filesystem::exists(out.file(missing))) << missing;
+
+  rows[0].htmlFile = out.file("one.html");
+  rows[1].ticked = false;
+  test::writeFile(out.file("two.html"), "keep me");
+  ui->messages.clear();
+  ui->answers = {ui::vbNo};
+  result = engine.exportRows(rows);
+  EXPECT_FALSE(result.close);
+  EXPECT_EQ(result.rows[0].outcome, ExportOutcome::Written);
+  EXPECT_EQ(result.rows[2].outcome, ExportOutcome::Declined);
   ASSERT_EQ(ui->messages.size(), 2u);
-  for (const auto& m : ui->messages) {
-    EXPECT_EQ(m.title, "Velmor Professional");
-    EXPECT_EQ(m.style, exclamationOk);
-  }
-  EXPECT_TRUE(std::filesystem::exists(out.file("first.html")));
-  EXPECT_FALSE(std::filesystem::exists(out.file("skipped.html")));
-  EXPECT_FALSE(std::filesystem::exists(out.file("broken.html")));
+  EXPECT_EQ(ui->messages[0].style, ui::vbYesNo);
+  EXPECT_EQ(ui->messages[0].title, "");
+  EXPECT_EQ(test::readFile(out.file("two.html")), "keep me");
+  EXPECT_TRUE(std::filesystem::exists(out.file("one.html")));
 }
 
 TEST_F(ExportEngineTest, EachPathNameOrDriveProblemHasItsMessageAndOtherWriteErrorsNone) {
@@ -179,7 +208,7 @@ TEST_F(ExportEngineTest, EachPathNameOrDriveProblemHasItsMessageAndOtherWriteErr
   };
   // A folder that refuses new files means the drive is unavailable (where the machine has one:
   // root writes anywhere but in /sys).
-  const std::string refusing = test::refusingFolder(dir.str());
+  const std::string refusing = refusingFolder(dir.str());
   if (!refusing.empty())
     cases.emplace_back(refusing + "/page.html", "Drive Unavailable!",
                        "The drive is not available to save to. Please choose another drive.");

@@ -1,10 +1,7 @@
 #pragma once
-// Helpers for the export tests: small projects on disk, a stylesheet of the tests' own, and
-// targets that refuse writing.
+// Helpers for the export tests: small projects on disk.
 
-#include "host/folderproject.h"
 #include "host/hostproject.h"
-#include "platform/xml/xmldocument.h"
 #include "tests/support/testsupport.h"
 
 #include <string>
@@ -19,13 +16,5 @@ host::HostProjectRef makeProject(const std::string& folder,
 
 /// A WML deck of one card titled title holding body.
 std::string deck(const std::string& title, const std::string& body);
-
-/// A small WML-to-HTML stylesheet: wml -> body, card -> div with its title, p, img with its src;
-/// a halt root ends the transformation with an error.
-std::string tinyStylesheet();
-
-/// A folder in which creating a file is refused even for root (a folder without write access
-/// when the tests do not run as root, else /sys), or "" when this machine has none.
-std::string refusingFolder(const std::string& scratch);
 
 } // namespace tavro::test
