@@ -126,9 +126,7 @@ protected:
     });
     answerer.start(10);
     // The shortcut belongs to the list, so the window must be the active one.
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get()))
-      return "the window is not active";
+    test::showActive(*window);
     QTest::keyClick(list, Qt::Key_Delete);
     return asked;
   }
@@ -176,7 +174,10 @@ protected:
 
 } // namespace
 
-TEST_F(Host, TheWizardsMenuAndToolBarHoldTheCatalogue) {
+// The catalogue fills the Wizards menu and tool bar, and each entry is launched through the
+// add-in: without a project it explains, with one it shows its dialog on the project, and the
+// FTP client is started outside.
+TEST_F(Host, TheCatalogueIsTheWizardsMenuAndEachEntryLaunchesOnTheOpenProjectOrExplains) {
   const QList<QAction*> actions = window->wizardActions();
   ASSERT_EQ(actions.size(), 4);
   EXPECT_EQ(actions[0]->text(), "Import Document ...");
@@ -200,11 +201,7 @@ TEST_F(Host, TheWizardsMenuAndToolBarHoldTheCatalogue) {
   ASSERT_NE(wizards, nullptr);
   EXPECT_EQ(wizards->actions(), actions);
   EXPECT_EQ(test::child<QToolBar>(*window, "wizardToolBar")->actions(), actions);
-}
 
-// Each entry is launched through the add-in: without a project it explains, with one it shows
-// its dialog on the project, and the FTP client is started outside.
-TEST_F(Host, EachEntryLaunchesThroughTheAddinOnTheOpenProjectAndWithoutOneExplains) {
   QString shown;
   launch("Image", [&](QWidget* modal) { shown = modal->windowTitle(); });
   EXPECT_EQ(shown, "No Project Open");

