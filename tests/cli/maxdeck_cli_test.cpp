@@ -186,4 +186,6 @@ TEST(CliProjectCheck, GivesEachDeckItsSizeOrItsFirstFault) {
       limited.err.rfind("tavro: " + project + "/fares.wml: " + fares + " bytes compiled, over the limit of 10\n", 0),
       0u)
       << limited.err;
+  // A deck of exactly the limit fits.
+  EXPECT_EQ(runTavro({"project", "check", project, "--max-deck", fares}).out, "fares\t" + fares + "\n");
 }
