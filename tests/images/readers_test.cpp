@@ -323,6 +323,10 @@ TEST(PictureWriters, WbmpIsTypeZeroAndBmpAndPngWriteOneBitWhenBlackAndWhiteAndGr
         EXPECT_EQ(bytes[std::size_t(bitsAt)], mono ? 1 : 8) << "bits a pixel";
         EXPECT_EQ(load(bytes).pixels, p.pixels) << mono;
       }
+      // The BMP's palette holds two entries or 256, and the pixels follow it.
+      const std::string bmp = encodeBmp(p);
+      EXPECT_EQ(std::uint8_t(bmp[10]) | std::uint8_t(bmp[11]) << 8, mono ? 62 : 1078);
+      EXPECT_EQ(std::uint8_t(bmp[46]) | std::uint8_t(bmp[47]) << 8, mono ? 2 : 256);
     }
   }
   // 1 is white, the first pixel is the high bit, and padding bits are zero.

@@ -76,6 +76,15 @@ TEST(Monochrome, EveryDitherFollowsTheThresholdKeepsToneAndBlackAndWhiteAndGives
     }
     if (d == Dither::None)
       continue;
+    if (d == Dither::Random) {
+      // Each pixel draws a number of its own: in a flat mid grey, neighbours agree half the time.
+      const Picture noise = reduced(flat(256, 64, 128), d, 128);
+      int same = 0;
+      for (int y = 0; y < 64; ++y)
+        for (int x = 1; x < 256; ++x)
+          same += noise.at(x, y) == noise.at(x - 1, y);
+      EXPECT_NEAR(same / (64.0 * 255), 0.5, 0.05);
+    }
     // Each dither keeps the tone of a flat grey: 25%, 50% and 75% come out 75%, 50% and 25%
     // black, within 2 points.
     for (auto [grey, black] : {std::pair{64, 0.75}, std::pair{128, 0.5}, std::pair{191, 0.25}})
