@@ -459,6 +459,19 @@ TEST_F(BrowserViewTest, DrawsOtherElementsAsTheTagsTheViewKnows) {
   // One it does not know is left out around its text.
   open("<blink>word</blink>");
   EXPECT_TRUE(view.renderedHtml().contains("<body><span title=\"e1\">word</span></body>"));
+  // Breaks, frames and controls are drawn as what they show.
+  const std::pair<const char*, const char*> shown[] = {
+      {"a<br>b<hr>c", "a</span><br><span title=\"e0\">b</span><hr><span"},
+      {"<iframe src=\"ad.html\"></iframe>", "[frame: ad.html]"},
+      {"<select><option>one<option selected>two<option>three</select>", "[two \u25BE]"},
+      {"<select><option>one<option>two</select>", "[one \u25BE]"},
+      {"<input value=\"abcdef\" size=\"3\">", "[abc]"},
+  };
+  for (const auto& [markup, drawn] : shown) {
+    open(markup);
+    EXPECT_TRUE(view.renderedHtml().contains(QString::fromUtf8(drawn)))
+        << markup << ": " << view.renderedHtml().toStdString();
+  }
 }
 
 // --- Real-world pages ------------------------------------------------------------------------------
