@@ -1,5 +1,6 @@
 // tavro convert and tavro import: the wizard's road from the command line.
 
+#include "decks/wbxml.h"
 #include "tests/conversion/importfixture.h"
 
 #include <filesystem>
@@ -20,7 +21,10 @@ TEST(CliConvert, WritesOnePageOrSaysInOneLineWhyNot) {
   auto r = runTavro({"convert", samplePage("plain.html")});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml>\n  <card>", 0), 0u) << r.out;
-  EXPECT_NE(r.err.find("Transformed Elements: a, img, big, b\nMapped Elements: h1\nRemoved Elements: (none)\n"),
+  const std::string compiled = std::to_string(decks::compileWbxml(r.out).size());
+  EXPECT_NE(r.err.find("Transformed Elements: a, img, big, b\nMapped Elements: h1\nRemoved Elements: (none)\n"
+                       "Compiled Size: " +
+                       compiled + " bytes of WBXML\n"),
             std::string::npos)
       << r.err;
 
@@ -59,6 +63,13 @@ TEST(CliConvert, WritesOnePageOrSaysInOneLineWhyNot) {
     EXPECT_EQ(std::count(refusal.err.begin(), refusal.err.end(), '\n'), 1) << refusal.err;
     EXPECT_EQ(refusal.out, "") << said;
   }
+  std::string words;
+  for (int i = 0; i < 60000; ++i)
+    words += "word ";
+  test::writeFile(dir.path() / "long.html", "<p>" + words + "</p>");
+  EXPECT_NE(
+      runTavro({"convert", dir.file("long.html")}).err.find("Compiled Size: not compiled, the deck is over 256 KiB\n"),
+      std::string::npos);
   auto framed = runTavro({"convert", frameset, "--frame", "main.html"});
   EXPECT_EQ(framed.exitCode, 0) << framed.err;
   EXPECT_NE(framed.out.find("Welcome aboard"), std::string::npos);
