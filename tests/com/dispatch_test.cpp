@@ -82,6 +82,8 @@ TEST(Variant, ConvertsLikeLateBoundCode) {
   EXPECT_EQ(Variant(-2.5).toLong(), -2);
   EXPECT_EQ(Variant(1.25).toString(), "1.25");
   EXPECT_TRUE(Variant("True").toBool());
+  EXPECT_FALSE(Variant("false").toBool());
+  EXPECT_FALSE(Variant().toBool());
   for (const char* text : {"abc", "12abc"})
     EXPECT_EQ(test::comErrorOf([text] { Variant(text).toLong(); }), errTypeMismatch) << text;
   EXPECT_EQ(test::comErrorOf([] { Variant(1e12).toLong(); }), errOverflow);
