@@ -67,7 +67,6 @@ HResult ServerModule::getClassObject(const char* progId, ClassFactory** factory)
 namespace {
 
 using GetClassObjectFn = HResult (*)(const char*, ClassFactory**);
-using CanUnloadNowFn = HResult (*)();
 
 std::mutex g_libraries;
 std::map<std::string, void*>& libraries() {
@@ -110,23 +109,6 @@ ObjectPtr createObject(std::string_view progId, const Registry& registry) {
   if (!object)
     throw ComError(errCannotCreate);
   return object;
-}
-
-int freeUnusedLibraries() {
-  std::lock_guard lock(g_libraries);
-  int unloaded = 0;
-  auto& loaded = libraries();
-  for (auto it = loaded.begin(); it != loaded.end();) {
-    auto canUnload = reinterpret_cast<CanUnloadNowFn>(::dlsym(it->second, "DllCanUnloadNow"));
-    if (canUnload && canUnload() == hrOk) {
-      ::dlclose(it->second);
-      it = loaded.erase(it);
-      ++unloaded;
-    } else {
-      ++it;
-    }
-  }
-  return unloaded;
 }
 
 } // namespace tavro::com

@@ -55,9 +55,6 @@ private:
 /// when it is not registered or the library cannot serve it.
 ObjectPtr createObject(std::string_view progId, const Registry& registry = Registry());
 
-/// Unloads every loaded library whose DllCanUnloadNow agrees; returns how many went.
-int freeUnusedLibraries();
-
 /// Loads a library (once) and returns its handle; raises error 429 when it cannot be loaded.
 void* loadLibrary(const std::string& path);
 /// A function exported by a loaded library, or nullptr.
