@@ -71,3 +71,13 @@ TEST(Catalogue, GetIconTakesCollectionKeysNotWizardKeys) {
   // A bitmap is found by name too, whatever the case of its type.
   EXPECT_EQ(resources::find("bitmap", "OPTIONS").size(), 808u);
 }
+
+TEST(Picture, BytesThatAreNoBitmapRaiseInvalidPicture) {
+  std::vector<std::uint8_t> header(40, 0);
+  header[0] = 40; // a header of the right size, but 0 x 0 pixels
+  for (std::size_t size : {std::size_t(10), header.size()}) {
+    std::string message;
+    EXPECT_EQ(test::comErrorOf([&] { Picture(std::span(header.data(), size)); }, &message), 481) << size;
+    EXPECT_EQ(message, "Invalid picture");
+  }
+}
