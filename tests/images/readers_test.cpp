@@ -319,14 +319,14 @@ TEST(PictureWriters, WbmpIsTypeZeroAndBmpAndPngWriteOneBitWhenBlackAndWhiteAndGr
       p.monochrome = mono;
       p.pixels[0] = mono ? 0 : 100;
       // Where each format says its bits a pixel: the BMP's info header, the PNG's IHDR.
-      for (const auto& [bytes, bitsAt] : {std::pair{encodeBmp(p), 28}, std::pair{encodePng(p), 24}}) {
+      const std::string bmp = encodeBmp(p);
+      for (const auto& [bytes, bitsAt] : {std::pair{bmp, 28}, std::pair{encodePng(p), 24}}) {
         EXPECT_EQ(bytes[std::size_t(bitsAt)], mono ? 1 : 8) << "bits a pixel";
         EXPECT_EQ(load(bytes).pixels, p.pixels) << mono;
       }
       // The BMP's palette holds two entries or 256, and the pixels follow it.
-      const std::string bmp = encodeBmp(p);
-      EXPECT_EQ(std::uint8_t(bmp[10]) | std::uint8_t(bmp[11]) << 8, mono ? 62 : 1078);
-      EXPECT_EQ(std::uint8_t(bmp[46]) | std::uint8_t(bmp[47]) << 8, mono ? 2 : 256);
+      EXPECT_EQ(bmp.substr(10, 4), le32(mono ? 62 : 1078));
+      EXPECT_EQ(bmp.substr(46, 4), le32(mono ? 2 : 256));
     }
   }
   // 1 is white, the first pixel is the high bit, and padding bits are zero.
