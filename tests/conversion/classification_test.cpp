@@ -59,9 +59,6 @@ TEST_F(Classify, ListsFollowTheCatalogueOrderAndTheAnalysisLogShowsEachThatIsNot
   engine->m_colRemoved.clear();
   engine->ShowAnalysisPage();
   EXPECT_EQ(childTags(*browser.Document()->body()), (std::vector<std::string>{"B", "P", "HR", "B", "#text", "TABLE"}));
-  engine->m_colMapped.clear();
-  engine->ShowAnalysisPage();
-  EXPECT_EQ(childTags(*browser.Document()->body()), (std::vector<std::string>{"B", "P"}));
 }
 
 TEST_F(Classify, FramesPageOffersOneRadioButtonPerFrameAndRecordsTheChoice) {
@@ -98,10 +95,6 @@ TEST(NameLists, MoveListItemsMovesTheSelectionInListOrder) {
   for (const char* n : {"a", "b", "c"})
     from.AddItem(n);
   to.AddItem("z");
-  ImportEngine::MoveListItems(from, to, true); // nothing selected: nothing happens
-  EXPECT_EQ(from.items().size(), 3u);
-  EXPECT_EQ(to.items().size(), 1u);
-
   from.setSelected(0, true);
   from.setSelected(2, true);
   ImportEngine::MoveListItems(from, to, true);
