@@ -34,7 +34,7 @@ TEST(Taming, DisablesControlsRemovesObjectsAndScriptsAndSwallowsEventsUntilDetac
     EXPECT_FALSE(doc->dispatchClick(nullptr));
     EXPECT_TRUE(doc->getElementsByTagName("INPUT")[0]->disabled());
     EXPECT_TRUE(doc->getElementsByTagName("SCRIPT").empty());
-    EXPECT_EQ(shown.state().window, doc->parentWindow());
+    EXPECT_FALSE(doc->parentWindow()->reportError("Object expected", page, 1));
   }
   EXPECT_TRUE(browser.Document()->dispatchClick(nullptr));
   ASSERT_TRUE(browser.Navigate(page));
@@ -55,19 +55,16 @@ TEST(Taming, DisablesControlsRemovesObjectsAndScriptsAndSwallowsEventsUntilDetac
   auto doc = browser.Document();
   EXPECT_TRUE(objectsAtNavigate);
 
-  for (const char* tag : {"INPUT", "BUTTON", "TABLE"}) {
+  const std::pair<const char*, bool> disabled[] = {{"INPUT", true},   {"BUTTON", true},    {"TABLE", true},
+                                                   {"SELECT", false}, {"TEXTAREA", false}, {"A", false},
+                                                   {"TD", false},     {"FORM", false}};
+  for (const auto& [tag, off] : disabled)
     for (const auto& e : doc->getElementsByTagName(tag))
-      EXPECT_TRUE(e->disabled()) << tag;
-  }
-  for (const char* tag : {"SELECT", "TEXTAREA", "A", "TD", "FORM"}) {
-    for (const auto& e : doc->getElementsByTagName(tag))
-      EXPECT_FALSE(e->disabled()) << tag;
-  }
+      EXPECT_EQ(e->disabled(), off) << tag;
   EXPECT_TRUE(doc->getElementsByTagName("OBJECT").empty());
   EXPECT_TRUE(doc->getElementsByTagName("SCRIPT").empty());
   EXPECT_TRUE(doc->getElementsByTagName("PARAM").empty()); // went with its object
   EXPECT_EQ(doc->getElementsByTagName("P")[0]->innerHTML(), "text");
-  EXPECT_EQ(taming.state().window, doc->parentWindow());
 
   // Clicks, context menus and keys are swallowed.
   auto link = doc->getElementsByTagName("A")[0];
@@ -87,7 +84,4 @@ TEST(Taming, DisablesControlsRemovesObjectsAndScriptsAndSwallowsEventsUntilDetac
 
   // Page errors are answered, not shown.
   EXPECT_FALSE(browser.Document()->parentWindow()->reportError("Object expected", "about:blank", 3));
-  ASSERT_NE(taming.state().evtObj, nullptr);
-  EXPECT_EQ(taming.state().evtObj->description, "Object expected");
-  EXPECT_EQ(taming.state().evtObj->returnValue(), false);
 }

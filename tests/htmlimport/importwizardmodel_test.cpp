@@ -102,12 +102,9 @@ TEST_F(ImportWizardFlow, ForwardAndBackThroughEveryPage) {
   // The instructions, in a browser that stays off the network and takes no dropped files.
   EXPECT_TRUE(wizard->browser().Offline());
   EXPECT_FALSE(wizard->browser().RegisterAsDropTarget());
-  const auto body = wizard->browser().Document()->body();
-  EXPECT_EQ(body->getElementsByTagName("P").at(0)->innerText(), ImportWizardModel::introText());
-  EXPECT_EQ(body->style().fontFamily(), "Arial");
   EXPECT_FALSE(wizard->addressRowVisible());
   play({
-      {"opened", [](auto&) {}, WizardPage::Intro, "-+-", "Import Wizard - Instructions"},
+      {"opened", [](auto&) {}, WizardPage::Intro, "-+-", "will guide you through the steps of importing"},
       {"next to the address", press(next), WizardPage::Load, "+--"},
       {"a page is chosen", browse("plain.html"), WizardPage::Load, "++-", "Harbour Ferries"},
       {"next to the analysis", press(next), WizardPage::Analysis, "++-", "Analysis Log"},

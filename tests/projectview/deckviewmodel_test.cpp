@@ -25,9 +25,12 @@ protected:
     project = host::FolderProject::open(folder, dir.file("app"));
   }
 
-  void addDeck(const std::string& name, const std::string& text) {
+  void open(const std::string& name) { model.open(host::HostProjectRef(project), name); }
+  /// Adds a deck of that text to the project and opens it.
+  void open(const std::string& name, const std::string& text) {
     test::writeFile(stdfs::path(folder) / (name + ".wml"), text);
     ASSERT_TRUE(project->AddDocument(name));
+    open(name);
   }
 
   std::string shownText() const { return browser->Document()->body()->innerText(); }
@@ -51,7 +54,7 @@ std::string deck(const std::string& cards) { return "<?xml version=\"1.0\"?>\n<w
 } // namespace
 
 TEST_F(DeckView, ShowsTheSampleDeckCardByCardAndFollowsItsCardLinks) {
-  model.open(host::HostProjectRef(project), "index");
+  open("index");
   EXPECT_EQ(model.problem(), "");
   ASSERT_EQ(model.cards().size(), 2u);
   EXPECT_EQ(model.cards()[0].id, "home");
@@ -87,7 +90,7 @@ TEST_F(DeckView, ShowsTheSampleDeckCardByCardAndFollowsItsCardLinks) {
 }
 
 TEST_F(DeckView, SaysWhetherTheDeckIsValidAndHowLargeItIs) {
-  model.open(host::HostProjectRef(project), "index");
+  open("index");
   const std::string text = test::readFile(stdfs::path(folder) / "index.wml");
   EXPECT_TRUE(model.valid());
   ASSERT_TRUE(model.compiledSize());
@@ -100,15 +103,13 @@ TEST_F(DeckView, SaysWhetherTheDeckIsValidAndHowLargeItIs) {
   std::string paragraphs;
   while (paragraphs.size() <= decks::maxCompiledText)
     paragraphs += "<p>A line of the long deck.</p>\n";
-  addDeck("long", deck("<card id=\"l\">\n" + paragraphs + "</card>"));
-  model.open(host::HostProjectRef(project), "long");
+  open("long", deck("<card id=\"l\">\n" + paragraphs + "</card>"));
   EXPECT_TRUE(model.valid());
   EXPECT_FALSE(model.compiledSize());
   EXPECT_NE(model.summary().find("| not compiled: larger than 256 KiB"), std::string::npos) << model.summary();
 
   // An invalid deck is still shown, with its first fault and the line of it; it is not compiled.
-  addDeck("bad", deck("<card id=\"a\">\n<p>One</p>\n</card>\n<card id=\"a\">\n<p>Two</p>\n</card>"));
-  model.open(host::HostProjectRef(project), "bad");
+  open("bad", deck("<card id=\"a\">\n<p>One</p>\n</card>\n<card id=\"a\">\n<p>Two</p>\n</card>"));
   EXPECT_FALSE(model.valid());
   EXPECT_EQ(model.validity().rfind("Not valid WML 1.1: line 6: ", 0), 0u) << model.validity();
   EXPECT_FALSE(model.compiledSize());
@@ -116,8 +117,7 @@ TEST_F(DeckView, SaysWhetherTheDeckIsValidAndHowLargeItIs) {
   EXPECT_NE(shownText().find("One"), std::string::npos);
 
   // Text that is not XML is not shown; the fault and its line are, in the view and the status.
-  addDeck("broken", deck("<card>\n<p>Open\n</card>"));
-  model.open(host::HostProjectRef(project), "broken");
+  open("broken", deck("<card>\n<p>Open\n</card>"));
   EXPECT_EQ(model.validity().rfind("Not well-formed XML: line ", 0), 0u) << model.validity();
   EXPECT_NE(model.problem().find(model.validity()), std::string::npos);
   EXPECT_NE(shownText().find(model.validity()), std::string::npos) << shownText();
@@ -128,21 +128,21 @@ TEST_F(DeckView, SaysWhetherTheDeckIsValidAndHowLargeItIs) {
 
 TEST_F(DeckView, AFileThatIsMissingUnreadableOrHostileIsAMessageOrShownAsTheExportShowsIt) {
   stdfs::remove(stdfs::path(folder) / "contact.wml");
-  model.open(host::HostProjectRef(project), "contact");
+  open("contact");
   EXPECT_NE(model.problem().find("contact.wml cannot be read"), std::string::npos) << model.problem();
   EXPECT_NE(shownText().find("contact.wml cannot be read"), std::string::npos);
   EXPECT_EQ(model.summary(), "") << "no validity and no size";
 
   // A file larger than any document may be; the file system tests check the other refusals.
   test::writeFile(stdfs::path(folder) / "contact.wml", std::string((std::size_t(16) << 20) + 1, ' '));
-  model.open(host::HostProjectRef(project), "contact");
+  open("contact");
   EXPECT_NE(model.problem().find("cannot be read"), std::string::npos) << model.problem();
 
-  model.open(host::HostProjectRef(project), "nothing");
+  open("nothing");
   EXPECT_EQ(model.problem(), "The project holds no document named 'nothing'.");
 
   // Opening a good deck afterwards shows it as if nothing had happened.
-  model.open(host::HostProjectRef(project), "index");
+  open("index");
   EXPECT_EQ(model.problem(), "");
   EXPECT_EQ(model.currentCard(), 0);
   model.clear();
@@ -151,17 +151,15 @@ TEST_F(DeckView, AFileThatIsMissingUnreadableOrHostileIsAMessageOrShownAsTheExpo
 
   // A deck that declares entities of its own is refused, as the export refuses it: the
   // external entity is never read.
-  addDeck("entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE wml [<!ENTITY secret SYSTEM \"file:///etc/passwd\">]>\n"
-                    "<wml><card><p>Before &secret; after</p></card></wml>");
-  model.open(host::HostProjectRef(project), "entity");
+  open("entity", "<?xml version=\"1.0\"?>\n<!DOCTYPE wml [<!ENTITY secret SYSTEM \"file:///etc/passwd\">]>\n"
+                 "<wml><card><p>Before &secret; after</p></card></wml>");
   EXPECT_NE(model.problem().find("entities"), std::string::npos) << model.problem();
   EXPECT_EQ(shownText().find("root:"), std::string::npos) << shownText();
 
   // A script's link and a javascript: link go nowhere, and markup in the text stays text.
-  addDeck("script", "<?xml version=\"1.0\"?>\n<wml><card id=\"c\" title=\"&lt;b&gt;T\"><p>"
-                    "<a href=\"calc.wmls#add(1,2)\">Add</a> <a href=\"javascript:alert(1)\">Run</a>"
-                    " &lt;script&gt;x()&lt;/script&gt;</p></card></wml>");
-  model.open(host::HostProjectRef(project), "script");
+  open("script", "<?xml version=\"1.0\"?>\n<wml><card id=\"c\" title=\"&lt;b&gt;T\"><p>"
+                 "<a href=\"calc.wmls#add(1,2)\">Add</a> <a href=\"javascript:alert(1)\">Run</a>"
+                 " &lt;script&gt;x()&lt;/script&gt;</p></card></wml>");
   ASSERT_EQ(model.problem(), "") << model.problem();
   EXPECT_EQ(model.currentTitle(), "<b>T");
   EXPECT_TRUE(browser->Document()->getElementsByTagName("script").empty());

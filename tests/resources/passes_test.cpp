@@ -27,21 +27,11 @@ TEST(Stylesheets, EmbeddedTextIsTheReadableFile) {
   EXPECT_THROW(resources::find("HTMLIMPORT", 102), com::ComError);
 }
 
-// The import writes one card as the tidying pass reads it; the tidying pass and the export write
-// documents to read, indented, with a declaration.
-TEST(Stylesheets, EachWritesItsOwnLayout) {
-  const struct {
-    const char *type, *input, *output;
-  } cases[] = {
-      {"HTMLIMPORT", "<body>Caf\xC3\xA9<img src=\"a.gif\"/></body>",
-       "<wml><card>Caf\xC3\xA9<img alt=\"a.gif\" src=\"a.gif\"/></card></wml>"},
-      {"TIDYWML", "<wml xml:lang=\"en\"><card id=\"c\" title=\"T\"><p>x</p></card></wml>",
-       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<wml>\n  <card>\n    <p>x</p>\n  </card>\n</wml>\n"},
-      {"WMLEXPORT", "<wml><card title=\"A\"><p>x</p></card></wml>",
-       "<?xml version=\"1.0\"?>\n<body>\n  <div title=\"A\">\n    <p>x</p>\n  </div>\n</body>\n"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(test::applyStylesheet(c.type, c.input), c.output) << c.type;
+// The export writes a document to read, indented, with a declaration (CliXslt checks the layouts
+// of the other two).
+TEST(Stylesheets, ExportWritesAnIndentedDocument) {
+  EXPECT_EQ(test::applyStylesheet("WMLEXPORT", "<wml><card title=\"A\"><p>x</p></card></wml>"),
+            "<?xml version=\"1.0\"?>\n<body>\n  <div title=\"A\">\n    <p>x</p>\n  </div>\n</body>\n");
 }
 
 TEST(Stylesheets, PreviewRoundTripGivesTheDeckBack) {

@@ -68,8 +68,4 @@ std::string canonical(std::string_view xmlText, bool dropBlank) {
 
 std::string importHtml(std::string_view body) { return canonical(applyStylesheet("HTMLIMPORT", body), false); }
 
-std::string tidyWml(std::string_view deck) { return canonical(applyStylesheet("TIDYWML", deck), true); }
-
-std::string exportWml(std::string_view deck) { return canonical(applyStylesheet("WMLEXPORT", deck), true); }
-
 } // namespace tavro::test

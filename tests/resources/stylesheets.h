@@ -26,9 +26,5 @@ std::string canonical(std::string_view xmlText, bool dropBlank);
 
 /// HTMLIMPORT applied to a body (all white space kept), canonical with all white space kept.
 std::string importHtml(std::string_view body);
-/// TIDYWML applied to a deck, canonical without white space between elements.
-std::string tidyWml(std::string_view deck);
-/// WMLEXPORT applied to a deck, canonical without white space between elements.
-std::string exportWml(std::string_view deck);
 
 } // namespace tavro::test

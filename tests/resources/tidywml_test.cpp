@@ -7,11 +7,13 @@
 #include <string>
 
 using namespace tavro;
-using test::tidyWml;
 
 namespace {
 
 std::string deck(const std::string& card) { return test::canonical("<wml><card>" + card + "</card></wml>", true); }
+std::string tidied(const std::string& card) {
+  return test::canonical(test::applyStylesheet("TIDYWML", "<wml><card>" + card + "</card></wml>"), true);
+}
 
 } // namespace
 
@@ -30,8 +32,8 @@ TEST(TidyWml, WrapsEachRunIntoANewParagraph) {
        "<p>Hello <b>world</b></p><p>p</p><p>tail</p>"},
       {"just text<!--c-->", ""},
   };
-  for (const auto& [card, tidied] : cases)
-    EXPECT_EQ(tidyWml("<wml><card>" + card + "</card></wml>"), deck(tidied)) << card;
+  for (const auto& [card, wrapped] : cases)
+    EXPECT_EQ(tidied(card), deck(wrapped)) << card;
 }
 
 TEST(TidyWml, RunsOfEveryLengthKeepTheirOrder) {
@@ -51,5 +53,5 @@ TEST(TidyWml, RunsOfEveryLengthKeepTheirOrder) {
   }
   card += "<i>last</i><br/>";
   expected += "<p><i>last</i><br/></p>";
-  EXPECT_EQ(tidyWml("<wml><card>" + card + "</card></wml>"), deck(expected));
+  EXPECT_EQ(tidied(card), deck(expected));
 }
