@@ -23,10 +23,7 @@ TEST(Markup, SerialisesCanonicalHtmlThatParsesBackToItself) {
     std::string in, expected, url = "about:blank";
   } cases[] = {
       {"<P>one<BR>two<HR><IMG SRC=a.gif ALT=x></P>", "<p>one<br>two</p><hr><img src=\"a.gif\" alt=\"x\"><p></p>"},
-      {"<ul><li>a<li>b</ul>", "<ul><li>a</li><li>b</li></ul>"},
       {"<b>bold <i>both</b> italic</i>", "<b>bold <i>both</i></b><i> italic</i>"},
-      {"<input type=radio checked name=r>", "<input type=\"radio\" checked=\"\" name=\"r\">"},
-      {"<!-- note --><p>x</p>", "<!-- note --><p>x</p>"},
       // The text that ends a form stays in it, and the text after it after it.
       {"<form>Find <input> now</form>then<form>a &amp;\r\nb</FORM >c<form><b>in</form>b</b>",
        "<form>Find <input> now</form>then<form>a &amp;\nb</form>c<form><b>inb</b></form>"},

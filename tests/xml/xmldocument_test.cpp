@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <tuple>
 
 using namespace tavro;
 
@@ -23,7 +22,6 @@ xml::XslTemplate compile(const std::string& body, const std::string& extraNamesp
 
 TEST(XmlDocument, LoadsSerialisesAndReportsErrorsWithTheirPlace) {
   xml::XmlDocument doc;
-  EXPECT_EQ(doc.readyState(), 4);
   ASSERT_TRUE(doc.loadXML("<?xml version=\"1.0\"?>\n<a x=\"1\">\n  <b>t</b>\n</a>"));
   EXPECT_EQ(doc.parseError().errorCode, 0);
   EXPECT_EQ(doc.xml(), "<a x=\"1\"><b>t</b></a>"); // white space between elements is not kept
@@ -70,18 +68,6 @@ TEST(XmlDocument, NeverReadsExternalEntitiesOrExpandsBombs) {
       EXPECT_EQ(xml::nodeText(doc.documentElement()).find("TOPSECRET"), std::string::npos);
     }
   }
-  std::string lol = "<!DOCTYPE a [<!ENTITY l0 \"lollollollollollollollollol\">";
-  for (int i = 1; i <= 9; ++i)
-    lol += "<!ENTITY l" + std::to_string(i) + " \"" + [&] {
-      std::string s;
-      for (int k = 0; k < 10; ++k)
-        s += "&l" + std::to_string(i - 1) + ";";
-      return s;
-    }() + "\">";
-  lol += "]><a>&l9;</a>";
-  xml::XmlDocument bomb;
-  EXPECT_FALSE(bomb.loadXML(lol));
-
   // An entity of 20 KB referenced 3,000 times: refused before any expansion.
   std::string quadratic = "<!DOCTYPE a [<!ENTITY e \"" + std::string(20000, 'x') + "\">]><a>";
   for (int i = 0; i < 3000; ++i)
@@ -137,85 +123,52 @@ TEST(XslTemplate, HonoursTheStylesheetsOutputSettings) {
   EXPECT_FALSE(t.compiled());
 }
 
+// A result tree is used as it stands only where reading its text back gives the same tree: each
+// row is a result for which using the tree as it stands would be wrong.
 TEST(XslTemplate, AResultTreeIsTheDocumentItsTextReadsBackAs) {
   xml::XmlDocument input;
-  ASSERT_TRUE(input.loadXML("<in xml:lang=\"fr\" lang=\"de\"><a>one</a><a>two</a></in>"));
+  ASSERT_TRUE(input.loadXML("<in/>"));
   const std::string root = "<xsl:template match=\"/\">";
   const std::pair<const char*, std::string> cases[] = {
       {"plain", root + "<r><s>t</s><xsl:text> </xsl:text><u/></r></xsl:template>"},
-      {"pieces of text", root + "<r>a<xsl:value-of select=\"'b'\"/><xsl:text>c</xsl:text><s/>d</r></xsl:template>"},
-      {"copied texts", root + "<r><xsl:copy-of select=\"in/a/text()\"/>x<xsl:copy-of select=\"in/a/text()\"/></r>"
-                              "</xsl:template>"},
-      {"text from attributes", "<xsl:template match=\"in\"><r><xsl:value-of select=\"@lang\"/>"
-                               "<xsl:apply-templates select=\"@*\"/></r></xsl:template>"},
-      {"empty text", root + "<r><xsl:value-of select=\"''\"/><s/><xsl:value-of select=\"''\"/></r></xsl:template>"},
       {"blank text", root + "<r><s/><xsl:text>  \n </xsl:text><t/>x<xsl:text> </xsl:text><u/></r></xsl:template>"},
-      {"indented", "<xsl:output indent=\"yes\"/>" + root + "<r><s><t>x</t><t/></s>mixed<u><v/></u></r></xsl:template>"},
       {"unescaped element", root + "<r><xsl:text disable-output-escaping=\"yes\">&lt;b&gt;bold&lt;/b&gt;</xsl:text></r>"
                                    "</xsl:template>"},
       {"unescaped, ill-formed", root + "<r><xsl:text disable-output-escaping=\"yes\">&lt;b&gt;</xsl:text></r>"
                                        "</xsl:template>"},
       {"text method, well-formed", "<xsl:output method=\"text\"/>" + root + "&lt;r&gt;x&lt;/r&gt;</xsl:template>"},
       {"text method, ill-formed", "<xsl:output method=\"text\"/>" + root + "&lt;r&gt;&lt;s&gt;</xsl:template>"},
-      {"default namespace", root + "<r xmlns=\"urn:x\"><s/></r></xsl:template>"},
-      {"prefixed namespace", root + "<p:r xmlns:p=\"urn:p\"><p:s p:a=\"1\"/></p:r></xsl:template>"},
-      {"xml:lang", "<xsl:template match=\"in\"><r><xsl:copy-of select=\"@xml:lang | @lang\"/>"
-                   "<xsl:copy-of select=\"a\"/></r></xsl:template>"},
       {"xml:space", "<xsl:output indent=\"yes\"/>" + root + "<r xml:space=\"preserve\"><s/><t/></r></xsl:template>"},
-      {"comment", root + "<r><xsl:comment>fine</xsl:comment>x</r><xsl:comment>after</xsl:comment></xsl:template>"},
-      {"comment with two hyphens", root + "<r><xsl:comment>a--b</xsl:comment></r></xsl:template>"},
-      {"comment ending in a hyphen", root + "<r><xsl:comment>a-</xsl:comment></r></xsl:template>"},
-      {"instruction", root + "<r><xsl:processing-instruction name=\"go\">x</xsl:processing-instruction></r>"
-                             "</xsl:template>"},
-      {"instruction that ends early", root + "<r><xsl:processing-instruction name=\"php\">a ?&gt; b"
-                                             "</xsl:processing-instruction></r></xsl:template>"},
-      {"cdata", "<xsl:output cdata-section-elements=\"s\"/>" + root + "<r><s>a]]&gt;b</s></r></xsl:template>"},
       {"two roots", root + "<r/><s/></xsl:template>"},
       {"text beside the root", root + "x<r/></xsl:template>"},
-      {"attribute characters", root + "<r a=\"{'x&#10;y&#9;&quot;&lt;&amp;&#13;'}\" b=\"\"/></xsl:template>"},
-      {"names beyond ASCII", root + "<r><\xc3\xa9t\xc3\xa9>x</\xc3\xa9t\xc3\xa9></r></xsl:template>"},
-      {"doctype", "<xsl:output doctype-system=\"urn:none\"/>" + root + "<r>&#160;</r></xsl:template>"},
-      {"another encoding",
-       "<xsl:output encoding=\"ISO-8859-1\"/>" + root + "<r>\xc3\xa9 \xe2\x82\xac</r></xsl:template>"},
       {"unknown encoding", "<xsl:output encoding=\"x-none\"/>" + root + "<r/></xsl:template>"},
-      {"XML 1.1", "<xsl:output version=\"1.1\"/>" + root + "<r/></xsl:template>"},
-      {"characters beyond ASCII", root + "<r>\xe2\x82\xac \xf0\x9f\x98\x80 &#xFFFD;</r></xsl:template>"},
+      // Deeper than the parser takes.
+      {"depth 300", "<xsl:template name=\"nest\"><xsl:param name=\"n\"/><xsl:if test=\"$n &gt; 0\"><d>"
+                    "<xsl:call-template name=\"nest\"><xsl:with-param name=\"n\" select=\"$n - 1\"/>"
+                    "</xsl:call-template></d></xsl:if></xsl:template>" +
+                        root +
+                        "<xsl:call-template name=\"nest\"><xsl:with-param name=\"n\" select=\"300\"/>"
+                        "</xsl:call-template></xsl:template>"},
   };
   for (const auto& [label, body] : cases)
     test::expectTransformReadsBack(compile(body), input, label);
 
-  // Depth: a result deeper than the parser takes fails either way; one just within loads.
-  const std::string nest = "<xsl:template name=\"nest\"><xsl:param name=\"n\"/><xsl:choose>"
-                           "<xsl:when test=\"$n &gt; 0\"><d><xsl:call-template name=\"nest\">"
-                           "<xsl:with-param name=\"n\" select=\"$n - 1\"/></xsl:call-template></d></xsl:when>"
-                           "<xsl:otherwise>end</xsl:otherwise></xsl:choose></xsl:template>";
-  for (int depth : {150, 230, 300}) {
-    test::expectTransformReadsBack(compile(nest + root +
-                                           "<xsl:call-template name=\"nest\"><xsl:with-param name=\"n\" select=\"" +
-                                           std::to_string(depth) + "\"/></xsl:call-template></xsl:template>"),
-                                   input, "depth " + std::to_string(depth));
-  }
-
-  // Size: results whose text comes near the 16 MiB the parser takes, plain and full of escapes,
-  // load or fail as their text does.
-  for (const auto& [label, unit, count] :
-       {std::tuple{"12 MiB of text", "abcd", 3 << 20}, std::tuple{"17 MiB of text", "abcd", 17 << 18},
-        std::tuple{"escapes to 15 MB", "aaa&", 1900000}, std::tuple{"escapes past 16 MiB", "<&<&", 1 << 20}}) {
-    xml::XmlDocument big;
+  // Text past the 16 MiB the parser takes, plain and as escapes, and characters XML cannot hold,
+  // in documents built by hand as the HTML model builds one.
+  auto repeat = [](std::string_view unit, int count) {
     std::string text;
     for (int i = 0; i < count; ++i)
       text += unit;
-    big.loadXML("<in><a/></in>");
-    xmlNodeAddContent(big.documentElement()->children, BAD_CAST text.c_str());
-    test::expectTransformReadsBack(compile(root + "<r><xsl:copy-of select=\"in/a\"/></r></xsl:template>"), big, label);
+    return text;
+  };
+  for (const auto& [label, text] : {std::pair{"17 MiB of text", repeat("abcd", 17 << 18)},
+                                    std::pair{"escapes past 16 MiB", repeat("<&<&", 1 << 20)},
+                                    std::pair{"control characters", std::string("x\x01\xef\xbf\xbe")}}) {
+    xml::XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML("<in><a/></in>"));
+    xmlNodeAddContent(doc.documentElement()->children, BAD_CAST text.c_str());
+    test::expectTransformReadsBack(compile(root + "<r><xsl:copy-of select=\"in/a\"/></r></xsl:template>"), doc, label);
   }
-
-  // Characters XML cannot hold, in a document built by hand as the HTML model builds one.
-  xml::XmlDocument control;
-  ASSERT_TRUE(control.loadXML("<in><a>x</a></in>"));
-  xmlNodeAddContent(control.documentElement()->children, BAD_CAST "\x01\xef\xbf\xbe");
-  test::expectTransformReadsBack(compile(root + "<r><xsl:copy-of select=\"in/a\"/></r></xsl:template>"), control,
-                                 "control characters");
 }
 
 TEST(TreeWalk, VisitsInDocumentOrderWithinTheRootOnly) {
