@@ -47,6 +47,7 @@ TEST_F(Import, StrippingAndRestoringElementKindsFollowsTheRemovedList) {
   ASSERT_GT(count("TBODY"), 0u);
   move(allowed, removed, "table");
   EXPECT_EQ(count("TABLE") + count("TBODY") + count("TD"), 0u);
+  EXPECT_EQ(browser.Document()->body()->innerText().find("06:30"), std::string::npos);
   EXPECT_EQ(removed.items(), (std::vector<std::string>{"img", "table"}));
 
   move(removed, allowed, "img");
