@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 using namespace tavro;
 
@@ -47,11 +48,16 @@ TEST(XmlDocument, LoadsSerialisesAndReportsErrorsWithTheirPlace) {
 }
 
 TEST(XmlDocument, WmlCharacterEntitiesWorkWithoutTheNetwork) {
-  xml::XmlDocument doc;
-  ASSERT_TRUE(doc.loadXML(std::string("<?xml version=\"1.0\"?>") + kWmlDoctype +
-                          "<wml><card><p>a&nbsp;b&shy;c</p></card></wml>"))
-      << doc.parseError().reason;
-  EXPECT_EQ(xml::nodeText(doc.selectSingleNode("//p")), "a\u00A0b\u00ADc");
+  // By the public identifier, or by the address alone of a WML 1.1, 1.2 or 1.3 definition.
+  std::vector<std::string> doctypes{kWmlDoctype};
+  for (const char* file : {"wml_1.1.xml", "wml12.dtd", "wml13.dtd"})
+    doctypes.push_back(std::string("<!DOCTYPE wml SYSTEM \"http://www.wapforum.org/DTD/") + file + "\">");
+  for (const std::string& doctype : doctypes) {
+    xml::XmlDocument doc;
+    ASSERT_TRUE(doc.loadXML("<?xml version=\"1.0\"?>" + doctype + "<wml><card><p>a&nbsp;b&shy;c</p></card></wml>"))
+        << doctype << ": " << doc.parseError().reason;
+    EXPECT_EQ(xml::nodeText(doc.selectSingleNode("//p")), "a\u00A0b\u00ADc");
+  }
 }
 
 TEST(XmlDocument, NeverReadsExternalEntitiesOrExpandsBombs) {
