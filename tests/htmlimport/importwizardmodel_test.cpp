@@ -177,6 +177,7 @@ TEST_F(ImportWizardFlow, AFramesetOffersItsFramesAndGoesOnWithTheChosenOne) {
       {"a frame is chosen", chooseFrame("main.html"), WizardPage::Analysis, "++-"},
       {"next opens the frame", press(next), WizardPage::Load, "++-", "Welcome aboard"},
       {"the frame converts", press(next), WizardPage::Analysis, "++-", "Analysis Log"},
+      {"on to its fine-tuning", press(next), WizardPage::FineTune, "+-+"},
   });
   ASSERT_EQ(ui->messages.size(), 1u);
   EXPECT_EQ(ui->messages[0].text, "Please select a frame before continuing.");
