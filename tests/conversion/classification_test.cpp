@@ -95,6 +95,9 @@ TEST(NameLists, MoveListItemsMovesTheSelectionInListOrder) {
   for (const char* n : {"a", "b", "c"})
     from.AddItem(n);
   to.AddItem("z");
+  ImportEngine::MoveListItems(from, to, true); // nothing selected: nothing happens
+  EXPECT_EQ(from.items().size(), 3u);
+  EXPECT_EQ(to.items().size(), 1u);
   from.setSelected(0, true);
   from.setSelected(2, true);
   ImportEngine::MoveListItems(from, to, true);

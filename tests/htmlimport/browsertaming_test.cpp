@@ -84,4 +84,6 @@ TEST(Taming, DisablesControlsRemovesObjectsAndScriptsAndSwallowsEventsUntilDetac
 
   // Page errors are answered, not shown.
   EXPECT_FALSE(browser.Document()->parentWindow()->reportError("Object expected", "about:blank", 3));
+  ASSERT_NE(taming.state().evtObj, nullptr);
+  EXPECT_EQ(taming.state().evtObj->returnValue(), false);
 }

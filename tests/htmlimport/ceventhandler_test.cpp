@@ -39,6 +39,7 @@ public:
 TEST(CEventHandler, CallsTheNamedMethodOnceArmedDirectlyOrLateBoundAndPassesOnItsFailure) {
   auto form = std::make_shared<Form>();
   cEventHandler handler;
+  EXPECT_FALSE(handler.armed());
   handler.My_Default_Method(); // never given a destination: nothing happens
   EXPECT_TRUE(form->calls.empty());
 

@@ -23,6 +23,7 @@ xml::XslTemplate compile(const std::string& body, const std::string& extraNamesp
 
 TEST(XmlDocument, LoadsSerialisesAndReportsErrorsWithTheirPlace) {
   xml::XmlDocument doc;
+  EXPECT_EQ(doc.readyState(), 4);
   ASSERT_TRUE(doc.loadXML("<?xml version=\"1.0\"?>\n<a x=\"1\">\n  <b>t</b>\n</a>"));
   EXPECT_EQ(doc.parseError().errorCode, 0);
   EXPECT_EQ(doc.xml(), "<a x=\"1\"><b>t</b></a>"); // white space between elements is not kept
@@ -145,6 +146,17 @@ TEST(XslTemplate, AResultTreeIsTheDocumentItsTextReadsBackAs) {
       {"text method, well-formed", "<xsl:output method=\"text\"/>" + root + "&lt;r&gt;x&lt;/r&gt;</xsl:template>"},
       {"text method, ill-formed", "<xsl:output method=\"text\"/>" + root + "&lt;r&gt;&lt;s&gt;</xsl:template>"},
       {"xml:space", "<xsl:output indent=\"yes\"/>" + root + "<r xml:space=\"preserve\"><s/><t/></r></xsl:template>"},
+      {"default namespace", root + "<r xmlns=\"urn:x\"><s/></r></xsl:template>"},
+      {"prefixed namespace", root + "<p:r xmlns:p=\"urn:p\"><p:s p:a=\"1\"/></p:r></xsl:template>"},
+      {"comment", root + "<r><xsl:comment>fine</xsl:comment>x</r><xsl:comment>after</xsl:comment></xsl:template>"},
+      {"comment with two hyphens", root + "<r><xsl:comment>a--b</xsl:comment></r></xsl:template>"},
+      {"comment ending in a hyphen", root + "<r><xsl:comment>a-</xsl:comment></r></xsl:template>"},
+      {"instruction that ends early", root + "<r><xsl:processing-instruction name=\"php\">a ?&gt; b"
+                                             "</xsl:processing-instruction></r></xsl:template>"},
+      {"cdata", "<xsl:output cdata-section-elements=\"s\"/>" + root + "<r><s>a]]&gt;b</s></r></xsl:template>"},
+      {"attribute characters", root + "<r a=\"{'x&#10;y&#9;&quot;&lt;&amp;&#13;'}\" b=\"\"/></xsl:template>"},
+      {"names beyond ASCII", root + "<r><\xc3\xa9t\xc3\xa9>x</\xc3\xa9t\xc3\xa9></r></xsl:template>"},
+      {"doctype", "<xsl:output doctype-system=\"urn:none\"/>" + root + "<r>&#160;</r></xsl:template>"},
       {"two roots", root + "<r/><s/></xsl:template>"},
       {"text beside the root", root + "x<r/></xsl:template>"},
       {"unknown encoding", "<xsl:output encoding=\"x-none\"/>" + root + "<r/></xsl:template>"},
