@@ -156,6 +156,7 @@ TEST(XslTemplate, AResultTreeIsTheDocumentItsTextReadsBackAs) {
       {"cdata", "<xsl:output cdata-section-elements=\"s\"/>" + root + "<r><s>a]]&gt;b</s></r></xsl:template>"},
       {"attribute characters", root + "<r a=\"{'x&#10;y&#9;&quot;&lt;&amp;&#13;'}\" b=\"\"/></xsl:template>"},
       {"names beyond ASCII", root + "<r><\xc3\xa9t\xc3\xa9>x</\xc3\xa9t\xc3\xa9></r></xsl:template>"},
+      {"attribute names beyond ASCII", root + "<r \xc3\xa9t\xc3\xa9=\"x\"/></xsl:template>"},
       {"doctype", "<xsl:output doctype-system=\"urn:none\"/>" + root + "<r>&#160;</r></xsl:template>"},
       {"two roots", root + "<r/><s/></xsl:template>"},
       {"text beside the root", root + "x<r/></xsl:template>"},
