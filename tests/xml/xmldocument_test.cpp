@@ -130,8 +130,9 @@ TEST(XslTemplate, HonoursTheStylesheetsOutputSettings) {
   EXPECT_FALSE(t.compiled());
 }
 
-// A result tree is used as it stands only where reading its text back gives the same tree: each
-// row is a result for which using the tree as it stands would be wrong.
+// A result tree is used as it stands only where reading its text back gives the same tree, and
+// goes through its text otherwise: each row is a result on one side of that line or the other,
+// and either way the document is what its text reads back as.
 TEST(XslTemplate, AResultTreeIsTheDocumentItsTextReadsBackAs) {
   xml::XmlDocument input;
   ASSERT_TRUE(input.loadXML("<in/>"));
